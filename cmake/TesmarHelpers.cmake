@@ -1,0 +1,68 @@
+# Helpers shared by every module's CMakeLists.txt.
+
+# Warnings are errors on our own code; third-party code is built without them.
+function(tesmar_warnings target)
+    target_compile_options(${target} PRIVATE
+        $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Werror -Wno-missing-field-initializers>
+        $<$<COMPILE_LANGUAGE:C>:-Wall -Wextra -Werror>)
+endfunction()
+
+# tesmar_library(NAME [STATIC|SHARED] SOURCES ... [PUBLIC_LIBS ...] [PRIVATE_LIBS ...])
+# A module: its public headers live in include/, the rest is private.
+function(tesmar_library name)
+    cmake_parse_arguments(ARG "STATIC;SHARED" "" "SOURCES;PUBLIC_LIBS;PRIVATE_LIBS" ${ARGN})
+    set(kind STATIC)
+    if(ARG_SHARED)
+        set(kind SHARED)
+    endif()
+    add_library(${name} ${kind} ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/include
+                                        PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})
+    tesmar_warnings(${name})
+endfunction()
+
+# Environment of every test: Windows builds run through wine64 with a prefix
+# of their own inside the build tree, created once by a fixture so that
+# parallel tests do not race to create it.
+function(tesmar_test_environment)
+    set(TESMAR_TEST_ENV "TESMAR_SOURCE_DIR=${CMAKE_SOURCE_DIR}" "TESMAR_BINARY_DIR=${CMAKE_BINARY_DIR}"
+        PARENT_SCOPE)
+    if(CMAKE_CROSSCOMPILING_EMULATOR)
+        set(prefix ${CMAKE_BINARY_DIR}/wineprefix)
+        set(TESMAR_TEST_ENV "TESMAR_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+            "TESMAR_BINARY_DIR=${CMAKE_BINARY_DIR}" "WINEPREFIX=${prefix}" "WINEDEBUG=-all"
+            "WINEDLLOVERRIDES=mscoree,mshtml=" PARENT_SCOPE)
+        add_test(NAME wine_prefix
+                 COMMAND ${CMAKE_COMMAND} -DPREFIX=${prefix} -DWINE=${CMAKE_CROSSCOMPILING_EMULATOR}
+                         -P ${CMAKE_SOURCE_DIR}/cmake/WinePrefix.cmake)
+        set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
+    endif()
+endfunction()
+
+# Register a test command with the shared environment (and, under Wine, the
+# prefix fixture).
+function(tesmar_register_test name)
+    add_test(NAME ${name} COMMAND ${ARGN})
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${TESMAR_TEST_ENV}" TIMEOUT 600)
+    if(CMAKE_CROSSCOMPILING_EMULATOR)
+        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine)
+    endif()
+endfunction()
+
+# tesmar_test(NAME SOURCES ... LIBS ... [LABELS ...])
+# One GoogleTest program; CTest runs it as one test so that Wine starts once
+# per program, not once per case.
+function(tesmar_test name)
+    if(NOT TESMAR_TESTS)
+        return()
+    endif()
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} tesmar_gtest_main)
+    tesmar_warnings(${name})
+    tesmar_register_test(${name} ${name} --gtest_color=no)
+    if(ARG_LABELS)
+        set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+    endif()
+endfunction()

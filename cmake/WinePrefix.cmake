@@ -1,0 +1,13 @@
+# Creates the Wine prefix of a build tree once; later runs find it ready.
+if(EXISTS ${PREFIX}/system.reg)
+    return()
+endif()
+get_filename_component(winedir ${WINE} DIRECTORY)
+set(ENV{WINEPREFIX} ${PREFIX})
+set(ENV{WINEDEBUG} -all)
+set(ENV{WINEDLLOVERRIDES} "mscoree,mshtml=")
+execute_process(COMMAND ${WINE} wineboot --init RESULT_VARIABLE rc)
+execute_process(COMMAND ${winedir}/wineserver -w)
+if(NOT rc EQUAL 0 OR NOT EXISTS ${PREFIX}/system.reg)
+    message(FATAL_ERROR "could not create the Wine prefix ${PREFIX} (wineboot exit ${rc})")
+endif()

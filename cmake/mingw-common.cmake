@@ -1,0 +1,19 @@
+# Shared part of the two mingw-w64 toolchains. The "-posix" compilers use
+# winpthreads, which std::thread and std::mutex need.
+set(CMAKE_C_COMPILER ${TESMAR_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TESMAR_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${TESMAR_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${TESMAR_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Programs carry their runtime inside, so they start under Wine and on a
+# player's machine without extra DLLs beside them.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+    set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
+endif()

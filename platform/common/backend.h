@@ -1,0 +1,15 @@
+// What each back end (posix/, win32/) supplies to the portable code of the
+// seam. Private to platform/.
+#pragma once
+
+#include "platform/msgbox.h"
+
+namespace platform {
+namespace backend {
+
+// The platform's own message box: a real box on Windows, a prompt on the
+// terminal on POSIX.
+int DefaultMessageBox(void* owner, const char* text, const char* caption, uint32_t type);
+
+}  // namespace backend
+}  // namespace platform

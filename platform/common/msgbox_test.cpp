@@ -1,0 +1,63 @@
+#include "platform/msgbox.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+namespace {
+
+TEST(MessageBoxService, ScriptedAnswersAreGivenInOrderAndRecorded) {
+    platform::ScriptedMessageBoxes boxes;
+    boxes.Answer(platform::kIdRetry);
+    boxes.Answer(platform::kIdIgnore);
+    EXPECT_EQ(platform::ShowMessageBox(nullptr, "a", "b", platform::kMbAbortRetryIgnore),
+              platform::kIdRetry);
+    EXPECT_EQ(platform::ShowMessageBox(nullptr, "c", nullptr, platform::kMbAbortRetryIgnore),
+              platform::kIdIgnore);
+    // With the queue empty the first button of the set answers.
+    EXPECT_EQ(platform::ShowMessageBox(nullptr, "d", "e", platform::kMbRetryCancel),
+              platform::kIdRetry);
+    auto asked = boxes.asked();
+    ASSERT_EQ(asked.size(), 3u);
+    EXPECT_EQ(asked[0].text, "a");
+    EXPECT_EQ(asked[0].caption, "b");
+    EXPECT_TRUE(asked[0].hasCaption);
+    EXPECT_FALSE(asked[1].hasCaption);
+    EXPECT_EQ(asked[2].type, platform::kMbRetryCancel);
+}
+
+TEST(MessageBoxService, NestedScriptsRestoreTheOuterOne) {
+    platform::ScriptedMessageBoxes outer;
+    {
+        platform::ScriptedMessageBoxes inner;
+        platform::ShowMessageBox(nullptr, "inner", "", platform::kMbOk);
+        EXPECT_EQ(inner.count(), 1u);
+    }
+    platform::ShowMessageBox(nullptr, "outer", "", platform::kMbOk);
+    ASSERT_EQ(outer.count(), 1u);
+    EXPECT_EQ(outer.asked()[0].text, "outer");
+}
+
+TEST(MessageBoxService, BoxesFromManyThreadsAreAllRecorded) {
+    platform::ScriptedMessageBoxes boxes;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([] {
+            for (int i = 0; i < 50; ++i) {
+                platform::ShowMessageBox(nullptr, "x", "y", platform::kMbOk);
+            }
+        });
+    }
+    for (auto& t : threads)
+        t.join();
+    EXPECT_EQ(boxes.count(), 200u);
+}
+
+TEST(MessageBoxService, ButtonSets) {
+    EXPECT_EQ(platform::ButtonsOf(platform::kMbYesNoCancel | platform::kMbIconQuestion),
+              (std::vector<int>{platform::kIdYes, platform::kIdNo, platform::kIdCancel}));
+    EXPECT_EQ(platform::ButtonsOf(platform::kMbOk), std::vector<int>{platform::kIdOk});
+}
+
+}  // namespace

@@ -1,0 +1,56 @@
+#include "platform/text.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Text, ChineseLiteralsConvertToTheirGbkBytes) {
+    EXPECT_EQ(platform::Utf8ToGbk("相关程序已经启动"),
+              "\xCF\xE0\xB9\xD8\xB3\xCC\xD0\xF2\xD2\xD1\xBE\xAD\xC6\xF4\xB6\xAF");
+    EXPECT_EQ(platform::Utf8ToGbk("警告"), "\xBE\xAF\xB8\xE6");
+    EXPECT_STREQ(GBK("警告"), "\xBE\xAF\xB8\xE6");
+    // The same call site answers the same converted text every time.
+    const char* first = nullptr;
+    for (int i = 0; i < 2; ++i) {
+        const char* p = GBK("《Tesmar》更新程序");
+        if (first == nullptr)
+            first = p;
+        EXPECT_EQ(p, first);
+    }
+}
+
+TEST(Text, RoundTripsThroughUtf8AndUtf16) {
+    const std::string utf8 = "VER:1.0.5 下载速度 更新完成,请启动游戏 € 《》";
+    std::string gbk = platform::Utf8ToGbk(utf8);
+    EXPECT_EQ(platform::GbkToUtf8(gbk), utf8);
+    EXPECT_EQ(platform::Utf16ToGbk(platform::GbkToUtf16(gbk)), gbk);
+    EXPECT_EQ(platform::Utf16ToUtf8(platform::Utf8ToUtf16(utf8)), utf8);
+}
+
+TEST(Text, TrailByteThatLooksLikeABackslashStaysWithItsLead) {
+    // 0x815C is a GBK character whose second byte is "\".
+    std::string gbk =
+        "a\x81\x5C"
+        "b";
+    std::string utf8 = platform::GbkToUtf8(gbk);
+    EXPECT_EQ(utf8.find('\\'), std::string::npos);
+    EXPECT_EQ(platform::Utf8ToGbk(utf8), gbk);
+}
+
+TEST(Text, MalformedInputBecomesReplacementNotGarbage) {
+    EXPECT_EQ(platform::GbkToUtf8("\x81"), "\xEF\xBF\xBD");         // lead byte at the end
+    EXPECT_EQ(platform::GbkToUtf8("\x81\x20x"), "\xEF\xBF\xBD x");  // invalid trail
+    EXPECT_EQ(platform::GbkToUtf8("\xFF"), "\xEF\xBF\xBD");
+    EXPECT_EQ(platform::Utf8ToGbk("\xE6\x9B"), "??");               // truncated sequence
+    EXPECT_EQ(platform::Utf8ToGbk("\xC0\xAF"), "??");               // overlong "/"
+    EXPECT_EQ(platform::Utf8ToGbk("\xF0\x9F\x98\x80"), "?");        // no GBK form
+    EXPECT_EQ(platform::Utf16ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");  // lone surrogate
+}
+
+TEST(Text, LowerCasingLeavesDoubleByteCharactersAlone) {
+    // 0x8241 has the trail byte "A".
+    EXPECT_EQ(platform::GbkToLowerAscii("System\\\x82\x41X.LST"), "system\\\x82\x41x.lst");
+    EXPECT_EQ(platform::GbkToLowerAscii("\x82"), "\x82");
+}
+
+}  // namespace

@@ -1,0 +1,58 @@
+// File-system operations on system paths (GBK, "\" separators; see file.h).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/result.h"
+
+namespace platform {
+
+// The path the operating system understands: on POSIX "\" becomes "/",
+// the GBK text becomes UTF-8 and every existing component is matched without
+// regard to ASCII letter case (a component that does not exist keeps the
+// spelling given, so it can be created). On Windows the path is returned
+// unchanged. Meant for handing a path to code outside the seam (tests, tools).
+std::string NativePath(const std::string& path);
+
+// A native path (as the OS gives it, e.g. argv) turned into a system path:
+// on POSIX "/" becomes "\" and UTF-8 becomes GBK (characters without a GBK
+// form become "?"), so "/home/a" reads "\home\a". Unchanged on Windows.
+std::string SystemPathFromNative(const std::string& native);
+
+bool Exists(const std::string& path);  // a file or a directory
+bool IsDirectory(const std::string& path);
+
+Status DeleteFile(const std::string& path);
+Status DeleteDirectory(const std::string& path);  // must be empty
+// Renames or moves; an existing target is replaced when replace is true.
+Status MoveFile(const std::string& from, const std::string& to, bool replace);
+// Creates one directory; its parent must exist.
+Status CreateDirectory(const std::string& path);
+
+Result<bool> IsReadOnly(const std::string& path);
+Status SetReadOnly(const std::string& path, bool readOnly);
+
+Result<uint64_t> FileSize(const std::string& path);
+
+struct DirEntry {
+    std::string name;  // GBK, no directory part
+    bool isDirectory = false;
+};
+// The entries of a directory, without "." and "..", in no particular order.
+Result<std::vector<DirEntry>> ListDirectory(const std::string& path);
+
+// Bytes free for the calling user on the volume that holds path.
+Result<uint64_t> DiskFreeSpace(const std::string& path);
+
+// Full path of the running program and the current directory, in system
+// form (GBK, "\" between components) on every platform, so that shared code
+// can split and join them the same way.
+std::string ModulePath();
+std::string CurrentDirectory();
+Status SetCurrentDirectory(const std::string& path);
+// The user's folder for temporary files, in system form.
+std::string TempDirectory();
+
+}  // namespace platform

@@ -1,0 +1,35 @@
+#include <cerrno>
+#include <cstring>
+
+#include "platform/result.h"
+#include "platform/text.h"
+
+namespace platform {
+
+std::string Error::Message() const {
+    if (code == 0) {
+        return "The operation failed.";
+    }
+    char buf[256];
+    // GNU strerror_r may answer a static text instead of filling buf.
+    const char* text = strerror_r(static_cast<int>(code), buf, sizeof buf);
+    return Utf8ToGbk(text ? text : "Unknown error");
+}
+
+uint32_t LastSystemError() {
+    return static_cast<uint32_t>(errno);
+}
+uint32_t ErrorNotFound() {
+    return ENOENT;
+}
+uint32_t ErrorAlreadyExists() {
+    return EEXIST;
+}
+uint32_t ErrorDiskFull() {
+    return ENOSPC;
+}
+uint32_t ErrorTimedOut() {
+    return ETIMEDOUT;
+}
+
+}  // namespace platform

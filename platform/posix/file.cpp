@@ -1,0 +1,321 @@
+#include "platform/file.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/fs.h"
+
+namespace platform {
+namespace {
+
+Error LastError() {
+    return Error{LastSystemError()};
+}
+
+int ToFd(intptr_t h) {
+    return static_cast<int>(h);
+}
+
+}  // namespace
+
+File::~File() {
+    Close();
+}
+
+File::File(File&& other) noexcept : handle_(other.handle_) {
+    other.handle_ = kInvalid;
+}
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        Close();
+        handle_ = other.handle_;
+        other.handle_ = kInvalid;
+    }
+    return *this;
+}
+
+Result<File> File::Open(const std::string& path, Access access, uint32_t /*share*/,
+                        Disposition disposition) {
+    int flags = O_CLOEXEC;
+    switch (access) {
+        case Access::kRead:
+            flags |= O_RDONLY;
+            break;
+        case Access::kWrite:
+            flags |= O_WRONLY;
+            break;
+        case Access::kReadWrite:
+            flags |= O_RDWR;
+            break;
+    }
+    switch (disposition) {
+        case Disposition::kCreateNew:
+            flags |= O_CREAT | O_EXCL;
+            break;
+        case Disposition::kCreateAlways:
+            flags |= O_CREAT | O_TRUNC;
+            break;
+        case Disposition::kOpenExisting:
+            break;
+        case Disposition::kOpenAlways:
+            flags |= O_CREAT;
+            break;
+        case Disposition::kTruncateExisting:
+            flags |= O_TRUNC;
+            break;
+    }
+    std::string native = NativePath(path);
+    int fd;
+    do {
+        fd = ::open(native.c_str(), flags, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        return LastError();
+    }
+    // Windows refuses to open a directory as a file; so do we.
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return Error{EISDIR};
+    }
+    return File(fd);
+}
+
+void File::Close() {
+    if (handle_ != kInvalid) {
+        ::close(ToFd(handle_));
+        handle_ = kInvalid;
+    }
+}
+
+Result<size_t> File::Read(void* buffer, size_t size) {
+    ssize_t n;
+    do {
+        n = ::read(ToFd(handle_), buffer, size);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) {
+        return LastError();
+    }
+    return static_cast<size_t>(n);
+}
+
+Result<size_t> File::Write(const void* data, size_t size) {
+    const char* p = static_cast<const char*>(data);
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::write(ToFd(handle_), p + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return LastError();
+        }
+        if (n == 0) {
+            return Error{ENOSPC};
+        }
+        done += static_cast<size_t>(n);
+    }
+    return done;
+}
+
+Result<size_t> File::ReadAt(uint64_t offset, void* buffer, size_t size) {
+    size_t done = 0;
+    char* p = static_cast<char*>(buffer);
+    while (done < size) {
+        ssize_t n =
+            ::pread(ToFd(handle_), p + done, size - done, static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return LastError();
+        }
+        if (n == 0) {
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return done;
+}
+
+Result<size_t> File::WriteAt(uint64_t offset, const void* data, size_t size) {
+    size_t done = 0;
+    const char* p = static_cast<const char*>(data);
+    while (done < size) {
+        ssize_t n =
+            ::pwrite(ToFd(handle_), p + done, size - done, static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return LastError();
+        }
+        if (n == 0) {
+            return Error{ENOSPC};
+        }
+        done += static_cast<size_t>(n);
+    }
+    return done;
+}
+
+Result<uint64_t> File::Seek(int64_t offset, SeekFrom from) {
+    int whence = from == SeekFrom::kBegin     ? SEEK_SET
+                 : from == SeekFrom::kCurrent ? SEEK_CUR
+                                              : SEEK_END;
+    off_t pos = ::lseek(ToFd(handle_), static_cast<off_t>(offset), whence);
+    if (pos < 0) {
+        return LastError();
+    }
+    return static_cast<uint64_t>(pos);
+}
+
+Result<uint64_t> File::Size() const {
+    struct stat st;
+    if (::fstat(ToFd(handle_), &st) != 0) {
+        return LastError();
+    }
+    return static_cast<uint64_t>(st.st_size);
+}
+
+Status File::SetEndOfFile() {
+    off_t pos = ::lseek(ToFd(handle_), 0, SEEK_CUR);
+    if (pos < 0 || ::ftruncate(ToFd(handle_), pos) != 0) {
+        return LastError();
+    }
+    return Status::Ok();
+}
+
+Status File::Flush() {
+    if (::fsync(ToFd(handle_)) != 0) {
+        return LastError();
+    }
+    return Status::Ok();
+}
+
+uint32_t AllocationGranularity() {
+    static const uint32_t page = static_cast<uint32_t>(::sysconf(_SC_PAGESIZE));
+    return page;
+}
+
+FileMapping::~FileMapping() {
+    Close();
+}
+
+FileMapping::FileMapping(FileMapping&& other) noexcept
+    : handle_(other.handle_), size_(other.size_), writable_(other.writable_) {
+    other.handle_ = kInvalid;
+}
+
+FileMapping& FileMapping::operator=(FileMapping&& other) noexcept {
+    if (this != &other) {
+        Close();
+        handle_ = other.handle_;
+        size_ = other.size_;
+        writable_ = other.writable_;
+        other.handle_ = kInvalid;
+    }
+    return *this;
+}
+
+Result<FileMapping> FileMapping::Create(const File& file, uint64_t maxSize, bool writable) {
+    if (!file.IsOpen()) {
+        return Error{EBADF};
+    }
+    struct stat st;
+    int fd = ToFd(file.native());
+    if (::fstat(fd, &st) != 0) {
+        return LastError();
+    }
+    uint64_t size = maxSize == 0 ? static_cast<uint64_t>(st.st_size) : maxSize;
+    if (size == 0) {
+        return Error{EINVAL};  // Windows refuses to map an empty file
+    }
+    if (size > static_cast<uint64_t>(st.st_size)) {
+        if (!writable) {
+            return Error{EACCES};
+        }
+        // Windows extends the file to the mapping size; mapping past the end
+        // would fault here, so extend it the same way.
+        if (::ftruncate(fd, static_cast<off_t>(size)) != 0) {
+            return LastError();
+        }
+    }
+    int dup = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (dup < 0) {
+        return LastError();
+    }
+    FileMapping m;
+    m.handle_ = dup;
+    m.size_ = size;
+    m.writable_ = writable;
+    return m;
+}
+
+Result<MappedView> FileMapping::Map(uint64_t offset, size_t length) const {
+    if (handle_ == kInvalid) {
+        return Error{EBADF};
+    }
+    if (length == 0 || offset % AllocationGranularity() != 0 || offset > size_ ||
+        length > size_ - offset) {
+        return Error{EINVAL};
+    }
+    int prot = PROT_READ | (writable_ ? PROT_WRITE : 0);
+    void* base =
+        ::mmap(nullptr, length, prot, MAP_SHARED, ToFd(handle_), static_cast<off_t>(offset));
+    if (base == MAP_FAILED) {
+        return LastError();
+    }
+    MappedView v;
+    v.base_ = base;
+    v.size_ = length;
+    v.offset_ = offset;
+    return v;
+}
+
+void FileMapping::Close() {
+    if (handle_ != kInvalid) {
+        ::close(ToFd(handle_));
+        handle_ = kInvalid;
+    }
+}
+
+MappedView::~MappedView() {
+    Unmap();
+}
+
+MappedView::MappedView(MappedView&& other) noexcept
+    : base_(other.base_), size_(other.size_), offset_(other.offset_) {
+    other.base_ = nullptr;
+}
+
+MappedView& MappedView::operator=(MappedView&& other) noexcept {
+    if (this != &other) {
+        Unmap();
+        base_ = other.base_;
+        size_ = other.size_;
+        offset_ = other.offset_;
+        other.base_ = nullptr;
+    }
+    return *this;
+}
+
+Status MappedView::Flush() {
+    if (base_ && ::msync(base_, size_, MS_SYNC) != 0) {
+        return LastError();
+    }
+    return Status::Ok();
+}
+
+void MappedView::Unmap() {
+    if (base_) {
+        ::munmap(base_, size_);
+        base_ = nullptr;
+    }
+}
+
+}  // namespace platform

@@ -1,0 +1,210 @@
+// The settings store of the POSIX back end: one "name=value" line per value
+// in a small file; "\\", "\n" and "\r" in values are escaped.
+#include "platform/settings.h"
+
+#include <cstdlib>
+#include <map>
+#include <mutex>
+
+#include "platform/file.h"
+#include "platform/fs.h"
+#include "platform/text.h"
+
+namespace platform {
+namespace {
+
+std::mutex& StoreMutex() {
+    static std::mutex mu;
+    return mu;
+}
+
+std::string& Override() {
+    static std::string where;
+    return where;
+}
+
+// System path of the store file.
+std::string StorePath() {
+    if (!Override().empty()) {
+        return SystemPathFromNative(Override());
+    }
+    std::string base;
+    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x) {
+        base = x;
+    } else if (const char* h = std::getenv("HOME"); h && *h) {
+        base = std::string(h) + "/.config";
+    } else {
+        base = "/tmp";
+    }
+    return SystemPathFromNative(base + "/tesmar/registry.ini");
+}
+
+std::string Escape(const std::string& v) {
+    std::string out;
+    for (char c : v) {
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string Unescape(const std::string& v) {
+    std::string out;
+    for (size_t i = 0; i < v.size(); ++i) {
+        if (v[i] == '\\' && i + 1 < v.size()) {
+            char n = v[++i];
+            out += n == 'n' ? '\n' : n == 'r' ? '\r' : n;
+        } else {
+            out += v[i];
+        }
+    }
+    return out;
+}
+
+bool Load(std::map<std::string, std::string>& values) {
+    auto f = File::Open(StorePath(), Access::kRead, kShareRead, Disposition::kOpenExisting);
+    if (!f) {
+        return false;
+    }
+    std::string text;
+    char buf[4096];
+    for (;;) {
+        auto n = f->Read(buf, sizeof buf);
+        if (!n || *n == 0) {
+            break;
+        }
+        text.append(buf, *n);
+    }
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t nl = text.find('\n', start);
+        if (nl == std::string::npos) {
+            nl = text.size();
+        }
+        std::string line = text.substr(start, nl - start);
+        start = nl + 1;
+        size_t eq = line.find('=');
+        if (eq == std::string::npos || eq == 0) {
+            continue;
+        }
+        values.emplace(line.substr(0, eq), Unescape(line.substr(eq + 1)));
+    }
+    return true;
+}
+
+Status Save(const std::map<std::string, std::string>& values) {
+    std::string text;
+    for (const auto& kv : values) {
+        text += kv.first + "=" + Escape(kv.second) + "\n";
+    }
+    std::string path = StorePath();
+    std::string tmp = path + ".tmp";
+    {
+        auto f = File::Open(tmp, Access::kWrite, kShareNone, Disposition::kCreateAlways);
+        if (!f) {
+            return f.error();
+        }
+        if (auto w = f->Write(text.data(), text.size()); !w) {
+            return w.error();
+        }
+    }
+    return MoveFile(tmp, path, true);
+}
+
+bool ValidName(const std::string& name) {
+    return !name.empty() && name.find_first_of("=\n\r") == std::string::npos;
+}
+
+}  // namespace
+
+SettingsValue ReadSettingsString(const std::string& name, size_t bufferBytes) {
+    std::lock_guard<std::mutex> lock(StoreMutex());
+    std::map<std::string, std::string> values;
+    SettingsValue out;
+    if (!Load(values)) {
+        out.status = SettingsRead::kNoKey;
+        return out;
+    }
+    auto it = values.find(name);
+    if (it == values.end()) {
+        out.status = SettingsRead::kNoValue;
+        return out;
+    }
+    if (it->second.size() + 1 > bufferBytes) {
+        out.status = SettingsRead::kTooLong;
+        return out;
+    }
+    out.status = SettingsRead::kOk;
+    out.text = it->second;
+    return out;
+}
+
+bool SettingsKeyExists() {
+    std::lock_guard<std::mutex> lock(StoreMutex());
+    return Exists(StorePath());
+}
+
+Status CreateSettingsKey() {
+    std::lock_guard<std::mutex> lock(StoreMutex());
+    std::string path = StorePath();
+    if (Exists(path)) {
+        return Status::Ok();
+    }
+    // Create the folders leading to the file.
+    for (size_t i = 1; i < path.size(); ++i) {
+        if (IsGbkLeadByte(static_cast<unsigned char>(path[i]))) {
+            ++i;
+        } else if (path[i] == '\\') {
+            std::string dir = path.substr(0, i);
+            if (!IsDirectory(dir)) {
+                if (auto s = CreateDirectory(dir); !s) {
+                    return s;
+                }
+            }
+        }
+    }
+    auto f = File::Open(path, Access::kWrite, kShareNone, Disposition::kOpenAlways);
+    if (!f) {
+        return f.error();
+    }
+    return Status::Ok();
+}
+
+Status WriteSettingsString(const std::string& name, const std::string& value) {
+    std::lock_guard<std::mutex> lock(StoreMutex());
+    if (!ValidName(name)) {
+        return Error{0};
+    }
+    std::map<std::string, std::string> values;
+    if (!Load(values)) {
+        return Error{ErrorNotFound()};  // the key must exist
+    }
+    values[name] = value;
+    return Save(values);
+}
+
+Status DeleteSettingsValue(const std::string& name) {
+    std::lock_guard<std::mutex> lock(StoreMutex());
+    std::map<std::string, std::string> values;
+    if (!Load(values)) {
+        return Error{ErrorNotFound()};
+    }
+    if (values.erase(name) == 0) {
+        return Error{ErrorNotFound()};
+    }
+    return Save(values);
+}
+
+void OverrideSettingsStore(const std::string& where) {
+    std::lock_guard<std::mutex> lock(StoreMutex());
+    Override() = where;
+}
+
+}  // namespace platform

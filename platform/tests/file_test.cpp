@@ -1,0 +1,148 @@
+#include "platform/file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/fs.h"
+#include "testsupport/temp_dir.h"
+
+namespace {
+
+using platform::Access;
+using platform::Disposition;
+using platform::File;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+TEST(File, DispositionsBehaveAsOnWindows) {
+    TempDir dir;
+    std::string p = dir / "f.bin";
+    EXPECT_FALSE(File::Open(p, Access::kRead, platform::kShareRead, Disposition::kOpenExisting));
+    EXPECT_EQ(File::Open(p, Access::kRead, 0, Disposition::kOpenExisting).error().code,
+              platform::ErrorNotFound());
+    EXPECT_FALSE(File::Open(p, Access::kWrite, 0, Disposition::kTruncateExisting));
+    ASSERT_TRUE(File::Open(p, Access::kReadWrite, 0, Disposition::kOpenAlways));
+    EXPECT_TRUE(platform::Exists(p));
+    EXPECT_EQ(File::Open(p, Access::kWrite, 0, Disposition::kCreateNew).error().code,
+              platform::ErrorAlreadyExists());
+    WriteFile(p, "hello");
+    ASSERT_TRUE(File::Open(p, Access::kWrite, 0, Disposition::kOpenAlways));
+    EXPECT_EQ(ReadFile(p), "hello");  // open-always keeps the contents
+    ASSERT_TRUE(File::Open(p, Access::kWrite, 0, Disposition::kCreateAlways));
+    EXPECT_EQ(ReadFile(p), "");
+    // A folder is not a file.
+    EXPECT_FALSE(
+        File::Open(dir.path(), Access::kRead, platform::kShareRead, Disposition::kOpenExisting));
+}
+
+TEST(File, ReadWriteSeekAndSize) {
+    TempDir dir;
+    auto f = File::Open(dir / "x", Access::kReadWrite, 0, Disposition::kCreateAlways);
+    ASSERT_TRUE(f);
+    ASSERT_EQ(*f->Write("0123456789", 10), 10u);
+    EXPECT_EQ(*f->Size(), 10u);
+    EXPECT_EQ(*f->Seek(4, platform::SeekFrom::kBegin), 4u);
+    char buf[16] = {};
+    EXPECT_EQ(*f->Read(buf, 3), 3u);
+    EXPECT_STREQ(buf, "456");
+    EXPECT_EQ(*f->Seek(-2, platform::SeekFrom::kEnd), 8u);
+    EXPECT_EQ(*f->Read(buf, sizeof buf), 2u);
+    EXPECT_EQ(*f->Read(buf, sizeof buf), 0u);  // end of file
+
+    // Positioned I/O leaves the file position alone.
+    ASSERT_EQ(*f->WriteAt(20, "ab", 2), 2u);
+    EXPECT_EQ(*f->Size(), 22u);
+    std::memset(buf, 0, sizeof buf);
+    EXPECT_EQ(*f->ReadAt(19, buf, 10), 3u);
+    EXPECT_EQ(buf[0], 0);  // the gap reads as zeros
+    EXPECT_EQ(buf[1], 'a');
+    EXPECT_EQ(*f->Seek(0, platform::SeekFrom::kCurrent), 10u);
+
+    // Cut the file at the position.
+    ASSERT_TRUE(f->Seek(5, platform::SeekFrom::kBegin));
+    ASSERT_TRUE(f->SetEndOfFile());
+    EXPECT_EQ(*f->Size(), 5u);
+    EXPECT_TRUE(f->Flush());
+}
+
+TEST(File, MovedHandlesKeepTheirFile) {
+    TempDir dir;
+    auto f = File::Open(dir / "m", Access::kReadWrite, 0, Disposition::kCreateAlways);
+    ASSERT_TRUE(f);
+    File a = std::move(f.value());
+    File b;
+    b = std::move(a);
+    EXPECT_FALSE(a.IsOpen());
+    EXPECT_TRUE(b.IsOpen());
+    EXPECT_EQ(*b.Write("z", 1), 1u);
+    b.Close();
+    EXPECT_EQ(ReadFile(dir / "m"), "z");
+}
+
+TEST(FileMapping, ViewsReadAndWriteTheFile) {
+    TempDir dir;
+    std::string p = dir / "map.bin";
+    const uint32_t gran = platform::AllocationGranularity();
+    ASSERT_GT(gran, 0u);
+    std::string content(gran * 2 + 100, 'a');
+    content[gran] = 'B';
+    WriteFile(p, content);
+
+    auto f = File::Open(p, Access::kReadWrite, platform::kShareRead, Disposition::kOpenExisting);
+    ASSERT_TRUE(f);
+    auto m = platform::FileMapping::Create(*f, 0, true);
+    ASSERT_TRUE(m) << m.error().Message();
+    EXPECT_EQ(m->size(), content.size());
+    {
+        auto v = m->Map(gran, 100);
+        ASSERT_TRUE(v) << v.error().Message();
+        EXPECT_EQ(v->data()[0], 'B');
+        v->data()[1] = 'C';
+        EXPECT_TRUE(v->Flush());
+    }
+    // An unaligned offset and a view past the end are refused.
+    EXPECT_FALSE(m->Map(1, 10));
+    EXPECT_FALSE(m->Map(0, content.size() + 1));
+    m->Close();
+    f->Close();
+    std::string back = ReadFile(p);
+    EXPECT_EQ(back[gran + 1], 'C');
+}
+
+TEST(FileMapping, WritableMappingExtendsTheFile) {
+    TempDir dir;
+    std::string p = dir / "grow.bin";
+    WriteFile(p, "xyz");
+    auto f = File::Open(p, Access::kReadWrite, 0, Disposition::kOpenExisting);
+    ASSERT_TRUE(f);
+    const uint64_t want = platform::AllocationGranularity() * 3ull;
+    {
+        auto m = platform::FileMapping::Create(*f, want, true);
+        ASSERT_TRUE(m) << m.error().Message();
+        auto v = m->Map(0, static_cast<size_t>(want));
+        ASSERT_TRUE(v);
+        EXPECT_EQ(std::memcmp(v->data(), "xyz", 3), 0);
+        v->data()[want - 1] = 'E';
+    }
+    EXPECT_EQ(*f->Size(), want);
+    f->Close();
+    EXPECT_EQ(ReadFile(p).back(), 'E');
+}
+
+TEST(FileMapping, ReadOnlyMappingCannotGrowOrMapEmptyFiles) {
+    TempDir dir;
+    WriteFile(dir / "small", "abc");
+    WriteFile(dir / "empty", "");
+    auto f =
+        File::Open(dir / "small", Access::kRead, platform::kShareRead, Disposition::kOpenExisting);
+    ASSERT_TRUE(f);
+    EXPECT_FALSE(platform::FileMapping::Create(*f, 1 << 20, false));
+    auto e =
+        File::Open(dir / "empty", Access::kRead, platform::kShareRead, Disposition::kOpenExisting);
+    ASSERT_TRUE(e);
+    EXPECT_FALSE(platform::FileMapping::Create(*e, 0, false));
+}
+
+}  // namespace

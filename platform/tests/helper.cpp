@@ -1,0 +1,51 @@
+// Helper program of the seam's tests, started as a child process:
+//   helper exit CODE            ends at once with CODE
+//   helper sleep MS             sleeps, then ends with 0
+//   helper lock NAME FOLDER MS  takes the single-instance lock NAME (lock
+//                               files in FOLDER on POSIX), holds it for MS,
+//                               ends with 0 (acquired), 1 (already running)
+//                               or 2 (failed); once it holds the lock it
+//                               creates the file FOLDER/NAME.held
+//   helper write PATH TEXT      writes TEXT to PATH (in the working folder)
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/file.h"
+#include "platform/fs.h"
+#include "platform/instance.h"
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        return 64;
+    }
+    std::string cmd = argv[1];
+    if (cmd == "exit" && argc == 3) {
+        return std::atoi(argv[2]);
+    }
+    if (cmd == "sleep" && argc == 3) {
+        platform::SleepMs(static_cast<uint32_t>(std::atoi(argv[2])));
+        return 0;
+    }
+    if (cmd == "lock" && argc == 5) {
+        platform::SingleInstanceLock::OverrideLockFolder(argv[3]);
+        platform::SingleInstanceLock lock(argv[2]);
+        if (lock.state() != platform::SingleInstanceLock::State::kAcquired) {
+            return lock.state() == platform::SingleInstanceLock::State::kAlreadyRunning ? 1 : 2;
+        }
+        std::string marker =
+            platform::SystemPathFromNative(std::string(argv[3]) + "/" + argv[2] + ".held");
+        platform::File::Open(marker, platform::Access::kWrite, platform::kShareNone,
+                             platform::Disposition::kCreateAlways);
+        platform::SleepMs(static_cast<uint32_t>(std::atoi(argv[4])));
+        return 0;
+    }
+    if (cmd == "write" && argc == 4) {
+        auto f = platform::File::Open(argv[2], platform::Access::kWrite, platform::kShareNone,
+                                      platform::Disposition::kCreateAlways);
+        std::string text = argv[3];
+        return f && f->Write(text.data(), text.size()) ? 0 : 3;
+    }
+    return 64;
+}

@@ -1,0 +1,63 @@
+#include "platform/instance.h"
+
+#include <gtest/gtest.h>
+
+#include "helper_path.h"
+#include "platform/clock.h"
+#include "platform/fs.h"
+#include "platform/process.h"
+
+namespace {
+
+using State = platform::SingleInstanceLock::State;
+
+std::string UniqueName(const char* tag) {
+    return std::string("TesmarTest-") + tag + "-" + std::to_string(platform::CurrentProcessId());
+}
+
+class InstanceLock : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::SingleInstanceLock::OverrideLockFolder(platform::NativePath(dir_.path()));
+    }
+    void TearDown() override { platform::SingleInstanceLock::OverrideLockFolder(""); }
+    testsupport::TempDir dir_;
+};
+
+TEST_F(InstanceLock, SecondHolderIsRefusedUntilTheFirstLetsGo) {
+    std::string name = UniqueName("inproc");
+    {
+        platform::SingleInstanceLock first(name);
+        ASSERT_EQ(first.state(), State::kAcquired);
+        platform::SingleInstanceLock second(name);
+        EXPECT_EQ(second.state(), State::kAlreadyRunning);
+        platform::SingleInstanceLock other(UniqueName("other"));
+        EXPECT_EQ(other.state(), State::kAcquired);
+    }
+    platform::SingleInstanceLock again(name);
+    EXPECT_EQ(again.state(), State::kAcquired);
+}
+
+TEST_F(InstanceLock, AnotherProcessHoldingTheNameIsSeen) {
+    std::string name = UniqueName("xproc");
+    std::string folder = platform::NativePath(dir_.path());
+    auto holder = platform::StartProgram(HelperProgram(), {"lock", name, folder, "4000"}, "");
+    ASSERT_TRUE(holder) << holder.error().Message();
+    // Wait until the child holds the lock.
+    for (int i = 0; i < 2000 && !platform::Exists(dir_ / (name + ".held")); ++i) {
+        platform::SleepMs(10);
+    }
+    ASSERT_TRUE(platform::Exists(dir_ / (name + ".held")));
+    platform::SingleInstanceLock probe(name);
+    EXPECT_EQ(probe.state(), State::kAlreadyRunning);
+    auto second = platform::StartProgram(HelperProgram(), {"lock", name, folder, "0"}, "");
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->Wait(20000), 1);  // already running
+    holder->Kill();
+    holder->Wait(-1);
+    // The lock dies with its process.
+    platform::SingleInstanceLock after(name);
+    EXPECT_EQ(after.state(), State::kAcquired);
+}
+
+}  // namespace

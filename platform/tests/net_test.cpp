@@ -1,0 +1,112 @@
+#include "platform/net.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <thread>
+
+#include "platform/clock.h"
+
+namespace {
+
+using platform::TcpSocket;
+using platform::WaitResult;
+
+struct Pair {
+    TcpSocket listener, client, server;
+};
+
+Pair Connected() {
+    Pair p;
+    auto l = TcpSocket::Listen("127.0.0.1", 0, 8);
+    EXPECT_TRUE(l) << l.error().Message();
+    p.listener = std::move(l.value());
+    uint16_t port = *p.listener.LocalPort();
+    auto c = TcpSocket::Create();
+    p.client = std::move(c.value());
+    EXPECT_TRUE(p.client.SetNonBlocking(true));
+    auto st = p.client.Connect("127.0.0.1", port);
+    EXPECT_TRUE(st);
+    if (*st == TcpSocket::ConnectState::kInProgress) {
+        EXPECT_EQ(p.client.WaitWritable(5000), WaitResult::kReady);
+    }
+    EXPECT_TRUE(p.client.PendingError());
+    EXPECT_TRUE(p.client.SetNonBlocking(false));
+    auto s = p.listener.Accept();
+    EXPECT_TRUE(s);
+    p.server = std::move(s.value());
+    return p;
+}
+
+TEST(Net, NonBlockingConnectThenExchange) {
+    Pair p = Connected();
+    EXPECT_EQ(p.server.PeerAddress(), "127.0.0.1");
+    ASSERT_TRUE(p.client.SendAll("ping", 4));
+    EXPECT_EQ(p.server.WaitReadable(5000), WaitResult::kReady);
+    char buf[8] = {};
+    EXPECT_EQ(*p.server.Recv(buf, sizeof buf), 4u);
+    EXPECT_STREQ(buf, "ping");
+    EXPECT_EQ(p.server.WaitReadable(20), WaitResult::kTimeout);
+
+    // The peer closing reads as 0 bytes.
+    p.client.Close();
+    EXPECT_EQ(p.server.WaitReadable(5000), WaitResult::kReady);
+    EXPECT_EQ(*p.server.Recv(buf, sizeof buf), 0u);
+}
+
+TEST(Net, NonBlockingReceiveWouldBlock) {
+    Pair p = Connected();
+    ASSERT_TRUE(p.server.SetNonBlocking(true));
+    char c;
+    auto r = p.server.Recv(&c, 1);
+    ASSERT_FALSE(r);
+    EXPECT_TRUE(platform::IsWouldBlock(r.error()));
+}
+
+TEST(Net, RefusedConnectionIsReported) {
+    uint16_t port;
+    {
+        auto l = TcpSocket::Listen("127.0.0.1", 0, 1);
+        ASSERT_TRUE(l);
+        port = *l->LocalPort();
+    }  // closed: nobody listens there now
+    auto c = TcpSocket::Create();
+    ASSERT_TRUE(c);
+    ASSERT_TRUE(c->SetNonBlocking(true));
+    auto st = c->Connect("127.0.0.1", port);
+    if (st && *st == TcpSocket::ConnectState::kInProgress) {
+        WaitResult w = c->WaitWritable(5000);
+        EXPECT_NE(w, WaitResult::kTimeout);
+        EXPECT_FALSE(c->PendingError());
+    } else {
+        EXPECT_FALSE(st);
+    }
+    auto bad = TcpSocket::Create();
+    EXPECT_FALSE(bad->Connect("not an address", 1));
+}
+
+TEST(Net, PollReportsTheReadySockets) {
+    Pair a = Connected();
+    Pair b = Connected();
+    ASSERT_TRUE(b.client.SendAll("x", 1));
+    std::vector<platform::PollItem> items(2);
+    items[0].socket = &a.server;
+    items[0].wantRead = true;
+    items[1].socket = &b.server;
+    items[1].wantRead = true;
+    auto n = platform::Poll(items, 5000);
+    ASSERT_TRUE(n);
+    EXPECT_EQ(*n, 1);
+    EXPECT_FALSE(items[0].readable);
+    EXPECT_TRUE(items[1].readable);
+}
+
+TEST(Net, NameResolution) {
+    auto local = platform::ResolveIPv4("localhost");
+    EXPECT_NE(std::find(local.begin(), local.end(), "127.0.0.1"), local.end());
+    EXPECT_EQ(platform::ResolveIPv4("10.2.3.4"), std::vector<std::string>{"10.2.3.4"});
+    EXPECT_TRUE(platform::ResolveIPv4("").empty());
+    EXPECT_TRUE(platform::ResolveIPv4("no-such-host.invalid").empty());
+}
+
+}  // namespace

@@ -1,0 +1,64 @@
+#include "platform/settings.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fs.h"
+#include "platform/process.h"
+#include "testsupport/temp_dir.h"
+
+namespace {
+
+// Each test gets a store of its own: a file in a temporary folder on POSIX,
+// a private subkey of HKEY_LOCAL_MACHINE under Wine.
+class SettingsStore : public ::testing::Test {
+protected:
+    void SetUp() override {
+#ifdef _WIN32
+        platform::OverrideSettingsStore("SOFTWARE\\TesmarTest" +
+                                        std::to_string(platform::CurrentProcessId()));
+#else
+        platform::OverrideSettingsStore(platform::NativePath(dir_ / "sub\\registry.ini"));
+#endif
+    }
+    void TearDown() override {
+        (void)platform::DeleteSettingsValue("Borough");
+        platform::OverrideSettingsStore("");
+    }
+    testsupport::TempDir dir_;
+};
+
+TEST_F(SettingsStore, MissingKeyAndValueAreToldApart) {
+    EXPECT_FALSE(platform::SettingsKeyExists());
+    EXPECT_EQ(platform::ReadSettingsString("Borough", 100).status, platform::SettingsRead::kNoKey);
+    EXPECT_FALSE(platform::WriteSettingsString("Borough", "x"));  // no key yet
+    ASSERT_TRUE(platform::CreateSettingsKey());
+    ASSERT_TRUE(platform::CreateSettingsKey());  // again: no error
+    EXPECT_TRUE(platform::SettingsKeyExists());
+    EXPECT_EQ(platform::ReadSettingsString("Borough", 100).status,
+              platform::SettingsRead::kNoValue);
+}
+
+TEST_F(SettingsStore, ValuesRoundTripWithinTheBuffer) {
+    ASSERT_TRUE(platform::CreateSettingsKey());
+    ASSERT_TRUE(platform::WriteSettingsString("Borough", "10.1.2.3"));
+    auto v = platform::ReadSettingsString("Borough", 100);
+    EXPECT_EQ(v.status, platform::SettingsRead::kOk);
+    EXPECT_EQ(v.text, "10.1.2.3");
+
+    // 99 characters and the NUL fill a 100-byte buffer; one more does not fit.
+    ASSERT_TRUE(platform::WriteSettingsString("Borough", std::string(99, 'x')));
+    EXPECT_EQ(platform::ReadSettingsString("Borough", 100).status, platform::SettingsRead::kOk);
+    ASSERT_TRUE(platform::WriteSettingsString("Borough", std::string(100, 'x')));
+    EXPECT_EQ(platform::ReadSettingsString("Borough", 100).status,
+              platform::SettingsRead::kTooLong);
+
+    // Texts with line breaks and GBK bytes survive.
+    std::string odd = "a\\b\nc\r\xB5\xE7\xD0\xC5";
+    ASSERT_TRUE(platform::WriteSettingsString("Borough", odd));
+    EXPECT_EQ(platform::ReadSettingsString("Borough", 100).text, odd);
+    ASSERT_TRUE(platform::DeleteSettingsValue("Borough"));
+    EXPECT_EQ(platform::ReadSettingsString("Borough", 100).status,
+              platform::SettingsRead::kNoValue);
+}
+
+}  // namespace
