@@ -17,3 +17,6 @@ set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
     set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
 endif()
+
+# Vista and later: inet_pton, WSAPoll, GetTickCount64.
+add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 UNICODE _UNICODE)

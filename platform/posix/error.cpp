@@ -31,5 +31,14 @@ uint32_t ErrorDiskFull() {
 uint32_t ErrorTimedOut() {
     return ETIMEDOUT;
 }
+bool IsNotFound(const Error& e) {
+    return e.code == ENOENT || e.code == ENOTDIR;
+}
+bool IsAlreadyExists(const Error& e) {
+    return e.code == EEXIST;
+}
+bool IsDiskFull(const Error& e) {
+    return e.code == ENOSPC || e.code == EDQUOT;
+}
 
 }  // namespace platform

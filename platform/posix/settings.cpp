@@ -202,6 +202,11 @@ Status DeleteSettingsValue(const std::string& name) {
     return Save(values);
 }
 
+Status DeleteSettingsKey() {
+    std::lock_guard<std::mutex> lock(StoreMutex());
+    return DeleteFile(StorePath());
+}
+
 void OverrideSettingsStore(const std::string& where) {
     std::lock_guard<std::mutex> lock(StoreMutex());
     Override() = where;

@@ -19,9 +19,12 @@ protected:
 #else
         platform::OverrideSettingsStore(platform::NativePath(dir_ / "sub\\registry.ini"));
 #endif
+        // A key left behind by an earlier run whose process had the same id.
+        (void)platform::DeleteSettingsKey();
     }
     void TearDown() override {
-        (void)platform::DeleteSettingsValue("Borough");
+        (void)platform::DeleteSettingsKey();
+        EXPECT_FALSE(platform::SettingsKeyExists());
         platform::OverrideSettingsStore("");
     }
     testsupport::TempDir dir_;

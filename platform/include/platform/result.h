@@ -24,11 +24,16 @@ struct Error {
 uint32_t LastSystemError();
 
 // Error codes that are portable between the back ends, for callers that must
-// tell these cases apart. The values are the back end's own codes.
+// make or tell apart these cases. The values are the back end's own codes;
+// the predicates also accept the back end's other codes of the same meaning
+// (Windows has "file not found" and "path not found", for example).
 uint32_t ErrorNotFound();       // no such file or path
 uint32_t ErrorAlreadyExists();  // creating something that is there
 uint32_t ErrorDiskFull();       // no space left on the device
 uint32_t ErrorTimedOut();       // a wait ran out
+bool IsNotFound(const Error& e);
+bool IsAlreadyExists(const Error& e);
+bool IsDiskFull(const Error& e);
 
 template <typename T>
 class Result {

@@ -36,6 +36,9 @@ Status CreateSettingsKey();  // non-volatile, full access; no error if it exists
 // exist.
 Status WriteSettingsString(const std::string& name, const std::string& value);
 Status DeleteSettingsValue(const std::string& name);
+// Removes the key with all its values (an uninstaller's step; tests clean up
+// with it).
+Status DeleteSettingsKey();
 
 // Points the store elsewhere, for tests: on POSIX the path of the file, on
 // Windows the subkey under HKEY_LOCAL_MACHINE. An empty text restores the

@@ -1,0 +1,17 @@
+// The Win32 message box: a real, modal box of the system.
+#include "platform/native_windows.h"
+
+#include "../common/backend.h"
+#include "wide.h"
+
+namespace platform {
+namespace backend {
+
+int DefaultMessageBox(void* owner, const char* text, const char* caption, uint32_t type) {
+    std::wstring t = win32::Wide(text ? text : "");
+    std::wstring c = caption ? win32::Wide(caption) : std::wstring();
+    return MessageBoxW(static_cast<HWND>(owner), t.c_str(), caption ? c.c_str() : nullptr, type);
+}
+
+}  // namespace backend
+}  // namespace platform

@@ -1,0 +1,285 @@
+#include "platform/net.h"
+
+#include <cstring>
+
+#include "platform/native_windows.h"
+
+namespace platform {
+namespace {
+
+// Winsock starts once per process and stays up until it ends.
+void EnsureWinsock() {
+    static const bool started = [] {
+        WSADATA d;
+        return WSAStartup(MAKEWORD(2, 2), &d) == 0;
+    }();
+    (void)started;
+}
+
+Error LastError() { return Error{static_cast<uint32_t>(WSAGetLastError())}; }
+SOCKET S(intptr_t h) { return static_cast<SOCKET>(h); }
+
+bool ToAddress(const std::string& ipv4, uint16_t port, sockaddr_in& sa) {
+    std::memset(&sa, 0, sizeof sa);
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(port);
+    if (ipv4.empty() || ipv4 == "0.0.0.0") {
+        sa.sin_addr.s_addr = htonl(INADDR_ANY);
+        return true;
+    }
+    return inet_pton(AF_INET, ipv4.c_str(), &sa.sin_addr) == 1;
+}
+
+// select() rather than WSAPoll: WSAPoll does not report a failed connect.
+WaitResult WaitFor(SOCKET s, bool write, int timeoutMs) {
+    fd_set set, err;
+    FD_ZERO(&set);
+    FD_ZERO(&err);
+    FD_SET(s, &set);
+    FD_SET(s, &err);
+    timeval tv{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    int r = select(0, write ? nullptr : &set, write ? &set : nullptr, &err,
+                   timeoutMs < 0 ? nullptr : &tv);
+    if (r == SOCKET_ERROR) {
+        return WaitResult::kError;
+    }
+    if (r == 0) {
+        return WaitResult::kTimeout;
+    }
+    // A failed connect shows in the error set; the caller asks PendingError().
+    return WaitResult::kReady;
+}
+
+}  // namespace
+
+TcpSocket::~TcpSocket() { Close(); }
+
+TcpSocket::TcpSocket(TcpSocket&& other) noexcept : handle_(other.handle_) {
+    other.handle_ = kInvalid;
+}
+
+TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
+    if (this != &other) {
+        Close();
+        handle_ = other.handle_;
+        other.handle_ = kInvalid;
+    }
+    return *this;
+}
+
+Result<TcpSocket> TcpSocket::Create() {
+    EnsureWinsock();
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s == INVALID_SOCKET) {
+        return LastError();
+    }
+    return TcpSocket(static_cast<intptr_t>(s));
+}
+
+Result<TcpSocket> TcpSocket::Listen(const std::string& address, uint16_t port, int backlog) {
+    sockaddr_in sa;
+    if (!ToAddress(address, port, sa)) {
+        return Error{WSAEINVAL};
+    }
+    auto s = Create();
+    if (!s) {
+        return s;
+    }
+    if (bind(S(s->handle_), reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
+        listen(S(s->handle_), backlog) != 0) {
+        return LastError();
+    }
+    return s;
+}
+
+void TcpSocket::Close() {
+    if (handle_ != kInvalid) {
+        closesocket(S(handle_));
+        handle_ = kInvalid;
+    }
+}
+
+Status TcpSocket::SetNonBlocking(bool on) {
+    u_long v = on ? 1 : 0;
+    if (ioctlsocket(S(handle_), FIONBIO, &v) != 0) {
+        return LastError();
+    }
+    return Status::Ok();
+}
+
+Result<TcpSocket::ConnectState> TcpSocket::Connect(const std::string& ipv4, uint16_t port) {
+    sockaddr_in sa;
+    if (ipv4.empty() || !ToAddress(ipv4, port, sa)) {
+        return Error{WSAEINVAL};
+    }
+    if (connect(S(handle_), reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0) {
+        return ConnectState::kConnected;
+    }
+    int e = WSAGetLastError();
+    if (e == WSAEWOULDBLOCK || e == WSAEINPROGRESS) {
+        return ConnectState::kInProgress;
+    }
+    return Error{static_cast<uint32_t>(e)};
+}
+
+Status TcpSocket::PendingError() const {
+    int err = 0;
+    int len = sizeof err;
+    if (getsockopt(S(handle_), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&err), &len) != 0) {
+        return LastError();
+    }
+    if (err != 0) {
+        return Error{static_cast<uint32_t>(err)};
+    }
+    return Status::Ok();
+}
+
+WaitResult TcpSocket::WaitReadable(int timeoutMs) const { return WaitFor(S(handle_), false, timeoutMs); }
+WaitResult TcpSocket::WaitWritable(int timeoutMs) const { return WaitFor(S(handle_), true, timeoutMs); }
+
+Result<size_t> TcpSocket::Send(const void* data, size_t size) {
+    int n = send(S(handle_), static_cast<const char*>(data),
+                 static_cast<int>(size > 0x7FFFFFFF ? 0x7FFFFFFF : size), 0);
+    if (n == SOCKET_ERROR) {
+        return LastError();
+    }
+    return static_cast<size_t>(n);
+}
+
+Result<size_t> TcpSocket::Recv(void* buffer, size_t size) {
+    int n = recv(S(handle_), static_cast<char*>(buffer),
+                 static_cast<int>(size > 0x7FFFFFFF ? 0x7FFFFFFF : size), 0);
+    if (n == SOCKET_ERROR) {
+        return LastError();
+    }
+    return static_cast<size_t>(n);
+}
+
+Status TcpSocket::SendAll(const void* data, size_t size) {
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        auto n = Send(p, size);
+        if (!n) {
+            if (IsWouldBlock(n.error())) {
+                if (WaitWritable(-1) != WaitResult::kReady) {
+                    return LastError();
+                }
+                continue;
+            }
+            return n.error();
+        }
+        p += *n;
+        size -= *n;
+    }
+    return Status::Ok();
+}
+
+Result<TcpSocket> TcpSocket::Accept() {
+    SOCKET s = accept(S(handle_), nullptr, nullptr);
+    if (s == INVALID_SOCKET) {
+        return LastError();
+    }
+    return TcpSocket(static_cast<intptr_t>(s));
+}
+
+Result<uint16_t> TcpSocket::LocalPort() const {
+    sockaddr_in sa;
+    int len = sizeof sa;
+    if (getsockname(S(handle_), reinterpret_cast<sockaddr*>(&sa), &len) != 0) {
+        return LastError();
+    }
+    return static_cast<uint16_t>(ntohs(sa.sin_port));
+}
+
+std::string TcpSocket::PeerAddress() const {
+    sockaddr_in sa;
+    int len = sizeof sa;
+    if (getpeername(S(handle_), reinterpret_cast<sockaddr*>(&sa), &len) != 0) {
+        return std::string();
+    }
+    char buf[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &sa.sin_addr, buf, sizeof buf);
+    return buf;
+}
+
+Status TcpSocket::ShutdownSend() {
+    if (shutdown(S(handle_), SD_SEND) != 0) {
+        return LastError();
+    }
+    return Status::Ok();
+}
+
+Status TcpSocket::SetNoDelay(bool on) {
+    BOOL v = on ? TRUE : FALSE;
+    if (setsockopt(S(handle_), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&v),
+                   sizeof v) != 0) {
+        return LastError();
+    }
+    return Status::Ok();
+}
+
+Status TcpSocket::SetTimeouts(int recvMs, int sendMs) {
+    DWORD r = static_cast<DWORD>(recvMs);
+    DWORD s = static_cast<DWORD>(sendMs);
+    if (setsockopt(S(handle_), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&r),
+                   sizeof r) != 0 ||
+        setsockopt(S(handle_), SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&s),
+                   sizeof s) != 0) {
+        return LastError();
+    }
+    return Status::Ok();
+}
+
+bool IsWouldBlock(const Error& e) { return e.code == WSAEWOULDBLOCK || e.code == WSAEINPROGRESS; }
+
+std::vector<std::string> ResolveIPv4(const std::string& host) {
+    EnsureWinsock();
+    std::vector<std::string> out;
+    if (host.empty()) {
+        return out;
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* res = nullptr;
+    if (getaddrinfo(host.c_str(), nullptr, &hints, &res) != 0) {
+        return out;
+    }
+    for (addrinfo* p = res; p; p = p->ai_next) {
+        char buf[INET_ADDRSTRLEN] = {};
+        auto* sa = reinterpret_cast<sockaddr_in*>(p->ai_addr);
+        inet_ntop(AF_INET, &sa->sin_addr, buf, sizeof buf);
+        bool seen = false;
+        for (const auto& s : out) {
+            seen = seen || s == buf;
+        }
+        if (!seen) {
+            out.push_back(buf);
+        }
+    }
+    freeaddrinfo(res);
+    return out;
+}
+
+Result<int> Poll(std::vector<PollItem>& items, int timeoutMs) {
+    std::vector<WSAPOLLFD> fds(items.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        fds[i].fd = items[i].socket ? S(items[i].socket->native()) : INVALID_SOCKET;
+        fds[i].events = static_cast<short>((items[i].wantRead ? POLLRDNORM : 0) |
+                                           (items[i].wantWrite ? POLLWRNORM : 0));
+        fds[i].revents = 0;
+    }
+    int r = WSAPoll(fds.data(), static_cast<ULONG>(fds.size()), timeoutMs);
+    if (r == SOCKET_ERROR) {
+        return LastError();
+    }
+    for (size_t i = 0; i < items.size(); ++i) {
+        short re = fds[i].revents;
+        items[i].readable = (re & (POLLRDNORM | POLLHUP)) != 0 && items[i].wantRead;
+        items[i].writable = (re & POLLWRNORM) != 0;
+        items[i].failed = (re & (POLLERR | POLLNVAL)) != 0;
+    }
+    return r;
+}
+
+}  // namespace platform
