@@ -11,5 +11,8 @@ namespace backend {
 // terminal on POSIX.
 int DefaultMessageBox(void* owner, const char* text, const char* caption, uint32_t type);
 
+// Whether standard input and standard error are both a terminal.
+bool IsInteractiveTerminal();
+
 }  // namespace backend
 }  // namespace platform

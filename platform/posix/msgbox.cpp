@@ -1,70 +1,17 @@
-// The POSIX message box: the box is written to the terminal and the answer
-// read from it. Without a terminal the box is still written (to standard
-// error) and answered with the button that ends the step without repeating
-// it, so unattended runs never hang on a question.
+// POSIX has no message-box window of its own: boxes go to the terminal.
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <string>
-#include <vector>
-
 #include "../common/backend.h"
-#include "platform/text.h"
 
 namespace platform {
 namespace backend {
-namespace {
 
-int NonInteractiveAnswer(uint32_t type) {
-    switch (type & 0xF) {
-        case kMbOkCancel:
-        case kMbRetryCancel:
-        case kMbYesNoCancel:
-            return kIdCancel;
-        case kMbAbortRetryIgnore:
-            return kIdAbort;
-        case kMbYesNo:
-            return kIdNo;
-        default:
-            return kIdOk;
-    }
+int DefaultMessageBox(void* owner, const char* text, const char* caption, uint32_t type) {
+    return ConsoleMessageBox(owner, text, caption, type);
 }
 
-}  // namespace
-
-int DefaultMessageBox(void* /*owner*/, const char* text, const char* caption, uint32_t type) {
-    std::string title = caption ? GbkToUtf8(caption) : std::string("Error");
-    std::string body = text ? GbkToUtf8(text) : std::string();
-    std::vector<int> buttons = ButtonsOf(type);
-    std::fprintf(stderr, "[%s] %s\n", title.c_str(), body.c_str());
-    bool interactive = ::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO);
-    if (!interactive) {
-        int answer = NonInteractiveAnswer(type);
-        std::fprintf(stderr, "  -> %s\n", AnswerName(answer));
-        return answer;
-    }
-    for (;;) {
-        for (size_t i = 0; i < buttons.size(); ++i) {
-            std::fprintf(stderr, "  %zu) %s", i + 1, AnswerName(buttons[i]));
-        }
-        std::fprintf(stderr, "\n  > ");
-        std::fflush(stderr);
-        char line[64];
-        if (!std::fgets(line, sizeof line, stdin)) {
-            return NonInteractiveAnswer(type);
-        }
-        unsigned long pick = std::strtoul(line, nullptr, 10);
-        if (pick >= 1 && pick <= buttons.size()) {
-            return buttons[pick - 1];
-        }
-        for (int b : buttons) {
-            char first = AnswerName(b)[0];
-            if (line[0] == first || line[0] == first + 32) {
-                return b;
-            }
-        }
-    }
+bool IsInteractiveTerminal() {
+    return ::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO);
 }
 
 }  // namespace backend

@@ -52,6 +52,13 @@ int ShowMessageBox(void* owner, const char* text, const char* caption, uint32_t 
 // without repeating it: OK, Cancel, Abort or No).
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 
+// The console's message box, for front ends without windows: writes the box
+// to standard error and reads the choice from the terminal. Without a
+// terminal it answers the button that ends the step without repeating it
+// (OK, Cancel, Abort or No), so unattended runs never hang on a question.
+// Install it with SetMessageBoxHandler(ConsoleMessageBox).
+int ConsoleMessageBox(void* owner, const char* text, const char* caption, uint32_t type);
+
 // The buttons a type offers, first button first.
 std::vector<int> ButtonsOf(uint32_t type);
 // English name of an answer ("OK", "Retry", ...).

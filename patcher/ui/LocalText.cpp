@@ -1,0 +1,107 @@
+#include "patcher/ui/LocalText.h"
+
+#include <cstring>
+
+#include "platform/file.h"
+#include "platform/text.h"
+
+namespace {
+
+// Each thread hands out translations from a ring of its own, so a pointer
+// given to one thread is never overwritten by another thread's lookups.
+struct ResultRing {
+    char bytes[LocalTextTable::kRingSize];
+    size_t next = 0;
+};
+
+ResultRing& Ring() {
+    thread_local ResultRing ring;
+    return ring;
+}
+
+// First position at or after from where pattern starts on a character
+// boundary of the GBK text; npos if none.
+size_t FindOnCharBoundary(const std::string& text, const std::string& pattern, size_t from) {
+    for (size_t i = from; i + pattern.size() <= text.size();) {
+        if (std::memcmp(text.data() + i, pattern.data(), pattern.size()) == 0) {
+            return i;
+        }
+        i += platform::IsGbkLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+    }
+    return std::string::npos;
+}
+
+}  // namespace
+
+LocalTextTable::LocalTextTable(std::string path) : path_(std::move(path)) {}
+
+void LocalTextTable::LoadLocked() {
+    loaded_ = true;
+    auto f = platform::File::Open(path_, platform::Access::kRead, platform::kShareRead,
+                                  platform::Disposition::kOpenExisting);
+    if (!f) {
+        missing_ = true;
+        return;
+    }
+    char buf[16384];
+    for (;;) {
+        auto n = f->Read(buf, sizeof buf);
+        if (!n || *n == 0) {
+            break;
+        }
+        text_.append(buf, *n);
+    }
+    fileSize_ = text_.size();
+}
+
+const char* LocalTextTable::Lookup(const char* text) {
+    if (text == nullptr) {
+        return text;
+    }
+    std::lock_guard<std::mutex> lock(mu_);
+    ResultRing& ring = Ring();
+    if (ring.next >= kRingSize) {
+        ring.next = 0;
+    }
+    if (!loaded_) {
+        LoadLocked();
+    }
+    if (missing_) {
+        return text;
+    }
+    std::string pattern = "\r\n";
+    pattern += text;
+    pattern += '=';
+    size_t at = FindOnCharBoundary(text_, pattern, 0);
+    if (at == std::string::npos) {
+        // Remember the miss: the next lookup of the same text finds an empty
+        // translation instead of searching the whole file in vain.
+        text_ += pattern;
+        text_ += ';';
+        return text;
+    }
+    size_t start = at + pattern.size();
+    // A translation ends within the file: the misses remembered after it are
+    // not part of any translation.
+    size_t end = FindOnCharBoundary(text_, ";", start);
+    if (end == std::string::npos || end >= fileSize_ || end == start) {
+        return text;
+    }
+    size_t length = end - start;
+    if (length > kMaxTranslation) {
+        return text;  // would not fit the ring
+    }
+    if (length + ring.next > kMaxTranslation) {
+        ring.next = 0;
+    }
+    char* out = ring.bytes + ring.next;
+    std::memcpy(out, text_.data() + start, length);
+    out[length] = '\0';
+    ring.next += length + 1;
+    return out;
+}
+
+const char* GetLocalText(const char* text) {
+    static LocalTextTable table("Language.txt");
+    return table.Lookup(text);
+}

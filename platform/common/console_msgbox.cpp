@@ -1,0 +1,64 @@
+// The console's message box, written to the terminal and answered there.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "backend.h"
+#include "platform/text.h"
+
+namespace platform {
+namespace {
+
+int NonInteractiveAnswer(uint32_t type) {
+    switch (type & 0xF) {
+        case kMbOkCancel:
+        case kMbRetryCancel:
+        case kMbYesNoCancel:
+            return kIdCancel;
+        case kMbAbortRetryIgnore:
+            return kIdAbort;
+        case kMbYesNo:
+            return kIdNo;
+        default:
+            return kIdOk;
+    }
+}
+
+}  // namespace
+
+int ConsoleMessageBox(void* /*owner*/, const char* text, const char* caption, uint32_t type) {
+    std::string title = caption ? GbkToUtf8(caption) : std::string("Error");
+    std::string body = text ? GbkToUtf8(text) : std::string();
+    std::vector<int> buttons = ButtonsOf(type);
+    std::fprintf(stderr, "[%s] %s\n", title.c_str(), body.c_str());
+    bool interactive = backend::IsInteractiveTerminal();
+    if (!interactive) {
+        int answer = NonInteractiveAnswer(type);
+        std::fprintf(stderr, "  -> %s\n", AnswerName(answer));
+        return answer;
+    }
+    for (;;) {
+        for (size_t i = 0; i < buttons.size(); ++i) {
+            std::fprintf(stderr, "  %zu) %s", i + 1, AnswerName(buttons[i]));
+        }
+        std::fprintf(stderr, "\n  > ");
+        std::fflush(stderr);
+        char line[64];
+        if (!std::fgets(line, sizeof line, stdin)) {
+            return NonInteractiveAnswer(type);
+        }
+        unsigned long pick = std::strtoul(line, nullptr, 10);
+        if (pick >= 1 && pick <= buttons.size()) {
+            return buttons[pick - 1];
+        }
+        for (int b : buttons) {
+            char first = AnswerName(b)[0];
+            if (line[0] == first || line[0] == first + 32) {
+                return b;
+            }
+        }
+    }
+}
+
+}  // namespace platform
