@@ -1,0 +1,22 @@
+// Fuzz inputs are handed to the readers as real files: one scratch file per
+// target, in the temporary folder.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/file.h"
+#include "platform/fs.h"
+#include "platform/process.h"
+
+inline std::string ScratchFile(const char* tag, const uint8_t* data, size_t size) {
+    static const std::string path = platform::TempDirectory() + "\\tesmar-fuzz-" + tag + "-" +
+                                    std::to_string(platform::CurrentProcessId());
+    auto f = platform::File::Open(path, platform::Access::kWrite, platform::kShareNone,
+                                  platform::Disposition::kCreateAlways);
+    if (f && size > 0) {
+        (void)f->Write(data, size);
+    }
+    return path;
+}
