@@ -8,26 +8,6 @@
 
 namespace {
 
-bool ReadWholeFile(const char* path, std::string& out) {
-    auto f = platform::File::Open(path, platform::Access::kRead,
-                                  platform::kShareRead | platform::kShareWrite,
-                                  platform::Disposition::kOpenExisting);
-    if (!f) {
-        return false;
-    }
-    char buf[16384];
-    for (;;) {
-        auto n = f->Read(buf, sizeof buf);
-        if (!n) {
-            return false;
-        }
-        if (*n == 0) {
-            return true;
-        }
-        out.append(buf, *n);
-    }
-}
-
 // Index of the first of stops at or after from, on a character boundary of
 // the GBK text (a trail byte may look like "]"); end when none.
 size_t FindStop(const std::string& s, size_t from, size_t end, const char* stops) {
@@ -85,10 +65,14 @@ std::string Limit(std::string s) {
 }  // namespace
 
 bool CConfigFile::Load(const char* path, bool trim) {
-    std::string data;
-    if (path == nullptr || !ReadWholeFile(path, data) || data.empty()) {
+    if (path == nullptr) {
         return false;
     }
+    auto read = platform::ReadWholeFile(path);
+    if (!read || read->empty()) {
+        return false;
+    }
+    std::string data = std::move(read.value());
     data += "\r\n";
 
     // Section starts: a "[" first in the file or right after a "\n".

@@ -37,20 +37,12 @@ LocalTextTable::LocalTextTable(std::string path) : path_(std::move(path)) {}
 
 void LocalTextTable::LoadLocked() {
     loaded_ = true;
-    auto f = platform::File::Open(path_, platform::Access::kRead, platform::kShareRead,
-                                  platform::Disposition::kOpenExisting);
-    if (!f) {
+    auto text = platform::ReadWholeFile(path_);
+    if (!text) {
         missing_ = true;
         return;
     }
-    char buf[16384];
-    for (;;) {
-        auto n = f->Read(buf, sizeof buf);
-        if (!n || *n == 0) {
-            break;
-        }
-        text_.append(buf, *n);
-    }
+    text_ = std::move(text.value());
     fileSize_ = text_.size();
 }
 

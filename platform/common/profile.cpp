@@ -42,19 +42,12 @@ bool SameName(std::string_view a, std::string_view b) {
 }
 
 bool ReadAll(const std::string& path, std::string& out) {
-    auto f = File::Open(path, Access::kRead, kShareRead | kShareWrite, Disposition::kOpenExisting);
-    if (!f) {
+    auto text = ReadWholeFile(path);
+    if (!text) {
         return false;
     }
-    out.clear();
-    char buf[4096];
-    for (;;) {
-        auto n = f->Read(buf, sizeof buf);
-        if (!n || *n == 0) {
-            return n.ok();
-        }
-        out.append(buf, *n);
-    }
+    out = std::move(text.value());
+    return true;
 }
 
 std::vector<std::string> SplitLines(const std::string& text) {

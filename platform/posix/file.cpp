@@ -26,19 +26,6 @@ File::~File() {
     Close();
 }
 
-File::File(File&& other) noexcept : handle_(other.handle_) {
-    other.handle_ = kInvalid;
-}
-
-File& File::operator=(File&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = other.handle_;
-        other.handle_ = kInvalid;
-    }
-    return *this;
-}
-
 Result<File> File::Open(const std::string& path, Access access, uint32_t /*share*/,
                         Disposition disposition) {
     int flags = O_CLOEXEC;
@@ -206,22 +193,6 @@ FileMapping::~FileMapping() {
     Close();
 }
 
-FileMapping::FileMapping(FileMapping&& other) noexcept
-    : handle_(other.handle_), size_(other.size_), writable_(other.writable_) {
-    other.handle_ = kInvalid;
-}
-
-FileMapping& FileMapping::operator=(FileMapping&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = other.handle_;
-        size_ = other.size_;
-        writable_ = other.writable_;
-        other.handle_ = kInvalid;
-    }
-    return *this;
-}
-
 Result<FileMapping> FileMapping::Create(const File& file, uint64_t maxSize, bool writable) {
     if (!file.IsOpen()) {
         return Error{EBADF};
@@ -286,22 +257,6 @@ void FileMapping::Close() {
 
 MappedView::~MappedView() {
     Unmap();
-}
-
-MappedView::MappedView(MappedView&& other) noexcept
-    : base_(other.base_), size_(other.size_), offset_(other.offset_) {
-    other.base_ = nullptr;
-}
-
-MappedView& MappedView::operator=(MappedView&& other) noexcept {
-    if (this != &other) {
-        Unmap();
-        base_ = other.base_;
-        size_ = other.size_;
-        offset_ = other.offset_;
-        other.base_ = nullptr;
-    }
-    return *this;
 }
 
 Status MappedView::Flush() {

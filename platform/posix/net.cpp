@@ -57,19 +57,6 @@ TcpSocket::~TcpSocket() {
     Close();
 }
 
-TcpSocket::TcpSocket(TcpSocket&& other) noexcept : handle_(other.handle_) {
-    other.handle_ = kInvalid;
-}
-
-TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = other.handle_;
-        other.handle_ = kInvalid;
-    }
-    return *this;
-}
-
 Result<TcpSocket> TcpSocket::Create() {
     int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
     if (fd < 0) {
@@ -173,25 +160,6 @@ Result<size_t> TcpSocket::Recv(void* buffer, size_t size) {
         return LastError();
     }
     return static_cast<size_t>(n);
-}
-
-Status TcpSocket::SendAll(const void* data, size_t size) {
-    const char* p = static_cast<const char*>(data);
-    while (size > 0) {
-        auto n = Send(p, size);
-        if (!n) {
-            if (IsWouldBlock(n.error())) {
-                if (WaitWritable(-1) != WaitResult::kReady) {
-                    return LastError();
-                }
-                continue;
-            }
-            return n.error();
-        }
-        p += *n;
-        size -= *n;
-    }
-    return Status::Ok();
 }
 
 Result<TcpSocket> TcpSocket::Accept() {

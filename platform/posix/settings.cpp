@@ -69,19 +69,11 @@ std::string Unescape(const std::string& v) {
 }
 
 bool Load(std::map<std::string, std::string>& values) {
-    auto f = File::Open(StorePath(), Access::kRead, kShareRead, Disposition::kOpenExisting);
-    if (!f) {
+    auto read = ReadWholeFile(StorePath());
+    if (!read) {
         return false;
     }
-    std::string text;
-    char buf[4096];
-    for (;;) {
-        auto n = f->Read(buf, sizeof buf);
-        if (!n || *n == 0) {
-            break;
-        }
-        text.append(buf, *n);
-    }
+    const std::string& text = read.value();
     size_t start = 0;
     while (start < text.size()) {
         size_t nl = text.find('\n', start);

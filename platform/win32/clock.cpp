@@ -4,8 +4,14 @@
 
 namespace platform {
 
-uint32_t TickCount() { return static_cast<uint32_t>(GetTickCount64()); }
-uint64_t TickCount64() { return GetTickCount64(); }
-void SleepMs(uint32_t ms) { Sleep(ms); }
+uint32_t TickCount() {
+    return static_cast<uint32_t>(GetTickCount64());
+}
+uint64_t TickCount64() {
+    return GetTickCount64();
+}
+void SleepMs(uint32_t ms) {
+    Sleep(ms);
+}
 
 }  // namespace platform

@@ -10,9 +10,9 @@ std::string Error::Message() const {
         return "The operation failed.";
     }
     wchar_t* buf = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                 FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, code, 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
+    DWORD n = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
     if (n == 0 || buf == nullptr) {
         return "Unknown error " + std::to_string(code);
     }
@@ -24,11 +24,21 @@ std::string Error::Message() const {
     return text;
 }
 
-uint32_t LastSystemError() { return GetLastError(); }
-uint32_t ErrorNotFound() { return ERROR_FILE_NOT_FOUND; }
-uint32_t ErrorAlreadyExists() { return ERROR_ALREADY_EXISTS; }
-uint32_t ErrorDiskFull() { return ERROR_DISK_FULL; }
-uint32_t ErrorTimedOut() { return WAIT_TIMEOUT; }
+uint32_t LastSystemError() {
+    return GetLastError();
+}
+uint32_t ErrorNotFound() {
+    return ERROR_FILE_NOT_FOUND;
+}
+uint32_t ErrorAlreadyExists() {
+    return ERROR_ALREADY_EXISTS;
+}
+uint32_t ErrorDiskFull() {
+    return ERROR_DISK_FULL;
+}
+uint32_t ErrorTimedOut() {
+    return WAIT_TIMEOUT;
+}
 bool IsNotFound(const Error& e) {
     return e.code == ERROR_FILE_NOT_FOUND || e.code == ERROR_PATH_NOT_FOUND;
 }

@@ -9,36 +9,36 @@
 namespace platform {
 namespace {
 
-Error LastError() { return Error{GetLastError()}; }
-HANDLE H(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+Error LastError() {
+    return Error{GetLastError()};
+}
+HANDLE H(intptr_t h) {
+    return reinterpret_cast<HANDLE>(h);
+}
 
 // ReadFile/WriteFile take 32-bit counts.
 constexpr size_t kMaxChunk = 1u << 30;
 
 }  // namespace
 
-File::~File() { Close(); }
-
-File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
-
-File& File::operator=(File&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = other.handle_;
-        other.handle_ = kInvalid;
-    }
-    return *this;
+File::~File() {
+    Close();
 }
 
 Result<File> File::Open(const std::string& path, Access access, uint32_t share,
                         Disposition disposition) {
     DWORD acc = 0;
-    if (static_cast<uint32_t>(access) & static_cast<uint32_t>(Access::kRead)) acc |= GENERIC_READ;
-    if (static_cast<uint32_t>(access) & static_cast<uint32_t>(Access::kWrite)) acc |= GENERIC_WRITE;
+    if (static_cast<uint32_t>(access) & static_cast<uint32_t>(Access::kRead))
+        acc |= GENERIC_READ;
+    if (static_cast<uint32_t>(access) & static_cast<uint32_t>(Access::kWrite))
+        acc |= GENERIC_WRITE;
     DWORD sh = 0;
-    if (share & kShareRead) sh |= FILE_SHARE_READ;
-    if (share & kShareWrite) sh |= FILE_SHARE_WRITE;
-    if (share & kShareDelete) sh |= FILE_SHARE_DELETE;
+    if (share & kShareRead)
+        sh |= FILE_SHARE_READ;
+    if (share & kShareWrite)
+        sh |= FILE_SHARE_WRITE;
+    if (share & kShareDelete)
+        sh |= FILE_SHARE_DELETE;
     DWORD disp = OPEN_EXISTING;
     switch (disposition) {
         case Disposition::kCreateNew:
@@ -210,22 +210,8 @@ uint32_t AllocationGranularity() {
     return g;
 }
 
-FileMapping::~FileMapping() { Close(); }
-
-FileMapping::FileMapping(FileMapping&& other) noexcept
-    : handle_(other.handle_), size_(other.size_), writable_(other.writable_) {
-    other.handle_ = kInvalid;
-}
-
-FileMapping& FileMapping::operator=(FileMapping&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = other.handle_;
-        size_ = other.size_;
-        writable_ = other.writable_;
-        other.handle_ = kInvalid;
-    }
-    return *this;
+FileMapping::~FileMapping() {
+    Close();
 }
 
 Result<FileMapping> FileMapping::Create(const File& file, uint64_t maxSize, bool writable) {
@@ -243,9 +229,9 @@ Result<FileMapping> FileMapping::Create(const File& file, uint64_t maxSize, bool
     if (size > *current && !writable) {
         return Error{ERROR_ACCESS_DENIED};
     }
-    HANDLE m = CreateFileMappingW(H(file.native()), nullptr,
-                                  writable ? PAGE_READWRITE : PAGE_READONLY,
-                                  static_cast<DWORD>(size >> 32), static_cast<DWORD>(size), nullptr);
+    HANDLE m =
+        CreateFileMappingW(H(file.native()), nullptr, writable ? PAGE_READWRITE : PAGE_READONLY,
+                           static_cast<DWORD>(size >> 32), static_cast<DWORD>(size), nullptr);
     if (m == nullptr) {
         return LastError();
     }
@@ -264,9 +250,9 @@ Result<MappedView> FileMapping::Map(uint64_t offset, size_t length) const {
         length > size_ - offset) {
         return Error{ERROR_INVALID_PARAMETER};
     }
-    void* base = MapViewOfFile(H(handle_), writable_ ? FILE_MAP_WRITE : FILE_MAP_READ,
-                               static_cast<DWORD>(offset >> 32), static_cast<DWORD>(offset),
-                               length);
+    void* base =
+        MapViewOfFile(H(handle_), writable_ ? FILE_MAP_WRITE : FILE_MAP_READ,
+                      static_cast<DWORD>(offset >> 32), static_cast<DWORD>(offset), length);
     if (base == nullptr) {
         return LastError();
     }
@@ -284,22 +270,8 @@ void FileMapping::Close() {
     }
 }
 
-MappedView::~MappedView() { Unmap(); }
-
-MappedView::MappedView(MappedView&& other) noexcept
-    : base_(other.base_), size_(other.size_), offset_(other.offset_) {
-    other.base_ = nullptr;
-}
-
-MappedView& MappedView::operator=(MappedView&& other) noexcept {
-    if (this != &other) {
-        Unmap();
-        base_ = other.base_;
-        size_ = other.size_;
-        offset_ = other.offset_;
-        other.base_ = nullptr;
-    }
-    return *this;
+MappedView::~MappedView() {
+    Unmap();
 }
 
 Status MappedView::Flush() {

@@ -9,14 +9,22 @@
 namespace platform {
 namespace {
 
-Error LastError() { return Error{GetLastError()}; }
+Error LastError() {
+    return Error{GetLastError()};
+}
 
-std::wstring W(const std::string& p) { return win32::Wide(p); }
+std::wstring W(const std::string& p) {
+    return win32::Wide(p);
+}
 
 }  // namespace
 
-std::string NativePath(const std::string& path) { return path; }
-std::string SystemPathFromNative(const std::string& native) { return native; }
+std::string NativePath(const std::string& path) {
+    return path;
+}
+std::string SystemPathFromNative(const std::string& native) {
+    return native;
+}
 
 bool Exists(const std::string& path) {
     return GetFileAttributesW(W(path).c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -16,8 +16,12 @@ void EnsureWinsock() {
     (void)started;
 }
 
-Error LastError() { return Error{static_cast<uint32_t>(WSAGetLastError())}; }
-SOCKET S(intptr_t h) { return static_cast<SOCKET>(h); }
+Error LastError() {
+    return Error{static_cast<uint32_t>(WSAGetLastError())};
+}
+SOCKET S(intptr_t h) {
+    return static_cast<SOCKET>(h);
+}
 
 bool ToAddress(const std::string& ipv4, uint16_t port, sockaddr_in& sa) {
     std::memset(&sa, 0, sizeof sa);
@@ -52,19 +56,8 @@ WaitResult WaitFor(SOCKET s, bool write, int timeoutMs) {
 
 }  // namespace
 
-TcpSocket::~TcpSocket() { Close(); }
-
-TcpSocket::TcpSocket(TcpSocket&& other) noexcept : handle_(other.handle_) {
-    other.handle_ = kInvalid;
-}
-
-TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = other.handle_;
-        other.handle_ = kInvalid;
-    }
-    return *this;
+TcpSocket::~TcpSocket() {
+    Close();
 }
 
 Result<TcpSocket> TcpSocket::Create() {
@@ -134,8 +127,12 @@ Status TcpSocket::PendingError() const {
     return Status::Ok();
 }
 
-WaitResult TcpSocket::WaitReadable(int timeoutMs) const { return WaitFor(S(handle_), false, timeoutMs); }
-WaitResult TcpSocket::WaitWritable(int timeoutMs) const { return WaitFor(S(handle_), true, timeoutMs); }
+WaitResult TcpSocket::WaitReadable(int timeoutMs) const {
+    return WaitFor(S(handle_), false, timeoutMs);
+}
+WaitResult TcpSocket::WaitWritable(int timeoutMs) const {
+    return WaitFor(S(handle_), true, timeoutMs);
+}
 
 Result<size_t> TcpSocket::Send(const void* data, size_t size) {
     int n = send(S(handle_), static_cast<const char*>(data),
@@ -153,25 +150,6 @@ Result<size_t> TcpSocket::Recv(void* buffer, size_t size) {
         return LastError();
     }
     return static_cast<size_t>(n);
-}
-
-Status TcpSocket::SendAll(const void* data, size_t size) {
-    const char* p = static_cast<const char*>(data);
-    while (size > 0) {
-        auto n = Send(p, size);
-        if (!n) {
-            if (IsWouldBlock(n.error())) {
-                if (WaitWritable(-1) != WaitResult::kReady) {
-                    return LastError();
-                }
-                continue;
-            }
-            return n.error();
-        }
-        p += *n;
-        size -= *n;
-    }
-    return Status::Ok();
 }
 
 Result<TcpSocket> TcpSocket::Accept() {
@@ -230,7 +208,9 @@ Status TcpSocket::SetTimeouts(int recvMs, int sendMs) {
     return Status::Ok();
 }
 
-bool IsWouldBlock(const Error& e) { return e.code == WSAEWOULDBLOCK || e.code == WSAEINPROGRESS; }
+bool IsWouldBlock(const Error& e) {
+    return e.code == WSAEWOULDBLOCK || e.code == WSAEINPROGRESS;
+}
 
 std::vector<std::string> ResolveIPv4(const std::string& host) {
     EnsureWinsock();

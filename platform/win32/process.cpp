@@ -160,6 +160,8 @@ Status OpenWithSystemHandler(const std::string& target, bool maximized) {
     return Status::Ok();
 }
 
-uint32_t CurrentProcessId() { return GetCurrentProcessId(); }
+uint32_t CurrentProcessId() {
+    return GetCurrentProcessId();
+}
 
 }  // namespace platform

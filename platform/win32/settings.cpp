@@ -35,7 +35,8 @@ class ScopedKey {
 public:
     ScopedKey() = default;
     ~ScopedKey() {
-        if (key_) RegCloseKey(key_);
+        if (key_)
+            RegCloseKey(key_);
     }
     ScopedKey(const ScopedKey&) = delete;
     ScopedKey& operator=(const ScopedKey&) = delete;

@@ -64,21 +64,8 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 }
 
 std::string ReadFile(const std::string& path) {
-    auto f = platform::File::Open(path, platform::Access::kRead,
-                                  platform::kShareRead | platform::kShareWrite,
-                                  platform::Disposition::kOpenExisting);
-    std::string out;
-    if (!f) {
-        return out;
-    }
-    char buf[65536];
-    for (;;) {
-        auto n = f->Read(buf, sizeof buf);
-        if (!n || *n == 0) {
-            return out;
-        }
-        out.append(buf, *n);
-    }
+    auto text = platform::ReadWholeFile(path);
+    return text ? std::move(text.value()) : std::string();
 }
 
 void RemoveTree(const std::string& path) {

@@ -70,6 +70,9 @@ private:
     intptr_t handle_ = kInvalid;
 };
 
+// The whole contents of a file (opened for reading, sharing read and write).
+Result<std::string> ReadWholeFile(const std::string& path);
+
 // Offsets of mapped views must be multiples of this (64 KiB on Windows, the
 // page size on POSIX).
 uint32_t AllocationGranularity();

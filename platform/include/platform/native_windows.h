@@ -14,9 +14,9 @@
 #define NOMINMAX
 #endif
 
+#include <windows.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
-#include <windows.h>
 
 #undef DeleteFile
 #undef MoveFile
