@@ -13,7 +13,11 @@
 #define LUMO_API __attribute__((visibility("default")))
 #endif
 
-#if defined(__GNUC__) || defined(__clang__)
+// The C++ runtime of the mingw builds formats with its own C99 printf, so
+// the checks follow the GNU rules there too.
+#if defined(_WIN32) && defined(__GNUC__) && !defined(__clang__)
+#define LUMO_PRINTF(fmt, args) __attribute__((format(gnu_printf, fmt, args)))
+#elif defined(__GNUC__) || defined(__clang__)
 #define LUMO_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
 #else
 #define LUMO_PRINTF(fmt, args)
