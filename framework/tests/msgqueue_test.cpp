@@ -159,6 +159,39 @@ TEST(GMsgQueue, ErasingSomeMessagesKeepsTheOthersInOrder) {
     EXPECT_EQ(left, (std::vector<std::string>{"1", "3", "5"}));
 }
 
+TEST(GMsgQueue, FreedBlocksAreHandedOutLowestFirst) {
+    GMsgQueue q;
+    Push(q, "a");
+    Push(q, "b");
+    Push(q, "c");
+    std::vector<void*> blocks;
+    q.BeginIterate();
+    do {
+        blocks.push_back(q.IterGetCurrent().data);
+    } while (q.IterNext());
+    // Free the third block, then the second; the next two pushes take the
+    // second block first, then the third.
+    q.BeginIterate();
+    q.IterNext();
+    q.IterNext();
+    q.IterEraseCurrent();
+    q.BeginIterate();
+    q.IterNext();
+    q.IterEraseCurrent();
+    q.EndIterate();
+    Push(q, "d");
+    Push(q, "e");
+    std::vector<void*> now;
+    std::vector<std::string> text;
+    q.BeginIterate();
+    do {
+        now.push_back(q.IterGetCurrent().data);
+        text.push_back(Bytes(q.IterGetCurrent()));
+    } while (q.IterNext());
+    EXPECT_EQ(text, (std::vector<std::string>{"a", "d", "e"}));
+    EXPECT_EQ(now, blocks);
+}
+
 TEST(GMsgQueue, PoppingTheMessageUnderTheCursorMovesTheCursorOn) {
     GMsgQueue q;
     Push(q, "a");

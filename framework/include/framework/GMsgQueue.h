@@ -6,6 +6,7 @@
 // Game thread only; nothing is locked.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <list>
 #include <vector>
@@ -31,16 +32,21 @@ public:
     GMsgPool& operator=(const GMsgPool&) = delete;
 
     // The first free block that holds size bytes, or else malloc(size) (null
-    // when the heap is exhausted).
-    void* Alloc(uint32_t size);
+    // when the heap is exhausted). *block receives the block's index, or -1
+    // for a heap buffer, so the release need not search for it.
+    void* Alloc(uint32_t size, int* block = nullptr);
     // Gives a block back, or frees a heap buffer. Null does nothing.
     void Release(void* buffer);
+    // The same, for a buffer whose Alloc index is known (-1: from the heap).
+    void Release(void* buffer, int block);
 
     bool IsPoolBuffer(const void* buffer) const;
     int BlocksInUse() const;
 
 private:
     std::vector<tagPoolBlock> m_blocks;
+    uint64_t m_freeMask;  // bit i set: block i is free and has a buffer
+    static_assert(kBlockCount <= 64, "one bit per block");
 };
 
 class GFC_API GMsgQueue {
@@ -82,10 +88,22 @@ public:
     const GMsgPool& GetPool() const { return m_pool; }
 
 private:
-    std::list<tagMsg> m_msgs;
-    std::list<tagMsg>::iterator m_iter;
+    struct Entry {
+        tagMsg msg;
+        int block;  // pool block of msg.data, -1 for the heap
+    };
+    using List = std::list<Entry>;
+    static constexpr size_t kSpareNodes = 64;
+
+    // Unlinks the entry, gives its buffer back and keeps its list node for
+    // the next push; answers the entry that followed.
+    List::iterator Remove(List::iterator it);
+
+    List m_msgs;
+    List::iterator m_iter;
     bool m_iterating;
     GMsgPool m_pool;
+    List m_spare;  // list nodes of removed messages, reused by PushMsg
 };
 
 }  // namespace GFC
