@@ -4,6 +4,7 @@
 // every lookup on what was loaded must stay inside the records.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "gamesys/GAttDataBase.h"
