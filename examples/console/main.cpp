@@ -139,8 +139,7 @@ void ShowNewLines(unsigned long& shown) {
     if (fresh > unsigned(GFC::GConsole::kLines)) {
         fresh = GFC::GConsole::kLines;
     }
-    for (int i = GFC::GConsole::kLines - static_cast<int>(fresh); i < GFC::GConsole::kLines;
-         ++i) {
+    for (int i = GFC::GConsole::kLines - static_cast<int>(fresh); i < GFC::GConsole::kLines; ++i) {
         std::cout << platform::GbkToUtf8(g_console->GetLine(i)) << '\n';
     }
     shown = g_console->GetLinesPrinted();
