@@ -22,7 +22,11 @@ if(WIN32)
     set(lua_dir ${TESMAR_THIRD_PARTY_SRC}/lua5.1/src)
     file(GLOB lua_sources ${lua_dir}/*.c)
     list(REMOVE_ITEM lua_sources ${lua_dir}/lua.c ${lua_dir}/luac.c ${lua_dir}/print.c)
-    add_library(tesmar_lua STATIC ${lua_sources})
+    # One Lua for the framework library and the game that registers functions
+    # with it: a DLL, as liblua5.1.so is natively. Two static copies would
+    # each compare against their own sentinel objects in the same state.
+    add_library(tesmar_lua SHARED ${lua_sources})
+    set_target_properties(tesmar_lua PROPERTIES OUTPUT_NAME lua51 PREFIX "")
     # Debian's native headers live under lua5.1/; give the mingw build the same path.
     set(lua_inc ${CMAKE_BINARY_DIR}/_lua/include)
     file(MAKE_DIRECTORY ${lua_inc}/lua5.1)

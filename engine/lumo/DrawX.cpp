@@ -1,0 +1,66 @@
+#include "lumo/DrawX.h"
+
+#include <mutex>
+
+namespace Lumo {
+
+namespace {
+
+struct Recorder {
+    std::mutex lock;
+    std::vector<DrawCall> calls;
+
+    void Add(DrawCall call) {
+        std::lock_guard<std::mutex> guard(lock);
+        if (calls.size() >= kDrawCallsKept) {
+            calls.erase(calls.begin(), calls.begin() + kDrawCallsKept / 2);
+        }
+        calls.push_back(std::move(call));
+    }
+};
+
+Recorder& TheRecorder() {
+    static Recorder* recorder = new Recorder;
+    return *recorder;
+}
+
+}  // namespace
+
+void DrawX::Draw2DQuad(int x, int y, int w, int h, bool flag, uint32_t colour) {
+    DrawCall call;
+    call.kind = DrawCall::QUAD_2D;
+    call.x = x;
+    call.y = y;
+    call.w = w;
+    call.h = h;
+    call.flag = flag;
+    call.colour = colour;
+    TheRecorder().Add(std::move(call));
+}
+
+void DrawX::DrawDebugString(const char* text, int x, int y, uint32_t colour) {
+    if (!text) {
+        return;
+    }
+    DrawCall call;
+    call.kind = DrawCall::DEBUG_STRING;
+    call.x = x;
+    call.y = y;
+    call.colour = colour;
+    call.text = text;
+    TheRecorder().Add(std::move(call));
+}
+
+std::vector<DrawCall> DrawX::GetRecorded() {
+    Recorder& r = TheRecorder();
+    std::lock_guard<std::mutex> guard(r.lock);
+    return r.calls;
+}
+
+void DrawX::ClearRecorded() {
+    Recorder& r = TheRecorder();
+    std::lock_guard<std::mutex> guard(r.lock);
+    r.calls.clear();
+}
+
+}  // namespace Lumo

@@ -1,0 +1,118 @@
+#include "framework/GScript.h"
+
+#include <new>
+#include <vector>
+
+#include "framework/GLua.h"
+#include "lumo/IFS.h"
+#include "lumo/Log.h"
+
+namespace GFC {
+
+namespace {
+
+void CloseState(lua_State* L) {
+    if (L) {
+        lua_close(L);
+    }
+}
+
+// The standard libraries the game's scripts may use, in opening order. Lua
+// 5.1 wants its library openers called as Lua functions, not directly.
+const lua_CFunction kLibraries[] = {luaopen_base, luaopen_io, luaopen_string, luaopen_math};
+
+bool OpenLibraries(lua_State* L) {
+    for (lua_CFunction open : kLibraries) {
+        lua_pushcfunction(L, open);
+        if (lua_pcall(L, 0, 0, 0) != 0) {
+            lua_pop(L, 1);
+            return false;
+        }
+    }
+    return true;
+}
+
+const char* ErrorText(lua_State* L) {
+    const char* text = lua_isstring(L, -1) ? lua_tostring(L, -1) : nullptr;
+    return text ? text : "unknown";
+}
+
+}  // namespace
+
+GScript::GScript() = default;
+GScript::GScript(const GScript& other) = default;
+GScript& GScript::operator=(const GScript& other) = default;
+GScript::~GScript() = default;
+
+bool GScript::LoadScript(Lumo::IFS* fs, const char* path) {
+    Close();
+    lua_State* L = lua_open();
+    if (!L) {
+        Lumo::_WriteLogString("lua VM open failed.");
+        return false;
+    }
+    m_state.reset(L, CloseState);
+    if (!OpenLibraries(L)) {
+        Lumo::_WriteLogString("lua VM open failed.");
+        Close();
+        return false;
+    }
+    OnRegFuncs();
+    return RunFile(fs, path);
+}
+
+bool GScript::RunFile(Lumo::IFS* fs, const char* path) {
+    lua_State* L = m_state.get();
+    if (!L) {
+        return false;
+    }
+    const uint32_t size = (fs && path) ? fs->GetSize(path) : Lumo::kMissingFileSize;
+    if (size == 0 || size == Lumo::kMissingFileSize) {
+        Lumo::_WriteLogString("Script file not find,%s.", path ? path : "");
+        return false;
+    }
+    char* buffer = new (std::nothrow) char[size];
+    if (!buffer) {
+        return false;
+    }
+    const uint32_t loaded = fs->LoadFile(buffer, size, path);
+    int status = luaL_loadbuffer(L, buffer, loaded, path);
+    if (status == 0) {
+        status = lua_pcall(L, 0, 0, 0);
+    }
+    delete[] buffer;
+    if (status != 0) {
+        Lumo::_WriteLogString("Script syntax error,error=%s\r\n", ErrorText(L));
+        return false;
+    }
+    return true;
+}
+
+void GScript::RunString(const char* code) {
+    lua_State* L = m_state.get();
+    if (!L || !code) {
+        return;
+    }
+    const int top = lua_gettop(L);
+    if (luaL_loadstring(L, code) != 0 || lua_pcall(L, 0, LUA_MULTRET, 0) != 0) {
+        Lumo::_WriteLogString("Script syntax error,error=%s\r\n", ErrorText(L));
+    }
+    lua_settop(L, top);
+}
+
+void GScript::RegFunc(const char* name, LuaFunc fn) {
+    lua_State* L = m_state.get();
+    if (!L || !name) {
+        return;
+    }
+    lua_pushcclosure(L, fn, 0);
+    lua_pushstring(L, name);
+    lua_insert(L, -2);
+    lua_settable(L, LUA_GLOBALSINDEX);
+}
+
+void GScript::Close() {
+    m_state.reset();
+}
+
+}  // namespace GFC
