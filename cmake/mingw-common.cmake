@@ -9,10 +9,22 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Programs carry their runtime inside, so they start under Wine and on a
-# player's machine without extra DLLs beside them.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    # i686 unwinds exceptions with DWARF-2 tables, which a module's own
+    # static copy of libgcc cannot follow into another module: an exception
+    # thrown in Talvane.dll would never reach the game's handler. All modules
+    # therefore share the runtime DLLs, which ship beside them (copied into
+    # bin/ at configure time).
+    set(CMAKE_EXE_LINKER_FLAGS_INIT "")
+    set(CMAKE_SHARED_LINKER_FLAGS_INIT "")
+    set(TESMAR_RUNTIME_DLLS libgcc_s_dw2-1.dll libstdc++-6.dll libwinpthread-1.dll)
+else()
+    # x86_64 unwinds through the system's SEH tables, which work across
+    # modules: programs carry their runtime inside and start under Wine and
+    # on a player's machine without extra DLLs beside them.
+    set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+    set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+endif()
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
     set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
