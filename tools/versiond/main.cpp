@@ -26,6 +26,11 @@ extern "C" void OnSignal(int) {
     g_stop = true;
 }
 
+// Whole lines through fputs: no printf formats to differ between C libraries.
+void Line(std::FILE* f, const std::string& text) {
+    std::fputs((text + "\n").c_str(), f);
+}
+
 std::string Now() {
     char text[32];
     std::time_t t = std::time(nullptr);
@@ -69,17 +74,17 @@ int Serve(const ServeArgs& args) {
     std::string text;
     std::string error;
     if (!ReadWholeFile(args.manifest, text, error)) {
-        std::fprintf(stderr, "versiond: %s\n", error.c_str());
+        Line(stderr, "versiond: " + error);
         return 1;
     }
     auto manifest = versiond::ParseManifest(text, &error);
     if (!manifest) {
-        std::fprintf(stderr, "versiond: %s: %s\n", args.manifest.c_str(), error.c_str());
+        Line(stderr, "versiond: " + args.manifest + ": " + error);
         return 1;
     }
     auto catalog = versiond::Catalog::Build(*manifest, args.root, &error);
     if (!catalog) {
-        std::fprintf(stderr, "versiond: %s\n", error.c_str());
+        Line(stderr, "versiond: " + error);
         return 1;
     }
     versiond::ServerOptions options;
@@ -89,32 +94,30 @@ int Serve(const ServeArgs& args) {
     options.stallTimeoutMs = args.stallSeconds * 1000;
     options.maxClients = args.maxClients;
     if (!args.quiet) {
-        options.log = [](const std::string& line) {
-            std::fprintf(stderr, "%s %s\n", Now().c_str(), line.c_str());
-        };
+        options.log = [](const std::string& line) { Line(stderr, Now() + " " + line); };
     }
     auto served = std::make_shared<const versiond::Catalog>(std::move(*catalog));
     versiond::VersionServer server(served, options);
     if (auto s = server.Listen(); !s) {
-        std::fprintf(stderr, "versiond: cannot listen on %s:%d: %s\n", args.address.c_str(),
-                     args.port, s.error().Message().c_str());
+        Line(stderr, "versiond: cannot listen on " + args.address + ":" +
+                         std::to_string(args.port) + ": " + s.error().Message());
         return 1;
     }
-    std::printf("listening on %s:%u\n", server.address().c_str(), server.port());
+    Line(stdout, "listening on " + server.address() + ":" + std::to_string(server.port()));
     std::fflush(stdout);
     uint64_t bytes = 0;
     for (const auto& f : served->files()) {
         bytes += f.size;
     }
-    std::fprintf(stderr, "%s latest %d, %zu files (%llu bytes) under %s\n", Now().c_str(),
-                 manifest->latest, served->files().size(), static_cast<unsigned long long>(bytes),
-                 args.root.c_str());
+    Line(stderr, Now() + " latest " + std::to_string(manifest->latest) + ", " +
+                     std::to_string(served->files().size()) + " files (" + std::to_string(bytes) +
+                     " bytes) under " + args.root);
 
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
     server.Run(g_stop);
-    std::fprintf(stderr, "%s stopped after %llu requests\n", Now().c_str(),
-                 static_cast<unsigned long long>(server.RequestsAnswered()));
+    Line(stderr,
+         Now() + " stopped after " + std::to_string(server.RequestsAnswered()) + " requests");
     return 0;
 }
 
@@ -130,7 +133,7 @@ int Query(const QueryArgs& args) {
     if (!ParseDottedAddress(address)) {
         auto found = platform::ResolveIPv4(args.host);
         if (found.empty()) {
-            std::fprintf(stderr, "versiond: %s does not resolve\n", args.host.c_str());
+            Line(stderr, "versiond: " + args.host + " does not resolve");
             return 1;
         }
         address = found.front();
@@ -142,23 +145,23 @@ int Query(const QueryArgs& args) {
     request.installedVersion = args.version;
     request.lineType = args.line;
     VersionCheckResult result = RunVersionCheck(request, list);
+    std::string where = address + ":" + std::to_string(args.port);
     if (result.status == VersionCheckStatus::kNotConnected) {
-        std::fprintf(stderr, "versiond: cannot connect to %s:%d\n", address.c_str(), args.port);
+        Line(stderr, "versiond: cannot connect to " + where);
         return 1;
     }
     if (result.status == VersionCheckStatus::kNoReply) {
-        std::fprintf(stderr, "versiond: no complete reply from %s:%d within %u ms\n",
-                     address.c_str(), args.port,
-                     static_cast<unsigned>(kReplyPolls) * kReplyPollPeriodMs);
+        Line(stderr, "versiond: no complete reply from " + where + " within " +
+                         std::to_string(kReplyPolls * kReplyPollPeriodMs) + " ms");
         return 1;
     }
     const VersionReply& r = result.reply;
-    std::printf("code: %u\n", r.code);
-    std::printf("target: %d\n", r.targetVersion);
-    std::printf("ftp: %s\n", r.hasAddress ? r.DownloadAddress().c_str() : "none");
+    Line(stdout, "code: " + std::to_string(r.code));
+    Line(stdout, "target: " + std::to_string(r.targetVersion));
+    Line(stdout, "ftp: " + (r.hasAddress ? r.DownloadAddress() : std::string("none")));
     for (const PatchFileEntry& e : list.Snapshot()) {
         std::string path = e.directory.empty() ? e.fileName : e.directory + "\\" + e.fileName;
-        std::printf("%s %s\n", path.c_str(), e.md5Text.c_str());
+        Line(stdout, path + " " + e.md5Text);
     }
     return 0;
 }
