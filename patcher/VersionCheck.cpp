@@ -89,15 +89,27 @@ bool VersionReplyCollector::Take(const uint8_t* body, size_t size) {
     return reply_.done;
 }
 
+namespace {
+
+void Pause(const VersionCheckOptions& options, uint32_t ms) {
+    if (options.sleep) {
+        options.sleep(ms);
+    } else {
+        platform::SleepMs(ms);
+    }
+}
+
+bool Stopped(const VersionCheckOptions& options) {
+    return options.stop && options.stop->load();
+}
+
+}  // namespace
+
 VersionReply CollectVersionReply(CMsgClient& client, PatchFileList& list,
-                                 const VersionCheckTiming& timing) {
+                                 const VersionCheckOptions& options) {
     VersionReplyCollector collector(list);
-    for (int i = 0; i < timing.replyPolls && !collector.reply().done; ++i) {
-        if (timing.sleep) {
-            timing.sleep(timing.replyPollPeriodMs);
-        } else {
-            platform::SleepMs(timing.replyPollPeriodMs);
-        }
+    for (int i = 0; i < options.replyPolls && !collector.reply().done && !Stopped(options); ++i) {
+        Pause(options, options.replyPollPeriodMs);
         std::unique_ptr<MsgBuffer> frame = client.Receive();
         if (!frame) {
             continue;
@@ -111,17 +123,18 @@ VersionReply CollectVersionReply(CMsgClient& client, PatchFileList& list,
 // ---- The whole exchange ----
 
 VersionCheckResult RunVersionCheck(const VersionCheckRequest& request, PatchFileList& list,
-                                   const VersionCheckTiming& timing) {
+                                   const VersionCheckOptions& options) {
     VersionCheckResult result;
     CMsgClient client;
     client.Start();
     client.Connect(request.address, request.port);
-    while (client.IsConnecting()) {
-        if (timing.sleep) {
-            timing.sleep(timing.connectPollPeriodMs);
-        } else {
-            platform::SleepMs(timing.connectPollPeriodMs);
-        }
+    while (client.IsConnecting() && !Stopped(options)) {
+        Pause(options, options.connectPollPeriodMs);
+    }
+    if (Stopped(options)) {
+        client.Destroy();
+        result.status = VersionCheckStatus::kStopped;
+        return result;
     }
     if (!client.IsConnected()) {
         client.Destroy();
@@ -131,9 +144,14 @@ VersionCheckResult RunVersionCheck(const VersionCheckRequest& request, PatchFile
     std::vector<uint8_t> body =
         EncodeVersionRequest(VersionRequest{request.installedVersion, request.lineType});
     client.Send(body.data(), body.size());
-    result.reply = CollectVersionReply(client, list, timing);
+    result.reply = CollectVersionReply(client, list, options);
     client.Destroy();
-    result.status = result.reply.done ? VersionCheckStatus::kReplied : VersionCheckStatus::kNoReply;
+    if (result.reply.done) {
+        result.status = VersionCheckStatus::kReplied;
+    } else {
+        result.status =
+            Stopped(options) ? VersionCheckStatus::kStopped : VersionCheckStatus::kNoReply;
+    }
     return result;
 }
 
@@ -145,6 +163,8 @@ std::optional<VersionCheckMessage> VersionCheckFailure(const VersionCheckResult&
             break;
         case VersionCheckStatus::kNoReply:
             text = GBK("超过时限无应答");
+            break;
+        case VersionCheckStatus::kStopped:
             break;
         case VersionCheckStatus::kReplied:
             if (result.reply.code == kVersionNoPath) {

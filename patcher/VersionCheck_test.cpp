@@ -95,7 +95,7 @@ TEST(CollectVersionReply, DefaultPollsWaitAboutTenSeconds) {
     // sleeps once and finds nothing.
     CMsgClient client;
     PatchFileList list;
-    VersionCheckTiming timing;
+    VersionCheckOptions timing;
     uint64_t slept = 0;
     int sleeps = 0;
     timing.sleep = [&](uint32_t ms) {

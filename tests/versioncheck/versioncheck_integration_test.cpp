@@ -3,8 +3,10 @@
 // and one the client does not even try.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 #include <string>
+#include <thread>
 
 #include "Md5.h"
 #include "patcher/VersionCheck.h"
@@ -47,8 +49,8 @@ std::string Manifest() {
 }
 
 // Short polls keep the tests quick; the loop itself is the patcher's.
-VersionCheckTiming Quick() {
-    VersionCheckTiming t;
+VersionCheckOptions Quick() {
+    VersionCheckOptions t;
     t.replyPolls = 300;
     t.replyPollPeriodMs = 10;
     return t;
@@ -162,6 +164,29 @@ TEST(VersionCheck, ServerThatNeverAnswersTimesOut) {
     ASSERT_TRUE(VersionCheckFailure(r));
     EXPECT_STREQ(VersionCheckFailure(r)->text, GBK("超过时限无应答"));
     EXPECT_STREQ(VersionCheckFailure(r)->caption, GBK("提示"));
+}
+
+TEST(VersionCheck, StoppingTheUpdateEndsTheWaitForAReply) {
+    testsupport::SilentServer silent;
+    PatchFileList list;
+    std::atomic<bool> stop{false};
+    VersionCheckOptions options;  // the full ten seconds
+    options.stop = &stop;
+    VersionCheckRequest request;
+    request.address = "127.0.0.1";
+    request.port = silent.port();
+    std::thread stopper([&] {
+        platform::SleepMs(500);
+        stop = true;
+    });
+    uint64_t start = platform::TickCount64();
+    VersionCheckResult r = RunVersionCheck(request, list, options);
+    uint64_t took = platform::TickCount64() - start;
+    stopper.join();
+    EXPECT_EQ(r.status, VersionCheckStatus::kStopped);
+    EXPECT_FALSE(VersionCheckFailure(r));
+    EXPECT_LT(took, 4000u);
+    EXPECT_EQ(silent.accepted(), 1u);
 }
 
 TEST(VersionCheck, AddressThatRefuses) {

@@ -8,6 +8,7 @@
 // current and code 1 that the list holds the files to download.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -32,12 +33,15 @@ constexpr int kReplyPolls = 1000;              // polls for the reply...
 constexpr uint32_t kReplyPollPeriodMs = 10;    // ...each one sleep of this long
 constexpr uint32_t kConnectPollPeriodMs = 50;  // while the connect attempt runs
 
-struct VersionCheckTiming {
+struct VersionCheckOptions {
     int replyPolls = kReplyPolls;
     uint32_t replyPollPeriodMs = kReplyPollPeriodMs;
     uint32_t connectPollPeriodMs = kConnectPollPeriodMs;
     // The sleep between polls; platform::SleepMs when empty.
     std::function<void(uint32_t ms)> sleep;
+    // When set (by another thread), the check ends at its next poll: the
+    // update was stopped.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 // ---- Reply collection ----
@@ -73,10 +77,10 @@ private:
     VersionReply reply_;
 };
 
-// Polls the client: up to timing.replyPolls times, one sleep, then at most
-// one received frame, until the reply is complete.
+// Polls the client: up to options.replyPolls times, one sleep, then at most
+// one received frame, until the reply is complete (or options.stop is set).
 VersionReply CollectVersionReply(CMsgClient& client, PatchFileList& list,
-                                 const VersionCheckTiming& timing = {});
+                                 const VersionCheckOptions& options = {});
 
 // ---- The whole exchange ----
 
@@ -91,6 +95,7 @@ enum class VersionCheckStatus {
     kNotConnected,  // the server could not be reached
     kNoReply,       // connected, but no complete reply in time
     kReplied,       // reply.done holds
+    kStopped,       // options.stop was set; nothing to show
 };
 
 struct VersionCheckResult {
@@ -100,13 +105,15 @@ struct VersionCheckResult {
 
 // Creates and starts a message client, connects (polling until the connect
 // attempt ends), sends the VersionRequest, collects the reply into list and
-// destroys the client. The caller empties list first.
+// destroys the client. The caller empties list first. Blocks the calling
+// thread (UpdateThread) for up to about 10 s to connect and 10 s for the
+// reply, less when options.stop is set meanwhile.
 VersionCheckResult RunVersionCheck(const VersionCheckRequest& request, PatchFileList& list,
-                                   const VersionCheckTiming& timing = {});
+                                   const VersionCheckOptions& options = {});
 
 // The box that ends an update attempt after this outcome, texts through
 // VersionCheckText; nullopt when the update goes on (code 0: current; code
-// 1: download).
+// 1: download) or was stopped.
 struct VersionCheckMessage {
     const char* text;
     const char* caption;
