@@ -11,7 +11,8 @@ namespace {
 constexpr size_t kReadChunk = 4096;          // most unparsed input a connection holds
 constexpr size_t kMaxPendingOutput = 65536;  // answers waiting for a slow reader
 constexpr int kPollMs = 100;                 // the stop flag is checked this often
-constexpr int kAcceptsPerRound = 64;
+constexpr int kListenBacklog = 4096;         // the system may allow fewer
+constexpr int kAcceptsPerRound = 256;
 constexpr uint32_t kAcceptPauseMs = 100;  // after accept fails (out of descriptors)
 
 std::string Describe(const Answer& a, const VersionRequest& r) {
@@ -96,7 +97,7 @@ VersionServer::VersionServer(std::shared_ptr<const Catalog> catalog, ServerOptio
 VersionServer::~VersionServer() = default;
 
 platform::Status VersionServer::Listen() {
-    auto l = platform::TcpSocket::Listen(options_.address, options_.port, 1024);
+    auto l = platform::TcpSocket::Listen(options_.address, options_.port, kListenBacklog);
     if (!l) {
         return l.error();
     }
