@@ -1,0 +1,253 @@
+#include "patcher/MsgClient.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/msgbox.h"
+
+namespace {
+
+using platform::TcpSocket;
+using platform::WaitResult;
+using Bytes = std::vector<uint8_t>;
+
+bool WaitUntil(const std::function<bool()>& condition, uint32_t ms = 5000) {
+    uint64_t end = platform::TickCount64() + ms;
+    while (!condition()) {
+        if (platform::TickCount64() > end) {
+            return false;
+        }
+        platform::SleepMs(5);
+    }
+    return true;
+}
+
+// A listening socket on loopback and the server side of one accepted client.
+struct Peer {
+    TcpSocket listener;
+    TcpSocket conn;
+    uint16_t port = 0;
+
+    Peer() {
+        auto l = TcpSocket::Listen("127.0.0.1", 0, 4);
+        EXPECT_TRUE(l);
+        listener = std::move(l.value());
+        port = *listener.LocalPort();
+    }
+    void Accept() {
+        ASSERT_EQ(listener.WaitReadable(5000), WaitResult::kReady);
+        auto c = listener.Accept();
+        ASSERT_TRUE(c);
+        conn = std::move(c.value());
+    }
+    void Write(const Bytes& bytes) { ASSERT_TRUE(conn.SendAll(bytes.data(), bytes.size())); }
+    Bytes Read(size_t n) {
+        Bytes out(n);
+        size_t got = 0;
+        while (got < n) {
+            if (conn.WaitReadable(5000) != WaitResult::kReady) {
+                break;
+            }
+            auto r = conn.Recv(out.data() + got, n - got);
+            if (!r || *r == 0) {
+                break;
+            }
+            got += *r;
+        }
+        out.resize(got);
+        return out;
+    }
+};
+
+void ConnectTo(CMsgClient& client, Peer& peer) {
+    ASSERT_TRUE(client.Start());
+    client.Connect("127.0.0.1", peer.port);
+    peer.Accept();
+    ASSERT_TRUE(WaitUntil([&] { return !client.IsConnecting(); }));
+    ASSERT_TRUE(client.IsConnected());
+}
+
+std::unique_ptr<MsgBuffer> NextFrame(CMsgClient& client) {
+    std::unique_ptr<MsgBuffer> f;
+    WaitUntil([&] { return (f = client.Receive()) != nullptr; });
+    return f;
+}
+
+TEST(MsgClient, FramesBothWays) {
+    CMsgClient client;
+    Peer peer;
+    ConnectTo(client, peer);
+
+    ASSERT_TRUE(client.Send("\x01\x02\x03", 3));
+    ASSERT_TRUE(client.Send("", 0));
+    EXPECT_EQ(peer.Read(11), (Bytes{3, 0, 0, 0, 1, 2, 3, 0, 0, 0, 0}));
+
+    // Frames arrive whole whatever the pieces they travel in: an empty body,
+    // a full one, and one sent a byte at a time.
+    Bytes full(kMaxFrameBody);
+    for (size_t i = 0; i < full.size(); ++i) {
+        full[i] = static_cast<uint8_t>(i * 7);
+    }
+    peer.Write(MakeFrame({}));
+    peer.Write(MakeFrame(full));
+    Bytes slow = MakeFrame({0xAA, 0xBB, 0xCC});
+    for (uint8_t b : slow) {
+        peer.Write({b});
+        platform::SleepMs(2);
+    }
+
+    auto f1 = NextFrame(client);
+    ASSERT_TRUE(f1);
+    EXPECT_EQ(f1->bodySize(), 0u);
+    auto f2 = NextFrame(client);
+    ASSERT_TRUE(f2);
+    EXPECT_EQ(Bytes(f2->body(), f2->body() + f2->bodySize()), full);
+    auto f3 = NextFrame(client);
+    ASSERT_TRUE(f3);
+    EXPECT_EQ(Bytes(f3->body(), f3->body() + f3->bodySize()), (Bytes{0xAA, 0xBB, 0xCC}));
+    client.Release(std::move(f1));
+    client.Release(std::move(f2));
+    client.Release(std::move(f3));
+    EXPECT_FALSE(client.Receive());
+    EXPECT_FALSE(client.HasError());
+}
+
+TEST(MsgClient, RefusesABodyThatNoBufferHolds) {
+    CMsgClient client;
+    Peer peer;
+    ConnectTo(client, peer);
+    Bytes big(kMaxFrameBody + 1, 0x55);
+    EXPECT_FALSE(client.Send(big.data(), big.size()));
+    ASSERT_TRUE(client.Send(big.data(), kMaxFrameBody));
+    Bytes got = peer.Read(kFrameLengthSize + kMaxFrameBody);
+    ASSERT_EQ(got.size(), kFrameLengthSize + kMaxFrameBody);
+    EXPECT_EQ(GetU32(got.data()), kMaxFrameBody);
+    // Nothing of the refused frame followed.
+    EXPECT_EQ(peer.conn.WaitReadable(100), WaitResult::kTimeout);
+}
+
+TEST(MsgClient, OversizedFrameEndsTheConnectionButKeepsWhatCameBefore) {
+    CMsgClient client;
+    Peer peer;
+    ConnectTo(client, peer);
+    peer.Write(MakeFrame({1, 2, 3, 4}));
+    Bytes hostile{0xF1, 0x01, 0, 0};  // 497 bytes promised
+    hostile.resize(hostile.size() + 600, 0xEE);
+    peer.Write(hostile);
+    ASSERT_TRUE(WaitUntil([&] { return !client.IsConnected(); }));
+    EXPECT_TRUE(client.HasError());
+    auto f = client.Receive();
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->bodySize(), 4u);
+    EXPECT_FALSE(client.Receive());
+
+    Bytes huge{0xFF, 0xFF, 0xFF, 0xFF};
+    CMsgClient client2;
+    Peer peer2;
+    ConnectTo(client2, peer2);
+    peer2.Write(huge);
+    ASSERT_TRUE(WaitUntil([&] { return !client2.IsConnected(); }));
+    EXPECT_FALSE(client2.Receive());
+}
+
+TEST(MsgClient, FramesBeforeThePeerClosedAreStillHandedOut) {
+    CMsgClient client;
+    Peer peer;
+    ConnectTo(client, peer);
+    peer.Write(MakeFrame({7}));
+    peer.Write(MakeFrame({8}));
+    peer.conn.Close();
+    ASSERT_TRUE(WaitUntil([&] { return !client.IsConnected(); }));
+    EXPECT_FALSE(client.HasError());
+    auto a = client.Receive();
+    auto b = client.Receive();
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(a->body()[0], 7);
+    EXPECT_EQ(b->body()[0], 8);
+}
+
+TEST(MsgClient, AFloodIsHeldBackNotDropped) {
+    CMsgClient client;
+    Peer peer;
+    ConnectTo(client, peer);
+    const uint32_t total = static_cast<uint32_t>(kMaxIncomingFrames) + 500;
+    Bytes all;
+    for (uint32_t i = 0; i < total; ++i) {
+        Bytes body;
+        PutU32(body, i);
+        Bytes frame = MakeFrame(body);
+        all.insert(all.end(), frame.begin(), frame.end());
+    }
+    peer.Write(all);
+    // The receiver stops at the cap and the connection stays up.
+    platform::SleepMs(300);
+    EXPECT_TRUE(client.IsConnected());
+    uint32_t next = 0;
+    ASSERT_TRUE(WaitUntil([&] {
+        while (auto f = client.Receive()) {
+            EXPECT_EQ(GetU32(f->body()), next);
+            ++next;
+            client.Release(std::move(f));
+        }
+        return next == total;
+    }));
+}
+
+TEST(MsgClient, AddressesThatAreNotConnectedTo) {
+    platform::ScriptedMessageBoxes boxes;
+    CMsgClient client;
+    ASSERT_TRUE(client.Start());
+    // Longer than 16 characters: no connect attempt at all.
+    client.Connect("127.000.000.00001", 80);
+    EXPECT_FALSE(client.IsConnecting());
+    EXPECT_FALSE(client.IsConnected());
+    EXPECT_EQ(client.address(), "");
+
+    // Not a dotted address: no name lookup.
+    client.Connect("localhost", 80);
+    EXPECT_TRUE(WaitUntil([&] { return !client.IsConnecting(); }));
+    EXPECT_FALSE(client.IsConnected());
+
+    // Nobody listens: refused, not "connected".
+    uint16_t port;
+    {
+        Peer gone;
+        port = gone.port;
+    }
+    client.Connect("127.0.0.1", port);
+    EXPECT_EQ(client.address(), "127.0.0.1");
+    EXPECT_EQ(client.port(), port);
+    EXPECT_TRUE(WaitUntil([&] { return !client.IsConnecting(); }));
+    EXPECT_FALSE(client.IsConnected());
+    EXPECT_EQ(boxes.count(), 0u);
+}
+
+TEST(MsgClient, CloseShutsDownSendingAndFinishesQuickly) {
+    CMsgClient client;
+    Peer peer;
+    ConnectTo(client, peer);
+    ASSERT_TRUE(client.Send("\x05", 1));
+    EXPECT_EQ(peer.Read(5).size(), 5u);
+    // The peer answers the shutdown by closing: Close sees that at once
+    // instead of draining for its full time.
+    uint64_t start = platform::TickCount64();
+    std::thread closer([&] {
+        EXPECT_EQ(peer.Read(1).size(), 0u);  // end of stream
+        peer.conn.Close();
+    });
+    client.Close();
+    closer.join();
+    EXPECT_LT(platform::TickCount64() - start, 2000u);
+    EXPECT_FALSE(client.IsConnected());
+    // A closed client can connect again.
+    Peer again;
+    ConnectTo(client, again);
+    ASSERT_TRUE(client.Send("\x06", 1));
+    EXPECT_EQ(again.Read(5), (Bytes{1, 0, 0, 0, 6}));
+}
+
+}  // namespace

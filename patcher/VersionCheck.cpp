@@ -1,0 +1,181 @@
+#include "patcher/VersionCheck.h"
+
+#include <mutex>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/text.h"
+
+// ---- Texts ----
+
+namespace {
+
+std::mutex& TextLookupLock() {
+    static std::mutex mu;
+    return mu;
+}
+
+TextLookup& InstalledTextLookup() {
+    static TextLookup lookup;
+    return lookup;
+}
+
+}  // namespace
+
+void SetVersionCheckTextLookup(TextLookup lookup) {
+    std::lock_guard<std::mutex> lock(TextLookupLock());
+    InstalledTextLookup() = std::move(lookup);
+}
+
+const char* VersionCheckText(const char* gbkDefault) {
+    TextLookup lookup;
+    {
+        std::lock_guard<std::mutex> lock(TextLookupLock());
+        lookup = InstalledTextLookup();
+    }
+    return lookup ? lookup(gbkDefault) : gbkDefault;
+}
+
+// ---- Reply collection ----
+
+std::string VersionReply::DownloadAddress() const {
+    return hasAddress ? DottedAddress(address) : std::string();
+}
+
+bool VersionReplyCollector::Take(const uint8_t* body, size_t size) {
+    auto type = MessageType(body, size);
+    if (!type) {
+        return reply_.done;
+    }
+    switch (*type) {
+        case kMsgDownloadAddress:
+            if (auto a = DecodeDownloadAddress(body, size)) {
+                reply_.address = *a;
+                reply_.hasAddress = true;
+            }
+            break;
+        case kMsgVersionResult:
+            if (auto r = DecodeVersionResult(body, size)) {
+                reply_.targetVersion = r->targetVersion;
+                reply_.code = r->code;
+                if (r->code != kVersionFilesFollow) {
+                    reply_.done = true;
+                }
+                reply_.expected = r->fileCount;
+            }
+            break;
+        case kMsgFileList:
+            if (auto items = DecodeFileList(body, size)) {
+                std::vector<PatchFileEntry> entries;
+                entries.reserve(items->size());
+                for (const FileListItem& item : *items) {
+                    auto e = MakePatchFileEntry(item);
+                    if (!e) {
+                        return reply_.done;
+                    }
+                    entries.push_back(std::move(*e));
+                }
+                for (const PatchFileEntry& e : entries) {
+                    list_.Append(e);
+                }
+                if (list_.Count() >= reply_.expected) {
+                    reply_.done = true;
+                }
+            }
+            break;
+        default:
+            break;
+    }
+    return reply_.done;
+}
+
+namespace {
+
+void Pause(const VersionCheckOptions& options, uint32_t ms) {
+    if (options.sleep) {
+        options.sleep(ms);
+    } else {
+        platform::SleepMs(ms);
+    }
+}
+
+bool Stopped(const VersionCheckOptions& options) {
+    return options.stop && options.stop->load();
+}
+
+}  // namespace
+
+VersionReply CollectVersionReply(CMsgClient& client, PatchFileList& list,
+                                 const VersionCheckOptions& options) {
+    VersionReplyCollector collector(list);
+    for (int i = 0; i < options.replyPolls && !collector.reply().done && !Stopped(options); ++i) {
+        Pause(options, options.replyPollPeriodMs);
+        std::unique_ptr<MsgBuffer> frame = client.Receive();
+        if (!frame) {
+            continue;
+        }
+        collector.Take(frame->body(), frame->bodySize());
+        client.Release(std::move(frame));
+    }
+    return collector.reply();
+}
+
+// ---- The whole exchange ----
+
+VersionCheckResult RunVersionCheck(const VersionCheckRequest& request, PatchFileList& list,
+                                   const VersionCheckOptions& options) {
+    VersionCheckResult result;
+    CMsgClient client;
+    client.Start();
+    client.Connect(request.address, request.port);
+    while (client.IsConnecting() && !Stopped(options)) {
+        Pause(options, options.connectPollPeriodMs);
+    }
+    if (Stopped(options)) {
+        client.Destroy();
+        result.status = VersionCheckStatus::kStopped;
+        return result;
+    }
+    if (!client.IsConnected()) {
+        client.Destroy();
+        result.status = VersionCheckStatus::kNotConnected;
+        return result;
+    }
+    std::vector<uint8_t> body =
+        EncodeVersionRequest(VersionRequest{request.installedVersion, request.lineType});
+    client.Send(body.data(), body.size());
+    result.reply = CollectVersionReply(client, list, options);
+    client.Destroy();
+    if (result.reply.done) {
+        result.status = VersionCheckStatus::kReplied;
+    } else {
+        result.status =
+            Stopped(options) ? VersionCheckStatus::kStopped : VersionCheckStatus::kNoReply;
+    }
+    return result;
+}
+
+std::optional<VersionCheckMessage> VersionCheckFailure(const VersionCheckResult& result) {
+    const char* text = nullptr;
+    switch (result.status) {
+        case VersionCheckStatus::kNotConnected:
+            text = GBK("无法连接服务器");
+            break;
+        case VersionCheckStatus::kNoReply:
+            text = GBK("超过时限无应答");
+            break;
+        case VersionCheckStatus::kStopped:
+            break;
+        case VersionCheckStatus::kReplied:
+            if (result.reply.code == kVersionNoPath) {
+                text = GBK("版本号不正确或者服务器未找到升级路径.");
+            } else if (result.reply.code == kVersionEmptyPath) {
+                text = GBK("错误的升级路径,没有可下载文件.");
+            }
+            break;
+    }
+    if (!text) {
+        return std::nullopt;
+    }
+    return VersionCheckMessage{VersionCheckText(text), VersionCheckText(GBK("提示"))};
+}

@@ -1,0 +1,147 @@
+#include "patcher/VersionCheck.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/text.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+bool Take(VersionReplyCollector& c, const Bytes& body) {
+    return c.Take(body.data(), body.size());
+}
+
+Bytes Files(const std::vector<std::string>& names) {
+    std::vector<FileListItem> items;
+    for (const auto& n : names) {
+        items.push_back({"dir\\" + n, std::string(32, 'f')});
+    }
+    auto bodies = EncodeFileList(items);
+    EXPECT_TRUE(bodies && bodies->size() == 1);
+    return bodies->front();
+}
+
+TEST(VersionReplyCollector, CodeOneWaitsForEveryAnnouncedFile) {
+    PatchFileList list;
+    VersionReplyCollector c(list);
+    EXPECT_FALSE(Take(c, EncodeDownloadAddress({127, 0, 0, 9})));
+    EXPECT_FALSE(Take(c, EncodeVersionResult({12, 3, kVersionFilesFollow})));
+    EXPECT_FALSE(Take(c, Files({"a.cpk", "b.cpk"})));
+    EXPECT_EQ(list.Count(), 2u);
+    EXPECT_TRUE(Take(c, Files({"c.cpk"})));
+    const VersionReply& r = c.reply();
+    EXPECT_TRUE(r.done);
+    EXPECT_EQ(r.code, kVersionFilesFollow);
+    EXPECT_EQ(r.targetVersion, 12);
+    EXPECT_EQ(r.DownloadAddress(), "127.0.0.9");
+    ASSERT_EQ(list.Count(), 3u);
+    EXPECT_EQ(list.At(0).fileName, "a.cpk");
+    EXPECT_EQ(list.At(2).localPath, "download\\c.cpk");
+    EXPECT_EQ(list.At(2).directory, "dir");
+}
+
+TEST(VersionReplyCollector, OtherCodesCompleteAtOnce) {
+    for (uint8_t code : {kVersionCurrent, kVersionNoPath, kVersionEmptyPath, uint8_t{9}}) {
+        PatchFileList list;
+        VersionReplyCollector c(list);
+        EXPECT_TRUE(Take(c, EncodeVersionResult({4, 5, code})));
+        EXPECT_EQ(c.reply().code, code);
+        EXPECT_FALSE(c.reply().hasAddress);
+        EXPECT_EQ(c.reply().DownloadAddress(), "");
+    }
+}
+
+TEST(VersionReplyCollector, FileListBeforeTheResultReadsAsCurrent) {
+    PatchFileList list;
+    VersionReplyCollector c(list);
+    EXPECT_TRUE(Take(c, Files({"a.cpk"})));
+    EXPECT_EQ(c.reply().code, kVersionCurrent);
+}
+
+TEST(VersionReplyCollector, MalformedMessagesChangeNothing) {
+    PatchFileList list;
+    VersionReplyCollector c(list);
+    Bytes result = EncodeVersionResult({7, 2, kVersionCurrent});
+    Bytes address = EncodeDownloadAddress({1, 2, 3, 4});
+    EXPECT_FALSE(c.Take(result.data(), result.size() - 1));
+    EXPECT_FALSE(c.Take(address.data(), address.size() - 1));
+    EXPECT_FALSE(c.Take(result.data(), 2));
+    EXPECT_FALSE(c.Take(nullptr, 0));
+    Bytes unknown{0x10, 0x27, 4, 0};
+    EXPECT_FALSE(Take(c, unknown));
+    EXPECT_FALSE(c.reply().hasAddress);
+
+    EXPECT_FALSE(Take(c, EncodeVersionResult({7, 2, kVersionFilesFollow})));
+    // A list whose second entry lacks its terminator is dropped whole, even
+    // though its first entry is sound.
+    Bytes cut = Files({"a.cpk", "b.cpk"});
+    cut.pop_back();
+    EXPECT_FALSE(c.Take(cut.data(), cut.size()));
+    // So is one whose path is too long for an entry.
+    auto tooLong = EncodeFileList(
+        {{"a.cpk", std::string(32, 'f')}, {"d\\" + std::string(kPatchPathMax, 'n'), "f"}});
+    ASSERT_TRUE(tooLong);
+    EXPECT_FALSE(Take(c, tooLong->front()));
+    EXPECT_EQ(list.Count(), 0u);
+    EXPECT_TRUE(Take(c, Files({"a.cpk", "b.cpk"})));
+}
+
+TEST(CollectVersionReply, DefaultPollsWaitAboutTenSeconds) {
+    // A client that never connected has nothing to hand out: every poll
+    // sleeps once and finds nothing.
+    CMsgClient client;
+    PatchFileList list;
+    VersionCheckOptions timing;
+    uint64_t slept = 0;
+    int sleeps = 0;
+    timing.sleep = [&](uint32_t ms) {
+        slept += ms;
+        ++sleeps;
+    };
+    VersionReply r = CollectVersionReply(client, list, timing);
+    EXPECT_FALSE(r.done);
+    EXPECT_EQ(sleeps, 1000);
+    EXPECT_EQ(slept, 10000u);
+}
+
+TEST(VersionCheckFailure, BoxesThatEndTheAttempt) {
+    VersionCheckResult r;
+    r.status = VersionCheckStatus::kNotConnected;
+    EXPECT_STREQ(VersionCheckFailure(r)->text, GBK("无法连接服务器"));
+    EXPECT_STREQ(VersionCheckFailure(r)->caption, GBK("提示"));
+    r.status = VersionCheckStatus::kNoReply;
+    EXPECT_STREQ(VersionCheckFailure(r)->text, GBK("超过时限无应答"));
+    r.status = VersionCheckStatus::kReplied;
+    r.reply.done = true;
+    r.reply.code = kVersionNoPath;
+    EXPECT_STREQ(VersionCheckFailure(r)->text, GBK("版本号不正确或者服务器未找到升级路径."));
+    r.reply.code = kVersionEmptyPath;
+    EXPECT_STREQ(VersionCheckFailure(r)->text, GBK("错误的升级路径,没有可下载文件."));
+    r.reply.code = kVersionCurrent;
+    EXPECT_FALSE(VersionCheckFailure(r));
+    r.reply.code = kVersionFilesFollow;
+    EXPECT_FALSE(VersionCheckFailure(r));
+}
+
+TEST(VersionCheckFailure, TextsPassThroughTheInstalledLookup) {
+    static const std::string translated = "translated";
+    std::vector<std::string> asked;
+    SetVersionCheckTextLookup([&](const char* key) {
+        asked.push_back(key);
+        return translated.c_str();
+    });
+    VersionCheckResult r;
+    r.status = VersionCheckStatus::kNoReply;
+    auto box = VersionCheckFailure(r);
+    SetVersionCheckTextLookup(nullptr);
+    EXPECT_STREQ(box->text, "translated");
+    EXPECT_STREQ(box->caption, "translated");
+    EXPECT_EQ(asked, (std::vector<std::string>{GBK("超过时限无应答"), GBK("提示")}));
+    EXPECT_STREQ(VersionCheckText("x"), "x");
+}
+
+}  // namespace

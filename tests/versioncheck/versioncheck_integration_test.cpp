@@ -1,0 +1,212 @@
+// The patcher's version check against real servers on loopback: versiond for
+// every result code, a server that never answers, an address that refuses
+// and one the client does not even try.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <map>
+#include <string>
+#include <thread>
+
+#include "Md5.h"
+#include "patcher/VersionCheck.h"
+#include "platform/clock.h"
+#include "platform/msgbox.h"
+#include "platform/text.h"
+#include "version_servers.h"
+
+namespace {
+
+using testsupport::LoopbackVersionServer;
+
+// Three releases: 100 -> 103 in three patches, 101 -> 103 in one, 102 has
+// a broken path, anything else has none.
+std::map<std::string, std::string> Files() {
+    std::map<std::string, std::string> files;
+    files["v100\\p101.cpk"] = "patch one";
+    files["v101\\p102.cpk"] = std::string(5000, 'x');
+    files["v102\\p103.cpk"] = "";
+    for (int i = 0; i < 30; ++i) {
+        files["bulk\\" + std::string(60, 'b') + std::to_string(i) + ".cpk"] = std::to_string(i);
+    }
+    return files;
+}
+
+std::string Manifest() {
+    std::string bulk;
+    for (int i = 0; i < 30; ++i) {
+        bulk += " bulk\\" + std::string(60, 'b') + std::to_string(i) + ".cpk";
+    }
+    return "# test releases\n"
+           "latest 103\n"
+           "mirror 2 10.1.2.3\n"
+           "mirror * 127.0.0.1\r\n"
+           "path 100 v100\\p101.cpk v101\\p102.cpk v102\\p103.cpk\n"
+           "path 101 v102\\p103.cpk\n"
+           "path 102\n"
+           "path 50" +
+           bulk + "\n";
+}
+
+// Short polls keep the tests quick; the loop itself is the patcher's.
+VersionCheckOptions Quick() {
+    VersionCheckOptions t;
+    t.replyPolls = 300;
+    t.replyPollPeriodMs = 10;
+    return t;
+}
+
+VersionCheckResult Check(uint16_t port, int32_t version, int32_t line, PatchFileList& list,
+                         const std::string& address = "127.0.0.1") {
+    list.Clear();
+    VersionCheckRequest request;
+    request.address = address;
+    request.port = port;
+    request.installedVersion = version;
+    request.lineType = line;
+    return RunVersionCheck(request, list, Quick());
+}
+
+class VersionCheckAgainstVersiond : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(server_.ok()) << server_.error(); }
+    LoopbackVersionServer server_{Manifest(), Files()};
+    PatchFileList list_;
+};
+
+TEST_F(VersionCheckAgainstVersiond, CurrentVersion) {
+    VersionCheckResult r = Check(server_.port(), 103, 0, list_);
+    ASSERT_EQ(r.status, VersionCheckStatus::kReplied);
+    EXPECT_EQ(r.reply.code, kVersionCurrent);
+    EXPECT_EQ(r.reply.targetVersion, 103);
+    EXPECT_EQ(list_.Count(), 0u);
+    EXPECT_FALSE(VersionCheckFailure(r));
+}
+
+TEST_F(VersionCheckAgainstVersiond, FilesToDownload) {
+    VersionCheckResult r = Check(server_.port(), 100, 0, list_);
+    ASSERT_EQ(r.status, VersionCheckStatus::kReplied);
+    EXPECT_EQ(r.reply.code, kVersionFilesFollow);
+    EXPECT_EQ(r.reply.targetVersion, 103);
+    EXPECT_EQ(r.reply.DownloadAddress(), "127.0.0.1");
+    ASSERT_EQ(list_.Count(), 3u);
+    auto files = Files();
+    const char* paths[] = {"v100\\p101.cpk", "v101\\p102.cpk", "v102\\p103.cpk"};
+    for (size_t i = 0; i < 3; ++i) {
+        PatchFileEntry e = list_.At(i);
+        SplitPath split = SplitPatchPath(paths[i]);
+        EXPECT_EQ(e.directory, split.directory);
+        EXPECT_EQ(e.fileName, split.fileName);
+        EXPECT_EQ(e.localPath, "download\\" + split.fileName);
+        const std::string& data = files[paths[i]];
+        EXPECT_EQ(e.md5Text, versiond::Md5Hex(data.data(), data.size())) << paths[i];
+    }
+
+    // The line type picks the mirror.
+    r = Check(server_.port(), 101, 2, list_);
+    ASSERT_EQ(r.status, VersionCheckStatus::kReplied);
+    EXPECT_EQ(r.reply.DownloadAddress(), "10.1.2.3");
+    ASSERT_EQ(list_.Count(), 1u);
+    EXPECT_EQ(list_.At(0).fileName, "p103.cpk");
+    EXPECT_EQ(list_.At(0).md5Text, "d41d8cd98f00b204e9800998ecf8427e");
+}
+
+TEST_F(VersionCheckAgainstVersiond, ListSpreadOverSeveralMessages) {
+    VersionCheckResult r = Check(server_.port(), 50, 7, list_);
+    ASSERT_EQ(r.status, VersionCheckStatus::kReplied);
+    EXPECT_EQ(r.reply.code, kVersionFilesFollow);
+    EXPECT_EQ(r.reply.expected, 30u);
+    ASSERT_EQ(list_.Count(), 30u);
+    for (size_t i = 0; i < 30; ++i) {
+        EXPECT_EQ(list_.At(i).fileName, std::string(60, 'b') + std::to_string(i) + ".cpk");
+        EXPECT_EQ(list_.At(i).directory, "bulk");
+    }
+    // 30 entries of about 100 bytes need at least 7 bodies of 496 bytes.
+    auto items = std::vector<FileListItem>(
+        30, {"bulk\\" + std::string(62, 'b') + ".cpk", std::string(32, '0')});
+    EXPECT_GE(EncodeFileList(items)->size(), 7u);
+}
+
+TEST_F(VersionCheckAgainstVersiond, WrongVersionAndBrokenPath) {
+    platform::ScriptedMessageBoxes boxes;
+    VersionCheckResult r = Check(server_.port(), 7, 0, list_);
+    ASSERT_EQ(r.status, VersionCheckStatus::kReplied);
+    EXPECT_EQ(r.reply.code, kVersionNoPath);
+    EXPECT_STREQ(VersionCheckFailure(r)->text, GBK("版本号不正确或者服务器未找到升级路径."));
+
+    r = Check(server_.port(), 102, 0, list_);
+    ASSERT_EQ(r.status, VersionCheckStatus::kReplied);
+    EXPECT_EQ(r.reply.code, kVersionEmptyPath);
+    EXPECT_EQ(list_.Count(), 0u);
+    EXPECT_STREQ(VersionCheckFailure(r)->text, GBK("错误的升级路径,没有可下载文件."));
+    EXPECT_STREQ(VersionCheckFailure(r)->caption, GBK("提示"));
+    EXPECT_EQ(boxes.count(), 0u);  // nothing went wrong on the way
+
+    // One log line per request, with what was answered.
+    auto log = server_.log();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_NE(log[0].find("version=7 line=0 -> code=2"), std::string::npos) << log[0];
+    EXPECT_NE(log[1].find("version=102 line=0 -> code=3"), std::string::npos) << log[1];
+}
+
+TEST(VersionCheck, ServerThatNeverAnswersTimesOut) {
+    testsupport::SilentServer silent;
+    ASSERT_NE(silent.port(), 0);
+    PatchFileList list;
+    uint64_t start = platform::TickCount64();
+    VersionCheckResult r = Check(silent.port(), 100, 0, list);
+    uint64_t took = platform::TickCount64() - start;
+    EXPECT_EQ(r.status, VersionCheckStatus::kNoReply);
+    EXPECT_FALSE(r.reply.done);
+    EXPECT_GE(took, 300u * 10u);  // the polls all ran
+    EXPECT_EQ(silent.accepted(), 1u);
+    EXPECT_EQ(silent.bytesRead(), kFrameLengthSize + kVersionRequestSize);
+    ASSERT_TRUE(VersionCheckFailure(r));
+    EXPECT_STREQ(VersionCheckFailure(r)->text, GBK("超过时限无应答"));
+    EXPECT_STREQ(VersionCheckFailure(r)->caption, GBK("提示"));
+}
+
+TEST(VersionCheck, StoppingTheUpdateEndsTheWaitForAReply) {
+    testsupport::SilentServer silent;
+    PatchFileList list;
+    std::atomic<bool> stop{false};
+    VersionCheckOptions options;  // the full ten seconds
+    options.stop = &stop;
+    VersionCheckRequest request;
+    request.address = "127.0.0.1";
+    request.port = silent.port();
+    std::thread stopper([&] {
+        platform::SleepMs(500);
+        stop = true;
+    });
+    uint64_t start = platform::TickCount64();
+    VersionCheckResult r = RunVersionCheck(request, list, options);
+    uint64_t took = platform::TickCount64() - start;
+    stopper.join();
+    EXPECT_EQ(r.status, VersionCheckStatus::kStopped);
+    EXPECT_FALSE(VersionCheckFailure(r));
+    EXPECT_LT(took, 4000u);
+    EXPECT_EQ(silent.accepted(), 1u);
+}
+
+TEST(VersionCheck, AddressThatRefuses) {
+    PatchFileList list;
+    VersionCheckResult r = Check(testsupport::RefusingPort(), 100, 0, list);
+    EXPECT_EQ(r.status, VersionCheckStatus::kNotConnected);
+    EXPECT_STREQ(VersionCheckFailure(r)->text, GBK("无法连接服务器"));
+}
+
+TEST(VersionCheck, AddressLongerThanSixteenCharactersIsNotTried) {
+    testsupport::SilentServer silent;
+    PatchFileList list;
+    uint64_t start = platform::TickCount64();
+    VersionCheckResult r = Check(silent.port(), 103, 0, list, "127.000.000.00001");
+    EXPECT_EQ(r.status, VersionCheckStatus::kNotConnected);
+    EXPECT_STREQ(VersionCheckFailure(r)->text, GBK("无法连接服务器"));
+    // No connect attempt and no wait for one.
+    EXPECT_LT(platform::TickCount64() - start, 2000u);
+    platform::SleepMs(100);
+    EXPECT_EQ(silent.accepted(), 0u);
+}
+
+}  // namespace

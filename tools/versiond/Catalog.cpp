@@ -1,0 +1,305 @@
+#include "Catalog.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <set>
+
+#include "Md5.h"
+#include "platform/fs.h"
+
+namespace versiond {
+
+// The digest of a served file; the one place that picks the MD5 code.
+static platform::Result<std::string> DigestOfFile(const std::string& path) {
+    return Md5HexOfFile(path);
+}
+
+namespace {
+
+std::vector<std::string> Words(std::string_view line) {
+    std::vector<std::string> words;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) {
+            ++i;
+        }
+        size_t start = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') {
+            ++i;
+        }
+        if (i > start) {
+            words.emplace_back(line.substr(start, i - start));
+        }
+    }
+    return words;
+}
+
+std::optional<int32_t> ParseNumber(const std::string& s, bool allowNegative) {
+    size_t i = 0;
+    bool negative = false;
+    if (allowNegative && !s.empty() && s[0] == '-') {
+        negative = true;
+        i = 1;
+    }
+    if (i == s.size() || s.size() - i > 10) {
+        return std::nullopt;
+    }
+    int64_t v = 0;
+    for (; i < s.size(); ++i) {
+        if (s[i] < '0' || s[i] > '9') {
+            return std::nullopt;
+        }
+        v = v * 10 + (s[i] - '0');
+    }
+    v = negative ? -v : v;
+    if (v > INT32_MAX || v < INT32_MIN) {
+        return std::nullopt;
+    }
+    return static_cast<int32_t>(v);
+}
+
+}  // namespace
+
+std::string CheckServedPath(const std::string& path) {
+    if (path.size() < 3) {
+        return "shorter than 3 characters";
+    }
+    if (path.size() > kPatchPathMax) {
+        return "longer than " + std::to_string(kPatchPathMax) + " bytes";
+    }
+    if (path.find('/') != std::string::npos) {
+        return "\"/\" in a path: parts are separated by \"\\\"";
+    }
+    if (path.find(':') != std::string::npos) {
+        return "\":\" in a path: paths are relative to the root";
+    }
+    // Parts split the way the patcher splits them (GBK trail bytes are not
+    // separators).
+    std::vector<std::string> parts(1);
+    for (size_t i = 0; i < path.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(path[i]);
+        if (c < 0x20) {
+            return "control character in a path";
+        }
+        if (c >= 0x81 && c <= 0xFE && i + 1 < path.size()) {
+            parts.back() += path.substr(i, 2);
+            ++i;
+            continue;
+        }
+        if (path[i] == '\\') {
+            parts.emplace_back();
+        } else {
+            parts.back() += path[i];
+        }
+    }
+    for (const std::string& part : parts) {
+        if (part.empty() || part == "." || part == "..") {
+            return "empty, \".\" or \"..\" part in a path";
+        }
+    }
+    if (!MakePatchFileEntry({path, std::string()})) {
+        return "file name too long for the patcher's download folder";
+    }
+    return std::string();
+}
+
+std::optional<Manifest> ParseManifest(std::string_view text, std::string* error) {
+    Manifest m;
+    bool haveLatest = false;
+    bool haveDefault = false;
+    auto fail = [&](size_t line, const std::string& why) {
+        if (error) {
+            *error = "manifest line " + std::to_string(line) + ": " + why;
+        }
+        return std::nullopt;
+    };
+    size_t lineNo = 0;
+    size_t pos = 0;
+    while (pos <= text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        std::string_view line = text.substr(pos, end - pos);
+        pos = end + 1;
+        ++lineNo;
+        if (line.find('\0') != std::string_view::npos) {
+            return fail(lineNo, "NUL byte");
+        }
+        size_t hash = line.find('#');
+        if (hash != std::string_view::npos) {
+            line = line.substr(0, hash);
+        }
+        std::vector<std::string> w = Words(line);
+        if (w.empty()) {
+            continue;
+        }
+        if (w[0] == "latest") {
+            if (w.size() != 2) {
+                return fail(lineNo, "expected: latest N");
+            }
+            auto v = ParseNumber(w[1], false);
+            if (!v) {
+                return fail(lineNo, "not a version number: " + w[1]);
+            }
+            if (haveLatest) {
+                return fail(lineNo, "a second latest line");
+            }
+            m.latest = *v;
+            haveLatest = true;
+        } else if (w[0] == "mirror") {
+            if (w.size() != 3) {
+                return fail(lineNo, "expected: mirror LINE ADDRESS");
+            }
+            auto address = ParseDottedAddress(w[2]);
+            if (!address) {
+                return fail(lineNo, "not a dotted IPv4 address: " + w[2]);
+            }
+            if (w[1] == "*") {
+                if (haveDefault) {
+                    return fail(lineNo, "a second mirror for *");
+                }
+                m.defaultMirror = *address;
+                haveDefault = true;
+            } else {
+                auto lineType = ParseNumber(w[1], true);
+                if (!lineType) {
+                    return fail(lineNo, "not a line type: " + w[1]);
+                }
+                if (!m.mirrors.emplace(*lineType, *address).second) {
+                    return fail(lineNo, "a second mirror for line " + w[1]);
+                }
+            }
+        } else if (w[0] == "path") {
+            if (w.size() < 2) {
+                return fail(lineNo, "expected: path FROM FILE...");
+            }
+            auto from = ParseNumber(w[1], false);
+            if (!from) {
+                return fail(lineNo, "not a version number: " + w[1]);
+            }
+            std::vector<std::string> files(w.begin() + 2, w.end());
+            for (const std::string& f : files) {
+                std::string why = CheckServedPath(f);
+                if (!why.empty()) {
+                    return fail(lineNo, f + ": " + why);
+                }
+            }
+            if (!m.paths.emplace(*from, std::move(files)).second) {
+                return fail(lineNo, "a second path from version " + w[1]);
+            }
+        } else {
+            return fail(lineNo, "unknown directive: " + w[0]);
+        }
+    }
+    if (!haveLatest) {
+        return fail(lineNo, "no latest line");
+    }
+    if (!haveDefault) {
+        return fail(lineNo, "no \"mirror *\" line: every line type needs a download address");
+    }
+    if (m.paths.count(m.latest)) {
+        return fail(lineNo, "a path from the latest version");
+    }
+    return m;
+}
+
+std::optional<Catalog> Catalog::Build(const Manifest& manifest, const std::string& root,
+                                      std::string* error) {
+    Catalog c;
+    c.latest_ = manifest.latest;
+    c.mirrors_ = manifest.mirrors;
+    c.defaultMirror_ = manifest.defaultMirror;
+    for (const auto& [line, address] : manifest.mirrors) {
+        c.mirrorFrames_[line] = MakeFrame(EncodeDownloadAddress(address));
+    }
+    c.defaultMirrorFrame_ = MakeFrame(EncodeDownloadAddress(manifest.defaultMirror));
+
+    auto resultOnly = [&](uint8_t code) {
+        PathAnswer a;
+        a.code = code;
+        a.frames = MakeFrame(EncodeVersionResult({manifest.latest, 0, code}));
+        return a;
+    };
+    c.current_ = resultOnly(kVersionCurrent);
+    c.noPath_ = resultOnly(kVersionNoPath);
+
+    std::map<std::string, CatalogFile> known;
+    for (const auto& [from, files] : manifest.paths) {
+        if (files.empty()) {
+            c.answers_[from] = resultOnly(kVersionEmptyPath);
+            continue;
+        }
+        std::vector<FileListItem> items;
+        for (const std::string& f : files) {
+            auto it = known.find(f);
+            if (it == known.end()) {
+                std::string full = root + "\\" + f;
+                if (!platform::Exists(full) || platform::IsDirectory(full)) {
+                    if (error) {
+                        *error = f + ": no such file under " + root;
+                    }
+                    return std::nullopt;
+                }
+                auto size = platform::FileSize(full);
+                auto md5 = DigestOfFile(full);
+                if (!size || !md5) {
+                    if (error) {
+                        *error = f + ": " + (size ? md5.error() : size.error()).Message();
+                    }
+                    return std::nullopt;
+                }
+                // The patcher keeps sizes in 32-bit signed fields.
+                if (*size > static_cast<uint64_t>(INT32_MAX)) {
+                    if (error) {
+                        *error = f + ": larger than 2 GiB, which the patcher cannot download";
+                    }
+                    return std::nullopt;
+                }
+                it = known.emplace(f, CatalogFile{f, *size, *md5}).first;
+                c.files_.push_back(it->second);
+            }
+            items.push_back({f, it->second.md5});
+        }
+        auto bodies = EncodeFileList(items);
+        if (!bodies) {
+            if (error) {
+                *error = "path from " + std::to_string(from) + ": a file does not fit a message";
+            }
+            return std::nullopt;
+        }
+        PathAnswer a;
+        a.code = kVersionFilesFollow;
+        a.files = static_cast<uint32_t>(items.size());
+        a.frames = MakeFrame(EncodeVersionResult({manifest.latest, a.files, a.code}));
+        for (const auto& body : *bodies) {
+            std::vector<uint8_t> frame = MakeFrame(body);
+            a.frames.insert(a.frames.end(), frame.begin(), frame.end());
+        }
+        c.answers_[from] = std::move(a);
+    }
+    return c;
+}
+
+Answer Catalog::Respond(const VersionRequest& request, std::vector<uint8_t>& out) const {
+    Answer answer;
+    answer.target = latest_;
+    auto mirror = mirrors_.find(request.lineType);
+    const std::vector<uint8_t>& mirrorFrame =
+        mirror == mirrors_.end() ? defaultMirrorFrame_ : mirrorFrames_.at(request.lineType);
+    answer.mirror = mirror == mirrors_.end() ? defaultMirror_ : mirror->second;
+    out.insert(out.end(), mirrorFrame.begin(), mirrorFrame.end());
+
+    const PathAnswer* a = &noPath_;
+    if (request.version == latest_) {
+        a = &current_;
+    } else if (auto it = answers_.find(request.version); it != answers_.end()) {
+        a = &it->second;
+    }
+    out.insert(out.end(), a->frames.begin(), a->frames.end());
+    answer.code = a->code;
+    answer.files = a->files;
+    return answer;
+}
+
+}  // namespace versiond

@@ -1,0 +1,89 @@
+// What versiond serves: the manifest that names the upgrade paths, and the
+// catalog built from it at start-up with every file's size and MD5 and the
+// answers already encoded.
+//
+// Manifest, one directive per line, "#" starts a comment:
+//   latest N                 the newest version
+//   mirror LINE ADDRESS      FTP server (dotted IPv4) for line type LINE, or
+//                            for every other line type when LINE is "*"
+//   path FROM FILE...        the files, in unpack order, that lead from
+//                            version FROM to latest; FILE is a path under
+//                            the root with "\" between its parts. No files:
+//                            that upgrade path is wrong.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "patcher/VersionMessages.h"
+
+namespace versiond {
+
+struct Manifest {
+    int32_t latest = 0;
+    std::map<int32_t, IPv4Bytes> mirrors;  // by line type
+    IPv4Bytes defaultMirror{};             // "mirror *"
+    std::map<int32_t, std::vector<std::string>> paths;
+};
+
+// nullopt, and the reason with its line number in *error, when the text is
+// not a valid manifest.
+std::optional<Manifest> ParseManifest(std::string_view text, std::string* error);
+
+// A file path as served must be usable by the patcher: relative, "\"
+// separated, no empty, "." or ".." parts, short enough for its entry.
+// Answers the reason it is not, or "" when it is.
+std::string CheckServedPath(const std::string& path);
+
+struct CatalogFile {
+    std::string path;  // as in the manifest
+    uint64_t size = 0;
+    std::string md5;  // 32 lowercase hexadecimal characters
+};
+
+// How one request was answered, for the log.
+struct Answer {
+    uint8_t code = 0;
+    int32_t target = 0;
+    uint32_t files = 0;
+    IPv4Bytes mirror{};
+};
+
+class Catalog {
+public:
+    // Sizes and digests of every file from root (a system path). nullopt,
+    // with the reason, when a file is missing, unreadable or too large for
+    // the patcher.
+    static std::optional<Catalog> Build(const Manifest& manifest, const std::string& root,
+                                        std::string* error);
+
+    // Appends the frames that answer request to out: 9002, 9010, then the
+    // 9005 messages.
+    Answer Respond(const VersionRequest& request, std::vector<uint8_t>& out) const;
+
+    const std::vector<CatalogFile>& files() const { return files_; }
+    int32_t latest() const { return latest_; }
+
+private:
+    struct PathAnswer {
+        uint8_t code = 0;
+        uint32_t files = 0;
+        std::vector<uint8_t> frames;  // 9010 and 9005s
+    };
+
+    int32_t latest_ = 0;
+    std::map<int32_t, std::vector<uint8_t>> mirrorFrames_;  // 9002 by line type
+    std::vector<uint8_t> defaultMirrorFrame_;
+    std::map<int32_t, IPv4Bytes> mirrors_;
+    IPv4Bytes defaultMirror_{};
+    std::map<int32_t, PathAnswer> answers_;
+    PathAnswer current_;              // code 0
+    PathAnswer noPath_;               // code 2
+    std::vector<CatalogFile> files_;  // every distinct file, manifest order
+};
+
+}  // namespace versiond

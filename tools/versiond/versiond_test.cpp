@@ -1,0 +1,415 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Catalog.h"
+#include "Md5.h"
+#include "VersionServer.h"
+#include "platform/clock.h"
+#include "version_servers.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using platform::TcpSocket;
+using platform::WaitResult;
+
+TEST(Md5, Rfc1321TestSuite) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "d41d8cd98f00b204e9800998ecf8427e"},
+        {"a", "0cc175b9c0f1b6a831c399e269772661"},
+        {"abc", "900150983cd24fb0d6963f7d28e17f72"},
+        {"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
+        {"abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
+        {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789",
+         "d174ab98d277d9f5a5611c2c9f419d9f"},
+        {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
+         "57edf4a22be3c955ac49da2e2107b67a"},
+    };
+    for (const auto& [text, digest] : cases) {
+        EXPECT_EQ(versiond::Md5Hex(text.data(), text.size()), digest) << text;
+    }
+}
+
+TEST(Md5, PiecesAndFilesGiveTheSameDigest) {
+    std::string data;
+    for (int i = 0; i < 200000; ++i) {
+        data.push_back(static_cast<char>(i * 31 + (i >> 7)));
+    }
+    std::string whole = versiond::Md5Hex(data.data(), data.size());
+    // Piece sizes that cross the 64-byte blocks at every offset.
+    versiond::Md5 md5;
+    size_t pos = 0;
+    for (size_t step = 1; pos < data.size(); step = step % 131 + 1) {
+        size_t n = std::min(step, data.size() - pos);
+        md5.Update(data.data() + pos, n);
+        pos += n;
+    }
+    EXPECT_EQ(versiond::ToHex(md5.Final()), whole);
+
+    testsupport::TempDir dir;
+    testsupport::WriteFile(dir / "f.bin", data);
+    auto fromFile = versiond::Md5HexOfFile(dir / "f.bin");
+    ASSERT_TRUE(fromFile);
+    EXPECT_EQ(*fromFile, whole);
+    EXPECT_FALSE(versiond::Md5HexOfFile(dir / "none.bin"));
+}
+
+TEST(Manifest, DirectivesCommentsAndLineEnds) {
+    std::string error;
+    auto m = versiond::ParseManifest(
+        "# header\r\n"
+        "latest 12   # newest\r\n"
+        "\n"
+        "mirror 3 10.0.0.3\n"
+        "mirror -1 10.0.0.4\n"
+        "mirror\t*\t10.0.0.1\n"
+        "path 10 a\\x.cpk b\\y.cpk\n"
+        "path 11\n"
+        "path 9 \xB2\xB9\\\xB6\xA1.cpk",
+        &error);
+    ASSERT_TRUE(m) << error;
+    EXPECT_EQ(m->latest, 12);
+    EXPECT_EQ(m->mirrors.at(3), (IPv4Bytes{10, 0, 0, 3}));
+    EXPECT_EQ(m->mirrors.at(-1), (IPv4Bytes{10, 0, 0, 4}));
+    EXPECT_EQ(m->defaultMirror, (IPv4Bytes{10, 0, 0, 1}));
+    EXPECT_EQ(m->paths.at(10), (std::vector<std::string>{"a\\x.cpk", "b\\y.cpk"}));
+    EXPECT_TRUE(m->paths.at(11).empty());
+    EXPECT_EQ(m->paths.at(9).size(), 1u);
+}
+
+TEST(Manifest, MistakesAreReportedWithTheirLine) {
+    const std::string base = "latest 5\nmirror * 1.2.3.4\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {"mirror * 1.2.3.4\n", "no latest"},
+        {"latest 5\n", "mirror *"},
+        {base + "latest 6\n", "line 3: a second latest"},
+        {base + "latest x\n", "line 3"},
+        {base + "mirror 1 1.2.3\n", "not a dotted"},
+        {base + "mirror * 1.2.3.5\n", "a second mirror"},
+        {base + "mirror 1 1.1.1.1\nmirror 1 1.1.1.2\n", "line 4: a second mirror for line 1"},
+        {base + "path 4 a.cpk\npath 4 b.cpk\n", "line 4: a second path"},
+        {base + "path 5 a.cpk\n", "from the latest"},
+        {base + "path 99999999999 a.cpk\n", "not a version"},
+        {base + "path -1 a.cpk\n", "not a version"},
+        {base + "serve 1\n", "unknown directive"},
+        {base + "path 1 ..\\up.cpk\n", "\"..\""},
+        {base + "path 1 a\\\\b.cpk\n", "empty"},
+        {base + "path 1 \\abs.cpk\n", "empty"},
+        {base + "path 1 a/b.cpk\n", "\"/\""},
+        {base + "path 1 c:x.cpk\n", "\":\""},
+        {base + "path 1 ab\n", "shorter than 3"},
+        {base + "path 1 d\\" + std::string(kPatchPathMax, 'n') + "\n", "longer than"},
+        {base + "path 1 d\\" + std::string(kPatchPathMax - 8, 'n') + "\n", "too long"},
+        {base + std::string("path 1 a\0.cpk\n", 14), "NUL"},
+    };
+    for (const auto& [text, reason] : cases) {
+        std::string error;
+        EXPECT_FALSE(versiond::ParseManifest(text, &error)) << text;
+        EXPECT_NE(error.find(reason), std::string::npos) << error << " | " << text;
+    }
+}
+
+Bytes Frames(const versiond::Catalog& c, int32_t version, int32_t line,
+             versiond::Answer* answer = nullptr) {
+    Bytes out;
+    versiond::Answer a = c.Respond({version, line}, out);
+    if (answer) {
+        *answer = a;
+    }
+    return out;
+}
+
+// The bodies of the frames in bytes, in order.
+std::vector<Bytes> Bodies(const Bytes& frames) {
+    std::vector<Bytes> bodies;
+    size_t pos = 0;
+    while (pos < frames.size()) {
+        versiond::FrameCut cut = versiond::NextFrame(frames.data() + pos, frames.size() - pos);
+        EXPECT_EQ(cut.kind, versiond::FrameCut::kFrame);
+        if (cut.kind != versiond::FrameCut::kFrame) {
+            break;
+        }
+        bodies.emplace_back(frames.begin() + pos + cut.bodyOffset,
+                            frames.begin() + pos + cut.bodyOffset + cut.bodySize);
+        pos += cut.bodyOffset + cut.bodySize;
+    }
+    return bodies;
+}
+
+TEST(Catalog, AnswersEveryCode) {
+    testsupport::TempDir dir;
+    std::string manifestText = "latest 4\nmirror 7 10.0.0.7\nmirror * 10.0.0.1\npath 3\npath 1";
+    for (int i = 0; i < 25; ++i) {
+        std::string name = "p\\" + std::string(70, 'q') + std::to_string(i) + ".cpk";
+        testsupport::WriteFile(dir / name, "contents " + std::to_string(i));
+        manifestText += " " + name;
+    }
+    std::string error;
+    auto manifest = versiond::ParseManifest(manifestText, &error);
+    ASSERT_TRUE(manifest) << error;
+    auto catalog = versiond::Catalog::Build(*manifest, dir.path(), &error);
+    ASSERT_TRUE(catalog) << error;
+    EXPECT_EQ(catalog->files().size(), 25u);
+    EXPECT_EQ(catalog->files()[3].size, std::string("contents 3").size());
+
+    versiond::Answer a;
+    struct Expect {
+        int32_t version, line;
+        uint8_t code;
+        IPv4Bytes mirror;
+    } cases[] = {{4, 0, kVersionCurrent, {10, 0, 0, 1}},
+                 {3, 7, kVersionEmptyPath, {10, 0, 0, 7}},
+                 {2, 0, kVersionNoPath, {10, 0, 0, 1}},
+                 {-1, 0, kVersionNoPath, {10, 0, 0, 1}}};
+    for (const Expect& e : cases) {
+        auto bodies = Bodies(Frames(*catalog, e.version, e.line, &a));
+        ASSERT_EQ(bodies.size(), 2u);
+        EXPECT_EQ(DecodeDownloadAddress(bodies[0].data(), bodies[0].size()), e.mirror);
+        auto result = DecodeVersionResult(bodies[1].data(), bodies[1].size());
+        ASSERT_TRUE(result);
+        EXPECT_EQ(result->code, e.code) << e.version;
+        EXPECT_EQ(result->targetVersion, 4);
+        EXPECT_EQ(a.code, e.code);
+    }
+
+    auto bodies = Bodies(Frames(*catalog, 1, 0, &a));
+    EXPECT_EQ(a.files, 25u);
+    ASSERT_GT(bodies.size(), 4u);
+    auto result = DecodeVersionResult(bodies[1].data(), bodies[1].size());
+    EXPECT_EQ(result->code, kVersionFilesFollow);
+    EXPECT_EQ(result->fileCount, 25u);
+    size_t listed = 0;
+    for (size_t i = 2; i < bodies.size(); ++i) {
+        EXPECT_LE(bodies[i].size(), kMaxFrameBody);
+        auto items = DecodeFileList(bodies[i].data(), bodies[i].size());
+        ASSERT_TRUE(items);
+        for (const FileListItem& item : *items) {
+            std::string expected = "contents " + std::to_string(listed);
+            EXPECT_EQ(item.md5, versiond::Md5Hex(expected.data(), expected.size()));
+            ++listed;
+        }
+    }
+    EXPECT_EQ(listed, 25u);
+}
+
+TEST(Catalog, MissingFilesAreStartUpErrors) {
+    testsupport::TempDir dir;
+    testsupport::WriteFile(dir / "a.cpk", "a");
+    testsupport::WriteFile(dir / "sub\\x", "");
+    std::string error;
+    auto m = versiond::ParseManifest("latest 2\nmirror * 1.1.1.1\npath 1 a.cpk b.cpk\n", &error);
+    ASSERT_TRUE(m);
+    EXPECT_FALSE(versiond::Catalog::Build(*m, dir.path(), &error));
+    EXPECT_NE(error.find("b.cpk"), std::string::npos) << error;
+    // A folder is not a file to serve.
+    m = versiond::ParseManifest("latest 2\nmirror * 1.1.1.1\npath 1 sub\n", &error);
+    ASSERT_TRUE(m) << error;
+    EXPECT_FALSE(versiond::Catalog::Build(*m, dir.path(), &error));
+    EXPECT_NE(error.find("sub"), std::string::npos) << error;
+    m = versiond::ParseManifest("latest 2\nmirror * 1.1.1.1\npath 1 a.cpk\n", &error);
+    ASSERT_TRUE(m);
+    EXPECT_TRUE(versiond::Catalog::Build(*m, dir.path(), &error)) << error;
+}
+
+versiond::Catalog SmallCatalog() {
+    std::string error;
+    auto m = versiond::ParseManifest("latest 2\nmirror * 1.1.1.1\n", &error);
+    return *versiond::Catalog::Build(*m, ".", &error);
+}
+
+TEST(HandleInput, FramesAreCutAndBounded) {
+    versiond::Catalog c = SmallCatalog();
+    Bytes in;
+    for (int i = 0; i < 3; ++i) {
+        Bytes f = MakeFrame(EncodeVersionRequest({i, 0}));
+        in.insert(in.end(), f.begin(), f.end());
+    }
+    Bytes other = MakeFrame({0x11, 0x11, 4, 0});
+    in.insert(in.end(), other.begin(), other.end());
+    Bytes tiny = MakeFrame({1});
+    in.insert(in.end(), tiny.begin(), tiny.end());
+    in.push_back(12);  // a partial length prefix
+
+    std::vector<std::string> log;
+    Bytes out;
+    auto o = versiond::HandleInput(c, in.data(), in.size(), out, 1 << 20,
+                                   [&](const std::string& l) { log.push_back(l); });
+    EXPECT_TRUE(o.usable);
+    EXPECT_EQ(o.answered, 3u);
+    EXPECT_EQ(o.used, in.size() - 1);
+    EXPECT_EQ(log.size(), 5u);
+    EXPECT_NE(log[3].find("type 4369"), std::string::npos) << log[3];
+    EXPECT_EQ(Bodies(out).size(), 6u);
+
+    // Output is bounded: the rest waits in the input.
+    out.clear();
+    o = versiond::HandleInput(c, in.data(), in.size(), out, 1, nullptr);
+    EXPECT_EQ(o.answered, 1u);
+    EXPECT_EQ(o.used, kFrameLengthSize + kVersionRequestSize);
+
+    // A prefix over the limit makes the connection unusable at once.
+    Bytes hostile{0xF1, 0x01, 0, 0};
+    out.clear();
+    o = versiond::HandleInput(c, hostile.data(), hostile.size(), out, 1 << 20, nullptr);
+    EXPECT_FALSE(o.usable);
+    EXPECT_TRUE(out.empty());
+    Bytes exact = MakeFrame(Bytes(kMaxFrameBody, 0));
+    o = versiond::HandleInput(c, exact.data(), exact.size(), out, 1 << 20, nullptr);
+    EXPECT_TRUE(o.usable);
+    EXPECT_EQ(o.used, exact.size());
+}
+
+// ---- The server under misbehaving clients ----
+
+const char* kManifest = "latest 2\nmirror * 1.1.1.1\npath 1 a.cpk\n";
+
+TcpSocket Dial(uint16_t port) {
+    auto s = TcpSocket::Create();
+    EXPECT_TRUE(s);
+    EXPECT_TRUE(s->Connect("127.0.0.1", port));
+    return std::move(s.value());
+}
+
+// Reads until the server closes; answers the bytes and whether it closed
+// within ms.
+bool ReadUntilClosed(TcpSocket& s, uint32_t ms, Bytes* got = nullptr) {
+    uint64_t end = platform::TickCount64() + ms;
+    while (platform::TickCount64() < end) {
+        if (s.WaitReadable(50) != WaitResult::kReady) {
+            continue;
+        }
+        uint8_t buf[4096];
+        auto r = s.Recv(buf, sizeof buf);
+        if (!r || *r == 0) {
+            return true;
+        }
+        if (got) {
+            got->insert(got->end(), buf, buf + *r);
+        }
+    }
+    return false;
+}
+
+Bytes Request(int32_t version) {
+    return MakeFrame(EncodeVersionRequest({version, 0}));
+}
+
+TEST(VersionServer, OversizedFrameClosesOnlyThatClient) {
+    testsupport::LoopbackVersionServer server(kManifest, {{"a.cpk", "a"}});
+    ASSERT_TRUE(server.ok()) << server.error();
+    TcpSocket good = Dial(server.port());
+    TcpSocket bad = Dial(server.port());
+    Bytes hostile{0xFF, 0xFF, 0xFF, 0x7F, 1, 2, 3};
+    ASSERT_TRUE(bad.SendAll(hostile.data(), hostile.size()));
+    EXPECT_TRUE(ReadUntilClosed(bad, 5000));
+
+    Bytes req = Request(1);
+    ASSERT_TRUE(good.SendAll(req.data(), req.size()));
+    ASSERT_TRUE(good.ShutdownSend());
+    Bytes answer;
+    EXPECT_TRUE(ReadUntilClosed(good, 5000, &answer));
+    EXPECT_EQ(Bodies(answer).size(), 3u);
+    auto log = server.log();
+    ASSERT_FALSE(log.empty());
+    EXPECT_NE(log[0].find("longer than 496"), std::string::npos) << log[0];
+}
+
+TEST(VersionServer, IdleAndStalledClientsAreClosed) {
+    versiond::ServerOptions options;
+    options.idleTimeoutMs = 300;
+    options.stallTimeoutMs = 300;
+    testsupport::LoopbackVersionServer server(kManifest, {{"a.cpk", "a"}}, options);
+    ASSERT_TRUE(server.ok()) << server.error();
+
+    TcpSocket idle = Dial(server.port());
+    TcpSocket partial = Dial(server.port());
+    Bytes req = Request(1);
+    ASSERT_TRUE(partial.SendAll(req.data(), 5));
+    // One byte now and then is no progress on the request.
+    TcpSocket trickle = Dial(server.port());
+    uint64_t start = platform::TickCount64();
+    size_t sent = 0;
+    bool closed = false;
+    while (!closed && platform::TickCount64() - start < 5000) {
+        if (sent < req.size() - 1) {
+            (void)trickle.Send(req.data() + sent, 1);
+            ++sent;
+        }
+        closed = ReadUntilClosed(trickle, 100);
+    }
+    EXPECT_TRUE(closed);
+    EXPECT_LT(sent, req.size() - 1);
+    EXPECT_TRUE(ReadUntilClosed(idle, 5000));
+    EXPECT_TRUE(ReadUntilClosed(partial, 5000));
+    auto log = server.log();
+    size_t idleLines = 0;
+    size_t stalledLines = 0;
+    for (const auto& l : log) {
+        idleLines += l.find("idle for") != std::string::npos;
+        stalledLines += l.find("request stalled") != std::string::npos;
+    }
+    EXPECT_EQ(idleLines, 1u);
+    EXPECT_EQ(stalledLines, 2u);
+}
+
+TEST(VersionServer, AClientThatDoesNotReadDoesNotHoldUpOthers) {
+    testsupport::LoopbackVersionServer server(kManifest, {{"a.cpk", "a"}});
+    ASSERT_TRUE(server.ok()) << server.error();
+    // Thousands of requests, no reads: the server stops reading from it once
+    // its answers back up, instead of buffering without end.
+    TcpSocket hog = Dial(server.port());
+    ASSERT_TRUE(hog.SetNonBlocking(true));
+    Bytes many;
+    for (int i = 0; i < 20000; ++i) {
+        Bytes r = Request(1);
+        many.insert(many.end(), r.begin(), r.end());
+    }
+    size_t pushed = 0;
+    uint64_t start = platform::TickCount64();
+    while (pushed < many.size() && platform::TickCount64() - start < 2000) {
+        auto r = hog.Send(many.data() + pushed, many.size() - pushed);
+        if (r) {
+            pushed += *r;
+        } else {
+            platform::SleepMs(10);
+        }
+    }
+    EXPECT_LT(server.server().RequestsAnswered(), 20000u);
+
+    for (int i = 0; i < 20; ++i) {
+        TcpSocket c = Dial(server.port());
+        Bytes req = Request(2);
+        ASSERT_TRUE(c.SendAll(req.data(), req.size()));
+        ASSERT_TRUE(c.ShutdownSend());
+        Bytes answer;
+        ASSERT_TRUE(ReadUntilClosed(c, 5000, &answer));
+        EXPECT_EQ(Bodies(answer).size(), 2u);
+    }
+}
+
+TEST(VersionServer, ManyClientsAtOnce) {
+    versiond::ServerOptions options;
+    testsupport::LoopbackVersionServer server(kManifest, {{"a.cpk", "a"}}, options);
+    ASSERT_TRUE(server.ok()) << server.error();
+    std::vector<TcpSocket> clients;
+    for (int i = 0; i < 300; ++i) {
+        clients.push_back(Dial(server.port()));
+    }
+    Bytes req = Request(1);
+    for (auto& c : clients) {
+        ASSERT_TRUE(c.SendAll(req.data(), req.size()));
+        ASSERT_TRUE(c.ShutdownSend());
+    }
+    for (auto& c : clients) {
+        Bytes answer;
+        ASSERT_TRUE(ReadUntilClosed(c, 10000, &answer));
+        ASSERT_EQ(Bodies(answer).size(), 3u);
+    }
+    EXPECT_EQ(server.server().RequestsAnswered(), 300u);
+    EXPECT_EQ(server.log().size(), 300u);
+}
+
+}  // namespace
