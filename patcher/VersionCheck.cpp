@@ -1,5 +1,7 @@
 #include "patcher/VersionCheck.h"
 
+#include "patcher/ui/LocalText.h"
+
 #include <mutex>
 #include <vector>
 
@@ -33,7 +35,7 @@ const char* VersionCheckText(const char* gbkDefault) {
         std::lock_guard<std::mutex> lock(TextLookupLock());
         lookup = InstalledTextLookup();
     }
-    return lookup ? lookup(gbkDefault) : gbkDefault;
+    return lookup ? lookup(gbkDefault) : GetLocalText(gbkDefault);
 }
 
 // ---- Reply collection ----

@@ -21,8 +21,9 @@
 // ---- Texts ----
 
 // Every text the version check shows passes through here: the GBK default
-// text in, the text to show out. Until a lookup is installed the default
-// text is shown. The lookup must answer a text that stays valid.
+// text in, the text to show out. Unless another lookup is installed (tests
+// do), the text table answers (GetLocalText). The lookup must answer a text
+// that stays valid until it is shown.
 using TextLookup = std::function<const char*(const char* gbkDefault)>;
 void SetVersionCheckTextLookup(TextLookup lookup);
 const char* VersionCheckText(const char* gbkDefault);
