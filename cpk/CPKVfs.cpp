@@ -398,7 +398,8 @@ CPKFile* CPKVfs::OpenEntry(int index, uint32_t start, int noDecompress) {
     }
     const bool compressed = e.method != kMethodStored;
     const bool decompress = compressed && e.originalSize > 0 && !noDecompress;
-    if (decompress && e.originalSize > MaxDecodedSize(e.method, e.storedSize)) {
+    const uint64_t limit = MaxDecodedSize(e.method, e.storedSize);
+    if (decompress && limit != 0 && e.originalSize > limit) {
         // Not even the densest stream of this method could hold it: the
         // size is a lie, and no buffer is set aside for it.
         ShowMessage("Corrupt CPK %s: entry %08X claims %u bytes from %u stored", path_.c_str(),
