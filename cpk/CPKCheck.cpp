@@ -219,8 +219,9 @@ std::vector<std::string> CheckArchive(const std::string& path) {
         }
         std::string name(buffer, static_cast<size_t>(static_cast<const char*>(zeroAt) - buffer));
         if (e.trailerSize != name.size() + kCpkTrailerFixed) {
-            f.Add("trailer", "entry %08X (%s) has a trailer of %u bytes, not %zu", e.crc,
-                  name.c_str(), e.trailerSize, name.size() + kCpkTrailerFixed);
+            f.Add("trailer", "entry %08X (%s) has a trailer of %u bytes, not %u", e.crc,
+                  name.c_str(), e.trailerSize,
+                  static_cast<unsigned>(name.size() + kCpkTrailerFixed));
         }
         if (IsDirectory(e)) {
             if (e.storedSize != 0 || e.originalSize != 0 || e.method != 0) {

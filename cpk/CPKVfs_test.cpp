@@ -188,7 +188,11 @@ TEST_F(CPKVfsTest, OpenRefusesHeadersThatDoNotFitTheFile) {
 
 TEST_F(CPKVfsTest, DirectoriesAreNamedWithoutRegardToCase) {
     CPKVfs vfs(pool);
+    // Created archives are not shared; opened ones are, so the test can
+    // read the file beside the archive object.
     ASSERT_EQ(vfs.Create(path), 1);
+    ASSERT_EQ(vfs.Close(), 1);
+    ASSERT_EQ(vfs.Open(path), 1);
     const uint32_t crc = vfs.AddDirectory("System", 0);
     EXPECT_EQ(crc, 0x4D1E8DADu);
     const std::string afterFirst = ReadFile(path);
