@@ -325,7 +325,7 @@ int CPKVfs::GetFullPath(uint32_t crc, std::string& path) {
 
 int CPKVfs::JoinPath(std::string& dir, const std::string& name) {
     if (dir.size() > kMaxJoinDir) {
-        ShowMessage(GBK("完整文件名太长"));
+        ShowMessage("%s", GBK("完整文件名太长"));
         return 0;
     }
     std::string joined = dir;
@@ -336,7 +336,7 @@ int CPKVfs::JoinPath(std::string& dir, const std::string& name) {
     // The result must fit the longest path as well, or its crc would name
     // an entry whose path can never be rebuilt.
     if (joined.size() > kCpkMaxPath) {
-        ShowMessage(GBK("完整文件名太长"));
+        ShowMessage("%s", GBK("完整文件名太长"));
         return 0;
     }
     dir = platform::GbkToLowerAscii(joined);
