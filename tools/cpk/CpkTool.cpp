@@ -215,8 +215,12 @@ void Tool::AddTree(const std::string& folder, const std::string& inner, uint16_t
         Fail(platform::GbkToUtf8(folder) + ": " + platform::GbkToUtf8(entries.error().Message()));
     }
     // Empty folders are kept as directories of the archive.
-    if (vfs_.AddPath(inner, 0) == kCpkNoCrc && inner.find('.') == std::string::npos) {
-        Fail(archive_ + ": cannot add the directory " + platform::GbkToUtf8(inner));
+    uint32_t parent = 0;
+    for (const std::string& part : cpkpath::Split(inner)) {
+        parent = vfs_.AddDirectory(part, parent);
+        if (parent == kCpkNoCrc) {
+            Fail(archive_ + ": cannot add the directory " + platform::GbkToUtf8(inner));
+        }
     }
     std::sort(entries->begin(), entries->end(),
               [](const auto& a, const auto& b) { return a.name < b.name; });
@@ -259,7 +263,9 @@ void Tool::Add(const std::string& archive, const std::vector<std::string>& files
         if (!platform::Exists(source)) {
             Fail(file + ": no such file or folder");
         }
-        std::string base = cpkpath::LastComponent(source);
+        // The last component; "folder/" names the folder.
+        std::vector<std::string> sourceParts = cpkpath::Split(source);
+        std::string base = sourceParts.empty() ? std::string() : sourceParts.back();
         if (base.empty() && !hasAs) {
             Fail(file + ": name the inner path with --as");
         }

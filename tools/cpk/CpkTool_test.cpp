@@ -69,7 +69,8 @@ TEST_F(CpkToolTest, EveryMethodAndAWindowedEntryRoundTrip) {
     r = Cpk(
         {"add", archive, Arg(dir / "src\\data\\deep"), "--as", "data\\deep", "--method", "lzss"});
     ASSERT_EQ(r.code, 0) << r.err;
-    r = Cpk({"add", archive, Arg(dir / "src\\l.bin"), Arg(dir / "src\\empty"), "--method", "lzo"});
+    r = Cpk({"add", archive, Arg(dir / "src\\l.bin"), Arg(dir / "src\\empty") + "/", "--method",
+             "lzo"});
     ASSERT_EQ(r.code, 0) << r.err;
 
     r = Cpk({"ls", archive, "-l"});
@@ -133,6 +134,13 @@ TEST_F(CpkToolTest, NamesAreUtf8OutsideAndGbkInside) {
     CPKVfs vfs(pool);
     ASSERT_EQ(vfs.Open(dir / "game.cpk"), 1);
     EXPECT_GE(vfs.FindEntry(cpkpath::CrcOfPath(platform::Utf8ToGbk(name) + "\\big.txt")), 0);
+}
+
+TEST_F(CpkToolTest, EmptyFoldersWithDotsInTheirNamesAreKept) {
+    ASSERT_TRUE(platform::CreateDirectory(dir / "pkg"));
+    ASSERT_TRUE(platform::CreateDirectory(dir / "pkg\\v1.2"));
+    ASSERT_EQ(Cpk({"add", archive, Arg(dir / "pkg")}).code, 0);
+    EXPECT_EQ(Cpk({"ls", archive}).out, "pkg\\\npkg\\v1.2\\\n");
 }
 
 TEST_F(CpkToolTest, FailuresExitWithOneAndSayWhy) {
