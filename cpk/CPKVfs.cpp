@@ -398,8 +398,10 @@ CPKFile* CPKVfs::OpenEntry(int index, uint32_t start, int noDecompress) {
     }
     const bool compressed = e.method != kMethodStored;
     const bool decompress = compressed && e.originalSize > 0 && !noDecompress;
+    // 0 for a method no codec knows: nothing can be decompressed then.
     const uint64_t limit = MaxDecodedSize(e.method, e.storedSize);
-    if (decompress && limit != 0 && e.originalSize > limit) {
+    const bool known = CodecBound(e.method, 1) != 0;
+    if (decompress && known && e.originalSize > limit) {
         // Not even the densest stream of this method could hold it: the
         // size is a lie, and no buffer is set aside for it.
         ShowMessage("Corrupt CPK %s: entry %08X claims %u bytes from %u stored", path_.c_str(),
@@ -444,23 +446,29 @@ CPKFile* CPKVfs::OpenEntry(int index, uint32_t start, int noDecompress) {
     }
     file->contents = file->data;
     if (decompress) {
-        uint8_t* buffer = static_cast<uint8_t*>(std::malloc(e.originalSize));
-        if (buffer == nullptr) {
-            return fail();
+        // An unknown method fails before any buffer is set aside for it.
+        uint8_t* buffer = nullptr;
+        bool ok = false;
+        if (known) {
+            buffer = static_cast<uint8_t*>(std::malloc(e.originalSize));
+            if (buffer == nullptr) {
+                return fail();
+            }
+            CodecRequest request;
+            request.method = e.method;
+            request.compress = 0;
+            request.source = file->data;
+            // Past the requested start fewer than storedSize bytes are mapped.
+            request.sourceLength = std::min(e.storedSize, file->mappedSize);
+            request.destination = buffer;
+            request.destinationCapacity = e.originalSize;
+            request.ok = 0;
+            ProcessCodecRequest(request);
+            // A stream that falls short of the original size would leave
+            // part of the buffer undefined: that is a failure too.
+            ok = request.ok && request.destinationLength == e.originalSize;
         }
-        CodecRequest request;
-        request.method = e.method;
-        request.compress = 0;
-        request.source = file->data;
-        // Past the requested start fewer than storedSize bytes are mapped.
-        request.sourceLength = std::min(e.storedSize, file->mappedSize);
-        request.destination = buffer;
-        request.destinationCapacity = e.originalSize;
-        request.ok = 0;
-        ProcessCodecRequest(request);
-        // A stream that falls short of the original size would leave part
-        // of the buffer undefined: that is a failure too.
-        if (!request.ok || request.destinationLength != e.originalSize) {
+        if (!ok) {
             DiscIOMgr::SetLastError(0);
             ShowSystemError(kStorageErrorBox,
                             "Error : _T(\"could not decompress\")\nFile : %s\nLine : %d", kSource,

@@ -611,6 +611,26 @@ TEST_F(CPKVfsTest, EntriesThatLieAboutTheirBytesAreRefused) {
     }
 }
 
+TEST_F(CPKVfsTest, AnUnknownMethodFailsBeforeMemoryIsSetAside) {
+    {
+        CPKVfs vfs(pool);
+        ASSERT_EQ(vfs.Create(path), 1);
+        ASSERT_EQ(AddEntryFromBuffer(vfs, "z", "zzzzzzzzzzzz", 12, kMethodLzss, false), 1);
+    }
+    const CPKHeader h = HeaderOf(path);
+    PatchValue<uint16_t>(path, RecordAt(h, 0) + 6, 868);
+    PatchValue<uint32_t>(path, RecordAt(h, 0) + 20, 0xFFFFFD16u);
+    CPKVfs vfs(pool);
+    ASSERT_EQ(vfs.Open(path), 1);
+    EXPECT_EQ(vfs.OpenEntry(0, 0, 0), nullptr);
+    EXPECT_NE(Texts().back().find("could not decompress"), std::string::npos);
+    // Raw access needs no codec.
+    CPKFile* raw = vfs.OpenEntry(0, 0, 1);
+    ASSERT_NE(raw, nullptr);
+    EXPECT_EQ(raw->contents, raw->data);
+    vfs.CloseEntry(raw);
+}
+
 TEST_F(CPKVfsTest, FreeBlocksOutsideTheDataRegionAreNeverReused) {
     {
         CPKVfs vfs(pool);
