@@ -32,6 +32,7 @@ TEST(Console, ArgumentPathsBecomeSystemPaths) {
     std::string path = platform::SystemPathFromArgument(native + "/" + utf8Name);
     ASSERT_TRUE(platform::CreateDirectory(path));
     EXPECT_TRUE(platform::IsDirectory(dir / platform::Utf8ToGbk(utf8Name)));
+    EXPECT_EQ(platform::SystemPathFromArgument("a/b/"), "a\\b\\");
 }
 
 TEST(Console, StreamsCanBeQueriedAndSwitchedToBinary) {

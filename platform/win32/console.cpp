@@ -48,7 +48,15 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
 }
 
 std::string SystemPathFromArgument(const std::string& utf8) {
-    return Utf8ToGbk(utf8);
+    // Windows takes either separator; system paths use "\\". No GBK trail
+    // byte is below 0x40, so a "/" is always a separator.
+    std::string path = Utf8ToGbk(utf8);
+    for (char& c : path) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+    return path;
 }
 
 }  // namespace platform

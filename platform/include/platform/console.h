@@ -21,8 +21,8 @@ void SetBinaryMode(StdStream stream);
 // argv is already in the terminal's encoding and is returned as given.
 std::vector<std::string> Utf8Arguments(int argc, char** argv);
 
-// A path given as a UTF-8 argument, in system form (GBK, "\" between
-// components on POSIX as SystemPathFromNative gives it).
+// A path given as a UTF-8 argument, in system form: GBK, "\" between
+// components (on POSIX as SystemPathFromNative gives it).
 std::string SystemPathFromArgument(const std::string& utf8);
 
 }  // namespace platform
