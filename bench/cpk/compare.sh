@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Side-by-side timings of the archive storage against the tools a user would
+# reach for: our MD5 of a file beside md5sum, and copying a package's entries
+# raw into an archive beside cp of the same bytes. Prints the best of RUNS
+# wall-clock times of each and their ratio (ours / theirs).
+#
+#   bench/cpk/compare.sh [SIZE_MIB] [RUNS]     (after building the native preset)
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+size_mib=${1:-256}
+runs=${2:-5}
+bin=build/native/bin
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+best() {  # best wall time in seconds of running "$@" $runs times
+  local best=""
+  for _ in $(seq "$runs"); do
+    local t0 t1
+    t0=$(date +%s.%N)
+    "$@" >/dev/null
+    t1=$(date +%s.%N)
+    best=$(echo "$t0 $t1 ${best:-999999}" | awk '{d=$2-$1; print (d<$3)?d:$3}')
+  done
+  echo "$best"
+}
+
+report() {  # name ours theirs bytes
+  awk -v n="$1" -v a="$2" -v b="$3" -v s="$4" 'BEGIN {
+    printf "%-34s ours %7.3f s (%7.1f MB/s)   theirs %7.3f s (%7.1f MB/s)   ratio %.2f\n",
+      n, a, s/a/1e6, b, s/b/1e6, a/b }'
+}
+
+echo "== data: $size_mib MiB"
+head -c $((size_mib * 1024 * 1024)) /dev/urandom > "$work/blob.bin"
+bytes=$((size_mib * 1024 * 1024))
+
+# MD5 of the same file, warm cache for both.
+cat "$work/blob.bin" > /dev/null
+[ "$("$bin/cpk_side" md5 "$work/blob.bin" | cut -d' ' -f1)" = "$(md5sum "$work/blob.bin" | cut -d' ' -f1)" ] \
+  || { echo "digests differ"; exit 1; }
+ours=$(best "$bin/cpk_side" md5 "$work/blob.bin")
+theirs=$(best md5sum "$work/blob.bin")
+report "MD5 of a file vs md5sum" "$ours" "$theirs" "$bytes"
+
+# A package of 64 entries of size_mib/64 each (stored, windowed when 8 MiB
+# or more), copied raw into a new archive; cp copies the package file.
+mkdir -p "$work/pkg/data"
+piece=$((size_mib * 1024 * 1024 / 64))
+for i in $(seq 1 64); do
+  dd if="$work/blob.bin" of="$work/pkg/data/f$i.bin" bs=1M iflag=skip_bytes,count_bytes \
+     skip=$(( (i - 1) * piece )) count=$piece status=none
+done
+"$bin/cpk" add "$work/package.cpk" "$work/pkg/data" --windowed > /dev/null
+ours=$(best bash -c "rm -f '$work/target.cpk'; '$bin/cpk_side' copy '$work/package.cpk' '$work/target.cpk'")
+theirs=$(best bash -c "rm -f '$work/copy.bin'; cp '$work/package.cpk' '$work/copy.bin'")
+"$bin/cpk" check "$work/target.cpk"
+report "raw copy of 64 entries vs cp" "$ours" "$theirs" "$bytes"

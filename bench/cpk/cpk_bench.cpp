@@ -1,0 +1,230 @@
+// Throughput of the archive storage: the codecs, MD5, adding and reading
+// back many entries, and copying a package's entries raw into an archive
+// the way the patch unpacker merges them.
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "cpk/BlockPool.h"
+#include "cpk/CPKPath.h"
+#include "cpk/CPKVfs.h"
+#include "cpk/CPKWriter.h"
+#include "cpk/Codec.h"
+#include "cpk/Md5.h"
+#include "platform/fs.h"
+#include "platform/msgbox.h"
+#include "testsupport/temp_dir.h"
+
+namespace {
+
+// Game-data-like input: words with some noise, compressible about 2:1.
+const std::vector<uint8_t>& Sample() {
+    static const std::vector<uint8_t> data = [] {
+        std::vector<uint8_t> d;
+        std::mt19937 rng(42);
+        const char* words[] = {"mesh ", "bone ", "0.125 ",           "texture\\",
+                               "npc_",  "42, ",  "\x01\x00\x00\x00", "\xff\xfe"};
+        while (d.size() < (4u << 20)) {
+            if (rng() % 4 == 0) {
+                d.push_back(static_cast<uint8_t>(rng()));
+            } else {
+                const char* w = words[rng() % 8];
+                d.insert(d.end(), w, w + std::char_traits<char>::length(w) + (w[0] == 1 ? 3 : 0));
+            }
+        }
+        d.resize(4u << 20);
+        return d;
+    }();
+    return data;
+}
+
+std::vector<uint8_t> Packed(uint32_t method) {
+    const auto& in = Sample();
+    std::vector<uint8_t> out(CodecBound(method, static_cast<uint32_t>(in.size())));
+    CodecRequest r;
+    r.method = method;
+    r.compress = 1;
+    r.source = in.data();
+    r.sourceLength = static_cast<uint32_t>(in.size());
+    r.destination = out.data();
+    r.destinationCapacity = static_cast<uint32_t>(out.size());
+    ProcessCodecRequest(r);
+    out.resize(r.destinationLength);
+    return out;
+}
+
+void Encode(benchmark::State& state, uint32_t method) {
+    const auto& in = Sample();
+    std::vector<uint8_t> out(CodecBound(method, static_cast<uint32_t>(in.size())));
+    uint32_t produced = 0;
+    for (auto _ : state) {
+        CodecRequest r;
+        r.method = method;
+        r.compress = 1;
+        r.source = in.data();
+        r.sourceLength = static_cast<uint32_t>(in.size());
+        r.destination = out.data();
+        r.destinationCapacity = static_cast<uint32_t>(out.size());
+        ProcessCodecRequest(r);
+        produced = r.destinationLength;
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * in.size()));
+    state.counters["ratio"] = static_cast<double>(produced) / static_cast<double>(in.size());
+}
+
+void Decode(benchmark::State& state, uint32_t method) {
+    const auto packed = Packed(method);
+    std::vector<uint8_t> out(Sample().size());
+    for (auto _ : state) {
+        CodecRequest r;
+        r.method = method;
+        r.source = packed.data();
+        r.sourceLength = static_cast<uint32_t>(packed.size());
+        r.destination = out.data();
+        r.destinationCapacity = static_cast<uint32_t>(out.size());
+        ProcessCodecRequest(r);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * out.size()));
+}
+
+void BM_LzssEncode(benchmark::State& s) {
+    Encode(s, kMethodLzss);
+}
+void BM_LzssDecode(benchmark::State& s) {
+    Decode(s, kMethodLzss);
+}
+void BM_LzoEncode(benchmark::State& s) {
+    Encode(s, kMethodLzo);
+}
+void BM_LzoDecode(benchmark::State& s) {
+    Decode(s, kMethodLzo);
+}
+BENCHMARK(BM_LzssEncode)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LzssDecode)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LzoEncode)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LzoDecode)->Unit(benchmark::kMillisecond);
+
+void BM_Md5(benchmark::State& state) {
+    const auto& in = Sample();
+    uint8_t digest[16];
+    for (auto _ : state) {
+        Md5OfBuffer(in.data(), in.size(), digest);
+        benchmark::DoNotOptimize(digest);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * in.size()));
+}
+BENCHMARK(BM_Md5)->Unit(benchmark::kMillisecond);
+
+// N entries of 1 KiB, stored, spread over 100 directories: every change
+// rewrites the whole table, so the time per entry grows with the table.
+std::string EntryName(int i) {
+    return "dir" + std::to_string(i % 100) + "\\file" + std::to_string(i) + ".dat";
+}
+
+void AddEntries(CPKVfs& vfs, int n) {
+    const auto& in = Sample();
+    for (int i = 0; i < n; ++i) {
+        AddEntryFromBuffer(vfs, EntryName(i), in.data() + (i * 997) % (1u << 20), 1024,
+                           kMethodStored, false);
+    }
+}
+
+void BM_AddEntries(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    BlockPool pool;
+    for (auto _ : state) {
+        testsupport::TempDir dir;
+        CPKVfs vfs(pool);
+        vfs.Create(dir / "bench.cpk");
+        AddEntries(vfs, n);
+        vfs.Close();
+    }
+    // Seconds per entry added (shown with an SI prefix: 25u = 25 us).
+    state.counters["per_entry"] =
+        benchmark::Counter(static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate |
+                                                       benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_AddEntries)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Arg(5000)
+    ->Arg(10000)
+    ->Arg(20000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_ReadBack10000(benchmark::State& state) {
+    testsupport::TempDir dir;
+    BlockPool pool;
+    {
+        CPKVfs vfs(pool);
+        vfs.Create(dir / "bench.cpk");
+        AddEntries(vfs, 10000);
+    }
+    CPKVfs vfs(pool);
+    vfs.Open(dir / "bench.cpk");
+    uint64_t bytes = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < 10000; ++i) {
+            std::vector<uint8_t> contents;
+            ReadEntryContents(vfs, vfs.FindEntry(cpkpath::CrcOfPath(EntryName(i))), contents);
+            bytes += contents.size();
+        }
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(bytes));
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * 10000));
+}
+BENCHMARK(BM_ReadBack10000)->Unit(benchmark::kMillisecond);
+
+// A package of 200 entries (stored and LZO, 4 KiB to 1 MiB) merged raw
+// into a fresh archive, as the unpacker does: nothing is decompressed.
+void BM_RawCopy(benchmark::State& state) {
+    testsupport::TempDir dir;
+    BlockPool pool;
+    const auto& in = Sample();
+    {
+        CPKVfs package(pool);
+        package.Create(dir / "package.cpk");
+        std::mt19937 rng(1);
+        for (int i = 0; i < 200; ++i) {
+            uint32_t size = 4096u << (rng() % 9);
+            AddEntryFromBuffer(package, "p\\e" + std::to_string(i), in.data(), size,
+                               i % 2 ? kMethodStored : kMethodLzo, false);
+        }
+    }
+    CPKVfs package(pool);
+    package.Open(dir / "package.cpk");
+    uint64_t bytes = 0;
+    for (auto _ : state) {
+        CPKVfs target(pool);
+        platform::DeleteFile(dir / "target.cpk");
+        target.Create(dir / "target.cpk");
+        const uint32_t parent = target.AddDirectory("p", 0);
+        for (int i = 0; i < 200; ++i) {
+            const int from = package.FindEntry(cpkpath::CrcOfPath("p\\e" + std::to_string(i)));
+            CPKFile* f = package.OpenEntry(from, 0, 1);
+            const int index = target.AddFile("e" + std::to_string(i), parent, f->entry);
+            target.WriteEntryData(index, 0, f->data, f->mappedSize);
+            bytes += f->mappedSize;
+            package.CloseEntry(f);
+            target.CommitEntry(index);
+        }
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(bytes));
+}
+BENCHMARK(BM_RawCopy)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    platform::SetMessageBoxHandler(
+        [](void*, const char*, const char*, uint32_t) { return platform::kIdCancel; });
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

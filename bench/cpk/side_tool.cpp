@@ -1,0 +1,82 @@
+// The archive storage's own side of the side-by-side comparisons:
+//   cpk_side md5 FILE             MD5 of a file, printed as md5sum does
+//   cpk_side copy PACKAGE TARGET  every file entry of PACKAGE copied raw
+//                                 (as stored, trailer included, windowed
+//                                 entries 8 MiB at a time) into a new TARGET
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cpk/BlockPool.h"
+#include "cpk/CPKPath.h"
+#include "cpk/CPKVfs.h"
+#include "cpk/Md5.h"
+#include "platform/console.h"
+
+namespace {
+
+int PrintMd5(const std::string& path) {
+    uint8_t d[16];
+    if (!Md5OfFile(platform::SystemPathFromArgument(path).c_str(), d)) {
+        std::fprintf(stderr, "cannot read %s\n", path.c_str());
+        return 1;
+    }
+    for (uint8_t b : d) {
+        std::printf("%02x", b);
+    }
+    std::printf("  %s\n", path.c_str());
+    return 0;
+}
+
+int Copy(const std::string& packagePath, const std::string& targetPath) {
+    BlockPool pool;
+    CPKVfs package(pool);
+    CPKVfs target(pool);
+    if (!package.Open(platform::SystemPathFromArgument(packagePath)) ||
+        !target.Create(platform::SystemPathFromArgument(targetPath))) {
+        return 1;
+    }
+    for (uint32_t i = 0; i < package.Header().usedCount; ++i) {
+        const CPKEntry e = package.EntryAt(static_cast<int>(i));
+        if (!IsLive(e) || IsDirectory(e)) {
+            continue;
+        }
+        std::string path;
+        package.GetFullPath(e.crc, path);
+        const std::vector<std::string> parts = cpkpath::Split(path);
+        uint32_t parent = 0;
+        for (size_t k = 0; k + 1 < parts.size() && parent != kCpkNoCrc; ++k) {
+            parent = target.AddDirectory(parts[k], parent);
+        }
+        const int index = parent == kCpkNoCrc ? -1 : target.AddFile(path, parent, e);
+        if (index < 0) {
+            return 1;
+        }
+        const uint32_t total = e.storedSize + e.trailerSize;
+        for (uint32_t at = 0; at < total;) {
+            CPKFile* f = package.OpenEntry(static_cast<int>(i), at, 1);
+            if (f == nullptr || !target.WriteEntryData(index, at, f->data, f->mappedSize)) {
+                return 1;
+            }
+            at += f->mappedSize;
+            package.CloseEntry(f);
+        }
+        target.CommitEntry(index);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args = platform::Utf8Arguments(argc, argv);
+    if (args.size() == 3 && args[1] == "md5") {
+        return PrintMd5(args[2]);
+    }
+    if (args.size() == 4 && args[1] == "copy") {
+        return Copy(args[2], args[3]);
+    }
+    std::fprintf(stderr, "usage: cpk_side md5 FILE | copy PACKAGE TARGET\n");
+    return 2;
+}

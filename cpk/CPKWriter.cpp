@@ -1,0 +1,196 @@
+#include "cpk/CPKWriter.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "cpk/CPKPath.h"
+#include "cpk/Codec.h"
+#include "cpk/Md5.h"
+#include "platform/file.h"
+
+namespace {
+
+// Stored files are copied in pieces of this size.
+constexpr uint32_t kCopyPiece = 1u << 20;
+
+// Creates the directories of innerPath and answers the crc of the last one
+// (0 for an entry at the root), or kCpkNoCrc.
+uint32_t MakeDirectories(CPKVfs& vfs, const std::vector<std::string>& parts) {
+    uint32_t parent = 0;
+    for (size_t i = 0; i + 1 < parts.size(); ++i) {
+        parent = vfs.AddDirectory(parts[i], parent);
+        if (parent == kCpkNoCrc) {
+            return kCpkNoCrc;
+        }
+    }
+    return parent;
+}
+
+// Adds the record and writes contents (already in stored form) and trailer.
+int WriteEntry(CPKVfs& vfs, const std::vector<std::string>& parts, uint16_t method, bool windowed,
+               uint32_t storedSize, uint32_t originalSize, const uint8_t digest[16],
+               const std::function<bool(CPKVfs&, int)>& writeContents) {
+    const uint32_t parent = MakeDirectories(vfs, parts);
+    if (parent == kCpkNoCrc) {
+        return 0;
+    }
+    const std::vector<uint8_t> trailer = MakeTrailer(parts.back(), digest);
+    CPKEntry source{};
+    source.flags = kEntryInUse;
+    if (windowed && method == kMethodStored) {
+        source.flags |= kEntryWindowed;
+    }
+    source.method = method;
+    source.storedSize = storedSize;
+    source.originalSize = originalSize;
+    source.trailerSize = static_cast<uint32_t>(trailer.size());
+    const int index = vfs.AddFile(parts.back(), parent, source);
+    if (index < 0) {
+        return 0;
+    }
+    if (!writeContents(vfs, index) || !vfs.WriteEntryData(index, storedSize, trailer.data(),
+                                                          static_cast<uint32_t>(trailer.size()))) {
+        vfs.AbandonEntry(index);
+        return 0;
+    }
+    return vfs.CommitEntry(index);
+}
+
+}  // namespace
+
+std::vector<uint8_t> MakeTrailer(const std::string& name, const uint8_t digest[16]) {
+    std::vector<uint8_t> trailer(name.size() + 58, 0);
+    std::memcpy(trailer.data(), name.data(), name.size());
+    std::memcpy(trailer.data() + name.size() + 42, digest, 16);
+    return trailer;
+}
+
+int AddEntryFromBuffer(CPKVfs& vfs, const std::string& innerPath, const void* data, uint32_t size,
+                       uint16_t method, bool windowed) {
+    std::vector<std::string> parts = cpkpath::Split(innerPath);
+    if (parts.empty()) {
+        return 0;
+    }
+    const uint8_t* bytes = static_cast<const uint8_t*>(data);
+    uint8_t digest[16];
+    Md5OfBuffer(bytes, size, digest);
+    std::vector<uint8_t> packed;
+    const uint8_t* stored = bytes;
+    uint32_t storedSize = size;
+    if (method != kMethodStored) {
+        const uint32_t bound = CodecBound(method, size);
+        if (bound == 0 && size != 0) {
+            return 0;
+        }
+        packed.resize(std::max<uint32_t>(bound, 1));
+        CodecRequest request;
+        request.method = method;
+        request.compress = 1;
+        request.source = bytes;
+        request.sourceLength = size;
+        request.destination = packed.data();
+        request.destinationCapacity = bound;
+        ProcessCodecRequest(request);
+        if (!request.ok) {
+            return 0;
+        }
+        stored = packed.data();
+        storedSize = request.destinationLength;
+    }
+    return WriteEntry(vfs, parts, method, windowed, storedSize, size, digest,
+                      [&](CPKVfs& v, int index) {
+                          return storedSize == 0 || v.WriteEntryData(index, 0, stored, storedSize);
+                      });
+}
+
+int AddEntryFromFile(CPKVfs& vfs, const std::string& innerPath, const std::string& sourcePath,
+                     uint16_t method, bool windowed) {
+    std::vector<std::string> parts = cpkpath::Split(innerPath);
+    if (parts.empty()) {
+        return 0;
+    }
+    auto file = platform::File::Open(sourcePath, platform::Access::kRead, platform::kShareRead,
+                                     platform::Disposition::kOpenExisting);
+    if (!file) {
+        return 0;
+    }
+    auto size = file->Size();
+    if (!size || *size >= kCpkMaxFileSize) {
+        return 0;
+    }
+    const uint32_t length = static_cast<uint32_t>(*size);
+    if (method != kMethodStored) {
+        std::vector<uint8_t> bytes(length);
+        auto got = file->ReadAt(0, bytes.data(), length);
+        if (!got || *got != length) {
+            return 0;
+        }
+        return AddEntryFromBuffer(vfs, innerPath, bytes.data(), length, method, windowed);
+    }
+    // Digest first, so that the trailer can follow the contents.
+    uint8_t digest[16];
+    std::vector<uint8_t> piece(std::min(length, kCopyPiece));
+    Md5 md5;
+    for (uint32_t at = 0; at < length;) {
+        uint32_t n = std::min(length - at, kCopyPiece);
+        auto got = file->ReadAt(at, piece.data(), n);
+        if (!got || *got != n) {
+            return 0;
+        }
+        md5.Update(piece.data(), n);
+        at += n;
+    }
+    md5.Final(digest);
+    return WriteEntry(
+        vfs, parts, kMethodStored, windowed, length, length, digest, [&](CPKVfs& v, int index) {
+            for (uint32_t at = 0; at < length;) {
+                uint32_t n = std::min(length - at, kCopyPiece);
+                auto got = file->ReadAt(at, piece.data(), n);
+                if (!got || *got != n || !v.WriteEntryData(index, at, piece.data(), n)) {
+                    return false;
+                }
+                at += n;
+            }
+            return true;
+        });
+}
+
+int ReadEntryContents(CPKVfs& vfs, int index,
+                      const std::function<bool(const uint8_t*, uint32_t)>& sink) {
+    CPKFile* file = vfs.OpenEntry(index, 0, 0);
+    if (file == nullptr) {
+        return 0;
+    }
+    const uint32_t total = file->originalSize;
+    if (file->compressed || file->mappedSize >= total) {
+        bool ok = total == 0 || sink(file->contents, total);
+        vfs.CloseEntry(file);
+        return ok ? 1 : 0;
+    }
+    // A windowed stored entry: one window at a time.
+    uint32_t done = 0;
+    for (;;) {
+        uint32_t n = std::min(total - done, file->mappedSize);
+        bool ok = sink(file->contents, n);
+        vfs.CloseEntry(file);
+        if (!ok) {
+            return 0;
+        }
+        done += n;
+        if (done >= total) {
+            return 1;
+        }
+        file = vfs.OpenEntry(index, done, 0);
+        if (file == nullptr) {
+            return 0;
+        }
+    }
+}
+
+int ReadEntryContents(CPKVfs& vfs, int index, std::vector<uint8_t>& contents) {
+    contents.clear();
+    return ReadEntryContents(vfs, index, [&](const uint8_t* p, uint32_t n) {
+        contents.insert(contents.end(), p, p + n);
+        return true;
+    });
+}

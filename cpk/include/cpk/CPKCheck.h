@@ -1,0 +1,11 @@
+// Checks an archive file against the invariants of the format, without
+// trusting any of its counts: for the archive tool and for tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// One line (English, GBK names as stored) per broken invariant, empty when
+// the archive is sound. A broken invariant found in several records is one
+// line naming the first and the count of the others. Reads the file only.
+std::vector<std::string> CheckArchive(const std::string& path);

@@ -1,0 +1,31 @@
+// MD5 digests (RFC 1321): of downloaded patch files, and of names in the
+// trailers of archive directories.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Incremental MD5. Any number of instances may run at once.
+class Md5 {
+public:
+    Md5();
+    void Update(const void* data, size_t size);
+    // The 16 digest bytes in their standard order; the object is spent.
+    void Final(uint8_t digest[16]);
+
+private:
+    void Transform(const uint8_t block[64]);
+
+    uint32_t state_[4];
+    uint64_t bytes_ = 0;
+    uint8_t buffer_[64];
+};
+
+// Digest of count bytes; answers 1.
+int Md5OfBuffer(const void* bytes, size_t count, uint8_t digest[16]);
+// Digest of a zero-terminated text without its terminator; answers 1.
+int Md5OfString(const char* text, uint8_t digest[16]);
+// Digest of a file's contents (system path, GBK). 0 when the path is null or
+// the file cannot be opened or read; files of 5,000,000 bytes or more are
+// read through mapped views.
+int Md5OfFile(const char* path, uint8_t digest[16]);

@@ -1,0 +1,97 @@
+// Opens arbitrary bytes as an archive, walks and reads every entry, checks
+// it, and changes it: nothing may read or write outside its buffers, and
+// the archive file may not grow past what the changes need.
+#include <cstddef>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "cpk/BlockPool.h"
+#include "cpk/CPKCheck.h"
+#include "cpk/CPKVfs.h"
+#include "cpk/CPKWriter.h"
+#include "cpk/Codec.h"
+#include "fuzz_common.h"
+#include "platform/file.h"
+#include "platform/fs.h"
+
+namespace {
+
+std::string ArchivePath() {
+    static const std::string path = [] {
+        std::random_device rd;
+        return platform::TempDirectory() + "\\cpk_fuzz_" + std::to_string(rd()) + ".cpk";
+    }();
+    return path;
+}
+
+void Walk(CPKVfs& vfs, uint32_t crc, int depth) {
+    if (depth > 8) {
+        return;
+    }
+    uint32_t crcs[64];
+    uint32_t n = vfs.ListChildFiles(crc, crcs, 64);
+    for (uint32_t i = 0; i < n && i < 64; ++i) {
+        int index = vfs.FindEntry(crcs[i]);
+        std::vector<uint8_t> contents;
+        ReadEntryContents(vfs, index, contents);
+        std::string name;
+        vfs.GetFileNameFromCRC(crcs[i], name);
+        if (CPKFile* raw = vfs.OpenEntry(index, 1, 1)) {
+            vfs.CloseEntry(raw);
+        }
+    }
+    n = vfs.ListChildDirs(crc, crcs, 64);
+    for (uint32_t i = 0; i < n && i < 64; ++i) {
+        if (crcs[i] != crc) {
+            Walk(vfs, crcs[i], depth + 1);
+        }
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    SilenceMessageBoxes();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string path = ArchivePath();
+    {
+        auto f = platform::File::Open(path, platform::Access::kWrite, 0,
+                                      platform::Disposition::kCreateAlways);
+        if (!f || (size > 0 && !f->Write(data, size))) {
+            return 0;
+        }
+    }
+    CheckArchive(path);
+    static BlockPool pool;
+    CPKVfs vfs(pool);
+    if (vfs.Open(path)) {
+        Walk(vfs, 0, 0);
+        for (uint32_t i = 0; i < vfs.Header().usedCount && i < 256; ++i) {
+            std::string full;
+            vfs.GetFullPath(vfs.EntryAt(static_cast<int>(i)).crc, full);
+        }
+        // Changes on top of whatever the input holds.
+        const uint32_t dir = vfs.AddDirectory("fuzz", 0);
+        AddEntryFromBuffer(vfs, "fuzz\\a.bin", data, static_cast<uint32_t>(size < 300 ? size : 300),
+                           kMethodLzss, false);
+        if (vfs.Header().usedCount > 0) {
+            vfs.RemoveByCRC(vfs.EntryAt(0).crc);
+        }
+        AddEntryFromBuffer(vfs, "b", data, static_cast<uint32_t>(size < 100 ? size : 100),
+                           kMethodStored, false);
+        if (dir != kCpkNoCrc) {
+            vfs.RemoveByCRC(dir);
+        }
+        vfs.Close();
+        auto grown = platform::FileSize(path);
+        if (grown && *grown > size + 2 * 140000 + 4096) {
+            __builtin_trap();  // growth out of proportion to the changes
+        }
+    }
+    return 0;
+}

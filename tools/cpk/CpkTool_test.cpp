@@ -1,0 +1,211 @@
+#include "CpkTool.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+
+#include "cpk/BlockPool.h"
+#include "cpk/CPKPath.h"
+#include "cpk/CPKVfs.h"
+#include "cpk/CPKWriter.h"
+#include "cpk/Codec.h"
+#include "platform/fs.h"
+#include "platform/text.h"
+#include "testsupport/temp_dir.h"
+
+namespace {
+
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+struct Outcome {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+Outcome Cpk(std::vector<std::string> args) {
+    args.insert(args.begin(), "cpk");
+    std::ostringstream out, err;
+    int code = RunCpkTool(args, out, err, false);
+    return {code, out.str(), err.str()};
+}
+
+// Arguments are UTF-8, test folders are system paths.
+std::string Arg(const std::string& systemPath) {
+    return platform::GbkToUtf8(platform::NativePath(systemPath));
+}
+
+std::string Noise(size_t size, uint32_t seed) {
+    std::string s(size, '\0');
+    std::mt19937 rng(seed);
+    for (auto& c : s) {
+        c = static_cast<char>(rng() % 16);
+    }
+    return s;
+}
+
+class CpkToolTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string archive = Arg(dir / "game.cpk");
+};
+
+TEST_F(CpkToolTest, EveryMethodAndAWindowedEntryRoundTrip) {
+    const std::string big = Noise(20u << 20, 1);
+    const std::string text = Noise(200000, 2) + "\r\n\n\x1A";
+    WriteFile(dir / "src\\data\\big.bin", big);
+    WriteFile(dir / "src\\data\\deep\\er\\t.txt", text);
+    WriteFile(dir / "src\\l.bin", text);
+    ASSERT_TRUE(platform::CreateDirectory(dir / "src\\empty"));
+    ASSERT_EQ(Cpk({"create", archive}).code, 0);
+    EXPECT_EQ(ReadFile(dir / "game.cpk").size(), 140124u);
+
+    Outcome r = Cpk(
+        {"add", archive, Arg(dir / "src\\data\\big.bin"), "--as", "data/big.bin", "--windowed"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    r = Cpk(
+        {"add", archive, Arg(dir / "src\\data\\deep"), "--as", "data\\deep", "--method", "lzss"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    r = Cpk({"add", archive, Arg(dir / "src\\l.bin"), Arg(dir / "src\\empty") + "/", "--method",
+             "lzo"});
+    ASSERT_EQ(r.code, 0) << r.err;
+
+    r = Cpk({"ls", archive, "-l"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const std::string head =
+        "dir  -               0          0 data\\\n"
+        "file stored   20971520   20971520 data\\big.bin\n"
+        "dir  -               0          0 data\\deep\\\n";
+    EXPECT_EQ(r.out.substr(0, head.size()), head);
+    // Sizes of compressed entries depend on the encoder; compare the rest.
+    std::istringstream lines(r.out);
+    std::vector<std::string> got;
+    for (std::string line; std::getline(lines, line);) {
+        got.push_back(line.substr(0, 5) + line.substr(line.rfind(' ') + 1));
+    }
+    EXPECT_EQ(got,
+              (std::vector<std::string>{"dir  data\\", "file data\\big.bin", "dir  data\\deep\\",
+                                        "dir  data\\deep\\er\\", "file data\\deep\\er\\t.txt",
+                                        "dir  empty\\", "file l.bin"}));
+
+    EXPECT_EQ(Cpk({"cat", archive, "DATA\\BIG.BIN"}).out, big);
+    EXPECT_EQ(Cpk({"cat", archive, "data/deep/er/t.txt"}).out, text);
+    EXPECT_EQ(Cpk({"cat", archive, "l.bin"}).out, text);
+    Outcome check = Cpk({"check", archive});
+    EXPECT_EQ(check.code, 0) << check.out;
+    EXPECT_EQ(check.out, "");
+
+    ASSERT_EQ(Cpk({"extract", archive, "-C", Arg(dir / "out")}).code, 0);
+    EXPECT_EQ(ReadFile(dir / "out\\data\\big.bin"), big);
+    EXPECT_EQ(ReadFile(dir / "out\\data\\deep\\er\\t.txt"), text);
+    EXPECT_EQ(ReadFile(dir / "out\\l.bin"), text);
+    EXPECT_TRUE(platform::IsDirectory(dir / "out\\empty"));
+
+    ASSERT_EQ(Cpk({"extract", archive, "-C", Arg(dir / "part"), "data\\deep"}).code, 0);
+    EXPECT_EQ(ReadFile(dir / "part\\data\\deep\\er\\t.txt"), text);
+    EXPECT_FALSE(platform::Exists(dir / "part\\data\\big.bin"));
+    EXPECT_FALSE(platform::Exists(dir / "part\\l.bin"));
+
+    // Adding again replaces; removing a directory removes its tree.
+    WriteFile(dir / "new.txt", "new");
+    ASSERT_EQ(Cpk({"add", archive, Arg(dir / "new.txt"), "--as", "l.bin"}).code, 0);
+    EXPECT_EQ(Cpk({"cat", archive, "l.bin"}).out, "new");
+    ASSERT_EQ(Cpk({"rm", archive, "data"}).code, 0);
+    EXPECT_EQ(Cpk({"ls", archive}).out, "empty\\\nl.bin\n");
+    EXPECT_EQ(Cpk({"check", archive}).code, 0);
+    Outcome info = Cpk({"info", archive});
+    ASSERT_EQ(info.code, 0);
+    EXPECT_EQ(info.out.rfind("magic: 0x1A545352\nversion: 1\ntableOffset: ", 0), 0u) << info.out;
+    EXPECT_NE(info.out.find("\nliveCount: 2\nusedCount: 8\ncapacity: 5000\nfreeCount: 6\n"),
+              std::string::npos)
+        << info.out;
+}
+
+TEST_F(CpkToolTest, NamesAreUtf8OutsideAndGbkInside) {
+    const std::string name = "\xE5\x9C\xB0\xE5\x9B\xBE";  // "地图" in UTF-8
+    WriteFile(dir / "f.txt", "map");
+    ASSERT_EQ(Cpk({"add", archive, Arg(dir / "f.txt"), "--as", name + "/Big.TXT"}).code, 0);
+    EXPECT_EQ(Cpk({"ls", archive}).out, name + "\\\n" + name + "\\Big.TXT\n");
+    EXPECT_EQ(Cpk({"cat", archive, name + "\\big.txt"}).out, "map");
+    BlockPool pool;
+    CPKVfs vfs(pool);
+    ASSERT_EQ(vfs.Open(dir / "game.cpk"), 1);
+    EXPECT_GE(vfs.FindEntry(cpkpath::CrcOfPath(platform::Utf8ToGbk(name) + "\\big.txt")), 0);
+}
+
+TEST_F(CpkToolTest, EmptyFoldersWithDotsInTheirNamesAreKept) {
+    ASSERT_TRUE(platform::CreateDirectory(dir / "pkg"));
+    ASSERT_TRUE(platform::CreateDirectory(dir / "pkg\\v1.2"));
+    ASSERT_EQ(Cpk({"add", archive, Arg(dir / "pkg")}).code, 0);
+    EXPECT_EQ(Cpk({"ls", archive}).out, "pkg\\\npkg\\v1.2\\\n");
+}
+
+TEST_F(CpkToolTest, FailuresExitWithOneAndSayWhy) {
+    WriteFile(dir / "f.txt", "x");
+    WriteFile(dir / "g.txt", "y");
+    WriteFile(dir / "not.cpk", std::string(500, 'n'));
+    struct Case {
+        std::vector<std::string> args;
+        const char* says;
+    };
+    ASSERT_EQ(Cpk({"create", archive}).code, 0);
+    ASSERT_EQ(Cpk({"add", archive, Arg(dir / "f.txt"), "--as", "d\\f.txt"}).code, 0);
+    const Case cases[] = {
+        {{"create", archive}, "already exists"},
+        {{"cat", archive, "missing"}, "no entry missing"},
+        {{"cat", archive, "d"}, "is a directory"},
+        {{"rm", archive, "nope"}, "no entry nope"},
+        {{"add", archive, Arg(dir / "f.txt"), "--method", "zip"}, "unknown method 'zip'"},
+        {{"add", archive, Arg(dir / "f.txt"), "--method", "lzo", "--windowed"}, "--windowed"},
+        {{"add", archive, Arg(dir / "f.txt"), Arg(dir / "g.txt"), "--as", "x"}, "single FILE"},
+        {{"add", archive, Arg(dir / "none.txt")}, "no such file"},
+        {{"add", archive, Arg(dir / "f.txt"), "--as", "a\\..\\b"}, "unusable inner path"},
+        {{"ls", Arg(dir / "not.cpk")}, "Unknow file format"},
+        {{"ls", Arg(dir / "absent.cpk")}, "no such archive"},
+        {{"info", Arg(dir / "not.cpk")}, "not a CPK archive"},
+        {{"check", Arg(dir / "not.cpk")}, "the magic is"},
+        {{"frobnicate"}, ""},
+        {{}, "subcommand is required"},
+    };
+    for (const Case& c : cases) {
+        Outcome r = Cpk(c.args);
+        EXPECT_EQ(r.code, 1) << c.args[0];
+        EXPECT_NE((r.err + r.out).find(c.says), std::string::npos)
+            << (c.args.empty() ? "" : c.args[0]) << ": " << r.err << r.out;
+    }
+    EXPECT_EQ(Cpk({"--help"}).code, 0);
+    EXPECT_EQ(Cpk({"cat", archive, "d\\f.txt"}).out, "x");  // untouched by the failures
+}
+
+TEST_F(CpkToolTest, ExtractRefusesPathsThatLeaveTheTarget) {
+    {
+        BlockPool pool;
+        CPKVfs vfs(pool);
+        ASSERT_EQ(vfs.Create(dir / "evil.cpk"), 1);
+        ASSERT_EQ(AddEntryFromBuffer(vfs, "..\\escaped.txt", "bad", 3, kMethodStored, false), 1);
+        ASSERT_EQ(AddEntryFromBuffer(vfs, "ok.txt", "good", 4, kMethodStored, false), 1);
+    }
+    Outcome r = Cpk({"extract", Arg(dir / "evil.cpk"), "-C", Arg(dir / "t\\out")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("unsafe path"), std::string::npos) << r.err;
+    EXPECT_FALSE(platform::Exists(dir / "t\\escaped.txt"));
+    EXPECT_FALSE(platform::Exists(dir / "escaped.txt"));
+}
+
+TEST_F(CpkToolTest, CheckListsEachBrokenInvariant) {
+    WriteFile(dir / "f.txt", "x");
+    ASSERT_EQ(Cpk({"add", archive, Arg(dir / "f.txt")}).code, 0);
+    std::string bytes = ReadFile(dir / "game.cpk");
+    bytes[16] = 7;  // liveCount
+    bytes[36] = 3;  // freeCount
+    WriteFile(dir / "game.cpk", bytes);
+    Outcome r = Cpk({"check", archive});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out,
+              "liveCount is 7 but 1 records are live\nfreeCount is 3 but 0 records are deleted\n");
+}
+
+}  // namespace
