@@ -185,3 +185,13 @@ int Md5OfFile(const char* path, uint8_t digest[16]) {
     md5.Final(digest);
     return 1;
 }
+
+std::string Md5Hex(const uint8_t digest[16]) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string out(32, '0');
+    for (int i = 0; i < 16; ++i) {
+        out[2 * i] = kDigits[digest[i] >> 4];
+        out[2 * i + 1] = kDigits[digest[i] & 15];
+    }
+    return out;
+}

@@ -22,7 +22,7 @@ std::string Hex(const uint8_t d[16]) {
 std::string OfString(const char* s) {
     uint8_t d[16];
     EXPECT_EQ(Md5OfString(s, d), 1);
-    return Hex(d);
+    return Md5Hex(d);
 }
 
 TEST(Md5, Rfc1321TestSuite) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "Md5.h"
+#include "cpk/Md5.h"
 #include "patcher/VersionCheck.h"
 #include "platform/clock.h"
 #include "platform/msgbox.h"
@@ -16,6 +16,12 @@
 #include "version_servers.h"
 
 namespace {
+
+std::string Md5HexOf(const std::string& bytes) {
+    uint8_t d[16];
+    Md5OfBuffer(bytes.data(), bytes.size(), d);
+    return Md5Hex(d);
+}
 
 using testsupport::LoopbackVersionServer;
 
@@ -99,7 +105,7 @@ TEST_F(VersionCheckAgainstVersiond, FilesToDownload) {
         EXPECT_EQ(e.fileName, split.fileName);
         EXPECT_EQ(e.localPath, "download\\" + split.fileName);
         const std::string& data = files[paths[i]];
-        EXPECT_EQ(e.md5Text, versiond::Md5Hex(data.data(), data.size())) << paths[i];
+        EXPECT_EQ(e.md5Text, Md5HexOf(data)) << paths[i];
     }
 
     // The line type picks the mirror.

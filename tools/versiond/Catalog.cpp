@@ -4,14 +4,18 @@
 #include <cstdlib>
 #include <set>
 
-#include "Md5.h"
+#include "cpk/Md5.h"
 #include "platform/fs.h"
 
 namespace versiond {
 
-// The digest of a served file; the one place that picks the MD5 code.
+// The digest of a served file, as the patcher will compute it.
 static platform::Result<std::string> DigestOfFile(const std::string& path) {
-    return Md5HexOfFile(path);
+    uint8_t digest[16];
+    if (!Md5OfFile(path.c_str(), digest)) {
+        return platform::Error{platform::LastSystemError()};
+    }
+    return Md5Hex(digest);
 }
 
 namespace {

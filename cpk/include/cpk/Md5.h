@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // Incremental MD5. Any number of instances may run at once.
 class Md5 {
@@ -29,3 +30,7 @@ int Md5OfString(const char* text, uint8_t digest[16]);
 // the file cannot be opened or read; files of 5,000,000 bytes or more are
 // read through mapped views.
 int Md5OfFile(const char* path, uint8_t digest[16]);
+
+// The 32 lowercase hexadecimal characters of a digest, as the version server
+// sends them.
+std::string Md5Hex(const uint8_t digest[16]);
