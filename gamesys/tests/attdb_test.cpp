@@ -6,7 +6,12 @@
 #include <vector>
 
 #include "AttListWriter.h"
+#include "cpk/BlockPool.h"
+#include "cpk/CPKVfs.h"
+#include "cpk/CPKWriter.h"
+#include "cpk/Codec.h"
 #include "gamesys/GAttDataBase.h"
+#include "lumo/CpkFS.h"
 #include "lumo/DiskFS.h"
 #include "lumo/Log.h"
 #include "lumo/MemFS.h"
@@ -84,6 +89,32 @@ TEST_F(AttDB, ReadsTheListsFromDiskWhateverTheirLetterCase) {
     ASSERT_EQ(log.size(), 5u);
     EXPECT_EQ(log[0], "Att list file open failed,System\\tagBaseAtt.lst.\r\n");
     EXPECT_EQ(log[4], "Att list file open failed,system\\tagGuildRoomAtt.lst.\r\n");
+}
+
+TEST_F(AttDB, ReadsTheListsFromTheGamesArchive) {
+    testsupport::TempDir dir;
+    std::string archive = dir / "data.cpk";
+    const std::string npcs = ListFile(std::vector<tagNPCAtt>{attlist::Npc(5, "orc", 3)});
+    const std::string shops = ListFile(std::vector<tagShopData>{Record<tagShopData>(6)});
+    {
+        BlockPool pool;
+        CPKVfs vfs(pool);
+        ASSERT_EQ(vfs.Create(archive), 1);
+        ASSERT_EQ(AddEntryFromBuffer(vfs, "System\\tagNPCAtt.lst", npcs.data(),
+                                     static_cast<uint32_t>(npcs.size()), kMethodLzo, false),
+                  1);
+        ASSERT_EQ(AddEntryFromBuffer(vfs, "SYSTEM\\tagShopData.lst", shops.data(),
+                                     static_cast<uint32_t>(shops.size()), kMethodLzss, false),
+                  1);
+    }
+    Lumo::CpkFS cpk(archive);
+    ASSERT_TRUE(cpk.IsOpen());
+    db.LoadFromFile(&cpk);
+    ASSERT_NE(db.FindNpcAtt(5), nullptr);
+    EXPECT_EQ(db.GetShopNum(), 1u);
+    EXPECT_NE(db.FindShopAtt(6), nullptr);
+    EXPECT_EQ(cpk.OpenCount(), 0u);
+    EXPECT_EQ(Log().size(), 5u);  // the five lists the archive lacks
 }
 
 TEST_F(AttDB, ZeroOrNegativeCountsLoadNothing) {

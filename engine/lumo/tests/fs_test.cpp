@@ -1,11 +1,18 @@
-// Both engine file systems answer the same contract; every case runs on the
-// disk one (real files in a temporary folder) and the in-memory one.
+// The engine file systems answer the same contract; every case runs on the
+// disk one (real files in a temporary folder), the in-memory one and the
+// archive one (a real CPK archive on disk).
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "cpk/BlockPool.h"
+#include "cpk/CPKFormat.h"
+#include "cpk/CPKVfs.h"
+#include "cpk/CPKWriter.h"
+#include "cpk/Codec.h"
+#include "lumo/CpkFS.h"
 #include "lumo/DiskFS.h"
 #include "lumo/MemFS.h"
 #include "testsupport/temp_dir.h"
@@ -23,31 +30,60 @@ std::string Pattern(size_t n) {
     return s;
 }
 
-class FileSystems : public ::testing::TestWithParam<bool> {
+enum class Kind { kDisk, kMemory, kArchive };
+
+class FileSystems : public ::testing::TestWithParam<Kind> {
 protected:
     void SetUp() override {
-        if (GetParam()) {
-            disk_ = new Lumo::DiskFS(dir_.path());
-            fs_.reset(disk_);
-        } else {
-            mem_ = new Lumo::MemFS;
-            fs_.reset(mem_);
+        switch (GetParam()) {
+            case Kind::kDisk:
+                disk_ = new Lumo::DiskFS(dir_.path());
+                fs_.reset(disk_);
+                break;
+            case Kind::kMemory:
+                mem_ = new Lumo::MemFS;
+                fs_.reset(mem_);
+                break;
+            case Kind::kArchive: {
+                std::string archive = dir_ / "data.cpk";
+                {
+                    BlockPool pool;
+                    CPKVfs vfs(pool);
+                    ASSERT_EQ(vfs.Create(archive), 1);
+                }
+                cpk_ = new Lumo::CpkFS(archive);
+                fs_.reset(cpk_);
+                ASSERT_TRUE(cpk_->IsOpen());
+                break;
+            }
         }
     }
-    // Places a file under the file system's root, spelled as given.
+    // Places a file under the file system's root, spelled as given. Archive
+    // entries take turns at the three methods, so each is read back.
     void Put(const std::string& path, const std::string& bytes) {
         if (disk_) {
             testsupport::WriteFile(dir_ / path, bytes);
-        } else {
+        } else if (mem_) {
             mem_->AddFile(path, bytes);
+        } else {
+            static const uint16_t kMethods[] = {kMethodLzo, kMethodStored, kMethodLzss};
+            uint16_t method = kMethods[puts_++ % 3];
+            ASSERT_EQ(AddEntryFromBuffer(cpk_->Archive(), path, bytes.data(),
+                                         static_cast<uint32_t>(bytes.size()), method,
+                                         method == kMethodStored),
+                      1);
         }
     }
-    size_t OpenCount() const { return disk_ ? disk_->OpenCount() : mem_->OpenCount(); }
+    size_t OpenCount() const {
+        return disk_ ? disk_->OpenCount() : mem_ ? mem_->OpenCount() : cpk_->OpenCount();
+    }
 
     testsupport::TempDir dir_;
     std::unique_ptr<Lumo::IFS> fs_;
     Lumo::DiskFS* disk_ = nullptr;
     Lumo::MemFS* mem_ = nullptr;
+    Lumo::CpkFS* cpk_ = nullptr;
+    unsigned puts_ = 0;
 };
 
 TEST_P(FileSystems, MissingFilesAnswerNoHandleNoSizeNoBytes) {
@@ -182,10 +218,34 @@ TEST_P(FileSystems, EmptyFileOpensWithSizeZero) {
     fs_->Close(h);
 }
 
-INSTANTIATE_TEST_SUITE_P(DiskAndMemory, FileSystems, ::testing::Values(true, false),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return info.param ? std::string("Disk") : std::string("Memory");
+INSTANTIATE_TEST_SUITE_P(AllKinds, FileSystems,
+                         ::testing::Values(Kind::kDisk, Kind::kMemory, Kind::kArchive),
+                         [](const ::testing::TestParamInfo<Kind>& info) {
+                             return info.param == Kind::kDisk     ? std::string("Disk")
+                                    : info.param == Kind::kMemory ? std::string("Memory")
+                                                                  : std::string("Archive");
                          });
+
+TEST(CpkFS, FoldersAreNotFilesAndMissingArchivesOpenNothing) {
+    testsupport::TempDir dir;
+    std::string archive = dir / "data.cpk";
+    {
+        BlockPool pool;
+        CPKVfs vfs(pool);
+        ASSERT_EQ(vfs.Create(archive), 1);
+        ASSERT_EQ(AddEntryFromBuffer(vfs, "System\\x.txt", "x", 1, kMethodStored, false), 1);
+    }
+    Lumo::CpkFS fs(archive);
+    ASSERT_TRUE(fs.IsOpen());
+    EXPECT_EQ(fs.Open("System"), kNoFile);
+    EXPECT_EQ(fs.GetSize("system\\"), Lumo::kMissingFileSize);
+    EXPECT_EQ(fs.GetSize("\\System\\X.TXT"), 1u);
+
+    Lumo::CpkFS none(dir / "none.cpk");
+    EXPECT_FALSE(none.IsOpen());
+    EXPECT_EQ(none.Open("System\\x.txt"), kNoFile);
+    EXPECT_EQ(none.GetSize("System\\x.txt"), Lumo::kMissingFileSize);
+}
 
 TEST(DiskFS, FoldersAreNotFilesAndAbsolutePathsIgnoreTheRoot) {
     testsupport::TempDir dir;
