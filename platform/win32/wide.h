@@ -19,7 +19,9 @@ inline std::string Narrow(const wchar_t* w, size_t n) {
     return Utf16ToGbk(u);
 }
 
-inline std::string Narrow(const std::wstring& w) { return Narrow(w.data(), w.size()); }
+inline std::string Narrow(const std::wstring& w) {
+    return Narrow(w.data(), w.size());
+}
 
 }  // namespace win32
 }  // namespace platform

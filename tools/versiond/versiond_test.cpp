@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "Catalog.h"
-#include "cpk/Md5.h"
 #include "VersionServer.h"
+#include "cpk/Md5.h"
 #include "platform/clock.h"
 #include "version_servers.h"
 
