@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 #include "HandleTable.h"
 #include "cpk/BlockPool.h"
@@ -14,12 +13,6 @@
 namespace Lumo {
 
 namespace {
-
-struct OpenFile {
-    std::vector<uint8_t> bytes;
-    uint32_t pos = 0;
-    uint32_t size() const { return static_cast<uint32_t>(bytes.size()); }
-};
 
 // The entry path for an engine path: "/" becomes "\" (never inside a
 // double-byte character) and empty components go.
@@ -44,7 +37,7 @@ std::string EntryPath(const char* path) {
 struct CpkFS::Impl {
     BlockPool pool;
     CPKVfs vfs{pool};
-    HandleTable<OpenFile> handles;
+    HandleTable<BufferFile> handles;
 
     // Record index of the file entry at path, or -1 (missing, a folder).
     int Find(const char* path) const {
@@ -87,10 +80,16 @@ FHandle CpkFS::Open(const char* path) {
     if (index < 0) {
         return kNoFile;
     }
-    auto open = std::make_unique<OpenFile>();
-    if (!ReadEntryContents(m_impl->vfs, index, open->bytes)) {
+    auto bytes = std::make_shared<std::string>();
+    bytes->reserve(m_impl->vfs.EntryAt(index).originalSize);
+    if (!ReadEntryContents(m_impl->vfs, index, [&](const uint8_t* piece, uint32_t size) {
+            bytes->append(reinterpret_cast<const char*>(piece), size);
+            return true;
+        })) {
         return kNoFile;
     }
+    auto open = std::make_unique<BufferFile>();
+    open->bytes = std::move(bytes);
     return m_impl->handles.Add(std::move(open));
 }
 
@@ -99,31 +98,15 @@ void CpkFS::Close(FHandle h) {
 }
 
 uint32_t CpkFS::Read(void* buffer, uint32_t count, FHandle h) {
-    OpenFile* f = m_impl->handles.Get(h);
-    if (!f || !buffer || f->pos >= f->size()) {
-        return 0;
-    }
-    uint32_t n = std::min(count, f->size() - f->pos);
-    std::memcpy(buffer, f->bytes.data() + f->pos, n);
-    f->pos += n;
-    return n;
+    return ReadBuffered(m_impl->handles, buffer, count, h);
 }
 
 uint32_t CpkFS::Seek(FHandle h, int32_t offset, int origin) {
-    OpenFile* f = m_impl->handles.Get(h);
-    if (!f) {
-        return kSeekFailed;
-    }
-    uint32_t target = SeekTarget(f->pos, f->size(), offset, origin);
-    if (target != kSeekFailed) {
-        f->pos = target;
-    }
-    return target;
+    return SeekBuffered(m_impl->handles, h, offset, origin);
 }
 
 uint32_t CpkFS::Tell(FHandle h) {
-    OpenFile* f = m_impl->handles.Get(h);
-    return f ? f->pos : kSeekFailed;
+    return TellBuffered(m_impl->handles, h);
 }
 
 uint32_t CpkFS::GetSize(const char* path) {

@@ -2,8 +2,11 @@
 // Closed slots are reused.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "lumo/IFS.h"
@@ -73,6 +76,52 @@ inline uint32_t SeekTarget(uint32_t pos, uint32_t size, int32_t offset, int orig
         return kSeekFailed;
     }
     return static_cast<uint32_t>(target);
+}
+
+// An open file whose bytes are all in memory (the in-memory file system's,
+// and archive entries read whole). Copies of the bytes are shared, so a file
+// replaced while open keeps reading its old contents.
+struct BufferFile {
+    std::shared_ptr<const std::string> bytes;
+    uint32_t pos = 0;
+
+    uint32_t size() const { return static_cast<uint32_t>(bytes->size()); }
+
+    uint32_t Read(void* buffer, uint32_t count) {
+        if (!buffer || pos >= size()) {
+            return 0;
+        }
+        uint32_t n = std::min(count, size() - pos);
+        std::memcpy(buffer, bytes->data() + pos, n);
+        pos += n;
+        return n;
+    }
+
+    uint32_t Seek(int32_t offset, int origin) {
+        uint32_t target = SeekTarget(pos, size(), offset, origin);
+        if (target != kSeekFailed) {
+            pos = target;
+        }
+        return target;
+    }
+};
+
+// The IFS calls on a table of in-memory files.
+inline uint32_t ReadBuffered(HandleTable<BufferFile>& files, void* buffer, uint32_t count,
+                             FHandle h) {
+    BufferFile* f = files.Get(h);
+    return f ? f->Read(buffer, count) : 0;
+}
+
+inline uint32_t SeekBuffered(HandleTable<BufferFile>& files, FHandle h, int32_t offset,
+                             int origin) {
+    BufferFile* f = files.Get(h);
+    return f ? f->Seek(offset, origin) : kSeekFailed;
+}
+
+inline uint32_t TellBuffered(const HandleTable<BufferFile>& files, FHandle h) {
+    const BufferFile* f = files.Get(h);
+    return f ? f->pos : kSeekFailed;
 }
 
 }  // namespace Lumo

@@ -25,17 +25,11 @@ std::string Key(const std::string& path) {
     return key;
 }
 
-struct OpenFile {
-    std::shared_ptr<const std::string> bytes;
-    uint32_t pos = 0;
-    uint32_t size() const { return static_cast<uint32_t>(bytes->size()); }
-};
-
 }  // namespace
 
 struct MemFS::Impl {
     std::map<std::string, std::shared_ptr<const std::string>> files;
-    HandleTable<OpenFile> handles;
+    HandleTable<BufferFile> handles;
 
     std::shared_ptr<const std::string> Find(const char* path) const {
         if (!path) {
@@ -69,7 +63,7 @@ FHandle MemFS::Open(const char* path) {
     if (!bytes) {
         return kNoFile;
     }
-    auto open = std::make_unique<OpenFile>();
+    auto open = std::make_unique<BufferFile>();
     open->bytes = std::move(bytes);
     return m_impl->handles.Add(std::move(open));
 }
@@ -79,31 +73,15 @@ void MemFS::Close(FHandle h) {
 }
 
 uint32_t MemFS::Read(void* buffer, uint32_t count, FHandle h) {
-    OpenFile* f = m_impl->handles.Get(h);
-    if (!f || !buffer || f->pos >= f->size()) {
-        return 0;
-    }
-    uint32_t n = std::min(count, f->size() - f->pos);
-    std::memcpy(buffer, f->bytes->data() + f->pos, n);
-    f->pos += n;
-    return n;
+    return ReadBuffered(m_impl->handles, buffer, count, h);
 }
 
 uint32_t MemFS::Seek(FHandle h, int32_t offset, int origin) {
-    OpenFile* f = m_impl->handles.Get(h);
-    if (!f) {
-        return kSeekFailed;
-    }
-    uint32_t target = SeekTarget(f->pos, f->size(), offset, origin);
-    if (target != kSeekFailed) {
-        f->pos = target;
-    }
-    return target;
+    return SeekBuffered(m_impl->handles, h, offset, origin);
 }
 
 uint32_t MemFS::Tell(FHandle h) {
-    OpenFile* f = m_impl->handles.Get(h);
-    return f ? f->pos : kSeekFailed;
+    return TellBuffered(m_impl->handles, h);
 }
 
 uint32_t MemFS::GetSize(const char* path) {
