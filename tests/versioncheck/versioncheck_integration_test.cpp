@@ -138,14 +138,14 @@ TEST_F(VersionCheckAgainstVersiond, WrongVersionAndBrokenPath) {
     VersionCheckResult r = Check(server_.port(), 7, 0, list_);
     ASSERT_EQ(r.status, VersionCheckStatus::kReplied);
     EXPECT_EQ(r.reply.code, kVersionNoPath);
-    EXPECT_STREQ(VersionCheckFailure(r)->text, GBK("版本号不正确或者服务器未找到升级路径."));
+    EXPECT_EQ(VersionCheckFailure(r)->text, GBK("版本号不正确或者服务器未找到升级路径."));
 
     r = Check(server_.port(), 102, 0, list_);
     ASSERT_EQ(r.status, VersionCheckStatus::kReplied);
     EXPECT_EQ(r.reply.code, kVersionEmptyPath);
     EXPECT_EQ(list_.Count(), 0u);
-    EXPECT_STREQ(VersionCheckFailure(r)->text, GBK("错误的升级路径,没有可下载文件."));
-    EXPECT_STREQ(VersionCheckFailure(r)->caption, GBK("提示"));
+    EXPECT_EQ(VersionCheckFailure(r)->text, GBK("错误的升级路径,没有可下载文件."));
+    EXPECT_EQ(VersionCheckFailure(r)->caption, GBK("提示"));
     EXPECT_EQ(boxes.count(), 0u);  // nothing went wrong on the way
 
     // One log line per request, with what was answered.
@@ -168,8 +168,8 @@ TEST(VersionCheck, ServerThatNeverAnswersTimesOut) {
     EXPECT_EQ(silent.accepted(), 1u);
     EXPECT_EQ(silent.bytesRead(), kFrameLengthSize + kVersionRequestSize);
     ASSERT_TRUE(VersionCheckFailure(r));
-    EXPECT_STREQ(VersionCheckFailure(r)->text, GBK("超过时限无应答"));
-    EXPECT_STREQ(VersionCheckFailure(r)->caption, GBK("提示"));
+    EXPECT_EQ(VersionCheckFailure(r)->text, GBK("超过时限无应答"));
+    EXPECT_EQ(VersionCheckFailure(r)->caption, GBK("提示"));
 }
 
 TEST(VersionCheck, StoppingTheUpdateEndsTheWaitForAReply) {
@@ -199,7 +199,7 @@ TEST(VersionCheck, AddressThatRefuses) {
     PatchFileList list;
     VersionCheckResult r = Check(testsupport::RefusingPort(), 100, 0, list);
     EXPECT_EQ(r.status, VersionCheckStatus::kNotConnected);
-    EXPECT_STREQ(VersionCheckFailure(r)->text, GBK("无法连接服务器"));
+    EXPECT_EQ(VersionCheckFailure(r)->text, GBK("无法连接服务器"));
 }
 
 TEST(VersionCheck, AddressLongerThanSixteenCharactersIsNotTried) {
@@ -208,7 +208,7 @@ TEST(VersionCheck, AddressLongerThanSixteenCharactersIsNotTried) {
     uint64_t start = platform::TickCount64();
     VersionCheckResult r = Check(silent.port(), 103, 0, list, "127.000.000.00001");
     EXPECT_EQ(r.status, VersionCheckStatus::kNotConnected);
-    EXPECT_STREQ(VersionCheckFailure(r)->text, GBK("无法连接服务器"));
+    EXPECT_EQ(VersionCheckFailure(r)->text, GBK("无法连接服务器"));
     // No connect attempt and no wait for one.
     EXPECT_LT(platform::TickCount64() - start, 2000u);
     platform::SleepMs(100);
