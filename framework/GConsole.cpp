@@ -213,13 +213,13 @@ void GConsole::Draw() {
     }
 }
 
-void GConsole::LogToFile(const char* path) {
+bool GConsole::LogToFile(const char* path) {
     if (!path || !*path) {
-        return;
+        return false;
     }
     FILE* f = std::fopen(platform::NativePath(path).c_str(), "wt");
     if (!f) {
-        return;
+        return false;
     }
     std::string module = platform::ModulePath();
     if (module.size() > kModuleNameChars - 1) {
@@ -232,13 +232,16 @@ void GConsole::LogToFile(const char* path) {
         std::strftime(date, sizeof date, "%m/%d/%y", local);
         std::strftime(clock, sizeof clock, "%H:%M:%S", local);
     }
-    std::fprintf(f, "%s Log at %s\t%s\n", module.c_str(), date, clock);
-    for (int i = 0; i < kLines; ++i) {
+    // The file is buffered: a full disk may show first at the close, so its
+    // result counts as much as every line's.
+    bool written = std::fprintf(f, "%s Log at %s\t%s\n", module.c_str(), date, clock) >= 0;
+    for (int i = 0; i < kLines && written; ++i) {
         if (m_lines[i][0] != '\0') {
-            std::fprintf(f, "%s\n", m_lines[i]);
+            written = std::fprintf(f, "%s\n", m_lines[i]) >= 0;
         }
     }
-    std::fclose(f);
+    const bool closed = std::fclose(f) == 0;
+    return written && closed;
 }
 
 }  // namespace GFC

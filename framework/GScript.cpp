@@ -18,8 +18,11 @@ void CloseState(lua_State* L) {
 }
 
 // The standard libraries the game's scripts may use, in opening order. Lua
-// 5.1 wants its library openers called as Lua functions, not directly.
-const lua_CFunction kLibraries[] = {luaopen_base, luaopen_io, luaopen_string, luaopen_math};
+// 5.1 wants its library openers called as Lua functions, not directly. In
+// Lua 5.0 the io library also opened the os table (time, date, clock); 5.1
+// keeps it apart, so it is opened right after io for the scripts that use it.
+const lua_CFunction kLibraries[] = {luaopen_base, luaopen_io, luaopen_os, luaopen_string,
+                                    luaopen_math};
 
 bool OpenLibraries(lua_State* L) {
     for (lua_CFunction open : kLibraries) {

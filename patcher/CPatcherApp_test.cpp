@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "patcher/ui/LocalText.h"
+#include "platform/fs.h"
 #include "platform/msgbox.h"
 #include "platform/process.h"
 #include "platform/text.h"
@@ -11,24 +17,46 @@ namespace {
 
 using State = platform::SingleInstanceLock::State;
 
-TEST(CPatcherApp, TheFirstInstanceRunsTheDialog) {
+// How long the real program may take to start and end; the wait returns as
+// soon as it has ended.
+constexpr int kProgramWaitMs = 120000;
+
+// A lock name no other process on the machine uses: the in-process tests
+// never meet a real patcher or a parallel run of these tests.
+std::string PrivateInstanceName() {
+    static std::atomic<int> counter{0};
+    return std::string(CPatcherApp::kInstanceName) + "-test-" +
+           std::to_string(platform::CurrentProcessId()) + "-" + std::to_string(counter++);
+}
+
+// The warning's texts as the program writes them: no Language.txt in an
+// empty current folder, and the process's text table read afresh.
+class CPatcherAppTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetLocalText(); }
+    void TearDown() override { ResetLocalText(); }
+
+    testsupport::TempDir dir_;
+    testsupport::CurrentDirGuard cd_{dir_.path()};
+};
+
+TEST_F(CPatcherAppTest, TheFirstInstanceRunsTheDialog) {
     platform::ScriptedMessageBoxes boxes;
     int runs = 0;
-    CPatcherApp app([&] { return ++runs, 7; });
+    CPatcherApp app([&] { return ++runs, 7; }, PrivateInstanceName());
     ASSERT_TRUE(app.InitInstance());
     EXPECT_EQ(runs, 1);
     EXPECT_EQ(app.exitCode(), 7);
     EXPECT_EQ(boxes.count(), 0u);
 }
 
-TEST(CPatcherApp, ASecondInstanceWarnsAndLeavesTheFirstAlone) {
-    platform::SingleInstanceLock first(CPatcherApp::kInstanceName);
-    if (first.state() != State::kAcquired) {
-        GTEST_SKIP() << "a patcher is running on this machine";
-    }
+TEST_F(CPatcherAppTest, ASecondInstanceWarnsAndLeavesTheFirstAlone) {
+    const std::string name = PrivateInstanceName();
+    platform::SingleInstanceLock first(name);
+    ASSERT_EQ(first.state(), State::kAcquired);
     platform::ScriptedMessageBoxes boxes;
     bool ran = false;
-    CPatcherApp second([&] { return ran = true, 0; });
+    CPatcherApp second([&] { return ran = true, 0; }, name);
     EXPECT_FALSE(second.InitInstance());
     EXPECT_FALSE(ran);
     ASSERT_EQ(boxes.count(), 1u);
@@ -38,28 +66,33 @@ TEST(CPatcherApp, ASecondInstanceWarnsAndLeavesTheFirstAlone) {
     EXPECT_EQ(asked.type, platform::kMbOk);
     EXPECT_EQ(asked.owner, nullptr);
     // The first instance still holds its lock.
-    platform::SingleInstanceLock third(CPatcherApp::kInstanceName);
+    platform::SingleInstanceLock third(name);
     EXPECT_EQ(third.state(), State::kAlreadyRunning);
 }
 
-TEST(CPatcherApp, TheProgramEndsAtOnceWhenAnotherInstanceRuns) {
+// The real program with its real lock name. On POSIX the lock lives in the
+// user's runtime folder, which the test points at a folder of its own for
+// itself and the programs it starts; under Wine named mutexes belong to the
+// build tree's own Wine prefix. Either way no real patcher can take part.
+TEST_F(CPatcherAppTest, TheProgramEndsAtOnceWhenAnotherInstanceRuns) {
 #ifdef _WIN32
     const std::string program = testsupport::ProgramDir() + "\\Drevik.exe";
 #else
     const std::string program = testsupport::ProgramDir() + "\\drevik";
+    testsupport::TempDir runtime;
+    testsupport::ScopedEnv scope("XDG_RUNTIME_DIR", platform::NativePath(runtime.path()));
+    platform::SingleInstanceLock::OverrideLockFolder("");
 #endif
     {
-        auto alone = platform::StartProgram(program, {"--console"}, "");
+        auto alone = platform::StartProgram(program, {"--console"}, dir_.path());
         ASSERT_TRUE(alone) << alone.error().Message();
-        EXPECT_EQ(alone->Wait(60000), 0);
+        EXPECT_EQ(alone->Wait(kProgramWaitMs), 0);
     }
     platform::SingleInstanceLock first(CPatcherApp::kInstanceName);
-    if (first.state() != State::kAcquired) {
-        GTEST_SKIP() << "a patcher is running on this machine";
-    }
-    auto second = platform::StartProgram(program, {"--console"}, "");
+    ASSERT_EQ(first.state(), State::kAcquired);
+    auto second = platform::StartProgram(program, {"--console"}, dir_.path());
     ASSERT_TRUE(second);
-    EXPECT_EQ(second->Wait(60000), 1);
+    EXPECT_EQ(second->Wait(kProgramWaitMs), 1);
 }
 
 }  // namespace

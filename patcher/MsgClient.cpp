@@ -57,6 +57,8 @@ constexpr uint32_t kQueueFullSleepMs = 10;
 
 CMsgClient::CMsgClient() = default;
 
+CMsgClient::CMsgClient(MsgClientOptions options) : options_(std::move(options)) {}
+
 CMsgClient::~CMsgClient() {
     Destroy();
 }
@@ -72,7 +74,7 @@ bool CMsgClient::Setup() {
         }
     }
     socket_.Close();
-    auto s = TcpSocket::Create();
+    auto s = options_.createSocket ? options_.createSocket() : TcpSocket::Create();
     if (!s) {
         return false;
     }
@@ -96,8 +98,11 @@ bool CMsgClient::Setup() {
 void CMsgClient::Connect(const std::string& address, uint16_t port) {
     Close();
     if (!Setup()) {
+        // Without a socket there is nothing to connect; a connect thread
+        // would only fail on the closed handle after the settle.
         platform::ShowMessageBox(nullptr, VersionCheckText(GBK("创建socket失败")), nullptr,
                                  platform::kMbOk);
+        return;
     }
     platform::SleepMs(kConnectSettleMs);
     if (address.empty() || address.size() > kMaxAddressLength) {
@@ -186,7 +191,7 @@ void CMsgClient::Close() {
         if (connected_) {
             // Take what the peer still sends until it closes its side, so the
             // reset of the close does not cut off its last reply.
-            for (int i = 0; i < kDrainPolls; ++i) {
+            for (int i = 0; i < options_.drainPolls; ++i) {
                 WaitResult w = socket_.WaitReadable(kDrainWaitMs);
                 if (w == WaitResult::kTimeout) {
                     continue;
@@ -211,6 +216,7 @@ void CMsgClient::Close() {
         socket_.Close();
     }
     connected_ = false;
+    holdingBack_ = false;
     free_.Clear();
     outgoing_.Clear();
     incoming_.Clear();
@@ -344,9 +350,11 @@ void CMsgClient::ReceiverThread() {
             continue;
         }
         if (incoming_.Count() >= kMaxIncomingFrames) {
+            holdingBack_ = true;
             platform::SleepMs(kQueueFullSleepMs);
             continue;
         }
+        holdingBack_ = false;
         uint8_t prefix[kFrameLengthSize];
         ReadOutcome o = ReadExactly(prefix, sizeof prefix);
         if (o != ReadOutcome::kDone) {

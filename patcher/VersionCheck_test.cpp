@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "patcher/ui/LocalText.h"
 #include "platform/text.h"
+#include "testsupport/temp_dir.h"
 
 namespace {
 
@@ -111,16 +113,16 @@ TEST(CollectVersionReply, DefaultPollsWaitAboutTenSeconds) {
 TEST(VersionCheckFailure, BoxesThatEndTheAttempt) {
     VersionCheckResult r;
     r.status = VersionCheckStatus::kNotConnected;
-    EXPECT_STREQ(VersionCheckFailure(r)->text, GBK("无法连接服务器"));
-    EXPECT_STREQ(VersionCheckFailure(r)->caption, GBK("提示"));
+    EXPECT_EQ(VersionCheckFailure(r)->text, GBK("无法连接服务器"));
+    EXPECT_EQ(VersionCheckFailure(r)->caption, GBK("提示"));
     r.status = VersionCheckStatus::kNoReply;
-    EXPECT_STREQ(VersionCheckFailure(r)->text, GBK("超过时限无应答"));
+    EXPECT_EQ(VersionCheckFailure(r)->text, GBK("超过时限无应答"));
     r.status = VersionCheckStatus::kReplied;
     r.reply.done = true;
     r.reply.code = kVersionNoPath;
-    EXPECT_STREQ(VersionCheckFailure(r)->text, GBK("版本号不正确或者服务器未找到升级路径."));
+    EXPECT_EQ(VersionCheckFailure(r)->text, GBK("版本号不正确或者服务器未找到升级路径."));
     r.reply.code = kVersionEmptyPath;
-    EXPECT_STREQ(VersionCheckFailure(r)->text, GBK("错误的升级路径,没有可下载文件."));
+    EXPECT_EQ(VersionCheckFailure(r)->text, GBK("错误的升级路径,没有可下载文件."));
     r.reply.code = kVersionCurrent;
     EXPECT_FALSE(VersionCheckFailure(r));
     r.reply.code = kVersionFilesFollow;
@@ -138,10 +140,31 @@ TEST(VersionCheckFailure, TextsPassThroughTheInstalledLookup) {
     r.status = VersionCheckStatus::kNoReply;
     auto box = VersionCheckFailure(r);
     SetVersionCheckTextLookup(nullptr);
-    EXPECT_STREQ(box->text, "translated");
-    EXPECT_STREQ(box->caption, "translated");
+    EXPECT_EQ(box->text, "translated");
+    EXPECT_EQ(box->caption, "translated");
     EXPECT_EQ(asked, (std::vector<std::string>{GBK("超过时限无应答"), GBK("提示")}));
     EXPECT_STREQ(VersionCheckText("x"), "x");
+}
+
+// Text and caption both come from the text table's ring, where two long
+// translations share the space: the box keeps copies, so looking up the
+// caption cannot overwrite the text.
+TEST(VersionCheckFailure, TheBoxKeepsLongTranslationsWhole) {
+    testsupport::TempDir dir;
+    const std::string text(300, 't');
+    const std::string caption(300, 'c');
+    testsupport::WriteFile(dir / "Language.txt", "\r\n" + std::string(GBK("超过时限无应答")) + "=" +
+                                                     text + ";\r\n" + GBK("提示") + "=" + caption +
+                                                     ";");
+    LocalTextTable table(dir / "Language.txt");
+    SetVersionCheckTextLookup([&](const char* key) { return table.Lookup(key); });
+    VersionCheckResult r;
+    r.status = VersionCheckStatus::kNoReply;
+    auto box = VersionCheckFailure(r);
+    SetVersionCheckTextLookup(nullptr);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(std::string(box->text), text);
+    EXPECT_EQ(std::string(box->caption), caption);
 }
 
 }  // namespace

@@ -60,6 +60,11 @@ struct DiskFS::Impl {
 
 IFS::~IFS() = default;
 
+uint32_t IFS::LoadFile(void* buffer, const char* path) {
+    const uint32_t size = GetSize(path);
+    return size == kMissingFileSize ? 0 : LoadFile(buffer, size, path);
+}
+
 DiskFS::DiskFS(const std::string& root) : m_impl(new Impl) {
     m_impl->root = root;
     while (!m_impl->root.empty() && (m_impl->root.back() == '\\' || m_impl->root.back() == '/')) {

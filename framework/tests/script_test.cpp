@@ -70,6 +70,19 @@ TEST_F(Script, LoadsAFileWithTheLibrariesAndTheGamesFunctions) {
     EXPECT_EQ(g_notes.back(), "from text 2");
 }
 
+// Lua 5.0's io library brought the os table with it; game scripts time
+// things and stamp dates with it.
+TEST_F(Script, ScriptsHaveTheOsTable) {
+    fs.AddFile("clock.lua",
+               "note(type(os.time()))\n"
+               "note(type(os.clock()))\n"
+               "note(os.date('!%Y', 0) == '1970' and 'epoch' or os.date('!%Y', 0))\n"
+               "note(tostring(os.time({year = 2000, month = 1, day = 1, hour = 12}) > 0))\n");
+    EXPECT_TRUE(script.LoadScript(&fs, "clock.lua"));
+    EXPECT_TRUE(Log().empty()) << Log().front();
+    EXPECT_EQ(g_notes, (std::vector<std::string>{"number", "number", "epoch", "true"}));
+}
+
 TEST_F(Script, RunsFilesFromDisk) {
     testsupport::TempDir dir;
     testsupport::WriteFile(dir / "System\\Script\\Boot.lua", "note('disk')");

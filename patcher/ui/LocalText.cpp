@@ -93,7 +93,27 @@ const char* LocalTextTable::Lookup(const char* text) {
     return out;
 }
 
-const char* GetLocalText(const char* text) {
+void LocalTextTable::Reset() {
+    std::lock_guard<std::mutex> lock(mu_);
+    loaded_ = false;
+    missing_ = false;
+    text_.clear();
+    fileSize_ = 0;
+}
+
+namespace {
+
+LocalTextTable& ProcessTable() {
     static LocalTextTable table("Language.txt");
-    return table.Lookup(text);
+    return table;
+}
+
+}  // namespace
+
+const char* GetLocalText(const char* text) {
+    return ProcessTable().Lookup(text);
+}
+
+void ResetLocalText() {
+    ProcessTable().Reset();
 }

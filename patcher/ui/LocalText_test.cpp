@@ -119,12 +119,31 @@ TEST(LocalText, ThreadsGetTheirOwnRing) {
     EXPECT_EQ(bad, std::vector<int>(4, 0));
 }
 
-TEST(LocalText, TheProcessTableReadsLanguageTxtOfTheCurrentFolder) {
-    TempDir dir;
-    WriteFile(dir / "Language.txt", G("\r\n更新完成,请启动游戏=Ready;"));
-    testsupport::CurrentDirGuard cd(dir.path());
+// The process's table is read once; each test here starts it afresh in a
+// folder of its own, whatever ran before in this process.
+class ProcessTextTable : public ::testing::Test {
+protected:
+    void SetUp() override { ResetLocalText(); }
+    void TearDown() override { ResetLocalText(); }
+
+    TempDir dir_;
+    testsupport::CurrentDirGuard cd_{dir_.path()};
+};
+
+TEST_F(ProcessTextTable, ReadsLanguageTxtOfTheCurrentFolderOnce) {
+    WriteFile(dir_ / "Language.txt", G("\r\n更新完成,请启动游戏=Ready;"));
     EXPECT_STREQ(GetLocalText(G("更新完成,请启动游戏").c_str()), "Ready");
     EXPECT_STREQ(GetLocalText(GBK("警告")), GBK("警告"));
+    // Changes take effect at the next start, not during the run.
+    WriteFile(dir_ / "Language.txt", G("\r\n更新完成,请启动游戏=Changed;"));
+    EXPECT_STREQ(GetLocalText(G("更新完成,请启动游戏").c_str()), "Ready");
+    ResetLocalText();
+    EXPECT_STREQ(GetLocalText(G("更新完成,请启动游戏").c_str()), "Changed");
+}
+
+TEST_F(ProcessTextTable, WithoutAFileTextsAreShownAsTheyAre) {
+    std::string done = G("更新完成,请启动游戏");
+    EXPECT_EQ(GetLocalText(done.c_str()), done.c_str());
 }
 
 }  // namespace

@@ -83,6 +83,23 @@ Result<TcpSocket> TcpSocket::Listen(const std::string& address, uint16_t port, i
     return s;
 }
 
+Result<TcpSocket> TcpSocket::Bind(const std::string& address, uint16_t port) {
+    sockaddr_in sa;
+    if (!ToAddress(address, port, sa)) {
+        return Error{EINVAL};
+    }
+    auto s = Create();
+    if (!s) {
+        return s;
+    }
+    // No SO_REUSEADDR: without it on both sockets, no other socket may bind
+    // the port while this one holds it.
+    if (::bind(Fd(s->handle_), reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
+        return LastError();
+    }
+    return s;
+}
+
 void TcpSocket::Close() {
     if (handle_ != kInvalid) {
         ::close(Fd(handle_));

@@ -7,11 +7,19 @@
 //                               or 2 (failed); once it holds the lock it
 //                               creates the file FOLDER/NAME.held
 //   helper write PATH TEXT      writes TEXT to PATH (in the working folder)
+//   helper args PATH ...        writes its arguments as the seam gives them
+//                               (UTF-8), one per line, to PATH
+//   helper streams IN OUT       reads standard input from IN and writes
+//                               standard output to OUT: "in=T out=T" (the
+//                               terminal answers), a line break, then, in
+//                               binary mode, "binary" and a line break
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/clock.h"
+#include "platform/console.h"
 #include "platform/file.h"
 #include "platform/fs.h"
 #include "platform/instance.h"
@@ -46,6 +54,26 @@ int main(int argc, char** argv) {
                                       platform::Disposition::kCreateAlways);
         std::string text = argv[3];
         return f && f->Write(text.data(), text.size()) ? 0 : 3;
+    }
+    if (cmd == "args" && argc >= 3) {
+        std::string text;
+        std::vector<std::string> args = platform::Utf8Arguments(argc, argv);
+        for (size_t i = 1; i < args.size(); ++i) {
+            text += args[i] + "\n";
+        }
+        auto f = platform::File::Open(argv[2], platform::Access::kWrite, platform::kShareNone,
+                                      platform::Disposition::kCreateAlways);
+        return f && f->Write(text.data(), text.size()) ? 0 : 3;
+    }
+    if (cmd == "streams" && argc == 4) {
+        if (!std::freopen(argv[2], "r", stdin) || !std::freopen(argv[3], "w", stdout)) {
+            return 3;
+        }
+        std::printf("in=%d out=%d\n", platform::IsTerminal(platform::StdStream::kInput),
+                    platform::IsTerminal(platform::StdStream::kOutput));
+        platform::SetBinaryMode(platform::StdStream::kOutput);
+        std::fputs("binary\n", stdout);
+        return std::fclose(stdout) == 0 ? 0 : 3;
     }
     return 64;
 }

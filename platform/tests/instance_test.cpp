@@ -11,6 +11,10 @@ namespace {
 
 using State = platform::SingleInstanceLock::State;
 
+// How long a helper may take to start or end; the waits return as soon as it
+// has, so the limit only ends a broken test.
+constexpr int kExitWaitMs = 120000;
+
 std::string UniqueName(const char* tag) {
     return std::string("TesmarTest-") + tag + "-" + std::to_string(platform::CurrentProcessId());
 }
@@ -41,10 +45,13 @@ TEST_F(InstanceLock, SecondHolderIsRefusedUntilTheFirstLetsGo) {
 TEST_F(InstanceLock, AnotherProcessHoldingTheNameIsSeen) {
     std::string name = UniqueName("xproc");
     std::string folder = platform::NativePath(dir_.path());
-    auto holder = platform::StartProgram(HelperProgram(), {"lock", name, folder, "4000"}, "");
+    // The holder keeps the lock until it is killed below, however slowly the
+    // rest of the test runs.
+    auto holder = platform::StartProgram(HelperProgram(), {"lock", name, folder, "600000"}, "");
     ASSERT_TRUE(holder) << holder.error().Message();
     // Wait until the child holds the lock.
-    for (int i = 0; i < 2000 && !platform::Exists(dir_ / (name + ".held")); ++i) {
+    const uint64_t end = platform::TickCount64() + kExitWaitMs;
+    while (!platform::Exists(dir_ / (name + ".held")) && platform::TickCount64() < end) {
         platform::SleepMs(10);
     }
     ASSERT_TRUE(platform::Exists(dir_ / (name + ".held")));
@@ -52,7 +59,7 @@ TEST_F(InstanceLock, AnotherProcessHoldingTheNameIsSeen) {
     EXPECT_EQ(probe.state(), State::kAlreadyRunning);
     auto second = platform::StartProgram(HelperProgram(), {"lock", name, folder, "0"}, "");
     ASSERT_TRUE(second);
-    EXPECT_EQ(second->Wait(20000), 1);  // already running
+    EXPECT_EQ(second->Wait(kExitWaitMs), 1);  // already running
     holder->Kill();
     holder->Wait(-1);
     // The lock dies with its process.

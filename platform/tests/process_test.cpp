@@ -6,30 +6,66 @@
 #include "platform/clock.h"
 #include "platform/fs.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace {
+
+// How long a child may take to start and end; the waits return as soon as it
+// has ended, so the limit only ends a broken test.
+constexpr int kExitWaitMs = 120000;
+
+// A copy of the helper program in dir, under a name no other process on the
+// machine has, so that IsProgramRunning can only find the test's own child.
+std::string PrivateHelper(const testsupport::TempDir& dir) {
+    std::string name = "helper-" + std::to_string(platform::CurrentProcessId());
+#ifdef _WIN32
+    name += ".exe";
+#endif
+    const std::string copy = dir / name;
+    testsupport::WriteFile(copy, testsupport::ReadFile(HelperProgram()));
+#ifndef _WIN32
+    EXPECT_EQ(::chmod(platform::NativePath(copy).c_str(), 0700), 0);
+#endif
+    return copy;
+}
 
 TEST(Process, StartsWaitsAndReadsTheExitCode) {
     auto p = platform::StartProgram(HelperProgram(), {"exit", "7"}, "");
     ASSERT_TRUE(p) << p.error().Message();
     EXPECT_GT(p->id(), 0u);
-    EXPECT_EQ(p->Wait(20000), 7);
+    EXPECT_EQ(p->Wait(kExitWaitMs), 7);
     EXPECT_EQ(p->Wait(0), 7);  // asking again answers the same
 }
 
 TEST(Process, WaitTimesOutAndKillEnds) {
-    auto p = platform::StartProgram(HelperProgram(), {"sleep", "30000"}, "");
-    ASSERT_TRUE(p);
-    EXPECT_FALSE(p->Wait(50).has_value());
-    EXPECT_TRUE(platform::IsProgramRunning("platform_test_helper"));
-    p->Kill();
-    EXPECT_TRUE(p->Wait(20000).has_value());
+    testsupport::TempDir dir;
+    const std::string helper = PrivateHelper(dir);
+    // The temporary folder's name is unique on the machine.
+    const std::string unique = dir.path().substr(dir.path().find_last_of('\\'));
+    EXPECT_FALSE(platform::IsProgramRunning(unique));
+    {
+        auto p = platform::StartProgram(helper, {"sleep", "600000"}, "");
+        ASSERT_TRUE(p) << p.error().Message();
+        EXPECT_FALSE(p->Wait(50).has_value());
+        // A child just created may not show its program path yet.
+        const uint64_t end = platform::TickCount64() + kExitWaitMs;
+        while (!platform::IsProgramRunning(unique) && platform::TickCount64() < end) {
+            platform::SleepMs(10);
+        }
+        EXPECT_TRUE(platform::IsProgramRunning(unique));
+        p->Kill();
+        EXPECT_TRUE(p->Wait(kExitWaitMs).has_value());
+    }
+    EXPECT_FALSE(platform::IsProgramRunning(unique));
 }
 
 TEST(Process, RunsInTheGivenFolderWithArgumentsIntact) {
     testsupport::TempDir dir;
     auto p = platform::StartProgram(HelperProgram(), {"write", "out.txt", "two words"}, dir.path());
     ASSERT_TRUE(p);
-    EXPECT_EQ(p->Wait(20000), 0);
+    EXPECT_EQ(p->Wait(kExitWaitMs), 0);
     EXPECT_EQ(testsupport::ReadFile(dir / "out.txt"), "two words");
 }
 

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include "platform/native_windows.h"
+#endif
+
 #include "platform/fs.h"
 #include "platform/process.h"
 #include "testsupport/temp_dir.h"
@@ -63,5 +67,41 @@ TEST_F(SettingsStore, ValuesRoundTripWithinTheBuffer) {
     EXPECT_EQ(platform::ReadSettingsString("Borough", 100).status,
               platform::SettingsRead::kNoValue);
 }
+
+#ifdef _WIN32
+// The game is a 32-bit program: it reads HKLM\SOFTWARE\Tesmar through the
+// 32-bit registry view, which a 64-bit process sees as
+// SOFTWARE\Wow6432Node\Tesmar. A 64-bit build of the store must still
+// write where the game reads.
+TEST_F(SettingsStore, WindowsStoreLivesInThe32BitRegistryView) {
+    ASSERT_TRUE(platform::CreateSettingsKey());
+    ASSERT_TRUE(platform::WriteSettingsString("Borough", "10.9.8.7"));
+    const std::wstring name = L"TesmarTest" + std::to_wstring(platform::CurrentProcessId());
+
+    auto readFrom = [](const std::wstring& subKey, REGSAM view) -> std::wstring {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, KEY_READ | view, &key) !=
+            ERROR_SUCCESS) {
+            return L"<no key>";
+        }
+        wchar_t buf[64] = {};
+        DWORD bytes = sizeof(buf) - sizeof(wchar_t);
+        DWORD type = 0;
+        LONG rc =
+            RegQueryValueExW(key, L"Borough", nullptr, &type, reinterpret_cast<BYTE*>(buf), &bytes);
+        RegCloseKey(key);
+        return rc == ERROR_SUCCESS ? std::wstring(buf) : L"<no value>";
+    };
+    EXPECT_EQ(readFrom(L"SOFTWARE\\" + name, KEY_WOW64_32KEY), L"10.9.8.7");
+#ifdef _WIN64
+    // Seen from the 64-bit view the value sits under Wow6432Node, and the
+    // 64-bit view's own key was never made.
+    EXPECT_EQ(readFrom(L"SOFTWARE\\Wow6432Node\\" + name, KEY_WOW64_64KEY), L"10.9.8.7");
+    EXPECT_EQ(readFrom(L"SOFTWARE\\" + name, KEY_WOW64_64KEY), L"<no key>");
+#endif
+    ASSERT_TRUE(platform::DeleteSettingsKey());
+    EXPECT_EQ(readFrom(L"SOFTWARE\\" + name, KEY_WOW64_32KEY), L"<no key>");
+}
+#endif
 
 }  // namespace

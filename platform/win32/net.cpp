@@ -85,6 +85,26 @@ Result<TcpSocket> TcpSocket::Listen(const std::string& address, uint16_t port, i
     return s;
 }
 
+Result<TcpSocket> TcpSocket::Bind(const std::string& address, uint16_t port) {
+    sockaddr_in sa;
+    if (!ToAddress(address, port, sa)) {
+        return Error{WSAEINVAL};
+    }
+    auto s = Create();
+    if (!s) {
+        return s;
+    }
+    // Windows lets a socket with SO_REUSEADDR take a bound port unless the
+    // holder asked for it exclusively.
+    BOOL one = TRUE;
+    if (setsockopt(S(s->handle_), SOL_SOCKET, SO_EXCLUSIVEADDRUSE,
+                   reinterpret_cast<const char*>(&one), sizeof one) != 0 ||
+        bind(S(s->handle_), reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
+        return LastError();
+    }
+    return s;
+}
+
 void TcpSocket::Close() {
     if (handle_ != kInvalid) {
         closesocket(S(handle_));

@@ -2,6 +2,11 @@
 // stored as Unicode REG_SZ, so that the game reads them right in any
 // code page; the buffer limit of a read is measured in GBK bytes, as the
 // game's ANSI read would see it.
+//
+// The game is a 32-bit program, so the key lives in the 32-bit registry view
+// whatever this build is: a 64-bit patcher that wrote to its own view would
+// leave "Borough" where the game never looks (SOFTWARE\Wow6432Node is the
+// 32-bit view seen from a 64-bit process).
 #include "platform/settings.h"
 
 #include <mutex>
@@ -14,6 +19,8 @@ namespace platform {
 namespace {
 
 constexpr const char* kDefaultKey = "SOFTWARE\\Tesmar";
+// Added to every access mask; a no-op for a 32-bit build.
+constexpr REGSAM kView = KEY_WOW64_32KEY;
 
 std::mutex& KeyMutex() {
     static std::mutex mu;
@@ -52,7 +59,7 @@ private:
 SettingsValue ReadSettingsString(const std::string& name, size_t bufferBytes) {
     SettingsValue out;
     ScopedKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, SubKey().c_str(), 0, KEY_READ, key.out()) !=
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, SubKey().c_str(), 0, KEY_READ | kView, key.out()) !=
         ERROR_SUCCESS) {
         out.status = SettingsRead::kNoKey;
         return out;
@@ -89,14 +96,15 @@ SettingsValue ReadSettingsString(const std::string& name, size_t bufferBytes) {
 
 bool SettingsKeyExists() {
     ScopedKey key;
-    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, SubKey().c_str(), 0, KEY_READ, key.out()) ==
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, SubKey().c_str(), 0, KEY_READ | kView, key.out()) ==
            ERROR_SUCCESS;
 }
 
 Status CreateSettingsKey() {
     ScopedKey key;
-    LONG rc = RegCreateKeyExW(HKEY_LOCAL_MACHINE, SubKey().c_str(), 0, nullptr,
-                              REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key.out(), nullptr);
+    LONG rc =
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, SubKey().c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS | kView, nullptr, key.out(), nullptr);
     if (rc != ERROR_SUCCESS) {
         return Error{static_cast<uint32_t>(rc)};
     }
@@ -105,7 +113,7 @@ Status CreateSettingsKey() {
 
 Status WriteSettingsString(const std::string& name, const std::string& value) {
     ScopedKey key;
-    LONG rc = RegOpenKeyExW(HKEY_LOCAL_MACHINE, SubKey().c_str(), 0, KEY_WRITE, key.out());
+    LONG rc = RegOpenKeyExW(HKEY_LOCAL_MACHINE, SubKey().c_str(), 0, KEY_WRITE | kView, key.out());
     if (rc != ERROR_SUCCESS) {
         return Error{static_cast<uint32_t>(rc)};
     }
@@ -121,7 +129,7 @@ Status WriteSettingsString(const std::string& name, const std::string& value) {
 
 Status DeleteSettingsValue(const std::string& name) {
     ScopedKey key;
-    LONG rc = RegOpenKeyExW(HKEY_LOCAL_MACHINE, SubKey().c_str(), 0, KEY_WRITE, key.out());
+    LONG rc = RegOpenKeyExW(HKEY_LOCAL_MACHINE, SubKey().c_str(), 0, KEY_WRITE | kView, key.out());
     if (rc == ERROR_SUCCESS) {
         rc = RegDeleteValueW(key.get(), win32::Wide(name).c_str());
     }
@@ -132,7 +140,7 @@ Status DeleteSettingsValue(const std::string& name) {
 }
 
 Status DeleteSettingsKey() {
-    LONG rc = RegDeleteKeyW(HKEY_LOCAL_MACHINE, SubKey().c_str());
+    LONG rc = RegDeleteKeyExW(HKEY_LOCAL_MACHINE, SubKey().c_str(), kView, 0);
     if (rc != ERROR_SUCCESS) {
         return Error{static_cast<uint32_t>(rc)};
     }

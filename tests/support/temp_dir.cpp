@@ -91,4 +91,34 @@ std::string ProgramDir() {
     return slash == std::string::npos ? std::string(".") : self.substr(0, slash);
 }
 
+namespace {
+
+void SetEnv(const std::string& name, const std::string* value) {
+#ifdef _WIN32
+    // "" removes the variable; the CRT passes the change on to the process
+    // environment that CreateProcess hands to children.
+    _putenv_s(name.c_str(), value ? value->c_str() : "");
+#else
+    if (value) {
+        setenv(name.c_str(), value->c_str(), 1);
+    } else {
+        unsetenv(name.c_str());
+    }
+#endif
+}
+
+}  // namespace
+
+ScopedEnv::ScopedEnv(const std::string& name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name.c_str())) {
+        had_ = true;
+        previous_ = old;
+    }
+    SetEnv(name_, &value);
+}
+
+ScopedEnv::~ScopedEnv() {
+    SetEnv(name_, had_ ? &previous_ : nullptr);
+}
+
 }  // namespace testsupport

@@ -113,9 +113,14 @@ SilentServer::~SilentServer() {
     }
 }
 
-uint16_t RefusingPort() {
-    auto l = platform::TcpSocket::Listen("127.0.0.1", 0, 1);
-    return l ? *l->LocalPort() : 0;
+RefusingPort::RefusingPort() {
+    auto s = platform::TcpSocket::Bind("127.0.0.1", 0);
+    if (!s) {
+        return;
+    }
+    held_ = std::move(s.value());
+    auto port = held_.LocalPort();
+    port_ = port ? *port : 0;
 }
 
 }  // namespace testsupport

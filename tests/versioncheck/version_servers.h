@@ -1,6 +1,6 @@
 // Version servers on loopback for the tests: the real versiond serving a
 // manifest and files written into a temporary folder, a server that accepts
-// and never answers, and a port where nobody listens. Each server runs on a
+// and never answers, and a port held where nobody listens. Each server runs on a
 // thread of its own, on a port chosen at run time, and stops with its object.
 #pragma once
 
@@ -71,7 +71,17 @@ private:
     std::thread thread_;
 };
 
-// A loopback port nobody listens on (it was free a moment ago).
-uint16_t RefusingPort();
+// A loopback port where connects are refused: a bound socket that does not
+// listen holds it, so nobody can start listening there while the object
+// lives.
+class RefusingPort {
+public:
+    RefusingPort();
+    uint16_t port() const { return port_; }
+
+private:
+    platform::TcpSocket held_;
+    uint16_t port_ = 0;
+};
 
 }  // namespace testsupport

@@ -5,8 +5,9 @@ set -euo pipefail
 versiond="$1"
 work="$(mktemp -d)"
 server=""
+holder=""
 cleanup() {
-  if [ -n "$server" ]; then kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; fi
+  for p in $server $holder; do kill "$p" 2>/dev/null || true; wait "$p" 2>/dev/null || true; done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -37,7 +38,7 @@ mkfifo "$work/out"
   > "$work/out" 2> "$work/log" &
 server=$!
 exec 3< "$work/out"
-read -r -t 20 first <&3 || fail "no first line"
+read -r -t 120 first <&3 || fail "no first line"
 [[ "$first" =~ ^listening\ on\ 127\.0\.0\.1:([0-9]+)$ ]] || fail "first line: $first"
 port="${BASH_REMATCH[1]}"
 
@@ -58,9 +59,18 @@ out="$("$versiond" query 127.0.0.1 "$port" 9)" || fail "query 9 failed"
 
 [ "$(grep -c -- '-> code=' "$work/log")" = 4 ] || fail "not one log line per request"
 
-# Nobody listening: exit 1 with the reason.
+# Nobody listening: exit 1 with the reason. A bound socket that does not
+# listen holds the port meanwhile, so nobody else can answer there.
 kill "$server"; wait "$server" 2>/dev/null || true; server=""
-if "$versiond" query 127.0.0.1 "$port" 1 > /dev/null 2> "$work/err"; then
+mkfifo "$work/held"
+perl -MSocket -e 'socket(my $s, PF_INET, SOCK_STREAM, 0) or die "socket: $!";
+  bind($s, pack_sockaddr_in(0, inet_aton("127.0.0.1"))) or die "bind: $!";
+  my ($p) = unpack_sockaddr_in(getsockname($s)); $| = 1; print "$p\n"; sleep 600' \
+  > "$work/held" &
+holder=$!
+exec 4< "$work/held"
+read -r -t 120 refusing <&4 || fail "no port held"
+if "$versiond" query 127.0.0.1 "$refusing" 1 > /dev/null 2> "$work/err"; then
   fail "query succeeded without a server"
 fi
 grep -q 'cannot connect' "$work/err" || fail "reason: $(cat "$work/err")"

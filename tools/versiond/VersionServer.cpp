@@ -159,6 +159,7 @@ bool VersionServer::ReadFrom(Conn& c, uint32_t now) {
     if (c.in.empty()) {
         c.inSince = now;
     }
+    received_ += *r;
     c.in.insert(c.in.end(), buffer, buffer + *r);
     c.lastActivity = now;
     return AnswerInput(c, now);
@@ -209,11 +210,15 @@ bool VersionServer::WriteTo(Conn& c, uint32_t now) {
     return true;
 }
 
+uint32_t VersionServer::Now() const {
+    return options_.clock ? options_.clock() : platform::TickCount();
+}
+
 void VersionServer::Run(const std::atomic<bool>& stop) {
     std::vector<platform::PollItem> items;
-    uint32_t acceptPausedUntil = platform::TickCount();
+    uint32_t acceptPausedUntil = Now();
     while (!stop) {
-        uint32_t now = platform::TickCount();
+        uint32_t now = Now();
         items.clear();
         for (const auto& c : conns_) {
             platform::PollItem item;
@@ -238,7 +243,7 @@ void VersionServer::Run(const std::atomic<bool>& stop) {
             platform::SleepMs(10);
             continue;
         }
-        now = platform::TickCount();
+        now = Now();
         for (size_t i = 0; i < polled; ++i) {
             Conn& c = *conns_[i];
             const platform::PollItem& item = items[i];

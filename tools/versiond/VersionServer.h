@@ -51,6 +51,9 @@ struct ServerOptions {
     // One line per request and per closed misbehaving connection; empty:
     // no log.
     std::function<void(const std::string&)> log;
+    // The millisecond clock the time-outs are measured with;
+    // platform::TickCount when empty. Tests run a clock of their own.
+    std::function<uint32_t()> clock;
 };
 
 class VersionServer {
@@ -71,6 +74,8 @@ public:
 
     size_t ClientCount() const { return clientCount_; }
     uint64_t RequestsAnswered() const { return answered_; }
+    // Request bytes read from all clients so far.
+    uint64_t BytesReceived() const { return received_; }
 
 private:
     struct Conn;
@@ -81,6 +86,7 @@ private:
     bool WriteTo(Conn& c, uint32_t now);
     bool AnswerInput(Conn& c, uint32_t now);
     void Log(const std::string& line) const;
+    uint32_t Now() const;
 
     std::shared_ptr<const Catalog> catalog_;
     ServerOptions options_;
@@ -89,6 +95,7 @@ private:
     std::vector<std::unique_ptr<Conn>> conns_;
     std::atomic<size_t> clientCount_{0};
     std::atomic<uint64_t> answered_{0};
+    std::atomic<uint64_t> received_{0};
 };
 
 }  // namespace versiond

@@ -182,6 +182,25 @@ TEST_P(FileSystems, LoadFileNeverWritesPastItsCapacity) {
     EXPECT_EQ(OpenCount(), 0u);
 }
 
+// Games load whole files the engine's way: size first, then the file.
+TEST_P(FileSystems, LoadFileWithoutACapacityReadsTheWholeFile) {
+    Put("s.lua", "print(1)");
+    const uint32_t size = fs_->GetSize("s.lua");
+    ASSERT_EQ(size, 8u);
+    std::string buf(size + 2, '#');
+    EXPECT_EQ(fs_->LoadFile(&buf[0], "S.LUA"), 8u);
+    EXPECT_EQ(buf, "print(1)##");
+    EXPECT_EQ(fs_->LoadFile(&buf[0], "none.lua"), 0u);
+    // Through the concrete types as well: their overrides do not hide it.
+    buf.assign(size, '#');
+    const uint32_t loaded = disk_  ? disk_->LoadFile(&buf[0], "s.lua")
+                            : mem_ ? mem_->LoadFile(&buf[0], "s.lua")
+                                   : cpk_->LoadFile(&buf[0], "s.lua");
+    EXPECT_EQ(loaded, 8u);
+    EXPECT_EQ(buf, "print(1)");
+    EXPECT_EQ(OpenCount(), 0u);
+}
+
 TEST_P(FileSystems, HandlesAreIndependentAndReusedAfterClose) {
     Put("a", "aaaa");
     Put("b", "bbbb");

@@ -61,8 +61,10 @@ public:
     void Draw();
 
     // Writes a header line and the non-empty scrollback lines to a text
-    // file (system path); an unopenable file is skipped silently.
-    void LogToFile(const char* path);
+    // file (system path). False when the file cannot be opened (nothing is
+    // written) or a write or the close fails (what reached the file may be
+    // cut short).
+    bool LogToFile(const char* path);
 
     // Read access for the game's own rendering and for tests.
     const RECT& GetRect() const { return m_rect; }

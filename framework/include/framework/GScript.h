@@ -1,7 +1,7 @@
-// The game's Lua host: one interpreter with the base, io, string and math
-// libraries, the game's native functions (registered by the derived class in
-// OnRegFuncs) and script files read through the engine's file system.
-// Errors go to the engine log and a false result; none stops the game.
+// The game's Lua host: one interpreter with the base, io (with os, as in
+// Lua 5.0), string and math libraries, the game's native functions (registered by the derived class
+// in OnRegFuncs) and script files read through the engine's file system. Errors go to the engine
+// log and a false result; none stops the game.
 //
 // Copies of a GScript share one interpreter; it is closed when the last
 // object holding it closes it or goes away. Game thread only.

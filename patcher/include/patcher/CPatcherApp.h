@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "platform/instance.h"
 
@@ -13,8 +14,9 @@ public:
     static constexpr const char* kInstanceName = "Drevik";
 
     // runDialog runs the update dialog modally and answers the program's
-    // exit code.
-    explicit CPatcherApp(std::function<int()> runDialog);
+    // exit code. The patcher's instances share kInstanceName; tests give a
+    // name of their own so that they never meet a patcher that really runs.
+    explicit CPatcherApp(std::function<int()> runDialog, std::string instanceName = kInstanceName);
 
     // The application's start-up, run once: takes the single-instance lock;
     // a second instance shows "相关程序已经启动" / "警告" (OK, no owner) and
@@ -26,6 +28,7 @@ public:
 
 private:
     std::function<int()> runDialog_;
+    std::string instanceName_;
     std::unique_ptr<platform::SingleInstanceLock> lock_;  // held while the dialog runs
     int exitCode_ = 0;
 };

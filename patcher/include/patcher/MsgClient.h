@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -62,9 +63,21 @@ constexpr int kDrainWaitMs = 150;
 // a peer that floods the connection cannot exhaust memory.
 constexpr size_t kMaxIncomingFrames = 4096;
 
+// What a client can be given instead of the defaults. The patcher uses the
+// defaults; tests make socket creation fail and lengthen the drain.
+struct MsgClientOptions {
+    // Where Setup takes its socket from; platform::TcpSocket::Create when
+    // empty.
+    std::function<platform::Result<platform::TcpSocket>()> createSocket;
+    // Polls of kDrainWaitMs that Close spends at most on reading what the
+    // peer still sends.
+    int drainPolls = kDrainPolls;
+};
+
 class CMsgClient {
 public:
     CMsgClient();
+    explicit CMsgClient(MsgClientOptions options);
     ~CMsgClient();
     CMsgClient(const CMsgClient&) = delete;
     CMsgClient& operator=(const CMsgClient&) = delete;
@@ -75,9 +88,10 @@ public:
     // when there are none, counters reset. False, with the socket closed,
     // when the socket cannot be created or made non-blocking.
     bool Setup();
-    // Close, Setup (the "创建socket失败" box when it fails), a short settle,
-    // then a connect thread for address (dotted IPv4, at most 16 characters;
-    // anything longer is not connected to at all) and port.
+    // Close, Setup, a short settle, then a connect thread for address
+    // (dotted IPv4, at most 16 characters; anything longer is not connected
+    // to at all) and port. When Setup fails the "创建socket失败" box is shown
+    // and nothing more happens: no settle, no thread, no address stored.
     void Connect(const std::string& address, uint16_t port);
     bool IsConnecting() const;
     bool IsConnected() const;
@@ -92,6 +106,12 @@ public:
     std::unique_ptr<MsgBuffer> Receive();
     // Returns a buffer taken from Receive to the free queue.
     void Release(std::unique_ptr<MsgBuffer> buffer);
+    // Frames received and not yet taken by Receive; never more than
+    // kMaxIncomingFrames.
+    size_t IncomingCount() const { return incoming_.Count(); }
+    // The receiver has stopped reading because kMaxIncomingFrames frames
+    // wait for the caller; it goes on once Receive has taken some.
+    bool IsHoldingBack() const { return holdingBack_; }
 
     // Stops and joins the threads, then closes the socket: when connected
     // after shutting down sending and reading what the peer still sends
@@ -116,6 +136,7 @@ private:
     // Sleeps ms, or less when flag is set meanwhile.
     static void SleepUnless(uint32_t ms, const std::atomic<bool>& flag);
 
+    MsgClientOptions options_;
     platform::TcpSocket socket_;
     std::string address_;
     uint16_t port_ = 0;
@@ -134,6 +155,7 @@ private:
 
     std::atomic<bool> connected_{false};
     std::atomic<bool> error_{false};
+    std::atomic<bool> holdingBack_{false};
 
     // Per-second accounting; each half is touched only by its own thread
     // (and by Setup while no thread runs).

@@ -23,7 +23,8 @@
 // Every text the version check shows passes through here: the GBK default
 // text in, the text to show out. Unless another lookup is installed (tests
 // do), the text table answers (GetLocalText). The lookup must answer a text
-// that stays valid until it is shown.
+// that stays valid until it is shown; like GetLocalText's, the answer of
+// VersionCheckText is for use at once, and whoever keeps it keeps a copy.
 using TextLookup = std::function<const char*(const char* gbkDefault)>;
 void SetVersionCheckTextLookup(TextLookup lookup);
 const char* VersionCheckText(const char* gbkDefault);
@@ -114,9 +115,10 @@ VersionCheckResult RunVersionCheck(const VersionCheckRequest& request, PatchFile
 
 // The box that ends an update attempt after this outcome, texts through
 // VersionCheckText; nullopt when the update goes on (code 0: current; code
-// 1: download) or was stopped.
+// 1: download) or was stopped. The box holds copies: the text table's
+// answers last only until later lookups reuse its ring.
 struct VersionCheckMessage {
-    const char* text;
-    const char* caption;
+    std::string text;
+    std::string caption;
 };
 std::optional<VersionCheckMessage> VersionCheckFailure(const VersionCheckResult& result);

@@ -26,6 +26,11 @@ public:
     // A listening socket on address ("" or "0.0.0.0" = any) and port (0 = a
     // free port, see LocalPort()).
     static Result<TcpSocket> Listen(const std::string& address, uint16_t port, int backlog);
+    // A socket bound to address and port (0 = a free port, see LocalPort())
+    // that does not listen. For as long as it stays open, connects to that
+    // port are refused and no other socket can take the port: the sure way
+    // to name a port where nobody answers.
+    static Result<TcpSocket> Bind(const std::string& address, uint16_t port);
 
     bool IsOpen() const { return handle_ != kInvalid; }
     void Close();

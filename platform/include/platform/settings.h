@@ -1,7 +1,8 @@
 // The settings store: the system's one registry key,
 // HKEY_LOCAL_MACHINE\SOFTWARE\Tesmar, with string values.
 //
-// On Windows it is the real registry. On POSIX it is a small text file,
+// On Windows it is the real registry, in its 32-bit view (where the 32-bit
+// game reads it) on every build. On POSIX it is a small text file,
 // $XDG_CONFIG_HOME/tesmar/registry.ini (or ~/.config/tesmar/registry.ini),
 // one "name=value" line per value; the file existing stands for the key
 // existing.

@@ -33,6 +33,7 @@ public:
     uint32_t Tell(FHandle h) override;
     uint32_t GetSize(const char* path) override;
     uint32_t LoadFile(void* buffer, uint32_t capacity, const char* path) override;
+    using IFS::LoadFile;
 
     size_t OpenCount() const;
 

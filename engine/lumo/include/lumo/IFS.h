@@ -52,6 +52,11 @@ public:
     // with GetSize; the capacity keeps a file that grew in between from
     // overrunning it.
     virtual uint32_t LoadFile(void* buffer, uint32_t capacity, const char* path) = 0;
+    // The engine's own form, which games call: the whole file, into a buffer
+    // the caller sized with GetSize(path). The buffer must hold the size the
+    // file has at this call; our own code uses the form with a capacity,
+    // which stays safe when the file grows in between.
+    uint32_t LoadFile(void* buffer, const char* path);
 };
 
 }  // namespace Lumo

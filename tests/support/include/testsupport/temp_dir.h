@@ -35,6 +35,22 @@ private:
     std::string previous_;
 };
 
+// Sets an environment variable of the process (inherited by the programs it
+// starts) for the guard's lifetime; the earlier value, or its absence, comes
+// back afterwards. Not for tests that run threads reading the environment.
+class ScopedEnv {
+public:
+    ScopedEnv(const std::string& name, const std::string& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string name_;
+    bool had_ = false;
+    std::string previous_;
+};
+
 // Writes bytes to a file (creating the folders before it); aborts the test
 // program if it cannot, since every later check would be meaningless.
 void WriteFile(const std::string& path, const std::string& bytes);

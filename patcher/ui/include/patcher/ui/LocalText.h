@@ -19,6 +19,11 @@
 // Safe to call from several threads.
 const char* GetLocalText(const char* text);
 
+// Forgets what GetLocalText's table has read, so that the next lookup reads
+// "Language.txt" of the then current folder. The patcher reads the file once
+// per run; tests that each bring their own folder start afresh with this.
+void ResetLocalText();
+
 // One text table over one file. GetLocalText uses a process-wide table over
 // "Language.txt"; tests and tools make their own.
 class LocalTextTable {
@@ -26,6 +31,8 @@ public:
     explicit LocalTextTable(std::string path);
 
     const char* Lookup(const char* text);
+    // Back to the state before the first lookup: the file is read again.
+    void Reset();
 
     // The size of the result ring, and the longest translation it hands out.
     static constexpr size_t kRingSize = 500;
