@@ -454,19 +454,13 @@ CPKFile* CPKVfs::OpenEntry(int index, uint32_t start, int noDecompress) {
             if (buffer == nullptr) {
                 return fail();
             }
-            CodecRequest request;
-            request.method = e.method;
-            request.compress = 0;
-            request.source = file->data;
             // Past the requested start fewer than storedSize bytes are mapped.
-            request.sourceLength = std::min(e.storedSize, file->mappedSize);
-            request.destination = buffer;
-            request.destinationCapacity = e.originalSize;
-            request.ok = 0;
-            ProcessCodecRequest(request);
+            auto produced =
+                Decompress(e.method, file->data, std::min(e.storedSize, file->mappedSize), buffer,
+                           e.originalSize);
             // A stream that falls short of the original size would leave
             // part of the buffer undefined: that is a failure too.
-            ok = request.ok && request.destinationLength == e.originalSize;
+            ok = produced && *produced == e.originalSize;
         }
         if (!ok) {
             DiscIOMgr::SetLastError(0);
@@ -563,9 +557,9 @@ uint32_t CPKVfs::AddDirectory(const std::string& name, uint32_t parentCrc) {
     ++header_.usedCount;
     ++header_.liveCount;
 
-    std::vector<uint8_t> trailer(trailerSize, 0);
-    std::memcpy(trailer.data(), name.data(), name.size());
-    Md5OfBuffer(name.data(), name.size(), trailer.data() + name.size() + 42);
+    uint8_t digest[kCpkDigestSize];
+    Md5OfBuffer(name.data(), name.size(), digest);
+    const std::vector<uint8_t> trailer = MakeTrailer(name, digest);
     int ok = DiscIOMgr::Seek(file_, offset) == offset;
     if (ok && offset >= DiscIOMgr::GetFileSize(file_)) {
         ok = DiscIOMgr::SetEndOfFile(file_);

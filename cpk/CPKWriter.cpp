@@ -58,13 +58,6 @@ int WriteEntry(CPKVfs& vfs, const std::vector<std::string>& parts, uint16_t meth
 
 }  // namespace
 
-std::vector<uint8_t> MakeTrailer(const std::string& name, const uint8_t digest[16]) {
-    std::vector<uint8_t> trailer(name.size() + 58, 0);
-    std::memcpy(trailer.data(), name.data(), name.size());
-    std::memcpy(trailer.data() + name.size() + 42, digest, 16);
-    return trailer;
-}
-
 int AddEntryFromBuffer(CPKVfs& vfs, const std::string& innerPath, const void* data, uint32_t size,
                        uint16_t method, bool windowed) {
     std::vector<std::string> parts = cpkpath::Split(innerPath);
@@ -78,24 +71,13 @@ int AddEntryFromBuffer(CPKVfs& vfs, const std::string& innerPath, const void* da
     const uint8_t* stored = bytes;
     uint32_t storedSize = size;
     if (method != kMethodStored) {
-        const uint32_t bound = CodecBound(method, size);
-        if (bound == 0 && size != 0) {
+        auto compressed = Compress(method, bytes, size);
+        if (!compressed) {
             return 0;
         }
-        packed.resize(std::max<uint32_t>(bound, 1));
-        CodecRequest request;
-        request.method = method;
-        request.compress = 1;
-        request.source = bytes;
-        request.sourceLength = size;
-        request.destination = packed.data();
-        request.destinationCapacity = bound;
-        ProcessCodecRequest(request);
-        if (!request.ok) {
-            return 0;
-        }
+        packed = std::move(*compressed);
         stored = packed.data();
-        storedSize = request.destinationLength;
+        storedSize = static_cast<uint32_t>(packed.size());
     }
     return WriteEntry(vfs, parts, method, windowed, storedSize, size, digest,
                       [&](CPKVfs& v, int index) {

@@ -119,3 +119,44 @@ void ProcessCodecRequest(CodecRequest& request) {
             return;  // unknown method: ok stays as the caller set it (0)
     }
 }
+
+std::optional<std::vector<uint8_t>> Compress(uint32_t method, const void* bytes, uint32_t size) {
+    const uint8_t* source = static_cast<const uint8_t*>(bytes);
+    if (method == kMethodStored) {
+        return std::vector<uint8_t>(source, source + size);
+    }
+    if (CodecBound(method, 1) == 0) {
+        return std::nullopt;  // no codec knows the method
+    }
+    // An empty input may have a bound of 0; the buffer still needs an address.
+    const uint32_t bound = CodecBound(method, size);
+    std::vector<uint8_t> packed(bound > 0 ? bound : 1);
+    CodecRequest request;
+    request.method = method;
+    request.compress = 1;
+    request.source = source;
+    request.sourceLength = size;
+    request.destination = packed.data();
+    request.destinationCapacity = bound;
+    ProcessCodecRequest(request);
+    if (!request.ok) {
+        return std::nullopt;
+    }
+    packed.resize(request.destinationLength);
+    return packed;
+}
+
+std::optional<uint32_t> Decompress(uint32_t method, const void* bytes, uint32_t size,
+                                   uint8_t* destination, uint32_t capacity) {
+    CodecRequest request;
+    request.method = method;
+    request.source = static_cast<const uint8_t*>(bytes);
+    request.sourceLength = size;
+    request.destination = destination;
+    request.destinationCapacity = capacity;
+    ProcessCodecRequest(request);
+    if (!request.ok) {
+        return std::nullopt;
+    }
+    return request.destinationLength;
+}

@@ -27,35 +27,23 @@ std::string Decode(const Bytes& in, uint32_t capacity = 1 << 16) {
     return std::string(out.begin(), out.begin() + n);
 }
 
-Bytes Compress(uint32_t method, const Bytes& in) {
-    Bytes out(CodecBound(method, static_cast<uint32_t>(in.size())) + 1);
-    CodecRequest r;
-    r.method = method;
-    r.compress = 1;
-    r.source = in.data();
-    r.sourceLength = static_cast<uint32_t>(in.size());
-    r.destination = out.data();
-    r.destinationCapacity = static_cast<uint32_t>(out.size());
-    ProcessCodecRequest(r);
-    EXPECT_EQ(r.ok, 1);
-    out.resize(r.destinationLength);
-    return out;
+Bytes Pack(uint32_t method, const Bytes& in) {
+    auto packed = Compress(method, in.data(), static_cast<uint32_t>(in.size()));
+    EXPECT_TRUE(packed.has_value());
+    const uint32_t bound = CodecBound(method, static_cast<uint32_t>(in.size()));
+    EXPECT_LE(packed ? packed->size() : 0, bound);
+    return packed ? *packed : Bytes{};
 }
 
 // Decompresses into a buffer of exactly `capacity` bytes (a guard byte past
-// it must stay untouched) and answers the request.
-CodecRequest Decompress(uint32_t method, const Bytes& in, uint32_t capacity, Bytes& out) {
+// it must stay untouched) and answers what the codec produced.
+std::optional<uint32_t> Unpack(uint32_t method, const Bytes& in, uint32_t capacity, Bytes& out) {
     out.assign(capacity + 1, 0xA5);
-    CodecRequest r;
-    r.method = method;
-    r.source = in.data();
-    r.sourceLength = static_cast<uint32_t>(in.size());
-    r.destination = out.data();
-    r.destinationCapacity = capacity;
-    ProcessCodecRequest(r);
+    auto produced =
+        Decompress(method, in.data(), static_cast<uint32_t>(in.size()), out.data(), capacity);
     EXPECT_EQ(out[capacity], 0xA5) << "wrote past the destination";
-    out.resize(r.ok ? r.destinationLength : 0);
-    return r;
+    out.resize(produced ? *produced : 0);
+    return produced;
 }
 
 // Inputs that exercise the ring: text, runs, noise, the initial spaces, and
@@ -119,24 +107,22 @@ TEST(Lzss, DecoderStopsAtTheDestinationsEnd) {
 
     platform::ScriptedMessageBoxes boxes;
     Bytes got;
-    CodecRequest r = Decompress(kMethodLzss, five, 3, got);
-    EXPECT_EQ(r.ok, 0);
+    EXPECT_FALSE(Unpack(kMethodLzss, five, 3, got));
     ASSERT_EQ(boxes.count(), 1u);
     EXPECT_EQ(boxes.asked()[0].text, "lzss decompression failed: -1\n");
 }
 
 TEST(Lzss, RoundTripsAndCompressesWhatRepeats) {
     for (const Bytes& in : Samples()) {
-        Bytes packed = Compress(kMethodLzss, in);
-        EXPECT_LE(packed.size(), CodecBound(kMethodLzss, static_cast<uint32_t>(in.size())));
+        Bytes packed = Pack(kMethodLzss, in);
         Bytes back;
-        CodecRequest r = Decompress(kMethodLzss, packed, static_cast<uint32_t>(in.size()), back);
-        ASSERT_EQ(r.ok, 1) << in.size();
+        ASSERT_TRUE(Unpack(kMethodLzss, packed, static_cast<uint32_t>(in.size()), back))
+            << in.size();
         ASSERT_EQ(back, in) << "size " << in.size();
         EXPECT_LE(in.size(), MaxDecodedSize(kMethodLzss, static_cast<uint32_t>(packed.size())));
     }
-    EXPECT_EQ(Compress(kMethodLzss, B({'A'})), B({0x01, 0x41}));
-    EXPECT_LT(Compress(kMethodLzss, Bytes(100000, 0)).size(), 100000u / 8);
+    EXPECT_EQ(Pack(kMethodLzss, B({'A'})), B({0x01, 0x41}));
+    EXPECT_LT(Pack(kMethodLzss, Bytes(100000, 0)).size(), 100000u / 8);
 }
 
 TEST(Lzss, EncoderStopsAtTheDestinationsEnd) {
@@ -163,24 +149,23 @@ TEST(Lzss, TheDensestStreamStaysWithinTheDecodedSizeLimit) {
         }
     }
     Bytes out;
-    CodecRequest r = Decompress(kMethodLzss, dense, 1 << 20, out);
-    ASSERT_EQ(r.ok, 1);
+    ASSERT_TRUE(Unpack(kMethodLzss, dense, 1 << 20, out));
     EXPECT_EQ(out.size(), 14400u);
     EXPECT_LE(out.size(), MaxDecodedSize(kMethodLzss, static_cast<uint32_t>(dense.size())));
 }
 
 TEST(Lzo, RoundTripsThroughTheDispatcher) {
     for (const Bytes& in : Samples()) {
-        Bytes packed = Compress(kMethodLzo, in);
+        Bytes packed = Pack(kMethodLzo, in);
         Bytes back;
-        CodecRequest r = Decompress(kMethodLzo, packed, static_cast<uint32_t>(in.size()), back);
-        ASSERT_EQ(r.ok, 1) << in.size();
+        ASSERT_TRUE(Unpack(kMethodLzo, packed, static_cast<uint32_t>(in.size()), back))
+            << in.size();
         ASSERT_EQ(back, in);
         EXPECT_LE(in.size(), MaxDecodedSize(kMethodLzo, static_cast<uint32_t>(packed.size())));
     }
     // Long runs are LZO's densest case; the limit must still admit them.
     Bytes zeros(8u << 20, 0);
-    Bytes packed = Compress(kMethodLzo, zeros);
+    Bytes packed = Pack(kMethodLzo, zeros);
     EXPECT_LE(zeros.size(), MaxDecodedSize(kMethodLzo, static_cast<uint32_t>(packed.size())));
 }
 
@@ -189,12 +174,12 @@ TEST(Lzo, FailuresAreReportedWithTheLibrarysCode) {
     for (size_t i = 0; i < text.size(); ++i) {
         text[i] = static_cast<uint8_t>("abcabd"[i % 6]);
     }
-    Bytes packed = Compress(kMethodLzo, text);
+    Bytes packed = Pack(kMethodLzo, text);
     platform::ScriptedMessageBoxes boxes;
     Bytes out;
-    EXPECT_EQ(Decompress(kMethodLzo, packed, 9999, out).ok, 0);  // one byte short
+    EXPECT_FALSE(Unpack(kMethodLzo, packed, 9999, out));  // one byte short
     Bytes damaged(packed.begin(), packed.begin() + static_cast<long>(packed.size() / 2));
-    EXPECT_EQ(Decompress(kMethodLzo, damaged, 10000, out).ok, 0);
+    EXPECT_FALSE(Unpack(kMethodLzo, damaged, 10000, out));
     ASSERT_EQ(boxes.count(), 2u);
     EXPECT_EQ(boxes.asked()[0].text, "MiniLzo decompression failed: -5\n");  // output overrun
     EXPECT_EQ(boxes.asked()[1].text.rfind("MiniLzo decompression failed: -", 0), 0u);

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 constexpr uint32_t kCpkMagic = 0x1A545352;  // "RST" 0x1A
 constexpr uint32_t kCpkVersion = 1;
@@ -17,9 +19,16 @@ constexpr uint32_t kCpkTableGrowth = 5000;
 constexpr uint32_t kCpkEmptySize = kCpkHeaderSize + kCpkTableGrowth * kCpkEntrySize;
 // Longest full path of an entry, in bytes.
 constexpr uint32_t kCpkMaxPath = 323;
-// Bytes of a trailer besides the name: two zero bytes, 40 reserved bytes and
-// a 16-byte MD5 digest.
-constexpr uint32_t kCpkTrailerFixed = 58;
+// A trailer follows each entry's contents: the entry's own name, two zero
+// bytes, 40 reserved bytes and a 16-byte MD5 digest.
+constexpr uint32_t kCpkTrailerTerminator = 2;
+constexpr uint32_t kCpkTrailerReserved = 40;
+constexpr uint32_t kCpkDigestSize = 16;
+// Where the digest starts, counted from the end of the name.
+constexpr uint32_t kCpkTrailerDigestAt = kCpkTrailerTerminator + kCpkTrailerReserved;
+// Bytes of a trailer besides the name.
+constexpr uint32_t kCpkTrailerFixed = kCpkTrailerDigestAt + kCpkDigestSize;
+static_assert(kCpkTrailerFixed == 58, "a trailer is its name and 58 bytes");
 // Stored entries with the windowed flag are mapped this much at a time.
 constexpr uint32_t kCpkWindowSize = 8u << 20;
 // Archives are addressed with 32-bit offsets and must stay below 2 GiB.
@@ -73,6 +82,10 @@ static_assert(offsetof(CPKEntry, flags) == 4 && offsetof(CPKEntry, method) == 6 
               "CPKEntry field offsets");
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
               "archive records are kept in host order, which must be little-endian");
+
+// The trailer of an entry named name (its last path component, stored
+// case): the name, two zero bytes, 40 zero bytes and the digest.
+std::vector<uint8_t> MakeTrailer(const std::string& name, const uint8_t digest[kCpkDigestSize]);
 
 inline bool IsLive(const CPKEntry& e) {
     return (e.flags & kEntryInUse) != 0 && (e.flags & kEntryDeleted) == 0;

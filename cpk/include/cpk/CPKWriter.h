@@ -10,10 +10,6 @@
 
 #include "cpk/CPKVfs.h"
 
-// The trailer of an entry: its name, two zero bytes, 40 zero bytes and a
-// 16-byte digest.
-std::vector<uint8_t> MakeTrailer(const std::string& name, const uint8_t digest[16]);
-
 // Adds size bytes as the file innerPath (GBK, backslash-separated), creating
 // its directories and replacing an entry already there. method is
 // kMethodStored, kMethodLzo or kMethodLzss; windowed marks a stored entry for

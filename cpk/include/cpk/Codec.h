@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 // Compression method of an entry (the 16-bit method field of its record).
 enum : uint16_t {
@@ -35,6 +37,15 @@ struct CodecRequest {
 // or LZSS call shows "MiniLzo ... failed: %d" / "lzss ... failed: %d" with
 // its result code; an unknown method fails silently.
 void ProcessCodecRequest(CodecRequest& request);
+
+// The two directions of ProcessCodecRequest with the request filled in:
+// Compress answers the stream of size bytes packed with the method (stored:
+// a copy), Decompress the number of bytes it wrote to destination, which
+// holds capacity bytes. Nothing when the method is unknown or the codec
+// fails (the codec's own message is shown).
+std::optional<std::vector<uint8_t>> Compress(uint32_t method, const void* bytes, uint32_t size);
+std::optional<uint32_t> Decompress(uint32_t method, const void* bytes, uint32_t size,
+                                   uint8_t* destination, uint32_t capacity);
 
 // The largest output compressing sourceLength bytes can produce with the
 // method (a destination this large never overruns); 0 for an unknown method.
