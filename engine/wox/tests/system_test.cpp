@@ -8,14 +8,14 @@
 
 #include "wox/CWOXRender.h"
 #include "wox/CWOXStatic.h"
-#include "wox_test_util.h"
+#include "wox/WOXScript.h"
 
 namespace {
 
-using woxtest::Centre;
-using woxtest::Click;
-using woxtest::Record;
-using woxtest::Recorder;
+using woxscript::Centre;
+using woxscript::Click;
+using woxscript::Record;
+using woxscript::Recorder;
 
 // Counts what a type's creator makes and deletes, and its own deletion.
 struct Counts {
@@ -220,22 +220,22 @@ TEST_F(WoxSystem, AButtonClickReachesItsParentOnlyWhenReleasedWherePressed) {
     ASSERT_TRUE(WOXIsValidWnd(ok));
     Tarnet::tagPoint c = Centre(ok);
 
-    EXPECT_EQ(woxtest::Mouse(sys, EUII_LButtonDown, c.x, c.y), 1);
+    EXPECT_EQ(woxscript::Mouse(sys, EUII_LButtonDown, c.x, c.y), 1);
     EXPECT_EQ(sys.GetActiveWnd(), ok);
     EXPECT_EQ(ok->GetState(), static_cast<uint32_t>(EWS_Active));
     EXPECT_TRUE(panel->events.empty());
-    EXPECT_EQ(woxtest::Mouse(sys, EUII_LButtonUp, c.x, c.y), 1);
+    EXPECT_EQ(woxscript::Mouse(sys, EUII_LButtonUp, c.x, c.y), 1);
     ASSERT_EQ(panel->events.size(), 1u);
     EXPECT_EQ(panel->events[0].sender, ok);
     EXPECT_EQ(panel->events[0].name, "ok");
     EXPECT_EQ(panel->events[0].kind, static_cast<uint32_t>(EWOXE_Click));
 
     // Pressed on the button, released beside it: no click.
-    woxtest::Mouse(sys, EUII_LButtonDown, c.x, c.y);
-    woxtest::Mouse(sys, EUII_LButtonUp, c.x + 100, c.y);
+    woxscript::Mouse(sys, EUII_LButtonDown, c.x, c.y);
+    woxscript::Mouse(sys, EUII_LButtonUp, c.x + 100, c.y);
     // Pressed beside it, released on it: no click either.
-    woxtest::Mouse(sys, EUII_LButtonDown, c.x + 100, c.y);
-    woxtest::Mouse(sys, EUII_LButtonUp, c.x, c.y);
+    woxscript::Mouse(sys, EUII_LButtonDown, c.x + 100, c.y);
+    woxscript::Mouse(sys, EUII_LButtonUp, c.x, c.y);
     EXPECT_EQ(panel->events.size(), 1u);
 
     // A disabled button takes no input.
@@ -255,31 +255,31 @@ TEST_F(WoxSystem, TabMovesTheFocusAndEnterOrSpaceClicks) {
     CWOXWnd* two = MakeButton("two", "panel", 10, 70);
     Click(sys, 150, 150);  // the panel takes the focus
     ASSERT_EQ(sys.GetActiveWnd(), panel);
-    EXPECT_EQ(woxtest::Key(sys, EUII_KeyDown, kWOXKeyTab), 1);
+    EXPECT_EQ(woxscript::Key(sys, EUII_KeyDown, kWOXKeyTab), 1);
     EXPECT_EQ(sys.GetActiveWnd(), one);
-    woxtest::Key(sys, EUII_KeyDown, kWOXKeyTab);
+    woxscript::Key(sys, EUII_KeyDown, kWOXKeyTab);
     EXPECT_EQ(sys.GetActiveWnd(), two);
-    woxtest::Key(sys, EUII_KeyDown, kWOXKeyTab);
+    woxscript::Key(sys, EUII_KeyDown, kWOXKeyTab);
     EXPECT_EQ(sys.GetActiveWnd(), one);  // wraps around
 
-    woxtest::Press(sys, kWOXKeyEnter);
-    woxtest::Press(sys, kWOXKeySpace);
-    woxtest::Press(sys, 'A');  // other keys click nothing
+    woxscript::Press(sys, kWOXKeyEnter);
+    woxscript::Press(sys, kWOXKeySpace);
+    woxscript::Press(sys, 'A');  // other keys click nothing
     ASSERT_EQ(panel->events.size(), 2u);
     EXPECT_EQ(panel->events[0].sender, one);
     EXPECT_EQ(panel->events[1].sender, one);
 
     // Keys reach only windows that take them: the panel does not.
     Click(sys, 150, 150);
-    EXPECT_EQ(woxtest::Key(sys, EUII_KeyUp, kWOXKeyEnter), 0);
+    EXPECT_EQ(woxscript::Key(sys, EUII_KeyUp, kWOXKeyEnter), 0);
     EXPECT_EQ(panel->events.size(), 2u);
 }
 
 TEST_F(WoxSystem, EventsNobodyHandlesReachTheGame) {
-    std::vector<woxtest::SeenEvent> seen;
+    std::vector<woxscript::SeenEvent> seen;
     sys.SetEventHandler(
         [](tagWOXEvent* ev, void* user) {
-            static_cast<std::vector<woxtest::SeenEvent>*>(user)->push_back(woxtest::Copy(*ev));
+            static_cast<std::vector<woxscript::SeenEvent>*>(user)->push_back(woxscript::Copy(*ev));
         },
         &seen);
     auto* panel = static_cast<Recorder*>(Make("panel", "recorder", "", 0, 0, 300, 200));
@@ -296,7 +296,7 @@ TEST_F(WoxSystem, EventsNobodyHandlesReachTheGame) {
     (void)inner;
 
     // Clicks on the bare desktop are the game's, not the widgets'.
-    EXPECT_EQ(woxtest::Mouse(sys, EUII_LButtonDown, 900, 700), 0);
+    EXPECT_EQ(woxscript::Mouse(sys, EUII_LButtonDown, 900, 700), 0);
     EXPECT_EQ(sys.GetActiveWnd(), WOXInvalidWnd());
 }
 
@@ -317,14 +317,14 @@ TEST_F(WoxSystem, AModalWindowHoldsInputToItself) {
 
     Click(sys, 20, 15);
     EXPECT_EQ(game->events.size(), 1u);
-    EXPECT_EQ(woxtest::Mouse(sys, EUII_LButtonDown, 900, 700), 1);  // held, not the game's
-    woxtest::Press(sys, kWOXKeyEnter);
+    EXPECT_EQ(woxscript::Mouse(sys, EUII_LButtonDown, 900, 700), 1);  // held, not the game's
+    woxscript::Press(sys, kWOXKeyEnter);
     EXPECT_EQ(game->events.size(), 1u);
 
     // Tab finds the dialog's buttons even before anything in it was clicked.
-    woxtest::Key(sys, EUII_KeyDown, kWOXKeyTab);
+    woxscript::Key(sys, EUII_KeyDown, kWOXKeyTab);
     EXPECT_EQ(sys.GetActiveWnd(), yes);
-    woxtest::Press(sys, kWOXKeyEnter);
+    woxscript::Press(sys, kWOXKeyEnter);
     ASSERT_EQ(dialog->events.size(), 1u);
     EXPECT_EQ(dialog->events[0].sender, yes);
 
@@ -346,7 +346,7 @@ TEST_F(WoxSystem, DestroyingTakesTheChildrenAndLeavesNoTrace) {
     CWOXWnd* button = MakeButton("button", "mid", 10, 150);
     Click(sys, Centre(button).x, Centre(button).y);
     ASSERT_EQ(sys.GetActiveWnd(), button);
-    woxtest::Mouse(sys, EUII_MouseMove, 50, 50);
+    woxscript::Mouse(sys, EUII_MouseMove, 50, 50);
     ASSERT_TRUE(WOXIsValidWnd(sys.GetHoverWnd()));
 
     sys.DestroyWnd(top);
@@ -441,9 +441,9 @@ TEST_F(WoxSystem, RenderingDrawsThePictureOfTheStateThenTheChildren) {
     EXPECT_EQ(cmds[1].dwColor, 0x101010u);
     EXPECT_EQ(cmds[1].dwFormat, kWOXTextSingleLine);
 
-    woxtest::Mouse(sys, EUII_MouseMove, 50, 40);
+    woxscript::Mouse(sys, EUII_MouseMove, 50, 40);
     EXPECT_EQ(drawn()[0].strPath, "ui\\1.bmp");  // hovered
-    woxtest::Mouse(sys, EUII_LButtonDown, 50, 40);
+    woxscript::Mouse(sys, EUII_LButtonDown, 50, 40);
     EXPECT_EQ(drawn()[0].strPath, "ui\\2.bmp");  // pushed
     btn->EnableWnd(0);
     EXPECT_EQ(drawn()[0].strPath, "ui\\0.bmp");  // no picture for disabled: slot 0

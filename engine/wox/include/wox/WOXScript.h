@@ -1,5 +1,6 @@
-// Helpers shared by the widget library's tests: description records, a
-// window type that records the events reaching it, and input shortcuts.
+// Scripting the widget system without a player, for tests, examples and
+// tools: description records in one call, a window type that keeps the
+// events reaching it, and input shortcuts (clicks, key presses).
 #pragma once
 
 #include <cstring>
@@ -9,7 +10,7 @@
 #include "wox/CWOXSystem.h"
 #include "wox/CWOXWnd.h"
 
-namespace woxtest {
+namespace woxscript {
 
 inline tagWOXWndData Record(const char* name, const char* type, const char* father, int x, int y,
                             int w, int h) {
@@ -80,4 +81,4 @@ inline Tarnet::tagPoint Centre(const CWOXWnd* w) {
     return Tarnet::tagPoint{r.x + r.width / 2, r.y + r.height / 2};
 }
 
-}  // namespace woxtest
+}  // namespace woxscript
