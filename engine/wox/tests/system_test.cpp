@@ -392,13 +392,14 @@ TEST_F(WoxSystem, AWindowDestroyedWhileItsEventIsDeliveredIsDeletedAfterwards) {
     CWOXWnd* ok = MakeButton("ok", "panel", 10, 10);
     ASSERT_TRUE(WOXIsValidWnd(ok));
     size_t before = sys.GetWndCount();
-    Click(sys, Centre(ok).x, Centre(ok).y);
+    Tarnet::tagPoint at = Centre(ok);
+    Click(sys, at.x, at.y);
     EXPECT_EQ(SelfClosing::clicks, 1);
     EXPECT_EQ(SelfClosing::lastSender, "ok");
     EXPECT_EQ(sys.GetWndCount(), before - 2);
     EXPECT_FALSE(sys.IsWnd(panel));
     // Input where the panel was goes to the desktop now.
-    Click(sys, Centre(ok).x, Centre(ok).y);
+    Click(sys, at.x, at.y);
     EXPECT_EQ(SelfClosing::clicks, 1);
 }
 
