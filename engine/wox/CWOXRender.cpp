@@ -1,13 +1,13 @@
 #include "wox/CWOXRender.h"
 
+#include "FieldText.h"
+
 #include <cstring>
 #include <utility>
 
 namespace {
 
-bool IsLead(unsigned char c) {
-    return c >= 0x81 && c <= 0xFE;
-}
+using wox::IsGbkLead;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -42,7 +42,7 @@ std::vector<Piece> Split(const char* text, size_t n, bool honourBreaks) {
             }
             pieces.push_back({Piece::Blanks, i, j, static_cast<int32_t>(j - i) * kWOXCharWidth});
             i = j;
-        } else if (IsLead(c) && i + 1 < n) {
+        } else if (IsGbkLead(c) && i + 1 < n) {
             pieces.push_back({Piece::Wide, i, i + 2, kWOXWideCharWidth});
             i += 2;
         } else {
@@ -52,7 +52,7 @@ std::vector<Piece> Split(const char* text, size_t n, bool honourBreaks) {
             while (j < n) {
                 unsigned char d = static_cast<unsigned char>(text[j]);
                 if (d == '\r' || d == '\n' || IsBlank(static_cast<char>(d)) ||
-                    (IsLead(d) && j + 1 < n)) {
+                    (IsGbkLead(d) && j + 1 < n)) {
                     break;
                 }
                 ++j;
@@ -70,7 +70,7 @@ void CutLine(tagWOXTextLine& line, int32_t maxWidth) {
     size_t i = 0;
     const std::string& t = line.text;
     while (i < t.size()) {
-        bool wide = IsLead(static_cast<unsigned char>(t[i])) && i + 1 < t.size();
+        bool wide = IsGbkLead(static_cast<unsigned char>(t[i])) && i + 1 < t.size();
         if (x >= maxWidth) {
             break;
         }
@@ -95,7 +95,7 @@ uint32_t CWOXRender::LoadPicture(const char* szPath) {
     std::string key = szPath != nullptr ? szPath : "";
     for (size_t i = 0; i < key.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(key[i]);
-        if (IsLead(c)) {
+        if (IsGbkLead(c)) {
             ++i;
         } else if (c >= 'A' && c <= 'Z') {
             key[i] = static_cast<char>(c - 'A' + 'a');

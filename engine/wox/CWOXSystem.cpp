@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "FieldText.h"
 #include "wox/CWOXButton.h"
 #include "wox/CWOXRender.h"
 #include "wox/CWOXStatic.h"
@@ -18,11 +19,6 @@ bool IsMouseInput(uint32_t type) {
 
 bool IsKeyInput(uint32_t type) {
     return type == EUII_KeyDown || type == EUII_KeyUp;
-}
-
-// The name fields of a description as C strings that end inside them.
-std::string FieldText(const char* field, size_t size) {
-    return std::string(field, strnlen(field, size));
 }
 
 bool HasTabStop(const CWOXWnd* w) {
@@ -235,9 +231,10 @@ CWOXWnd* CWOXSystem::CreateWnd(tagWOXWndData* pData) {
     if (pData == nullptr || s.desktop == nullptr) {
         return WOXInvalidWnd();
     }
-    std::string name = FieldText(pData->szName, sizeof pData->szName);
-    std::string fatherName = FieldText(pData->szFatherName, sizeof pData->szFatherName);
-    std::string typeName = FieldText(pData->szClassName, sizeof pData->szClassName);
+    // The names as the window's own copy will hold them.
+    std::string name = wox::FieldText(pData->szName);
+    std::string fatherName = wox::FieldText(pData->szFatherName);
+    std::string typeName = wox::FieldText(pData->szClassName);
     if (name.empty() || s.names.count(name) != 0) {
         return WOXInvalidWnd();
     }

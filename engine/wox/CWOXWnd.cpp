@@ -4,34 +4,11 @@
 #include <cstdint>
 #include <cstring>
 
+#include "FieldText.h"
 #include "wox/CWOXRender.h"
 #include "wox/CWOXSystem.h"
 
 namespace {
-
-bool IsLead(unsigned char c) {
-    return c >= 0x81 && c <= 0xFE;
-}
-
-// Makes a text field end inside its bytes. A text that fills the field is
-// cut at its last byte, and a GBK character the cut would split goes with
-// it, so the copy never reads past its field and never ends in half a
-// character.
-template <size_t N>
-void EndInsideField(char (&field)[N]) {
-    if (memchr(field, 0, N) != nullptr) {
-        return;
-    }
-    size_t keep = 0;
-    while (keep < N - 1) {
-        size_t step = IsLead(static_cast<unsigned char>(field[keep])) ? 2 : 1;
-        if (keep + step > N - 1) {
-            break;
-        }
-        keep += step;
-    }
-    field[keep] = 0;
-}
 
 int32_t ClampToInt32(int64_t v) {
     return static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(v, INT32_MIN), INT32_MAX));
@@ -51,12 +28,12 @@ int CWOXWnd::Init(CWOXSystem* pSystem, CWOXWnd* pFather, tagWOXWndData* pData) {
     }
     m_pSystem = pSystem;
     memcpy(&m_Data, pData, sizeof m_Data);
-    EndInsideField(m_Data.szName);
-    EndInsideField(m_Data.szFatherName);
-    EndInsideField(m_Data.szClassName);
-    EndInsideField(m_Data.szText);
+    wox::EndInsideField(m_Data.szName);
+    wox::EndInsideField(m_Data.szFatherName);
+    wox::EndInsideField(m_Data.szClassName);
+    wox::EndInsideField(m_Data.szText);
     for (tagWOXPicData& pic : m_Data.Pic) {
-        EndInsideField(pic.szPath);
+        wox::EndInsideField(pic.szPath);
         if (pic.bValid != 0 && pic.szPath[0] != 0 && pSystem->GetRender() != nullptr) {
             pic.dwHandle = pSystem->GetRender()->LoadPicture(pic.szPath);
         }

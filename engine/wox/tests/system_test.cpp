@@ -156,6 +156,11 @@ TEST_F(WoxSystem, TextsThatFillTheirFieldsAreCutInsideThem) {
     EXPECT_EQ(text.size(), static_cast<size_t>(kWOXTextChars - 2));  // the half character went
     EXPECT_EQ(text.back(), 'x');
     EXPECT_EQ(strlen(w->GetData().Pic[0].szPath), static_cast<size_t>(kWOXPicPathChars - 1));
+
+    // The same unterminated name again is the same name once cut: taken.
+    tagWOXWndData again = Record("", kWOXStaticType, "", 0, 0, 10, 10);
+    memset(again.szName, 'n', sizeof again.szName);
+    EXPECT_EQ(sys.CreateWnd(&again), WOXInvalidWnd());
 }
 
 TEST_F(WoxSystem, TheTopWindowUnderAPointIsTheDeepestShownOne) {
