@@ -1,9 +1,9 @@
 #include "wox/CWOXRender.h"
 
-#include "FieldText.h"
-
 #include <cstring>
 #include <utility>
+
+#include "FieldText.h"
 
 namespace {
 
