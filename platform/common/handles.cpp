@@ -1,6 +1,7 @@
 // What the back ends share: moving the handle owners, and the helpers built
 // only on the seam's own operations.
 #include "platform/file.h"
+#include "platform/library.h"
 #include "platform/net.h"
 
 namespace platform {
@@ -96,6 +97,19 @@ Status TcpSocket::SendAll(const void* data, size_t size) {
         size -= *n;
     }
     return Status::Ok();
+}
+
+SharedLibrary::SharedLibrary(SharedLibrary&& other) noexcept : handle_(other.handle_) {
+    other.handle_ = nullptr;
+}
+
+SharedLibrary& SharedLibrary::operator=(SharedLibrary&& other) noexcept {
+    if (this != &other) {
+        Close();
+        handle_ = other.handle_;
+        other.handle_ = nullptr;
+    }
+    return *this;
 }
 
 }  // namespace platform
