@@ -471,6 +471,7 @@ void CFtpDownloader::SegmentWorker(Segment segment, std::string remotePath, Conn
         }
         if (!pasv) {
             Shut(control);
+            Pause(kReconnectPauseMs);
             continue;
         }
         // The data connection goes to the server we are talking to, whatever
@@ -479,6 +480,7 @@ void CFtpDownloader::SegmentWorker(Segment segment, std::string remotePath, Conn
         std::string host = control.PeerAddress();
         if (host.empty()) {
             Shut(control);
+            Pause(kReconnectPauseMs);
             continue;
         }
 
@@ -488,11 +490,13 @@ void CFtpDownloader::SegmentWorker(Segment segment, std::string remotePath, Conn
         if (offset > 0) {
             if (!Command(control, "REST " + std::to_string(offset) + "\r\n")) {
                 Shut(control);
+                Pause(kReconnectPauseMs);
                 continue;
             }
             int code = ReadReply(control);
             if (code == 0) {
                 Shut(control);
+                Pause(kReconnectPauseMs);
                 continue;
             }
             if (code != 350) {
@@ -501,12 +505,14 @@ void CFtpDownloader::SegmentWorker(Segment segment, std::string remotePath, Conn
         }
         if (!ConnectData(data, host, pasv->port)) {
             Shut(control);
+            Pause(kReconnectPauseMs);
             continue;
         }
         int code = Command(control, "RETR " + remotePath + "\r\n") ? ReadReply(control) : 0;
         if (code != 150 && code != 125) {
             Shut(data);
             Shut(control);
+            Pause(kReconnectPauseMs);
             continue;
         }
 

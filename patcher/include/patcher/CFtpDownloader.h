@@ -41,8 +41,9 @@ constexpr uint32_t kSendRetrySleepMs = 20;     // a send that would block
 constexpr int kSendRetryWaitMs = 150;          //
 constexpr int kLoginAttempts = 5;              // per connection attempt of a worker
 constexpr uint32_t kLoginRetrySleepMs = 10;    //
-// A worker whose attempt ended without a connection (the server refuses or
-// is gone) pauses this long before the next one, instead of spinning.
+// A worker whose attempt failed before the transfer (no connection, a
+// refused or unreadable reply) pauses this long before the next one, so a
+// server that is gone or broken is not hammered in a tight loop.
 constexpr uint32_t kReconnectPauseMs = 1000;
 constexpr size_t kReceiveCap = 500;              // bytes asked for per read
 constexpr int kDataWaitMs = 150;                 // wait for data before a read
