@@ -1,7 +1,6 @@
 #include "patcher/CFtpDownloader.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <new>
 
@@ -16,14 +15,15 @@
 
 namespace {
 
-// The integer percentage of done bytes in total, as the bars show it. An
-// update of nothing at all is complete.
+// The integer percentage of done bytes in total, as the bars show it,
+// computed exactly: done x (100.0 / total) in floating point gives 99 for
+// some totals when every byte is done. An update of nothing at all is
+// complete.
 int64_t Percent(int64_t done, int64_t total) {
     if (total <= 0) {
         return 100;
     }
-    double p = std::floor(static_cast<double>(done) * (100.0 / static_cast<double>(total)));
-    return static_cast<int64_t>(std::clamp(p, 0.0, 100.0));
+    return std::clamp<int64_t>(done * 100 / total, 0, 100);
 }
 
 uint32_t Since(uint32_t tick) {
@@ -330,7 +330,11 @@ int CFtpDownloader::ProbeResume() {
         return -1;
     }
     int answer = -1;
-    if (Command(socket, "REST 100\r\n")) {
+    // Binary mode first: servers refuse restarts of ASCII transfers (proftpd
+    // answers 501), which would read as "no restart support" and cost every
+    // file its parallel ranges.
+    if (Command(socket, "TYPE I\r\n") && ReadReply(socket) != 0 &&
+        Command(socket, "REST 100\r\n")) {
         int code = ReadReply(socket);
         answer = code == 350 ? kSegmentsMax : code != 0 ? 1 : -1;
     }
