@@ -1,6 +1,7 @@
 #include "patcher/CFtpDownloader.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <new>
 
@@ -300,9 +301,23 @@ DataBlock* CFtpDownloader::NewBlock(uint32_t segment, uint32_t offset) {
 }
 
 void CFtpDownloader::Enqueue(DataBlock* block) {
-    std::lock_guard<std::mutex> lock(queueMu_);
-    queue_.push_back(block);
-    queued_ = queue_.size();
+    {
+        std::lock_guard<std::mutex> lock(queueMu_);
+        queue_.push_back(block);
+        queued_ = queue_.size();
+    }
+    queued_cv_.notify_one();
+}
+
+void CFtpDownloader::WaitForRoom() {
+    std::unique_lock<std::mutex> lock(queueMu_);
+    drained_cv_.wait_for(lock, std::chrono::milliseconds(kQueueFullSleepMs),
+                         [this] { return queue_.size() <= kQueueHighWater || cancel_.load(); });
+}
+
+void CFtpDownloader::WaitForBlocks(uint32_t ms) {
+    std::unique_lock<std::mutex> lock(queueMu_);
+    queued_cv_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return !queue_.empty(); });
 }
 
 DataBlock* CFtpDownloader::Dequeue() {
@@ -313,6 +328,9 @@ DataBlock* CFtpDownloader::Dequeue() {
     DataBlock* block = queue_.front();
     queue_.pop_front();
     queued_ = queue_.size();
+    if (queue_.size() == kQueueHighWater) {
+        drained_cv_.notify_all();
+    }
     return block;
 }
 
@@ -530,7 +548,7 @@ void CFtpDownloader::SegmentWorker(Segment segment, std::string remotePath, Conn
                 break;
             }
             if (queued_.load() > kQueueHighWater) {
-                platform::SleepMs(kQueueFullSleepMs);
+                WaitForRoom();
             }
             if (block == nullptr) {
                 block = NewBlock(segment.index, offset);
@@ -616,7 +634,6 @@ void CFtpDownloader::DownloadThread() {
         return;
     }
     control_.Close();
-
     int64_t done = 0;
     std::vector<PatchFileEntry> entries = list_->Snapshot();
     for (const PatchFileEntry& entry : entries) {
@@ -659,7 +676,7 @@ void CFtpDownloader::DownloadThread() {
                 if (now > percent) {
                     percent = now;
                     Post(UM_PROGRESS, 0, percent);
-                    part_.Save();
+                    part_.SaveInBackground();
                 }
                 pool_.Put(block);
             }
@@ -671,7 +688,9 @@ void CFtpDownloader::DownloadThread() {
                 stallMark = platform::TickCount();
             }
             if (!finishing) {
-                platform::SleepMs(kWriterPollMs);
+                // Blocks wake the writer at once: at full speed the workers
+                // fill the queue's 50 blocks well within one poll period.
+                WaitForBlocks(kWriterPollMs);
             }
         }
         // Blocks a failed write left behind must not reach the next file.

@@ -181,7 +181,68 @@ bool BlockFits(const PartTrailer& t, const DataBlock& block) {
 // ---- The partial file ----
 
 CPartFile::~CPartFile() {
+    StopFlusher();
     file_.Close();
+}
+
+void CPartFile::StopFlusher() {
+    if (!flusher_.joinable()) {
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(flushMu_);
+        flushStop_ = true;
+    }
+    flushWake_.notify_all();
+    flusher_.join();
+    flushStop_ = false;
+    flushPending_ = false;
+}
+
+void CPartFile::SaveInBackground() {
+    if (!file_.IsOpen()) {
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(flushMu_);
+        flushTrailer_ = trailer_;
+        flushPending_ = true;
+    }
+    if (!flusher_.joinable()) {
+        try {
+            flusher_ = std::thread([this] { FlushLoop(); });
+        } catch (const std::system_error&) {
+            Save();  // no thread: save the plain way
+            return;
+        }
+    }
+    flushWake_.notify_all();
+}
+
+void CPartFile::FlushLoop() {
+    std::unique_lock<std::mutex> lock(flushMu_);
+    for (;;) {
+        flushWake_.wait(lock, [this] { return flushPending_ || flushStop_; });
+        if (!flushPending_) {
+            return;  // stopping with nothing left to do
+        }
+        PartTrailer t = flushTrailer_;
+        flushPending_ = false;
+        lock.unlock();
+        // Everything the snapshot counts was written before the request, so
+        // this flush puts it on the disk ahead of the trailer.
+        if (file_.Flush()) {
+            WriteTrailer(t);
+        }
+        lock.lock();
+    }
+}
+
+bool CPartFile::WriteTrailer(const PartTrailer& t) {
+    uint8_t bytes[kPartTrailerSize];
+    EncodePartTrailer(t, bytes);
+    auto wrote = file_.WriteAt(t.size, bytes, sizeof bytes);
+    return wrote && *wrote == sizeof bytes;
 }
 
 std::string CPartFile::PartPath(const std::string& finalName) {
@@ -212,6 +273,7 @@ bool CPartFile::Load(const std::string& partPath) {
 }
 
 bool CPartFile::Open(const std::string& finalName, uint32_t size, int& segmentsWanted) {
+    StopFlusher();
     file_.Close();
     if (segmentsWanted < 1 || segmentsWanted > kSegmentsMax || size > kPartSizeMax) {
         return false;
@@ -273,13 +335,8 @@ bool CPartFile::Save() {
     }
     // The data first: a trailer must never reach the disk ahead of the bytes
     // it counts.
-    if (!file_.Flush()) {
-        return false;
-    }
-    uint8_t bytes[kPartTrailerSize];
-    EncodePartTrailer(trailer_, bytes);
-    auto wrote = file_.WriteAt(trailer_.size, bytes, sizeof bytes);
-    if (!wrote || *wrote != sizeof bytes) {
+    StopFlusher();
+    if (!file_.Flush() || !WriteTrailer(trailer_)) {
         return false;
     }
     return static_cast<bool>(file_.Flush());

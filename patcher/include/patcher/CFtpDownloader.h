@@ -12,6 +12,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -152,6 +153,12 @@ private:
     void JoinWorkers();
     void Enqueue(DataBlock* block);
     DataBlock* Dequeue();
+    // Sleeps up to ms, waking early when a block is queued.
+    void WaitForBlocks(uint32_t ms);
+    // Back-pressure: waits up to kQueueFullSleepMs, ending as soon as the
+    // writer has brought the queue down to the high-water mark (a plain
+    // sleep would leave the connection idle long after the writer caught up).
+    void WaitForRoom();
     DataBlock* NewBlock(uint32_t segment, uint32_t offset);
     void DrainQueueToPool();
     Connection Params() const;
@@ -175,6 +182,8 @@ private:
     std::atomic<int> active_{0};
 
     std::mutex queueMu_;
+    std::condition_variable queued_cv_;   // a block was queued
+    std::condition_variable drained_cv_;  // the queue fell to the high-water mark
     std::deque<DataBlock*> queue_;
     std::atomic<size_t> queued_{0};
 

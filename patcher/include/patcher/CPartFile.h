@@ -4,12 +4,16 @@
 // final name plus ".jat" and is moved to the final name once complete.
 //
 // Only the downloader's writer thread (DownloadThread) uses a CPartFile; the
-// segment workers copy their segment's numbers when they start.
+// segment workers copy their segment's numbers when they start. The object's
+// own helper thread only flushes and writes trailers (SaveInBackground).
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "platform/file.h"
 
@@ -107,6 +111,12 @@ public:
     // at offset size and flushes again, so that the trailer on disk never
     // counts bytes that are not there.
     bool Save();
+    // Save without waiting: a helper thread of this object flushes the data
+    // written so far, then writes the trailer as it is now. The trailer
+    // therefore still counts only bytes already on the disk, while the
+    // writer goes on writing. Requests made while one runs are merged into
+    // the latest. Close (and Open, Save) wait for it first.
+    void SaveInBackground();
     // Saves; when every byte is there, finishes (cuts the trailer off and
     // moves the file to its final name). Otherwise the partial file stays.
     bool Close();
@@ -124,10 +134,22 @@ public:
 private:
     bool Load(const std::string& partPath);
     bool Finish();
+    bool WriteTrailer(const PartTrailer& t);
+    void FlushLoop();
+    void StopFlusher();
 
     PartTrailer trailer_{};
     // The name given to Open: Finish moves the file there, never to a name
     // read from the file.
     std::string finalName_;
     platform::File file_;
+
+    // The background save: one request at a time, the newest trailer wins.
+    std::thread flusher_;
+    std::mutex flushMu_;
+    std::condition_variable flushWake_;
+    bool flushPending_ = false;
+    bool flushBusy_ = false;
+    bool flushStop_ = false;
+    PartTrailer flushTrailer_{};
 };
