@@ -149,7 +149,6 @@ private:
     std::mutex flushMu_;
     std::condition_variable flushWake_;
     bool flushPending_ = false;
-    bool flushBusy_ = false;
     bool flushStop_ = false;
     PartTrailer flushTrailer_{};
 };
