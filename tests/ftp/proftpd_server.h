@@ -20,6 +20,8 @@ struct ProftpdOptions {
     int retrRateKBps = 0;
     // How long to wait for the server to accept connections.
     int startTimeoutMs = 20000;
+    // Serve this folder (system path) instead of a fresh one of the fixture.
+    std::string root;
 };
 
 class ProftpdServer {
@@ -34,7 +36,7 @@ public:
     bool ok() const { return error_.empty(); }
     uint16_t port() const { return port_; }
     // The folder served as "/" (system path); put the files there.
-    std::string root() const { return dir_ / "root"; }
+    std::string root() const { return options_.root.empty() ? dir_ / "root" : options_.root; }
     // Every command the sessions received so far, "VERB ARGS" (PASS shows
     // "(hidden)"), in the order the sessions logged them.
     std::vector<std::string> Commands() const;
