@@ -167,7 +167,7 @@ int CFtpDownloader::ReadReply(platform::TcpSocket& socket, std::string* text) {
             if (platform::IsConnectionReset(got.error())) {
                 return 0;
             }
-            platform::SleepMs(kReplyErrorSleepMs);
+            Pause(kReplyErrorSleepMs);
             continue;
         }
         if (*got == 0) {
@@ -189,7 +189,9 @@ int CFtpDownloader::ReadReply(platform::TcpSocket& socket, std::string* text) {
 }
 
 int CFtpDownloader::LoginOn(platform::TcpSocket& socket, const Connection& c) {
-    if (!ConnectTo(socket, c.host, c.port, kConnectWaits, kConnectSleepMs, nullptr)) {
+    // A stop also ends the wait for the connection: Stop waits for the
+    // workers, and one of them may be connecting to a server that is gone.
+    if (!ConnectTo(socket, c.host, c.port, kConnectWaits, kConnectSleepMs, &cancel_)) {
         return -1;
     }
     if (ReadReply(socket) != 220) {
@@ -598,7 +600,7 @@ void CFtpDownloader::SegmentWorker(Segment segment, std::string remotePath, Conn
                 if (++errors > kReceiveErrorsMax) {
                     break;
                 }
-                platform::SleepMs(kReceiveErrorSleepMs);
+                Pause(kReceiveErrorSleepMs);
                 continue;
             }
             if (*got == 0) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "download_run.h"
+#include "patcher/CPartFile.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"
@@ -192,6 +193,25 @@ TEST_F(ScriptedDownload, LoginAnswersZeroOnlyWhenTheUserNameIsRefused) {
     CFtpDownloader d;
     d.Create(&sink, &list_);
     EXPECT_EQ(d.Login("127.0.0.1", server.port(), kAnonymousUser, kAnonymousPassword), -1);
+}
+
+TEST_F(ScriptedDownload, WorkersThatCannotLogInReportReconnectingUntilStopped) {
+    ScriptedFtpOptions options;
+    options.loginsAllowed = 2;  // the control connection and the resume probe
+    ScriptedFtpServer server(Files(), options);
+    int reconnecting = 0;
+    DownloadRun run =
+        RunDownload(server.port(), list_, {}, [&](CFtpDownloader& d, const UpdateEvent& e) {
+            if (e.message == UM_RECONNECTING && ++reconnecting == 4) {
+                d.Stop();
+            }
+        });
+    EXPECT_EQ(run.last(), UM_RESET);
+    EXPECT_GE(reconnecting, 4);
+    EXPECT_EQ(CountCommands(server, "RETR"), 0);
+    // The partial file stays for the next run, counting nothing.
+    EXPECT_TRUE(platform::Exists(CPartFile::PartPath(Local())));
+    EXPECT_EQ(run.trailer.received, 0u);
 }
 
 TEST_F(ScriptedDownload, AMissingFileGivesTheSizeMessage) {

@@ -124,6 +124,10 @@ void ScriptedFtpServer::Serve(platform::TcpSocket control) {
         if (verb == "USER") {
             sent = reply(verb, "331 send your e-mail address as password\r\n");
         } else if (verb == "PASS") {
+            if (options_.loginsAllowed >= 0 && logins_.load() >= options_.loginsAllowed) {
+                sent = SendText(control, "530 Login incorrect\r\n");
+                continue;
+            }
             logins_.fetch_add(1);
             sent = reply(verb, "230 logged in\r\n");
         } else if (verb == "TYPE") {

@@ -26,6 +26,8 @@ struct ScriptedFtpOptions {
     // cutAfterBytes bytes of data (0 = none cut).
     int cutTransfers = 0;
     uint32_t cutAfterBytes = 0;
+    // Logins accepted before PASS is refused with 530 (-1: all).
+    int loginsAllowed = -1;
     // The address the PASV reply names (the port is always the real one).
     std::string pasvHost = "127.0.0.1";
     // Replies used instead of the normal ones, by command verb ("PASV",
