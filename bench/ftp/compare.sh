@@ -2,7 +2,8 @@
 # Side-by-side downloads of the same file from the same proftpd (the tests'
 # fixture, on loopback): ftpfetch (the patcher's downloader) with its 500-byte
 # reads and with 8 KiB reads, aria2c -x3 -s3 (given the MD5, which it checks,
-# as ftpfetch does) and curl (one connection, no check).
+# as ftpfetch does), curl (one connection, no check) and curl followed by
+# md5sum.
 #   (a) loopback, no cap: RUNS rounds, the tools interleaved in each;
 #   (b) each connection capped at RATE KB/s (TransferRate RETR), the way
 #       public mirrors cap connections: RUNS_CAPPED rounds, curl in the first only.
@@ -70,6 +71,9 @@ tools() {  # round: runs every tool once
       --checksum="md5=$md5" --allow-overwrite=true -d "$work/out" -o big.cpk "$url"
   if [ "${1:-}" != nocurl ]; then
     run curl curl -s --user Anonymous:bench@tesmar.net -o "$work/out/big.cpk" "$url"
+    # What ftpfetch does besides fetching: the digest check.
+    run "curl + md5sum" bash -c "curl -s --user Anonymous:bench@tesmar.net -o '$work/out/big.cpk' \
+        '$url' && md5sum '$work/out/big.cpk'"
   fi
 }
 
@@ -83,7 +87,7 @@ report() {  # title
   local ours ours8
   ours=$(stats ftpfetch | cut -d' ' -f1)
   ours8=$(stats "ftpfetch --read-size 8192" | cut -d' ' -f1)
-  for name in ftpfetch "ftpfetch --read-size 8192" "aria2c -x3 -s3" curl; do
+  for name in ftpfetch "ftpfetch --read-size 8192" "aria2c -x3 -s3" curl "curl + md5sum"; do
     [ -n "${times[$name]:-}" ] || continue
     read -r med best <<< "$(stats "$name")"
     printf "  %-26s %8s / %8s   ratio %5.2f (500-byte reads)  %5.2f (8 KiB reads)   runs:%s\n" \
