@@ -103,6 +103,35 @@ TEST_F(ScriptedDownload, WithoutRestAResumedRangeReadsFromTheStartAndSkips) {
     EXPECT_EQ(CountCommands(server, "REST 123457"), 1);
 }
 
+TEST_F(ScriptedDownload, APartialFileOfThreeRangesFinishesOnAServerWithoutRest) {
+    // An earlier run against a server with restarts left three ranges, part
+    // of each received; the server no longer restarts. The file keeps its
+    // ranges, and each one is read from the start of the file and skipped.
+    PartTrailer t = NewPartTrailer(Local(), kFileSize, 3);
+    for (uint32_t i = 0; i < 3; ++i) {
+        t.segment[i].received = 1000 * (i + 1);
+    }
+    CorrectReceived(t);
+    std::string data(kFileSize, '\0');
+    for (uint32_t i = 0; i < 3; ++i) {
+        data.replace(t.segment[i].start, t.segment[i].received,
+                     contents_.substr(t.segment[i].start, t.segment[i].received));
+    }
+    uint8_t bytes[kPartTrailerSize];
+    EncodePartTrailer(t, bytes);
+    WriteFile(CPartFile::PartPath(Local()),
+              data + std::string(reinterpret_cast<char*>(bytes), sizeof bytes));
+
+    ScriptedFtpOptions options;
+    options.allowRest = false;
+    ScriptedFtpServer server(Files(), options);
+    DownloadRun run = RunDownload(server.port(), list_);
+    ASSERT_EQ(run.last(), UM_DOWNLOAD_DONE);
+    EXPECT_EQ(ReadFile(Local()), contents_);
+    EXPECT_EQ(run.trailer.segmentCount, 3u);
+    EXPECT_EQ(server.retrOffsets(), (std::vector<uint32_t>{0, 0, 0}));
+}
+
 TEST_F(ScriptedDownload, APasvReplyNamingAnotherHostStillReachesTheServer) {
     ScriptedFtpOptions options;
     options.pasvHost = "10.255.255.1";
