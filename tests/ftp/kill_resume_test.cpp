@@ -10,6 +10,7 @@
 #include "download_run.h"
 #include "patcher/CPartFile.h"
 #include "platform/clock.h"
+#include "platform/file.h"
 #include "platform/fs.h"
 #include "platform/process.h"
 #include "proftpd_server.h"
@@ -24,11 +25,37 @@ constexpr int kKills = 20;
 // Per connection; three connections make about 4.5 MB/s, so twenty short runs
 // leave most of the file for the last one.
 constexpr int kRateKBps = 1500;
-constexpr int kKillAfterMinMs = 100;
-constexpr int kKillAfterMaxMs = 1200;
+// Each kill comes at a random moment after the run has saved progress of
+// its own (how long a start takes depends on the machine, not on us).
+constexpr int kKillAfterMinMs = 0;
+constexpr int kKillAfterMaxMs = 800;
+constexpr uint32_t kStartPollMs = 10;
+constexpr int kStartTimeoutMs = 60000;
 // The last run fetches what is left at the capped rate: a margin of several
 // times that.
 constexpr int kLastRunTimeoutMs = 300000;
+
+// What the partial file's trailer counts now (0 when there is none yet);
+// reads only the trailer.
+uint32_t ReceivedNow(const std::string& partPath) {
+    auto f = platform::File::Open(partPath, platform::Access::kRead,
+                                  platform::kShareRead | platform::kShareWrite,
+                                  platform::Disposition::kOpenExisting);
+    if (!f) {
+        return 0;
+    }
+    auto size = f->Size();
+    uint8_t bytes[kPartTrailerSize];
+    if (!size || *size < kPartTrailerSize) {
+        return 0;
+    }
+    auto got = f->ReadAt(*size - kPartTrailerSize, bytes, sizeof bytes);
+    PartTrailer t{};
+    if (!got || *got != sizeof bytes || !DecodePartTrailer(bytes, sizeof bytes, *size, t)) {
+        return 0;
+    }
+    return t.received;
+}
 
 TEST(KillAndResume, TwentyKillsThenTheRightFile) {
     if (!ProftpdServer::Unavailable().empty()) {
@@ -61,6 +88,11 @@ TEST(KillAndResume, TwentyKillsThenTheRightFile) {
     for (int kill = 0; kill < kKills && !platform::Exists(finalName); ++kill) {
         auto p = platform::StartProgram(program, args, "");
         ASSERT_TRUE(p) << p.error().Message();
+        for (int waited = 0;
+             waited < kStartTimeoutMs && ReceivedNow(partPath) <= lastReceived && !p->Wait(0);
+             waited += kStartPollMs) {
+            platform::SleepMs(kStartPollMs);
+        }
         platform::SleepMs(static_cast<uint32_t>(pause(random)));
         p->Kill();
         ASSERT_TRUE(p->Wait(-1));
