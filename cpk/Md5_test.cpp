@@ -60,7 +60,7 @@ TEST(Md5, FilesSmallAndMappedMatchTheirBuffers) {
     uint8_t d[16];
     EXPECT_EQ(Md5OfFile(nullptr, d), 0);
     EXPECT_EQ(Md5OfFile((dir / "missing").c_str(), d), 0);
-    // Below and at the size from which files are mapped.
+    // Empty, partial and whole read chunks, and a file of many chunks.
     for (size_t size :
          {size_t{0}, size_t{1023}, size_t{4999999}, size_t{5000000}, size_t{70u << 20}}) {
         std::string data(size, '\0');

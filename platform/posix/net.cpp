@@ -239,6 +239,14 @@ bool IsWouldBlock(const Error& e) {
     return e.code == EAGAIN || e.code == EWOULDBLOCK || e.code == EINPROGRESS;
 }
 
+bool IsConnectionReset(const Error& e) {
+    return e.code == ECONNRESET || e.code == ECONNABORTED || e.code == EPIPE;
+}
+
+bool IsNoBufferSpace(const Error& e) {
+    return e.code == ENOBUFS;
+}
+
 std::vector<std::string> ResolveIPv4(const std::string& host) {
     std::vector<std::string> out;
     if (host.empty()) {

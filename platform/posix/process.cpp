@@ -168,6 +168,12 @@ void Process::Kill() {
     }
 }
 
+void Process::Terminate() {
+    if (handle_ != -1 && !reaped_) {
+        ::kill(static_cast<pid_t>(handle_), SIGTERM);
+    }
+}
+
 Result<Process> StartProgram(const std::string& program, const std::vector<std::string>& args,
                              const std::string& workDir) {
     pid_t pid = 0;

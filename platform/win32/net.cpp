@@ -232,6 +232,14 @@ bool IsWouldBlock(const Error& e) {
     return e.code == WSAEWOULDBLOCK || e.code == WSAEINPROGRESS;
 }
 
+bool IsConnectionReset(const Error& e) {
+    return e.code == WSAECONNRESET || e.code == WSAECONNABORTED || e.code == WSAESHUTDOWN;
+}
+
+bool IsNoBufferSpace(const Error& e) {
+    return e.code == WSAENOBUFS;
+}
+
 std::vector<std::string> ResolveIPv4(const std::string& host) {
     EnsureWinsock();
     std::vector<std::string> out;

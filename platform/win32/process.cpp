@@ -128,6 +128,10 @@ void Process::Kill() {
     }
 }
 
+void Process::Terminate() {
+    Kill();
+}
+
 Result<Process> StartProgram(const std::string& program, const std::vector<std::string>& args,
                              const std::string& workDir) {
     std::wstring cmd = Quote(win32::Wide(program));

@@ -27,8 +27,8 @@ int Md5OfBuffer(const void* bytes, size_t count, uint8_t digest[16]);
 // Digest of a zero-terminated text without its terminator; answers 1.
 int Md5OfString(const char* text, uint8_t digest[16]);
 // Digest of a file's contents (system path, GBK). 0 when the path is null or
-// the file cannot be opened or read; files of 5,000,000 bytes or more are
-// read through mapped views.
+// the file cannot be opened or read. The file is read in 64 KiB chunks,
+// whatever its size.
 int Md5OfFile(const char* path, uint8_t digest[16]);
 
 // The 32 lowercase hexadecimal characters of a digest, as the version server

@@ -73,6 +73,10 @@ private:
 };
 
 bool IsWouldBlock(const Error& e);
+// The peer reset or aborted the connection.
+bool IsConnectionReset(const Error& e);
+// The system lacked buffer space for the operation (it may work later).
+bool IsNoBufferSpace(const Error& e);
 
 // The IPv4 addresses of a host name or dotted address, dotted, in the
 // resolver's order; empty when it does not resolve.

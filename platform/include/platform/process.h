@@ -33,6 +33,9 @@ public:
     // without limit); nothing when it is still running.
     std::optional<int> Wait(int timeoutMs);
     void Kill();
+    // Asks the process to end (SIGTERM on POSIX, so that a server can stop
+    // its children; on Windows the same as Kill).
+    void Terminate();
 
 private:
     friend Result<Process> StartProgram(const std::string&, const std::vector<std::string>&,

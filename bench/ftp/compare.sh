@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# Side-by-side downloads of the same file from the same proftpd (the tests'
+# fixture, on loopback): ftpfetch (the patcher's downloader) with its 500-byte
+# reads and with 8 KiB reads, aria2c -x3 -s3 (given the MD5, which it checks,
+# as ftpfetch does), curl (one connection, no check) and curl followed by
+# md5sum.
+#   (a) loopback, no cap: RUNS rounds, the tools interleaved in each;
+#   (b) each connection capped at RATE KB/s (TransferRate RETR), the way
+#       public mirrors cap connections: RUNS_CAPPED rounds, curl in the first only.
+# Prints wall-clock seconds per run, the median and best of each tool, and
+# the throughput ratios ftpfetch / peer (above 1: ftpfetch is faster).
+#
+#   bench/ftp/compare.sh [SIZE_MIB] [RUNS] [RATE_KBPS] [RUNS_CAPPED]
+# Needs the native preset built (ftpfetch, ftp_test_server), proftpd, aria2c,
+# curl, and root (the fixture's anonymous sessions chroot).
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+size_mib=${1:-300}
+runs=${2:-5}
+rate=${3:-4096}
+runs_capped=${4:-2}
+bin=$PWD/build/native/bin
+work=$(mktemp -d)
+server_pid=""
+cleanup() {
+  stop_server
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+mkdir -p "$work/root/v100" "$work/out"
+head -c $((size_mib * 1024 * 1024)) /dev/urandom > "$work/root/v100/big.cpk"
+md5=$(md5sum "$work/root/v100/big.cpk" | cut -d' ' -f1)
+bytes=$((size_mib * 1024 * 1024))
+
+# The server stops its proftpd when its standard input closes.
+stop_server() {
+  [ -n "$server_pid" ] || return 0
+  eval "exec ${SERVER[1]}>&-"
+  wait "$server_pid" 2>/dev/null || true
+  server_pid=""
+}
+
+now() { date +%s.%N; }
+
+# run NAME COMMAND...: times one download into $work/out, checks the file.
+declare -A times
+run() {
+  local name=$1; shift
+  rm -rf "$work/out"; mkdir -p "$work/out"
+  sync
+  local t0 t1
+  t0=$(now)
+  "$@" > /dev/null 2>&1 || { echo "$name failed"; exit 1; }
+  t1=$(now)
+  local got
+  got=$(md5sum "$work/out/big.cpk" | cut -d' ' -f1)
+  [ "$got" = "$md5" ] || { echo "$name: wrong file"; exit 1; }
+  local d
+  d=$(echo "$t0 $t1" | awk '{printf "%.3f", $2 - $1}')
+  times[$name]="${times[$name]:-} $d"
+  printf "  %-22s %8s s  %7.1f MB/s\n" "$name" "$d" "$(echo "$d $bytes" | awk '{print $2/$1/1e6}')"
+}
+
+tools() {  # round: runs every tool once
+  local url="ftp://127.0.0.1:$port/v100/big.cpk"
+  run ftpfetch "$bin/ftpfetch" "127.0.0.1:$port" v100/big.cpk "$md5" -o "$work/out"
+  run "ftpfetch --read-size 8192" "$bin/ftpfetch" "127.0.0.1:$port" v100/big.cpk "$md5" \
+      -o "$work/out" --read-size 8192
+  run "aria2c -x3 -s3" aria2c -q -x3 -s3 --ftp-user=Anonymous --ftp-passwd=bench@tesmar.net \
+      --checksum="md5=$md5" --allow-overwrite=true -d "$work/out" -o big.cpk "$url"
+  if [ "${1:-}" != nocurl ]; then
+    run curl curl -s --user Anonymous:bench@tesmar.net -o "$work/out/big.cpk" "$url"
+    # What ftpfetch does besides fetching: the digest check.
+    run "curl + md5sum" bash -c "curl -s --user Anonymous:bench@tesmar.net -o '$work/out/big.cpk' \
+        '$url' && md5sum '$work/out/big.cpk'"
+  fi
+}
+
+stats() {  # name -> "median best"
+  echo "${times[$1]}" | tr ' ' '\n' | grep . | sort -n |
+    awk '{a[NR]=$1} END {m=(NR%2)?a[(NR+1)/2]:(a[NR/2]+a[NR/2+1])/2; printf "%.3f %.3f", m, a[1]}'
+}
+
+report() {  # title
+  echo "== $1: median / best seconds, and throughput ratio ftpfetch / peer (median)"
+  local ours ours8
+  ours=$(stats ftpfetch | cut -d' ' -f1)
+  ours8=$(stats "ftpfetch --read-size 8192" | cut -d' ' -f1)
+  for name in ftpfetch "ftpfetch --read-size 8192" "aria2c -x3 -s3" curl "curl + md5sum"; do
+    [ -n "${times[$name]:-}" ] || continue
+    read -r med best <<< "$(stats "$name")"
+    printf "  %-26s %8s / %8s   ratio %5.2f (500-byte reads)  %5.2f (8 KiB reads)   runs:%s\n" \
+      "$name" "$med" "$best" "$(echo "$med $ours" | awk '{print $1/$2}')" \
+      "$(echo "$med $ours8" | awk '{print $1/$2}')" "${times[$name]}"
+  done
+  times=()
+}
+
+echo "== $size_mib MiB, md5 $md5; load: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "== (a) loopback, no cap, $runs rounds"
+coproc SERVER { "$bin/ftp_test_server" "$work/root"; }
+server_pid=$SERVER_PID
+read -r port <&"${SERVER[0]}"
+for i in $(seq "$runs"); do echo " round $i"; tools; done
+report "(a) loopback"
+stop_server
+
+echo "== (b) each connection capped at $rate KB/s, $runs_capped rounds"
+coproc SERVER { "$bin/ftp_test_server" "$work/root" "$rate"; }
+server_pid=$SERVER_PID
+read -r port <&"${SERVER[0]}"
+for i in $(seq "$runs_capped"); do
+  echo " round $i"
+  if [ "$i" = 1 ]; then tools; else tools nocurl; fi
+done
+report "(b) capped at $rate KB/s per connection"
+stop_server

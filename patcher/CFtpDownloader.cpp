@@ -1,0 +1,719 @@
+#include "patcher/CFtpDownloader.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <new>
+
+#include "cpk/DiscIOMgr.h"
+#include "cpk/Md5.h"
+#include "patcher/FtpReply.h"
+#include "patcher/ui/LocalText.h"
+#include "platform/clock.h"
+#include "platform/fs.h"
+#include "platform/msgbox.h"
+#include "platform/text.h"
+
+namespace {
+
+// The integer percentage of done bytes in total, as the bars show it,
+// computed exactly: done x (100.0 / total) in floating point gives 99 for
+// some totals when every byte is done. An update of nothing at all is
+// complete.
+int64_t Percent(int64_t done, int64_t total) {
+    if (total <= 0) {
+        return 100;
+    }
+    return std::clamp<int64_t>(done * 100 / total, 0, 100);
+}
+
+uint32_t Since(uint32_t tick) {
+    return platform::TickCount() - tick;
+}
+
+void Shut(platform::TcpSocket& socket) {
+    if (socket.IsOpen()) {
+        (void)socket.ShutdownSend();
+        socket.Close();
+    }
+}
+
+// Non-blocking connect to a dotted IPv4 address with waits bounded by the
+// count; *cancel, when given, ends the waiting with failure.
+bool ConnectTo(platform::TcpSocket& socket, const std::string& address, uint16_t port, int waits,
+               uint32_t sleepMs, const std::atomic<int>* cancel) {
+    socket.Close();
+    auto created = platform::TcpSocket::Create();
+    if (!created) {
+        return false;
+    }
+    socket = std::move(created.value());
+    if (!socket.SetNonBlocking(true)) {
+        socket.Close();
+        return false;
+    }
+    auto state = socket.Connect(address, port);
+    if (!state) {
+        socket.Close();
+        return false;
+    }
+    if (*state == platform::TcpSocket::ConnectState::kConnected) {
+        return true;
+    }
+    for (int i = 0; i < waits; ++i) {
+        if (cancel && cancel->load()) {
+            break;
+        }
+        platform::WaitResult w = socket.WaitWritable(kConnectWaitMs);
+        if (w == platform::WaitResult::kReady) {
+            // A refused connect also makes the socket writable.
+            if (socket.PendingError()) {
+                return true;
+            }
+            break;
+        }
+        if (w == platform::WaitResult::kError) {
+            break;
+        }
+        platform::SleepMs(sleepMs);
+    }
+    socket.Close();
+    return false;
+}
+
+}  // namespace
+
+CFtpDownloader::~CFtpDownloader() {
+    Destroy();
+}
+
+void CFtpDownloader::Create(UpdateEventSink* owner, PatchFileList* list,
+                            const FtpDownloaderOptions& options) {
+    owner_ = owner;
+    list_ = list ? list : &PatchFiles();
+    options_ = options;
+    options_.receiveCap = std::clamp<size_t>(options_.receiveCap, 1, kDataBlockBytes);
+    options_.segmentsMax = std::clamp(options_.segmentsMax, 1, kSegmentsMax);
+    cancel_ = 0;
+    if (!poolReady_) {
+        pool_.AddClass(kDataBlockSize, kPoolBlocks);
+        poolReady_ = true;
+    }
+}
+
+void CFtpDownloader::Post(uint32_t message, uint64_t wParam, int64_t lParam) {
+    if (owner_) {
+        owner_->Post(message, wParam, lParam);
+    }
+}
+
+CFtpDownloader::Connection CFtpDownloader::Params() const {
+    std::lock_guard<std::mutex> lock(paramsMu_);
+    return params_;
+}
+
+void CFtpDownloader::Pause(uint32_t ms) const {
+    constexpr uint32_t kSlice = 50;
+    for (uint32_t slept = 0; slept < ms && !cancel_.load(); slept += kSlice) {
+        platform::SleepMs(std::min(kSlice, ms - slept));
+    }
+}
+
+// ---- Control channel ----
+
+bool CFtpDownloader::Command(platform::TcpSocket& socket, const std::string& text) {
+    if (!socket.IsOpen()) {
+        return false;
+    }
+    auto sent = socket.Send(text.data(), text.size());
+    if (sent) {
+        return *sent == text.size();
+    }
+    if (platform::IsWouldBlock(sent.error()) || platform::IsNoBufferSpace(sent.error())) {
+        platform::SleepMs(kSendRetrySleepMs);
+        (void)socket.WaitWritable(kSendRetryWaitMs);
+    }
+    return false;
+}
+
+int CFtpDownloader::ReadReply(platform::TcpSocket& socket, std::string* text) {
+    if (text) {
+        text->clear();
+    }
+    if (!socket.IsOpen()) {
+        return 0;
+    }
+    ReplyLine line;
+    int empty = 0;
+    for (;;) {
+        if (cancel_.load()) {
+            return 0;
+        }
+        platform::WaitResult w = socket.WaitReadable(kReplyWaitMs);
+        if (w != platform::WaitResult::kReady) {
+            if (++empty >= options_.replyEmptyWaitsMax) {
+                return 0;
+            }
+            platform::SleepMs(kReplyEmptySleepMs);
+            continue;
+        }
+        empty = 0;
+        char c;
+        auto got = socket.Recv(&c, 1);
+        if (!got) {
+            if (platform::IsWouldBlock(got.error())) {
+                continue;
+            }
+            if (platform::IsConnectionReset(got.error())) {
+                return 0;
+            }
+            Pause(kReplyErrorSleepMs);
+            continue;
+        }
+        if (*got == 0) {
+            return 0;
+        }
+        ReplyLine::State s = line.Feed(c);
+        if (s == ReplyLine::State::kOverlong) {
+            return 0;
+        }
+        if (s == ReplyLine::State::kDone) {
+            break;
+        }
+    }
+    std::string reply = line.Text();
+    if (text) {
+        *text = reply;
+    }
+    return ReplyCode(reply);
+}
+
+int CFtpDownloader::LoginOn(platform::TcpSocket& socket, const Connection& c) {
+    // A stop also ends the wait for the connection: Stop waits for the
+    // workers, and one of them may be connecting to a server that is gone.
+    if (!ConnectTo(socket, c.host, c.port, kConnectWaits, kConnectSleepMs, &cancel_)) {
+        return -1;
+    }
+    if (ReadReply(socket) != 220) {
+        Shut(socket);
+        return -1;
+    }
+    if (!Command(socket, "USER " + c.user + "\r\n") || ReadReply(socket) != 331) {
+        Shut(socket);
+        return 0;
+    }
+    if (!Command(socket, "PASS " + c.password + "\r\n") || ReadReply(socket) != 230) {
+        socket.Close();
+        return -1;
+    }
+    return 1;
+}
+
+bool CFtpDownloader::ConnectData(platform::TcpSocket& socket, const std::string& host,
+                                 uint16_t port) {
+    std::string address = host;
+    std::vector<std::string> resolved = platform::ResolveIPv4(host);
+    if (resolved.empty()) {
+        return false;
+    }
+    address = resolved.front();
+    return ConnectTo(socket, address, port, kDataConnectWaits, kDataConnectSleepMs, &cancel_);
+}
+
+// ---- The owner's operations ----
+
+int CFtpDownloader::Login(const std::string& host, uint16_t port, const std::string& user,
+                          const std::string& password) {
+    if (downloadThread_.joinable()) {
+        // The run before this one was stopped; wait until it has wound down
+        // so that it cannot outlive the cancel flag cleared below.
+        Stop();
+        downloadThread_.join();
+    }
+    {
+        std::lock_guard<std::mutex> lock(paramsMu_);
+        params_ = Connection{host, port, user, password};
+    }
+    cancel_ = 0;
+    return LoginOn(control_, Params());
+}
+
+bool CFtpDownloader::Start() {
+    if (list_ == nullptr || list_->Count() == 0) {
+        return false;
+    }
+    if (downloadThread_.joinable()) {
+        downloadThread_.join();
+    }
+    try {
+        downloadThread_ = std::thread([this] { DownloadThread(); });
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
+}
+
+void CFtpDownloader::SetCancel() {
+    cancel_ = 1;
+}
+
+void CFtpDownloader::JoinWorkers() {
+    for (;;) {
+        std::thread worker;
+        {
+            std::lock_guard<std::mutex> lock(workersMu_);
+            if (workers_.empty()) {
+                return;
+            }
+            worker = std::move(workers_.back());
+            workers_.pop_back();
+        }
+        if (worker.joinable()) {
+            worker.join();
+        }
+    }
+}
+
+void CFtpDownloader::Stop() {
+    cancel_ = 1;
+    JoinWorkers();
+}
+
+void CFtpDownloader::Destroy() {
+    Stop();
+    if (downloadThread_.joinable()) {
+        downloadThread_.join();
+    }
+    DrainQueueToPool();
+    control_.Close();
+}
+
+// ---- Block queue ----
+
+DataBlock* CFtpDownloader::NewBlock(uint32_t segment, uint32_t offset) {
+    void* memory = pool_.Get(kDataBlockSize);
+    if (memory == nullptr) {
+        return nullptr;
+    }
+    DataBlock* block = new (memory) DataBlock;
+    block->segment = segment;
+    block->length = 0;
+    block->fileOffset = offset;
+    return block;
+}
+
+void CFtpDownloader::Enqueue(DataBlock* block) {
+    {
+        std::lock_guard<std::mutex> lock(queueMu_);
+        queue_.push_back(block);
+        queued_ = queue_.size();
+    }
+    queued_cv_.notify_one();
+}
+
+void CFtpDownloader::WaitForRoom() {
+    std::unique_lock<std::mutex> lock(queueMu_);
+    drained_cv_.wait_for(lock, std::chrono::milliseconds(kQueueFullSleepMs),
+                         [this] { return queue_.size() <= kQueueHighWater || cancel_.load(); });
+}
+
+void CFtpDownloader::WaitForBlocks(uint32_t ms) {
+    std::unique_lock<std::mutex> lock(queueMu_);
+    queued_cv_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return !queue_.empty(); });
+}
+
+DataBlock* CFtpDownloader::Dequeue() {
+    std::lock_guard<std::mutex> lock(queueMu_);
+    if (queue_.empty()) {
+        return nullptr;
+    }
+    DataBlock* block = queue_.front();
+    queue_.pop_front();
+    queued_ = queue_.size();
+    if (queue_.size() == kQueueHighWater) {
+        drained_cv_.notify_all();
+    }
+    return block;
+}
+
+void CFtpDownloader::DrainQueueToPool() {
+    while (DataBlock* block = Dequeue()) {
+        pool_.Put(block);
+    }
+}
+
+// ---- Steps of a download ----
+
+int CFtpDownloader::ProbeResume() {
+    platform::TcpSocket socket;
+    if (LoginOn(socket, Params()) != 1) {
+        return -1;
+    }
+    int answer = -1;
+    // Binary mode first: servers refuse restarts of ASCII transfers (proftpd
+    // answers 501), which would read as "no restart support" and cost every
+    // file its parallel ranges.
+    if (Command(socket, "TYPE I\r\n") && ReadReply(socket) != 0 &&
+        Command(socket, "REST 100\r\n")) {
+        int code = ReadReply(socket);
+        answer = code == 350 ? kSegmentsMax : code != 0 ? 1 : -1;
+    }
+    Shut(socket);
+    return answer < 0 ? answer : std::min(answer, options_.segmentsMax);
+}
+
+int64_t CFtpDownloader::ReadSizes() {
+    if (!Command(control_, "TYPE I\r\n") || ReadReply(control_) != 200) {
+        control_.Close();
+        return -1;
+    }
+    int64_t total = 0;
+    size_t count = list_->Count();
+    for (size_t i = 0; i < count; ++i) {
+        PatchFileEntry entry = list_->At(i);
+        // SIZE must name the very file RETR will fetch, or the ranges are
+        // cut from another file's size.
+        std::string ask = "SIZE " + RemoteFilePath(entry.directory, entry.fileName) + "\r\n";
+        std::string reply;
+        std::optional<int32_t> size;
+        int code = Command(control_, ask) ? ReadReply(control_, &reply) : 0;
+        if (code == 213) {
+            size = ParseSizeReply(reply);
+        } else if (code != 550) {
+            platform::SleepMs(kSizeRetrySleepMs);
+            if (Command(control_, ask) && ReadReply(control_, &reply) == 213) {
+                size = ParseSizeReply(reply);
+            }
+        }
+        if (!size) {
+            std::string text =
+                std::string(GetLocalText(GBK("无法下载该补丁文件"))) + ":" + entry.fileName;
+            platform::ShowMessageBox(nullptr, text.c_str(), GBK("提示"), platform::kMbOk);
+            control_.Close();
+            return -1;
+        }
+        list_->SetSize(i, *size);
+        total += *size;
+    }
+    return total;
+}
+
+bool CFtpDownloader::StartFile(const PatchFileEntry& entry) {
+    int segments = ProbeResume();
+    if (segments < 0) {
+        std::string text = GetLocalText(GBK("与FTP服务器连接断开"));
+        platform::ShowMessageBox(nullptr, text.c_str(), GetLocalText(GBK("提示")), platform::kMbOk);
+        return false;
+    }
+    uint32_t size = static_cast<uint32_t>(std::max<int32_t>(entry.size, 0));
+    if (!platform::Exists(CPartFile::PartPath(entry.localPath))) {
+        while (EnsureDiskSpace(nullptr, uint64_t{size} + kPartTrailerSize) == 0) {
+            std::string text = GetLocalText(GBK("磁盘空间不足,请整理磁盘空间"));
+            int answer = platform::ShowMessageBox(nullptr, text.c_str(), GetLocalText(GBK("提示")),
+                                                  platform::kMbRetryCancel);
+            if (answer != platform::kIdRetry) {
+                return false;
+            }
+        }
+    }
+    if (!part_.Open(entry.localPath, size, segments)) {
+        return false;
+    }
+    segments_ = segments;
+    std::string remotePath = RemoteFilePath(entry.directory, entry.fileName);
+
+    // A stop that came while the file was being prepared ends the run here
+    // instead of being forgotten.
+    if (cancel_.load()) {
+        return false;
+    }
+    JoinWorkers();
+    active_ = 0;
+    Connection c = Params();
+    bool started = false;
+    const PartTrailer& t = part_.trailer();
+    for (uint32_t i = 0; i < t.segmentCount && part_.IsOpen(); ++i) {
+        const SegmentRecord& s = t.segment[i];
+        if (s.received >= s.length) {
+            continue;
+        }
+        Segment segment{s.index, s.start, s.length, s.received};
+        active_.fetch_add(1);
+        try {
+            std::thread worker(
+                [this, segment, remotePath, c] { SegmentWorker(segment, remotePath, c); });
+            std::lock_guard<std::mutex> lock(workersMu_);
+            workers_.push_back(std::move(worker));
+        } catch (const std::system_error&) {
+            active_.fetch_sub(1);
+            continue;
+        }
+        started = true;
+        platform::SleepMs(kWorkerStartSleepMs);
+    }
+    if (!started) {
+        Stop();
+        return false;
+    }
+    return true;
+}
+
+void CFtpDownloader::SegmentWorker(Segment segment, std::string remotePath, Connection c) {
+    uint32_t offset = segment.start + segment.received;
+    uint32_t remaining = segment.length - segment.received;
+    bool firstTransfer = true;
+    std::vector<uint8_t> scratch;
+
+    while (remaining > 0 && !cancel_.load()) {
+        platform::TcpSocket control;
+        platform::TcpSocket data;
+        int login = 0;
+        for (int attempt = 0; attempt < kLoginAttempts; ++attempt) {
+            login = LoginOn(control, c);
+            if (login != 0) {
+                break;
+            }
+            platform::SleepMs(kLoginRetrySleepMs);
+            if (cancel_.load()) {
+                break;
+            }
+        }
+        if (login != 1) {
+            if (!cancel_.load()) {
+                Post(UM_RECONNECTING, 0, 0);
+            }
+            control.Close();
+            Pause(kReconnectPauseMs);
+            continue;
+        }
+
+        std::string reply;
+        std::optional<PasvAddress> pasv;
+        if (Command(control, "TYPE I\r\n") && ReadReply(control) == 200 &&
+            Command(control, "PASV\r\n") && ReadReply(control, &reply) == 227) {
+            pasv = ParsePasvReply(reply);
+        }
+        if (!pasv) {
+            Shut(control);
+            Pause(kReconnectPauseMs);
+            continue;
+        }
+        // The data connection goes to the server we are talking to, whatever
+        // host the reply names: a reply naming another host would send our
+        // connection elsewhere (and servers behind NAT name private ones).
+        std::string host = control.PeerAddress();
+        if (host.empty()) {
+            Shut(control);
+            Pause(kReconnectPauseMs);
+            continue;
+        }
+
+        // Servers without restart support start the transfer at the file's
+        // first byte; the bytes before offset are then read and dropped.
+        uint32_t skip = 0;
+        if (offset > 0) {
+            if (!Command(control, "REST " + std::to_string(offset) + "\r\n")) {
+                Shut(control);
+                Pause(kReconnectPauseMs);
+                continue;
+            }
+            int code = ReadReply(control);
+            if (code == 0) {
+                Shut(control);
+                Pause(kReconnectPauseMs);
+                continue;
+            }
+            if (code != 350) {
+                skip = offset;
+            }
+        }
+        if (!ConnectData(data, host, pasv->port)) {
+            Shut(control);
+            Pause(kReconnectPauseMs);
+            continue;
+        }
+        int code = Command(control, "RETR " + remotePath + "\r\n") ? ReadReply(control) : 0;
+        if (code != 150 && code != 125) {
+            Shut(data);
+            Shut(control);
+            Pause(kReconnectPauseMs);
+            continue;
+        }
+
+        uint32_t cutAfter = firstTransfer ? options_.cutFirstTransferAfter : 0;
+        firstTransfer = false;
+        uint64_t received = 0;
+        DataBlock* block = nullptr;
+        int errors = 0;
+        while (remaining > 0) {
+            if (cancel_.load()) {
+                break;
+            }
+            if (queued_.load() > kQueueHighWater) {
+                WaitForRoom();
+            }
+            if (block == nullptr) {
+                block = NewBlock(segment.index, offset);
+                if (block == nullptr) {
+                    platform::SleepMs(kQueueFullSleepMs);
+                    continue;
+                }
+            }
+            if (block->length == kDataBlockBytes) {
+                offset += kDataBlockBytes;
+                Enqueue(block);
+                block = NewBlock(segment.index, offset);
+                if (block == nullptr) {
+                    continue;
+                }
+            }
+            if (cutAfter != 0 && received >= cutAfter) {
+                break;
+            }
+            size_t want =
+                std::min<size_t>({remaining, kDataBlockBytes - block->length, options_.receiveCap});
+            uint8_t* into = block->data + block->length;
+            if (skip > 0) {
+                scratch.resize(options_.receiveCap);
+                want = std::min<size_t>(skip, scratch.size());
+                into = scratch.data();
+            }
+            if (cutAfter != 0) {
+                want = std::min<size_t>(want, cutAfter - received);
+            }
+            // Read first and wait only when nothing is there: the same as
+            // waiting before every read, without a wait call per read.
+            auto got = data.Recv(into, want);
+            if (!got && platform::IsWouldBlock(got.error())) {
+                if (data.WaitReadable(kDataWaitMs) != platform::WaitResult::kReady) {
+                    continue;
+                }
+                got = data.Recv(into, want);
+                if (!got && platform::IsWouldBlock(got.error())) {
+                    continue;
+                }
+            }
+            if (!got) {
+                if (platform::IsConnectionReset(got.error())) {
+                    break;
+                }
+                if (++errors > kReceiveErrorsMax) {
+                    break;
+                }
+                Pause(kReceiveErrorSleepMs);
+                continue;
+            }
+            if (*got == 0) {
+                break;
+            }
+            errors = 0;
+            received += *got;
+            if (skip > 0) {
+                skip -= static_cast<uint32_t>(*got);
+                continue;
+            }
+            block->length += static_cast<uint32_t>(*got);
+            remaining -= static_cast<uint32_t>(*got);
+        }
+        if (block != nullptr) {
+            if (block->length > 0) {
+                offset += block->length;
+                Enqueue(block);
+            } else {
+                pool_.Put(block);
+            }
+        }
+        Shut(data);
+        Shut(control);
+    }
+    active_.fetch_sub(1);
+}
+
+void CFtpDownloader::DownloadThread() {
+    int64_t total = ReadSizes();
+    if (total < 0) {
+        Post(UM_RESET, 0, 0);
+        return;
+    }
+    control_.Close();
+    int64_t done = 0;
+    std::vector<PatchFileEntry> entries = list_->Snapshot();
+    for (const PatchFileEntry& entry : entries) {
+        if (platform::Exists(entry.localPath)) {
+            done += entry.size;
+            continue;
+        }
+        if (!StartFile(entry)) {
+            Post(UM_RESET, 0, 0);
+            return;
+        }
+        int64_t percent = Percent(done + part_.received(), total);
+        Post(UM_PROGRESS, 0, percent);
+        if (owner_) {
+            owner_->SetSpeedBaseline(platform::TickCount(),
+                                     static_cast<uint64_t>(done + part_.received()));
+        }
+        uint32_t lastSpeed = platform::TickCount();
+        uint32_t stallMark = 0;
+        bool stalled = false;
+        for (bool finishing = false; !finishing;) {
+            if (active_.load() == 0) {
+                finishing = true;
+            }
+            if (Since(lastSpeed) > kSpeedPeriodMs) {
+                Post(UM_SPEED, static_cast<uint64_t>(done + part_.received()), total);
+                lastSpeed = platform::TickCount();
+            }
+            while (DataBlock* block = Dequeue()) {
+                if (block->length == 0) {
+                    pool_.Put(block);
+                    continue;
+                }
+                stalled = false;
+                if (!part_.Write(*block)) {
+                    pool_.Put(block);
+                    break;
+                }
+                int64_t now = Percent(done + part_.received(), total);
+                if (now > percent) {
+                    percent = now;
+                    Post(UM_PROGRESS, 0, percent);
+                    part_.SaveInBackground();
+                }
+                pool_.Put(block);
+            }
+            if (!stalled) {
+                stalled = true;
+                stallMark = platform::TickCount();
+            } else if (Since(stallMark) > kStallReportMs) {
+                Post(UM_PROGRESS, 0, percent);
+                stallMark = platform::TickCount();
+            }
+            if (!finishing) {
+                // Blocks wake the writer at once: at full speed the workers
+                // fill the queue's 50 blocks well within one poll period.
+                WaitForBlocks(kWriterPollMs);
+            }
+        }
+        // Blocks a failed write left behind must not reach the next file.
+        DrainQueueToPool();
+        part_.Close();
+        if (!part_.IsComplete()) {
+            Post(UM_RESET, 0, 0);
+            return;
+        }
+        uint8_t digest[16] = {};
+        Md5OfFile(entry.localPath.c_str(), digest);
+        if (Md5Hex(digest) != entry.md5Text) {
+            part_.SetReceived(0);
+            (void)platform::DeleteFile(entry.localPath);
+            Post(UM_PROGRESS, 0, Percent(done, total));
+            Post(UM_SPEED, static_cast<uint64_t>(done), total);
+            Post(UM_VERIFY_FAILED, 0, 0);
+            Post(UM_RESET, 0, 0);
+            return;
+        }
+        done += entry.size;
+    }
+    Post(UM_DOWNLOAD_DONE, 0, 0);
+}

@@ -1,0 +1,193 @@
+// The FTP download client: fetches the patch files of the patch-file list
+// from an anonymous FTP server, each file in up to three byte ranges at once
+// (one SegmentWorker thread per range, each with its own control and data
+// connection), written by one writer thread (DownloadThread) into the file's
+// partial file (CPartFile), checked against its MD5 digest and moved to its
+// final name. Every download resumes from its partial file.
+//
+// Threads: the owner's thread calls Create, Login, Start, SetCancel, Stop
+// and Destroy (UpdateThread calls Login and Start). DownloadThread and the
+// workers post their events to the owner, an UpdateEventSink, from their own
+// threads. The downloader lives as long as its owner.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "patcher/CBufferPool.h"
+#include "patcher/CPartFile.h"
+#include "patcher/PatchFileList.h"
+#include "patcher/UpdateEvents.h"
+#include "platform/net.h"
+
+// ---- Limits and timing ----
+
+constexpr int kConnectWaits = 32;              // control connect: waits for writability...
+constexpr int kConnectWaitMs = 150;            // ...of this long...
+constexpr uint32_t kConnectSleepMs = 20;       // ...each followed by this sleep
+constexpr int kDataConnectWaits = 50;          // data connect: likewise
+constexpr uint32_t kDataConnectSleepMs = 10;   //
+constexpr int kReplyWaitMs = 150;              // wait for each byte of a reply
+constexpr int kReplyEmptyWaitsMax = 5120;      // consecutive empty waits before a reply fails
+constexpr uint32_t kReplyEmptySleepMs = 20;    //
+constexpr uint32_t kReplyErrorSleepMs = 1000;  // after a read error other than a reset
+constexpr uint32_t kSendRetrySleepMs = 20;     // a send that would block
+constexpr int kSendRetryWaitMs = 150;          //
+constexpr int kLoginAttempts = 5;              // per connection attempt of a worker
+constexpr uint32_t kLoginRetrySleepMs = 10;    //
+// A worker whose attempt failed before the transfer (no connection, a
+// refused or unreadable reply) pauses this long before the next one, so a
+// server that is gone or broken is not hammered in a tight loop.
+constexpr uint32_t kReconnectPauseMs = 1000;
+constexpr size_t kReceiveCap = 500;              // bytes asked for per read
+constexpr int kDataWaitMs = 150;                 // wait for data before a read
+constexpr size_t kQueueHighWater = 50;           // queued blocks before a worker pauses...
+constexpr uint32_t kQueueFullSleepMs = 100;      // ...this long
+constexpr uint32_t kReceiveErrorSleepMs = 2000;  // after a read error other than a reset
+constexpr int kReceiveErrorsMax = 150;           // in a row; the next one ends the transfer
+constexpr uint32_t kWriterPollMs = 5;            // DownloadThread's drain period
+constexpr uint32_t kSpeedPeriodMs = 1000;        // UM_SPEED at most this often
+constexpr uint32_t kStallReportMs = 4999;        // UM_PROGRESS again while nothing arrives
+constexpr uint32_t kWorkerStartSleepMs = 20;     // between worker starts
+constexpr uint32_t kSizeRetrySleepMs = 500;      // before asking SIZE once more
+constexpr size_t kPoolBlocks = 200;              // blocks allocated in advance
+constexpr uint16_t kFtpPort = 21;
+
+// The user name and the password the patcher logs in with.
+constexpr const char* kAnonymousUser = "Anonymous";
+constexpr const char* kAnonymousPassword = "patcher@tesmar.net";
+
+struct FtpDownloaderOptions {
+    // Bytes asked for per read of the data connection (1..kDataBlockBytes).
+    size_t receiveCap = kReceiveCap;
+    // Consecutive empty 150-ms waits before a reply is given up.
+    int replyEmptyWaitsMax = kReplyEmptyWaitsMax;
+    // Most segments a file is split into (1..3): ProbeResume's answer is
+    // capped by it.
+    int segmentsMax = kSegmentsMax;
+    // Fault injection for tests: the first data connection of each segment
+    // worker is closed by us after this many bytes (0 = never), as a server
+    // or network that drops the transfer would.
+    uint32_t cutFirstTransferAfter = 0;
+};
+
+class CFtpDownloader {
+public:
+    CFtpDownloader() = default;
+    ~CFtpDownloader();
+    CFtpDownloader(const CFtpDownloader&) = delete;
+    CFtpDownloader& operator=(const CFtpDownloader&) = delete;
+
+    // owner receives every event; list is the patch-file list to download
+    // (the process-wide one unless another is given). Both must outlive the
+    // downloader.
+    void Create(UpdateEventSink* owner, PatchFileList* list = &PatchFiles(),
+                const FtpDownloaderOptions& options = {});
+
+    // Stores the connection parameters, clears the cancel flag and logs in on
+    // a new control connection (host: dotted IPv4), which the downloader
+    // keeps for ReadSizes. A download run still ending is waited for first.
+    // 1 logged in; 0 the server refused the user name; -1 no connection, no
+    // greeting or the password refused.
+    int Login(const std::string& host, uint16_t port, const std::string& user,
+              const std::string& password);
+
+    // Starts DownloadThread over the list. False when the list is empty or
+    // the thread could not start.
+    bool Start();
+
+    void SetCancel();
+    // Sets the cancel flag and waits for every segment worker to end.
+    void Stop();
+    // Stop, then wait for DownloadThread; the blocks go back to the pool.
+    void Destroy();
+
+    // The segments to use for the next file: 3 when a new connection's
+    // "REST 100" is answered with 350, 1 for any other answer, -1 without a
+    // usable answer (no login, no reply). Capped by options.segmentsMax.
+    int ProbeResume();
+    // On the control connection of Login: "TYPE I", then SIZE of every file
+    // (stored in the list). The total, or -1 after telling the user why (the
+    // control connection is then closed).
+    int64_t ReadSizes();
+    // Opens or creates the entry's partial file and starts a worker for every
+    // segment that is not complete. False (after telling the user, where
+    // there is something to tell) when no worker started.
+    bool StartFile(const PatchFileEntry& entry);
+
+    bool cancelled() const { return cancel_.load() != 0; }
+    int activeWorkers() const { return active_.load(); }
+    // The partial file of the current file; DownloadThread's, so look only
+    // when it has ended.
+    const CPartFile& partFile() const { return part_; }
+    const CBufferPool& pool() const { return pool_; }
+
+private:
+    struct Segment {
+        uint32_t index;
+        uint32_t start;
+        uint32_t length;
+        uint32_t received;
+    };
+    struct Connection {
+        std::string host;
+        uint16_t port = 0;
+        std::string user;
+        std::string password;
+    };
+
+    int LoginOn(platform::TcpSocket& socket, const Connection& c);
+    int ReadReply(platform::TcpSocket& socket, std::string* line = nullptr);
+    bool Command(platform::TcpSocket& socket, const std::string& text);
+    bool ConnectData(platform::TcpSocket& socket, const std::string& host, uint16_t port);
+    void DownloadThread();
+    void SegmentWorker(Segment segment, std::string remotePath, Connection c);
+    void Post(uint32_t message, uint64_t wParam, int64_t lParam);
+    void JoinWorkers();
+    void Enqueue(DataBlock* block);
+    DataBlock* Dequeue();
+    // Sleeps up to ms, waking early when a block is queued.
+    void WaitForBlocks(uint32_t ms);
+    // Back-pressure: waits up to kQueueFullSleepMs, ending as soon as the
+    // writer has brought the queue down to the high-water mark (a plain
+    // sleep would leave the connection idle long after the writer caught up).
+    void WaitForRoom();
+    DataBlock* NewBlock(uint32_t segment, uint32_t offset);
+    void DrainQueueToPool();
+    Connection Params() const;
+    void Pause(uint32_t ms) const;  // sleeps in slices, ending early on cancel
+
+    UpdateEventSink* owner_ = nullptr;
+    PatchFileList* list_ = nullptr;
+    FtpDownloaderOptions options_;
+
+    mutable std::mutex paramsMu_;
+    Connection params_;
+    platform::TcpSocket control_;  // the first login's; DownloadThread's once it runs
+
+    CPartFile part_;
+    int segments_ = 1;
+
+    std::atomic<int> cancel_{0};
+
+    std::mutex workersMu_;
+    std::vector<std::thread> workers_;
+    std::atomic<int> active_{0};
+
+    std::mutex queueMu_;
+    std::condition_variable queued_cv_;   // a block was queued
+    std::condition_variable drained_cv_;  // the queue fell to the high-water mark
+    std::deque<DataBlock*> queue_;
+    std::atomic<size_t> queued_{0};
+
+    CBufferPool pool_;
+    bool poolReady_ = false;
+    std::thread downloadThread_;
+};

@@ -1,0 +1,110 @@
+// Runs the patcher's downloader over a patch list against a server on
+// loopback and collects what it posted, as the update dialog would see it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cpk/Md5.h"
+#include "patcher/CFtpDownloader.h"
+#include "patcher/UpdateEvents.h"
+
+namespace testsupport {
+
+// Longest wait for the next event: a generous margin over the downloader's
+// own time-outs (a worker reconnects within about 10 s).
+constexpr int kEventTimeoutMs = 120000;
+
+inline std::string Md5HexOf(const std::string& bytes) {
+    uint8_t d[16];
+    Md5OfBuffer(bytes.data(), bytes.size(), d);
+    return Md5Hex(d);
+}
+
+// Bytes that differ at every offset of a block, so a misplaced range shows.
+inline std::string Contents(size_t size, uint32_t seed) {
+    std::string s(size, '\0');
+    uint32_t x = seed * 2654435761u + 1;
+    for (size_t i = 0; i < size; ++i) {
+        x = x * 1664525u + 1013904223u;
+        s[i] = static_cast<char>(x >> 24);
+    }
+    return s;
+}
+
+inline PatchFileEntry Entry(const std::string& directory, const std::string& fileName,
+                            const std::string& localDir, const std::string& contents) {
+    PatchFileEntry e;
+    e.directory = directory;
+    e.fileName = fileName;
+    e.localPath = localDir + "\\" + fileName;
+    e.md5Text = Md5HexOf(contents);
+    return e;
+}
+
+struct DownloadRun {
+    int login = 0;
+    bool started = false;
+    std::vector<UpdateEvent> events;
+    int baselines = 0;
+    PartTrailer trailer{};  // the last file's segment table
+
+    // The event that ended the run (UM_DOWNLOAD_DONE or UM_RESET), 0 if none.
+    uint32_t last() const { return events.empty() ? 0 : events.back().message; }
+    int Count(uint32_t message) const {
+        int n = 0;
+        for (const UpdateEvent& e : events) {
+            n += e.message == message;
+        }
+        return n;
+    }
+    int64_t LastPercent() const {
+        int64_t p = -1;
+        for (const UpdateEvent& e : events) {
+            if (e.message == UM_PROGRESS) {
+                p = e.lParam;
+            }
+        }
+        return p;
+    }
+};
+
+// Logs in, starts, and takes events until the run ends. onEvent may stop
+// the downloader (it runs on the test's thread).
+template <typename OnEvent>
+DownloadRun RunDownload(uint16_t port, PatchFileList& list, const FtpDownloaderOptions& options,
+                        OnEvent onEvent) {
+    DownloadRun run;
+    UpdateEventQueue sink;
+    CFtpDownloader downloader;
+    downloader.Create(&sink, &list, options);
+    run.login = downloader.Login("127.0.0.1", port, kAnonymousUser, kAnonymousPassword);
+    if (run.login == 1) {
+        run.started = downloader.Start();
+    }
+    while (run.started) {
+        auto e = sink.Take(kEventTimeoutMs);
+        if (!e) {
+            ADD_FAILURE() << "no event within " << kEventTimeoutMs << " ms";
+            break;
+        }
+        run.events.push_back(*e);
+        onEvent(downloader, *e);
+        if (e->message == UM_DOWNLOAD_DONE || e->message == UM_RESET) {
+            break;
+        }
+    }
+    downloader.Destroy();
+    run.baselines = sink.baselineCount();
+    run.trailer = downloader.partFile().trailer();
+    return run;
+}
+
+inline DownloadRun RunDownload(uint16_t port, PatchFileList& list,
+                               const FtpDownloaderOptions& options = {}) {
+    return RunDownload(port, list, options, [](CFtpDownloader&, const UpdateEvent&) {});
+}
+
+}  // namespace testsupport

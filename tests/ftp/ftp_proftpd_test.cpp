@@ -1,0 +1,202 @@
+// The downloader against a real proftpd on loopback: segmented downloads of
+// patches in sub-folders, files already present, digests that do not match,
+// missing files, partial files left by an earlier run, and a run stopped in
+// the middle and resumed.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "download_run.h"
+#include "patcher/CPartFile.h"
+#include "platform/clock.h"
+#include "platform/fs.h"
+#include "platform/msgbox.h"
+#include "platform/text.h"
+#include "proftpd_server.h"
+#include "testsupport/temp_dir.h"
+
+namespace {
+
+using namespace testsupport;
+
+class ProftpdDownload : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!ProftpdServer::Unavailable().empty()) {
+            GTEST_SKIP() << ProftpdServer::Unavailable();
+        }
+    }
+    void StartServer(ProftpdOptions options = {}) {
+        server_ = std::make_unique<ProftpdServer>(options);
+        ASSERT_TRUE(server_->ok()) << server_->error();
+    }
+    // A file on the server, and its entry in the list.
+    std::string Serve(const std::string& directory, const std::string& name, size_t size,
+                      uint32_t seed) {
+        std::string contents = Contents(size, seed);
+        std::string dir = directory.empty() ? "" : directory + "\\";
+        WriteFile(server_->root() + "\\" + dir + name, contents);
+        list_.Append(Entry(directory, name, local_.path(), contents));
+        return contents;
+    }
+    int Count(const std::string& prefix) const {
+        int n = 0;
+        for (const std::string& c : server_->Commands()) {
+            n += c.rfind(prefix, 0) == 0;
+        }
+        return n;
+    }
+    std::string Local(const std::string& name) const { return local_ / name; }
+
+    std::unique_ptr<ProftpdServer> server_;
+    TempDir local_;
+    PatchFileList list_;
+    platform::ScriptedMessageBoxes boxes_;
+};
+
+TEST_F(ProftpdDownload, ThreeRangesPerFileFromSubFolders) {
+    StartServer();
+    std::string a = Serve("v100", "p101.cpk", 1000000, 1);
+    std::string b = Serve("v101\\more", "p102.cpk", 300001, 2);
+    DownloadRun run = RunDownload(server_->port(), list_);
+    ASSERT_EQ(run.last(), UM_DOWNLOAD_DONE) << server_->Log();
+    EXPECT_EQ(ReadFile(Local("p101.cpk")), a);
+    EXPECT_EQ(ReadFile(Local("p102.cpk")), b);
+    EXPECT_FALSE(platform::Exists(CPartFile::PartPath(Local("p102.cpk"))));
+    EXPECT_EQ(run.trailer.segmentCount, 3u);
+    EXPECT_EQ(Count("SIZE /v100/p101.cpk"), 1);
+    EXPECT_EQ(Count("SIZE /v101/more/p102.cpk"), 1);
+    EXPECT_EQ(Count("RETR /v100/p101.cpk"), 3);
+    EXPECT_EQ(Count("RETR /v101/more/p102.cpk"), 3);
+    EXPECT_EQ(Count("REST 333333"), 1);
+    EXPECT_EQ(Count("REST 666666"), 1);
+    EXPECT_EQ(Count("REST 200000"), 1);
+    EXPECT_EQ(run.LastPercent(), 100);
+    EXPECT_EQ(run.baselines, 2);
+    EXPECT_EQ(list_.At(0).size, 1000000);
+    EXPECT_EQ(boxes_.count(), 0u);
+}
+
+TEST_F(ProftpdDownload, AFilePresentIsNotFetchedAgain) {
+    StartServer();
+    std::string a = Serve("v100", "p101.cpk", 50000, 3);
+    std::string b = Serve("v100", "p102.cpk", 50000, 4);
+    WriteFile(Local("p101.cpk"), a);
+    DownloadRun run = RunDownload(server_->port(), list_);
+    ASSERT_EQ(run.last(), UM_DOWNLOAD_DONE);
+    EXPECT_EQ(Count("RETR /v100/p101.cpk"), 0);
+    EXPECT_GE(Count("RETR /v100/p102.cpk"), 1);
+    EXPECT_EQ(ReadFile(Local("p102.cpk")), b);
+    // The first progress already counts the file that was there.
+    ASSERT_GE(run.Count(UM_PROGRESS), 1);
+    auto first = std::find_if(run.events.begin(), run.events.end(),
+                              [](const UpdateEvent& e) { return e.message == UM_PROGRESS; });
+    EXPECT_EQ(first->lParam, 50);
+}
+
+TEST_F(ProftpdDownload, ADigestMismatchDeletesTheFileAndReports) {
+    StartServer();
+    Serve("v100", "p101.cpk", 70000, 5);
+    PatchFileEntry e = list_.At(0);
+    list_.Clear();
+    e.md5Text = std::string(32, '0');
+    list_.Append(e);
+    DownloadRun run = RunDownload(server_->port(), list_);
+    ASSERT_EQ(run.last(), UM_RESET);
+    ASSERT_GE(run.events.size(), 4u);
+    size_t n = run.events.size();
+    EXPECT_EQ(run.events[n - 4].message, UM_PROGRESS);
+    EXPECT_EQ(run.events[n - 4].lParam, 0);
+    EXPECT_EQ(run.events[n - 3].message, UM_SPEED);
+    EXPECT_EQ(run.events[n - 2].message, UM_VERIFY_FAILED);
+    EXPECT_FALSE(platform::Exists(Local("p101.cpk")));
+    EXPECT_FALSE(platform::Exists(CPartFile::PartPath(Local("p101.cpk"))));
+}
+
+TEST_F(ProftpdDownload, AFileMissingOnTheServerGivesTheSizeMessage) {
+    StartServer();
+    Serve("v100", "p101.cpk", 1000, 6);
+    PatchFileEntry missing = Entry("v100", "gone.cpk", local_.path(), "x");
+    list_.Append(missing);
+    DownloadRun run = RunDownload(server_->port(), list_);
+    EXPECT_EQ(run.last(), UM_RESET);
+    ASSERT_EQ(boxes_.count(), 1u);
+    EXPECT_EQ(boxes_.asked()[0].text, std::string(GBK("无法下载该补丁文件")) + ":gone.cpk");
+    EXPECT_EQ(boxes_.asked()[0].caption, GBK("提示"));
+    EXPECT_EQ(Count("RETR"), 0) << "sizes are read before anything is fetched";
+}
+
+TEST_F(ProftpdDownload, AFinishedPartialFileIsMovedAndCountsAsPresentNextTime) {
+    StartServer();
+    std::string a = Serve("v100", "p101.cpk", 4000, 7);
+    PartTrailer t = NewPartTrailer(Local("p101.cpk"), 4000, 2);
+    for (uint32_t i = 0; i < t.segmentCount; ++i) {
+        t.segment[i].received = t.segment[i].length;
+    }
+    t.received = 4000;
+    uint8_t bytes[kPartTrailerSize];
+    EncodePartTrailer(t, bytes);
+    WriteFile(CPartFile::PartPath(Local("p101.cpk")),
+              a + std::string(reinterpret_cast<char*>(bytes), sizeof bytes));
+
+    DownloadRun first = RunDownload(server_->port(), list_);
+    EXPECT_EQ(first.last(), UM_RESET) << "no worker to start";
+    EXPECT_EQ(ReadFile(Local("p101.cpk")), a);
+    DownloadRun second = RunDownload(server_->port(), list_);
+    EXPECT_EQ(second.last(), UM_DOWNLOAD_DONE);
+    EXPECT_EQ(Count("RETR"), 0);
+}
+
+TEST_F(ProftpdDownload, DroppedTransfersResumeWhereTheirQueuedBytesEnd) {
+    StartServer();
+    std::string a = Serve("v100", "p101.cpk", 900000, 8);
+    FtpDownloaderOptions options;
+    options.cutFirstTransferAfter = 50000;
+    DownloadRun run = RunDownload(server_->port(), list_, options);
+    ASSERT_EQ(run.last(), UM_DOWNLOAD_DONE);
+    EXPECT_EQ(ReadFile(Local("p101.cpk")), a);
+    EXPECT_EQ(Count("REST 50000"), 1);
+    EXPECT_EQ(Count("REST 350000"), 1);
+    EXPECT_EQ(Count("REST 650000"), 1);
+    EXPECT_EQ(Count("RETR"), 6);
+}
+
+TEST_F(ProftpdDownload, AStoppedRunKeepsOnlyWhatArrivedAndTheNextOneResumes) {
+    ProftpdOptions slow;
+    slow.retrRateKBps = 200;
+    StartServer(slow);
+    std::string a = Serve("v100", "p101.cpk", 1500000, 9);
+    // Stop once the bar has moved.
+    DownloadRun stopped =
+        RunDownload(server_->port(), list_, {}, [](CFtpDownloader& d, const UpdateEvent& e) {
+            if (e.message == UM_PROGRESS && e.lParam >= 5) {
+                d.Stop();
+            }
+        });
+    ASSERT_EQ(stopped.last(), UM_RESET);
+    std::string part = ReadFile(CPartFile::PartPath(Local("p101.cpk")));
+    ASSERT_EQ(part.size(), a.size() + kPartTrailerSize);
+    PartTrailer t{};
+    ASSERT_TRUE(DecodePartTrailer(reinterpret_cast<const uint8_t*>(part.data()) + a.size(),
+                                  kPartTrailerSize, part.size(), t));
+    EXPECT_GT(t.received, 0u);
+    EXPECT_LT(t.received, a.size());
+    for (uint32_t i = 0; i < t.segmentCount; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(part.substr(t.segment[i].start, t.segment[i].received),
+                  a.substr(t.segment[i].start, t.segment[i].received));
+    }
+
+    int retrBefore = Count("RETR");
+    DownloadRun resumed = RunDownload(server_->port(), list_);
+    ASSERT_EQ(resumed.last(), UM_DOWNLOAD_DONE);
+    EXPECT_EQ(ReadFile(Local("p101.cpk")), a);
+    for (uint32_t i = 0; i < t.segmentCount; ++i) {
+        uint32_t at = t.segment[i].start + t.segment[i].received;
+        EXPECT_GE(Count("REST " + std::to_string(at)), 1) << "segment " << i;
+    }
+    EXPECT_GT(Count("RETR"), retrBefore);
+}
+
+}  // namespace

@@ -1,0 +1,266 @@
+// The downloader against the scripted FTP server: a server without restart
+// support, transfers the server drops, and replies no real server sends.
+// Runs on every platform (the Windows build through winsock under wine64).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+
+#include "download_run.h"
+#include "patcher/CPartFile.h"
+#include "platform/clock.h"
+#include "platform/fs.h"
+#include "platform/msgbox.h"
+#include "platform/text.h"
+#include "testsupport/scripted_ftp.h"
+#include "testsupport/temp_dir.h"
+
+namespace {
+
+using namespace testsupport;
+
+constexpr size_t kFileSize = 300000;
+
+class ScriptedDownload : public ::testing::Test {
+protected:
+    void SetUp() override {
+        contents_ = Contents(kFileSize, 7);
+        list_.Append(Entry("v100\\sub", "a.cpk", dir_ / "download", contents_));
+    }
+    std::map<std::string, std::string> Files() const { return {{"/v100/sub/a.cpk", contents_}}; }
+    std::string Local() const { return dir_ / "download\\a.cpk"; }
+
+    TempDir dir_;
+    std::string contents_;
+    PatchFileList list_;
+    platform::ScriptedMessageBoxes boxes_;
+};
+
+int CountCommands(const ScriptedFtpServer& server, const std::string& prefix) {
+    int n = 0;
+    for (const std::string& c : server.commands()) {
+        n += c.rfind(prefix, 0) == 0;
+    }
+    return n;
+}
+
+TEST_F(ScriptedDownload, ThreeRangesWhenRestIsAccepted) {
+    ScriptedFtpServer server(Files());
+    ASSERT_TRUE(server.ok());
+    DownloadRun run = RunDownload(server.port(), list_);
+    ASSERT_EQ(run.last(), UM_DOWNLOAD_DONE);
+    EXPECT_EQ(ReadFile(Local()), contents_);
+    EXPECT_EQ(run.trailer.segmentCount, 3u);
+    std::vector<uint32_t> offsets = server.retrOffsets();
+    std::sort(offsets.begin(), offsets.end());
+    EXPECT_EQ(offsets, (std::vector<uint32_t>{0, kFileSize / 3, 2 * (kFileSize / 3)}));
+    // SIZE asked for the file RETR fetched.
+    EXPECT_EQ(CountCommands(server, "SIZE /v100/sub/a.cpk"), 1);
+    EXPECT_EQ(CountCommands(server, "RETR /v100/sub/a.cpk"), 3);
+    EXPECT_EQ(run.LastPercent(), 100);
+    EXPECT_EQ(run.baselines, 1);
+    EXPECT_EQ(boxes_.count(), 0u);
+}
+
+TEST_F(ScriptedDownload, OneRangeWhenTheServerRefusesRest) {
+    ScriptedFtpOptions options;
+    options.allowRest = false;
+    ScriptedFtpServer server(Files(), options);
+    DownloadRun run = RunDownload(server.port(), list_);
+    ASSERT_EQ(run.last(), UM_DOWNLOAD_DONE);
+    EXPECT_EQ(ReadFile(Local()), contents_);
+    EXPECT_EQ(run.trailer.segmentCount, 1u);
+    EXPECT_EQ(server.retrOffsets(), std::vector<uint32_t>{0});
+    // The probe is the only REST: a transfer from the first byte needs none.
+    EXPECT_EQ(CountCommands(server, "REST"), 1);
+    EXPECT_EQ(CountCommands(server, "REST 100"), 1);
+}
+
+TEST_F(ScriptedDownload, ADroppedTransferResumesAtTheFirstByteNotQueued) {
+    ScriptedFtpOptions options;
+    options.cutTransfers = 1;
+    options.cutAfterBytes = 100000;  // not a multiple of the block size
+    ScriptedFtpServer server(Files(), options);
+    FtpDownloaderOptions one;
+    one.segmentsMax = 1;
+    DownloadRun run = RunDownload(server.port(), list_, one);
+    ASSERT_EQ(run.last(), UM_DOWNLOAD_DONE);
+    EXPECT_EQ(ReadFile(Local()), contents_);
+    EXPECT_EQ(server.retrOffsets(), (std::vector<uint32_t>{0, 100000}));
+}
+
+TEST_F(ScriptedDownload, WithoutRestAResumedRangeReadsFromTheStartAndSkips) {
+    ScriptedFtpOptions options;
+    options.allowRest = false;
+    options.cutTransfers = 1;
+    options.cutAfterBytes = 123457;
+    ScriptedFtpServer server(Files(), options);
+    DownloadRun run = RunDownload(server.port(), list_);
+    ASSERT_EQ(run.last(), UM_DOWNLOAD_DONE);
+    EXPECT_EQ(ReadFile(Local()), contents_);
+    EXPECT_EQ(server.retrOffsets(), (std::vector<uint32_t>{0, 0}));
+    EXPECT_EQ(CountCommands(server, "REST 123457"), 1);
+}
+
+TEST_F(ScriptedDownload, APartialFileOfThreeRangesFinishesOnAServerWithoutRest) {
+    // An earlier run against a server with restarts left three ranges, part
+    // of each received; the server no longer restarts. The file keeps its
+    // ranges, and each one is read from the start of the file and skipped.
+    PartTrailer t = NewPartTrailer(Local(), kFileSize, 3);
+    for (uint32_t i = 0; i < 3; ++i) {
+        t.segment[i].received = 1000 * (i + 1);
+    }
+    CorrectReceived(t);
+    std::string data(kFileSize, '\0');
+    for (uint32_t i = 0; i < 3; ++i) {
+        data.replace(t.segment[i].start, t.segment[i].received,
+                     contents_.substr(t.segment[i].start, t.segment[i].received));
+    }
+    uint8_t bytes[kPartTrailerSize];
+    EncodePartTrailer(t, bytes);
+    WriteFile(CPartFile::PartPath(Local()),
+              data + std::string(reinterpret_cast<char*>(bytes), sizeof bytes));
+
+    ScriptedFtpOptions options;
+    options.allowRest = false;
+    ScriptedFtpServer server(Files(), options);
+    DownloadRun run = RunDownload(server.port(), list_);
+    ASSERT_EQ(run.last(), UM_DOWNLOAD_DONE);
+    EXPECT_EQ(ReadFile(Local()), contents_);
+    EXPECT_EQ(run.trailer.segmentCount, 3u);
+    EXPECT_EQ(server.retrOffsets(), (std::vector<uint32_t>{0, 0, 0}));
+}
+
+TEST_F(ScriptedDownload, APasvReplyNamingAnotherHostStillReachesTheServer) {
+    ScriptedFtpOptions options;
+    options.pasvHost = "10.255.255.1";
+    ScriptedFtpServer server(Files(), options);
+    DownloadRun run = RunDownload(server.port(), list_);
+    ASSERT_EQ(run.last(), UM_DOWNLOAD_DONE);
+    EXPECT_EQ(ReadFile(Local()), contents_);
+}
+
+TEST_F(ScriptedDownload, UnusablePasvRepliesNeverOpenADataConnection) {
+    const char* replies[] = {
+        "227 Entering Passive Mode (127,0,0,1,300,1).\r\n",
+        "227 Entering Passive Mode 127,0,0,1,4,1\r\n",
+        "227 Entering Passive Mode (127,0,0,1,4).\r\n",
+        "227-Entering Passive Mode (127,0,0,1,4,1).\r\n",
+    };
+    for (const char* reply : replies) {
+        SCOPED_TRACE(reply);
+        ScriptedFtpOptions options;
+        options.replies["PASV"] = reply;
+        ScriptedFtpServer server(Files(), options);
+        // Once the workers have failed the PASV step twice, stop the run.
+        DownloadRun run =
+            RunDownload(server.port(), list_, {}, [&](CFtpDownloader& d, const UpdateEvent& e) {
+                if (e.message != UM_PROGRESS) {
+                    return;
+                }
+                for (int i = 0; i < 1000; ++i) {
+                    if (CountCommands(server, "PASV") >= 2) {
+                        break;
+                    }
+                    platform::SleepMs(20);
+                }
+                d.Stop();
+            });
+        EXPECT_EQ(run.last(), UM_RESET);
+        EXPECT_GE(CountCommands(server, "PASV"), 2);
+        EXPECT_EQ(CountCommands(server, "RETR"), 0);
+        EXPECT_FALSE(platform::Exists(Local()));
+    }
+}
+
+TEST_F(ScriptedDownload, UnusableSizeRepliesEndTheRunWithTheMessage) {
+    const char* replies[] = {"213 2147483648\r\n", "213 99999999999999999999\r\n", "213 -1\r\n",
+                             "213\r\n"};
+    for (const char* reply : replies) {
+        SCOPED_TRACE(reply);
+        platform::ScriptedMessageBoxes boxes;
+        ScriptedFtpOptions options;
+        options.replies["SIZE"] = reply;
+        ScriptedFtpServer server(Files(), options);
+        DownloadRun run = RunDownload(server.port(), list_);
+        EXPECT_EQ(run.last(), UM_RESET);
+        ASSERT_EQ(boxes.count(), 1u);
+        EXPECT_EQ(boxes.asked()[0].text, std::string(GBK("无法下载该补丁文件")) + ":a.cpk");
+        EXPECT_EQ(CountCommands(server, "RETR"), 0);
+    }
+}
+
+TEST_F(ScriptedDownload, LoginAnswersZeroOnlyWhenTheUserNameIsRefused) {
+    struct Case {
+        const char* verb;
+        const char* reply;
+        int expected;
+    };
+    const Case cases[] = {
+        {"USER", "530 not here\r\n", 0},
+        {"PASS", "530 wrong\r\n", -1},
+        {"greeting", "220-welcome\r\n220 ready\r\n", -1},
+        {"greeting", "421 too many\r\n", -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reply);
+        ScriptedFtpOptions options;
+        options.replies[c.verb] = c.reply;
+        ScriptedFtpServer server(Files(), options);
+        UpdateEventQueue sink;
+        CFtpDownloader d;
+        d.Create(&sink, &list_);
+        EXPECT_EQ(d.Login("127.0.0.1", server.port(), kAnonymousUser, kAnonymousPassword),
+                  c.expected);
+    }
+    // An overlong greeting line fails too, without reading past it.
+    ScriptedFtpOptions options;
+    options.replies["greeting"] = "220 " + std::string(2000, 'x') + "\r\n";
+    ScriptedFtpServer server(Files(), options);
+    UpdateEventQueue sink;
+    CFtpDownloader d;
+    d.Create(&sink, &list_);
+    EXPECT_EQ(d.Login("127.0.0.1", server.port(), kAnonymousUser, kAnonymousPassword), -1);
+}
+
+TEST_F(ScriptedDownload, WorkersThatCannotLogInReportReconnectingUntilStopped) {
+    ScriptedFtpOptions options;
+    options.loginsAllowed = 2;  // the control connection and the resume probe
+    ScriptedFtpServer server(Files(), options);
+    int reconnecting = 0;
+    DownloadRun run =
+        RunDownload(server.port(), list_, {}, [&](CFtpDownloader& d, const UpdateEvent& e) {
+            if (e.message == UM_RECONNECTING && ++reconnecting == 4) {
+                d.Stop();
+            }
+        });
+    EXPECT_EQ(run.last(), UM_RESET);
+    EXPECT_GE(reconnecting, 4);
+    EXPECT_EQ(CountCommands(server, "RETR"), 0);
+    // The partial file stays for the next run, counting nothing.
+    EXPECT_TRUE(platform::Exists(CPartFile::PartPath(Local())));
+    EXPECT_EQ(run.trailer.received, 0u);
+}
+
+TEST_F(ScriptedDownload, AMissingFileGivesTheSizeMessage) {
+    ScriptedFtpServer server({});
+    DownloadRun run = RunDownload(server.port(), list_);
+    EXPECT_EQ(run.last(), UM_RESET);
+    ASSERT_EQ(boxes_.count(), 1u);
+    EXPECT_EQ(boxes_.asked()[0].text, std::string(GBK("无法下载该补丁文件")) + ":a.cpk");
+    EXPECT_EQ(boxes_.asked()[0].caption, GBK("提示"));
+    EXPECT_EQ(boxes_.asked()[0].owner, nullptr);
+}
+
+TEST_F(ScriptedDownload, AnEmptyListDoesNotStart) {
+    ScriptedFtpServer server(Files());
+    PatchFileList empty;
+    UpdateEventQueue sink;
+    CFtpDownloader d;
+    d.Create(&sink, &empty);
+    ASSERT_EQ(d.Login("127.0.0.1", server.port(), kAnonymousUser, kAnonymousPassword), 1);
+    EXPECT_FALSE(d.Start());
+}
+
+}  // namespace

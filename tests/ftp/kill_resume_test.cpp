@@ -1,0 +1,134 @@
+// ftpfetch killed (SIGKILL) at random moments of a 50 MB download from a
+// rate-limited proftpd and started again each time ends with the right
+// file; after every kill the partial file counts only bytes that are on
+// disk and correct.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "download_run.h"
+#include "patcher/CPartFile.h"
+#include "platform/clock.h"
+#include "platform/file.h"
+#include "platform/fs.h"
+#include "platform/process.h"
+#include "proftpd_server.h"
+#include "testsupport/temp_dir.h"
+
+namespace {
+
+using namespace testsupport;
+
+constexpr size_t kFileSize = 50u << 20;
+constexpr int kKills = 20;
+// Per connection; three connections make about 4.5 MB/s, so twenty short runs
+// leave most of the file for the last one.
+constexpr int kRateKBps = 1500;
+// Each kill comes at a random moment after the run has saved progress of
+// its own (how long a start takes depends on the machine, not on us).
+constexpr int kKillAfterMinMs = 0;
+constexpr int kKillAfterMaxMs = 800;
+constexpr uint32_t kStartPollMs = 10;
+constexpr int kStartTimeoutMs = 60000;
+// The last run fetches what is left at the capped rate: a margin of several
+// times that.
+constexpr int kLastRunTimeoutMs = 300000;
+
+// What the partial file's trailer counts now (0 when there is none yet);
+// reads only the trailer.
+uint32_t ReceivedNow(const std::string& partPath) {
+    auto f = platform::File::Open(partPath, platform::Access::kRead,
+                                  platform::kShareRead | platform::kShareWrite,
+                                  platform::Disposition::kOpenExisting);
+    if (!f) {
+        return 0;
+    }
+    auto size = f->Size();
+    uint8_t bytes[kPartTrailerSize];
+    if (!size || *size < kPartTrailerSize) {
+        return 0;
+    }
+    auto got = f->ReadAt(*size - kPartTrailerSize, bytes, sizeof bytes);
+    PartTrailer t{};
+    if (!got || *got != sizeof bytes || !DecodePartTrailer(bytes, sizeof bytes, *size, t)) {
+        return 0;
+    }
+    return t.received;
+}
+
+TEST(KillAndResume, TwentyKillsThenTheRightFile) {
+    if (!ProftpdServer::Unavailable().empty()) {
+        GTEST_SKIP() << ProftpdServer::Unavailable();
+    }
+    ProftpdOptions options;
+    options.retrRateKBps = kRateKBps;
+    ProftpdServer server(options);
+    ASSERT_TRUE(server.ok()) << server.error();
+    const std::string contents = Contents(kFileSize, 42);
+    WriteFile(server.root() + "\\v100\\big.cpk", contents);
+    const std::string md5 = Md5HexOf(contents);
+
+    TempDir out;
+    const std::string finalName = out / "big.cpk";
+    const std::string partPath = CPartFile::PartPath(finalName);
+    const std::string program = ProgramDir() + "\\ftpfetch";
+    const std::vector<std::string> args = {"127.0.0.1:" + std::to_string(server.port()),
+                                           "v100/big.cpk", md5, "-o",
+                                           platform::NativePath(out.path())};
+
+    std::random_device device;
+    const unsigned seed = device();
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> pause(kKillAfterMinMs, kKillAfterMaxMs);
+    SCOPED_TRACE("seed " + std::to_string(seed));
+
+    uint32_t lastReceived = 0;
+    int withPartial = 0;
+    for (int kill = 0; kill < kKills && !platform::Exists(finalName); ++kill) {
+        auto p = platform::StartProgram(program, args, "");
+        ASSERT_TRUE(p) << p.error().Message();
+        for (int waited = 0;
+             waited < kStartTimeoutMs && ReceivedNow(partPath) <= lastReceived && !p->Wait(0);
+             waited += kStartPollMs) {
+            platform::SleepMs(kStartPollMs);
+        }
+        platform::SleepMs(static_cast<uint32_t>(pause(random)));
+        p->Kill();
+        ASSERT_TRUE(p->Wait(-1));
+
+        if (!platform::Exists(partPath)) {
+            continue;  // killed before the partial file was made
+        }
+        ++withPartial;
+        std::string part = ReadFile(partPath);
+        ASSERT_EQ(part.size(), kFileSize + kPartTrailerSize) << "after kill " << kill;
+        PartTrailer t{};
+        ASSERT_TRUE(DecodePartTrailer(reinterpret_cast<const uint8_t*>(part.data()) + kFileSize,
+                                      kPartTrailerSize, part.size(), t))
+            << "after kill " << kill;
+        for (uint32_t i = 0; i < t.segmentCount; ++i) {
+            const SegmentRecord& s = t.segment[i];
+            ASSERT_TRUE(part.compare(s.start, s.received, contents, s.start, s.received) == 0)
+                << "segment " << i << " counts bytes that are not there, after kill " << kill;
+        }
+        EXPECT_GE(t.received, lastReceived) << "progress went back, after kill " << kill;
+        lastReceived = t.received;
+    }
+    EXPECT_GT(withPartial, kKills / 2) << "most kills should hit a running download";
+    EXPECT_LT(lastReceived, kFileSize) << "the kills should come before the end";
+
+    auto last = platform::StartProgram(program, args, "");
+    ASSERT_TRUE(last);
+    auto code = last->Wait(kLastRunTimeoutMs);
+    if (!code) {
+        last->Kill();
+        last->Wait(-1);
+        FAIL() << "the last run did not end within " << kLastRunTimeoutMs << " ms";
+    }
+    EXPECT_EQ(*code, 0);
+    EXPECT_EQ(ReadFile(finalName), contents);
+    EXPECT_FALSE(platform::Exists(partPath));
+}
+
+}  // namespace

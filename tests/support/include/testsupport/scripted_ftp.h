@@ -1,0 +1,75 @@
+// A small FTP server for the tests, on a loopback port chosen at run time:
+// anonymous login, TYPE, PASV, SIZE, REST and RETR over files held in
+// memory, and the faults a real server cannot be made to show on demand
+// (no restart support, a data connection dropped mid-transfer, odd replies).
+// One thread accepts, one thread serves each control connection; all stop
+// with the object.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/net.h"
+
+namespace testsupport {
+
+struct ScriptedFtpOptions {
+    // REST answered with 350; otherwise "502 Command not implemented".
+    bool allowRest = true;
+    // The first cutTransfers transfers are closed by the server after
+    // cutAfterBytes bytes of data (0 = none cut).
+    int cutTransfers = 0;
+    uint32_t cutAfterBytes = 0;
+    // Logins accepted before PASS is refused with 530 (-1: all).
+    int loginsAllowed = -1;
+    // The address the PASV reply names (the port is always the real one).
+    std::string pasvHost = "127.0.0.1";
+    // Replies used instead of the normal ones, by command verb ("PASV",
+    // "SIZE", "USER", "PASS", "TYPE", "RETR", "REST") or "greeting"; the text
+    // is sent as given (include the "\r\n").
+    std::map<std::string, std::string> replies;
+};
+
+class ScriptedFtpServer {
+public:
+    // files maps remote paths ("/v100/a.cpk") to contents.
+    explicit ScriptedFtpServer(std::map<std::string, std::string> files,
+                               ScriptedFtpOptions options = {});
+    ~ScriptedFtpServer();
+    ScriptedFtpServer(const ScriptedFtpServer&) = delete;
+    ScriptedFtpServer& operator=(const ScriptedFtpServer&) = delete;
+
+    bool ok() const { return port_ != 0; }
+    uint16_t port() const { return port_; }
+    // Every command line received, without "\r\n", in arrival order.
+    std::vector<std::string> commands() const;
+    // The offsets RETR started at (REST values accepted, 0 without).
+    std::vector<uint32_t> retrOffsets() const;
+    int logins() const { return logins_.load(); }
+
+private:
+    void AcceptLoop();
+    void Serve(platform::TcpSocket control);
+    void Record(const std::string& line);
+
+    std::map<std::string, std::string> files_;
+    ScriptedFtpOptions options_;
+    platform::TcpSocket listener_;
+    uint16_t port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> cuts_{0};
+    std::atomic<int> logins_{0};
+    std::thread acceptThread_;
+    mutable std::mutex mu_;
+    std::vector<std::thread> sessions_;
+    std::vector<std::string> commands_;
+    std::vector<uint32_t> retrOffsets_;
+};
+
+}  // namespace testsupport

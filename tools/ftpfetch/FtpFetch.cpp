@@ -1,0 +1,314 @@
+#include "FtpFetch.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "cpk/Md5.h"
+#include "patcher/CFtpDownloader.h"
+#include "patcher/CPartFile.h"
+#include "patcher/UpdateEvents.h"
+#include "platform/clock.h"
+#include "platform/console.h"
+#include "platform/fs.h"
+#include "platform/msgbox.h"
+#include "platform/net.h"
+#include "platform/text.h"
+
+namespace {
+
+constexpr int kEventPollMs = 200;
+constexpr int kBarWidth = 30;
+
+// The downloader's message boxes become lines on err; each is answered with
+// the button that ends the step, and the last one is kept as the reason.
+class MessagesToStream {
+public:
+    MessagesToStream(std::ostream& err, std::string& last) {
+        previous_ = platform::SetMessageBoxHandler(
+            [&err, &last](void*, const char* text, const char* caption, uint32_t type) {
+                last = platform::GbkToUtf8(text ? text : "");
+                err << "\nftpfetch: " << platform::GbkToUtf8(caption ? caption : "Error") << ": "
+                    << last << "\n";
+                switch (type & 0xF) {
+                    case platform::kMbRetryCancel:
+                    case platform::kMbOkCancel:
+                    case platform::kMbYesNoCancel:
+                        return platform::kIdCancel;
+                    case platform::kMbAbortRetryIgnore:
+                        return platform::kIdAbort;
+                    case platform::kMbYesNo:
+                        return platform::kIdNo;
+                    default:
+                        return platform::kIdOk;
+                }
+            });
+    }
+    ~MessagesToStream() { platform::SetMessageBoxHandler(previous_); }
+    MessagesToStream(const MessagesToStream&) = delete;
+    MessagesToStream& operator=(const MessagesToStream&) = delete;
+
+private:
+    platform::MessageBoxHandler previous_;
+};
+
+bool IsHex(const std::string& s) {
+    return s.size() == kMd5TextLength && std::all_of(s.begin(), s.end(), [](char c) {
+               return std::isxdigit(static_cast<unsigned char>(c));
+           });
+}
+
+std::string Lower(std::string s) {
+    for (char& c : s) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return s;
+}
+
+std::string Mb(uint64_t bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(bytes) / (1024.0 * 1024.0));
+    return text;
+}
+
+// The progress line: bar, percent, speed, bytes.
+class ProgressLine {
+public:
+    ProgressLine(std::ostream& err, bool on) : err_(err), on_(on) {}
+    ~ProgressLine() { End(); }
+
+    void Percent(int64_t p) {
+        percent_ = p;
+        Draw();
+    }
+    void Speed(uint64_t done, int64_t total) {
+        uint32_t now = platform::TickCount();
+        if (lastTick_ != 0 && now != lastTick_) {
+            kbps_ = static_cast<double>(done - std::min(done, lastBytes_)) * 1000.0 /
+                    (now - lastTick_) / 1024.0;
+        }
+        lastTick_ = now;
+        lastBytes_ = done;
+        done_ = done;
+        total_ = total;
+        Draw();
+    }
+    void Baseline(uint32_t tick, uint64_t bytes) {
+        lastTick_ = tick;
+        lastBytes_ = bytes;
+    }
+    void Note(const std::string& text) {
+        note_ = text;
+        Draw();
+    }
+    void End() {
+        if (drawn_) {
+            err_ << "\n";
+            err_.flush();
+            drawn_ = false;
+        }
+    }
+
+private:
+    void Draw() {
+        if (!on_) {
+            return;
+        }
+        int filled = static_cast<int>(std::clamp<int64_t>(percent_, 0, 100) * kBarWidth / 100);
+        char line[160];
+        std::snprintf(
+            line, sizeof line, "\r[%s%s] %3d%%  %8.1f KB/s  %s/%s MB %s",
+            std::string(filled, '#').c_str(), std::string(kBarWidth - filled, ' ').c_str(),
+            static_cast<int>(percent_), kbps_, Mb(done_).c_str(),
+            Mb(static_cast<uint64_t>(std::max<int64_t>(total_, 0))).c_str(), note_.c_str());
+        err_ << line << "   ";
+        err_.flush();
+        drawn_ = true;
+    }
+
+    std::ostream& err_;
+    bool on_;
+    bool drawn_ = false;
+    int64_t percent_ = 0;
+    double kbps_ = 0;
+    uint32_t lastTick_ = 0;
+    uint64_t lastBytes_ = 0;
+    uint64_t done_ = 0;
+    int64_t total_ = 0;
+    std::string note_;
+};
+
+}  // namespace
+
+int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                bool progress, const std::atomic<bool>* stop) {
+    CLI::App app(
+        "Download one file from an FTP server the way the patcher does: anonymous login, up to\n"
+        "three byte ranges at once, a resumable partial file (FILE.jat) and an MD5 check.\n"
+        "Run it again after an interruption and it resumes. Exit 0 only when the file is there\n"
+        "and verified, 1 with the reason otherwise.",
+        "ftpfetch");
+    std::string server, remote, md5, dir = ".";
+    size_t readSize = kReceiveCap;
+    int segments = kSegmentsMax;
+    int stallSeconds = 0;
+    app.add_option("HOST[:PORT]", server, "FTP server (port 21 when none is given)")->required();
+    app.add_option("REMOTE_PATH", remote, "Path of the file on the server, e.g. v100/p101.cpk")
+        ->required();
+    app.add_option("MD5", md5, "The file's MD5 digest, 32 hexadecimal digits")->required();
+    app.add_option("-o,--output", dir, "Folder to download into")->capture_default_str();
+    app.add_option("--read-size", readSize,
+                   "Bytes asked for per read of a data connection (1..8192; the patcher's is 500)")
+        ->capture_default_str()
+        ->check(CLI::Range(size_t{1}, size_t{kDataBlockBytes}));
+    app.add_option("--segments", segments, "Most byte ranges fetched at once (1..3)")
+        ->capture_default_str()
+        ->check(CLI::Range(1, kSegmentsMax));
+    app.add_option("--stall-timeout", stallSeconds,
+                   "Give up after this many seconds without data (0: wait, as the patcher does)")
+        ->capture_default_str()
+        ->check(CLI::NonNegativeNumber);
+    std::vector<std::string> rest(args.rbegin(), args.rend());  // CLI11 takes them last first
+    try {
+        app.parse(rest);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e, out, err);
+    }
+
+    // HOST[:PORT]
+    std::string host = server;
+    uint16_t port = kFtpPort;
+    if (size_t colon = server.rfind(':'); colon != std::string::npos) {
+        host = server.substr(0, colon);
+        std::string p = server.substr(colon + 1);
+        unsigned long v = 0;
+        if (p.empty() || p.size() > 5 || !std::all_of(p.begin(), p.end(), ::isdigit) ||
+            (v = std::stoul(p)) == 0 || v > 65535) {
+            err << "ftpfetch: bad port in " << server << "\n";
+            return 1;
+        }
+        port = static_cast<uint16_t>(v);
+    }
+    std::vector<std::string> addresses = platform::ResolveIPv4(host);
+    if (addresses.empty()) {
+        err << "ftpfetch: cannot resolve " << host << "\n";
+        return 1;
+    }
+    if (!IsHex(md5)) {
+        err << "ftpfetch: MD5 must be 32 hexadecimal digits\n";
+        return 1;
+    }
+
+    // REMOTE_PATH: directory and file name, in the patcher's "\" form.
+    std::string path = platform::Utf8ToGbk(remote);
+    std::replace(path.begin(), path.end(), '/', '\\');
+    while (!path.empty() && path.front() == '\\') {
+        path.erase(path.begin());
+    }
+    size_t cut = path.rfind('\\');
+    PatchFileEntry entry;
+    entry.directory = cut == std::string::npos ? "" : path.substr(0, cut);
+    entry.fileName = cut == std::string::npos ? path : path.substr(cut + 1);
+    if (entry.fileName.empty() || entry.fileName == "." || entry.fileName == "..") {
+        err << "ftpfetch: REMOTE_PATH names no file\n";
+        return 1;
+    }
+    std::string folder = platform::SystemPathFromArgument(dir);
+    entry.localPath = folder + "\\" + entry.fileName;
+    entry.md5Text = Lower(md5);
+    bool wasThere = platform::Exists(entry.localPath);
+
+    std::string reason;
+    MessagesToStream messages(err, reason);
+    PatchFileList list;
+    list.Append(entry);
+    UpdateEventQueue sink;
+    FtpDownloaderOptions options;
+    options.receiveCap = readSize;
+    options.segmentsMax = segments;
+    CFtpDownloader downloader;
+    downloader.Create(&sink, &list, options);
+
+    int login = downloader.Login(addresses.front(), port, kAnonymousUser, kAnonymousPassword);
+    if (login != 1) {
+        err << "ftpfetch: " << (login == 0 ? "the server refused the user name" : "cannot log in")
+            << " at " << addresses.front() << ":" << port << "\n";
+        return 1;
+    }
+    if (!downloader.Start()) {
+        err << "ftpfetch: cannot start the download\n";
+        return 1;
+    }
+
+    ProgressLine line(err, progress);
+    bool done = false;
+    bool verifyFailed = false;
+    bool stopped = false;
+    uint64_t lastBytes = 0;
+    uint32_t lastData = platform::TickCount();
+    int baselines = 0;
+    for (;;) {
+        if (stop && stop->load() && !stopped) {
+            stopped = true;
+            downloader.Stop();
+        }
+        if (stallSeconds > 0 && !stopped &&
+            platform::TickCount() - lastData > static_cast<uint32_t>(stallSeconds) * 1000) {
+            stopped = true;
+            reason = "no data for " + std::to_string(stallSeconds) + " s";
+            downloader.Stop();
+        }
+        if (sink.baselineCount() != baselines) {
+            baselines = sink.baselineCount();
+            line.Baseline(sink.baselineTick(), sink.baselineBytes());
+        }
+        auto e = sink.Take(kEventPollMs);
+        if (!e) {
+            continue;
+        }
+        if (e->message == UM_PROGRESS) {
+            line.Percent(e->lParam);
+        } else if (e->message == UM_SPEED) {
+            if (e->wParam != lastBytes) {
+                lastBytes = e->wParam;
+                lastData = platform::TickCount();
+                line.Note("");
+            }
+            line.Speed(e->wParam, e->lParam);
+        } else if (e->message == UM_RECONNECTING) {
+            line.Note("(reconnecting)");
+        } else if (e->message == UM_VERIFY_FAILED) {
+            verifyFailed = true;
+        } else if (e->message == UM_DOWNLOAD_DONE) {
+            done = true;
+            break;
+        } else if (e->message == UM_RESET) {
+            break;
+        }
+    }
+    downloader.Destroy();
+    line.End();
+
+    std::string shown = platform::GbkToUtf8(platform::NativePath(entry.localPath));
+    if (!done) {
+        if (verifyFailed) {
+            reason = "MD5 mismatch: the downloaded file was deleted";
+        } else if (reason.empty()) {
+            reason = stopped ? "stopped; run again to resume" : "the download is incomplete";
+        }
+        err << "ftpfetch: " << shown << ": " << reason << "\n";
+        return 1;
+    }
+    // A file that was there before was not fetched, and so not checked yet.
+    if (wasThere) {
+        uint8_t digest[16] = {};
+        if (!Md5OfFile(entry.localPath.c_str(), digest) || Md5Hex(digest) != entry.md5Text) {
+            err << "ftpfetch: " << shown << " is there already and its MD5 differs\n";
+            return 1;
+        }
+    }
+    out << shown << "\n";
+    return 0;
+}
