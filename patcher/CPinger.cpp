@@ -70,8 +70,10 @@ int CPinger::Ping(const std::string& host) {
         std::lock_guard<std::mutex> lock(mu_);
         id = ++counter_;
     }
+    JoinFinished();
+    threads_.reserve(threads_.size() + 1);  // so storing the started thread cannot fail
     try {
-        threads_.emplace_back(&CPinger::Run, this, id, host);
+        threads_.emplace_back(id, std::thread(&CPinger::Run, this, id, host));
     } catch (const std::system_error&) {
         // Whoever waits for this id is not left waiting.
         Record(id, kNoAnswer, PingWay::kNone);
@@ -117,8 +119,8 @@ void CPinger::Stop() {
     // name can take longer, and that cannot be interrupted. Waiting for it
     // is still better than leaving a thread behind that writes into a
     // pinger that is gone.
-    for (std::thread& t : threads_) {
-        t.join();
+    for (auto& t : threads_) {
+        t.second.join();
     }
     threads_.clear();
     {
@@ -252,6 +254,19 @@ const platform::IcmpHelper* CPinger::Helper() {
         }
     }
     return helper_.get();
+}
+
+void CPinger::JoinFinished() {
+    // A thread records its result as its last act, so joining one that has
+    // recorded does not wait; a long-lived pinger keeps no dead threads.
+    for (auto it = threads_.begin(); it != threads_.end();) {
+        if (HasResult(it->first)) {
+            it->second.join();
+            it = threads_.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
 bool CPinger::Delivered(const std::string& ipv4) const {

@@ -133,10 +133,22 @@ void RefuseRawIcmpSockets(bool refuse) {
     g_refuseRaw.store(refuse);
 }
 
-// There is no ICMP helper library on POSIX.
-IcmpHelper::~IcmpHelper() = default;
-IcmpHelper::IcmpHelper(IcmpHelper&&) noexcept = default;
-IcmpHelper& IcmpHelper::operator=(IcmpHelper&&) noexcept = default;
+// There is no ICMP helper library on POSIX: no helper is ever loaded.
+IcmpHelper::~IcmpHelper() {
+    Release();
+}
+
+IcmpHelper::IcmpHelper(IcmpHelper&& other) noexcept
+    : module_(other.module_), handle_(other.handle_) {
+    other.Release();
+}
+
+IcmpHelper& IcmpHelper::operator=(IcmpHelper&& other) noexcept {
+    module_ = other.module_;
+    handle_ = other.handle_;
+    other.Release();
+    return *this;
+}
 
 Result<IcmpHelper> IcmpHelper::Load() {
     return Error{ENOSYS};
@@ -147,7 +159,10 @@ Result<IcmpHelper::Echo> IcmpHelper::SendEcho(const std::string&, const void*, u
     return Error{ENOSYS};
 }
 
-void IcmpHelper::Release() {}
+void IcmpHelper::Release() {
+    module_ = nullptr;
+    handle_ = -1;
+}
 
 bool StartSocketLibraryAt(int, int) {
     return true;

@@ -24,6 +24,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/icmp.h"
@@ -100,6 +101,7 @@ private:
     int RunSocket(platform::IcmpSocket& socket, int id, const std::string& ipv4);
     int RunHelper(const platform::IcmpHelper& helper, const std::string& ipv4);
     const platform::IcmpHelper* Helper();
+    void JoinFinished();
     bool Delivered(const std::string& ipv4) const;
     bool WaitCancelled(uint32_t ms) const;  // sleeps up to ms; true when cancelled
     void Record(int id, int rtt, PingWay way);
@@ -109,7 +111,7 @@ private:
     bool socketLibraryStarted_ = false;
     std::atomic<bool> cancel_{false};
     DeliveryFilter deliver_;
-    std::vector<std::thread> threads_;
+    std::vector<std::pair<int, std::thread>> threads_;  // ping id, its thread
 
     mutable std::mutex mu_;                      // guards what follows
     mutable std::condition_variable recorded_;   // a result was recorded
