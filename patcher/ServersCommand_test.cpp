@@ -102,6 +102,10 @@ TEST_F(ServersCommand, TheProgramTakesTheOption) {
 #else
     const std::string program = testsupport::ProgramDir() + "\\drevik";
 #endif
+#ifndef _WIN32
+    // The child reads the settings store of its own environment.
+    testsupport::ScopedEnv config("XDG_CONFIG_HOME", platform::NativePath(dir_.path()));
+#endif
     // In a folder without update.ini; nothing is pinged or resolved.
     auto run = platform::StartProgram(program, {"--servers"}, dir_.path());
     ASSERT_TRUE(run) << run.error().Message();
