@@ -1,0 +1,100 @@
+#include "patcher/ServersCommand.h"
+
+#include <string>
+#include <vector>
+
+#include "platform/fs.h"
+#include "platform/text.h"
+
+namespace {
+
+std::string Utf8(const std::string& gbk) {
+    return platform::GbkToUtf8(gbk);
+}
+
+std::string Time(int rtt) {
+    return rtt == kNoAnswer ? std::string("no answer") : std::to_string(rtt) + " ms";
+}
+
+}  // namespace
+
+int RunServersCommand(std::ostream& out, const ServerListOptions& options) {
+    ServerListState state;
+    PicListModel list;
+    BuildServerList(state, list, options);
+    ServerListData data = state.Snapshot();
+    PicListModel::View view = list.Snapshot();
+
+    std::string folder = options.folder.empty() ? platform::CurrentDirectory() : options.folder;
+    std::string config = platform::NativePath(folder + "\\update.ini");
+    if (!data.configRead) {
+        out << "update.ini: " << Utf8(config) << " cannot be read or is empty\n";
+        return kServersNoConfig;
+    }
+    out << "update.ini: " << Utf8(config) << "\n";
+
+    std::vector<std::string> problems;
+    out << "\nrows:\n";
+    for (size_t r = 0; r < view.items.size(); ++r) {
+        bool selected = static_cast<int>(r) == view.selected;
+        out << (selected ? "  * " : "    ") << Utf8(view.items[r]) << "\n";
+    }
+    if (view.items.empty()) {
+        out << "    (none)\n";
+        problems.push_back("config Borough_num names no server");
+    }
+
+    out << "\nservers:\n";
+    for (size_t i = 0; i < data.servers.size(); ++i) {
+        const ServerProbe& s = data.servers[i];
+        out << "  Borough" << i << " \"" << Utf8(s.name) << "\", line type " << s.lineType << "\n";
+        for (size_t j = 0; j < s.logins.size(); ++j) {
+            const LoginProbe& login = s.logins[j];
+            out << "    ip" << j << " " << Utf8(login.address) << ": " << Time(login.rtt) << " ("
+                << PingWayName(login.way) << ")"
+                << (static_cast<int>(j) == s.chosen ? ", chosen" : "") << "\n";
+        }
+        if (s.logins.empty()) {
+            out << "    no login address\n";
+            problems.push_back("Borough" + std::to_string(i) + " has no login address");
+        }
+    }
+
+    out << "\nregistry Borough: ";
+    if (data.registryFound) {
+        out << Utf8(data.registryLogin);
+        bool matched = false;
+        for (size_t i = 0; i < data.servers.size() && !matched; ++i) {
+            for (const LoginProbe& login : data.servers[i].logins) {
+                matched = matched || login.address == data.registryLogin;
+            }
+        }
+        out << (matched ? "" : " (no server has this address; row 0 is preselected)") << "\n";
+    } else {
+        out << "not set\n";
+    }
+    out << "line type: " << data.lineType << "\n";
+
+    out << "\nversion servers: " << data.versionServerCount << " of " << data.versionHosts.size()
+        << " resolved\n";
+    for (size_t t = 0; t < data.versionHosts.size(); ++t) {
+        const VersionHost& h = data.versionHosts[t];
+        out << "  ip" << t << " " << Utf8(h.host) << " -> "
+            << (h.address.empty() ? std::string("does not resolve") : h.address) << "\n";
+        if (h.address.empty()) {
+            problems.push_back("checkversion ip" + std::to_string(t) + " does not resolve");
+        }
+    }
+    if (data.versionHosts.empty()) {
+        problems.push_back("checkversion num names no version server");
+    }
+
+    if (!problems.empty()) {
+        out << "\nproblems:\n";
+        for (const std::string& p : problems) {
+            out << "  " << p << "\n";
+        }
+        return kServersProblems;
+    }
+    return kServersOk;
+}

@@ -1,0 +1,250 @@
+#include "platform/icmp.h"
+
+#include "platform/native_windows.h"
+// after windows.h
+#include <ipexport.h>
+
+#include <atomic>
+#include <cstring>
+#include <vector>
+
+namespace platform {
+namespace {
+
+std::atomic<bool> g_refuseRaw{false};
+
+// The helper's replies carry an ICMP error message of up to 8 bytes beyond
+// the echoed data, and the call wants room for its own status block: a
+// buffer of only ICMP_ECHO_REPLY + data is refused as too small.
+constexpr size_t kReplyErrorBytes = 8;
+constexpr size_t kReplyStatusBytes = 8;
+
+using IcmpCreateFileFn = HANDLE(WINAPI*)();
+using IcmpSendEchoFn = DWORD(WINAPI*)(HANDLE, IPAddr, LPVOID, WORD, PIP_OPTION_INFORMATION, LPVOID,
+                                      DWORD, DWORD);
+using IcmpCloseHandleFn = BOOL(WINAPI*)(HANDLE);
+
+// GetProcAddress answers a generic function pointer; going through
+// void (*)() keeps the compiler's cast check quiet about the real type.
+template <typename Fn>
+Fn Lookup(HMODULE module, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+// Sockets need winsock started; it stays up for the rest of the process.
+void EnsureWinsock() {
+    static const bool started = [] {
+        WSADATA d;
+        return WSAStartup(MAKEWORD(2, 2), &d) == 0;
+    }();
+    (void)started;
+}
+
+Error LastSocketError() {
+    return Error{static_cast<uint32_t>(WSAGetLastError())};
+}
+
+SOCKET S(intptr_t h) {
+    return static_cast<SOCKET>(h);
+}
+
+HANDLE H(intptr_t h) {
+    return reinterpret_cast<HANDLE>(h);
+}
+
+}  // namespace
+
+IcmpSocket::~IcmpSocket() {
+    Close();
+}
+
+IcmpSocket::IcmpSocket(IcmpSocket&& other) noexcept
+    : handle_(other.handle_), kind_(other.kind_), kernelId_(other.kernelId_) {
+    other.handle_ = kInvalid;
+}
+
+IcmpSocket& IcmpSocket::operator=(IcmpSocket&& other) noexcept {
+    if (this != &other) {
+        Close();
+        handle_ = other.handle_;
+        kind_ = other.kind_;
+        kernelId_ = other.kernelId_;
+        other.handle_ = kInvalid;
+    }
+    return *this;
+}
+
+Result<IcmpSocket> IcmpSocket::Open(IcmpSocketKind kind, int ttl) {
+    if (kind == IcmpSocketKind::kDatagram) {
+        return Error{static_cast<uint32_t>(WSAESOCKTNOSUPPORT)};  // no ping sockets here
+    }
+    if (g_refuseRaw.load()) {
+        return Error{static_cast<uint32_t>(WSAEACCES)};
+    }
+    EnsureWinsock();
+    SOCKET s = socket(AF_INET, SOCK_RAW, IPPROTO_ICMP);
+    if (s == INVALID_SOCKET) {
+        return LastSocketError();
+    }
+    IcmpSocket out;
+    out.handle_ = static_cast<intptr_t>(s);
+    out.kind_ = kind;
+    DWORD t = static_cast<DWORD>(ttl);
+    if (setsockopt(s, IPPROTO_IP, IP_TTL, reinterpret_cast<const char*>(&t), sizeof t) != 0) {
+        return LastSocketError();
+    }
+    return out;
+}
+
+Status IcmpSocket::SendTo(const std::string& ipv4, const void* message, size_t size) {
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    if (inet_pton(AF_INET, ipv4.c_str(), &sa.sin_addr) != 1) {
+        return Error{static_cast<uint32_t>(WSAEINVAL)};
+    }
+    int n = sendto(S(handle_), static_cast<const char*>(message), static_cast<int>(size), 0,
+                   reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+    if (n == SOCKET_ERROR) {
+        return LastSocketError();
+    }
+    return Status::Ok();
+}
+
+WaitResult IcmpSocket::WaitReadable(int timeoutMs) const {
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(S(handle_), &set);
+    timeval tv{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    int r = select(0, &set, nullptr, nullptr, timeoutMs < 0 ? nullptr : &tv);
+    if (r == SOCKET_ERROR) {
+        return WaitResult::kError;
+    }
+    return r == 0 ? WaitResult::kTimeout : WaitResult::kReady;
+}
+
+Result<size_t> IcmpSocket::Recv(void* buffer, size_t size) {
+    int n = recv(S(handle_), static_cast<char*>(buffer), static_cast<int>(size), 0);
+    if (n == SOCKET_ERROR) {
+        // A datagram longer than the buffer arrives cut, with this error.
+        if (WSAGetLastError() == WSAEMSGSIZE) {
+            return size;
+        }
+        return LastSocketError();
+    }
+    return static_cast<size_t>(n);
+}
+
+void IcmpSocket::Close() {
+    if (handle_ != kInvalid) {
+        closesocket(S(handle_));
+        handle_ = kInvalid;
+    }
+}
+
+bool IsAccessDenied(const Error& e) {
+    return e.code == WSAEACCES || e.code == ERROR_ACCESS_DENIED;
+}
+
+void RefuseRawIcmpSockets(bool refuse) {
+    g_refuseRaw.store(refuse);
+}
+
+IcmpHelper::~IcmpHelper() {
+    Release();
+}
+
+IcmpHelper::IcmpHelper(IcmpHelper&& other) noexcept
+    : module_(other.module_), handle_(other.handle_) {
+    other.module_ = nullptr;
+    other.handle_ = -1;
+}
+
+IcmpHelper& IcmpHelper::operator=(IcmpHelper&& other) noexcept {
+    if (this != &other) {
+        Release();
+        module_ = other.module_;
+        handle_ = other.handle_;
+        other.module_ = nullptr;
+        other.handle_ = -1;
+    }
+    return *this;
+}
+
+Result<IcmpHelper> IcmpHelper::Load() {
+    HMODULE module = LoadLibraryW(L"ICMP.DLL");
+    if (!module) {
+        return Error{static_cast<uint32_t>(GetLastError())};
+    }
+    IcmpHelper helper;
+    helper.module_ = module;
+    auto create = Lookup<IcmpCreateFileFn>(module, "IcmpCreateFile");
+    if (!create || !Lookup<IcmpSendEchoFn>(module, "IcmpSendEcho") ||
+        !Lookup<IcmpCloseHandleFn>(module, "IcmpCloseHandle")) {
+        return Error{static_cast<uint32_t>(ERROR_PROC_NOT_FOUND)};
+    }
+    HANDLE h = create();
+    if (h == INVALID_HANDLE_VALUE) {
+        return Error{static_cast<uint32_t>(GetLastError())};
+    }
+    helper.handle_ = reinterpret_cast<intptr_t>(h);
+    return helper;
+}
+
+Result<IcmpHelper::Echo> IcmpHelper::SendEcho(const std::string& ipv4, const void* data,
+                                              uint16_t size, uint32_t timeoutMs) const {
+    if (!module_) {
+        return Error{static_cast<uint32_t>(ERROR_INVALID_HANDLE)};
+    }
+    in_addr addr{};
+    if (inet_pton(AF_INET, ipv4.c_str(), &addr) != 1) {
+        return Error{static_cast<uint32_t>(ERROR_INVALID_PARAMETER)};
+    }
+    auto send = Lookup<IcmpSendEchoFn>(static_cast<HMODULE>(module_), "IcmpSendEcho");
+    std::vector<unsigned char> request(static_cast<const unsigned char*>(data),
+                                       static_cast<const unsigned char*>(data) + size);
+    std::vector<unsigned char> reply(sizeof(ICMP_ECHO_REPLY) + size + kReplyErrorBytes +
+                                     kReplyStatusBytes);
+    Echo echo;
+    DWORD n = send(H(handle_), addr.s_addr, request.data(), size, nullptr, reply.data(),
+                   static_cast<DWORD>(reply.size()), timeoutMs);
+    if (n == 0) {
+        // No reply within the time-out is the common case, not an error.
+        if (GetLastError() == IP_REQ_TIMED_OUT) {
+            return echo;
+        }
+        echo.status = GetLastError();
+        return echo;
+    }
+    ICMP_ECHO_REPLY first;
+    std::memcpy(&first, reply.data(), sizeof first);
+    echo.status = first.Status;
+    echo.answered = first.Status == IP_SUCCESS;
+    echo.rttMs = first.RoundTripTime;
+    return echo;
+}
+
+void IcmpHelper::Release() {
+    if (module_) {
+        if (handle_ != -1) {
+            auto close =
+                Lookup<IcmpCloseHandleFn>(static_cast<HMODULE>(module_), "IcmpCloseHandle");
+            if (close) {
+                close(H(handle_));
+            }
+        }
+        FreeLibrary(static_cast<HMODULE>(module_));
+        module_ = nullptr;
+        handle_ = -1;
+    }
+}
+
+bool StartSocketLibraryAt(int major, int minor) {
+    WSADATA data;
+    return WSAStartup(MAKEWORD(major, minor), &data) == 0;
+}
+
+void StopSocketLibrary() {
+    WSACleanup();
+}
+
+}  // namespace platform
