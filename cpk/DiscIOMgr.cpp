@@ -18,6 +18,7 @@ constexpr const char kSource[] = ".\\cpk\\DiscIOMgr";
 
 thread_local uint32_t t_lastError = 0;
 std::atomic<int> g_failWrites{0};
+std::atomic<int64_t> g_diskSpace{kNoDiskLimit};
 
 bool Record(const platform::Error& e) {
     t_lastError = e.code;
@@ -33,6 +34,24 @@ bool WriteOnce(platform::File& file, const void* buffer, uint32_t count) {
         (void)file.Write(buffer, count / 2);
         t_lastError = platform::ErrorDiskFull();
         return false;
+    }
+    if (g_diskSpace.load() != kNoDiskLimit) {
+        // Only the bytes past the file's end need room on the disk.
+        auto at = file.Seek(0, platform::SeekFrom::kCurrent);
+        auto size = file.Size();
+        if (at && size) {
+            const uint64_t end = *at + count;
+            const uint64_t growth = end > *size ? end - std::max(*size, *at) : 0;
+            const int64_t left = g_diskSpace.load();
+            if (growth > static_cast<uint64_t>(left)) {
+                const uint64_t fits = (*size > *at ? *size - *at : 0) + static_cast<uint64_t>(left);
+                (void)file.Write(buffer, static_cast<size_t>(std::min<uint64_t>(fits, count)));
+                g_diskSpace.store(0);
+                t_lastError = platform::ErrorDiskFull();
+                return false;
+            }
+            g_diskSpace.fetch_sub(static_cast<int64_t>(growth));
+        }
     }
     auto written = file.Write(buffer, count);
     if (!written) {
@@ -149,6 +168,26 @@ int Write(platform::File& file, const void* buffer, uint32_t count, int64_t retr
     return 0;
 }
 
+int WriteAt(platform::File& file, uint32_t position, const void* buffer, uint32_t count) {
+    if (position > static_cast<uint32_t>(std::numeric_limits<int32_t>::max())) {
+        t_lastError = 0;
+        return 0;
+    }
+    auto at = file.Seek(position, platform::SeekFrom::kBegin);
+    if (!at) {
+        return Record(at.error());
+    }
+    return WriteOnce(file, buffer, count) ? 1 : 0;
+}
+
+int Flush(platform::File& file) {
+    auto s = file.Flush();
+    if (!s) {
+        return Record(s.error());
+    }
+    return 1;
+}
+
 uint32_t Seek(platform::File& file, uint32_t position) {
     if (position > static_cast<uint32_t>(std::numeric_limits<int32_t>::max())) {
         t_lastError = 0;
@@ -191,6 +230,10 @@ void SetLastError(uint32_t code) {
 
 void FailNextWrites(int count) {
     g_failWrites.store(count);
+}
+
+void SimulateDiskSpace(int64_t bytes) {
+    g_diskSpace.store(bytes);
 }
 
 }  // namespace DiscIOMgr

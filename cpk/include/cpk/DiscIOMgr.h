@@ -47,6 +47,13 @@ int ReadQuiet(platform::File& file, void* buffer, uint32_t count);
 // user cancels (0), or kWriteRetriesMax retries have failed although the disk
 // reported enough space (0, with an error box).
 int Write(platform::File& file, const void* buffer, uint32_t count, int64_t retryPosition);
+// Writes count bytes at position (0 .. 2^31 - 1) without retrying: 1 when
+// all were written. Unlike Seek followed by Write, a failed seek to 0 cannot
+// pass for success.
+int WriteAt(platform::File& file, uint32_t position, const void* buffer, uint32_t count);
+// Makes what was written to the file durable (on the disk, not only in the
+// system's cache) before the call returns.
+int Flush(platform::File& file);
 // Moves the file position to position (0 .. 2^31 - 1) from the start and
 // answers the new position; 0 on failure, so a seek to 0 reads as failure.
 uint32_t Seek(platform::File& file, uint32_t position);
@@ -65,6 +72,13 @@ void SetLastError(uint32_t code);
 // Fault injection for tests: the next `count` writes of this layer (on any
 // thread) write only half of their bytes and then fail as a full disk does.
 void FailNextWrites(int count);
+// Fault injection for tests: a disk with `bytes` bytes left. Writes of this
+// layer may then make files grow by that much in all (overwriting bytes a
+// file already has costs nothing, as on a real disk); the write that would
+// need more writes what fits and fails as a full disk does. kNoDiskLimit
+// lifts the limit.
+constexpr int64_t kNoDiskLimit = -1;
+void SimulateDiskSpace(int64_t bytes);
 
 }  // namespace DiscIOMgr
 
