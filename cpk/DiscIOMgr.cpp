@@ -19,6 +19,13 @@ constexpr const char kSource[] = ".\\cpk\\DiscIOMgr";
 thread_local uint32_t t_lastError = 0;
 std::atomic<int> g_failWrites{0};
 std::atomic<int64_t> g_diskSpace{kNoDiskLimit};
+std::function<void()> g_observer;
+
+void Observe() {
+    if (g_observer) {
+        g_observer();
+    }
+}
 
 bool Record(const platform::Error& e) {
     t_lastError = e.code;
@@ -32,20 +39,24 @@ bool WriteOnce(platform::File& file, const void* buffer, uint32_t count) {
     }
     if (pending > 0) {
         (void)file.Write(buffer, count / 2);
+        Observe();
         t_lastError = platform::ErrorDiskFull();
         return false;
     }
     if (g_diskSpace.load() != kNoDiskLimit) {
-        // Only the bytes past the file's end need room on the disk.
+        // Only a file's growth needs room on the disk; as on a disk without
+        // sparse files, a write past the end fills the gap before it too.
         auto at = file.Seek(0, platform::SeekFrom::kCurrent);
         auto size = file.Size();
         if (at && size) {
             const uint64_t end = *at + count;
-            const uint64_t growth = end > *size ? end - std::max(*size, *at) : 0;
+            const uint64_t growth = end > *size ? end - *size : 0;
             const int64_t left = g_diskSpace.load();
             if (growth > static_cast<uint64_t>(left)) {
-                const uint64_t fits = (*size > *at ? *size - *at : 0) + static_cast<uint64_t>(left);
+                const uint64_t limit = *size + static_cast<uint64_t>(left);
+                const uint64_t fits = limit > *at ? limit - *at : 0;
                 (void)file.Write(buffer, static_cast<size_t>(std::min<uint64_t>(fits, count)));
+                Observe();
                 g_diskSpace.store(0);
                 t_lastError = platform::ErrorDiskFull();
                 return false;
@@ -54,6 +65,7 @@ bool WriteOnce(platform::File& file, const void* buffer, uint32_t count) {
         }
     }
     auto written = file.Write(buffer, count);
+    Observe();
     if (!written) {
         return Record(written.error());
     }
@@ -182,6 +194,7 @@ int WriteAt(platform::File& file, uint32_t position, const void* buffer, uint32_
 
 int Flush(platform::File& file) {
     auto s = file.Flush();
+    Observe();
     if (!s) {
         return Record(s.error());
     }
@@ -210,6 +223,7 @@ uint32_t GetFileSize(const platform::File& file) {
 
 int SetEndOfFile(platform::File& file) {
     auto s = file.SetEndOfFile();
+    Observe();
     if (!s) {
         return Record(s.error());
     }
@@ -234,6 +248,10 @@ void FailNextWrites(int count) {
 
 void SimulateDiskSpace(int64_t bytes) {
     g_diskSpace.store(bytes);
+}
+
+void SetWriteObserver(std::function<void()> observer) {
+    g_observer = std::move(observer);
 }
 
 }  // namespace DiscIOMgr

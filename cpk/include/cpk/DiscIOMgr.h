@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/file.h"
@@ -74,11 +75,16 @@ void SetLastError(uint32_t code);
 void FailNextWrites(int count);
 // Fault injection for tests: a disk with `bytes` bytes left. Writes of this
 // layer may then make files grow by that much in all (overwriting bytes a
-// file already has costs nothing, as on a real disk); the write that would
-// need more writes what fits and fails as a full disk does. kNoDiskLimit
-// lifts the limit.
+// file already has costs nothing; a write past the end pays for the gap
+// before it, as on a disk without sparse files); the write that would need
+// more writes what fits and fails as a full disk does. kNoDiskLimit lifts
+// the limit.
 constexpr int64_t kNoDiskLimit = -1;
 void SimulateDiskSpace(int64_t bytes);
+// For tests: called on the writing thread after every write, flush and cut
+// or extension of a file by this layer, so that a test can see each file as
+// a crash at that moment would leave it. An empty function removes it.
+void SetWriteObserver(std::function<void()> observer);
 
 }  // namespace DiscIOMgr
 
