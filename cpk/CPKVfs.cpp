@@ -698,7 +698,8 @@ bool CPKVfs::Commit() {
     const uint32_t at = header_.tableOffset;
     const uint64_t bytes = TableBytes(header_.capacity);
     header_.endOffset = static_cast<uint32_t>(at + bytes);
-    if (Overlaps(at, at + bytes, disk_.tableOffset, disk_.endOffset) && !Park(at, bytes, false)) {
+    if (Overlaps(at, at + bytes, disk_.tableOffset, disk_.endOffset) &&
+        !Park(at + bytes, at + bytes)) {
         RollBack();
         return false;
     }
@@ -1058,10 +1059,18 @@ bool CPKVfs::AllocateSpace(uint32_t size, uint32_t& offset) {
     const uint64_t at = header_.tableOffset;
     const uint64_t end = at + size;
     if (Overlaps(at, end, disk_.tableOffset, disk_.endOffset)) {
-        const bool batch = batch_ == Batch::kExplicit;
-        // A batch may still grow the table once before its commit.
-        const uint64_t room = TableBytes(header_.capacity + (batch ? kCpkTableGrowth : 0));
-        if (!Park(end, room, batch)) {
+        // Far enough out that the new table fits before it at the commit (a
+        // batch may still grow the table once), and in a batch with slack
+        // for what is still to come.
+        uint64_t wanted = end + TableBytes(header_.capacity);
+        if (batch_ == Batch::kExplicit) {
+            const uint64_t bytes = TableBytes(committed_.header.capacity);
+            const uint64_t appended = end - std::min<uint64_t>(end, committed_.appendStart);
+            wanted += TableBytes(kCpkTableGrowth) +
+                      std::max(kParkSlackTables * bytes,
+                               std::min(std::max(appended, kParkSlackMin), kParkSlackMax));
+        }
+        if (!Park(end, wanted)) {
             return false;
         }
     }
@@ -1223,29 +1232,19 @@ uint32_t CPKVfs::UsedEnd() const {
 
 // [SECTION] placing the table
 
-bool CPKVfs::Park(uint64_t dataEnd, uint64_t room, bool withSlack) {
+bool CPKVfs::Park(uint64_t clear, uint64_t wanted) {
     Touch();  // the committed records are what is parked
     const uint32_t count = committed_.header.capacity;
     const uint64_t bytes = TableBytes(count);
-    uint64_t slack = 0;
-    if (withSlack) {
-        const uint64_t start = committed_.appendStart;
-        const uint64_t appended = dataEnd > start ? dataEnd - start : 0;
-        slack = std::max(kParkSlackTables * bytes,
-                         std::min(std::max(appended, kParkSlackMin), kParkSlackMax));
-    }
-    for (;;) {
-        uint64_t at = dataEnd + room + slack;
+    // Where it is wanted first; where it must at least go should the disk
+    // (or the 2 GiB limit) not allow that.
+    const uint64_t places[] = {std::max(wanted, clear), clear};
+    for (uint64_t at : places) {
         if (Overlaps(at, at + bytes, disk_.tableOffset, disk_.endOffset)) {
             at = disk_.endOffset;  // never over the table that is live now
         }
         if (at + bytes >= kCpkMaxFileSize) {
-            if (slack > 0) {
-                slack = 0;
-                continue;
-            }
-            ShowMessage("The CPK %s cannot grow beyond 2 GiB", path_.c_str());
-            return false;
+            continue;
         }
         CPKHeader parked = committed_.header;
         parked.tableOffset = static_cast<uint32_t>(at);
@@ -1254,11 +1253,11 @@ bool CPKVfs::Park(uint64_t dataEnd, uint64_t room, bool withSlack) {
             SwitchHeader(parked)) {
             return true;
         }
-        if (slack == 0) {
-            return false;
-        }
-        slack = 0;  // a disk without room for the slack may still take the table
     }
+    if (clear + bytes >= kCpkMaxFileSize) {
+        ShowMessage("The CPK %s cannot grow beyond 2 GiB", path_.c_str());
+    }
+    return false;
 }
 
 bool CPKVfs::WriteTableAt(uint32_t offset, const CPKEntry* records, uint32_t count) {

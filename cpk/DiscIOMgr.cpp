@@ -53,11 +53,15 @@ bool WriteOnce(platform::File& file, const void* buffer, uint32_t count) {
             const uint64_t growth = end > *size ? end - *size : 0;
             const int64_t left = g_diskSpace.load();
             if (growth > static_cast<uint64_t>(left)) {
+                // What fits is written (a write wholly past the room writes
+                // nothing and grows nothing), and the disk is full.
                 const uint64_t limit = *size + static_cast<uint64_t>(left);
                 const uint64_t fits = limit > *at ? limit - *at : 0;
-                (void)file.Write(buffer, static_cast<size_t>(std::min<uint64_t>(fits, count)));
+                if (fits > 0) {
+                    (void)file.Write(buffer, static_cast<size_t>(std::min<uint64_t>(fits, count)));
+                    g_diskSpace.store(0);
+                }
                 Observe();
-                g_diskSpace.store(0);
                 t_lastError = platform::ErrorDiskFull();
                 return false;
             }

@@ -194,7 +194,9 @@ private:
     uint32_t UsedEnd() const;
 
     // Writing the table where it may go.
-    bool Park(uint64_t dataEnd, uint64_t room, bool withSlack);
+    // Moves the committed table out to `wanted`, or to `clear` at least (the
+    // first byte it must stay past), and switches the header to it.
+    bool Park(uint64_t clear, uint64_t wanted);
     bool WriteTableAt(uint32_t offset, const CPKEntry* records, uint32_t count);
     bool SwitchHeader(const CPKHeader& header);
     void CutBehindTable();
