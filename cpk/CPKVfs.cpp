@@ -84,6 +84,11 @@ constexpr size_t kMaxMakePath = 324;
 constexpr uint64_t kParkSlackMin = uint64_t{1} << 20;
 constexpr uint64_t kParkSlackMax = uint64_t{64} << 20;
 constexpr uint64_t kParkSlackTables = 4;
+// Entries are read through mapped pieces of the file of this size (a
+// multiple of every allocation granularity), at most this many at a time;
+// an entry that straddles two pieces gets a view of its own.
+constexpr uint64_t kChunkSize = uint64_t{32} << 20;
+constexpr size_t kChunksMax = 4;
 // A new archive is written under its name with this added, then renamed.
 constexpr const char kCreateSuffix[] = ".new";
 
@@ -285,6 +290,7 @@ int CPKVfs::Close() {
     if (batch_ != Batch::kNone) {
         RollBack();
     }
+    DropIdleChunks();  // pieces still in use go when their entries close
     CloseFile();
     std::fill(table_.begin(), table_.end(), CPKEntry{});
     std::fill(freePosition_.begin(), freePosition_.end(), -1);
@@ -340,11 +346,13 @@ bool CPKVfs::ReadEntryName(const CPKEntry& e, std::string& name) {
         return false;
     }
     // Only the name is wanted: it ends at the first zero byte, within the
-    // longest path.
+    // longest path. Read in place where the file is mapped.
     char buffer[kCpkMaxPath + 1];
-    uint32_t length = std::min<uint32_t>(e.trailerSize, sizeof buffer);
-    if (DiscIOMgr::Seek(file_, e.offset + e.storedSize) != e.offset + e.storedSize ||
-        !DiscIOMgr::Read(file_, buffer, length)) {
+    const uint32_t length = std::min<uint32_t>(e.trailerSize, sizeof buffer);
+    const uint32_t at = e.offset + e.storedSize;
+    if (const uint8_t* mapped = Peek(at, length)) {
+        std::memcpy(buffer, mapped, length);
+    } else if (DiscIOMgr::Seek(file_, at) != at || !DiscIOMgr::Read(file_, buffer, length)) {
         return false;
     }
     const void* end = std::memchr(buffer, 0, length);
@@ -456,6 +464,86 @@ bool CPKVfs::RefreshMapping(uint64_t end) {
     return true;
 }
 
+const uint8_t* CPKVfs::MapRange(uint32_t start, uint32_t length, int& chunk,
+                                platform::MappedView& own, bool ownAllowed) {
+    chunk = -1;
+    const uint64_t end = uint64_t{start} + length;
+    if (length == 0 || !RefreshMapping(end)) {
+        return nullptr;
+    }
+    const uint64_t piece = start / kChunkSize * kChunkSize;
+    if ((end - 1) / kChunkSize * kChunkSize == piece) {
+        if (chunks_.size() < kChunksMax) {
+            chunks_.resize(kChunksMax);
+        }
+        int idle = -1;
+        for (size_t i = 0; i < chunks_.size(); ++i) {
+            Chunk& c = chunks_[i];
+            if (c.view.IsOpen() && c.view.offset() == piece &&
+                c.view.offset() + c.view.size() >= end) {
+                ++c.users;
+                c.lastUse = ++useClock_;
+                chunk = static_cast<int>(i);
+                return c.view.data() + (start - piece);
+            }
+            if (c.users == 0 &&
+                (idle < 0 || !c.view.IsOpen() ||
+                 (chunks_[idle].view.IsOpen() && c.lastUse < chunks_[idle].lastUse))) {
+                idle = static_cast<int>(i);
+            }
+        }
+        if (idle >= 0) {
+            Chunk& c = chunks_[static_cast<size_t>(idle)];
+            DiscIOMgr::UnmapView(c.view);
+            const uint64_t extent = std::min(kChunkSize, mapping_.size() - piece);
+            c.view = DiscIOMgr::MapView(mapping_, static_cast<uint32_t>(piece),
+                                        static_cast<uint32_t>(extent));
+            if (c.view.IsOpen()) {
+                c.users = 1;
+                c.lastUse = ++useClock_;
+                chunk = idle;
+                return c.view.data() + (start - piece);
+            }
+        }
+    }
+    if (!ownAllowed) {
+        return nullptr;
+    }
+    own = DiscIOMgr::MapView(mapping_, start, length);
+    return own.IsOpen() ? own.data() : nullptr;
+}
+
+const uint8_t* CPKVfs::Peek(uint32_t start, uint32_t length) {
+    // The bytes as mapped, to be copied at once: the piece is not held. A
+    // range no piece can hold is not worth a view of its own.
+    int chunk = -1;
+    platform::MappedView none;
+    const uint8_t* view = MapRange(start, length, chunk, none, false);
+    ReleaseChunk(chunk);
+    return view;
+}
+
+void CPKVfs::ReleaseChunk(int chunk) {
+    if (chunk < 0 || chunk >= static_cast<int>(chunks_.size())) {
+        return;
+    }
+    Chunk& c = chunks_[static_cast<size_t>(chunk)];
+    if (c.users > 0) {
+        --c.users;
+    }
+    if (c.users == 0 && !open_) {
+        DiscIOMgr::UnmapView(c.view);  // the archive was closed under it
+    }
+}
+
+void CPKVfs::DropIdleChunks() {
+    for (Chunk& c : chunks_) {
+        if (c.users == 0) {
+            DiscIOMgr::UnmapView(c.view);
+        }
+    }
+}
+
 CPKFile* CPKVfs::OpenEntry(int index, uint32_t start, int noDecompress) {
     if (!open_ || index < 0 || static_cast<uint32_t>(index) >= header_.usedCount ||
         !IsLive(table_[static_cast<size_t>(index)])) {
@@ -505,19 +593,18 @@ CPKFile* CPKVfs::OpenEntry(int index, uint32_t start, int noDecompress) {
     file->valid = 1;
     auto fail = [&]() -> CPKFile* {
         file->valid = 0;
+        ReleaseChunk(file->chunk);
         file->~CPKFile();
         pool_.Release(memory);
         return nullptr;
     };
-    if (!RefreshMapping(uint64_t{viewStart} + length)) {
-        return fail();
-    }
-    file->mapping = DiscIOMgr::MapView(mapping_, viewStart, length);
-    if (!file->mapping.IsOpen()) {
+    file->chunk = -1;
+    const uint8_t* view = MapRange(viewStart, length, file->chunk, file->mapping, true);
+    if (view == nullptr) {
         return fail();
     }
     file->entry = e;
-    file->view = file->mapping.data();
+    file->view = view;
     file->data = file->view + viewOffset;
     file->viewOffset = viewOffset;
     file->mappedSize = length - viewOffset;
@@ -560,7 +647,8 @@ CPKFile* CPKVfs::OpenEntry(int index, uint32_t start, int noDecompress) {
 }
 
 int CPKVfs::CloseEntry(CPKFile* file) {
-    if (file == nullptr || !file->mapping.IsOpen()) {
+    if (file == nullptr || (file->chunk < 0 && !file->mapping.IsOpen()) ||
+        file->chunk >= static_cast<int>(chunks_.size()) || file->view == nullptr) {
         DiscIOMgr::SetLastError(0);
         ShowSystemError(kStorageErrorBox,
                         "Error : _T(\"invalid address in cpk close\")\nFile : %s\nLine : %d",
@@ -571,7 +659,12 @@ int CPKVfs::CloseEntry(CPKFile* file) {
         std::free(const_cast<uint8_t*>(file->contents));
     }
     file->contents = nullptr;
-    DiscIOMgr::UnmapView(file->mapping);
+    file->view = nullptr;
+    if (file->chunk >= 0) {
+        ReleaseChunk(file->chunk);
+    } else {
+        DiscIOMgr::UnmapView(file->mapping);
+    }
     file->~CPKFile();
     pool_.Release(file);
     return 1;
@@ -1284,6 +1377,7 @@ void CPKVfs::CutBehindTable() {
     // Windows does not cut a file under a mapping; it is made anew when an
     // entry is opened next. Should the cut fail still (an entry is open),
     // the bytes stay behind the table, where no reader looks.
+    DropIdleChunks();
     mapping_.Close();
     if (DiscIOMgr::Seek(file_, disk_.endOffset) == disk_.endOffset) {
         DiscIOMgr::SetEndOfFile(file_);

@@ -52,6 +52,9 @@ struct CPKFile {
     uint32_t position;           // always 0
     int compressed;              // 1 when the method is not stored
     int valid;                   // 1 while in use, 0 after a failure
+    // Where the view lives: one of the archive's shared mapped pieces
+    // (chunk >= 0), or a view of its own.
+    int chunk;
     platform::MappedView mapping;
 };
 
@@ -166,6 +169,13 @@ private:
     bool ReadEntryName(const CPKEntry& entry, std::string& name);
     bool EntryFits(const CPKEntry& entry) const;
     bool RefreshMapping(uint64_t end);
+    // A view of [start, start + length): in a shared piece (chunk set), else
+    // a view of its own when ownAllowed (start then aligned). Null on failure.
+    const uint8_t* MapRange(uint32_t start, uint32_t length, int& chunk, platform::MappedView& own,
+                            bool ownAllowed);
+    const uint8_t* Peek(uint32_t start, uint32_t length);
+    void ReleaseChunk(int chunk);
+    void DropIdleChunks();
     uint32_t ListChildren(uint32_t parentCrc, bool directories, uint32_t* crcs,
                           uint32_t capacity) const;
 
@@ -207,6 +217,15 @@ private:
     std::string refusal_;  // why changes are refused ("" when they are not)
     platform::File file_;
     platform::FileMapping mapping_;
+    // Mapped pieces of the file, shared by the entries opened in them, so
+    // that opening and closing small entries maps nothing new.
+    struct Chunk {
+        platform::MappedView view;
+        uint32_t users = 0;
+        uint64_t lastUse = 0;
+    };
+    std::vector<Chunk> chunks_;
+    uint64_t useClock_ = 0;
     CPKHeader header_{};           // in memory; during a batch tableOffset is where new bytes go
     CPKHeader disk_{};             // as it is on disk now
     std::vector<CPKEntry> table_;  // in-memory capacity >= header_.capacity
