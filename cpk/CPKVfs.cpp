@@ -697,14 +697,15 @@ uint32_t CPKVfs::ListChildFiles(uint32_t parentCrc, uint32_t* crcs, uint32_t cap
 
 // [SECTION] batches
 
-int CPKVfs::BeginBatch() {
+int CPKVfs::BeginBatch(uint64_t expectedBytes) {
     if (batch_ == Batch::kSingle) {
         RollBack();  // a single AddFile left pending: dropped as its change
     }
-    if (batch_ == Batch::kExplicit) {
+    if (batch_ == Batch::kExplicit || !BeginChange(Batch::kExplicit)) {
         return 0;
     }
-    return BeginChange(Batch::kExplicit) ? 1 : 0;
+    expected_ = expectedBytes;
+    return 1;
 }
 
 int CPKVfs::CommitBatch() {
@@ -1002,6 +1003,25 @@ int CPKVfs::WriteEntryData(int index, uint32_t at, const void* buffer, uint32_t 
     return DiscIOMgr::WriteAt(file_, e.offset + at, buffer, length);
 }
 
+int CPKVfs::CopyEntryData(int index, CPKVfs& source, int sourceIndex) {
+    if (!open_ || index < 0 || index != pending_ || !source.open_ || sourceIndex < 0 ||
+        static_cast<uint32_t>(sourceIndex) >= source.header_.usedCount) {
+        return 0;
+    }
+    const CPKEntry& from = source.table_[static_cast<size_t>(sourceIndex)];
+    const CPKEntry& to = table_[static_cast<size_t>(index)];
+    if (!IsLive(from) || from.storedSize != to.storedSize || from.trailerSize != to.trailerSize) {
+        return 0;
+    }
+    if (!source.EntryFits(from)) {
+        ShowMessage("Corrupt CPK %s: entry %08X lies outside the data region", source.path_.c_str(),
+                    from.crc);
+        return 0;
+    }
+    const uint32_t total = from.storedSize + from.trailerSize;
+    return total == 0 || DiscIOMgr::CopyRange(source.file_, from.offset, file_, to.offset, total);
+}
+
 int CPKVfs::CommitEntry(int index) {
     if (!open_ || index < 0 || index != pending_) {
         return 0;
@@ -1159,9 +1179,10 @@ bool CPKVfs::AllocateSpace(uint32_t size, uint32_t& offset) {
         if (batch_ == Batch::kExplicit) {
             const uint64_t bytes = TableBytes(committed_.header.capacity);
             const uint64_t appended = end - std::min<uint64_t>(end, committed_.appendStart);
+            const uint64_t coming = expected_ > appended ? expected_ - appended : 0;
             wanted += TableBytes(kCpkTableGrowth) +
-                      std::max(kParkSlackTables * bytes,
-                               std::min(std::max(appended, kParkSlackMin), kParkSlackMax));
+                      std::max({kParkSlackTables * bytes, coming,
+                                std::min(std::max(appended, kParkSlackMin), kParkSlackMax)});
         }
         if (!Park(end, wanted)) {
             return false;
@@ -1229,6 +1250,7 @@ void CPKVfs::RebuildLookups(bool scanFreeList) {
     // The free list is found in index order when an archive is opened; a
     // dropped batch brings back the list as it was instead.
     crcs_.clear();
+    crcs_.reserve(header_.usedCount);
     tailIndex_.clear();
     if (scanFreeList) {
         freeList_.clear();

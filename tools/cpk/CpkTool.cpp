@@ -509,20 +509,22 @@ void Tool::Compact(const std::string& archive) {
     if (platform::Exists(temporary)) {
         (void)platform::DeleteFile(temporary);  // left by a run that was stopped
     }
-    CPKVfs target(pool_);
-    if (!target.Create(temporary) || !target.BeginBatch()) {
-        Fail(archive + ": cannot create " + Shown(temporary) + SystemReason());
-    }
     // Parents before their children, each record copied raw: contents as
     // stored and trailer byte for byte, directories too.
     std::map<uint32_t, std::vector<int>> children;
     size_t live = 0;
+    uint64_t bytes = 0;
     for (uint32_t i = 0; i < vfs_.Header().usedCount; ++i) {
         const CPKEntry& e = vfs_.EntryAt(static_cast<int>(i));
         if (IsLive(e)) {
             children[e.parentCrc].push_back(static_cast<int>(i));
             ++live;
+            bytes += uint64_t{e.storedSize} + e.trailerSize;
         }
+    }
+    CPKVfs target(pool_);
+    if (!target.Create(temporary) || !target.BeginBatch(bytes)) {
+        Fail(archive + ": cannot create " + Shown(temporary) + SystemReason());
     }
     std::vector<uint32_t> queue{0};
     size_t copied = 0;
@@ -548,19 +550,8 @@ void Tool::Compact(const std::string& archive) {
             if (added < 0) {
                 fail("cannot copy " + platform::GbkToUtf8(name) + SystemReason());
             }
-            const uint32_t total = e.storedSize + e.trailerSize;
-            for (uint32_t at = 0; at < total;) {
-                CPKFile* f = vfs_.OpenEntry(index, at, 1);
-                const bool ok =
-                    f != nullptr && target.WriteEntryData(added, at, f->data, f->mappedSize);
-                const uint32_t mapped = f != nullptr ? f->mappedSize : 0;
-                if (f != nullptr) {
-                    vfs_.CloseEntry(f);
-                }
-                if (!ok) {
-                    fail("cannot copy " + platform::GbkToUtf8(name) + SystemReason());
-                }
-                at += mapped;
+            if (!target.CopyEntryData(added, vfs_, index)) {
+                fail("cannot copy " + platform::GbkToUtf8(name) + SystemReason());
             }
             // Its path in the new archive must hash to the crc its children
             // name as their parent.

@@ -23,6 +23,7 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "cpk/CPKFormat.h"
@@ -83,9 +84,12 @@ public:
 
     // Starts gathering changes: until CommitBatch, adds, replacements and
     // removals are kept in memory and new bytes are written only where the
-    // archive on disk does not reach. 0 when the archive refuses changes or
-    // a batch is running already.
-    int BeginBatch();
+    // archive on disk does not reach. expectedBytes, when the caller knows
+    // it, is about how many bytes of contents and trailers the batch will
+    // add: room for them is set aside at once, so that the batch seldom has
+    // to move the table on disk out of their way (each move flushes the
+    // disk). 0 when the archive refuses changes or a batch is running.
+    int BeginBatch(uint64_t expectedBytes = 0);
     // Writes the batch's table and switches the archive to it. 1: every
     // change of the batch is in the file; 0: none is (the archive is as
     // before the batch, in the file and in memory). An entry still pending
@@ -138,6 +142,11 @@ public:
     int AddFile(const std::string& filePath, uint32_t parentCrc, const CPKEntry& source);
     // Writes length bytes at position `at` of the pending entry's bytes.
     int WriteEntryData(int index, uint32_t at, const void* buffer, uint32_t length);
+    // Copies all the raw bytes (contents as stored, then trailer) of the live
+    // entry sourceIndex of source into the pending entry at index, which was
+    // made from that entry's record: file to file, inside the system where
+    // it can, with nothing mapped or decompressed.
+    int CopyEntryData(int index, CPKVfs& source, int sourceIndex);
     // Makes the pending entry live; outside a batch the change is written.
     int CommitEntry(int index);
     // Drops the pending entry at index without committing it; 1 when index
@@ -233,7 +242,7 @@ private:
     // follow in the order they were added, and are merged in at its commit.
     uint32_t sorted_ = 0;
     std::unordered_map<uint32_t, int32_t> tailIndex_;  // live added records by crc
-    std::set<uint32_t> crcs_;                          // crcs of live entries
+    std::unordered_set<uint32_t> crcs_;                // crcs of live entries
     std::vector<int32_t> freeList_;
     std::vector<int32_t> freePosition_;  // per record: its index in freeList_, or -1
     // Per free-list item: whether its block may take new bytes now. Blocks
@@ -247,7 +256,8 @@ private:
     BlockPool& pool_;
     int pending_ = -1;  // record added by AddFile and not committed yet
     Batch batch_ = Batch::kNone;
-    bool dirty_ = false;    // the batch has changed something
-    bool touched_ = false;  // committed_ holds the records as committed
+    bool dirty_ = false;     // the batch has changed something
+    bool touched_ = false;   // committed_ holds the records as committed
+    uint64_t expected_ = 0;  // bytes the batch expects to append
     Committed committed_;
 };

@@ -52,6 +52,10 @@ int Write(platform::File& file, const void* buffer, uint32_t count, int64_t retr
 // all were written. Unlike Seek followed by Write, a failed seek to 0 cannot
 // pass for success.
 int WriteAt(platform::File& file, uint32_t position, const void* buffer, uint32_t count);
+// Copies count bytes of `from` at fromOffset to `to` at toOffset without
+// retrying (inside the system where it can): 1 when all were copied.
+int CopyRange(platform::File& from, uint32_t fromOffset, platform::File& to, uint32_t toOffset,
+              uint32_t count);
 // Makes what was written to the file durable (on the disk, not only in the
 // system's cache) before the call returns.
 int Flush(platform::File& file);
