@@ -85,6 +85,9 @@ void FailNextWrites(int count);
 // the limit.
 constexpr int64_t kNoDiskLimit = -1;
 void SimulateDiskSpace(int64_t bytes);
+// For fuzzers: Flush returns at once without reaching the disk (a power cut
+// is not what they try; a flush costs milliseconds). On by default.
+void EnableFlushes(bool enabled);
 // For tests: called on the writing thread after every write, flush and cut
 // or extension of a file by this layer, so that a test can see each file as
 // a crash at that moment would leave it. An empty function removes it.
