@@ -1,12 +1,56 @@
 // CPKVfs: an archive held open through the file layer, its whole table in
-// memory (rewritten after each change), lookups by binary search on crc.
+// memory, lookups by binary search on crc.
+//
+// How changes survive a crash
+// ---------------------------
+// A change must never leave a file that does not open, and every entry must
+// hold either its old or its new bytes, whatever moment a crash, a kill or a
+// full disk strikes. The file keeps the format every reader knows (header
+// at 0 pointing at the table, which ends the file); only where and in which
+// order bytes are written is ours to choose. The scheme is the one trusted
+// storage engines use: new bytes go where nothing live is, are made durable,
+// and then one small write switches the header to them.
+//
+// - Changes are gathered into batches (BeginBatch .. CommitBatch; a change
+//   outside a batch is a batch of its own). During a batch the header and
+//   table on disk stay those of the last commit, and no byte they reach is
+//   written. New contents and trailers go into blocks that were already
+//   free at the last commit, or are appended past everything the records
+//   reach. A block freed inside the batch waits for the commit, since the
+//   table on disk still points at its bytes.
+// - Appended bytes start where the table lies, as with every writer of this
+//   format. Before the first of them is written over it, the committed
+//   table is copied further out, past the room the batch will need ("parked",
+//   with slack in long batches so that this happens seldom), flushed, and the
+//   header is switched to the copy and flushed. The header is 124 bytes at
+//   offset 0 and is written with one call, so a crash either switched it or
+//   did not; either way it points at the same committed entries.
+// - Commit merges the batch's records into the sorted table, writes the
+//   table where the appended bytes end (parking the old one first should the
+//   two overlap), flushes contents and table, switches the header, flushes
+//   again and cuts the file behind the new table.
+// - Abort (or a failed commit) restores the records in memory and moves a
+//   parked table back to its place the same way, so that an abandoned batch
+//   leaves the file as it was.
+//
+// A crash may leave dead bytes that no record reaches: past endOffset (a
+// parked table, or a table whose header switch never came), which the next
+// commit cuts, and a stretch before the table, which the next batch appends
+// into first. Readers of the format never look at either.
+//
+// Every batch writes the table twice and flushes four times, whatever its
+// size; records added in a batch are kept in arrival order beside the
+// sorted table and merged at its commit, so that adding N entries costs
+// O(N log N) plus the table rather than O(N x table).
 //
 // [SECTION] open, create, close
 // [SECTION] names and paths
 // [SECTION] entries: open and close
 // [SECTION] listing
+// [SECTION] batches
 // [SECTION] changes: directories, files, removal
 // [SECTION] table bookkeeping
+// [SECTION] placing the table
 #include "cpk/CPKVfs.h"
 
 #include <algorithm>
@@ -15,6 +59,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <numeric>
 
 #include "cpk/BlockPool.h"
 #include "cpk/CPKPath.h"
@@ -22,6 +67,7 @@
 #include "cpk/DiscIOMgr.h"
 #include "cpk/Md5.h"
 #include "cpk/NameCRC.h"
+#include "platform/fs.h"
 #include "platform/text.h"
 
 namespace {
@@ -32,9 +78,30 @@ constexpr const char kSource[] = ".\\cpk\\CPKVfs";
 constexpr size_t kMaxJoinDir = 313;
 // MakeFilePath refuses a parent path and a name longer than this together.
 constexpr size_t kMaxMakePath = 324;
+// A batch parks the committed table this far past the bytes it needs now:
+// as far as it has appended so far, within these bounds, and at least four
+// tables' worth, so that parking costs a small share of what is written.
+constexpr uint64_t kParkSlackMin = uint64_t{1} << 20;
+constexpr uint64_t kParkSlackMax = uint64_t{64} << 20;
+constexpr uint64_t kParkSlackTables = 4;
+// Entries are read through mapped pieces of the file of this size (a
+// multiple of every allocation granularity), at most this many at a time;
+// an entry that straddles two pieces gets a view of its own.
+constexpr uint64_t kChunkSize = uint64_t{32} << 20;
+constexpr size_t kChunksMax = 4;
+// A new archive is written under its name with this added, then renamed.
+constexpr const char kCreateSuffix[] = ".new";
 
 bool IsFree(const CPKEntry& e) {
     return (e.flags & kEntryDeleted) != 0;
+}
+
+uint64_t TableBytes(uint32_t capacity) {
+    return uint64_t{capacity} * kCpkEntrySize;
+}
+
+bool Overlaps(uint64_t begin, uint64_t end, uint64_t otherBegin, uint64_t otherEnd) {
+    return begin < otherEnd && otherBegin < end;
 }
 
 }  // namespace
@@ -53,6 +120,7 @@ void CPKVfs::ResetTable(uint32_t capacity) {
     table_.assign(capacity, CPKEntry{});
     freePosition_.assign(capacity, -1);
     freeList_.clear();
+    freeUsable_.clear();
 }
 
 void CPKVfs::CloseFile() {
@@ -60,9 +128,10 @@ void CPKVfs::CloseFile() {
     file_.Close();
     path_.clear();
     header_ = CPKHeader{};
+    disk_ = CPKHeader{};
 }
 
-int CPKVfs::Open(const std::string& path) {
+int CPKVfs::Open(const std::string& path, CPKOpenMode mode) {
     if (open_ && !Close()) {
         return 0;
     }
@@ -71,9 +140,11 @@ int CPKVfs::Open(const std::string& path) {
         return 0;
     }
     path_ = path;
-    file_ = DiscIOMgr::CreateFile(path, platform::Access::kReadWrite,
-                                  platform::kShareRead | platform::kShareWrite,
-                                  platform::Disposition::kOpenExisting);
+    readOnly_ = mode == CPKOpenMode::kReadOnly;
+    refusal_.clear();
+    file_ = DiscIOMgr::CreateFile(
+        path, readOnly_ ? platform::Access::kRead : platform::Access::kReadWrite,
+        platform::kShareRead | platform::kShareWrite, platform::Disposition::kOpenExisting);
     if (!file_.IsOpen()) {
         ShowMessage("Couldn't open file %s", path.c_str());
         path_.clear();
@@ -95,8 +166,7 @@ int CPKVfs::Open(const std::string& path) {
     // so that its size (and the memory it takes) is bounded by the file's.
     auto fileSize = file_.Size();
     const uint64_t size = fileSize ? *fileSize : 0;
-    const uint64_t tableEnd =
-        uint64_t{header_.tableOffset} + uint64_t{header_.capacity} * kCpkEntrySize;
+    const uint64_t tableEnd = uint64_t{header_.tableOffset} + TableBytes(header_.capacity);
     char why[200] = "";
     if (size >= kCpkMaxFileSize) {
         std::snprintf(why, sizeof why, "the file is 2 GiB or larger");
@@ -108,9 +178,6 @@ int CPKVfs::Open(const std::string& path) {
                       "the table of %u records at %u runs past the end of the file (%" PRIu64
                       " bytes)",
                       header_.capacity, header_.tableOffset, size);
-    } else if (tableEnd != header_.endOffset) {
-        std::snprintf(why, sizeof why, "the end offset %u does not follow the table (%" PRIu64 ")",
-                      header_.endOffset, tableEnd);
     } else if (header_.usedCount > header_.capacity) {
         std::snprintf(why, sizeof why, "%u records in use exceed the capacity of %u",
                       header_.usedCount, header_.capacity);
@@ -119,6 +186,15 @@ int CPKVfs::Open(const std::string& path) {
         ShowMessage("Corrupt CPK %s: %s", path.c_str(), why);
         CloseFile();
         return 0;
+    }
+    if (tableEnd != header_.endOffset) {
+        // The table is whole and can be read; but where the file should end
+        // is in doubt, and a change would have to trust one of the two.
+        char reason[120];
+        std::snprintf(reason, sizeof reason,
+                      "the end offset %u does not follow the table (%" PRIu64 ")",
+                      header_.endOffset, tableEnd);
+        refusal_ = reason;
     }
 
     if (table_.size() < header_.capacity) {
@@ -140,17 +216,11 @@ int CPKVfs::Open(const std::string& path) {
     // be, it is ignored rather than let into the free list, where a later
     // insertion would shift a live record over it.
     std::fill(table_.begin() + header_.usedCount, table_.end(), CPKEntry{});
-    freeList_.clear();
-    std::fill(freePosition_.begin(), freePosition_.end(), -1);
-    for (uint32_t i = 0; i < header_.usedCount; ++i) {
-        const CPKEntry& e = table_[i];
-        if (IsLive(e)) {
-            crcs_.insert(e.crc);
-        }
-        if (IsFree(e)) {
-            freePosition_[i] = static_cast<int32_t>(freeList_.size());
-            freeList_.push_back(static_cast<int32_t>(i));
-        }
+    sorted_ = header_.usedCount;
+    RebuildLookups(true);
+    disk_ = header_;
+    if (!readOnly_) {
+        ScanFreeBlocks();
     }
 
     mapping_ = DiscIOMgr::CreateFileMapping(file_, false, 0);
@@ -173,61 +243,77 @@ int CPKVfs::Create(const std::string& path) {
     if (DiscIOMgr::FileExists(path)) {
         return Open(path);
     }
-    path_ = path;
-    header_ = CPKHeader{};
-    header_.magic = kCpkMagic;
-    header_.version = kCpkVersion;
-    header_.tableOffset = kCpkHeaderSize;
-    header_.reserved0 = kCpkHeaderSize;
-    header_.reserved2 = kCpkHeaderSize;
-    header_.capacity = kCpkTableGrowth;
-    header_.endOffset = kCpkEmptySize;
-    file_ = DiscIOMgr::CreateFile(path, platform::Access::kReadWrite, platform::kShareNone,
-                                  platform::Disposition::kOpenAlways);
-    if (!file_.IsOpen()) {
+    // The new archive is written beside its name and renamed into place
+    // when complete, so that no crash leaves a partial file under the name
+    // (the next run would take it for a damaged archive).
+    CPKHeader h{};
+    h.magic = kCpkMagic;
+    h.version = kCpkVersion;
+    h.tableOffset = kCpkHeaderSize;
+    h.reserved0 = kCpkHeaderSize;
+    h.reserved2 = kCpkHeaderSize;
+    h.capacity = kCpkTableGrowth;
+    h.endOffset = kCpkEmptySize;
+    const std::string temporary = path + kCreateSuffix;
+    platform::File file =
+        DiscIOMgr::CreateFile(temporary, platform::Access::kReadWrite, platform::kShareNone,
+                              platform::Disposition::kCreateAlways);
+    if (!file.IsOpen()) {
         ShowMessage("Couldn't open file");
-        CloseFile();
         return 0;
     }
-    std::fill(table_.begin(), table_.end(), CPKEntry{});
-    std::fill(freePosition_.begin(), freePosition_.end(), -1);
-    freeList_.clear();
-    if (!WriteHeader() || !WriteTable()) {
+    const std::vector<CPKEntry> table(kCpkTableGrowth, CPKEntry{});
+    bool ok =
+        DiscIOMgr::WriteAt(file, 0, &h, kCpkHeaderSize) &&
+        DiscIOMgr::WriteAt(file, kCpkHeaderSize, table.data(), kCpkTableGrowth * kCpkEntrySize) &&
+        DiscIOMgr::Flush(file);
+    file.Close();
+    if (ok) {
+        auto moved = platform::MoveFile(temporary, path, false);
+        if (!moved) {
+            DiscIOMgr::SetLastError(moved.error().code);
+            ok = false;
+        }
+    }
+    if (!ok) {
+        (void)platform::DeleteFile(temporary);
         ShowMessage("Couldn't open file");
-        CloseFile();
         return 0;
     }
-    mapping_ = DiscIOMgr::CreateFileMapping(file_, false, 0);
-    if (!mapping_.IsOpen()) {
-        ShowSystemError(kStorageErrorBox,
-                        "Error : _T(\"couldn't create file mapping %s\")\nFile : %s\nLine : %d",
-                        path.c_str(), kSource, __LINE__);
-        CloseFile();
-        return 0;
-    }
-    open_ = true;
-    return 1;
+    return Open(path);
 }
 
 int CPKVfs::Close() {
     if (!open_) {
         return 1;
     }
-    DropPendingEntry();
+    if (batch_ != Batch::kNone) {
+        RollBack();
+    }
+    DropIdleChunks();  // pieces still in use go when their entries close
     CloseFile();
     std::fill(table_.begin(), table_.end(), CPKEntry{});
     std::fill(freePosition_.begin(), freePosition_.end(), -1);
     freeList_.clear();
+    freeUsable_.clear();
+    waitingFree_.clear();
+    overlapping_.clear();
     crcs_.clear();
+    tailIndex_.clear();
+    sorted_ = 0;
+    appendStart_ = 0;
     open_ = false;
+    readOnly_ = false;
+    refusal_.clear();
     return 1;
 }
 
 // [SECTION] names and paths
 
 int CPKVfs::FindEntry(uint32_t crc) const {
+    // The sorted records first, by binary search; then those a batch added.
     uint32_t low = 0;
-    uint32_t high = header_.usedCount;
+    uint32_t high = sorted_;
     while (low != high) {
         uint32_t middle = low + (high - low) / 2;
         const CPKEntry& e = table_[middle];
@@ -244,7 +330,8 @@ int CPKVfs::FindEntry(uint32_t crc) const {
             high = middle;
         }
     }
-    return -1;
+    auto added = tailIndex_.find(crc);
+    return added == tailIndex_.end() ? -1 : added->second;
 }
 
 bool CPKVfs::EntryFits(const CPKEntry& e) const {
@@ -259,11 +346,13 @@ bool CPKVfs::ReadEntryName(const CPKEntry& e, std::string& name) {
         return false;
     }
     // Only the name is wanted: it ends at the first zero byte, within the
-    // longest path.
+    // longest path. Read in place where the file is mapped.
     char buffer[kCpkMaxPath + 1];
-    uint32_t length = std::min<uint32_t>(e.trailerSize, sizeof buffer);
-    if (DiscIOMgr::Seek(file_, e.offset + e.storedSize) != e.offset + e.storedSize ||
-        !DiscIOMgr::Read(file_, buffer, length)) {
+    const uint32_t length = std::min<uint32_t>(e.trailerSize, sizeof buffer);
+    const uint32_t at = e.offset + e.storedSize;
+    if (const uint8_t* mapped = Peek(at, length)) {
+        std::memcpy(buffer, mapped, length);
+    } else if (DiscIOMgr::Seek(file_, at) != at || !DiscIOMgr::Read(file_, buffer, length)) {
         return false;
     }
     const void* end = std::memchr(buffer, 0, length);
@@ -375,6 +464,86 @@ bool CPKVfs::RefreshMapping(uint64_t end) {
     return true;
 }
 
+const uint8_t* CPKVfs::MapRange(uint32_t start, uint32_t length, int& chunk,
+                                platform::MappedView& own, bool ownAllowed) {
+    chunk = -1;
+    const uint64_t end = uint64_t{start} + length;
+    if (length == 0 || !RefreshMapping(end)) {
+        return nullptr;
+    }
+    const uint64_t piece = start / kChunkSize * kChunkSize;
+    if ((end - 1) / kChunkSize * kChunkSize == piece) {
+        if (chunks_.size() < kChunksMax) {
+            chunks_.resize(kChunksMax);
+        }
+        int idle = -1;
+        for (size_t i = 0; i < chunks_.size(); ++i) {
+            Chunk& c = chunks_[i];
+            if (c.view.IsOpen() && c.view.offset() == piece &&
+                c.view.offset() + c.view.size() >= end) {
+                ++c.users;
+                c.lastUse = ++useClock_;
+                chunk = static_cast<int>(i);
+                return c.view.data() + (start - piece);
+            }
+            if (c.users == 0 &&
+                (idle < 0 || !c.view.IsOpen() ||
+                 (chunks_[idle].view.IsOpen() && c.lastUse < chunks_[idle].lastUse))) {
+                idle = static_cast<int>(i);
+            }
+        }
+        if (idle >= 0) {
+            Chunk& c = chunks_[static_cast<size_t>(idle)];
+            DiscIOMgr::UnmapView(c.view);
+            const uint64_t extent = std::min(kChunkSize, mapping_.size() - piece);
+            c.view = DiscIOMgr::MapView(mapping_, static_cast<uint32_t>(piece),
+                                        static_cast<uint32_t>(extent));
+            if (c.view.IsOpen()) {
+                c.users = 1;
+                c.lastUse = ++useClock_;
+                chunk = idle;
+                return c.view.data() + (start - piece);
+            }
+        }
+    }
+    if (!ownAllowed) {
+        return nullptr;
+    }
+    own = DiscIOMgr::MapView(mapping_, start, length);
+    return own.IsOpen() ? own.data() : nullptr;
+}
+
+const uint8_t* CPKVfs::Peek(uint32_t start, uint32_t length) {
+    // The bytes as mapped, to be copied at once: the piece is not held. A
+    // range no piece can hold is not worth a view of its own.
+    int chunk = -1;
+    platform::MappedView none;
+    const uint8_t* view = MapRange(start, length, chunk, none, false);
+    ReleaseChunk(chunk);
+    return view;
+}
+
+void CPKVfs::ReleaseChunk(int chunk) {
+    if (chunk < 0 || chunk >= static_cast<int>(chunks_.size())) {
+        return;
+    }
+    Chunk& c = chunks_[static_cast<size_t>(chunk)];
+    if (c.users > 0) {
+        --c.users;
+    }
+    if (c.users == 0 && !open_) {
+        DiscIOMgr::UnmapView(c.view);  // the archive was closed under it
+    }
+}
+
+void CPKVfs::DropIdleChunks() {
+    for (Chunk& c : chunks_) {
+        if (c.users == 0) {
+            DiscIOMgr::UnmapView(c.view);
+        }
+    }
+}
+
 CPKFile* CPKVfs::OpenEntry(int index, uint32_t start, int noDecompress) {
     if (!open_ || index < 0 || static_cast<uint32_t>(index) >= header_.usedCount ||
         !IsLive(table_[static_cast<size_t>(index)])) {
@@ -392,10 +561,13 @@ CPKFile* CPKVfs::OpenEntry(int index, uint32_t start, int noDecompress) {
     const uint32_t position = e.offset + start;
     const uint32_t viewStart = position - position % granularity_;
     const uint32_t viewOffset = position - viewStart;
-    uint32_t length = static_cast<uint32_t>(total - start) + viewOffset;
-    if (e.method == kMethodStored && (e.flags & kEntryWindowed) != 0 && length >= kCpkWindowSize) {
-        length = viewOffset + kCpkWindowSize;
+    // A windowed entry is mapped one window at a time, but never past its
+    // own end: the last window holds only what remains of it.
+    uint32_t remaining = static_cast<uint32_t>(total - start);
+    if (e.method == kMethodStored && (e.flags & kEntryWindowed) != 0) {
+        remaining = std::min(remaining, kCpkWindowSize);
     }
+    const uint32_t length = remaining + viewOffset;
     const bool compressed = e.method != kMethodStored;
     const bool decompress = compressed && e.originalSize > 0 && !noDecompress;
     // 0 for a method no codec knows: nothing can be decompressed then.
@@ -421,19 +593,18 @@ CPKFile* CPKVfs::OpenEntry(int index, uint32_t start, int noDecompress) {
     file->valid = 1;
     auto fail = [&]() -> CPKFile* {
         file->valid = 0;
+        ReleaseChunk(file->chunk);
         file->~CPKFile();
         pool_.Release(memory);
         return nullptr;
     };
-    if (!RefreshMapping(uint64_t{viewStart} + length)) {
-        return fail();
-    }
-    file->mapping = DiscIOMgr::MapView(mapping_, viewStart, length);
-    if (!file->mapping.IsOpen()) {
+    file->chunk = -1;
+    const uint8_t* view = MapRange(viewStart, length, file->chunk, file->mapping, true);
+    if (view == nullptr) {
         return fail();
     }
     file->entry = e;
-    file->view = file->mapping.data();
+    file->view = view;
     file->data = file->view + viewOffset;
     file->viewOffset = viewOffset;
     file->mappedSize = length - viewOffset;
@@ -476,7 +647,8 @@ CPKFile* CPKVfs::OpenEntry(int index, uint32_t start, int noDecompress) {
 }
 
 int CPKVfs::CloseEntry(CPKFile* file) {
-    if (file == nullptr || !file->mapping.IsOpen()) {
+    if (file == nullptr || (file->chunk < 0 && !file->mapping.IsOpen()) ||
+        file->chunk >= static_cast<int>(chunks_.size()) || file->view == nullptr) {
         DiscIOMgr::SetLastError(0);
         ShowSystemError(kStorageErrorBox,
                         "Error : _T(\"invalid address in cpk close\")\nFile : %s\nLine : %d",
@@ -487,7 +659,12 @@ int CPKVfs::CloseEntry(CPKFile* file) {
         std::free(const_cast<uint8_t*>(file->contents));
     }
     file->contents = nullptr;
-    DiscIOMgr::UnmapView(file->mapping);
+    file->view = nullptr;
+    if (file->chunk >= 0) {
+        ReleaseChunk(file->chunk);
+    } else {
+        DiscIOMgr::UnmapView(file->mapping);
+    }
     file->~CPKFile();
     pool_.Release(file);
     return 1;
@@ -518,13 +695,182 @@ uint32_t CPKVfs::ListChildFiles(uint32_t parentCrc, uint32_t* crcs, uint32_t cap
     return ListChildren(parentCrc, false, crcs, capacity);
 }
 
+// [SECTION] batches
+
+int CPKVfs::BeginBatch(uint64_t expectedBytes) {
+    if (batch_ == Batch::kSingle) {
+        RollBack();  // a single AddFile left pending: dropped as its change
+    }
+    if (batch_ == Batch::kExplicit || !BeginChange(Batch::kExplicit)) {
+        return 0;
+    }
+    expected_ = expectedBytes;
+    return 1;
+}
+
+int CPKVfs::CommitBatch() {
+    if (batch_ != Batch::kExplicit) {
+        return 0;
+    }
+    DropPendingEntry();
+    return Commit() ? 1 : 0;
+}
+
+void CPKVfs::AbortBatch() {
+    if (batch_ != Batch::kNone) {
+        RollBack();
+    }
+}
+
+bool CPKVfs::CanChange() {
+    if (!open_) {
+        return false;
+    }
+    if (readOnly_) {
+        ShowMessage("The CPK %s is open for reading only", path_.c_str());
+        return false;
+    }
+    if (!refusal_.empty()) {
+        ShowMessage("The CPK %s cannot be changed: %s", path_.c_str(), refusal_.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool CPKVfs::BeginChange(Batch kind) {
+    if (batch_ == Batch::kSingle) {
+        RollBack();  // the pending AddFile of a single change is dropped with it
+    } else if (batch_ == Batch::kExplicit) {
+        DropPendingEntry();
+        return true;
+    }
+    if (!CanChange()) {
+        return false;
+    }
+    committed_.header = header_;
+    committed_.appendStart = appendStart_;
+    committed_.table.clear();  // taken by Touch before the first change
+    batch_ = kind;
+    dirty_ = false;
+    touched_ = false;
+    waitingFree_.clear();
+    header_.tableOffset = appendStart_;
+    header_.endOffset = appendStart_ + header_.capacity * kCpkEntrySize;
+    return true;
+}
+
+void CPKVfs::Touch() {
+    if (touched_) {
+        return;
+    }
+    // The records as committed: parked as they are, and restored when the
+    // batch is dropped.
+    const uint32_t capacity = committed_.header.capacity;
+    committed_.table.assign(table_.begin(), table_.begin() + capacity);
+    committed_.freeList = freeList_;
+    committed_.freeUsable = freeUsable_;
+    touched_ = true;
+}
+
+int CPKVfs::EndChange(bool ok) {
+    if (batch_ != Batch::kSingle) {
+        return ok ? 1 : 0;  // a failed step of a batch is undone by the step
+    }
+    if (!ok) {
+        RollBack();
+        return 0;
+    }
+    return Commit() ? 1 : 0;
+}
+
+bool CPKVfs::Commit() {
+    if (!dirty_) {
+        RollBack();  // nothing to write; a parked table goes back
+        return true;
+    }
+    MergeTail();
+    const uint32_t at = header_.tableOffset;
+    const uint64_t bytes = TableBytes(header_.capacity);
+    header_.endOffset = static_cast<uint32_t>(at + bytes);
+    if (Overlaps(at, at + bytes, disk_.tableOffset, disk_.endOffset) &&
+        !Park(at + bytes, at + bytes)) {
+        RollBack();
+        return false;
+    }
+    if (!WriteTableAt(at, table_.data(), header_.capacity) || !SwitchHeader(header_)) {
+        RollBack();
+        return false;
+    }
+    CutBehindTable();
+    for (uint32_t position : waitingFree_) {
+        freeUsable_[position] = 1;
+    }
+    waitingFree_.clear();
+    appendStart_ = UsedEnd();
+    batch_ = Batch::kNone;
+    dirty_ = false;
+    touched_ = false;
+    committed_.table.clear();
+    return true;
+}
+
+void CPKVfs::RollBack() {
+    pending_ = -1;
+    const CPKHeader& c = committed_.header;
+    if (touched_) {
+        std::copy(committed_.table.begin(), committed_.table.end(), table_.begin());
+        std::fill(table_.begin() + c.capacity, table_.end(), CPKEntry{});
+        freeList_ = committed_.freeList;
+        freeUsable_ = committed_.freeUsable;
+        header_ = c;
+        sorted_ = c.usedCount;
+        RebuildLookups(false);
+    } else {
+        // Nothing but the capacity may have grown, with zero records.
+        std::fill(table_.begin() + std::min<size_t>(c.capacity, table_.size()), table_.end(),
+                  CPKEntry{});
+        header_ = c;
+    }
+    appendStart_ = committed_.appendStart;
+    waitingFree_.clear();
+    if (touched_ && disk_.tableOffset != c.tableOffset) {
+        // The table was parked: back to its place, where nothing live is
+        // now. Should that fail, it stays parked and the archive is sound
+        // there just as well.
+        if (WriteTableAt(c.tableOffset, committed_.table.data(), c.capacity) && SwitchHeader(c)) {
+            CutBehindTable();
+        } else {
+            header_.tableOffset = disk_.tableOffset;
+            header_.endOffset = disk_.endOffset;
+        }
+    }
+    batch_ = Batch::kNone;
+    dirty_ = false;
+    touched_ = false;
+    committed_.table.clear();
+}
+
+void CPKVfs::DropPendingEntry() {
+    if (pending_ < 0) {
+        return;
+    }
+    CPKEntry& e = table_[static_cast<size_t>(pending_)];
+    ReleaseSpace(e.offset, e.storedSize + e.trailerSize);
+    e = CPKEntry{};
+    pending_ = -1;
+}
+
 // [SECTION] changes: directories, files, removal
 
 uint32_t CPKVfs::AddDirectory(const std::string& name, uint32_t parentCrc) {
-    if (!open_) {
+    if (!BeginChange(Batch::kSingle)) {
         return kCpkNoCrc;
     }
-    DropPendingEntry();
+    const uint32_t crc = AddDirectoryInBatch(name, parentCrc);
+    return EndChange(crc != kCpkNoCrc) ? crc : kCpkNoCrc;
+}
+
+uint32_t CPKVfs::AddDirectoryInBatch(const std::string& name, uint32_t parentCrc) {
     if (!EnsureTableCapacity()) {
         return kCpkNoCrc;
     }
@@ -540,12 +886,25 @@ uint32_t CPKVfs::AddDirectory(const std::string& name, uint32_t parentCrc) {
     if (!HasRoomFor(trailerSize)) {
         return kCpkNoCrc;
     }
+    Touch();
     const int index = FindInsertPosition(crc);
     if (index < 0) {
         ShowMessage("Couldn't find any free table item");
         return kCpkNoCrc;
     }
-    const uint32_t offset = AllocateSpace(trailerSize);
+    uint32_t offset = 0;
+    if (!AllocateSpace(trailerSize, offset)) {
+        return kCpkNoCrc;
+    }
+    uint8_t digest[kCpkDigestSize];
+    Md5OfBuffer(name.data(), name.size(), digest);
+    const std::vector<uint8_t> trailer = MakeTrailer(name, digest);
+    // The trailer is written before the record exists, so that a failed
+    // write leaves nothing to undo but the space.
+    if (!DiscIOMgr::WriteAt(file_, offset, trailer.data(), trailerSize)) {
+        ReleaseSpace(offset, trailerSize);
+        return kCpkNoCrc;
+    }
     CPKEntry& e = table_[static_cast<size_t>(index)];
     e = CPKEntry{};
     e.crc = crc;
@@ -556,19 +915,10 @@ uint32_t CPKVfs::AddDirectory(const std::string& name, uint32_t parentCrc) {
     e.trailerSize = trailerSize;
     ++header_.usedCount;
     ++header_.liveCount;
-
-    uint8_t digest[kCpkDigestSize];
-    Md5OfBuffer(name.data(), name.size(), digest);
-    const std::vector<uint8_t> trailer = MakeTrailer(name, digest);
-    int ok = DiscIOMgr::Seek(file_, offset) == offset;
-    if (ok && offset >= DiscIOMgr::GetFileSize(file_)) {
-        ok = DiscIOMgr::SetEndOfFile(file_);
-    }
-    ok = ok && DiscIOMgr::Write(file_, trailer.data(), trailerSize, DiscIOMgr::kNoRetry);
-    ok = WriteHeader() && ok;
-    ok = WriteTable() && ok;
     crcs_.insert(crc);
-    return ok ? crc : kCpkNoCrc;
+    tailIndex_[crc] = index;
+    dirty_ = true;
+    return crc;
 }
 
 uint32_t CPKVfs::AddPath(const std::string& relativePath, uint32_t parentCrc) {
@@ -599,31 +949,36 @@ uint32_t CPKVfs::AddPath(const std::string& relativePath, uint32_t parentCrc) {
 }
 
 int CPKVfs::AddFile(const std::string& filePath, uint32_t parentCrc, const CPKEntry& source) {
-    if (!open_) {
-        return -1;
-    }
-    DropPendingEntry();
-    if (!EnsureTableCapacity()) {
+    if (!BeginChange(Batch::kSingle)) {
         return -1;
     }
     std::string path;
-    if (!MakeFilePath(path, filePath, parentCrc)) {
+    if (!EnsureTableCapacity() || !MakeFilePath(path, filePath, parentCrc)) {
+        EndChange(false);
         return -1;
     }
     const uint32_t crc = ComputeNameCRC(path.c_str());
-    if (crcs_.count(crc) != 0) {
-        RemoveByCRC(crc);
-    }
     const uint64_t size = uint64_t{source.storedSize} + source.trailerSize;
     if (!HasRoomFor(size)) {
+        EndChange(false);
         return -1;
     }
+    Touch();
     const int index = FindInsertPosition(crc);
     if (index < 0) {
         ShowMessage("Couldn't find any free table item, AddFile failed");
+        EndChange(false);
         return -1;
     }
-    const uint32_t offset = AllocateSpace(static_cast<uint32_t>(size));
+    // Space first: should it fail, the entry to be replaced is still there.
+    uint32_t offset = 0;
+    if (!AllocateSpace(static_cast<uint32_t>(size), offset)) {
+        EndChange(false);
+        return -1;
+    }
+    if (crcs_.count(crc) != 0) {
+        RemoveInBatch(crc);  // replaced: in the same change as the new record
+    }
     CPKEntry& e = table_[static_cast<size_t>(index)];
     e = source;
     e.crc = crc;
@@ -645,14 +1000,26 @@ int CPKVfs::WriteEntryData(int index, uint32_t at, const void* buffer, uint32_t 
     if (uint64_t{at} + length > uint64_t{e.storedSize} + e.trailerSize) {
         return 0;
     }
-    const uint32_t position = e.offset + at;
-    if (DiscIOMgr::Seek(file_, position) != position) {
+    return DiscIOMgr::WriteAt(file_, e.offset + at, buffer, length);
+}
+
+int CPKVfs::CopyEntryData(int index, CPKVfs& source, int sourceIndex) {
+    if (!open_ || index < 0 || index != pending_ || !source.open_ || sourceIndex < 0 ||
+        static_cast<uint32_t>(sourceIndex) >= source.header_.usedCount) {
         return 0;
     }
-    if (position >= DiscIOMgr::GetFileSize(file_) && !DiscIOMgr::SetEndOfFile(file_)) {
+    const CPKEntry& from = source.table_[static_cast<size_t>(sourceIndex)];
+    const CPKEntry& to = table_[static_cast<size_t>(index)];
+    if (!IsLive(from) || from.storedSize != to.storedSize || from.trailerSize != to.trailerSize) {
         return 0;
     }
-    return DiscIOMgr::Write(file_, buffer, length, DiscIOMgr::kNoRetry);
+    if (!source.EntryFits(from)) {
+        ShowMessage("Corrupt CPK %s: entry %08X lies outside the data region", source.path_.c_str(),
+                    from.crc);
+        return 0;
+    }
+    const uint32_t total = from.storedSize + from.trailerSize;
+    return total == 0 || DiscIOMgr::CopyRange(source.file_, from.offset, file_, to.offset, total);
 }
 
 int CPKVfs::CommitEntry(int index) {
@@ -662,32 +1029,41 @@ int CPKVfs::CommitEntry(int index) {
     pending_ = -1;
     ++header_.usedCount;
     ++header_.liveCount;
-    int ok = WriteHeader();
-    ok = WriteTable() && ok;
-    crcs_.insert(table_[static_cast<size_t>(index)].crc);
-    return ok;
+    const uint32_t crc = table_[static_cast<size_t>(index)].crc;
+    crcs_.insert(crc);
+    tailIndex_[crc] = index;
+    dirty_ = true;
+    return EndChange(true);
 }
 
 int CPKVfs::AbandonEntry(int index) {
     if (!open_ || index < 0 || index != pending_) {
         return 0;
     }
-    DropPendingEntry();
+    if (batch_ == Batch::kSingle) {
+        RollBack();  // the entry it was to replace comes back too
+    } else {
+        DropPendingEntry();
+    }
     return 1;
 }
 
 int CPKVfs::RemoveByCRC(uint32_t crc) {
-    if (!open_) {
+    if (!BeginChange(Batch::kSingle)) {
         return 0;
     }
-    DropPendingEntry();
+    return EndChange(RemoveInBatch(crc) != 0);
+}
+
+int CPKVfs::RemoveInBatch(uint32_t crc) {
     const int index = FindEntry(crc);
     if (index < 0) {
         return 0;
     }
+    Touch();
     DeleteRecord(index);
-    int ok = WriteHeader();
-    return WriteTable() && ok;
+    dirty_ = true;
+    return 1;
 }
 
 void CPKVfs::DeleteRecord(int index) {
@@ -702,9 +1078,19 @@ void CPKVfs::DeleteRecord(int index) {
             continue;
         }
         crcs_.erase(e.crc);
+        if (static_cast<uint32_t>(i) >= sorted_) {
+            tailIndex_.erase(e.crc);
+        }
         e.flags |= kEntryDeleted;
-        freePosition_[static_cast<size_t>(i)] = static_cast<int32_t>(freeList_.size());
+        const uint32_t position = static_cast<uint32_t>(freeList_.size());
+        freePosition_[static_cast<size_t>(i)] = static_cast<int32_t>(position);
         freeList_.push_back(i);
+        // The committed table still points at these bytes: they take new
+        // ones only after the commit, and never when they overlap others.
+        freeUsable_.push_back(0);
+        if (overlapping_.count(e.offset) == 0) {
+            waitingFree_.push_back(position);
+        }
         ++header_.freeCount;
         if (header_.liveCount > 0) {
             --header_.liveCount;
@@ -754,82 +1140,268 @@ bool CPKVfs::HasRoomFor(uint64_t size) {
 }
 
 int CPKVfs::FindInsertPosition(uint32_t crc) {
+    // New records wait past the sorted ones, in the order they come, and
+    // are merged into place at the commit (MergeTail): the place they take
+    // there is the one inserting each in turn would give, after every record
+    // whose crc is less than or equal to its own.
+    (void)crc;
     const uint32_t used = header_.usedCount;
     if (used + 1 >= header_.capacity) {
         return -1;
     }
-    uint32_t j = 0;
-    while (j < used && table_[j].crc <= crc) {
-        ++j;
-    }
-    for (uint32_t k = used; k > j; --k) {
-        table_[k] = table_[k - 1];
-        freePosition_[k] = freePosition_[k - 1];
-        if (freePosition_[k] >= 0) {
-            freeList_[static_cast<size_t>(freePosition_[k])] = static_cast<int32_t>(k);
-        }
-    }
-    table_[j] = CPKEntry{};
-    freePosition_[j] = -1;
-    return static_cast<int>(j);
-}
-
-void CPKVfs::RemoveRecordAt(int index) {
-    // Undoes FindInsertPosition: records index+1 .. usedCount move down.
-    const uint32_t used = header_.usedCount;
-    for (uint32_t k = static_cast<uint32_t>(index); k < used; ++k) {
-        table_[k] = table_[k + 1];
-        freePosition_[k] = freePosition_[k + 1];
-        if (freePosition_[k] >= 0) {
-            freeList_[static_cast<size_t>(freePosition_[k])] = static_cast<int32_t>(k);
-        }
-    }
     table_[used] = CPKEntry{};
     freePosition_[used] = -1;
+    return static_cast<int>(used);
 }
 
-uint32_t CPKVfs::AllocateSpace(uint32_t size) {
-    for (int32_t i : freeList_) {
-        CPKEntry& block = table_[static_cast<size_t>(i)];
-        // A free block from outside is only reused when it lies in the data
-        // region, so that new bytes never land on the header or the table.
-        if (block.storedSize >= size && EntryFits(block)) {
-            const uint32_t offset = block.offset;
+bool CPKVfs::AllocateSpace(uint32_t size, uint32_t& offset) {
+    for (size_t position = 0; position < freeList_.size(); ++position) {
+        if (!freeUsable_[position]) {
+            continue;
+        }
+        CPKEntry& block = table_[static_cast<size_t>(freeList_[position])];
+        if (block.storedSize >= size) {
+            offset = block.offset;
             block.offset += size;
             block.storedSize -= size;
-            return offset;
+            return true;
         }
     }
-    const uint32_t offset = header_.tableOffset;
-    header_.endOffset += size;
-    header_.tableOffset = header_.endOffset - header_.capacity * kCpkEntrySize;
-    return offset;
+    // Appended where the table lies. The committed table must be out of the
+    // way before a byte is written there.
+    const uint64_t at = header_.tableOffset;
+    const uint64_t end = at + size;
+    if (Overlaps(at, end, disk_.tableOffset, disk_.endOffset)) {
+        // Far enough out that the new table fits before it at the commit (a
+        // batch may still grow the table once), and in a batch with slack
+        // for what is still to come.
+        uint64_t wanted = end + TableBytes(header_.capacity);
+        if (batch_ == Batch::kExplicit) {
+            const uint64_t bytes = TableBytes(committed_.header.capacity);
+            const uint64_t appended = end - std::min<uint64_t>(end, committed_.appendStart);
+            const uint64_t coming = expected_ > appended ? expected_ - appended : 0;
+            wanted += TableBytes(kCpkTableGrowth) +
+                      std::max({kParkSlackTables * bytes, coming,
+                                std::min(std::max(appended, kParkSlackMin), kParkSlackMax)});
+        }
+        if (!Park(end, wanted)) {
+            return false;
+        }
+    }
+    offset = static_cast<uint32_t>(at);
+    header_.tableOffset = static_cast<uint32_t>(end);
+    header_.endOffset = static_cast<uint32_t>(end + TableBytes(header_.capacity));
+    return true;
 }
 
-void CPKVfs::DropPendingEntry() {
-    if (pending_ < 0) {
+void CPKVfs::ReleaseSpace(uint32_t offset, uint32_t size) {
+    // Appended space given back at once when it is the last; anything else
+    // stays unused until the archive is compacted.
+    if (uint64_t{offset} + size == header_.tableOffset && offset >= appendStart_) {
+        header_.tableOffset = offset;
+        header_.endOffset = offset + header_.capacity * kCpkEntrySize;
+    }
+}
+
+void CPKVfs::MergeTail() {
+    const uint32_t used = header_.usedCount;
+    if (sorted_ >= used) {
+        sorted_ = used;
         return;
     }
-    // Its space stays allocated but unreferenced; the header and table are
-    // written again because its bytes may already cover the old table.
-    RemoveRecordAt(pending_);
-    pending_ = -1;
-    WriteHeader();
-    WriteTable();
+    std::vector<uint32_t> added(used - sorted_);
+    std::iota(added.begin(), added.end(), sorted_);
+    std::stable_sort(added.begin(), added.end(),
+                     [&](uint32_t a, uint32_t b) { return table_[a].crc < table_[b].crc; });
+    // Each added record goes after every record whose crc is less than or
+    // equal to its own: after the sorted ones of its crc, and after the ones
+    // added before it.
+    std::vector<CPKEntry> merged(table_.size(), CPKEntry{});
+    std::vector<int32_t> moved(used, -1);
+    uint32_t i = 0;
+    size_t j = 0;
+    for (uint32_t out = 0; out < used; ++out) {
+        uint32_t from;
+        if (j == added.size() || (i < sorted_ && table_[i].crc <= table_[added[j]].crc)) {
+            from = i++;
+        } else {
+            from = added[j++];
+        }
+        merged[out] = table_[from];
+        moved[from] = static_cast<int32_t>(out);
+    }
+    table_.swap(merged);
+    for (int32_t& record : freeList_) {
+        record = moved[static_cast<size_t>(record)];
+    }
+    RebuildFreePositions();
+    sorted_ = used;
+    tailIndex_.clear();
 }
 
-int CPKVfs::WriteHeader() {
-    DiscIOMgr::Seek(file_, 0);  // answers 0 for position 0 even on success
-    return DiscIOMgr::Write(file_, &header_, kCpkHeaderSize, DiscIOMgr::kNoRetry);
+void CPKVfs::RebuildFreePositions() {
+    freePosition_.assign(table_.size(), -1);
+    for (size_t position = 0; position < freeList_.size(); ++position) {
+        freePosition_[static_cast<size_t>(freeList_[position])] = static_cast<int32_t>(position);
+    }
 }
 
-int CPKVfs::WriteTable() {
-    if (header_.capacity == 0) {
-        return 1;
+void CPKVfs::RebuildLookups(bool scanFreeList) {
+    // The free list is found in index order when an archive is opened; a
+    // dropped batch brings back the list as it was instead.
+    crcs_.clear();
+    crcs_.reserve(header_.usedCount);
+    tailIndex_.clear();
+    if (scanFreeList) {
+        freeList_.clear();
     }
-    if (DiscIOMgr::Seek(file_, header_.tableOffset) != header_.tableOffset) {
-        return 0;
+    for (uint32_t i = 0; i < header_.usedCount; ++i) {
+        const CPKEntry& e = table_[i];
+        if (IsLive(e)) {
+            crcs_.insert(e.crc);
+        }
+        if (scanFreeList && IsFree(e)) {
+            freeList_.push_back(static_cast<int32_t>(i));
+        }
     }
-    return DiscIOMgr::Write(file_, table_.data(), header_.capacity * kCpkEntrySize,
-                            DiscIOMgr::kNoRetry);
+    if (scanFreeList) {
+        freeUsable_.assign(freeList_.size(), 0);
+    }
+    RebuildFreePositions();
+}
+
+void CPKVfs::ScanFreeBlocks() {
+    // Which free blocks may take new bytes, and where appending starts. A
+    // block is only reused when it lies in the data region and overlaps no
+    // other record; in a damaged archive where records overlap, the live
+    // ones among them never free their bytes for reuse either.
+    struct Span {
+        uint64_t begin;
+        uint64_t end;
+        uint32_t record;
+    };
+    std::vector<Span> spans;
+    uint64_t usedEnd = kCpkHeaderSize;
+    for (uint32_t i = 0; i < header_.usedCount; ++i) {
+        const CPKEntry& e = table_[i];
+        if ((e.flags & kEntryInUse) == 0) {
+            continue;
+        }
+        const uint64_t end = uint64_t{e.offset} + e.storedSize + (IsFree(e) ? 0 : e.trailerSize);
+        if (e.offset < kCpkHeaderSize || end > header_.tableOffset) {
+            continue;  // outside the data region: never read nor reused
+        }
+        usedEnd = std::max(usedEnd, end);
+        if (end > e.offset) {
+            spans.push_back({e.offset, end, i});
+        }
+    }
+    std::sort(spans.begin(), spans.end(),
+              [](const Span& a, const Span& b) { return a.begin < b.begin; });
+    std::vector<uint8_t> clean(header_.usedCount, 0);
+    for (const Span& s : spans) {
+        clean[s.record] = 1;
+    }
+    overlapping_.clear();
+    // Runs of spans that chain into each other: in a run of two or more,
+    // every span overlaps another.
+    for (size_t first = 0; first < spans.size();) {
+        size_t last = first + 1;
+        uint64_t reach = spans[first].end;
+        while (last < spans.size() && spans[last].begin < reach) {
+            reach = std::max(reach, spans[last].end);
+            ++last;
+        }
+        if (last - first > 1) {
+            for (size_t k = first; k < last; ++k) {
+                clean[spans[k].record] = 0;
+                if (!IsFree(table_[spans[k].record])) {
+                    overlapping_.insert(table_[spans[k].record].offset);
+                }
+            }
+        }
+        first = last;
+    }
+    freeUsable_.assign(freeList_.size(), 0);
+    for (size_t position = 0; position < freeList_.size(); ++position) {
+        const uint32_t record = static_cast<uint32_t>(freeList_[position]);
+        const CPKEntry& e = table_[record];
+        const bool inside =
+            e.offset >= kCpkHeaderSize && uint64_t{e.offset} + e.storedSize <= header_.tableOffset;
+        freeUsable_[position] = inside && (e.storedSize == 0 || clean[record]) ? 1 : 0;
+    }
+    appendStart_ = static_cast<uint32_t>(usedEnd);
+}
+
+uint32_t CPKVfs::UsedEnd() const {
+    uint64_t end = kCpkHeaderSize;
+    for (uint32_t i = 0; i < header_.usedCount; ++i) {
+        const CPKEntry& e = table_[i];
+        const uint64_t last = uint64_t{e.offset} + e.storedSize + (IsFree(e) ? 0 : e.trailerSize);
+        if (e.offset >= kCpkHeaderSize && last <= header_.tableOffset) {
+            end = std::max(end, last);
+        }
+    }
+    return static_cast<uint32_t>(end);
+}
+
+// [SECTION] placing the table
+
+bool CPKVfs::Park(uint64_t clear, uint64_t wanted) {
+    Touch();  // the committed records are what is parked
+    const uint32_t count = committed_.header.capacity;
+    const uint64_t bytes = TableBytes(count);
+    // Where it is wanted first; where it must at least go should the disk
+    // (or the 2 GiB limit) not allow that.
+    const uint64_t places[] = {std::max(wanted, clear), clear};
+    for (uint64_t at : places) {
+        if (Overlaps(at, at + bytes, disk_.tableOffset, disk_.endOffset)) {
+            at = disk_.endOffset;  // never over the table that is live now
+        }
+        if (at + bytes >= kCpkMaxFileSize) {
+            continue;
+        }
+        CPKHeader parked = committed_.header;
+        parked.tableOffset = static_cast<uint32_t>(at);
+        parked.endOffset = static_cast<uint32_t>(at + bytes);
+        if (WriteTableAt(parked.tableOffset, committed_.table.data(), count) &&
+            SwitchHeader(parked)) {
+            return true;
+        }
+    }
+    if (clear + bytes >= kCpkMaxFileSize) {
+        ShowMessage("The CPK %s cannot grow beyond 2 GiB", path_.c_str());
+    }
+    return false;
+}
+
+bool CPKVfs::WriteTableAt(uint32_t offset, const CPKEntry* records, uint32_t count) {
+    return count == 0 || DiscIOMgr::WriteAt(file_, offset, records, count * kCpkEntrySize);
+}
+
+bool CPKVfs::SwitchHeader(const CPKHeader& header) {
+    // Whatever the new header points at must be on the disk before it is.
+    if (!DiscIOMgr::Flush(file_) || !DiscIOMgr::WriteAt(file_, 0, &header, kCpkHeaderSize)) {
+        return false;
+    }
+    // Written is switched: every reader sees the new header from now on. The
+    // flush only makes it outlive a power cut.
+    disk_ = header;
+    DiscIOMgr::Flush(file_);
+    return true;
+}
+
+void CPKVfs::CutBehindTable() {
+    auto size = file_.Size();
+    if (!size || *size <= disk_.endOffset) {
+        return;
+    }
+    // Windows does not cut a file under a mapping; it is made anew when an
+    // entry is opened next. Should the cut fail still (an entry is open),
+    // the bytes stay behind the table, where no reader looks.
+    DropIdleChunks();
+    mapping_.Close();
+    if (DiscIOMgr::Seek(file_, disk_.endOffset) == disk_.endOffset) {
+        DiscIOMgr::SetEndOfFile(file_);
+    }
 }

@@ -18,23 +18,77 @@ constexpr const char kSource[] = ".\\cpk\\DiscIOMgr";
 
 thread_local uint32_t t_lastError = 0;
 std::atomic<int> g_failWrites{0};
+std::atomic<int64_t> g_diskSpace{kNoDiskLimit};
+std::function<void()> g_observer;
+std::atomic<bool> g_flushes{true};
+
+void Observe() {
+    if (g_observer) {
+        g_observer();
+    }
+}
 
 bool Record(const platform::Error& e) {
     t_lastError = e.code;
     return false;
 }
 
-// One attempt at writing all count bytes at the file position.
-bool WriteOnce(platform::File& file, const void* buffer, uint32_t count) {
+// The simulated disk's say on count bytes going to `at` in the file: how
+// many of them fit (all when no disk is simulated); the room they take is
+// spent.
+uint64_t Room(platform::File& file, uint64_t at, uint64_t count) {
+    const int64_t left = g_diskSpace.load();
+    auto size = file.Size();
+    if (left == kNoDiskLimit || !size) {
+        return count;
+    }
+    // As on a disk without sparse files, a write past the end fills the gap
+    // before it too.
+    const uint64_t end = at + count;
+    const uint64_t growth = end > *size ? end - *size : 0;
+    if (growth <= static_cast<uint64_t>(left)) {
+        g_diskSpace.fetch_sub(static_cast<int64_t>(growth));
+        return count;
+    }
+    const uint64_t limit = *size + static_cast<uint64_t>(left);
+    const uint64_t fits = limit > at ? std::min(limit - at, count) : 0;
+    if (fits > 0) {
+        g_diskSpace.store(0);
+    }
+    return fits;
+}
+
+// Whether this write is one that FailNextWrites asked to fail.
+bool FailThisWrite() {
     int pending = g_failWrites.load();
     while (pending > 0 && !g_failWrites.compare_exchange_weak(pending, pending - 1)) {
     }
-    if (pending > 0) {
+    return pending > 0;
+}
+
+// One attempt at writing all count bytes at the file position.
+bool WriteOnce(platform::File& file, const void* buffer, uint32_t count) {
+    if (FailThisWrite()) {
         (void)file.Write(buffer, count / 2);
+        Observe();
         t_lastError = platform::ErrorDiskFull();
         return false;
     }
+    if (g_diskSpace.load() != kNoDiskLimit) {
+        auto at = file.Seek(0, platform::SeekFrom::kCurrent);
+        const uint64_t fits = at ? Room(file, *at, count) : count;
+        if (fits < count) {
+            // What fits is written, and the disk is full.
+            if (fits > 0) {
+                (void)file.Write(buffer, static_cast<size_t>(fits));
+            }
+            Observe();
+            t_lastError = platform::ErrorDiskFull();
+            return false;
+        }
+    }
     auto written = file.Write(buffer, count);
+    Observe();
     if (!written) {
         return Record(written.error());
     }
@@ -149,6 +203,51 @@ int Write(platform::File& file, const void* buffer, uint32_t count, int64_t retr
     return 0;
 }
 
+int WriteAt(platform::File& file, uint32_t position, const void* buffer, uint32_t count) {
+    if (position > static_cast<uint32_t>(std::numeric_limits<int32_t>::max())) {
+        t_lastError = 0;
+        return 0;
+    }
+    auto at = file.Seek(position, platform::SeekFrom::kBegin);
+    if (!at) {
+        return Record(at.error());
+    }
+    return WriteOnce(file, buffer, count) ? 1 : 0;
+}
+
+int CopyRange(platform::File& from, uint32_t fromOffset, platform::File& to, uint32_t toOffset,
+              uint32_t count) {
+    const uint64_t fits = FailThisWrite() ? count / 2 : Room(to, toOffset, count);
+    auto copied =
+        platform::CopyFileRange(from, fromOffset, to, toOffset, static_cast<size_t>(fits));
+    Observe();
+    if (!copied) {
+        return Record(copied.error());
+    }
+    if (fits < count) {
+        t_lastError = platform::ErrorDiskFull();
+        return 0;
+    }
+    if (*copied != count) {
+        t_lastError = 0;  // the source ended early: not a system error
+        return 0;
+    }
+    return 1;
+}
+
+int Flush(platform::File& file) {
+    if (!g_flushes.load()) {
+        Observe();
+        return 1;
+    }
+    auto s = file.Flush();
+    Observe();
+    if (!s) {
+        return Record(s.error());
+    }
+    return 1;
+}
+
 uint32_t Seek(platform::File& file, uint32_t position) {
     if (position > static_cast<uint32_t>(std::numeric_limits<int32_t>::max())) {
         t_lastError = 0;
@@ -171,6 +270,7 @@ uint32_t GetFileSize(const platform::File& file) {
 
 int SetEndOfFile(platform::File& file) {
     auto s = file.SetEndOfFile();
+    Observe();
     if (!s) {
         return Record(s.error());
     }
@@ -191,6 +291,18 @@ void SetLastError(uint32_t code) {
 
 void FailNextWrites(int count) {
     g_failWrites.store(count);
+}
+
+void SimulateDiskSpace(int64_t bytes) {
+    g_diskSpace.store(bytes);
+}
+
+void EnableFlushes(bool enabled) {
+    g_flushes.store(enabled);
+}
+
+void SetWriteObserver(std::function<void()> observer) {
+    g_observer = std::move(observer);
 }
 
 }  // namespace DiscIOMgr

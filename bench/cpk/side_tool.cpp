@@ -1,8 +1,9 @@
 // The archive storage's own side of the side-by-side comparisons:
 //   cpk_side md5 FILE             MD5 of a file, printed as md5sum does
 //   cpk_side copy PACKAGE TARGET  every file entry of PACKAGE copied raw
-//                                 (as stored, trailer included, windowed
-//                                 entries 8 MiB at a time) into a new TARGET
+//                                 (as stored, trailer included) into a new
+//                                 TARGET, as one batch (made durable at its
+//                                 end)
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -33,8 +34,17 @@ int Copy(const std::string& packagePath, const std::string& targetPath) {
     BlockPool pool;
     CPKVfs package(pool);
     CPKVfs target(pool);
-    if (!package.Open(platform::SystemPathFromArgument(packagePath)) ||
+    if (!package.Open(platform::SystemPathFromArgument(packagePath), CPKOpenMode::kReadOnly) ||
         !target.Create(platform::SystemPathFromArgument(targetPath))) {
+        return 1;
+    }
+    // The bytes to copy are known, as they are to the patch unpacker.
+    uint64_t total = 0;
+    for (uint32_t i = 0; i < package.Header().usedCount; ++i) {
+        const CPKEntry& e = package.EntryAt(static_cast<int>(i));
+        total += IsLive(e) ? uint64_t{e.storedSize} + e.trailerSize : 0;
+    }
+    if (!target.BeginBatch(total)) {
         return 1;
     }
     for (uint32_t i = 0; i < package.Header().usedCount; ++i) {
@@ -53,18 +63,12 @@ int Copy(const std::string& packagePath, const std::string& targetPath) {
         if (index < 0) {
             return 1;
         }
-        const uint32_t total = e.storedSize + e.trailerSize;
-        for (uint32_t at = 0; at < total;) {
-            CPKFile* f = package.OpenEntry(static_cast<int>(i), at, 1);
-            if (f == nullptr || !target.WriteEntryData(index, at, f->data, f->mappedSize)) {
-                return 1;
-            }
-            at += f->mappedSize;
-            package.CloseEntry(f);
+        if (!target.CopyEntryData(index, package, static_cast<int>(i))) {
+            return 1;
         }
         target.CommitEntry(index);
     }
-    return 0;
+    return target.CommitBatch() ? 0 : 1;
 }
 
 }  // namespace

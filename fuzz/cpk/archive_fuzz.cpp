@@ -1,6 +1,8 @@
-// Opens arbitrary bytes as an archive, walks and reads every entry, checks
-// it, and changes it: nothing may read or write outside its buffers, and
-// the archive file may not grow past what the changes need.
+// Opens arbitrary bytes as an archive, walks and reads every entry (opened
+// for reading only, then for writing), checks it, and changes it one change
+// at a time and in batches, committed and dropped: nothing may read or write
+// outside its buffers, the archive file may not grow past what the changes
+// need, and an archive that was sound must stay sound.
 #include <cstddef>
 #include <cstdint>
 #include <random>
@@ -12,6 +14,7 @@
 #include "cpk/CPKVfs.h"
 #include "cpk/CPKWriter.h"
 #include "cpk/Codec.h"
+#include "cpk/DiscIOMgr.h"
 #include "fuzz_common.h"
 #include "platform/file.h"
 #include "platform/fs.h"
@@ -54,6 +57,7 @@ void Walk(CPKVfs& vfs, uint32_t crc, int depth) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     SilenceMessageBoxes();
+    DiscIOMgr::EnableFlushes(false);
     return 0;
 }
 
@@ -66,8 +70,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             return 0;
         }
     }
-    CheckArchive(path);
+    const bool sound = CheckArchive(path).empty();
     static BlockPool pool;
+    {
+        CPKVfs reader(pool);
+        if (reader.Open(path, CPKOpenMode::kReadOnly)) {
+            Walk(reader, 0, 0);
+            if (reader.AddDirectory("refused", 0) != kCpkNoCrc) {
+                __builtin_trap();  // a reader never writes
+            }
+        }
+    }
     CPKVfs vfs(pool);
     if (vfs.Open(path)) {
         Walk(vfs, 0, 0);
@@ -75,22 +88,54 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::string full;
             vfs.GetFullPath(vfs.EntryAt(static_cast<int>(i)).crc, full);
         }
-        // Changes on top of whatever the input holds.
+        // Single changes on top of whatever the input holds.
         const uint32_t dir = vfs.AddDirectory("fuzz", 0);
         AddEntryFromBuffer(vfs, "fuzz\\a.bin", data, static_cast<uint32_t>(size < 300 ? size : 300),
                            kMethodLzss, false);
         if (vfs.Header().usedCount > 0) {
             vfs.RemoveByCRC(vfs.EntryAt(0).crc);
         }
-        AddEntryFromBuffer(vfs, "b", data, static_cast<uint32_t>(size < 100 ? size : 100),
-                           kMethodStored, false);
-        if (dir != kCpkNoCrc) {
-            vfs.RemoveByCRC(dir);
+        // A batch that is dropped, and one that is written: replacing, copying
+        // an entry file to file, removing.
+        for (int commit = 0; commit < 2; ++commit) {
+            if (!vfs.BeginBatch(size)) {
+                break;
+            }
+            AddEntryFromBuffer(vfs, "b", data, static_cast<uint32_t>(size < 100 ? size : 100),
+                               kMethodStored, false);
+            AddEntryFromBuffer(vfs, "fuzz\\a.bin", data,
+                               static_cast<uint32_t>(size < 50 ? size : 50), kMethodLzo, false);
+            // A copy keeps its trailer, so it goes under its own name.
+            const uint32_t copies = vfs.AddDirectory("copies", 0);
+            for (uint32_t i = 0; i < vfs.Header().usedCount && i < 4; ++i) {
+                const CPKEntry e = vfs.EntryAt(static_cast<int>(i));
+                std::string name;
+                if (copies != kCpkNoCrc && IsLive(e) && !IsDirectory(e) &&
+                    vfs.GetFileNameFromCRC(e.crc, name)) {
+                    const int copy = vfs.AddFile(name, copies, e);
+                    if (copy >= 0 && !vfs.CopyEntryData(copy, vfs, static_cast<int>(i))) {
+                        vfs.AbandonEntry(copy);
+                    } else if (copy >= 0) {
+                        vfs.CommitEntry(copy);
+                    }
+                }
+            }
+            if (dir != kCpkNoCrc) {
+                vfs.RemoveByCRC(dir);
+            }
+            if (commit) {
+                vfs.CommitBatch();
+            } else {
+                vfs.AbortBatch();
+            }
         }
         vfs.Close();
         auto grown = platform::FileSize(path);
-        if (grown && *grown > size + 2 * 140000 + 4096) {
+        if (grown && *grown > 2 * size + 6 * 140000 + 8192) {
             __builtin_trap();  // growth out of proportion to the changes
+        }
+        if (sound && !CheckArchive(path).empty()) {
+            __builtin_trap();  // our changes broke a sound archive
         }
     }
     return 0;

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <vector>
 
 #include "platform/fs.h"
 
@@ -271,6 +273,49 @@ void MappedView::Unmap() {
         ::munmap(base_, size_);
         base_ = nullptr;
     }
+}
+
+Result<size_t> CopyFileRange(File& from, uint64_t fromOffset, File& to, uint64_t toOffset,
+                             size_t size) {
+    size_t done = 0;
+    off_t in = static_cast<off_t>(fromOffset);
+    off_t out = static_cast<off_t>(toOffset);
+    while (done < size) {
+        ssize_t n =
+            ::copy_file_range(ToFd(from.native()), &in, ToFd(to.native()), &out, size - done, 0);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 &&
+            (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
+            break;  // not between these files: through a buffer below
+        }
+        if (n < 0) {
+            return LastError();
+        }
+        if (n == 0) {
+            return done;  // the end of `from`
+        }
+        done += static_cast<size_t>(n);
+    }
+    // Buffered, for what the system would not copy by itself.
+    constexpr size_t kPiece = size_t{1} << 20;
+    std::vector<char> buffer(std::min(size - done, kPiece));
+    while (done < size) {
+        auto got = from.ReadAt(fromOffset + done, buffer.data(), std::min(size - done, kPiece));
+        if (!got) {
+            return got.error();
+        }
+        if (*got == 0) {
+            break;
+        }
+        auto put = to.WriteAt(toOffset + done, buffer.data(), *got);
+        if (!put) {
+            return put.error();
+        }
+        done += *got;
+    }
+    return done;
 }
 
 }  // namespace platform

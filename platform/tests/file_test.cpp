@@ -67,6 +67,35 @@ TEST(File, ReadWriteSeekAndSize) {
     EXPECT_TRUE(f->Flush());
 }
 
+TEST(File, RangesCopyBetweenFilesAndStopWhereTheSourceEnds) {
+    TempDir dir;
+    std::string bytes(3u << 20, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<char>(i * 7 / 5);
+    }
+    WriteFile(dir / "from", bytes);
+    auto from =
+        File::Open(dir / "from", Access::kRead, platform::kShareRead, Disposition::kOpenExisting);
+    auto to = File::Open(dir / "to", Access::kReadWrite, 0, Disposition::kCreateAlways);
+    ASSERT_TRUE(from && to);
+    ASSERT_TRUE(to->Write("head", 4));
+    auto copied = platform::CopyFileRange(*from, 100, *to, 10, (2u << 20) + 3);
+    ASSERT_TRUE(copied) << copied.error().Message();
+    EXPECT_EQ(*copied, (2u << 20) + 3);
+    // Past the end of the source: what there is.
+    copied = platform::CopyFileRange(*from, bytes.size() - 5, *to, 0, 100);
+    ASSERT_TRUE(copied);
+    EXPECT_EQ(*copied, 5u);
+    EXPECT_EQ(*from->Seek(0, platform::SeekFrom::kCurrent), 0u);  // positions untouched
+    EXPECT_EQ(*to->Seek(0, platform::SeekFrom::kCurrent), 4u);
+    to->Close();
+    const std::string got = ReadFile(dir / "to");
+    ASSERT_EQ(got.size(), 10 + (2u << 20) + 3);
+    EXPECT_EQ(got.substr(0, 5), bytes.substr(bytes.size() - 5));
+    EXPECT_EQ(got.substr(5, 5), std::string(5, '\0'));
+    EXPECT_EQ(got.substr(10), bytes.substr(100, (2u << 20) + 3));
+}
+
 TEST(File, MovedHandlesKeepTheirFile) {
     TempDir dir;
     auto f = File::Open(dir / "m", Access::kReadWrite, 0, Disposition::kCreateAlways);

@@ -3,6 +3,7 @@
 #include "platform/native_windows.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "wide.h"
 
@@ -286,6 +287,29 @@ void MappedView::Unmap() {
         UnmapViewOfFile(base_);
         base_ = nullptr;
     }
+}
+
+Result<size_t> CopyFileRange(File& from, uint64_t fromOffset, File& to, uint64_t toOffset,
+                             size_t size) {
+    // Windows has no copy of a range between files: through a buffer.
+    constexpr size_t kPiece = size_t{1} << 20;
+    std::vector<char> buffer(std::min(size, kPiece));
+    size_t done = 0;
+    while (done < size) {
+        auto got = from.ReadAt(fromOffset + done, buffer.data(), std::min(size - done, kPiece));
+        if (!got) {
+            return got.error();
+        }
+        if (*got == 0) {
+            break;
+        }
+        auto put = to.WriteAt(toOffset + done, buffer.data(), *got);
+        if (!put) {
+            return put.error();
+        }
+        done += *got;
+    }
+    return done;
 }
 
 }  // namespace platform

@@ -14,6 +14,7 @@
 #include "cpk/CPKVfs.h"
 #include "cpk/CPKWriter.h"
 #include "cpk/Codec.h"
+#include "cpk/DiscIOMgr.h"
 #include "platform/console.h"
 #include "platform/file.h"
 #include "platform/fs.h"
@@ -82,6 +83,7 @@ public:
     void Remove(const std::string& archive, const std::string& inner);
     void Info(const std::string& archive);
     void Check(const std::string& archive);
+    void Compact(const std::string& archive);
 
 private:
     struct Item {
@@ -94,7 +96,7 @@ private:
         err_ << "cpk: " << message << "\n";
         throw Failed{};
     }
-    void OpenArchive(const std::string& archive);
+    void OpenArchive(const std::string& archive, CPKOpenMode mode);
     std::string InnerPath(const std::string& utf8);
     std::vector<Item> LiveEntries();
     int FindInner(const std::string& inner, const std::string& shown);
@@ -112,6 +114,21 @@ private:
     CPKVfs vfs_;
     std::string archive_;  // as given, for messages
 };
+
+// A system path as the user's shell writes it, for messages.
+std::string Shown(const std::string& systemPath) {
+    return platform::GbkToUtf8(platform::NativePath(systemPath));
+}
+
+// ": <the system's text>" for the last failure of the file layer, when it
+// was a system error ("No space left on device").
+std::string SystemReason() {
+    const uint32_t code = DiscIOMgr::LastError();
+    if (code == 0) {
+        return std::string();
+    }
+    return ": " + platform::GbkToUtf8(platform::Error{code}.Message());
+}
 
 std::string Tool::InnerPath(const std::string& utf8) {
     std::string gbk = platform::Utf8ToGbk(utf8);
@@ -136,13 +153,13 @@ std::string Tool::InnerPath(const std::string& utf8) {
     return joined;
 }
 
-void Tool::OpenArchive(const std::string& archive) {
+void Tool::OpenArchive(const std::string& archive, CPKOpenMode mode) {
     archive_ = archive;
     std::string path = platform::SystemPathFromArgument(archive);
     if (!platform::Exists(path)) {
         Fail(archive + ": no such archive");
     }
-    if (!vfs_.Open(path)) {
+    if (!vfs_.Open(path, mode)) {
         Fail(archive + ": cannot open the archive");
     }
 }
@@ -212,14 +229,15 @@ void Tool::AddTree(const std::string& folder, const std::string& inner, uint16_t
                    bool windowed, std::vector<std::pair<std::string, std::string>>& files) {
     auto entries = platform::ListDirectory(folder);
     if (!entries) {
-        Fail(platform::GbkToUtf8(folder) + ": " + platform::GbkToUtf8(entries.error().Message()));
+        Fail(Shown(folder) + ": " + platform::GbkToUtf8(entries.error().Message()));
     }
     // Empty folders are kept as directories of the archive.
     uint32_t parent = 0;
     for (const std::string& part : cpkpath::Split(inner)) {
         parent = vfs_.AddDirectory(part, parent);
         if (parent == kCpkNoCrc) {
-            Fail(archive_ + ": cannot add the directory " + platform::GbkToUtf8(inner));
+            Fail(archive_ + ": cannot add the directory " + platform::GbkToUtf8(inner) +
+                 SystemReason() + "; the archive is unchanged");
         }
     }
     std::sort(entries->begin(), entries->end(),
@@ -254,7 +272,12 @@ void Tool::Add(const std::string& archive, const std::vector<std::string>& files
     archive_ = archive;
     std::string path = platform::SystemPathFromArgument(archive);
     if (platform::Exists(path) ? !vfs_.Open(path) : !vfs_.Create(path)) {
-        Fail(archive + ": cannot open the archive");
+        Fail(archive + ": cannot open the archive" + SystemReason());
+    }
+    // All files go in as one change: should anything fail, or the tool be
+    // stopped, the archive stays as it was.
+    if (!vfs_.BeginBatch()) {
+        Fail(archive + ": cannot change the archive");
     }
     // Gather (source, inner path) pairs first, so that progress has a total.
     std::vector<std::pair<std::string, std::string>> work;
@@ -285,10 +308,15 @@ void Tool::Add(const std::string& archive, const std::vector<std::string>& files
             Fail("inner path longer than 323 bytes: " + platform::GbkToUtf8(work[i].second));
         }
         if (!AddEntryFromFile(vfs_, work[i].second, work[i].first, method, windowed)) {
-            Fail(archive + ": cannot add " + platform::GbkToUtf8(work[i].first));
+            Fail(archive + ": cannot add " + Shown(work[i].first) + SystemReason() +
+                 "; the archive is unchanged");
         }
     }
     EndProgress();
+    if (!vfs_.CommitBatch()) {
+        Fail(archive + ": cannot write the changes" + SystemReason() +
+             "; the archive is unchanged");
+    }
 }
 
 const char* MethodName(const CPKEntry& e) {
@@ -308,7 +336,7 @@ const char* MethodName(const CPKEntry& e) {
 }
 
 void Tool::List(const std::string& archive, bool longFormat) {
-    OpenArchive(archive);
+    OpenArchive(archive, CPKOpenMode::kReadOnly);
     for (const Item& item : LiveEntries()) {
         const CPKEntry& e = vfs_.EntryAt(item.index);
         std::string shown = platform::GbkToUtf8(item.path) + (IsDirectory(e) ? "\\" : "");
@@ -324,7 +352,7 @@ void Tool::List(const std::string& archive, bool longFormat) {
 }
 
 void Tool::Cat(const std::string& archive, const std::string& inner) {
-    OpenArchive(archive);
+    OpenArchive(archive, CPKOpenMode::kReadOnly);
     int index = FindInner(InnerPath(inner), inner);
     if (IsDirectory(vfs_.EntryAt(index))) {
         Fail(inner + " is a directory");
@@ -383,7 +411,7 @@ void Tool::ExtractOne(const Item& item, const std::string& dir) {
 
 void Tool::Extract(const std::string& archive, const std::string& dir,
                    const std::vector<std::string>& inners) {
-    OpenArchive(archive);
+    OpenArchive(archive, CPKOpenMode::kReadOnly);
     std::string target = platform::SystemPathFromArgument(dir);
     // The target and every missing folder before it.
     for (size_t i = 1; i <= target.size(); ++i) {
@@ -428,10 +456,10 @@ void Tool::Extract(const std::string& archive, const std::string& dir,
 }
 
 void Tool::Remove(const std::string& archive, const std::string& inner) {
-    OpenArchive(archive);
+    OpenArchive(archive, CPKOpenMode::kReadWrite);
     int index = FindInner(InnerPath(inner), inner);
     if (!vfs_.RemoveByCRC(vfs_.EntryAt(index).crc)) {
-        Fail(archive + ": cannot remove " + inner);
+        Fail(archive + ": cannot remove " + inner + SystemReason());
     }
 }
 
@@ -469,6 +497,88 @@ void Tool::Check(const std::string& archive) {
     }
     if (!problems.empty()) {
         throw Failed{};
+    }
+}
+
+void Tool::Compact(const std::string& archive) {
+    OpenArchive(archive, CPKOpenMode::kReadOnly);
+    const std::string path = platform::SystemPathFromArgument(archive);
+    // Written beside the archive and moved over it whole: a crash leaves the
+    // old archive, or the new one.
+    const std::string temporary = path + ".compact";
+    if (platform::Exists(temporary)) {
+        (void)platform::DeleteFile(temporary);  // left by a run that was stopped
+    }
+    // Parents before their children, each record copied raw: contents as
+    // stored and trailer byte for byte, directories too.
+    std::map<uint32_t, std::vector<int>> children;
+    size_t live = 0;
+    uint64_t bytes = 0;
+    for (uint32_t i = 0; i < vfs_.Header().usedCount; ++i) {
+        const CPKEntry& e = vfs_.EntryAt(static_cast<int>(i));
+        if (IsLive(e)) {
+            children[e.parentCrc].push_back(static_cast<int>(i));
+            ++live;
+            bytes += uint64_t{e.storedSize} + e.trailerSize;
+        }
+    }
+    CPKVfs target(pool_);
+    if (!target.Create(temporary) || !target.BeginBatch(bytes)) {
+        Fail(archive + ": cannot create " + Shown(temporary) + SystemReason());
+    }
+    std::vector<uint32_t> queue{0};
+    size_t copied = 0;
+    auto fail = [&](const std::string& why) {
+        target.AbortBatch();
+        target.Close();
+        (void)platform::DeleteFile(temporary);
+        Fail(archive + ": " + why);
+    };
+    for (size_t next = 0; next < queue.size(); ++next) {
+        auto found = children.find(queue[next]);
+        if (found == children.end()) {
+            continue;
+        }
+        for (int index : found->second) {
+            const CPKEntry e = vfs_.EntryAt(index);
+            std::string name;
+            if (!vfs_.GetFileNameFromCRC(e.crc, name)) {
+                fail("cannot read the name of an entry");
+            }
+            Progress(copied, live, name);
+            const int added = target.AddFile(name, e.parentCrc, e);
+            if (added < 0) {
+                fail("cannot copy " + platform::GbkToUtf8(name) + SystemReason());
+            }
+            if (!target.CopyEntryData(added, vfs_, index)) {
+                fail("cannot copy " + platform::GbkToUtf8(name) + SystemReason());
+            }
+            // Its path in the new archive must hash to the crc its children
+            // name as their parent.
+            if (target.EntryAt(added).crc != e.crc || !target.CommitEntry(added)) {
+                fail("cannot copy " + platform::GbkToUtf8(name));
+            }
+            if (IsDirectory(e)) {
+                queue.push_back(e.crc);
+            }
+            ++copied;
+        }
+    }
+    EndProgress();
+    if (copied != live) {
+        fail(std::to_string(live - copied) +
+             " entries cannot be reached from the root (see cpk check); nothing was changed");
+    }
+    if (!target.CommitBatch()) {
+        fail("cannot write " + Shown(temporary) + SystemReason());
+    }
+    target.Close();
+    vfs_.Close();
+    auto moved = platform::MoveFile(temporary, path, true);
+    if (!moved) {
+        (void)platform::DeleteFile(temporary);
+        Fail(archive +
+             ": cannot replace the archive: " + platform::GbkToUtf8(moved.error().Message()));
     }
 }
 
@@ -510,6 +620,9 @@ int RunCpkTool(const std::vector<std::string>& args, std::ostream& out, std::ost
     info->add_option("ARCHIVE", archive, "Archive file")->required();
     auto* check = app.add_subcommand("check", "Check every invariant of the format");
     check->add_option("ARCHIVE", archive, "Archive file")->required();
+    auto* compact =
+        app.add_subcommand("compact", "Rewrite the archive without free space (all or nothing)");
+    compact->add_option("ARCHIVE", archive, "Archive file")->required();
 
     std::vector<std::string> rest(args.size() > 1 ? args.begin() + 1 : args.end(), args.end());
     std::reverse(rest.begin(), rest.end());  // CLI11 takes them last first
@@ -541,6 +654,8 @@ int RunCpkTool(const std::vector<std::string>& args, std::ostream& out, std::ost
             tool.Info(archive);
         } else if (check->parsed()) {
             tool.Check(archive);
+        } else if (compact->parsed()) {
+            tool.Compact(archive);
         }
     } catch (const Failed&) {
         return 1;

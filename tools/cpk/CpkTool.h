@@ -8,6 +8,13 @@
 //   cpk rm ARCHIVE INNER
 //   cpk info ARCHIVE
 //   cpk check ARCHIVE
+//   cpk compact ARCHIVE
+//
+// Changes are crash-safe: "add" puts all its files in as one change, and
+// "compact" writes the new archive beside the old one and moves it over it,
+// so that a stop at any moment leaves the archive as it was or as it is
+// after the command. ls, cat, extract, info and check only read: they work
+// on archives the user may not write and on ones the game holds open.
 //
 // Paths on the command line and in the output are UTF-8; inner paths are
 // backslash-separated ("/" is accepted too) and stored as GBK.

@@ -6,10 +6,12 @@
 #include <sstream>
 
 #include "cpk/BlockPool.h"
+#include "cpk/CPKCheck.h"
 #include "cpk/CPKPath.h"
 #include "cpk/CPKVfs.h"
 #include "cpk/CPKWriter.h"
 #include "cpk/Codec.h"
+#include "cpk/DiscIOMgr.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 #include "testsupport/temp_dir.h"
@@ -206,6 +208,87 @@ TEST_F(CpkToolTest, CheckListsEachBrokenInvariant) {
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.out,
               "liveCount is 7 but 1 records are live\nfreeCount is 3 but 0 records are deleted\n");
+}
+
+TEST_F(CpkToolTest, CompactRewritesWithoutFreeSpaceAndKeepsEveryEntry) {
+    const std::string big = Noise(9u << 20, 3);
+    WriteFile(dir / "src\\data\\big.bin", big);
+    for (int i = 0; i < 30; ++i) {
+        WriteFile(dir / ("src\\data\\f" + std::to_string(i)),
+                  Noise(3000, static_cast<uint32_t>(i)));
+    }
+    ASSERT_EQ(Cpk({"add", archive, Arg(dir / "src\\data"), "--windowed"}).code, 0);
+    ASSERT_EQ(
+        Cpk({"add", archive, Arg(dir / "src\\data\\f3"), "--as", "lzo\\f3", "--method", "lzo"})
+            .code,
+        0);
+    for (int i = 0; i < 30; i += 2) {
+        ASSERT_EQ(Cpk({"rm", archive, "data\\f" + std::to_string(i)}).code, 0);
+    }
+    const std::string listing = Cpk({"ls", archive, "-l"}).out;
+    const uint64_t before = platform::FileSize(dir / "game.cpk").value();
+
+    Outcome r = Cpk({"compact", archive});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(Cpk({"ls", archive, "-l"}).out, listing);
+    EXPECT_EQ(Cpk({"cat", archive, "data/big.bin"}).out, big);
+    EXPECT_EQ(Cpk({"cat", archive, "lzo/f3"}).out, Noise(3000, 3));
+    EXPECT_EQ(Cpk({"check", archive}).code, 0);
+    EXPECT_FALSE(platform::Exists(dir / "game.cpk.compact"));
+    BlockPool pool;
+    CPKVfs vfs(pool);
+    ASSERT_EQ(vfs.Open(dir / "game.cpk", CPKOpenMode::kReadOnly), 1);
+    EXPECT_EQ(vfs.Header().freeCount, 0u);
+    EXPECT_EQ(vfs.Header().usedCount, vfs.Header().liveCount);
+    // Nothing but the header, the entries and the table is left.
+    uint64_t bytes = kCpkHeaderSize + uint64_t{vfs.Header().capacity} * kCpkEntrySize;
+    for (uint32_t i = 0; i < vfs.Header().usedCount; ++i) {
+        bytes += vfs.EntryAt(static_cast<int>(i)).storedSize +
+                 vfs.EntryAt(static_cast<int>(i)).trailerSize;
+    }
+    EXPECT_EQ(platform::FileSize(dir / "game.cpk").value(), bytes);
+    EXPECT_LT(bytes, before);
+}
+
+TEST_F(CpkToolTest, ReadingCommandsWorkOnAnArchiveThatCannotBeWritten) {
+    WriteFile(dir / "f.txt", "contents");
+    ASSERT_EQ(Cpk({"add", archive, Arg(dir / "f.txt"), "--as", "d/f.txt"}).code, 0);
+    ASSERT_TRUE(platform::SetReadOnly(dir / "game.cpk", true));
+    // As the game holds its archives: reading, and letting others read only.
+    auto game = platform::File::Open(dir / "game.cpk", platform::Access::kRead,
+                                     platform::kShareRead, platform::Disposition::kOpenExisting);
+    ASSERT_TRUE(game);
+    EXPECT_EQ(Cpk({"ls", archive}).out, "d\\\nd\\f.txt\n");
+    EXPECT_EQ(Cpk({"cat", archive, "d/f.txt"}).out, "contents");
+    EXPECT_EQ(Cpk({"check", archive}).code, 0);
+    EXPECT_EQ(Cpk({"info", archive}).code, 0);
+    Outcome r = Cpk({"extract", archive, "-C", Arg(dir / "out")});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(ReadFile(dir / "out\\d\\f.txt"), "contents");
+    game->Close();
+    ASSERT_TRUE(platform::SetReadOnly(dir / "game.cpk", false));
+}
+
+TEST_F(CpkToolTest, AnAddThatFailsHalfwayLeavesTheArchiveAsItWas) {
+    for (int i = 0; i < 40; ++i) {
+        WriteFile(dir / ("src\\f" + std::to_string(i)), Noise(20000, static_cast<uint32_t>(i)));
+    }
+    WriteFile(dir / "one.txt", "one");
+    ASSERT_EQ(Cpk({"add", archive, Arg(dir / "one.txt")}).code, 0);
+    const std::string before = ReadFile(dir / "game.cpk");
+    // A disk that fills up while the files go in.
+    DiscIOMgr::SimulateDiskSpace(300000);
+    Outcome r = Cpk({"add", archive, Arg(dir / "src")});
+    DiscIOMgr::SimulateDiskSpace(DiscIOMgr::kNoDiskLimit);
+    EXPECT_EQ(r.code, 1);
+    const std::string full =
+        platform::GbkToUtf8(platform::Error{platform::ErrorDiskFull()}.Message());
+    EXPECT_NE(r.err.find(": " + full + "; the archive is unchanged"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("cannot add " + Arg(dir / "src\\f")), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile(dir / "game.cpk"), before);
+    EXPECT_EQ(Cpk({"ls", archive}).out, "one.txt\n");
+    ASSERT_EQ(Cpk({"add", archive, Arg(dir / "src")}).code, 0);  // with room it goes in
+    EXPECT_EQ(Cpk({"cat", archive, "src/f39"}).out, Noise(20000, 39));
 }
 
 }  // namespace

@@ -3,8 +3,14 @@
 //
 // Results follow the patcher's convention: 1 success, 0 failure. Failures are
 // reported where they happen, through ShowMessage / ShowSystemError (message
-// boxes; a tool installs a handler that prints them). Every change is written
-// to the file when it is made; Close writes nothing.
+// boxes; a tool installs a handler that prints them).
+//
+// Changes are crash-safe: at every moment the file on disk is a sound
+// archive holding each entry either as it was before a change or as it is
+// after it (the design is described at the top of CPKVfs.cpp). A change
+// outside a batch is written when it is made. Between BeginBatch and
+// CommitBatch changes are gathered and written together, all or none, and
+// the table is written once per batch rather than once per entry.
 //
 // An archive from outside is not trusted: Open refuses a header or table
 // that does not fit the file, and OpenEntry an entry whose bytes do not lie
@@ -16,6 +22,8 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "cpk/CPKFormat.h"
@@ -25,6 +33,11 @@ class BlockPool;
 
 // Answer of AddDirectory / AddPath when the directory could not be added.
 constexpr uint32_t kCpkNoCrc = 0xFFFFFFFF;
+
+// How Open takes the file. kReadOnly needs no write access and shares the
+// file with other readers and writers (the game client keeps its archives
+// open for reading); every change is then refused.
+enum class CPKOpenMode { kReadWrite, kReadOnly };
 
 // One opened entry, taken from the archive's block pool by OpenEntry and
 // given back by CloseEntry.
@@ -40,6 +53,9 @@ struct CPKFile {
     uint32_t position;           // always 0
     int compressed;              // 1 when the method is not stored
     int valid;                   // 1 while in use, 0 after a failure
+    // Where the view lives: one of the archive's shared mapped pieces
+    // (chunk >= 0), or a view of its own.
+    int chunk;
     platform::MappedView mapping;
 };
 
@@ -52,14 +68,36 @@ public:
     CPKVfs(const CPKVfs&) = delete;
     CPKVfs& operator=(const CPKVfs&) = delete;
 
-    // Opens an existing archive (system path, GBK) for reading and writing.
-    // A missing file fails without a message.
-    int Open(const std::string& path);
+    // Opens an existing archive (system path, GBK), for reading and writing
+    // unless mode says otherwise. A missing file fails without a message. An
+    // archive whose end offset disagrees with its table opens when the table
+    // lies inside the file, but refuses changes.
+    int Open(const std::string& path, CPKOpenMode mode = CPKOpenMode::kReadWrite);
     // Creates a new, empty archive; opens it instead when the file exists.
+    // The new file appears complete or not at all.
     int Create(const std::string& path);
+    // Closes the archive; a batch not committed is abandoned.
     int Close();
     bool IsOpen() const { return open_; }
+    bool IsReadOnly() const { return readOnly_; }
     const std::string& Path() const { return path_; }
+
+    // Starts gathering changes: until CommitBatch, adds, replacements and
+    // removals are kept in memory and new bytes are written only where the
+    // archive on disk does not reach. expectedBytes, when the caller knows
+    // it, is about how many bytes of contents and trailers the batch will
+    // add: room for them is set aside at once, so that the batch seldom has
+    // to move the table on disk out of their way (each move flushes the
+    // disk). 0 when the archive refuses changes or a batch is running.
+    int BeginBatch(uint64_t expectedBytes = 0);
+    // Writes the batch's table and switches the archive to it. 1: every
+    // change of the batch is in the file; 0: none is (the archive is as
+    // before the batch, in the file and in memory). An entry still pending
+    // (AddFile without CommitEntry) is left out.
+    int CommitBatch();
+    // Drops every change of the batch; the archive is as before it.
+    void AbortBatch();
+    bool InBatch() const { return batch_ != Batch::kNone; }
 
     // Index of the live record with this crc, or -1.
     int FindEntry(uint32_t crc) const;
@@ -99,14 +137,20 @@ public:
     // existing entry at that path is removed first), and answers its index,
     // or -1. The caller writes its storedSize + trailerSize bytes with
     // WriteEntryData and then calls CommitEntry; until then the entry is
-    // pending and any other change to the archive, or Close, drops it.
+    // pending, and any other change, CommitBatch or Close drops it. Outside
+    // a batch, dropping it also brings back the entry it was to replace.
     int AddFile(const std::string& filePath, uint32_t parentCrc, const CPKEntry& source);
     // Writes length bytes at position `at` of the pending entry's bytes.
     int WriteEntryData(int index, uint32_t at, const void* buffer, uint32_t length);
-    // Makes the pending entry live and writes header and table.
+    // Copies all the raw bytes (contents as stored, then trailer) of the live
+    // entry sourceIndex of source into the pending entry at index, which was
+    // made from that entry's record: file to file, inside the system where
+    // it can, with nothing mapped or decompressed.
+    int CopyEntryData(int index, CPKVfs& source, int sourceIndex);
+    // Makes the pending entry live; outside a batch the change is written.
     int CommitEntry(int index);
-    // Drops the pending entry at index without committing it (its space is
-    // left unused); 1 when index was pending.
+    // Drops the pending entry at index without committing it; 1 when index
+    // was pending.
     int AbandonEntry(int index);
     // Deletes the entry (a directory with its whole subtree).
     int RemoveByCRC(uint32_t crc);
@@ -118,33 +162,102 @@ public:
     const std::vector<int32_t>& FreeList() const { return freeList_; }
 
 private:
+    enum class Batch { kNone, kSingle, kExplicit };
+    // The archive as on disk at the start of the batch, to park its table
+    // and to return to when the batch is dropped.
+    struct Committed {
+        CPKHeader header{};
+        std::vector<CPKEntry> table;  // header.capacity records
+        std::vector<int32_t> freeList;
+        std::vector<uint8_t> freeUsable;
+        uint32_t appendStart = 0;
+    };
+
     void ResetTable(uint32_t capacity);
     void CloseFile();
     bool ReadEntryName(const CPKEntry& entry, std::string& name);
     bool EntryFits(const CPKEntry& entry) const;
-    bool EnsureTableCapacity();
-    int FindInsertPosition(uint32_t crc);
-    void RemoveRecordAt(int index);
-    bool HasRoomFor(uint64_t size);
-    uint32_t AllocateSpace(uint32_t size);
-    void DeleteRecord(int index);
-    int WriteHeader();
-    int WriteTable();
     bool RefreshMapping(uint64_t end);
-    void DropPendingEntry();
+    // A view of [start, start + length): in a shared piece (chunk set), else
+    // a view of its own when ownAllowed (start then aligned). Null on failure.
+    const uint8_t* MapRange(uint32_t start, uint32_t length, int& chunk, platform::MappedView& own,
+                            bool ownAllowed);
+    const uint8_t* Peek(uint32_t start, uint32_t length);
+    void ReleaseChunk(int chunk);
+    void DropIdleChunks();
     uint32_t ListChildren(uint32_t parentCrc, bool directories, uint32_t* crcs,
                           uint32_t capacity) const;
 
+    // Changes.
+    bool CanChange();
+    bool BeginChange(Batch kind);
+    void Touch();
+    int EndChange(bool ok);
+    void DropPendingEntry();
+    bool Commit();
+    void RollBack();
+    uint32_t AddDirectoryInBatch(const std::string& name, uint32_t parentCrc);
+    int RemoveInBatch(uint32_t crc);
+    void DeleteRecord(int index);
+
+    // Table bookkeeping.
+    bool EnsureTableCapacity();
+    int FindInsertPosition(uint32_t crc);
+    bool HasRoomFor(uint64_t size);
+    bool AllocateSpace(uint32_t size, uint32_t& offset);
+    void ReleaseSpace(uint32_t offset, uint32_t size);
+    void MergeTail();
+    void RebuildFreePositions();
+    void RebuildLookups(bool scanFreeList);
+    void ScanFreeBlocks();
+    uint32_t UsedEnd() const;
+
+    // Writing the table where it may go.
+    // Moves the committed table out to `wanted`, or to `clear` at least (the
+    // first byte it must stay past), and switches the header to it.
+    bool Park(uint64_t clear, uint64_t wanted);
+    bool WriteTableAt(uint32_t offset, const CPKEntry* records, uint32_t count);
+    bool SwitchHeader(const CPKHeader& header);
+    void CutBehindTable();
+
     std::string path_;
     bool open_ = false;
+    bool readOnly_ = false;
+    std::string refusal_;  // why changes are refused ("" when they are not)
     platform::File file_;
     platform::FileMapping mapping_;
-    CPKHeader header_{};
+    // Mapped pieces of the file, shared by the entries opened in them, so
+    // that opening and closing small entries maps nothing new.
+    struct Chunk {
+        platform::MappedView view;
+        uint32_t users = 0;
+        uint64_t lastUse = 0;
+    };
+    std::vector<Chunk> chunks_;
+    uint64_t useClock_ = 0;
+    CPKHeader header_{};           // in memory; during a batch tableOffset is where new bytes go
+    CPKHeader disk_{};             // as it is on disk now
     std::vector<CPKEntry> table_;  // in-memory capacity >= header_.capacity
-    std::set<uint32_t> crcs_;      // crcs of live entries
+    // Records 0 .. sorted_-1 are in crc order; the records a batch adds
+    // follow in the order they were added, and are merged in at its commit.
+    uint32_t sorted_ = 0;
+    std::unordered_map<uint32_t, int32_t> tailIndex_;  // live added records by crc
+    std::unordered_set<uint32_t> crcs_;                // crcs of live entries
     std::vector<int32_t> freeList_;
     std::vector<int32_t> freePosition_;  // per record: its index in freeList_, or -1
+    // Per free-list item: whether its block may take new bytes now. Blocks
+    // freed in a batch wait for its commit; blocks that overlap other
+    // records in a damaged archive never do.
+    std::vector<uint8_t> freeUsable_;
+    std::vector<uint32_t> waitingFree_;  // free-list items to release at commit
+    std::set<uint32_t> overlapping_;     // offsets of live entries that overlap others
+    uint32_t appendStart_ = 0;           // where a batch's first appended byte goes
     uint32_t granularity_;
     BlockPool& pool_;
     int pending_ = -1;  // record added by AddFile and not committed yet
+    Batch batch_ = Batch::kNone;
+    bool dirty_ = false;     // the batch has changed something
+    bool touched_ = false;   // committed_ holds the records as committed
+    uint64_t expected_ = 0;  // bytes the batch expects to append
+    Committed committed_;
 };

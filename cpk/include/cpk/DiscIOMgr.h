@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/file.h"
@@ -47,6 +48,17 @@ int ReadQuiet(platform::File& file, void* buffer, uint32_t count);
 // user cancels (0), or kWriteRetriesMax retries have failed although the disk
 // reported enough space (0, with an error box).
 int Write(platform::File& file, const void* buffer, uint32_t count, int64_t retryPosition);
+// Writes count bytes at position (0 .. 2^31 - 1) without retrying: 1 when
+// all were written. Unlike Seek followed by Write, a failed seek to 0 cannot
+// pass for success.
+int WriteAt(platform::File& file, uint32_t position, const void* buffer, uint32_t count);
+// Copies count bytes of `from` at fromOffset to `to` at toOffset without
+// retrying (inside the system where it can): 1 when all were copied.
+int CopyRange(platform::File& from, uint32_t fromOffset, platform::File& to, uint32_t toOffset,
+              uint32_t count);
+// Makes what was written to the file durable (on the disk, not only in the
+// system's cache) before the call returns.
+int Flush(platform::File& file);
 // Moves the file position to position (0 .. 2^31 - 1) from the start and
 // answers the new position; 0 on failure, so a seek to 0 reads as failure.
 uint32_t Seek(platform::File& file, uint32_t position);
@@ -65,6 +77,21 @@ void SetLastError(uint32_t code);
 // Fault injection for tests: the next `count` writes of this layer (on any
 // thread) write only half of their bytes and then fail as a full disk does.
 void FailNextWrites(int count);
+// Fault injection for tests: a disk with `bytes` bytes left. Writes of this
+// layer may then make files grow by that much in all (overwriting bytes a
+// file already has costs nothing; a write past the end pays for the gap
+// before it, as on a disk without sparse files); the write that would need
+// more writes what fits and fails as a full disk does. kNoDiskLimit lifts
+// the limit.
+constexpr int64_t kNoDiskLimit = -1;
+void SimulateDiskSpace(int64_t bytes);
+// For fuzzers: Flush returns at once without reaching the disk (a power cut
+// is not what they try; a flush costs milliseconds). On by default.
+void EnableFlushes(bool enabled);
+// For tests: called on the writing thread after every write, flush and cut
+// or extension of a file by this layer, so that a test can see each file as
+// a crash at that moment would leave it. An empty function removes it.
+void SetWriteObserver(std::function<void()> observer);
 
 }  // namespace DiscIOMgr
 

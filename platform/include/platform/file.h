@@ -73,6 +73,13 @@ private:
 // The whole contents of a file (opened for reading, sharing read and write).
 Result<std::string> ReadWholeFile(const std::string& path);
 
+// Copies size bytes of `from` at fromOffset to `to` at toOffset, leaving
+// both file positions alone; inside the system where it can (no copy through
+// the program's memory), else through a buffer. Answers the count copied,
+// short only where `from` ends.
+Result<size_t> CopyFileRange(File& from, uint64_t fromOffset, File& to, uint64_t toOffset,
+                             size_t size);
+
 // Offsets of mapped views must be multiples of this (64 KiB on Windows, the
 // page size on POSIX).
 uint32_t AllocationGranularity();

@@ -1,0 +1,512 @@
+// Batches of archive changes and what a crash, a kill or a full disk leaves
+// of them: the file is looked at after every single write, flush and cut
+// the file layer makes, as a crash at that moment would leave it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "cpk/BlockPool.h"
+#include "cpk/CPKCheck.h"
+#include "cpk/CPKPath.h"
+#include "cpk/CPKVfs.h"
+#include "cpk/CPKWriter.h"
+#include "cpk/Codec.h"
+#include "cpk/DiscIOMgr.h"
+#include "platform/file.h"
+#include "platform/fs.h"
+#include "platform/msgbox.h"
+#include "platform/text.h"
+#include "testsupport/temp_dir.h"
+
+namespace {
+
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+// Every live entry by lowered full path: a file's contents, or a mark for
+// a directory.
+using Tree = std::map<std::string, std::string>;
+const char kDirectory[] = "<directory>";
+
+Tree Read(CPKVfs& vfs) {
+    Tree tree;
+    for (uint32_t i = 0; i < vfs.Header().usedCount; ++i) {
+        const CPKEntry e = vfs.EntryAt(static_cast<int>(i));
+        if (!IsLive(e)) {
+            continue;
+        }
+        std::string path;
+        EXPECT_EQ(vfs.GetFullPath(e.crc, path), 1);
+        std::string value = kDirectory;
+        if (!IsDirectory(e)) {
+            std::vector<uint8_t> contents;
+            EXPECT_EQ(ReadEntryContents(vfs, static_cast<int>(i), contents), 1) << path;
+            value.assign(contents.begin(), contents.end());
+        }
+        tree[platform::GbkToLowerAscii(path)] = value;
+    }
+    return tree;
+}
+
+Tree ReadArchive(const std::string& path, BlockPool& pool) {
+    CPKVfs vfs(pool);
+    EXPECT_EQ(vfs.Open(path, CPKOpenMode::kReadOnly), 1) << path;
+    return vfs.IsOpen() ? Read(vfs) : Tree{};
+}
+
+std::string Text(uint32_t seed, size_t size) {
+    std::mt19937 rng(seed);
+    std::string s(size, ' ');
+    for (char& c : s) {
+        c = static_cast<char>('a' + rng() % 6);
+    }
+    return s;
+}
+
+int Add(CPKVfs& vfs, const std::string& inner, const std::string& contents, uint16_t method) {
+    return AddEntryFromBuffer(vfs, inner, contents.data(), static_cast<uint32_t>(contents.size()),
+                              method, false);
+}
+
+// Restores the file layer's test hooks whatever way a test ends.
+struct Hooks {
+    ~Hooks() {
+        DiscIOMgr::SetWriteObserver({});
+        DiscIOMgr::SimulateDiskSpace(DiscIOMgr::kNoDiskLimit);
+    }
+};
+
+class CPKBatchTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    BlockPool pool;
+    platform::ScriptedMessageBoxes boxes;
+    Hooks hooks;
+    std::string path = dir / "game.cpk";
+
+    // An archive with directories, files of every method and two free
+    // blocks (a replaced and a removed file).
+    std::string MakeBase() {
+        CPKVfs vfs(pool);
+        EXPECT_EQ(vfs.Create(path), 1);
+        EXPECT_EQ(vfs.BeginBatch(), 1);
+        for (int i = 0; i < 24; ++i) {
+            const uint16_t method = i % 3 == 0   ? kMethodStored
+                                    : i % 3 == 1 ? kMethodLzo
+                                                 : kMethodLzss;
+            EXPECT_EQ(
+                Add(vfs, "data\\tex\\t" + std::to_string(i) + ".dds",
+                    Text(static_cast<uint32_t>(i), 500 + 97 * static_cast<size_t>(i)), method),
+                1);
+        }
+        EXPECT_EQ(Add(vfs, "System\\old.lst", Text(100, 3000), kMethodStored), 1);
+        EXPECT_EQ(Add(vfs, "System\\gone.lst", Text(101, 2000), kMethodStored), 1);
+        EXPECT_EQ(vfs.CommitBatch(), 1);
+        EXPECT_EQ(Add(vfs, "System\\old.lst", Text(102, 2500), kMethodStored), 1);
+        EXPECT_EQ(vfs.RemoveByCRC(cpkpath::CrcOfPath("system\\gone.lst")), 1);
+        EXPECT_EQ(vfs.Close(), 1);
+        EXPECT_EQ(CheckArchive(path), std::vector<std::string>{});
+        return ReadFile(path);
+    }
+
+    // Runs change on the archive made from base, keeping the file as it was
+    // after each write; then checks every kept moment: it passes the checker,
+    // opens, and each entry holds its contents from before or from after the
+    // change (all of them together when the change is one batch). It must
+    // also take a further change.
+    void ExpectEveryMomentSound(const std::string& base, bool atomic,
+                                const std::function<void(CPKVfs&)>& change) {
+        WriteFile(path, base);
+        const Tree before = ReadArchive(path, pool);
+        std::vector<std::string> moments;
+        {
+            CPKVfs vfs(pool);
+            ASSERT_EQ(vfs.Open(path), 1);
+            DiscIOMgr::SetWriteObserver([&] { moments.push_back(ReadFile(path)); });
+            change(vfs);
+            DiscIOMgr::SetWriteObserver({});
+        }
+        const Tree after = ReadArchive(path, pool);
+        ASSERT_NE(before, after) << "the change changed nothing";
+        ASSERT_GT(moments.size(), 2u);
+        size_t sawBefore = 0;
+        size_t sawAfter = 0;
+        const std::string moment = dir / "moment.cpk";
+        for (size_t k = 0; k < moments.size(); ++k) {
+            WriteFile(moment, moments[k]);
+            ASSERT_EQ(CheckArchive(moment), std::vector<std::string>{}) << "moment " << k;
+            const Tree seen = ReadArchive(moment, pool);
+            sawBefore += seen == before;
+            sawAfter += seen == after;
+            if (atomic) {
+                EXPECT_TRUE(seen == before || seen == after) << "moment " << k;
+            }
+            std::map<std::string, std::string> paths;
+            for (const Tree* t : {&before, &after, &seen}) {
+                for (const auto& entry : *t) {
+                    paths[entry.first];
+                }
+            }
+            for (const auto& p : paths) {
+                auto was = before.find(p.first);
+                auto is = after.find(p.first);
+                auto now = seen.find(p.first);
+                const bool asBefore = (now == seen.end()) == (was == before.end()) &&
+                                      (now == seen.end() || now->second == was->second);
+                const bool asAfter = (now == seen.end()) == (is == after.end()) &&
+                                     (now == seen.end() || now->second == is->second);
+                EXPECT_TRUE(asBefore || asAfter) << p.first << " at moment " << k;
+            }
+            // A further change on a sample of the moments (each costs four
+            // flushes of the disk).
+            if (k % 4 != 0 && k + 1 != moments.size()) {
+                continue;
+            }
+            CPKVfs further(pool);
+            ASSERT_EQ(further.Open(moment), 1) << "moment " << k;
+            ASSERT_EQ(Add(further, "later\\x.txt", "later", kMethodStored), 1) << "moment " << k;
+            ASSERT_EQ(further.Close(), 1);
+            ASSERT_EQ(CheckArchive(moment), std::vector<std::string>{}) << "moment " << k;
+        }
+        EXPECT_GT(sawBefore, 0u);
+        EXPECT_GT(sawAfter, 0u);
+        EXPECT_EQ(boxes.count(), 0u);
+    }
+};
+
+TEST_F(CPKBatchTest, EveryMomentOfASingleChangeLeavesEachEntryOldOrNew) {
+    const std::string base = MakeBase();
+    ExpectEveryMomentSound(base, false, [&](CPKVfs& vfs) {
+        EXPECT_EQ(Add(vfs, "data\\tex\\t3.dds", Text(200, 4000), kMethodLzo), 1);  // replaced
+    });
+    ExpectEveryMomentSound(base, false, [&](CPKVfs& vfs) {
+        EXPECT_EQ(Add(vfs, "Data\\New\\Deep\\n.bin", Text(201, 300), kMethodLzss), 1);
+    });
+    ExpectEveryMomentSound(base, true, [&](CPKVfs& vfs) {
+        EXPECT_EQ(vfs.RemoveByCRC(cpkpath::CrcOfPath("data\\tex")), 1);  // nothing appended
+    });
+}
+
+TEST_F(CPKBatchTest, EveryMomentOfABatchLeavesAllOldOrAllNew) {
+    const std::string base = MakeBase();
+    ExpectEveryMomentSound(base, true, [&](CPKVfs& vfs) {
+        ASSERT_EQ(vfs.BeginBatch(), 1);
+        for (int i = 0; i < 12; ++i) {
+            // Every third one replaces an entry, the rest are new.
+            std::string inner = i % 3 == 0 ? "data\\tex\\t" + std::to_string(i % 24) + ".dds"
+                                           : "patch\\p" + std::to_string(i) + ".bin";
+            ASSERT_EQ(Add(vfs, inner, Text(300 + static_cast<uint32_t>(i), 700), kMethodStored), 1);
+        }
+        ASSERT_EQ(vfs.RemoveByCRC(cpkpath::CrcOfPath("system")), 1);
+        ASSERT_EQ(vfs.AddPath("empty\\dirs", 0), cpkpath::CrcOfPath("empty\\dirs"));
+        ASSERT_EQ(vfs.CommitBatch(), 1);
+    });
+}
+
+TEST_F(CPKBatchTest, EveryMomentOfABatchThatGrowsTheTableLeavesAllOldOrAllNew) {
+    {
+        CPKVfs vfs(pool);
+        ASSERT_EQ(vfs.Create(path), 1);
+        ASSERT_EQ(vfs.BeginBatch(), 1);
+        for (int i = 0; i < 4996; ++i) {
+            ASSERT_NE(vfs.AddDirectory("d" + std::to_string(i), 0), kCpkNoCrc);
+        }
+        ASSERT_EQ(vfs.CommitBatch(), 1);
+        EXPECT_EQ(vfs.Header().capacity, 5000u);
+    }
+    const std::string base = ReadFile(path);
+    ExpectEveryMomentSound(base, true, [&](CPKVfs& vfs) {
+        ASSERT_EQ(vfs.BeginBatch(), 1);
+        for (int i = 0; i < 4; ++i) {
+            ASSERT_EQ(Add(vfs, "d7\\f" + std::to_string(i), Text(static_cast<uint32_t>(i), 100),
+                          kMethodStored),
+                      1);
+        }
+        ASSERT_EQ(vfs.CommitBatch(), 1);
+        EXPECT_EQ(vfs.Header().capacity, 10000u);
+    });
+}
+
+TEST_F(CPKBatchTest, ABatchIsInvisibleOnDiskUntilItsCommit) {
+    const std::string base = MakeBase();
+    const Tree before = ReadArchive(path, pool);
+    CPKVfs vfs(pool);
+    ASSERT_EQ(vfs.Open(path), 1);
+    ASSERT_EQ(vfs.BeginBatch(), 1);
+    EXPECT_EQ(vfs.BeginBatch(), 0);  // one at a time
+    ASSERT_EQ(Add(vfs, "data\\tex\\t1.dds", "replaced", kMethodStored), 1);
+    ASSERT_EQ(Add(vfs, "fresh\\a.txt", "fresh", kMethodLzo), 1);
+    ASSERT_EQ(vfs.RemoveByCRC(cpkpath::CrcOfPath("data\\tex\\t2.dds")), 1);
+    // The batch sees its own changes; the file does not have them yet.
+    Tree inBatch = Read(vfs);
+    EXPECT_EQ(inBatch["data\\tex\\t1.dds"], "replaced");
+    EXPECT_EQ(inBatch["fresh\\a.txt"], "fresh");
+    EXPECT_EQ(inBatch.count("data\\tex\\t2.dds"), 0u);
+    EXPECT_EQ(ReadArchive(path, pool), before);
+    EXPECT_EQ(CheckArchive(path), std::vector<std::string>{});
+    ASSERT_EQ(vfs.CommitBatch(), 1);
+    EXPECT_EQ(ReadArchive(path, pool), inBatch);
+    EXPECT_EQ(vfs.CommitBatch(), 0);  // no batch any more
+    const uint32_t end = vfs.Header().endOffset;
+    ASSERT_EQ(vfs.Close(), 1);
+    EXPECT_EQ(ReadFile(path).size(), end);  // nothing left behind the table
+    EXPECT_EQ(CheckArchive(path), std::vector<std::string>{});
+}
+
+TEST_F(CPKBatchTest, AnAbandonedBatchLeavesTheFileAsItWas) {
+    // Without free blocks to fill, not a byte may differ.
+    {
+        CPKVfs vfs(pool);
+        ASSERT_EQ(vfs.Create(path), 1);
+        ASSERT_EQ(Add(vfs, "a\\b.txt", Text(1, 5000), kMethodStored), 1);
+        ASSERT_EQ(Add(vfs, "a\\c.txt", Text(2, 5000), kMethodLzss), 1);
+    }
+    const std::string base = ReadFile(path);
+    for (int how = 0; how < 3; ++how) {
+        CPKVfs vfs(pool);
+        ASSERT_EQ(vfs.Open(path), 1);
+        ASSERT_EQ(vfs.BeginBatch(), 1);
+        for (int i = 0; i < 50; ++i) {
+            ASSERT_EQ(Add(vfs, "n\\" + std::to_string(i), Text(static_cast<uint32_t>(i), 9000),
+                          kMethodStored),
+                      1);
+        }
+        ASSERT_EQ(Add(vfs, "a\\b.txt", "new", kMethodStored), 1);
+        ASSERT_EQ(vfs.RemoveByCRC(cpkpath::CrcOfPath("a\\c.txt")), 1);
+        EXPECT_GT(platform::FileSize(path).value(), base.size());  // parked further out
+        if (how == 0) {
+            vfs.AbortBatch();
+            EXPECT_FALSE(vfs.InBatch());
+            EXPECT_EQ(Read(vfs), ReadArchive(path, pool));
+        } else if (how == 1) {
+            ASSERT_EQ(vfs.Close(), 1);  // closing drops the batch
+        }
+        // how == 2: the object goes away with the batch running.
+    }
+    EXPECT_EQ(ReadFile(path), base);
+}
+
+TEST_F(CPKBatchTest, ABatchOrdersItsRecordsAsSingleChangesWould) {
+    // The same changes, one by one and as one batch: the tables agree record
+    // for record but for where the bytes lie.
+    auto run = [&](const std::string& file, bool batch) {
+        CPKVfs vfs(pool);
+        EXPECT_EQ(vfs.Create(file), 1);
+        EXPECT_EQ(Add(vfs, "x\\same", "1", kMethodStored), 1);
+        if (batch) {
+            EXPECT_EQ(vfs.BeginBatch(), 1);
+        }
+        for (int round = 0; round < 3; ++round) {
+            for (int i = 0; i < 20; ++i) {
+                EXPECT_EQ(Add(vfs, "x\\f" + std::to_string(i * 7 % 20), std::to_string(round),
+                              kMethodStored),
+                          1);
+            }
+            EXPECT_EQ(Add(vfs, "x\\same", std::to_string(round), kMethodStored), 1);
+            EXPECT_EQ(vfs.RemoveByCRC(cpkpath::CrcOfPath("x\\f" + std::to_string(round))), 1);
+        }
+        if (batch) {
+            EXPECT_EQ(vfs.CommitBatch(), 1);
+        }
+        std::vector<std::pair<uint32_t, uint16_t>> records;
+        for (uint32_t i = 0; i < vfs.Header().usedCount; ++i) {
+            records.push_back(
+                {vfs.EntryAt(static_cast<int>(i)).crc, vfs.EntryAt(static_cast<int>(i)).flags});
+        }
+        EXPECT_EQ(vfs.Header().freeCount, vfs.FreeList().size());
+        EXPECT_EQ(Read(vfs), ReadArchive(file, pool));
+        return std::make_pair(records, Read(vfs));
+    };
+    auto single = run(dir / "single.cpk", false);
+    auto batch = run(dir / "batch.cpk", true);
+    EXPECT_EQ(single.first, batch.first);
+    EXPECT_EQ(single.second, batch.second);
+    EXPECT_EQ(CheckArchive(dir / "batch.cpk"), std::vector<std::string>{});
+}
+
+TEST_F(CPKBatchTest, AFullDiskFailsTheChangeAndKeepsTheArchive) {
+    const std::string base = MakeBase();
+    const Tree before = ReadArchive(path, pool);
+    auto change = [&](CPKVfs& vfs) {
+        if (!vfs.BeginBatch()) {
+            return false;
+        }
+        for (int i = 0; i < 12; ++i) {
+            if (!Add(vfs, "big\\b" + std::to_string(i), Text(static_cast<uint32_t>(i), 20000),
+                     kMethodStored) ||
+                !Add(vfs, "data\\tex\\t" + std::to_string(i) + ".dds", "small", kMethodStored)) {
+                vfs.AbortBatch();
+                return false;
+            }
+        }
+        return vfs.CommitBatch() == 1;
+    };
+    {
+        CPKVfs vfs(pool);
+        ASSERT_EQ(vfs.Open(path), 1);
+        ASSERT_TRUE(change(vfs));
+    }
+    const Tree after = ReadArchive(path, pool);
+    // The growth of the file, and what parking the table further out takes
+    // on the way (the slack of a batch is given up when the disk is short).
+    const uint64_t needed = platform::FileSize(path).value() - base.size() + 3 * 140000;
+    int failed = 0;
+    for (uint64_t space = 0; space < needed; space += space < 1000 ? 97 : 12007) {
+        WriteFile(path, base);
+        CPKVfs vfs(pool);
+        ASSERT_EQ(vfs.Open(path), 1);
+        DiscIOMgr::SimulateDiskSpace(static_cast<int64_t>(space));
+        const bool ok = change(vfs);
+        const uint32_t error = DiscIOMgr::LastError();
+        DiscIOMgr::SimulateDiskSpace(DiscIOMgr::kNoDiskLimit);
+        ASSERT_EQ(CheckArchive(path), std::vector<std::string>{}) << space;
+        EXPECT_EQ(ReadArchive(path, pool), ok ? after : before) << space;
+        if (!ok) {
+            ++failed;
+            EXPECT_TRUE(platform::IsDiskFull(platform::Error{error})) << space << ": " << error;
+            // The archive object goes on working once there is room.
+            ASSERT_EQ(Add(vfs, "room\\again", "yes", kMethodStored), 1) << space;
+            EXPECT_EQ(Read(vfs).at("room\\again"), "yes");
+        }
+    }
+    EXPECT_GT(failed, 10);
+    EXPECT_EQ(boxes.count(), 0u);
+}
+
+TEST_F(CPKBatchTest, AFailedSingleChangeIsReportedAndUndone) {
+    const std::string base = MakeBase();
+    const Tree before = ReadArchive(path, pool);
+    // Each write of a change in turn is the one that fails.
+    for (int skip = 0;; ++skip) {
+        WriteFile(path, base);
+        CPKVfs vfs(pool);
+        ASSERT_EQ(vfs.Open(path), 1);
+        int writes = 0;
+        bool failing = false;
+        DiscIOMgr::SetWriteObserver([&] {
+            if (++writes == skip) {
+                DiscIOMgr::FailNextWrites(1);
+                failing = true;
+            }
+        });
+        const int added = Add(vfs, "data\\tex\\t5.dds", "replacement", kMethodStored);
+        const int removed = vfs.RemoveByCRC(cpkpath::CrcOfPath("data\\tex\\t6.dds"));
+        DiscIOMgr::SetWriteObserver({});
+        DiscIOMgr::FailNextWrites(0);
+        Tree now = Read(vfs);
+        ASSERT_EQ(ReadArchive(path, pool), now) << skip;
+        ASSERT_EQ(CheckArchive(path), std::vector<std::string>{}) << skip;
+        EXPECT_EQ(now.count("data\\tex\\t6.dds") == 0, removed == 1) << skip;
+        EXPECT_EQ(now.at("data\\tex\\t5.dds"),
+                  added ? "replacement" : before.at("data\\tex\\t5.dds"))
+            << skip;
+        if (!failing) {
+            EXPECT_TRUE(added && removed);
+            break;
+        }
+    }
+}
+
+TEST_F(CPKBatchTest, AnArchiveThatOthersReadOpensForReadingOnly) {
+    MakeBase();
+    const std::string bytes = ReadFile(path);
+    ASSERT_TRUE(platform::SetReadOnly(path, true));
+    {
+        // As the game client holds it: reading, and letting others read only.
+        auto game = platform::File::Open(path, platform::Access::kRead, platform::kShareRead,
+                                         platform::Disposition::kOpenExisting);
+        ASSERT_TRUE(game);
+        CPKVfs vfs(pool);
+        ASSERT_EQ(vfs.Open(path, CPKOpenMode::kReadOnly), 1);
+        EXPECT_TRUE(vfs.IsReadOnly());
+        Tree tree = Read(vfs);
+        EXPECT_EQ(tree.size(), 28u);
+        EXPECT_EQ(tree.at("system\\old.lst"), Text(102, 2500));
+        EXPECT_EQ(vfs.AddDirectory("x", 0), kCpkNoCrc);
+        EXPECT_EQ(vfs.RemoveByCRC(cpkpath::CrcOfPath("system")), 0);
+        EXPECT_EQ(vfs.BeginBatch(), 0);
+        ASSERT_EQ(boxes.count(), 3u);
+        EXPECT_EQ(boxes.asked()[0].text, "The CPK " + path + " is open for reading only");
+        EXPECT_EQ(CheckArchive(path), std::vector<std::string>{});
+    }
+    ASSERT_TRUE(platform::SetReadOnly(path, false));
+    EXPECT_EQ(ReadFile(path), bytes);
+}
+
+TEST_F(CPKBatchTest, TheLastWindowOfAnEntryEndsWithTheEntry) {
+    // A windowed entry whose last window holds a little less than 8 MiB while
+    // that window's view, with its alignment slack, spans more: the view must
+    // stop where the entry does, so that a raw copy can write what it maps.
+    CPKVfs vfs(pool);
+    ASSERT_EQ(vfs.Create(path), 1);
+    ASSERT_EQ(Add(vfs, "pad", "123", kMethodStored), 1);
+    const uint32_t offset = vfs.Header().tableOffset;
+    const uint32_t slack = offset % platform::AllocationGranularity();
+    ASSERT_GT(slack, 1u);
+    const uint32_t total = 2 * kCpkWindowSize - slack / 2;  // contents and trailer
+    const std::string big = Text(7, total - (1 + kCpkTrailerFixed));
+    ASSERT_EQ(AddEntryFromBuffer(vfs, "w", big.data(), static_cast<uint32_t>(big.size()),
+                                 kMethodStored, true),
+              1);
+    const int w = vfs.FindEntry(cpkpath::CrcOfPath("w"));
+    ASSERT_EQ(vfs.EntryAt(w).offset, offset);
+    CPKFile* last = vfs.OpenEntry(w, kCpkWindowSize, 1);
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->viewOffset, slack);
+    EXPECT_EQ(last->mappedSize, total - kCpkWindowSize);
+    vfs.CloseEntry(last);
+
+    CPKVfs target(pool);
+    ASSERT_EQ(target.Create(dir / "target.cpk"), 1);
+    const int index = target.AddFile("w", 0, vfs.EntryAt(w));
+    ASSERT_GE(index, 0);
+    for (uint32_t at = 0; at < total;) {
+        CPKFile* f = vfs.OpenEntry(w, at, 1);
+        ASSERT_NE(f, nullptr);
+        ASSERT_EQ(target.WriteEntryData(index, at, f->data, f->mappedSize), 1) << at;
+        at += f->mappedSize;
+        vfs.CloseEntry(f);
+    }
+    ASSERT_EQ(target.CommitEntry(index), 1);
+    std::vector<uint8_t> copied;
+    ASSERT_EQ(ReadEntryContents(target, target.FindEntry(cpkpath::CrcOfPath("w")), copied), 1);
+    EXPECT_TRUE(std::equal(copied.begin(), copied.end(), big.begin(), big.end()));
+}
+
+TEST_F(CPKBatchTest, FreeBlocksThatOverlapEntriesAreNeverReused) {
+    {
+        CPKVfs vfs(pool);
+        ASSERT_EQ(vfs.Create(path), 1);
+        ASSERT_EQ(Add(vfs, "a", Text(1, 1000), kMethodStored), 1);
+        ASSERT_EQ(Add(vfs, "b", Text(2, 1000), kMethodStored), 1);
+        ASSERT_EQ(vfs.RemoveByCRC(cpkpath::CrcOfPath("a")), 1);
+    }
+    // The free block of "a" is made to reach into "b".
+    std::string bytes = ReadFile(path);
+    CPKHeader h{};
+    std::memcpy(&h, bytes.data(), sizeof h);
+    for (uint32_t i = 0; i < h.usedCount; ++i) {
+        CPKEntry e{};
+        std::memcpy(&e, &bytes[h.tableOffset + i * kCpkEntrySize], sizeof e);
+        if (e.flags & kEntryDeleted) {
+            e.storedSize += 500;
+            std::memcpy(&bytes[h.tableOffset + i * kCpkEntrySize], &e, sizeof e);
+        }
+    }
+    WriteFile(path, bytes);
+    ASSERT_FALSE(CheckArchive(path).empty());
+    CPKVfs vfs(pool);
+    ASSERT_EQ(vfs.Open(path), 1);
+    ASSERT_EQ(Add(vfs, "c", Text(3, 1200), kMethodStored), 1);
+    EXPECT_EQ(Read(vfs).at("b"), Text(2, 1000));
+    EXPECT_EQ(Read(vfs).at("c"), Text(3, 1200));
+}
+
+}  // namespace
