@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
+
+#include "lumo/FileBytes.h"
 
 namespace Lumo {
 
@@ -43,27 +46,29 @@ bool WriteExactly(FILE* f, const void* buffer, size_t count) {
 
 }  // namespace
 
-uint32_t BytesLeft(IFS* fs, FHandle h) {
-    if (!fs || h == kNoFile) {
-        return 0;
-    }
-    const uint32_t pos = fs->Tell(h);
-    if (pos == kSeekFailed) {
-        return 0;
-    }
-    const uint32_t end = fs->Seek(h, 0, SEEK_ORIGIN_END);
-    fs->Seek(h, static_cast<int32_t>(pos), SEEK_ORIGIN_BEGIN);
-    if (end == kSeekFailed || end < pos) {
-        return 0;
-    }
-    return end - pos;
-}
-
 // ---------------------------------------------------------------- Heightmap
 
 Heightmap::Heightmap() = default;
 Heightmap::Heightmap(const Heightmap&) = default;
 Heightmap& Heightmap::operator=(const Heightmap&) = default;
+// A map moved from is left empty (0 x 0), never with a size its samples
+// do not have.
+Heightmap::Heightmap(Heightmap&& o) noexcept {
+    *this = std::move(o);
+}
+Heightmap& Heightmap::operator=(Heightmap&& o) noexcept {
+    if (this != &o) {
+        m_width = std::exchange(o.m_width, 0u);
+        m_height = std::exchange(o.m_height, 0u);
+        m_xScale = o.m_xScale;
+        m_yScale = o.m_yScale;
+        m_zScale = o.m_zScale;
+        m_format = o.m_format;
+        m_samples = std::move(o.m_samples);
+        o.m_samples.clear();
+    }
+    return *this;
+}
 Heightmap::~Heightmap() = default;
 
 bool Heightmap::Create(int initValue, unsigned width, unsigned height, float xScale, float yScale,
@@ -326,6 +331,18 @@ bool Heightmap::RayCollision(const Ray& ray, D3DXVECTOR3& out, float maxDist, bo
 BitMap::BitMap() = default;
 BitMap::BitMap(const BitMap&) = default;
 BitMap& BitMap::operator=(const BitMap&) = default;
+BitMap::BitMap(BitMap&& o) noexcept {
+    *this = std::move(o);
+}
+BitMap& BitMap::operator=(BitMap&& o) noexcept {
+    if (this != &o) {
+        m_width = std::exchange(o.m_width, 0u);
+        m_height = std::exchange(o.m_height, 0u);
+        m_bits = std::move(o.m_bits);
+        o.m_bits.clear();
+    }
+    return *this;
+}
 BitMap::~BitMap() = default;
 
 bool BitMap::Create(unsigned width, unsigned height, bool value) {

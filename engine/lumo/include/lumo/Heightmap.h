@@ -80,6 +80,8 @@ public:
     Heightmap();
     Heightmap(const Heightmap&);
     Heightmap& operator=(const Heightmap&);
+    Heightmap(Heightmap&&) noexcept;
+    Heightmap& operator=(Heightmap&&) noexcept;
     ~Heightmap();
 
     // Makes a width x height grid with every sample initValue (clamped to
@@ -153,6 +155,8 @@ public:
     BitMap();
     BitMap(const BitMap&);
     BitMap& operator=(const BitMap&);
+    BitMap(BitMap&&) noexcept;
+    BitMap& operator=(BitMap&&) noexcept;
     ~BitMap();
 
     // A width x height map with every flag set to value. False, leaving the
@@ -187,9 +191,5 @@ private:
     unsigned m_height = 0;
     std::vector<uint8_t> m_bits;
 };
-
-// Bytes between h's position and the end of its file (the position is kept);
-// 0 when the handle is bad.
-LUMO_API uint32_t BytesLeft(IFS* fs, FHandle h);
 
 }  // namespace Lumo
