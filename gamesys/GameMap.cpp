@@ -1,5 +1,6 @@
 #include "gamesys/GameMap.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "framework/FsFile.h"
@@ -27,25 +28,30 @@ bool SectionFits(const tagMapSection& s, size_t recordSize, uint32_t fileSize) {
     return uint64_t(s.count) <= started;
 }
 
-// Reads a section's records in one go and hands each, in file order, to
-// put. Every record starts from `blank`, so bytes beyond the end of the file
-// keep its contents. The section has been checked against the file's size.
-template <typename Rec, typename Put>
-void ReadSection(FsFile& file, const tagMapSection& s, const Rec& blank, Put put) {
+// Reads a section's records in one go, straight into their place. Every
+// record starts as `blank`, so bytes beyond the end of the file keep its
+// contents. The section has been checked against the file's size, so the
+// records allocated are backed by the file.
+template <typename Rec>
+void ReadSection(FsFile& file, const tagMapSection& s, const Rec& blank, std::vector<Rec>& out) {
     // Seek even for an empty section, as the game's loader does.
     file.SeekTo(s.offset);
     if (s.count <= 0) {
         return;
     }
-    std::vector<uint8_t> bytes(size_t(s.count) * sizeof(Rec));
-    const uint32_t got = file.Read(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    for (size_t i = 0; i < size_t(s.count); ++i) {
-        Rec rec = blank;
-        const size_t start = i * sizeof(Rec);
-        if (start < got) {
-            std::memcpy(&rec, bytes.data() + start, std::min<size_t>(sizeof(Rec), got - start));
-        }
-        put(rec);
+    out.assign(size_t(s.count), blank);
+    const uint64_t bytes = uint64_t(out.size()) * sizeof(Rec);
+    file.Read(static_cast<void*>(out.data()),
+              static_cast<uint32_t>(std::min<uint64_t>(bytes, 0xFFFFFFFFu)));
+}
+
+// The same into an id-keyed map: a repeated id keeps the last record.
+template <typename Rec>
+void ReadSection(FsFile& file, const tagMapSection& s, std::map<unsigned long, Rec>& out) {
+    std::vector<Rec> records;
+    ReadSection(file, s, Rec{}, records);
+    for (const Rec& r : records) {
+        out[r.id] = r;
     }
 }
 
@@ -131,24 +137,15 @@ void GameMap::LoadFromFile(Lumo::IFS* fs, const char* path) {
         m_weather[i] = static_cast<EWeather>(w >= 0 && w < kWeatherKinds ? w : 0);
     }
 
-    ReadSection(file, hdr.dynamics, tagDynamicMapObj{},
-                [this](const tagDynamicMapObj& r) { m_dynamicObjs[r.id] = r; });
-    ReadSection(file, hdr.npcs, tagMapNPC{}, [this](const tagMapNPC& r) { m_npcs[r.id] = r; });
-
+    ReadSection(file, hdr.dynamics, m_dynamicObjs);
+    ReadSection(file, hdr.npcs, m_npcs);
     tagStaticMapObj blankStatic{};
     blankStatic.scale = D3DXVECTOR3(1.0f, 1.0f, 1.0f);
-    m_staticObjs.reserve(size_t(hdr.statics.count > 0 ? hdr.statics.count : 0));
-    ReadSection(file, hdr.statics, blankStatic,
-                [this](const tagStaticMapObj& r) { m_staticObjs.push_back(r); });
-
-    ReadSection(file, hdr.wayPoints, tagMapWayPoint{},
-                [this](const tagMapWayPoint& r) { m_wayPoints.push_back(r); });
-    ReadSection(file, hdr.triggers, tagMapTrigger{},
-                [this](const tagMapTrigger& r) { m_triggers.push_back(r); });
-    ReadSection(file, hdr.sounds, tagMapSound{},
-                [this](const tagMapSound& r) { m_sounds.push_back(r); });
-    ReadSection(file, hdr.chopFields, tagChopField{},
-                [this](const tagChopField& r) { m_chopFields.push_back(r); });
+    ReadSection(file, hdr.statics, blankStatic, m_staticObjs);
+    ReadSection(file, hdr.wayPoints, tagMapWayPoint{}, m_wayPoints);
+    ReadSection(file, hdr.triggers, tagMapTrigger{}, m_triggers);
+    ReadSection(file, hdr.sounds, tagMapSound{}, m_sounds);
+    ReadSection(file, hdr.chopFields, tagChopField{}, m_chopFields);
 }
 
 const tagStaticMapObj* GameMap::FindStaticMapObj(unsigned long id) const {
