@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "patcher/gui/CPicButtion.h"
@@ -12,6 +13,9 @@
 #include "patcher/gui/CPicProgressCtrl.h"
 #include "patcher/gui/CPicScrollBar.h"
 #include "patcher/gui/SkinGdi.h"
+#include "platform/clock.h"
+#include "platform/msgbox.h"
+#include "platform/text.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
@@ -315,6 +319,36 @@ TEST_F(SkinControls, ListSelectsOnClickScrollsAndDraws) {
     EXPECT_EQ(list.model().GetTopIndex(), 2);
     EXPECT_EQ(list.scrollBar().GetPos(), 50);
     EXPECT_EQ(list.GetText(42), "");
+}
+
+// How long a real message box may take to appear on a loaded machine.
+constexpr uint32_t kBoxAppearMs = 30000;
+
+TEST(RealMessageBox, ABoxWithoutCaptionShowsTheProgramTitle) {
+    const char* title = GBK("《Tesmar》更新程序");
+    platform::SetDefaultCaption(title);
+    int answer = 0;
+    std::thread shower([&] {
+        answer = platform::ShowMessageBox(nullptr, GBK("请选择您要登录的区域"), nullptr,
+                                          platform::kMbOk);
+    });
+    std::wstring wanted = gui::Wide(title);
+    HWND box = nullptr;
+    uint32_t start = platform::TickCount();
+    while (box == nullptr && platform::TickCount() - start < kBoxAppearMs) {
+        box = FindWindowW(nullptr, wanted.c_str());
+        if (box == nullptr) {
+            platform::SleepMs(20);
+        }
+    }
+    EXPECT_NE(box, nullptr);  // found by the program's title, not "Error"
+    EXPECT_EQ(FindWindowW(nullptr, L"Error"), nullptr);
+    if (box != nullptr) {
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+    shower.join();
+    EXPECT_EQ(answer, platform::kIdOk);
+    platform::SetDefaultCaption("");
 }
 
 }  // namespace
