@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "GuiTestSupport.h"
 #include "patcher/gui/CSettingsDlg.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"
@@ -10,25 +11,8 @@
 
 namespace {
 
-void Pump() {
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&m);
-        DispatchMessageW(&m);
-    }
-}
-
-// Copies the committed skin into a game folder.
-void CopySkin(const std::string& gameDir) {
-    std::string src = std::string(getenv("TESMAR_SOURCE_DIR")) + "\\patcher\\skin";
-    auto entries = platform::ListDirectory(platform::SystemPathFromNative(src));
-    ASSERT_TRUE(entries.ok());
-    for (const auto& e : *entries) {
-        std::string bytes =
-            testsupport::ReadFile(platform::SystemPathFromNative(src) + "\\" + e.name);
-        testsupport::WriteFile(gameDir + "\\skin\\" + e.name, bytes);
-    }
-}
+using guitest::CopySkin;
+using guitest::Pump;
 
 void Click(CSettingsDlg& dlg, int id) {
     CPicButtion* b = dlg.Button(id);
