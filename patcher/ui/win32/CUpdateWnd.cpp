@@ -12,6 +12,8 @@
 namespace {
 
 constexpr wchar_t kClassName[] = L"TesmarUpdateWnd";
+// Posted by PostWake.
+constexpr UINT kWakeMessage = WM_APP + 17;
 
 void RegisterClassOnce() {
     static const bool registered = [] {
@@ -95,13 +97,7 @@ bool CUpdateWnd::Create(const std::string& titleGbk, const UpdateWindowUrls& url
             case UpdateControlKind::kPage: {
                 const std::string& url = urls_[static_cast<size_t>(c.url)];
                 urlById_[c.id] = url;
-                // A page panel names its page and shows where it lies.
-                std::string text;
-                if (c.kind == UpdateControlKind::kPage) {
-                    text = std::string(GetLocalText(c.url == 0 ? GBK("公告") : GBK("更新信息"))) +
-                           "  " + url;
-                }
-                buttons_[c.id] = MakeButton(c, text, !url.empty());
+                buttons_[c.id] = MakeButton(c, PageText(c, url), !url.empty());
                 break;
             }
             case UpdateControlKind::kButton:
@@ -142,6 +138,39 @@ bool CUpdateWnd::Create(const std::string& titleGbk, const UpdateWindowUrls& url
     ShowWindow(hwnd_, SW_SHOW);
     UpdateWindow(hwnd_);
     return true;
+}
+
+std::string CUpdateWnd::PageText(const UpdateControl& c, const std::string& url) {
+    // A page panel names its page and shows where it lies.
+    if (c.kind != UpdateControlKind::kPage) {
+        return {};
+    }
+    return std::string(GetLocalText(c.url == 0 ? GBK("公告") : GBK("更新信息"))) + "  " + url;
+}
+
+void CUpdateWnd::SetUrls(const UpdateWindowUrls& urls) {
+    urls_ = urls;
+    for (const UpdateControl& c : layout_.controls) {
+        if (c.url < 0) {
+            continue;
+        }
+        const std::string& url = urls_[static_cast<size_t>(c.url)];
+        urlById_[c.id] = url;
+        if (CPicButtion* b = Button(c.id)) {
+            if (c.kind == UpdateControlKind::kPage) {
+                b->SetText(PageText(c, url));
+            }
+            b->Enable(!url.empty());
+        }
+    }
+}
+
+void CUpdateWnd::SetTitle(const std::string& gbk) {
+    SetWindowTextW(hwnd_, gui::Wide(gbk).c_str());
+}
+
+void CUpdateWnd::PostWake() {
+    PostMessageW(hwnd_, kWakeMessage, 0, 0);
 }
 
 std::string CUpdateWnd::FormatLabel(const std::string& captionGbk) {
@@ -307,6 +336,20 @@ LRESULT CUpdateWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                 ReleaseCapture();
                 SendMessageW(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
             }
+            return 0;
+        case kWakeMessage:
+            if (waking_) {
+                wakeAgain_ = true;  // a box or dialog of the wake runs its own loop
+                return 0;
+            }
+            waking_ = true;
+            do {
+                wakeAgain_ = false;
+                if (events_.wake) {
+                    events_.wake();
+                }
+            } while (wakeAgain_);
+            waking_ = false;
             return 0;
         case WM_CLOSE:
             if (events_.closeRequest) {

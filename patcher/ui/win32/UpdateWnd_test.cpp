@@ -3,6 +3,7 @@
 // what its presses report, and the settings dialog run from it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -216,6 +217,49 @@ TEST_F(UpdateWnd, WithoutASkinTheWindowStillWorks) {
     EXPECT_EQ(guitest::PixelOf(shot, 400, 590), 0);  // the black of no background
     Click(wnd.Button(kIdExit)->hwnd());
     EXPECT_EQ(commands_, (std::vector<int>{kIdExit}));
+}
+
+TEST_F(UpdateWnd, UrlsArriveLaterAndWakesRunOneAtATimeOnTheWindowsThread) {
+    CUpdateWnd wnd(events_);
+    ASSERT_TRUE(wnd.Create("x", UpdateWindowUrls{}));
+    EXPECT_FALSE(wnd.Button(kIdLinkA)->IsEnabled());
+    EXPECT_FALSE(wnd.Button(kIdAnnouncementPage)->IsEnabled());
+    wnd.SetUrls(urls_);
+    EXPECT_TRUE(wnd.Button(kIdLinkA)->IsEnabled());
+    EXPECT_FALSE(wnd.Button(kIdLinkC)->IsEnabled());
+    EXPECT_TRUE(wnd.Button(kIdAnnouncementPage)->IsEnabled());
+    EXPECT_NE(wnd.Button(kIdAnnouncementPage)->GetText().find(urls_[0]), std::string::npos);
+    Click(wnd.Button(kIdLinkG)->hwnd());
+    EXPECT_EQ(opened_, (std::vector<std::string>{urls_[8]}));
+
+    // A wake that comes while one runs its own message loop (as a message
+    // box does) runs after it, not inside it.
+    DWORD ui = GetCurrentThreadId();
+    int depth = 0, deepest = 0, wakes = 0;
+    bool onUi = true;
+    CUpdateWnd* target = nullptr;
+    events_.wake = [&] {
+        ++depth;
+        deepest = std::max(deepest, depth);
+        onUi = onUi && GetCurrentThreadId() == ui;
+        if (++wakes == 1) {
+            std::thread([target] { target->PostWake(); }).join();
+            Pump();
+        }
+        --depth;
+    };
+    CUpdateWnd other(events_);
+    ASSERT_TRUE(other.Create("y", urls_));
+    target = &other;
+    std::thread([&other] { other.PostWake(); }).join();
+    uint32_t since = platform::TickCount();
+    while (wakes < 2 && platform::TickCount() - since < kWindowAppearMs) {
+        Pump();
+        platform::SleepMs(10);
+    }
+    EXPECT_EQ(wakes, 2);
+    EXPECT_EQ(deepest, 1);
+    EXPECT_TRUE(onUi);
 }
 
 }  // namespace

@@ -40,6 +40,10 @@ struct UpdateWindowEvents {
     std::function<void(const std::string& url)> openUrl;
     // Whenever the settings dialog was closed (saved or not).
     std::function<void(bool saved)> settingsClosed;
+    // On the UI thread, after PostWake: something waits for the front end.
+    // Runs in nested message loops too (message boxes, the settings
+    // dialog); a wake that arrives while one is handled runs after it.
+    std::function<void()> wake;
 };
 
 class CUpdateWnd {
@@ -56,6 +60,13 @@ public:
     // control; a link button or page whose URL is empty is disabled.
     bool Create(const std::string& titleGbk, const UpdateWindowUrls& urls);
     HWND hwnd() const { return hwnd_; }
+    // The URLs once they are known (the window may exist before they are
+    // read): enables the buttons and pages that have one.
+    void SetUrls(const UpdateWindowUrls& urls);
+    void SetTitle(const std::string& gbk);
+
+    // Any thread: asks the UI thread to run events.wake.
+    void PostWake();
 
     // What the window shows. Texts are GBK.
     void SetVersionText(const std::string& gbk);
@@ -86,6 +97,7 @@ private:
                                             bool enabled);
     void SetLabel(int id, const std::string& gbk);
     static std::string FormatLabel(const std::string& captionGbk);
+    static std::string PageText(const UpdateControl& c, const std::string& url);
 
     UpdateWindowEvents events_;
     std::string skinFolder_;
@@ -103,4 +115,6 @@ private:
     int selected_ = -1;
     bool running_ = false;
     bool inSettings_ = false;
+    bool waking_ = false;     // events.wake runs
+    bool wakeAgain_ = false;  // another wake came meanwhile
 };
