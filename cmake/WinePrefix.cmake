@@ -1,13 +1,31 @@
 # Creates the Wine prefix of a build tree once; later runs find it ready.
-if(EXISTS ${PREFIX}/system.reg)
-    return()
-endif()
 get_filename_component(winedir ${WINE} DIRECTORY)
 set(ENV{WINEPREFIX} ${PREFIX})
 set(ENV{WINEDEBUG} -all)
 set(ENV{WINEDLLOVERRIDES} "mscoree,mshtml=")
-execute_process(COMMAND ${WINE} wineboot --init RESULT_VARIABLE rc)
-execute_process(COMMAND ${winedir}/wineserver -w)
-if(NOT rc EQUAL 0 OR NOT EXISTS ${PREFIX}/system.reg)
-    message(FATAL_ERROR "could not create the Wine prefix ${PREFIX} (wineboot exit ${rc})")
+if(NOT EXISTS ${PREFIX}/system.reg)
+    execute_process(COMMAND ${WINE} wineboot --init RESULT_VARIABLE rc)
+    execute_process(COMMAND ${winedir}/wineserver -w)
+    if(NOT rc EQUAL 0 OR NOT EXISTS ${PREFIX}/system.reg)
+        message(FATAL_ERROR "could not create the Wine prefix ${PREFIX} (wineboot exit ${rc})")
+    endif()
+endif()
+
+# The patcher's windows ask for the font 宋体 (SimSun), which Wine lacks:
+# without a stand-in their Chinese texts come out as boxes. The machine's CJK
+# font (fonts-wqy-microhei) stands in. The face names pass through a UTF-8
+# locale so that Wine reads the Chinese one right.
+set(fonts_done ${PREFIX}/tesmar-fonts.done)
+if(NOT EXISTS ${fonts_done})
+    foreach(face SimSun 宋体)
+        execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C.UTF-8
+                                ${WINE} reg add "HKCU\\Software\\Wine\\Fonts\\Replacements"
+                                /v ${face} /d "WenQuanYi Micro Hei" /f
+                        RESULT_VARIABLE rc OUTPUT_QUIET)
+        if(NOT rc EQUAL 0)
+            message(FATAL_ERROR "could not set the font stand-in for ${face} (reg exit ${rc})")
+        endif()
+    endforeach()
+    execute_process(COMMAND ${winedir}/wineserver -w)
+    file(TOUCH ${fonts_done})
 endif()

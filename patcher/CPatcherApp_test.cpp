@@ -95,4 +95,28 @@ TEST_F(CPatcherAppTest, TheProgramEndsAtOnceWhenAnotherInstanceRuns) {
     EXPECT_EQ(second->Wait(kProgramWaitMs), 1);
 }
 
+TEST_F(CPatcherAppTest, OptionsAreSetWithoutTheLockWhileAPatcherRuns) {
+#ifdef _WIN32
+    const std::string program = testsupport::ProgramDir() + "\\Drevik.exe";
+#else
+    const std::string program = testsupport::ProgramDir() + "\\drevik";
+    testsupport::TempDir runtime;
+    testsupport::ScopedEnv scope("XDG_RUNTIME_DIR", platform::NativePath(runtime.path()));
+    platform::SingleInstanceLock::OverrideLockFolder("");
+#endif
+    platform::SingleInstanceLock running(CPatcherApp::kInstanceName);
+    ASSERT_EQ(running.state(), State::kAcquired);
+    auto set =
+        platform::StartProgram(program, {"--options", "ESOP_Res=3", "esop_music=0"}, dir_.path());
+    ASSERT_TRUE(set) << set.error().Message();
+    EXPECT_EQ(set->Wait(kProgramWaitMs), 0);
+    std::string text = testsupport::ReadFile(dir_ / "ClientOpt.txt");
+    EXPECT_EQ(text.find("ESOP_Res = 3;\r\n"), 0u) << text;
+    EXPECT_NE(text.find("ESOP_Music = 0;\r\n"), std::string::npos) << text;
+    auto wrong = platform::StartProgram(program, {"--options", "ESOP_Res=99"}, dir_.path());
+    ASSERT_TRUE(wrong);
+    EXPECT_EQ(wrong->Wait(kProgramWaitMs), 2);
+    EXPECT_EQ(testsupport::ReadFile(dir_ / "ClientOpt.txt"), text);
+}
+
 }  // namespace

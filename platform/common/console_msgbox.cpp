@@ -28,7 +28,10 @@ int NonInteractiveAnswer(uint32_t type) {
 }  // namespace
 
 int ConsoleMessageBox(void* /*owner*/, const char* text, const char* caption, uint32_t type) {
-    std::string title = caption ? GbkToUtf8(caption) : std::string("Error");
+    std::string fallback = DefaultCaption();
+    std::string title = caption            ? GbkToUtf8(caption)
+                        : fallback.empty() ? std::string("Error")
+                                           : GbkToUtf8(fallback);
     std::string body = text ? GbkToUtf8(text) : std::string();
     std::vector<int> buttons = ButtonsOf(type);
     std::fprintf(stderr, "[%s] %s\n", title.c_str(), body.c_str());

@@ -15,7 +15,22 @@ MessageBoxHandler& Handler() {
     return handler;
 }
 
+std::string& DefaultCaptionText() {
+    static std::string caption;
+    return caption;
+}
+
 }  // namespace
+
+void SetDefaultCaption(const std::string& gbk) {
+    std::lock_guard<std::mutex> lock(HandlerMutex());
+    DefaultCaptionText() = gbk;
+}
+
+std::string DefaultCaption() {
+    std::lock_guard<std::mutex> lock(HandlerMutex());
+    return DefaultCaptionText();
+}
 
 int ShowMessageBox(void* owner, const char* text, const char* caption, uint32_t type) {
     MessageBoxHandler handler;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -58,6 +59,40 @@ TEST(MessageBoxService, ButtonSets) {
     EXPECT_EQ(platform::ButtonsOf(platform::kMbYesNoCancel | platform::kMbIconQuestion),
               (std::vector<int>{platform::kIdYes, platform::kIdNo, platform::kIdCancel}));
     EXPECT_EQ(platform::ButtonsOf(platform::kMbOk), std::vector<int>{platform::kIdOk});
+}
+
+}  // namespace
+
+namespace {
+
+// Restores the default caption of the process when a test ends.
+struct CaptionGuard {
+    ~CaptionGuard() { platform::SetDefaultCaption(""); }
+};
+
+TEST(MessageBoxService, ConsoleBoxesWithoutCaptionShowTheProgramTitle) {
+    CaptionGuard guard;
+    platform::SetDefaultCaption("\xB8\xFC\xD0\xC2");  // GBK "更新"
+    testing::internal::CaptureStderr();
+    platform::ConsoleMessageBox(nullptr, "body", nullptr, platform::kMbOk);
+    platform::ConsoleMessageBox(nullptr, "body", "given", platform::kMbOk);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("[\xE6\x9B\xB4\xE6\x96\xB0] body"), std::string::npos) << err;  // UTF-8
+    EXPECT_NE(err.find("[given] body"), std::string::npos);
+
+    platform::SetDefaultCaption("");  // unset: the platform's own word
+    testing::internal::CaptureStderr();
+    platform::ConsoleMessageBox(nullptr, "body", nullptr, platform::kMbOk);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("[Error] body"), std::string::npos);
+}
+
+TEST(MessageBoxService, ScriptedBoxesSeeTheCaptionAsGiven) {
+    CaptionGuard guard;
+    platform::SetDefaultCaption("title");
+    platform::ScriptedMessageBoxes boxes;
+    platform::ShowMessageBox(nullptr, "x", nullptr, platform::kMbOk);
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_FALSE(boxes.asked()[0].hasCaption);
 }
 
 }  // namespace

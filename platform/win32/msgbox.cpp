@@ -12,8 +12,12 @@ namespace backend {
 
 int DefaultMessageBox(void* owner, const char* text, const char* caption, uint32_t type) {
     std::wstring t = win32::Wide(text ? text : "");
-    std::wstring c = caption ? win32::Wide(caption) : std::wstring();
-    return MessageBoxW(static_cast<HWND>(owner), t.c_str(), caption ? c.c_str() : nullptr, type);
+    // A box without a caption shows the program's title; a null caption
+    // would make the system show "Error" over every such box.
+    std::string title = caption ? std::string(caption) : DefaultCaption();
+    std::wstring c = win32::Wide(title);
+    return MessageBoxW(static_cast<HWND>(owner), t.c_str(), title.empty() ? nullptr : c.c_str(),
+                       type);
 }
 
 bool IsInteractiveTerminal() {

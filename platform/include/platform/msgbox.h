@@ -38,13 +38,20 @@ constexpr int kIdYes = 6;
 constexpr int kIdNo = 7;
 
 // owner is the native owner window or null; text and caption may be null
-// (no caption = the system's default "Error" caption on Windows).
+// (no caption = the default caption, below).
 using MessageBoxHandler =
     std::function<int(void* owner, const char* text, const char* caption, uint32_t type)>;
 
 // Shows a box through the installed handler and answers the pressed button.
 // May be called from any thread; the handler decides where the box appears.
 int ShowMessageBox(void* owner, const char* text, const char* caption, uint32_t type);
+
+// The caption of boxes shown without one (GBK): the program's title, which
+// the program sets at start. Until it does, or with "", the platform's own
+// default applies ("Error"). The real box and the console box use it;
+// handlers installed by tests see the null caption as it was given.
+void SetDefaultCaption(const std::string& gbk);
+std::string DefaultCaption();
 
 // Installs a handler; answers the previous one. An empty handler restores
 // the platform's default (a real box on Windows, a terminal prompt on POSIX;

@@ -1,0 +1,180 @@
+#include "patcher/gui/CPicList.h"
+
+#include <windowsx.h>
+
+#include "patcher/ui/PicControlRules.h"
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"TesmarPicList";
+
+void RegisterClassOnce() {
+    static const bool registered = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;  // replaced per window in Create
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = kClassName;
+        return RegisterClassW(&wc) != 0;
+    }();
+    (void)registered;
+}
+
+}  // namespace
+
+CPicList::CPicList(PicListModel* model)
+    : own_(model ? nullptr : std::make_unique<PicListModel>()),
+      model_(model ? model : own_.get()),
+      font_(std::make_unique<gui::SkinFont>()) {}
+
+CPicList::~CPicList() {
+    if (hwnd_ != nullptr) {
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+}
+
+bool CPicList::Create(const RECT& rect, const RECT& barRect, HWND parent, int id) {
+    RegisterClassOnce();
+    hwnd_ = CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE, rect.left, rect.top,
+                            rect.right - rect.left, rect.bottom - rect.top, parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                            GetModuleHandleW(nullptr), nullptr);
+    if (hwnd_ == nullptr) {
+        return false;
+    }
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WndProc));
+    if (!bar_.Create(barRect, parent, 0)) {
+        return false;
+    }
+    PicListModel::ScrollBar s = model_->GetScrollBar();
+    bar_.SetScrollInfo(s.min, s.max, s.page, s.pos);
+    return true;
+}
+
+void CPicList::SetBackground(const std::string& file) {
+    background_.Load(file);
+    Refresh();
+}
+
+void CPicList::SetSelectionPicture(const std::string& file) {
+    selection_.Load(file);
+    Refresh();
+}
+
+void CPicList::SetFontHeight(int height) {
+    font_ = std::make_unique<gui::SkinFont>(height);
+    Refresh();
+}
+
+void CPicList::SetItem(int index, const std::string& gbk) {
+    model_->SetItem(index, gbk);
+    Refresh();
+}
+
+void CPicList::ResetContent() {
+    model_->ResetContent();
+    Refresh();
+}
+
+void CPicList::SetCurSel(int index) {
+    model_->SetCurSel(index);
+    Refresh();
+}
+
+void CPicList::OnScroll(int code, int position) {
+    model_->OnScroll(code, position);
+    Refresh();
+}
+
+void CPicList::SyncBar() {
+    if (bar_.hwnd() != nullptr) {
+        PicListModel::ScrollBar s = model_->GetScrollBar();
+        bar_.SetScrollInfo(s.min, s.max, s.page, s.pos);
+    }
+}
+
+void CPicList::Refresh() {
+    SyncBar();
+    if (hwnd_ != nullptr) {
+        InvalidateRect(hwnd_, nullptr, FALSE);
+    }
+}
+
+void CPicList::Show(bool show) {
+    if (hwnd_ != nullptr) {
+        ShowWindow(hwnd_, show ? SW_SHOWNA : SW_HIDE);
+    }
+}
+
+void CPicList::Move(const RECT& rect) {
+    if (hwnd_ != nullptr) {
+        SetWindowPos(hwnd_, HWND_TOP, rect.left, rect.top, rect.right - rect.left,
+                     rect.bottom - rect.top, SWP_NOACTIVATE);
+    }
+}
+
+void CPicList::Paint(HDC dc) {
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    gui::OffscreenDC off(dc, client.right, client.bottom);
+    backdrop_.Paint(off.dc(), client.right, client.bottom);
+    background_.Stretch(off.dc(), client, RECT{0, 0, background_.width(), background_.height()});
+    PicListModel::View view = model_->Snapshot();
+    ListPaint layout = LayoutList(view, centred_);
+    if (layout.selectionVisible) {
+        const PicRect& s = layout.selection;
+        selection_.Stretch(off.dc(), RECT{s.left, s.top, s.right, s.bottom},
+                           RECT{0, 0, std::min(view.width, selection_.width()),
+                                std::min(view.rowHeight, selection_.height())});
+    }
+    for (size_t r = 0; r < layout.rows.size(); ++r) {
+        const PicRect& row = layout.rows[r];
+        RECT rect{row.left + (centred_ ? 0 : 6), row.top + (centred_ ? 0 : 2), row.right,
+                  row.bottom + (centred_ ? 0 : 2)};
+        gui::DrawLine(off.dc(), gui::Wide(view.items[static_cast<size_t>(layout.firstRow) + r]),
+                      rect, font_->handle(), colour_, !centred_);
+    }
+    off.CopyTo(dc, 0, 0);
+}
+
+LRESULT CALLBACK CPicList::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<CPicList*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self == nullptr || self->hwnd_ != hwnd) {
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+    return self->OnMessage(msg, wParam, lParam);
+}
+
+LRESULT CPicList::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd_, &ps);
+            Paint(dc);
+            EndPaint(hwnd_, &ps);
+            return 0;
+        }
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_LBUTTONUP: {
+            int row = model_->Click(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            if (row >= 0) {
+                PostMessageW(GetParent(hwnd_), kPicListClicked, static_cast<WPARAM>(row),
+                             reinterpret_cast<LPARAM>(hwnd_));
+            }
+            Refresh();
+            return 0;
+        }
+        case WM_MOUSEWHEEL: {
+            // The wheel scrolls like the bar's arrows.
+            int code = GET_WHEEL_DELTA_WPARAM(wParam) > 0 ? kScrollLineUp : kScrollLineDown;
+            OnScroll(code, 0);
+            return 0;
+        }
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}

@@ -1,0 +1,265 @@
+// The update window as a real window: what it shows in each state of an
+// update (kept as the README's pictures when TESMAR_SCREENSHOT_DIR is set),
+// what its presses report, and the settings dialog run from it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "GuiTestSupport.h"
+#include "patcher/gui/CSettingsDlg.h"
+#include "patcher/gui/CUpdateWnd.h"
+#include "patcher/ui/LocalText.h"
+#include "platform/clock.h"
+#include "platform/text.h"
+#include "testsupport/temp_dir.h"
+
+namespace {
+
+using guitest::Pump;
+
+// How long a window may take to appear on a loaded machine.
+constexpr uint32_t kWindowAppearMs = 30000;
+
+void Click(HWND button) {
+    SendMessageW(button, BM_CLICK, 0, 0);
+    Pump();
+}
+
+// The pixel of a skin picture (24-bit) and where the two pictures differ.
+struct PictureProbe {
+    int x = -1, y = -1;
+    long first = -1, second = -1;
+};
+
+PictureProbe FirstDifference(const std::string& a, const std::string& b, int w, int h) {
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            long pa = guitest::PixelOf(a, x, y);
+            long pb = guitest::PixelOf(b, x, y);
+            if (pa != pb) {
+                return {x, y, pa, pb};
+            }
+        }
+    }
+    return {};
+}
+
+class UpdateWnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        guitest::CopySkin(dir_.path());
+        ResetLocalText();
+        urls_[0] = "http://127.0.0.1/notice.html";
+        for (size_t i = 2; i < urls_.size(); ++i) {
+            urls_[i] = "http://127.0.0.1/link" + std::to_string(i);
+        }
+        urls_[4] = "";  // link button c
+        events_.command = [this](int id) { commands_.push_back(id); };
+        events_.serverChosen = [this](int row) { rows_.push_back(row); };
+        events_.closeRequest = [this] { ++closeRequests_; };
+        events_.openUrl = [this](const std::string& url) { opened_.push_back(url); };
+        events_.settingsClosed = [this](bool saved) { settings_.push_back(saved); };
+    }
+    void TearDown() override { ResetLocalText(); }
+
+    testsupport::TempDir dir_;
+    testsupport::CurrentDirGuard cwd_{dir_.path()};
+    UpdateWindowUrls urls_;
+    UpdateWindowEvents events_;
+    std::vector<int> commands_;
+    std::vector<int> rows_;
+    std::vector<std::string> opened_;
+    std::vector<bool> settings_;
+    int closeRequests_ = 0;
+};
+
+TEST_F(UpdateWnd, ShowsEachStateOfAnUpdateAndReportsPresses) {
+    CUpdateWnd wnd(events_);
+    ASSERT_TRUE(wnd.Create(GBK("《Tesmar》更新程序"), urls_));
+    RECT r{};
+    GetWindowRect(wnd.hwnd(), &r);
+    EXPECT_EQ(r.right - r.left, kUpdateWindowWidth);
+    EXPECT_EQ(r.bottom - r.top, kUpdateWindowHeight);
+
+    // Empty URLs leave their link button and page disabled.
+    EXPECT_TRUE(wnd.Button(kIdLinkA)->IsEnabled());
+    EXPECT_FALSE(wnd.Button(kIdLinkC)->IsEnabled());
+    EXPECT_TRUE(wnd.Button(kIdAnnouncementPage)->IsEnabled());
+    EXPECT_FALSE(wnd.Button(kIdNotesPage)->IsEnabled());
+    EXPECT_FALSE(wnd.Button(kIdStartGame)->IsEnabled());
+    EXPECT_EQ(wnd.Button(kIdDownloadLabel)->GetText(), GBK("文件下载") + std::string("  0"));
+
+    // Idle, the servers measured.
+    wnd.SetServers({GBK("一区  电信  23ms"), GBK("二区  网通  41ms")}, 0);
+    wnd.SetVersionText("VER:1.0.100");
+    Pump();
+    std::string idle = guitest::KeepScreenshot(wnd.hwnd(), "update-idle");
+
+    // The update/stop button's start and stop pictures, where they differ.
+    std::string start = testsupport::ReadFile(dir_ / "skin\\N_update-button-i.bmp");
+    std::string stop = testsupport::ReadFile(dir_ / "skin\\N_update-button-l.bmp");
+    PictureProbe probe = FirstDifference(start, stop, 95, 28);
+    ASSERT_GE(probe.x, 0);
+    const UpdateControl* button = MakeUpdateWindowLayout().Find(kIdUpdateStop);
+    int x = button->rect.left + probe.x, y = button->rect.top + probe.y;
+    EXPECT_EQ(guitest::PixelOf(idle, x, y), probe.first);
+
+    // Updating: the stop pictures, the speed line, the download bar.
+    wnd.SetUpdateRunning(true);
+    wnd.SetStatusText(GBK("下载速度:312.50 KB/s       需要下载:20480 KB       已经下载:8192 KB"));
+    wnd.SetDownloadLabel(GBK("文件下载  40%"));
+    wnd.SetBars(40, 0);
+    Pump();
+    std::string running = guitest::KeepScreenshot(wnd.hwnd(), "update-running");
+    EXPECT_EQ(guitest::PixelOf(running, x, y), probe.second);
+    EXPECT_EQ(wnd.Bar(kIdDownloadBar).GetPos(), 40);
+    // The filled part of the bar differs from the empty part.
+    const UpdateControl* bar = MakeUpdateWindowLayout().Find(kIdDownloadBar);
+    int barY = (bar->rect.top + bar->rect.bottom) / 2;
+    EXPECT_NE(guitest::PixelOf(running, bar->rect.left + 5, barY),
+              guitest::PixelOf(running, bar->rect.right - 5, barY));
+
+    // Done: the game may start.
+    wnd.SetUpdateRunning(false);
+    wnd.SetStatusText(GBK("更新完成,请启动游戏"));
+    wnd.SetDownloadLabel(GBK("文件下载 100%"));
+    wnd.SetUpdateLabel(GBK("文件更新 100%"));
+    wnd.SetBars(100, 100);
+    wnd.EnableStartGame(true);
+    wnd.FocusStartGame();
+    Pump();
+    std::string done = guitest::KeepScreenshot(wnd.hwnd(), "update-done");
+    EXPECT_EQ(guitest::PixelOf(done, x, y), probe.first);
+    EXPECT_TRUE(wnd.Button(kIdStartGame)->IsEnabled());
+    EXPECT_EQ(GetFocus(), wnd.Button(kIdStartGame)->hwnd());
+
+    // Presses.
+    Click(wnd.Button(kIdLinkA)->hwnd());
+    Click(wnd.Button(kIdLinkC)->hwnd());  // disabled: nothing
+    Click(wnd.Button(kIdAnnouncementPage)->hwnd());
+    EXPECT_EQ(opened_, (std::vector<std::string>{urls_[2], urls_[0]}));
+    Click(wnd.Button(kIdUpdateStop)->hwnd());
+    Click(wnd.Button(kIdStartGame)->hwnd());
+    Click(wnd.Button(kIdExit)->hwnd());
+    EXPECT_EQ(commands_, (std::vector<int>{kIdUpdateStop, kIdStartGame, kIdExit}));
+    SendMessageW(wnd.serverList().hwnd(), WM_LBUTTONUP, 0,
+                 MAKELPARAM(20, kServerListItemHeight + 5));
+    Pump();
+    EXPECT_EQ(rows_, (std::vector<int>{1}));
+
+    // Enter, Escape and the close request end nothing by themselves.
+    SendMessageW(wnd.hwnd(), WM_COMMAND, IDOK, 0);
+    SendMessageW(wnd.hwnd(), WM_COMMAND, IDCANCEL, 0);
+    SendMessageW(wnd.hwnd(), WM_CLOSE, 0, 0);
+    Pump();
+    EXPECT_EQ(closeRequests_, 1);
+    EXPECT_TRUE(IsWindow(wnd.hwnd()));
+    EXPECT_EQ(commands_.size(), 3u);
+}
+
+TEST_F(UpdateWnd, TheSettingsButtonRunsTheDialogOverTheWindow) {
+    CUpdateWnd wnd(events_, "skin", dir_.path());
+    ASSERT_TRUE(wnd.Create(GBK("《Tesmar》更新程序"), urls_));
+    Pump();
+    // The dialog is modal: another thread finds it, keeps its picture,
+    // turns window mode off and saves.
+    std::wstring title = gui::LocalWide(GBK("游戏设置"));
+    DWORD ui = GetCurrentThreadId();
+    bool found = false;
+    std::string shot;
+    std::thread player([&] {
+        HWND dlg = nullptr;
+        uint32_t since = platform::TickCount();
+        while (dlg == nullptr && platform::TickCount() - since < kWindowAppearMs) {
+            dlg = FindWindowW(nullptr, title.c_str());
+            HWND save = dlg ? GetDlgItem(dlg, kIdSaveClose) : nullptr;
+            if (save == nullptr || !IsWindowVisible(dlg)) {
+                dlg = nullptr;
+                platform::SleepMs(20);
+            }
+        }
+        if (dlg == nullptr) {
+            PostThreadMessageW(ui, WM_QUIT, 0, 0);  // ends the modal loop
+            return;
+        }
+        found = true;
+        platform::SleepMs(200);  // let it draw
+        shot = guitest::KeepScreenshot(dlg, "settings");
+        PostMessageW(GetDlgItem(dlg, kIdSwitchOnFirst), BM_CLICK, 0, 0);
+        PostMessageW(GetDlgItem(dlg, kIdSaveClose), BM_CLICK, 0, 0);
+    });
+    Click(wnd.Button(kIdSettings)->hwnd());
+    player.join();
+    ASSERT_TRUE(found);
+    EXPECT_EQ(settings_, (std::vector<bool>{true}));
+    EXPECT_GT(shot.size(), 54u);
+    EXPECT_TRUE(IsWindowEnabled(wnd.hwnd()));  // the owner is live again
+    EXPECT_EQ(testsupport::ReadFile(dir_ / "ClientOpt.txt"),
+              "ESOP_Res = 0;\r\nESOP_HZ = 1;\r\nESOP_Win = 0;\r\nESOP_TrnView = 2;\r\n"
+              "ESOP_RoleView = 2;\r\nESOP_Effect = 2;\r\nESOP_Shadow = 0;\r\nESOP_AniTree = 0;\r\n"
+              "ESOP_Music = 0;\r\nESOP_Sound = 0;\r\nESOP_MusicVol = 0;\r\n"
+              "ESOP_SoundVol = 0;\r\nESOP_Weather = 1;\r\nESOP_Blur = 0;\r\n"
+              "ESOP_Keyboard = 1;\r\nESOP_LockCamera = 1;\r\nESOP_Reflect = 1;\r\n"
+              "ESOP_TrnLevel = 1;\r\nESOP_TrnSpecular = 0;\r\n");
+}
+
+TEST_F(UpdateWnd, WithoutASkinTheWindowStillWorks) {
+    CUpdateWnd wnd(events_, "no-such-skin");
+    ASSERT_TRUE(wnd.Create("x", urls_));
+    wnd.SetServers({"a", "b"}, 1);
+    wnd.SetBars(50, 50);
+    wnd.SetUpdateRunning(true);
+    Pump();
+    std::string shot = guitest::Screenshot(wnd.hwnd());
+    EXPECT_EQ(guitest::PixelOf(shot, 400, 590), 0);  // the black of no background
+    Click(wnd.Button(kIdExit)->hwnd());
+    EXPECT_EQ(commands_, (std::vector<int>{kIdExit}));
+}
+
+TEST_F(UpdateWnd, UrlsArriveLaterAndWakesRunOneAtATimeOnTheWindowsThread) {
+    CUpdateWnd wnd(events_);
+    ASSERT_TRUE(wnd.Create("x", UpdateWindowUrls{}));
+    EXPECT_FALSE(wnd.Button(kIdLinkA)->IsEnabled());
+    EXPECT_FALSE(wnd.Button(kIdAnnouncementPage)->IsEnabled());
+    wnd.SetUrls(urls_);
+    EXPECT_TRUE(wnd.Button(kIdLinkA)->IsEnabled());
+    EXPECT_FALSE(wnd.Button(kIdLinkC)->IsEnabled());
+    EXPECT_TRUE(wnd.Button(kIdAnnouncementPage)->IsEnabled());
+    EXPECT_NE(wnd.Button(kIdAnnouncementPage)->GetText().find(urls_[0]), std::string::npos);
+    Click(wnd.Button(kIdLinkG)->hwnd());
+    EXPECT_EQ(opened_, (std::vector<std::string>{urls_[8]}));
+
+    // A wake that comes while one runs its own message loop (as a message
+    // box does) runs after it, not inside it.
+    DWORD ui = GetCurrentThreadId();
+    int depth = 0, deepest = 0, wakes = 0;
+    bool onUi = true;
+    CUpdateWnd* target = nullptr;
+    events_.wake = [&] {
+        ++depth;
+        deepest = std::max(deepest, depth);
+        onUi = onUi && GetCurrentThreadId() == ui;
+        if (++wakes == 1) {
+            std::thread([target] { target->PostWake(); }).join();
+            Pump();
+        }
+        --depth;
+    };
+    CUpdateWnd other(events_);
+    ASSERT_TRUE(other.Create("y", urls_));
+    target = &other;
+    std::thread([&other] { other.PostWake(); }).join();
+    uint32_t since = platform::TickCount();
+    while (wakes < 2 && platform::TickCount() - since < kWindowAppearMs) {
+        Pump();
+        platform::SleepMs(10);
+    }
+    EXPECT_EQ(wakes, 2);
+    EXPECT_EQ(deepest, 1);
+    EXPECT_TRUE(onUi);
+}
+
+}  // namespace
