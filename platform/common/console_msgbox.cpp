@@ -8,25 +8,6 @@
 #include "platform/text.h"
 
 namespace platform {
-namespace {
-
-int NonInteractiveAnswer(uint32_t type) {
-    switch (type & 0xF) {
-        case kMbOkCancel:
-        case kMbRetryCancel:
-        case kMbYesNoCancel:
-            return kIdCancel;
-        case kMbAbortRetryIgnore:
-            return kIdAbort;
-        case kMbYesNo:
-            return kIdNo;
-        default:
-            return kIdOk;
-    }
-}
-
-}  // namespace
-
 int ConsoleMessageBox(void* /*owner*/, const char* text, const char* caption, uint32_t type) {
     std::string title = caption ? GbkToUtf8(caption) : std::string("Error");
     std::string body = text ? GbkToUtf8(text) : std::string();
@@ -34,7 +15,7 @@ int ConsoleMessageBox(void* /*owner*/, const char* text, const char* caption, ui
     std::fprintf(stderr, "[%s] %s\n", title.c_str(), body.c_str());
     bool interactive = backend::IsInteractiveTerminal();
     if (!interactive) {
-        int answer = NonInteractiveAnswer(type);
+        int answer = StepEndingAnswer(type);
         std::fprintf(stderr, "  -> %s\n", AnswerName(answer));
         return answer;
     }
@@ -46,7 +27,7 @@ int ConsoleMessageBox(void* /*owner*/, const char* text, const char* caption, ui
         std::fflush(stderr);
         char line[64];
         if (!std::fgets(line, sizeof line, stdin)) {
-            return NonInteractiveAnswer(type);
+            return StepEndingAnswer(type);
         }
         unsigned long pick = std::strtoul(line, nullptr, 10);
         if (pick >= 1 && pick <= buttons.size()) {
