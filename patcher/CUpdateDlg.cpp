@@ -602,11 +602,14 @@ void CUpdateDlg::HandOverCheck() {
             return;
         }
     }
+    // The helper learns which file to put in place, then how to start it.
     const std::string helper = platform::CurrentDirectory() + "\\" + kSelfUpdateHelper;
+    std::vector<std::string> args{platform::GbkToUtf8(SelfUpdateFileName(shared_.ownExeName))};
+    args.insert(args.end(), options_.helperArgs.begin(), options_.helperArgs.end());
     if (options_.startHelper) {
-        options_.startHelper(helper, options_.helperArgs);
+        options_.startHelper(helper, args);
     } else {
-        (void)platform::StartProgram(helper, options_.helperArgs, "");
+        (void)platform::StartProgram(helper, args, "");
     }
     options_.sleep(options_.handOverPauseMs);
     int32_t target = shared_.targetVersion.load();

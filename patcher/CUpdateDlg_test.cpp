@@ -57,6 +57,8 @@ public:
     void WaitUnpackThread() override {
         log_.push_back("WaitUnpackThread stopFlag=" + std::to_string(shared_.stopFlag.load()));
     }
+    ServerRows ServerList() const override { return ServerRows{{"     a", "     b"}, 0}; }
+    void SelectServer(int row) override { log_.push_back("SelectServer " + std::to_string(row)); }
     bool HasServerSelection() const override { return selection; }
     void StoreLoginChoice() override { log_.push_back("StoreLoginChoice"); }
     void StoreResumeIndex(int32_t index) override {
@@ -421,9 +423,10 @@ TEST_F(UpdateDlgTest, HandOverStartsTheHelperRecordsTheVersionAndEnds) {
     EXPECT_EQ(Dialog().outcome(), UpdateOutcome::kHandedOver);
     EXPECT_EQ(sleeps_, (std::vector<uint32_t>{kHandOverPauseMs}));
     EXPECT_EQ(LogFrom("helper"),
-              (std::vector<std::string>{"helper UpdatePackef.dat --console --yes",
-                                        "WaitUnpackThread stopFlag=0",
-                                        "WaitUnpackThread stopFlag=1", "EndThreads quitFlag=1"}));
+              (std::vector<std::string>{
+                  "helper UpdatePackef.dat " + SelfUpdateFileName("drevik") + " --console --yes",
+                  "WaitUnpackThread stopFlag=0", "WaitUnpackThread stopFlag=1",
+                  "EndThreads quitFlag=1"}));
     EXPECT_EQ(ReadInstalledVersion(nullptr), 102);
     EXPECT_EQ(View().versionText, "VER:1.0.102");
     EXPECT_EQ(Dialog().shared().installedVersion.load(), 102);

@@ -159,6 +159,15 @@ public:
     virtual bool StartUnpackThread() = 0;
     // Waits without limit for UnpackThread, if one runs.
     virtual void WaitUnpackThread() = 0;
+    // The server list as it stands (rows are GBK; selected may be -1, or
+    // name a row that does not exist in an empty list).
+    struct ServerRows {
+        std::vector<std::string> rows;
+        int selected = -1;
+    };
+    virtual ServerRows ServerList() const = 0;
+    // Selects a row of the server list (the player's click).
+    virtual void SelectServer(int row) = 0;
     // The server list has a selection.
     virtual bool HasServerSelection() const = 0;
     // StartGame step 2: the login address of the selected server to the
@@ -217,7 +226,9 @@ struct UpdateDlgOptions {
     // when empty. Answers whether it started.
     std::function<bool(const std::string& gamePath)> launchGame;
     // Starts the self-update helper (a system path in the current folder)
-    // with these arguments; platform::StartProgram when empty.
+    // with its arguments (UTF-8): the new patcher's file name, then
+    // helperArgs, which the helper passes on to the patcher it restarts.
+    // platform::StartProgram when empty.
     std::function<bool(const std::string& helper, const std::vector<std::string>& args)>
         startHelper;
     std::vector<std::string> helperArgs;
