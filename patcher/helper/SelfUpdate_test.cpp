@@ -114,11 +114,16 @@ TEST_F(SelfUpdateTest, TheHelperProgramHandsTheExitCodeOn) {
     WriteFile(helper, ReadFile(testsupport::ProgramDir() + "\\" + kSelfUpdateHelper));
     ASSERT_TRUE(platform::SetExecutable(helper));
 #ifndef _WIN32
-    // The lock of the real patcher's name lives in a folder of this test.
+    // The lock of the real patcher's name lives in a folder of this test
+    // (for the helper only: this program's own locks stay where they were).
     testsupport::TempDir locks;
-    ASSERT_TRUE(platform::SetEnvironment("XDG_RUNTIME_DIR", platform::NativePath(locks.path())));
+    auto env = std::make_unique<testsupport::ScopedEnv>("XDG_RUNTIME_DIR",
+                                                        platform::NativePath(locks.path()));
 #endif
     auto p = platform::StartProgram(helper, {PatcherName(), "exit", "7"}, dir_.path());
+#ifndef _WIN32
+    env.reset();
+#endif
     ASSERT_TRUE(p) << p.error().Message();
     EXPECT_EQ(p->Wait(-1), 7);
     EXPECT_EQ(ReadFile(dir_ / PatcherName()), program_);

@@ -202,11 +202,4 @@ uint32_t CurrentProcessId() {
     return static_cast<uint32_t>(::getpid());
 }
 
-Status SetEnvironment(const std::string& name, const std::string& value) {
-    if (::setenv(name.c_str(), value.c_str(), 1) != 0) {
-        return Error{LastSystemError()};
-    }
-    return Status::Ok();
-}
-
 }  // namespace platform

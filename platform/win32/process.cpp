@@ -4,8 +4,6 @@
 // after windows.h
 #include <shellapi.h>
 
-#include <cstdlib>
-
 #include "wide.h"
 
 namespace platform {
@@ -168,20 +166,6 @@ Status OpenWithSystemHandler(const std::string& target, bool maximized) {
 
 uint32_t CurrentProcessId() {
     return GetCurrentProcessId();
-}
-
-Status SetEnvironment(const std::string& name, const std::string& value) {
-    // The environment block is what CreateProcess hands to children; the C
-    // library's copy is kept in step for getenv in this process.
-    std::u16string n16 = Utf8ToUtf16(name);
-    std::u16string v16 = Utf8ToUtf16(value);
-    std::wstring n(n16.begin(), n16.end());
-    std::wstring v(v16.begin(), v16.end());
-    if (!SetEnvironmentVariableW(n.c_str(), v.c_str())) {
-        return Error{GetLastError()};
-    }
-    _wputenv_s(n.c_str(), v.c_str());
-    return Status::Ok();
 }
 
 }  // namespace platform

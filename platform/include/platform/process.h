@@ -58,9 +58,4 @@ Status OpenWithSystemHandler(const std::string& target, bool maximized = false);
 
 uint32_t CurrentProcessId();
 
-// Sets a variable of this process's environment, which programs started
-// afterwards inherit (tests give their servers and children private
-// folders this way). Name and value in UTF-8.
-Status SetEnvironment(const std::string& name, const std::string& value);
-
 }  // namespace platform
