@@ -336,7 +336,6 @@ private:
 
     UpdateDlgOptions options_;
     UpdateShared shared_;
-    std::unique_ptr<UpdateWork> work_;
     std::thread::id uiThread_;
     platform::MessageBoxHandler previousBoxHandler_;
     platform::MessageBoxHandler frontEndBox_;
@@ -358,4 +357,7 @@ private:
     bool ended_ = false;
     bool destroyed_ = false;
     UpdateOutcome outcome_ = UpdateOutcome::kPending;
+
+    // Last, so that it goes first: its threads post to the queue above.
+    std::unique_ptr<UpdateWork> work_;
 };
