@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "patcher/PatchFileList.h"
+#include "patcher/UpdateDriver.h"
 #include "patcher/VersionRecord.h"
 #include "patcher/ui/LocalText.h"
 #include "platform/clock.h"
@@ -141,7 +142,7 @@ CUpdateDlg::CUpdateDlg(UpdateDlgOptions options) : options_(std::move(options)) 
     if (!options_.sleep) {
         options_.sleep = platform::SleepMs;
     }
-    work_ = options_.makeWork(*this, shared_);
+    work_ = options_.makeWork ? options_.makeWork(*this, shared_) : MakeUpdateDriver(*this, shared_);
 }
 
 CUpdateDlg::~CUpdateDlg() {

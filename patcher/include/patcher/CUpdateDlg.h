@@ -235,7 +235,8 @@ struct UpdateDlgOptions {
     // Called from any thread whenever something was queued for the UI
     // thread, so a front end with its own message loop can wake up.
     std::function<void()> wake;
-    // Makes the dialog's UpdateWork; tests give their own.
+    // Makes the dialog's UpdateWork: the update driver (UpdateDriver.h)
+    // unless given.
     std::function<std::unique_ptr<UpdateWork>(CUpdateDlg& dialog, UpdateShared& shared)> makeWork;
 };
 
@@ -301,6 +302,8 @@ public:
 
     // The text to show for a GBK default text.
     std::string Text(const char* gbkDefault) const;
+    // The owner of the dialog's message boxes.
+    void* owner() const { return options_.owner; }
     // Waits until done() holds, handling message boxes that workers ask for
     // meanwhile (and nothing else). For UpdateWork's waits on the UI thread.
     void WaitUntil(const std::function<bool()>& done);
