@@ -142,7 +142,8 @@ CUpdateDlg::CUpdateDlg(UpdateDlgOptions options) : options_(std::move(options)) 
     if (!options_.sleep) {
         options_.sleep = platform::SleepMs;
     }
-    work_ = options_.makeWork ? options_.makeWork(*this, shared_) : MakeUpdateDriver(*this, shared_);
+    work_ =
+        options_.makeWork ? options_.makeWork(*this, shared_) : MakeUpdateDriver(*this, shared_);
 }
 
 CUpdateDlg::~CUpdateDlg() {

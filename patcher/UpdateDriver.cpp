@@ -232,7 +232,8 @@ void UpdateDriver::StopUpdateThread(int /*waitMs*/) {
 // ---- The download ----
 
 void UpdateDriver::StartDownload(const std::string& ftpAddress) {
-    int login = downloader_->Login(ftpAddress, options_.ftpPort, kAnonymousUser, kAnonymousPassword);
+    int login =
+        downloader_->Login(ftpAddress, options_.ftpPort, kAnonymousUser, kAnonymousPassword);
     if (UpdateStopped()) {
         dialog_.Post(UM_RESET, 0, 0);
         return;

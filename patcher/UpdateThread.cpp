@@ -36,8 +36,9 @@ void UpdateDriver::UpdateThread() {
     {
         std::lock_guard<std::mutex> lock(addressMu_);
         if (!servers.versionServers.empty()) {
-            versionServerAddress_ = servers.versionServers[random() % servers.versionServers.size()]
-                                        .substr(0, kServerAddressMax);
+            versionServerAddress_ =
+                servers.versionServers[random() % servers.versionServers.size()].substr(
+                    0, kServerAddressMax);
         }
         // With every server struck off the list, the last one is tried again.
         address = versionServerAddress_;

@@ -1,0 +1,77 @@
+// The update end to end on loopback: versiond naming an FTP mirror, proftpd
+// on port 21 of a loopback address of its own (the patcher always fetches
+// from port 21), patch packages built as CPK archives, and game folders.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "proftpd_server.h"
+#include "testsupport/temp_dir.h"
+#include "version_servers.h"
+
+namespace testsupport {
+
+// A loopback address (127.x.y.z, never 127.0.0.1) whose port is free now,
+// picked at random so that runs side by side do not meet.
+std::string FreeLoopbackAddress(uint16_t port);
+
+// One entry of a patch package: its inner path and contents; a path that
+// ends in "\" is an empty directory.
+struct PackageEntry {
+    std::string path;
+    std::string contents;
+};
+// A CPK archive with these entries (stored, or LZO-compressed when lzo).
+std::string BuildArchive(const std::vector<PackageEntry>& entries, bool lzo = false);
+
+// The entries of a CPK archive on disk: inner path (lower-cased, as stored
+// in the archive's names) -> contents. Empty when it cannot be opened.
+std::map<std::string, std::string> ArchiveEntries(const std::string& path);
+
+// Every file under a folder, relative path -> contents, CPK archives read
+// entry by entry ("data\scene.cpk|tex\a.dds"), so that two folders compare
+// by what a game reads from them.
+std::map<std::string, std::string> FolderContents(const std::string& folder,
+                                                  const std::vector<std::string>& skip = {});
+
+struct Release {
+    std::string manifest;  // "{FTP}" stands for the FTP address
+    std::map<std::string, std::string> files;
+};
+
+// versiond and proftpd serving a release; the manifest's mirror is the FTP
+// server's address.
+class UpdateServers {
+public:
+    explicit UpdateServers(const Release& release, int ftpRateKBps = 0);
+
+    bool ok() const { return error_.empty(); }
+    const std::string& error() const { return error_; }
+    const std::string& ftpAddress() const { return ftpAddress_; }
+    uint16_t versionPort() const { return version_ ? version_->port() : 0; }
+    ProftpdServer& ftp() { return *ftp_; }
+    LoopbackVersionServer& version() { return *version_; }
+
+private:
+    std::string error_;
+    std::string ftpAddress_;
+    std::unique_ptr<ProftpdServer> ftp_;
+    std::unique_ptr<LoopbackVersionServer> version_;
+};
+
+// update.ini of a game folder: the version servers (dotted or names) on
+// port, one game server whose login address is 127.0.0.1, the game path.
+std::string UpdateIni(const std::vector<std::string>& versionHosts, uint16_t port,
+                      const std::string& gamePath = "tesmar_game");
+
+// Writes version.dat with {2828, version}.
+void WriteVersion(const std::string& folder, int32_t version);
+// The version of version.dat, -1 when it is missing or foreign.
+int32_t ReadVersion(const std::string& folder);
+
+}  // namespace testsupport
