@@ -143,11 +143,21 @@ std::map<std::string, std::string> FolderContents(const std::string& folder,
     return out;
 }
 
-UpdateServers::UpdateServers(const Release& release, int ftpRateKBps) {
+UpdateServers::UpdateServers() {
     ftpAddress_ = FreeLoopbackAddress(21);
-    if (ftpAddress_.empty()) {
-        error_ = "no free loopback address for port 21";
-        return;
+    versionAddress_ = FreeLoopbackAddress(kVersionPort);
+    if (ftpAddress_.empty() || versionAddress_.empty()) {
+        error_ = "no free loopback address";
+    }
+}
+
+std::string UpdateServers::GameIni(const std::string& gamePath) const {
+    return UpdateIni({versionAddress_}, kVersionPort, gamePath);
+}
+
+bool UpdateServers::Start(const Release& release, int ftpRateKBps) {
+    if (!error_.empty()) {
+        return false;
     }
     ProftpdOptions o;
     o.address = ftpAddress_;
@@ -156,7 +166,7 @@ UpdateServers::UpdateServers(const Release& release, int ftpRateKBps) {
     ftp_ = std::make_unique<ProftpdServer>(o);
     if (!ftp_->ok()) {
         error_ = ftp_->error();
-        return;
+        return false;
     }
     for (const auto& [path, contents] : release.files) {
         WriteFile(ftp_->root() + "\\" + path, contents);
@@ -165,10 +175,15 @@ UpdateServers::UpdateServers(const Release& release, int ftpRateKBps) {
     for (size_t at = manifest.find("{FTP}"); at != std::string::npos; at = manifest.find("{FTP}")) {
         manifest.replace(at, 5, ftpAddress_);
     }
-    version_ = std::make_unique<LoopbackVersionServer>(manifest, release.files);
+    versiond::ServerOptions v;
+    v.address = versionAddress_;
+    v.port = kVersionPort;
+    version_ = std::make_unique<LoopbackVersionServer>(manifest, release.files, v);
     if (!version_->ok()) {
         error_ = version_->error();
+        return false;
     }
+    return true;
 }
 
 std::string UpdateIni(const std::vector<std::string>& versionHosts, uint16_t port,

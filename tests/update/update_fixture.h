@@ -44,22 +44,32 @@ struct Release {
     std::map<std::string, std::string> files;
 };
 
-// versiond and proftpd serving a release; the manifest's mirror is the FTP
-// server's address.
+// versiond and proftpd serving a release, each on a loopback address of its
+// own: proftpd on port 21, versiond on kVersionPort. The addresses are
+// picked first, so that a release can carry an update.ini that names them;
+// the manifest's "{FTP}" stands for the FTP server's address.
+constexpr uint16_t kVersionPort = 19090;
+
 class UpdateServers {
 public:
-    explicit UpdateServers(const Release& release, int ftpRateKBps = 0);
+    UpdateServers();
+    // Starts both servers; false (see error()) when they cannot run here.
+    bool Start(const Release& release, int ftpRateKBps = 0);
 
     bool ok() const { return error_.empty(); }
     const std::string& error() const { return error_; }
     const std::string& ftpAddress() const { return ftpAddress_; }
-    uint16_t versionPort() const { return version_ ? version_->port() : 0; }
+    const std::string& versionAddress() const { return versionAddress_; }
+    uint16_t versionPort() const { return kVersionPort; }
+    // update.ini of a game folder that these servers update.
+    std::string GameIni(const std::string& gamePath = "tesmar_game") const;
     ProftpdServer& ftp() { return *ftp_; }
     LoopbackVersionServer& version() { return *version_; }
 
 private:
     std::string error_;
     std::string ftpAddress_;
+    std::string versionAddress_;
     std::unique_ptr<ProftpdServer> ftp_;
     std::unique_ptr<LoopbackVersionServer> version_;
 };

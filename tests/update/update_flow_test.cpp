@@ -87,12 +87,17 @@ protected:
     }
 
     void Serve(const Release& release, int rateKBps = 0) {
-        servers_ = std::make_unique<UpdateServers>(release, rateKBps);
-        if (!servers_->ok()) {
+        servers_ = std::make_unique<UpdateServers>();
+        if (!servers_->Start(release, rateKBps)) {
             GTEST_SKIP() << servers_->error();
         }
     }
-    void Game(int32_t version, std::vector<std::string> hosts = {"127.0.0.1"}) {
+    // A game folder at version whose update.ini names hosts as its version
+    // servers (the test's versiond when none are given).
+    void Game(int32_t version, std::vector<std::string> hosts = {"-"}) {
+        if (hosts == std::vector<std::string>{"-"}) {
+            hosts = {servers_->versionAddress()};
+        }
         WriteFile(game_ / "update.ini", UpdateIni(hosts, servers_->versionPort()));
         WriteVersion(game_.path(), version);
     }
@@ -195,7 +200,7 @@ TEST_F(UpdateFlow, AnUnreachableVersionServerLeavesTheList) {
     Serve(ThreePatches());
     std::string nobody = FreeLoopbackAddress(servers_->versionPort());
     ASSERT_NE(nobody, "");
-    Game(103, {"127.0.0.1", nobody});
+    Game(103, {servers_->versionAddress(), nobody});
     Open();
     // The server is picked at random; try until the unreachable one was hit.
     int failures = 0;
@@ -209,7 +214,7 @@ TEST_F(UpdateFlow, AnUnreachableVersionServerLeavesTheList) {
     ASSERT_EQ(failures, 1);
     EXPECT_EQ(BoxTexts()[0], std::string(GBK("无法连接服务器")) + " / " + GBK("提示"));
     ServerListData data = Driver().servers().Snapshot();
-    EXPECT_EQ(data.versionServers, (std::vector<std::string>{"127.0.0.1"}));
+    EXPECT_EQ(data.versionServers, (std::vector<std::string>{servers_->versionAddress()}));
     EXPECT_EQ(data.versionServerCount, 2);  // the count stays
     // From now on only the reachable server is asked.
     for (int attempt = 0; attempt < 5; ++attempt) {
@@ -322,7 +327,7 @@ TEST_F(UpdateFlow, ARunningGameHoldsTheUnpackingUntilClosedOrCancelled) {
         "tesmar_game_" + std::to_string(platform::CurrentProcessId()) + ext;
     WriteFile(game_ / gamePath, ReadFile(ProgramDir() + "\\platform_test_helper" + ext));
     ASSERT_TRUE(platform::SetExecutable(game_ / gamePath));
-    WriteFile(game_ / "update.ini", UpdateIni({"127.0.0.1"}, servers_->versionPort(), gamePath));
+    WriteFile(game_ / "update.ini", servers_->GameIni(gamePath));
     WriteVersion(game_.path(), 101);
     auto game = platform::StartProgram(game_ / gamePath, {"sleep", "600000"}, "");
     ASSERT_TRUE(game);
