@@ -49,14 +49,8 @@ int main(int argc, char** argv) {
     platform::SetBinaryMode(platform::StdStream::kOutput);
     ConsoleIo io;
     io.terminal = platform::IsTerminal(platform::StdStream::kOutput);
-    io.out = [](const std::string& s) {
-        std::fwrite(s.data(), 1, s.size(), stdout);
-        std::fflush(stdout);
-    };
-    io.note = [](const std::string& s) {
-        std::fwrite(s.data(), 1, s.size(), stderr);
-        std::fflush(stderr);
-    };
+    io.out = [](const std::string& s) { platform::WriteText(platform::StdStream::kOutput, s); };
+    io.note = [](const std::string& s) { platform::WriteText(platform::StdStream::kError, s); };
     CPatcherApp app([&] { return RunConsole(options, io); });
     if (!app.InitInstance()) {
         return kExitFailed;  // another patcher is running

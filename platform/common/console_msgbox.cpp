@@ -5,26 +5,28 @@
 #include <vector>
 
 #include "backend.h"
+#include "platform/console.h"
 #include "platform/text.h"
 
 namespace platform {
+
 int ConsoleMessageBox(void* /*owner*/, const char* text, const char* caption, uint32_t type) {
     std::string title = caption ? GbkToUtf8(caption) : std::string("Error");
     std::string body = text ? GbkToUtf8(text) : std::string();
     std::vector<int> buttons = ButtonsOf(type);
-    std::fprintf(stderr, "[%s] %s\n", title.c_str(), body.c_str());
+    WriteText(StdStream::kError, "[" + title + "] " + body + "\n");
     bool interactive = backend::IsInteractiveTerminal();
     if (!interactive) {
         int answer = StepEndingAnswer(type);
-        std::fprintf(stderr, "  -> %s\n", AnswerName(answer));
+        WriteText(StdStream::kError, std::string("  -> ") + AnswerName(answer) + "\n");
         return answer;
     }
     for (;;) {
+        std::string choices;
         for (size_t i = 0; i < buttons.size(); ++i) {
-            std::fprintf(stderr, "  %zu) %s", i + 1, AnswerName(buttons[i]));
+            choices += "  " + std::to_string(i + 1) + ") " + AnswerName(buttons[i]);
         }
-        std::fprintf(stderr, "\n  > ");
-        std::fflush(stderr);
+        WriteText(StdStream::kError, choices + "\n  > ");
         char line[64];
         if (!std::fgets(line, sizeof line, stdin)) {
             return StepEndingAnswer(type);
