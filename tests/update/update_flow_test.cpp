@@ -3,8 +3,10 @@
 // Boxes are answered by a script and recorded.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"
+#include "platform/profile.h"
 #include "platform/settings.h"
 #include "platform/text.h"
 #include "update_fixture.h"
@@ -55,25 +58,49 @@ Release ThreePatches(const std::string& big = "") {
 }
 
 // The unpack walk's stand-in for the driver's own tests: counts the entries
-// of the package, posts the update bar, and takes a package file named like
-// the patcher as a new patcher (written to download\).
-int CountingWalk(CUpdateDlg& dialog, UpdateShared& shared, uint32_t& counter, CPKVfs& package,
-                 CPKVfs&) {
-    counter += package.Header().liveCount;
-    int32_t total = shared.totalEntries.load();
-    dialog.Post(UM_PROGRESS, 1, total > 0 ? counter * 100 / static_cast<uint32_t>(total) : 100);
-    std::string name;
-    for (uint32_t i = 0, n = package.ListChildFiles(0); i < n; ++i) {
+// of the package, posts the update bar, takes a package file named like the
+// patcher as a new patcher (written to download\), records which packages it
+// walked, and can hold on in a package until the dialog sets stopFlag.
+struct ScriptedWalk {
+    std::mutex mu;
+    std::vector<std::string> walked;  // package paths, in order
+    std::string holdIn;               // a package path to wait in for stopFlag
+    std::atomic<bool> holding{false};
+
+    int operator()(CUpdateDlg& dialog, UpdateShared& shared, uint32_t& counter, CPKVfs& package,
+                   CPKVfs&) {
+        {
+            std::lock_guard<std::mutex> lock(mu);
+            walked.push_back(FileNamePart(package.Path()));
+        }
+        if (!holdIn.empty() && FileNamePart(package.Path()) == holdIn) {
+            holding = true;
+            while (shared.stopFlag.load() == 0) {
+                platform::SleepMs(5);
+            }
+            return 0;
+        }
+        counter += package.Header().liveCount;
+        int32_t total = shared.totalEntries.load();
+        dialog.Post(UM_PROGRESS, 1, total > 0 ? counter * 100 / static_cast<uint32_t>(total) : 100);
+        uint32_t n = package.ListChildFiles(0);
         std::vector<uint32_t> crcs(n);
         package.ListChildFiles(0, crcs.data(), n);
-        package.GetFullPath(crcs[i], name);
-        if (name == shared.ownExeName) {
-            WriteFile("download\\" + name, "new patcher");
-            shared.selfUpdatePending = 1;
+        for (uint32_t crc : crcs) {
+            std::string name;
+            package.GetFullPath(crc, name);
+            if (name == shared.ownExeName) {
+                WriteFile("download\\" + name, "new patcher");
+                shared.selfUpdatePending = 1;
+            }
         }
+        return shared.stopFlag.load() ? 0 : 1;
     }
-    return shared.stopFlag.load() ? 0 : 1;
-}
+    std::vector<std::string> Walked() {
+        std::lock_guard<std::mutex> lock(mu);
+        return walked;
+    }
+};
 
 class UpdateFlow : public ::testing::Test {
 protected:
@@ -104,7 +131,9 @@ protected:
 
     CUpdateDlg& Open(UpdateDriverOptions o = {}) {
         if (!o.walk) {
-            o.walk = CountingWalk;
+            o.walk = [this](CUpdateDlg& d, UpdateShared& s, uint32_t& c, CPKVfs& p, CPKVfs& t) {
+                return (*walk_)(d, s, c, p, t);
+            };
         }
         o.replyPolls = 300;
         UpdateDlgOptions d;
@@ -153,6 +182,7 @@ protected:
     std::unique_ptr<UpdateServers> servers_;
     std::unique_ptr<CUpdateDlg> dialog_;
     std::vector<std::string> helpers_;
+    std::shared_ptr<ScriptedWalk> walk_ = std::make_shared<ScriptedWalk>();
 };
 
 TEST_F(UpdateFlow, ACurrentClientLeavesEverythingAsItIs) {
@@ -376,6 +406,99 @@ TEST_F(UpdateFlow, ARunningGameHoldsTheUnpackingUntilClosedOrCancelled) {
     platform::SetMessageBoxHandler(previous);
     game->Kill();
     game->Wait(-1);
+}
+
+// A new patcher in the second of three packages: the walk stops there, the
+// dialog stores where to go on (the window stays; the player leaves), and
+// the next start skips the packages before that index and hands over after
+// the last one.
+TEST_F(UpdateFlow, ANewPatcherInAnEarlierPackageResumesAtTheNextStart) {
+    Release r = ThreePatches();
+    r.files["v101\\p102.cpk"] = BuildArchive({{"readme.txt", "two"}, {"drevik", "new"}});
+    Serve(r);
+    Game(100);
+    Open();
+    ASSERT_TRUE(RunToOutcome());
+    EXPECT_EQ(dialog_->outcome(), UpdateOutcome::kSelfUpdateStored);
+    EXPECT_FALSE(dialog_->ended());
+    EXPECT_EQ(platform::GetProfileInt("config", "nIndex", 0, "unpack_log.ini"), 2);
+    EXPECT_EQ(walk_->Walked(), (std::vector<std::string>{"p101.cpk", "p102.cpk"}));
+    EXPECT_EQ(ReadVersion(game_.path()), 100);
+    EXPECT_TRUE(helpers_.empty());
+    dialog_->OnExit();
+    dialog_.reset();
+
+    walk_ = std::make_shared<ScriptedWalk>();
+    Open();
+    ASSERT_TRUE(RunUntil([this] { return dialog_->ended(); }));
+    EXPECT_EQ(dialog_->outcome(), UpdateOutcome::kHandedOver);
+    EXPECT_EQ(walk_->Walked(), (std::vector<std::string>{"p103.cpk"}));
+    EXPECT_EQ(helpers_.size(), 1u);
+    EXPECT_EQ(ReadVersion(game_.path()), 103);
+    EXPECT_FALSE(platform::Exists("download\\p101.cpk"));
+    EXPECT_FALSE(platform::Exists("download\\p103.cpk"));
+    EXPECT_TRUE(platform::Exists("download\\drevik"));
+    EXPECT_TRUE(boxes_.asked().empty());
+}
+
+// A resume index past the list skips every package and records the version.
+TEST_F(UpdateFlow, AResumeIndexPastTheListRecordsTheVersion) {
+    Serve(ThreePatches());
+    Game(101);
+    ASSERT_TRUE(platform::WriteProfileString("config", "nIndex", "9", "unpack_log.ini"));
+    Open();
+    ASSERT_TRUE(RunToOutcome());
+    EXPECT_EQ(dialog_->outcome(), UpdateOutcome::kDone);
+    EXPECT_TRUE(walk_->Walked().empty());
+    EXPECT_EQ(ReadVersion(game_.path()), 103);
+    EXPECT_FALSE(platform::Exists("unpack_log.ini"));
+    EXPECT_EQ(dialog_->display().updateBar, 100);
+}
+
+// Stopped during unpacking, the walk abandons; the next start unpacks every
+// package again from the first.
+TEST_F(UpdateFlow, AStopDuringUnpackingStartsAgainFromTheFirstPackage) {
+    Serve(ThreePatches());
+    Game(100);
+    walk_->holdIn = "p102.cpk";
+    Open();
+    ASSERT_TRUE(RunUntil([this] { return walk_->holding.load(); }));
+    EXPECT_EQ(dialog_->updateState(), 2);
+    dialog_->OnUpdateButton();  // stop: waits for the walk to notice
+    ASSERT_TRUE(RunToOutcome());
+    EXPECT_EQ(dialog_->outcome(), UpdateOutcome::kFailed);
+    EXPECT_EQ(dialog_->updateState(), 0);
+    EXPECT_EQ(ReadVersion(game_.path()), 100);
+    EXPECT_TRUE(platform::Exists("download\\p101.cpk"));
+
+    walk_->holdIn.clear();
+    dialog_->OnUpdateButton();  // start again
+    ASSERT_TRUE(RunToOutcome());
+    EXPECT_EQ(dialog_->outcome(), UpdateOutcome::kDone);
+    EXPECT_EQ(walk_->Walked(), (std::vector<std::string>{"p101.cpk", "p102.cpk", "p101.cpk",
+                                                         "p102.cpk", "p103.cpk"}));
+    EXPECT_EQ(ReadVersion(game_.path()), 103);
+}
+
+// A downloaded file that is no archive fails the update without a box;
+// the version stays.
+TEST_F(UpdateFlow, APackageThatIsNoArchiveFailsTheUpdate) {
+    Release r = ThreePatches();
+    r.files["v102\\p103.cpk"] = "not an archive";
+    Serve(r);
+    Game(101);
+    Open();
+    ASSERT_TRUE(RunToOutcome());
+    EXPECT_EQ(dialog_->outcome(), UpdateOutcome::kFailed);
+    EXPECT_EQ(dialog_->display().statusText, GBK("更新失败,请重新更新"));
+    // Only the archive layer tells what is wrong with the file; the update
+    // adds no box of its own.
+    ASSERT_FALSE(boxes_.asked().empty());
+    for (const auto& b : boxes_.asked()) {
+        EXPECT_TRUE(b.caption == "Message" || b.caption == "Error") << b.caption;
+    }
+    EXPECT_TRUE(walk_->Walked().empty());
+    EXPECT_EQ(ReadVersion(game_.path()), 101);
 }
 
 }  // namespace
