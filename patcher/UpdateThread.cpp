@@ -67,7 +67,8 @@ void UpdateDriver::UpdateThread() {
         shared_.targetVersion = result.reply.targetVersion;
     }
     if (auto failure = VersionCheckFailure(result)) {
-        platform::ShowMessageBox(dialog_.owner(), failure->text, failure->caption, platform::kMbOk);
+        platform::ShowMessageBox(dialog_.owner(), failure->text.c_str(), failure->caption.c_str(),
+                                 platform::kMbOk);
         dialog_.Post(UM_RESET, 0, 0);
         return;
     }

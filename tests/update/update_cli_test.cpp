@@ -89,11 +89,6 @@ Release Release100To103(const std::string& gameIni, const std::string& extraPack
 
 class UpdateProgram : public ::testing::Test {
 protected:
-    void SetUp() override {
-        // The patcher's lock and settings store live in folders of this test.
-        ASSERT_TRUE(platform::SetEnvironment("XDG_RUNTIME_DIR", platform::NativePath(env_.path())));
-        ASSERT_TRUE(platform::SetEnvironment("XDG_CONFIG_HOME", platform::NativePath(env_.path())));
-    }
 
     void Serve(const std::function<Release(const std::string& gameIni)>& make) {
         servers_ = std::make_unique<UpdateServers>();
@@ -139,7 +134,10 @@ protected:
         }
     }
 
+    // The patcher's lock and settings store live in folders of this test.
     TempDir env_;
+    ScopedEnv runtime_{"XDG_RUNTIME_DIR", platform::NativePath(env_.path())};
+    ScopedEnv config_{"XDG_CONFIG_HOME", platform::NativePath(env_.path())};
     TempDir work_;
     std::unique_ptr<UpdateServers> servers_;
 };
