@@ -4,6 +4,23 @@
 #include "platform/text.h"
 
 namespace cpkpath {
+namespace {
+
+// Windows opens its devices under these names, with any extension and in
+// any letter case ("con.txt" is the console too).
+bool IsDeviceName(const std::string& part) {
+    std::string stem = platform::GbkToLowerAscii(part.substr(0, part.find('.')));
+    while (!stem.empty() && stem.back() == ' ') {
+        stem.pop_back();
+    }
+    if (stem == "con" || stem == "prn" || stem == "aux" || stem == "nul") {
+        return true;
+    }
+    return stem.size() == 4 && (stem.compare(0, 3, "com") == 0 || stem.compare(0, 3, "lpt") == 0) &&
+           stem[3] >= '0' && stem[3] <= '9';
+}
+
+}  // namespace
 
 uint32_t CrcOfPath(const std::string& path) {
     return ComputeNameCRC(platform::GbkToLowerAscii(path).c_str());
@@ -51,7 +68,10 @@ bool IsSafeRelativePath(const std::string& path) {
         return false;
     }
     for (const std::string& part : parts) {
-        if (part == "." || part == "..") {
+        // Windows drops trailing dots and blanks from a name, so ". ." or
+        // ".. " would climb out as ".." does.
+        const char last = part.back();
+        if (last == '.' || last == ' ' || IsDeviceName(part)) {
             return false;
         }
         // No valid GBK trail byte lies below 0x40, so these bytes are what

@@ -38,7 +38,8 @@ TEST(CPKPath, CrcLowersOnlySingleByteLetters) {
 
 TEST(CPKPath, SafeRelativePathsStayInsideTheirFolder) {
     EXPECT_TRUE(IsSafeRelativePath("data\\a.txt"));
-    EXPECT_TRUE(IsSafeRelativePath("..a\\b..\\" + kBackslashTrail));
+    EXPECT_TRUE(IsSafeRelativePath("..a\\b..c\\" + kBackslashTrail));
+    EXPECT_TRUE(IsSafeRelativePath("console\\com10\\lpt\\nullify.txt"));
     EXPECT_FALSE(IsSafeRelativePath(""));
     EXPECT_FALSE(IsSafeRelativePath("\\"));
     EXPECT_FALSE(IsSafeRelativePath("a\\..\\..\\etc"));
@@ -48,6 +49,14 @@ TEST(CPKPath, SafeRelativePathsStayInsideTheirFolder) {
     EXPECT_FALSE(IsSafeRelativePath("a\nb"));
     EXPECT_FALSE(IsSafeRelativePath(std::string("a\0b", 3)));
     EXPECT_FALSE(IsSafeRelativePath("\x81/"));  // a lead byte cannot hide a slash
+    // Windows drops trailing dots and blanks: these are "..", "." and "b".
+    EXPECT_FALSE(IsSafeRelativePath("a\\.. \\x"));
+    EXPECT_FALSE(IsSafeRelativePath("a\\...\\x"));
+    EXPECT_FALSE(IsSafeRelativePath("a\\b."));
+    // Devices, with or without an extension.
+    for (const char* device : {"con", "NUL", "Aux.txt", "prn.x.y", "com1", "LPT9.dat"}) {
+        EXPECT_FALSE(IsSafeRelativePath(std::string("data\\") + device)) << device;
+    }
 }
 
 }  // namespace

@@ -785,7 +785,10 @@ int CPKVfs::EndChange(bool ok) {
 
 bool CPKVfs::Commit() {
     if (!dirty_) {
-        RollBack();  // nothing to write; a parked table goes back
+        // Nothing to write; a parked table goes back, and what a change cut
+        // short left behind the table goes too.
+        RollBack();
+        CutBehindTable();
         return true;
     }
     MergeTail();

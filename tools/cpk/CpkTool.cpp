@@ -15,6 +15,7 @@
 #include "cpk/CPKWriter.h"
 #include "cpk/Codec.h"
 #include "cpk/DiscIOMgr.h"
+#include "cpk/Unpack.h"
 #include "platform/console.h"
 #include "platform/file.h"
 #include "platform/fs.h"
@@ -23,13 +24,22 @@
 
 namespace {
 
-// Prints the archive layer's message boxes on err instead of showing them,
-// and answers each with the button that ends the step without repeating it.
+// How the boxes of the archive layer and the unpacker are answered.
+enum class Answers {
+    kEndStep,  // the button that ends the step without repeating it (Abort, Cancel, No, OK)
+    kGoOn,     // go on past what can be skipped (Ignore, OK, Yes), never retry
+    kAsk,      // ask on the terminal (without one: as kEndStep)
+};
+
+// Prints the boxes on err instead of showing them and answers them as told.
 class MessagesToStream {
 public:
     explicit MessagesToStream(std::ostream& err) {
         previous_ = platform::SetMessageBoxHandler(
-            [&err](void*, const char* text, const char* caption, uint32_t type) {
+            [this, &err](void* owner, const char* text, const char* caption, uint32_t type) {
+                if (answers_ == Answers::kAsk) {
+                    return platform::ConsoleMessageBox(owner, text, caption, type);
+                }
                 std::string body = platform::GbkToUtf8(text ? text : "");
                 std::string line;
                 for (char c : body) {
@@ -43,15 +53,18 @@ public:
                 }
                 err << "cpk: " << platform::GbkToUtf8(caption ? caption : "Error") << ": " << line
                     << "\n";
+                const bool goOn = answers_ == Answers::kGoOn;
                 switch (type & 0xF) {
                     case platform::kMbRetryCancel:
-                    case platform::kMbOkCancel:
-                    case platform::kMbYesNoCancel:
                         return platform::kIdCancel;
+                    case platform::kMbOkCancel:
+                        return goOn ? platform::kIdOk : platform::kIdCancel;
+                    case platform::kMbYesNoCancel:
+                        return goOn ? platform::kIdYes : platform::kIdCancel;
                     case platform::kMbAbortRetryIgnore:
-                        return platform::kIdAbort;
+                        return goOn ? platform::kIdIgnore : platform::kIdAbort;
                     case platform::kMbYesNo:
-                        return platform::kIdNo;
+                        return goOn ? platform::kIdYes : platform::kIdNo;
                     default:
                         return platform::kIdOk;
                 }
@@ -61,8 +74,11 @@ public:
     MessagesToStream(const MessagesToStream&) = delete;
     MessagesToStream& operator=(const MessagesToStream&) = delete;
 
+    void SetAnswers(Answers answers) { answers_ = answers; }
+
 private:
     platform::MessageBoxHandler previous_;
+    Answers answers_ = Answers::kEndStep;
 };
 
 // A command failed; its message has been written.
@@ -84,6 +100,8 @@ public:
     void Info(const std::string& archive);
     void Check(const std::string& archive);
     void Compact(const std::string& archive);
+    void Apply(const std::vector<std::string>& packages, const std::string& game,
+               const std::string& executable);
 
 private:
     struct Item {
@@ -582,6 +600,81 @@ void Tool::Compact(const std::string& archive) {
     }
 }
 
+// Progress of the unpacking on the terminal.
+class ApplyProgress : public UnpackEvents {
+public:
+    explicit ApplyProgress(std::function<void(uint32_t)> show) : show_(std::move(show)) {}
+    void Progress(uint32_t, uint32_t percent) override { show_(percent); }
+
+private:
+    std::function<void(uint32_t)> show_;
+};
+
+void Tool::Apply(const std::vector<std::string>& packages, const std::string& gameArgument,
+                 const std::string& executable) {
+    const std::string game = platform::SystemPathFromArgument(gameArgument);
+    if (!platform::IsDirectory(game)) {
+        Fail(gameArgument + ": no such game folder");
+    }
+    // As the update driver does: count every package first, then unpack
+    // them in order from the resume index on. The index moves on after each
+    // package, so that a run that was stopped repeats at most the package
+    // it was in.
+    std::vector<std::string> paths;
+    std::vector<uint32_t> live;
+    uint32_t total = 0;
+    for (const std::string& argument : packages) {
+        paths.push_back(platform::SystemPathFromArgument(argument));
+        CPKVfs package(pool_);
+        if (!platform::Exists(paths.back()) ||
+            !package.Open(paths.back(), CPKOpenMode::kReadOnly)) {
+            Fail(argument + ": cannot open the package");
+        }
+        live.push_back(package.Header().liveCount);
+        total += live.back();
+    }
+    const int resume = ReadResumeIndex(game);
+    if (resume < 0 || static_cast<size_t>(resume) > paths.size()) {
+        Fail(gameArgument + ": the resume index " + std::to_string(resume) +
+             " lies past the packages given");
+    }
+    UnpackContext context;
+    ApplyProgress progress([&](uint32_t percent) { Progress(percent, 100, "%"); });
+    context.events = &progress;
+    context.total = total;
+    context.executableName = platform::Utf8ToGbk(executable);
+    context.gameFolder = game;
+    uint32_t counter = 0;
+    CPKVfs target(pool_);
+    for (size_t i = 0; i < paths.size(); ++i) {
+        if (i < static_cast<size_t>(resume)) {
+            counter += live[i];  // unpacked by an earlier run
+            continue;
+        }
+        CPKVfs package(pool_);
+        if (!package.Open(paths[i], CPKOpenMode::kReadOnly)) {
+            Fail(packages[i] + ": cannot open the package");
+        }
+        const int done = UnpackDirectory(context, 0, counter, package, target);
+        target.Close();
+        package.Close();
+        if (!done) {
+            Fail(packages[i] + ": unpacking stopped" + SystemReason() +
+                 "; run again to go on from this package");
+        }
+        if (!WriteResumeIndex(i + 1 < paths.size() ? static_cast<int>(i + 1) : 0, game)) {
+            Fail(gameArgument + ": cannot record the resume index");
+        }
+    }
+    EndProgress();
+    if (context.selfUpdatePending.load()) {
+        out_ << "a new " << executable << " waits in download\\ for the self-update\n";
+    }
+    if (context.serverListChangedSeen.load()) {
+        out_ << "the server list (updagte.ini) changed\n";
+    }
+}
+
 }  // namespace
 
 int RunCpkTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -623,6 +716,18 @@ int RunCpkTool(const std::vector<std::string>& args, std::ostream& out, std::ost
     auto* compact =
         app.add_subcommand("compact", "Rewrite the archive without free space (all or nothing)");
     compact->add_option("ARCHIVE", archive, "Archive file")->required();
+    std::vector<std::string> packages;
+    std::string game, executable = "Drevik.exe";
+    bool yes = false, abort = false;
+    auto* apply = app.add_subcommand(
+        "apply", "Unpack patch packages into a game folder, as the patcher does");
+    apply->add_option("PACKAGE", packages, "Patch packages, in order")->required();
+    apply->add_option("--game", game, "The game folder")->required();
+    apply->add_option("--exe", executable, "The patcher's own file name (goes to download\\)")
+        ->capture_default_str();
+    auto* yesFlag =
+        apply->add_flag("--yes", yes, "Answer questions by going on (skip, never retry)");
+    apply->add_flag("--abort", abort, "Answer questions by stopping")->excludes(yesFlag);
 
     std::vector<std::string> rest(args.size() > 1 ? args.begin() + 1 : args.end(), args.end());
     std::reverse(rest.begin(), rest.end());  // CLI11 takes them last first
@@ -656,6 +761,9 @@ int RunCpkTool(const std::vector<std::string>& args, std::ostream& out, std::ost
             tool.Check(archive);
         } else if (compact->parsed()) {
             tool.Compact(archive);
+        } else if (apply->parsed()) {
+            messages.SetAnswers(yes ? Answers::kGoOn : abort ? Answers::kEndStep : Answers::kAsk);
+            tool.Apply(packages, game, executable);
         }
     } catch (const Failed&) {
         return 1;

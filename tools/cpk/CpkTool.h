@@ -9,6 +9,7 @@
 //   cpk info ARCHIVE
 //   cpk check ARCHIVE
 //   cpk compact ARCHIVE
+//   cpk apply PACKAGE... --game DIR [--exe NAME] [--yes | --abort]
 //
 // Changes are crash-safe: "add" puts all its files in as one change, and
 // "compact" writes the new archive beside the old one and moves it over it,

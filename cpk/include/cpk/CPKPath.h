@@ -22,7 +22,9 @@ std::string LastComponent(const std::string& path);
 
 // Whether every component of path (as Split gives them) may become a file or
 // folder name under a target folder without leaving it: none is "." or "..",
-// none holds "/", ":" or a control byte, and there is at least one.
+// ends in a dot or a blank (Windows drops those, so ".. " is ".."), names a
+// Windows device ("nul", "com1.txt") or holds "/", ":" or a control byte,
+// and there is at least one.
 bool IsSafeRelativePath(const std::string& path);
 
 }  // namespace cpkpath

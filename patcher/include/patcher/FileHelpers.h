@@ -1,19 +1,5 @@
-// File helpers of the update flow. Paths are system paths (GBK, "\").
+// The file helpers of the update flow live with the storage code, which
+// unpacks patches with them; the patcher includes them from here.
 #pragma once
 
-#include <string>
-
-#include "platform/file.h"
-
-// Creates every directory named by a prefix of path that ends before a "\"
-// at a position greater than 0, then path itself. Errors (an existing
-// directory, for one) are ignored. A "\" that is the second byte of a
-// double-byte character is not a separator.
-void CreateDirectoryChain(const std::string& path);
-
-// Replaces the file at path with a new, empty one, open for reading and
-// writing, not shared: an existing file loses its read-only mark and is
-// deleted first (when that fails the box "fail to delete file:%s" / "error"
-// is shown and a closed File answered); the directories before the last
-// "\" are created. A closed File also when the file cannot be created.
-platform::File CreateReplacingFile(const std::string& path);
+#include "cpk/FileHelpers.h"

@@ -1,4 +1,4 @@
-#include "patcher/FileHelpers.h"
+#include "cpk/FileHelpers.h"
 
 #include <vector>
 

@@ -1,0 +1,441 @@
+// The walk over a patch package: folders, merges into the game's archives
+// and loose files, and the resume index of an interrupted update.
+//
+// [SECTION] paths
+// [SECTION] the walk
+// [SECTION] merging into an archive
+// [SECTION] loose files
+// [SECTION] resume index
+#include "cpk/Unpack.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <vector>
+
+#include "cpk/CPKPath.h"
+#include "cpk/CPKVfs.h"
+#include "cpk/DiscIOMgr.h"
+#include "cpk/FileHelpers.h"
+#include "platform/clock.h"
+#include "platform/fs.h"
+#include "platform/msgbox.h"
+#include "platform/profile.h"
+#include "platform/text.h"
+
+namespace {
+
+// SplitArchivePath looks this far into a path at most.
+constexpr size_t kSplitScanMax = 500;
+// A ".cpk" component needs this many characters before its backslash.
+constexpr size_t kArchiveSuffixLength = 4;
+// The walk yields the processor between directories and between files, so
+// that the dialog stays responsive.
+constexpr uint32_t kDirectoryYieldMs = 1;
+constexpr uint32_t kFileYieldMs = 0;
+// Stored entries with the windowed flag are written in pieces of this size.
+constexpr uint32_t kPieceSize = kCpkWindowSize;
+// Where the patcher's own executable goes when a package carries it.
+constexpr const char kSelfUpdateFolder[] = "download\\";
+// The server list file, whose arrival the driver must know about.
+constexpr const char kServerListFile[] = "updagte.ini";
+constexpr const char kResumeFile[] = "unpack_log.ini";
+constexpr const char kResumeSection[] = "config";
+constexpr const char kResumeKey[] = "nIndex";
+
+// [SECTION] paths
+
+bool EndsWithArchiveSuffix(const std::string& path) {
+    return path.size() >= kArchiveSuffixLength &&
+           platform::GbkToLowerAscii(path.substr(path.size() - kArchiveSuffixLength)) == ".cpk";
+}
+
+// A package path as a path on disk: its components joined again (so that
+// no doubled or leading separator survives) under the game folder.
+std::string DiskPath(const UnpackContext& dialog, const std::string& path) {
+    std::string joined;
+    for (const std::string& part : cpkpath::Split(path)) {
+        joined += (joined.empty() ? "" : "\\") + part;
+    }
+    return dialog.gameFolder.empty() ? joined : dialog.gameFolder + "\\" + joined;
+}
+
+// A package is not trusted: a path that is absolute, names a drive or a
+// device, or climbs out with ".." would write outside the game folder. It
+// stops the unpacking as a failed write does.
+bool RefuseUnsafe(UnpackContext& dialog, const std::string& path) {
+    if (cpkpath::IsSafeRelativePath(path) && path[0] != '\\') {
+        return false;
+    }
+    std::string text = "Refused " + path + ": it would be written outside the game folder";
+    platform::ShowMessageBox(dialog.owner, text.c_str(), nullptr, platform::kMbOk);
+    return true;
+}
+
+void PostProgress(UnpackContext& dialog, uint32_t counter) {
+    if (dialog.events == nullptr || dialog.total == 0) {
+        return;
+    }
+    dialog.events->Progress(kUpdateBar,
+                            static_cast<uint32_t>(uint64_t{counter} * 100 / dialog.total));
+}
+
+bool Stopped(const UnpackContext& dialog) {
+    return dialog.stopFlag.load() == 1;
+}
+
+std::vector<uint32_t> Children(CPKVfs& vfs, uint32_t crc, bool directories) {
+    std::vector<uint32_t> crcs(directories ? vfs.ListChildDirs(crc) : vfs.ListChildFiles(crc));
+    if (!crcs.empty()) {
+        if (directories) {
+            vfs.ListChildDirs(crc, crcs.data(), static_cast<uint32_t>(crcs.size()));
+        } else {
+            vfs.ListChildFiles(crc, crcs.data(), static_cast<uint32_t>(crcs.size()));
+        }
+    }
+    return crcs;
+}
+
+// The bytes (contents as stored and trailers) of the files below the
+// package's directory crc: what merging it appends at most.
+uint64_t BytesBelow(CPKVfs& package, uint32_t crc) {
+    std::map<uint32_t, std::vector<int>> children;
+    for (uint32_t i = 0; i < package.Header().usedCount; ++i) {
+        const CPKEntry& e = package.EntryAt(static_cast<int>(i));
+        if (IsLive(e)) {
+            children[e.parentCrc].push_back(static_cast<int>(i));
+        }
+    }
+    uint64_t bytes = 0;
+    std::vector<uint32_t> queue{crc};
+    // Each directory is visited once, even in a damaged table whose parents
+    // run in a circle.
+    std::map<uint32_t, bool> seen;
+    for (size_t next = 0; next < queue.size(); ++next) {
+        auto found = children.find(queue[next]);
+        if (found == children.end() || seen[queue[next]]) {
+            continue;
+        }
+        seen[queue[next]] = true;
+        for (int index : found->second) {
+            const CPKEntry& e = package.EntryAt(index);
+            bytes += uint64_t{e.storedSize} + e.trailerSize;
+            if (IsDirectory(e)) {
+                queue.push_back(e.crc);
+            }
+        }
+    }
+    return bytes;
+}
+
+// Creates, in target, the directories of the inner path up to its last
+// backslash (all of it when whole), one component at a time; the crc of
+// the last one, 0 for the root, kCpkNoCrc on failure.
+uint32_t MakeInnerDirectories(CPKVfs& target, const std::string& inner, bool whole) {
+    std::vector<std::string> parts = cpkpath::Split(inner);
+    const size_t count = whole ? parts.size() : (parts.empty() ? 0 : parts.size() - 1);
+    uint32_t parent = 0;
+    for (size_t i = 0; i < count && parent != kCpkNoCrc; ++i) {
+        parent = target.AddDirectory(parts[i], parent);
+    }
+    return parent;
+}
+
+// Whether target already holds, at crc, the very entry the package has at
+// index: same record and the same raw bytes. Merging it again would only
+// move it.
+bool AlreadyMerged(CPKVfs& target, uint32_t crc, CPKVfs& package, int index) {
+    const int held = target.FindEntry(crc);
+    if (held < 0) {
+        return false;
+    }
+    const CPKEntry& a = target.EntryAt(held);
+    const CPKEntry& b = package.EntryAt(index);
+    if (a.flags != b.flags || a.method != b.method || a.storedSize != b.storedSize ||
+        a.originalSize != b.originalSize || a.trailerSize != b.trailerSize) {
+        return false;
+    }
+    const uint32_t total = b.storedSize + b.trailerSize;
+    for (uint32_t at = 0; at < total;) {
+        CPKFile* mine = target.OpenEntry(held, at, 1);
+        CPKFile* theirs = package.OpenEntry(index, at, 1);
+        const uint32_t n = mine && theirs ? std::min(mine->mappedSize, theirs->mappedSize) : 0;
+        const bool same = n > 0 && std::memcmp(mine->data, theirs->data, n) == 0;
+        if (mine != nullptr) {
+            target.CloseEntry(mine);
+        }
+        if (theirs != nullptr) {
+            package.CloseEntry(theirs);
+        }
+        if (!same) {
+            return false;
+        }
+        at += n;
+    }
+    return true;
+}
+
+// Opens (or creates, with its folders) the archive a ".cpk" directory
+// stands for and merges the directory into it as one batch. A stop keeps
+// what was merged; a failure leaves the archive as it was.
+int MergeDirectory(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVfs& package,
+                   CPKVfs& target, const std::string& path) {
+    target.Close();
+    const std::string disk = DiskPath(dialog, path);
+    if (DiscIOMgr::FileExists(disk)) {
+        target.Open(disk);
+    } else {
+        for (size_t i = 1; i < disk.size(); ++i) {
+            if (platform::IsGbkLeadByte(static_cast<unsigned char>(disk[i]))) {
+                ++i;
+            } else if (disk[i] == '\\') {
+                (void)platform::CreateDirectory(disk.substr(0, i));
+            }
+        }
+        target.Create(disk);
+    }
+    if (!target.IsOpen()) {
+        return 1;  // this archive is skipped; its messages were shown
+    }
+    if (!target.BeginBatch(BytesBelow(package, crc))) {
+        return 1;  // the archive refuses changes, and said why
+    }
+    const int merged = MergeIntoArchive(dialog, crc, counter, package, target);
+    if (merged || Stopped(dialog)) {
+        return target.CommitBatch() ? merged : 0;
+    }
+    target.AbortBatch();
+    return 0;
+}
+
+}  // namespace
+
+// [SECTION] the walk
+
+int UnpackDirectory(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVfs& package,
+                    CPKVfs& target) {
+    platform::SleepMs(kDirectoryYieldMs);
+    if (crc != 0) {
+        const int index = package.FindEntry(crc);
+        if (index < 0) {
+            return 1;
+        }
+        std::string path;
+        if (!package.GetFullPath(crc, path)) {
+            return 1;
+        }
+        if (RefuseUnsafe(dialog, path)) {
+            return 0;
+        }
+        if (EndsWithArchiveSuffix(path)) {
+            ++counter;
+            // The merge walks the directory itself.
+            return MergeDirectory(dialog, crc, counter, package, target, path);
+        }
+        CreateDirectoryChain(DiskPath(dialog, path));
+        ++counter;
+    }
+    const std::vector<uint32_t> directories = Children(package, crc, true);
+    const std::vector<uint32_t> files = Children(package, crc, false);
+    if (!directories.empty()) {
+        if (Stopped(dialog)) {
+            return 0;
+        }
+        for (uint32_t child : directories) {
+            if (!UnpackDirectory(dialog, child, counter, package, target)) {
+                return 0;
+            }
+        }
+    }
+    for (uint32_t child : files) {
+        if (Stopped(dialog) || !ExtractToDisk(dialog, child, counter, package)) {
+            return 0;
+        }
+    }
+    return 1;
+}
+
+// [SECTION] merging into an archive
+
+int MergeIntoArchive(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVfs& package,
+                     CPKVfs& target) {
+    for (uint32_t child : Children(package, crc, false)) {
+        if (Stopped(dialog)) {
+            return 0;
+        }
+        platform::SleepMs(kFileYieldMs);
+        ++counter;
+        const int index = package.FindEntry(child);
+        std::string path, archive, inner;
+        if (index < 0 || !package.GetFullPath(child, path) ||
+            !SplitArchivePath(path, archive, inner)) {
+            continue;
+        }
+        if (AlreadyMerged(target, cpkpath::CrcOfPath(inner), package, index)) {
+            PostProgress(dialog, counter);
+            continue;
+        }
+        const uint32_t parent = MakeInnerDirectories(target, inner, false);
+        if (parent == kCpkNoCrc) {
+            return 0;
+        }
+        const int added = target.AddFile(inner, parent, package.EntryAt(index));
+        // Copied raw, file to file: contents as stored and the trailer.
+        if (added < 0 || !target.CopyEntryData(added, package, index)) {
+            return 0;
+        }
+        if (!target.CommitEntry(added)) {
+            return 0;
+        }
+        PostProgress(dialog, counter);
+    }
+    for (uint32_t child : Children(package, crc, true)) {
+        if (Stopped(dialog)) {
+            return 0;
+        }
+        ++counter;
+        std::string path, archive, inner;
+        if (package.FindEntry(child) < 0 || !package.GetFullPath(child, path)) {
+            continue;
+        }
+        // Component by component: a directory named with a dot is created
+        // too, empty or not.
+        if (SplitArchivePath(path, archive, inner) &&
+            MakeInnerDirectories(target, inner, true) == kCpkNoCrc) {
+            return 0;
+        }
+        if (!MergeIntoArchive(dialog, child, counter, package, target)) {
+            return 0;
+        }
+    }
+    return 1;
+}
+
+// [SECTION] loose files
+
+int ExtractToDisk(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVfs& package) {
+    ++counter;
+    const int index = package.FindEntry(crc);
+    if (index < 0) {
+        return 1;
+    }
+    CPKFile* file = package.OpenEntry(index, 0, 0);
+    if (file == nullptr) {
+        return 1;
+    }
+    const std::string path = file->name;
+    if (RefuseUnsafe(dialog, path)) {
+        package.CloseEntry(file);
+        return 0;
+    }
+    std::string relative = path;
+    if (!dialog.executableName.empty() && path == dialog.executableName) {
+        // The running program cannot be replaced: the new one waits in
+        // "download\" for the self-update helper.
+        relative = kSelfUpdateFolder + path;
+        dialog.selfUpdatePending.store(1);
+    }
+    if (platform::GbkToLowerAscii(path) == kServerListFile) {
+        dialog.serverListChangedSeen.store(1);
+    }
+    const std::string disk = DiskPath(dialog, relative);
+    platform::File out;
+    for (;;) {
+        out = CreateReplacingFile(disk);
+        if (out.IsOpen()) {
+            break;
+        }
+        const int answer = platform::ShowMessageBox(dialog.owner, "fail to create file", nullptr,
+                                                    platform::kMbAbortRetryIgnore);
+        if (answer == platform::kIdAbort) {
+            package.CloseEntry(file);
+            return 0;
+        }
+        if (answer == platform::kIdIgnore) {
+            package.CloseEntry(file);
+            return 1;
+        }
+    }
+    const uint32_t total = file->originalSize;
+    bool ok = true;
+    if (file->compressed || file->mappedSize >= total) {
+        ok = total == 0 || DiscIOMgr::Write(out, file->contents, total, 0);
+    } else {
+        // A windowed stored entry, one piece at a time; each piece, should
+        // the disk be full, is written again at its own offset.
+        for (uint32_t written = 0; ok && written < total;) {
+            const uint32_t piece = std::min({total - written, kPieceSize, file->mappedSize});
+            ok = DiscIOMgr::Write(out, file->contents, piece, written);
+            written += piece;
+            if (ok && written < total) {
+                package.CloseEntry(file);
+                file = package.OpenEntry(index, written, 0);
+                ok = file != nullptr;
+            }
+        }
+    }
+    if (file != nullptr) {
+        package.CloseEntry(file);
+    }
+    if (!ok) {
+        return 0;
+    }
+    PostProgress(dialog, counter);
+    return 1;
+}
+
+// [SECTION] resume index
+
+int SplitArchivePath(const std::string& path, std::string& archivePart, std::string& innerPart) {
+    const size_t end = std::min(path.size(), kSplitScanMax);
+    for (size_t i = kArchiveSuffixLength + 1; i < end; ++i) {
+        if (path[i] == '\\' && platform::GbkToLowerAscii(path.substr(
+                                   i - kArchiveSuffixLength, kArchiveSuffixLength)) == ".cpk") {
+            archivePart = path.substr(0, i);
+            innerPart = path.substr(i + 1);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+namespace {
+
+std::string ResumeFile(const std::string& folder) {
+    return folder.empty() ? std::string(kResumeFile) : folder + "\\" + kResumeFile;
+}
+
+std::string OwnFolder() {
+    const std::string module = platform::ModulePath();
+    const size_t name = cpkpath::LastComponent(module).size();
+    return name < module.size() ? module.substr(0, module.size() - name - 1) : std::string();
+}
+
+}  // namespace
+
+int ReadResumeIndex(const std::string& folder) {
+    return platform::GetProfileInt(kResumeSection, kResumeKey, 0, ResumeFile(folder));
+}
+
+int ReadResumeIndex() {
+    return ReadResumeIndex(OwnFolder());
+}
+
+int WriteResumeIndex(int index, const std::string& folder) {
+    const std::string file = ResumeFile(folder);
+    if (index == 0) {
+        if (platform::Exists(file)) {
+            (void)platform::DeleteFile(file);
+        }
+        return platform::Exists(file) ? 0 : 1;
+    }
+    if (!platform::WriteProfileString(kResumeSection, kResumeKey, std::to_string(index), file)) {
+        (void)platform::DeleteFile(file);
+        return 0;
+    }
+    return 1;
+}
+
+int WriteResumeIndex(int index) {
+    return WriteResumeIndex(index, OwnFolder());
+}
