@@ -487,7 +487,7 @@ bool CUpdateDlg::StartUpdate() {
         work_->StopUpdateThread(-1);
         EndStopping();
     }
-    shared_.stopFlag = 0;
+    shared_.unpack.stopFlag = 0;
     outcome_ = UpdateOutcome::kPending;
     if (!work_->StartUpdateThread()) {
         shared_.updateState = 0;
@@ -507,7 +507,7 @@ void CUpdateDlg::StopThreads(int waitMs) {
     if (work_->UpdateThreadRuns()) {
         work_->StopUpdateThread(waitMs);
     }
-    shared_.stopFlag = 1;
+    shared_.unpack.stopFlag = 1;
     work_->WaitUnpackThread();
     EndStopping();
 }
@@ -557,7 +557,7 @@ void CUpdateDlg::OnUpdateButton() {
     if (shared_.updateState.load() != 0) {
         BeginStopping();
         work_->StopUpdateThread(-1);
-        shared_.stopFlag = 1;
+        shared_.unpack.stopFlag = 1;
         work_->WaitUnpackThread();
         EndStopping();
         SetButtonRunning(false);
@@ -578,7 +578,7 @@ void CUpdateDlg::OnLinkButton(int which) {
 
 void CUpdateDlg::OnCloseRequest(int32_t resumeIndex) {
     shared_.quitFlag = 1;
-    if (shared_.selfUpdatePending.load() == 1) {
+    if (shared_.unpack.selfUpdatePending.load() == 1) {
         work_->StoreResumeIndex(resumeIndex);
         std::string folder = FolderPart(shared_.modulePath);
         if (!folder.empty()) {

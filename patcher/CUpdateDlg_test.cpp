@@ -55,7 +55,8 @@ public:
         return canStartUnpack;
     }
     void WaitUnpackThread() override {
-        log_.push_back("WaitUnpackThread stopFlag=" + std::to_string(shared_.stopFlag.load()));
+        log_.push_back("WaitUnpackThread stopFlag=" +
+                       std::to_string(shared_.unpack.stopFlag.load()));
     }
     ServerRows ServerList() const override { return ServerRows{{"     a", "     b"}, 0}; }
     void SelectServer(int row) override { log_.push_back("SelectServer " + std::to_string(row)); }
@@ -363,7 +364,7 @@ TEST_F(UpdateDlgTest, ExitAndTheStopButtonWaitWithoutLimit) {
 
     Dialog().OnUpdateButton();  // idle: start again, with stopFlag cleared
     EXPECT_EQ(Dialog().updateState(), 1);
-    EXPECT_EQ(Dialog().shared().stopFlag.load(), 0);
+    EXPECT_EQ(Dialog().shared().unpack.stopFlag.load(), 0);
     EXPECT_TRUE(View().updateButtonRunning);
 
     log_.clear();
@@ -384,7 +385,7 @@ TEST_F(UpdateDlgTest, CloseRequestStoresTheResumeIndexOnlyForASelfUpdate) {
 
     testsupport::TempDir elsewhere;
     testsupport::CurrentDirGuard away(elsewhere.path());
-    const_cast<UpdateShared&>(Dialog().shared()).selfUpdatePending = 1;
+    const_cast<UpdateShared&>(Dialog().shared()).unpack.selfUpdatePending = 1;
     Dialog().PostCloseRequest(2);  // UnpackThread, after package 1 of 3
     Pump();
     EXPECT_EQ(log_.back(), "StoreResumeIndex 2");

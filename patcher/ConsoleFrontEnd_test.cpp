@@ -220,8 +220,8 @@ TEST(ConsoleRun, ExitCodesFollowTheOutcome) {
 
     // A new patcher before the last patch: the resume index is stored and the
     // run ends for the player to start again.
-    ConsoleRun selfUpdate =
-        RunConsoleWith({}, {UM_DOWNLOAD_DONE, 0}, [](UpdateShared& s) { s.selfUpdatePending = 1; });
+    ConsoleRun selfUpdate = RunConsoleWith({}, {UM_DOWNLOAD_DONE, 0},
+                                           [](UpdateShared& s) { s.unpack.selfUpdatePending = 1; });
     EXPECT_EQ(selfUpdate.code, kExitSelfUpdate);
 }
 

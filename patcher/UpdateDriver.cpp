@@ -10,6 +10,7 @@
 
 #include "cpk/CPKVfs.h"
 #include "cpk/DiscIOMgr.h"
+#include "cpk/Unpack.h"
 #include "patcher/CConfigFile.h"
 #include "patcher/CFtpDownloader.h"
 #include "patcher/PatchFileList.h"
@@ -22,31 +23,9 @@
 
 namespace {
 
-// The unpack resume file, beside the patcher's program.
-constexpr const char* kResumeFile = "unpack_log.ini";
-constexpr const char* kResumeSection = "config";
-constexpr const char* kResumeKey = "nIndex";
-
-std::string ResumeFilePath(const UpdateShared& shared) {
-    std::string folder = FolderPart(shared.modulePath);
-    return folder.empty() ? kResumeFile : folder + "\\" + kResumeFile;
-}
-
-int32_t ReadStoredResumeIndex(const UpdateShared& shared) {
-    return platform::GetProfileInt(kResumeSection, kResumeKey, 0, ResumeFilePath(shared));
-}
-
-bool WriteStoredResumeIndex(const UpdateShared& shared, int32_t index) {
-    std::string path = ResumeFilePath(shared);
-    if (index == 0) {
-        (void)platform::DeleteFile(path);
-        return true;
-    }
-    if (!platform::WriteProfileString(kResumeSection, kResumeKey, std::to_string(index), path)) {
-        (void)platform::DeleteFile(path);
-        return false;
-    }
-    return true;
+// The unpack resume file lives beside the patcher's program.
+std::string ProgramFolder(const UpdateShared& shared) {
+    return FolderPart(shared.modulePath);
 }
 
 std::string Format(const char* format, const char* text) {
@@ -57,11 +36,11 @@ std::string Format(const char* format, const char* text) {
 
 // counter x 100 / total, as the update bar shows it; a set of empty packages
 // is complete at once rather than a division by zero.
-int64_t Percent(uint64_t counter, int32_t total) {
-    if (total <= 0) {
+int64_t Percent(uint64_t counter, uint32_t total) {
+    if (total == 0) {
         return 100;
     }
-    return static_cast<int64_t>(counter * 100 / static_cast<uint64_t>(total));
+    return static_cast<int64_t>(counter * 100 / total);
 }
 
 }  // namespace
@@ -86,8 +65,13 @@ void ManualResetEvent::Wait() {
     cv_.wait(lock, [this] { return set_; });
 }
 
+void UpdateDriver::ProgressToDialog::Progress(uint32_t bar, uint32_t percent) {
+    dialog_.Post(UM_PROGRESS, bar, percent);
+}
+
 UpdateDriver::UpdateDriver(CUpdateDlg& dialog, UpdateShared& shared, UpdateDriverOptions options)
     : dialog_(dialog),
+      progress_(dialog),
       shared_(shared),
       options_(std::move(options)),
       downloader_(std::make_unique<CFtpDownloader>()) {}
@@ -121,7 +105,7 @@ std::string UpdateDriver::versionServerAddress() const {
 // ---- Initialisation ----
 
 void UpdateDriver::Init() {
-    shared_.stopFlag = 0;
+    shared_.unpack.stopFlag = 0;
     shared_.updateState = 0;
     CConfigFile config;
     (void)config.Load((platform::CurrentDirectory() + "\\update.ini").c_str(), true);
@@ -137,7 +121,7 @@ void UpdateDriver::Init() {
     } else {
         downloader_->Create(&dialog_, &PatchFiles());
     }
-    shared_.resumeIndex = ReadStoredResumeIndex(shared_);
+    shared_.resumeIndex = ReadResumeIndex(ProgramFolder(shared_));
 }
 
 // ---- ServerListThread ----
@@ -184,7 +168,7 @@ void UpdateDriver::StoreLoginChoice() {
 }
 
 void UpdateDriver::StoreResumeIndex(int32_t index) {
-    (void)WriteStoredResumeIndex(shared_, index);
+    (void)WriteResumeIndex(index, ProgramFolder(shared_));
     if (index == 0) {
         // Done with this upgrade path: a later update in this run starts
         // its own list from its first patch.
@@ -290,25 +274,29 @@ void UpdateDriver::UnpackThread() {
         }
     }
 
-    shared_.totalEntries = 0;
+    shared_.unpack.total = 0;
     uint32_t counter = 0;
     CPKVfs package(blockPool_);
     CPKVfs target(blockPool_);
     std::vector<PatchFileEntry> files = PatchFiles().Snapshot();
 
-    int32_t total = 0;
+    uint32_t total = 0;
     for (size_t i = 0; i < files.size(); ++i) {
-        if (!package.Open(files[i].localPath)) {
+        if (!package.Open(files[i].localPath, CPKOpenMode::kReadOnly)) {
             dialog_.Post(UM_UPDATE_FAILED, 0, 0);
             return;
         }
         int32_t live = static_cast<int32_t>(package.Header().liveCount);
         files[i].entryCount = live;
         PatchFiles().SetEntryCount(i, live);
-        total += live;
+        total += static_cast<uint32_t>(live);
         package.Close();
     }
-    shared_.totalEntries = total;
+    shared_.unpack.total = total;
+    shared_.unpack.events = &progress_;
+    shared_.unpack.owner = dialog_.owner();
+    shared_.unpack.executableName = shared_.ownExeName;
+    shared_.unpack.gameFolder.clear();
 
     for (size_t i = 0; i < files.size(); ++i) {
         if (static_cast<int64_t>(i) < shared_.resumeIndex.load()) {
@@ -316,7 +304,7 @@ void UpdateDriver::UnpackThread() {
             dialog_.Post(UM_PROGRESS, 1, Percent(counter, total));
             continue;
         }
-        if (!package.Open(files[i].localPath)) {
+        if (!package.Open(files[i].localPath, CPKOpenMode::kReadOnly)) {
             dialog_.Post(UM_UPDATE_FAILED, 0, 0);
             return;
         }
@@ -331,16 +319,17 @@ void UpdateDriver::UnpackThread() {
                 return;
             }
         }
-        int ok = options_.walk ? options_.walk(dialog_, shared_, counter, package, target) : 0;
+        int ok = options_.walk ? options_.walk(dialog_, shared_, counter, package, target)
+                               : UnpackDirectory(shared_.unpack, 0, counter, package, target);
         package.Close();
         target.Close();
-        if (shared_.selfUpdatePending.load() == 1) {
+        if (shared_.unpack.selfUpdatePending.load() == 1) {
             dialog_.PostCloseRequest(static_cast<int32_t>(i + 1));
             return;
         }
-        if (shared_.serverListChangedSeen.load() != 0) {
+        if (shared_.unpack.serverListChangedSeen.load() != 0) {
             serverListChanged_.Set();
-            shared_.serverListChangedSeen = 0;
+            shared_.unpack.serverListChangedSeen = 0;
         }
         if (!ok) {
             dialog_.Post(UM_UPDATE_FAILED, 0, 0);

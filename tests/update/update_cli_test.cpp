@@ -5,11 +5,13 @@
 // run ends.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "patcher/CUpdateDlg.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/process.h"
@@ -89,7 +91,6 @@ Release Release100To103(const std::string& gameIni, const std::string& extraPack
 
 class UpdateProgram : public ::testing::Test {
 protected:
-
     void Serve(const std::function<Release(const std::string& gameIni)>& make) {
         servers_ = std::make_unique<UpdateServers>();
         if (!servers_->Start(make(servers_->GameIni()))) {
@@ -232,46 +233,94 @@ TEST_F(UpdateProgram, ANewPatcherInAnEarlierPackageStoresTheResumeIndex) {
 // same folder: the version is recorded only with everything in place, and
 // the folder ends as an uninterrupted run leaves it.
 TEST_F(UpdateProgram, KilledAtRandomMomentsEndsAsAnUninterruptedRun) {
-    Serve([](const std::string& ini) { return Release100To103(ini); });
+    Release release;
+    Serve([&](const std::string& ini) { return release = Release100To103(ini); });
     // What a game reads; the download folder is the patcher's scratch space.
     const std::vector<std::string> skip{"download", kPatcher, "UpdatePackef.dat"};
+    // The packages as the download leaves them, for rounds that start with
+    // everything fetched, so that more kills land in the unpacking.
+    auto prefetch = [&](const std::string& folder) {
+        for (const char* p : {"v100\\p101.cpk", "v101\\p102.cpk", "v102\\p103.cpk"}) {
+            WriteFile(folder + "\\download\\" + FileNamePart(p), release.files[p]);
+        }
+    };
+    auto timed = [&](const std::string& folder) {
+        uint64_t start = platform::TickCount64();
+        EXPECT_EQ(Run(folder), 0);
+        return static_cast<uint32_t>(platform::TickCount64() - start);
+    };
 
     const std::string reference = work_ / "reference";
     NewGame(reference);
-    uint64_t start = platform::TickCount64();
-    ASSERT_EQ(Run(reference), 0);
-    uint32_t duration = static_cast<uint32_t>(platform::TickCount64() - start);
+    const uint32_t whole = timed(reference);
     auto expected = FolderContents(reference, skip);
     ASSERT_EQ(ReadVersion(reference), 103);
+    NewGame(reference);
+    prefetch(reference);
+    const uint32_t fetched = timed(reference);
+    ASSERT_EQ(FolderContents(reference, skip), expected);
 
     std::mt19937 random(platform::TickCount());
     const std::string game = work_ / "game";
-    NewGame(game);
-    int kills = 0;
     int completed = 0;
-    while (kills < kKills) {
-        platform::Process p = Start(game);
-        uint32_t moment = random() % (duration + duration / 4 + 1);
-        auto ended = p.Wait(static_cast<int>(moment));
-        if (!ended) {
-            p.Kill();
-            p.Wait(-1);
-            ++kills;
-        }
-        int32_t version = ReadVersion(game);
-        ASSERT_TRUE(version == 100 || version == 103) << version;
-        if (version == 103) {
-            // Recorded only at the end: everything is in place.
-            ASSERT_EQ(FolderContents(game, skip), expected) << "after kill " << kills;
-            ++completed;
+    // Where the kills landed: before the download, during it, with every
+    // package downloaded (checking or unpacking), after the version was
+    // recorded.
+    int landed[4] = {0, 0, 0, 0};
+    // One series: count kills, each on the folder as the last one left it;
+    // a folder that reached 103 is checked and starts over. At the end the
+    // interrupted update is run to its end.
+    auto series = [&](int count, bool prefetched, uint32_t span) {
+        auto fresh = [&] {
             NewGame(game);
+            if (prefetched) {
+                prefetch(game);
+            }
+        };
+        fresh();
+        for (int kills = 0; kills < count;) {
+            platform::Process p = Start(game);
+            uint32_t moment = random() % (span + span / 4 + 1);
+            if (!p.Wait(static_cast<int>(moment))) {
+                p.Kill();
+                p.Wait(-1);
+                ++kills;
+                auto downloads = platform::ListDirectory(game + "\\download");
+                size_t packages = 0;
+                bool partial = false;
+                for (const auto& e : downloads ? *downloads : std::vector<platform::DirEntry>{}) {
+                    bool part = e.name.find(".jat") != std::string::npos;
+                    partial = partial || part;
+                    packages += part ? 0 : 1;
+                }
+                int where = ReadVersion(game) == 103    ? 3
+                            : !partial && packages == 3 ? 2
+                            : !partial && packages == 0 ? 0
+                                                        : 1;
+                ++landed[where];
+            }
+            int32_t version = ReadVersion(game);
+            ASSERT_TRUE(version == 100 || version == 103) << version;
+            if (version == 103) {
+                // Recorded only at the end: everything is in place.
+                ASSERT_EQ(FolderContents(game, skip), expected) << "after kill " << kills;
+                ++completed;
+                fresh();
+            }
         }
-    }
-    // The last interrupted update, run to its end.
-    ASSERT_EQ(Run(game), 0);
-    EXPECT_EQ(ReadVersion(game), 103);
-    EXPECT_EQ(FolderContents(game, skip), expected);
-    RecordProperty("completed_between_kills", completed);
+        ASSERT_EQ(Run(game), 0);
+        EXPECT_EQ(ReadVersion(game), 103);
+        EXPECT_EQ(FolderContents(game, skip), expected);
+    };
+    // Half the kills over the whole update, half once the downloads are in,
+    // so that more of them land in the unpacking.
+    series(kKills / 2, false, whole);
+    series(kKills - kKills / 2, true, fetched);
+    std::printf(
+        "runs of %u ms (whole) and %u ms (downloads in place); kills before the download "
+        "%d, during it %d, with the downloads in place %d, after the version %d; %d updates "
+        "completed between kills\n",
+        whole, fetched, landed[0], landed[1], landed[2], landed[3], completed);
 }
 #endif
 

@@ -75,14 +75,14 @@ struct ScriptedWalk {
         }
         if (!holdIn.empty() && FileNamePart(package.Path()) == holdIn) {
             holding = true;
-            while (shared.stopFlag.load() == 0) {
+            while (shared.unpack.stopFlag.load() == 0) {
                 platform::SleepMs(5);
             }
             return 0;
         }
         counter += package.Header().liveCount;
-        int32_t total = shared.totalEntries.load();
-        dialog.Post(UM_PROGRESS, 1, total > 0 ? counter * 100 / static_cast<uint32_t>(total) : 100);
+        uint32_t total = shared.unpack.total;
+        dialog.Post(UM_PROGRESS, 1, total > 0 ? counter * 100 / total : 100);
         uint32_t n = package.ListChildFiles(0);
         std::vector<uint32_t> crcs(n);
         package.ListChildFiles(0, crcs.data(), n);
@@ -91,10 +91,10 @@ struct ScriptedWalk {
             package.GetFullPath(crc, name);
             if (name == shared.ownExeName) {
                 WriteFile("download\\" + name, "new patcher");
-                shared.selfUpdatePending = 1;
+                shared.unpack.selfUpdatePending = 1;
             }
         }
-        return shared.stopFlag.load() ? 0 : 1;
+        return shared.unpack.stopFlag.load() ? 0 : 1;
     }
     std::vector<std::string> Walked() {
         std::lock_guard<std::mutex> lock(mu);

@@ -34,6 +34,7 @@
 #include <thread>
 #include <vector>
 
+#include "cpk/Unpack.h"
 #include "patcher/UpdateEvents.h"
 #include "platform/msgbox.h"
 
@@ -108,14 +109,14 @@ std::string FolderPart(const std::string& path);
 // only read afterwards.
 struct UpdateShared {
     std::atomic<int32_t> updateState{0};  // 0 idle, 1 checking/downloading, 2 unpacking
-    std::atomic<int32_t> stopFlag{0};     // 1 = the unpack walk must abandon
     std::atomic<int32_t> quitFlag{0};     // 1 = the dialog is closing
-    std::atomic<int32_t> selfUpdatePending{0};
-    std::atomic<int32_t> serverListChangedSeen{0};
     std::atomic<int32_t> installedVersion{0};
     std::atomic<int32_t> targetVersion{0};
     std::atomic<int32_t> resumeIndex{0};
-    std::atomic<int32_t> totalEntries{0};
+    // What the unpack walk works on: stopFlag (1 = abandon), the total of
+    // entries (totalEntries), the own program's name, the self-update and
+    // server-list signals (selfUpdatePending, serverListChangedSeen).
+    UnpackContext unpack;
 
     // Set by UpdateWork::Init, read-only afterwards.
     std::string gamePath;                     // update.ini "game tesmar"

@@ -48,10 +48,11 @@ private:
     bool set_ = false;
 };
 
-// The walk over one patch package (UnpackDirectory on its root): 1 done, 0
-// stopped or failed. counter counts the visited entries of all packages; the
-// walk posts UM_PROGRESS(1, counter x 100 / totalEntries) to the dialog,
-// obeys stopFlag and sets selfUpdatePending / serverListChangedSeen.
+// The walk over one patch package (UnpackDirectory on its root, with the
+// shared unpack context): 1 done, 0 stopped or failed. counter counts the
+// visited entries of all packages; the walk posts UM_PROGRESS(1, counter x
+// 100 / total) to the dialog, obeys stopFlag and sets selfUpdatePending /
+// serverListChangedSeen.
 using PackageWalk = std::function<int(CUpdateDlg& dialog, UpdateShared& shared, uint32_t& counter,
                                       CPKVfs& package, CPKVfs& target)>;
 
@@ -71,7 +72,7 @@ struct UpdateDriverOptions {
     ServerListOptions serverList;
     // Whether the game runs (IsGameRunning when empty).
     std::function<bool(const std::string& gamePath)> isGameRunning;
-    // The package walk (the patch unpacking's UnpackDirectory when empty).
+    // The package walk (UnpackDirectory when empty).
     PackageWalk walk;
 };
 
@@ -118,7 +119,18 @@ private:
     void JoinUpdateThread();
     void JoinUnpackThread();
 
+    // The walk's progress, as the dialog's update bar.
+    class ProgressToDialog final : public UnpackEvents {
+    public:
+        explicit ProgressToDialog(CUpdateDlg& dialog) : dialog_(dialog) {}
+        void Progress(uint32_t bar, uint32_t percent) override;
+
+    private:
+        CUpdateDlg& dialog_;
+    };
+
     CUpdateDlg& dialog_;
+    ProgressToDialog progress_;
     UpdateShared& shared_;
     UpdateDriverOptions options_;
 
