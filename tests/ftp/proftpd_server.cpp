@@ -97,7 +97,9 @@ bool ProftpdServer::StartOn(uint16_t port, uint16_t passiveFirst) {
     std::string conf =
         "ServerType standalone\n"
         "ServerName \"test\"\n"
-        "DefaultAddress " + options_.address + "\n"
+        "DefaultAddress " +
+        options_.address +
+        "\n"
         "SocketBindTight on\n"
         "UseIPv6 off\n"
         "Port " +
@@ -147,7 +149,8 @@ bool ProftpdServer::StartOn(uint16_t port, uint16_t passiveFirst) {
         "  MaxClients 100\n"
         "  <Limit WRITE>\n"
         "    DenyAll\n"
-        "  </Limit>\n"
+        "  </Limit>\n" +
+        std::string(options_.refuseLogins ? "  <Limit LOGIN>\n    DenyAll\n  </Limit>\n" : "") +
         "</Anonymous>\n";
     WriteFile(dir_ / "proftpd.conf", conf);
     auto p = platform::StartProgram(platform::SystemPathFromNative(kProftpd),

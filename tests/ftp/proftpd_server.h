@@ -25,6 +25,8 @@ struct ProftpdOptions {
     // The loopback address to serve on, and the port (0: a free one).
     std::string address = "127.0.0.1";
     uint16_t port = 0;
+    // Answer every login with 530, as a mirror does that turns players away.
+    bool refuseLogins = false;
 };
 
 class ProftpdServer {

@@ -155,7 +155,7 @@ std::string UpdateServers::GameIni(const std::string& gamePath) const {
     return UpdateIni({versionAddress_}, kVersionPort, gamePath);
 }
 
-bool UpdateServers::Start(const Release& release, int ftpRateKBps) {
+bool UpdateServers::Start(const Release& release, int ftpRateKBps, bool refuseLogins) {
     if (!error_.empty()) {
         return false;
     }
@@ -163,6 +163,7 @@ bool UpdateServers::Start(const Release& release, int ftpRateKBps) {
     o.address = ftpAddress_;
     o.port = 21;
     o.retrRateKBps = ftpRateKBps;
+    o.refuseLogins = refuseLogins;
     ftp_ = std::make_unique<ProftpdServer>(o);
     if (!ftp_->ok()) {
         error_ = ftp_->error();

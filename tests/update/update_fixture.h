@@ -54,7 +54,8 @@ class UpdateServers {
 public:
     UpdateServers();
     // Starts both servers; false (see error()) when they cannot run here.
-    bool Start(const Release& release, int ftpRateKBps = 0);
+    // refuseLogins: the FTP server turns every login away.
+    bool Start(const Release& release, int ftpRateKBps = 0, bool refuseLogins = false);
 
     bool ok() const { return error_.empty(); }
     const std::string& error() const { return error_; }

@@ -3,6 +3,7 @@
 // Boxes are answered by a script and recorded.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -113,9 +114,9 @@ protected:
         platform::OverrideSettingsStore("");
     }
 
-    void Serve(const Release& release, int rateKBps = 0) {
+    void Serve(const Release& release, int rateKBps = 0, bool refuseLogins = false) {
         servers_ = std::make_unique<UpdateServers>();
-        if (!servers_->Start(release, rateKBps)) {
+        if (!servers_->Start(release, rateKBps, refuseLogins)) {
             GTEST_SKIP() << servers_->error();
         }
     }
@@ -292,6 +293,32 @@ TEST_F(UpdateFlow, AnFtpServerThatCannotBeReachedIsTold) {
     EXPECT_EQ(BoxTexts(), (std::vector<std::string>{std::string(GBK("连接下载服务器失败,请重试")) +
                                                     " / " + GBK("提示")}));
     EXPECT_EQ(ReadVersion(game_.path()), 100);
+}
+
+TEST_F(UpdateFlow, AnFtpServerThatRefusesTheLoginIsTold) {
+    Serve(ThreePatches(), 0, true);
+    Game(101);
+    Open();
+    ASSERT_TRUE(RunToOutcome());
+    EXPECT_EQ(dialog_->outcome(), UpdateOutcome::kFailed);
+    EXPECT_EQ(dialog_->updateState(), 0);
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{std::string(GBK("连接下载服务器失败,请重试")) +
+                                                    " / " + GBK("提示")}));
+    EXPECT_EQ(ReadVersion(game_.path()), 101);
+    EXPECT_FALSE(platform::Exists("download\\p102.cpk"));
+    // The patcher did reach the server and was turned away at the login.
+    std::vector<std::string> commands = servers_->ftp().Commands();
+    EXPECT_NE(std::find(commands.begin(), commands.end(), "USER Anonymous"), commands.end())
+        << servers_->ftp().Log();
+    for (const std::string& c : commands) {
+        EXPECT_EQ(c.find("RETR"), std::string::npos) << c;
+    }
+
+    // Start again: the same answer, nothing left half done.
+    dialog_->StartUpdate();
+    ASSERT_TRUE(RunToOutcome());
+    EXPECT_EQ(dialog_->outcome(), UpdateOutcome::kFailed);
+    EXPECT_EQ(boxes_.count(), 2u);
 }
 
 TEST_F(UpdateFlow, DownloadAndUnpackRecordTheVersionAndCleanUp) {
