@@ -131,7 +131,7 @@ protected:
     }
 
     CUpdateDlg& Open(UpdateDriverOptions o = {}) {
-        if (!o.walk) {
+        if (!o.walk && !realWalk_) {
             o.walk = [this](CUpdateDlg& d, UpdateShared& s, uint32_t& c, CPKVfs& p, CPKVfs& t) {
                 return (*walk_)(d, s, c, p, t);
             };
@@ -176,6 +176,7 @@ protected:
         return texts;
     }
 
+    bool realWalk_ = false;  // the real unpack walk instead of walk_
     TempDir settings_;
     TempDir game_;
     CurrentDirGuard cwd_{game_.path()};
@@ -337,6 +338,35 @@ TEST_F(UpdateFlow, DownloadAndUnpackRecordTheVersionAndCleanUp) {
     auto left = platform::ListDirectory("download");
     ASSERT_TRUE(left);
     EXPECT_TRUE(left->empty());
+}
+
+// A package that brings a new update.ini with its sign "updagte.ini": once
+// the real walk has written it, ServerListThread builds the list again.
+TEST_F(UpdateFlow, ANewServerListIsBuiltAgainAfterItsPackage) {
+    // The addresses are known before the servers start: the new list names
+    // the same version server.
+    servers_ = std::make_unique<UpdateServers>();
+    std::string ini = servers_->GameIni();
+    ini.replace(ini.find("Borough_num=1"), 13, "Borough_num=2");
+    ini += "[Borough1]\r\nname=Second\r\ndianxin=2\r\nlogin_num=1\r\nip0=127.0.0.2\r\n";
+    Release r = ThreePatches();
+    r.files["v101\\p102.cpk"] = BuildArchive(
+        {{"readme.txt", "two"}, {"update.ini", ini}, {"updagte.ini", "the list changed"}});
+    if (!servers_->Start(r)) {
+        GTEST_SKIP() << servers_->error();
+    }
+    Game(100);
+    realWalk_ = true;
+    Open();
+    ASSERT_TRUE(RunToOutcome());
+    EXPECT_EQ(dialog_->outcome(), UpdateOutcome::kDone)
+        << (BoxTexts().empty() ? "" : BoxTexts()[0]);
+    EXPECT_EQ(ReadVersion(game_.path()), 103);
+    EXPECT_EQ(ReadFile("update.ini"), ini);
+    // ServerListThread builds the list only when the walk signals it.
+    ASSERT_TRUE(
+        RunUntil([this] { return Driver().servers().Snapshot().nameByServer.size() == 2; }));
+    EXPECT_EQ(Driver().servers().Snapshot().nameByServer[1], "Second");
 }
 
 TEST_F(UpdateFlow, AStopDuringTheDownloadKeepsWhatArrivedAndTheNextRunResumes) {
