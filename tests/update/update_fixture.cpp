@@ -52,7 +52,8 @@ void ReadArchiveTree(CPKVfs& vfs, uint32_t parent, const std::string& prefix,
 }
 
 void ReadFolder(const std::string& root, const std::string& relative,
-                const std::vector<std::string>& skip, std::map<std::string, std::string>& out) {
+                const std::vector<std::string>& skip, bool archiveBytes,
+                std::map<std::string, std::string>& out) {
     std::string dir = relative.empty() ? root : root + "\\" + relative;
     auto entries = platform::ListDirectory(dir);
     if (!entries) {
@@ -69,12 +70,12 @@ void ReadFolder(const std::string& root, const std::string& relative,
         }
         if (e.isDirectory) {
             out[rel + "\\"] = "";
-            ReadFolder(root, rel, skip, out);
+            ReadFolder(root, rel, skip, archiveBytes, out);
         } else if (EndsWithCpk(e.name)) {
             for (const auto& [inner, bytes] : ArchiveEntries(root + "\\" + rel)) {
                 out[rel + "|" + inner] = bytes;
             }
-            out[rel] = "<archive>";
+            out[rel] = archiveBytes ? ReadFile(root + "\\" + rel) : "<archive>";
         } else {
             out[rel] = ReadFile(root + "\\" + rel);
         }
@@ -137,9 +138,30 @@ std::map<std::string, std::string> ArchiveEntries(const std::string& path) {
 }
 
 std::map<std::string, std::string> FolderContents(const std::string& folder,
-                                                  const std::vector<std::string>& skip) {
+                                                  const std::vector<std::string>& skip,
+                                                  bool archiveBytes) {
     std::map<std::string, std::string> out;
-    ReadFolder(folder, "", skip, out);
+    ReadFolder(folder, "", skip, archiveBytes, out);
+    return out;
+}
+
+std::string FolderDifference(const std::map<std::string, std::string>& expected,
+                             const std::map<std::string, std::string>& actual) {
+    std::string out;
+    for (const auto& [path, bytes] : expected) {
+        auto it = actual.find(path);
+        if (it == actual.end()) {
+            out += "missing " + path + "\n";
+        } else if (it->second != bytes) {
+            out += "differs " + path + " (" + std::to_string(it->second.size()) + " bytes, " +
+                   std::to_string(bytes.size()) + " expected)\n";
+        }
+    }
+    for (const auto& entry : actual) {
+        if (expected.count(entry.first) == 0) {
+            out += "extra   " + entry.first + "\n";
+        }
+    }
     return out;
 }
 

@@ -35,9 +35,15 @@ std::map<std::string, std::string> ArchiveEntries(const std::string& path);
 
 // Every file under a folder, relative path -> contents, CPK archives read
 // entry by entry ("data\scene.cpk|tex\a.dds"), so that two folders compare
-// by what a game reads from them.
+// by what a game reads from them; with archiveBytes also each archive's own
+// bytes, so that they compare byte for byte.
 std::map<std::string, std::string> FolderContents(const std::string& folder,
-                                                  const std::vector<std::string>& skip = {});
+                                                  const std::vector<std::string>& skip = {},
+                                                  bool archiveBytes = false);
+// What differs between two such folders, one line per path ("" when they are
+// the same); short, where comparing the maps would print every byte.
+std::string FolderDifference(const std::map<std::string, std::string>& expected,
+                             const std::map<std::string, std::string>& actual);
 
 struct Release {
     std::string manifest;  // "{FTP}" stands for the FTP address
