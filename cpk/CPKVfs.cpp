@@ -86,9 +86,12 @@ constexpr uint64_t kParkSlackMax = uint64_t{64} << 20;
 constexpr uint64_t kParkSlackTables = 4;
 // Entries are read through mapped pieces of the file of this size (a
 // multiple of every allocation granularity), at most this many at a time;
-// an entry that straddles two pieces gets a view of its own.
+// an entry that straddles two pieces gets a view of its own. A merge reads
+// names and entries of both archives in crc order, all over the files: with
+// too few pieces every read remaps one. A 32-bit process keeps to 128 MiB of
+// its address space per archive.
 constexpr uint64_t kChunkSize = uint64_t{32} << 20;
-constexpr size_t kChunksMax = 4;
+constexpr size_t kChunksMax = sizeof(void*) >= 8 ? 16 : 4;
 // CopyEntryData hands entries this large to the system's copy between files.
 constexpr uint32_t kCopyInSystemFrom = 256u << 10;
 // A new archive is written under its name with this added, then renamed.
