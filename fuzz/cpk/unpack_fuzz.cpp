@@ -11,6 +11,8 @@
 
 #include "cpk/BlockPool.h"
 #include "cpk/CPKVfs.h"
+#include "cpk/CPKWriter.h"
+#include "cpk/Codec.h"
 #include "cpk/DiscIOMgr.h"
 #include "cpk/Unpack.h"
 #include "fuzz_common.h"
@@ -76,6 +78,40 @@ bool WriteWhole(const std::string& path, const void* data, size_t size) {
     return f && (size == 0 || f->Write(data, size));
 }
 
+// Input that starts with '#' is a script, one line per entry of a sound
+// package: "PATH" a directory, "PATH=TEXT" a file, "PATH~TEXT" a
+// compressed file. Mutating it reaches paths the walk must refuse far more
+// often than mutating the bytes of a package does.
+bool WriteScripted(const std::string& path, const uint8_t* data, size_t size) {
+    static BlockPool pool;
+    CPKVfs vfs(pool);
+    if (!vfs.Create(path) || !vfs.BeginBatch()) {
+        return false;
+    }
+    const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
+    for (size_t at = 0; at <= text.size();) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        const std::string line = text.substr(at, end - at);
+        at = end + 1;
+        const size_t split = line.find_first_of("=~");
+        if (line.empty()) {
+            continue;
+        }
+        if (split == std::string::npos) {
+            (void)vfs.AddPath(line, 0);
+            continue;
+        }
+        const std::string contents = line.substr(split + 1);
+        (void)AddEntryFromBuffer(vfs, line.substr(0, split), contents.data(),
+                                 static_cast<uint32_t>(contents.size()),
+                                 line[split] == '~' ? kMethodLzo : kMethodStored, false);
+    }
+    return vfs.CommitBatch();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -99,7 +135,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             (void)platform::CreateDirectory(game.substr(0, i));
         }
     }
-    if (!platform::CreateDirectory(game) || !WriteWhole(package, data, size) ||
+    if (!platform::CreateDirectory(game) ||
+        !(size > 0 && data[0] == '#' ? WriteScripted(package, data, size)
+                                     : WriteWhole(package, data, size)) ||
         !WriteWhole(marker, "untouched", 9)) {
         return 0;
     }
