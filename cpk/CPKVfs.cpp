@@ -86,9 +86,14 @@ constexpr uint64_t kParkSlackMax = uint64_t{64} << 20;
 constexpr uint64_t kParkSlackTables = 4;
 // Entries are read through mapped pieces of the file of this size (a
 // multiple of every allocation granularity), at most this many at a time;
-// an entry that straddles two pieces gets a view of its own.
+// an entry that straddles two pieces gets a view of its own. A merge reads
+// names and entries of both archives in crc order, all over the files: with
+// too few pieces every read remaps one. A 32-bit process keeps to 128 MiB of
+// its address space per archive.
 constexpr uint64_t kChunkSize = uint64_t{32} << 20;
-constexpr size_t kChunksMax = 4;
+constexpr size_t kChunksMax = sizeof(void*) >= 8 ? 16 : 4;
+// CopyEntryData hands entries this large to the system's copy between files.
+constexpr uint32_t kCopyInSystemFrom = 256u << 10;
 // A new archive is written under its name with this added, then renamed.
 constexpr const char kCreateSuffix[] = ".new";
 
@@ -298,6 +303,9 @@ int CPKVfs::Close() {
     freeUsable_.clear();
     waitingFree_.clear();
     overlapping_.clear();
+    fit_.clear();
+    fitLeaves_ = 0;
+    dirPaths_.clear();
     crcs_.clear();
     tailIndex_.clear();
     sorted_ = 0;
@@ -387,9 +395,16 @@ int CPKVfs::GetFullPath(uint32_t crc, std::string& path) {
         return 0;
     }
     // Each step adds at least a backslash, so a loop in the parent chain ends
-    // at the length limit.
+    // at the length limit. The paths of directories are kept once built:
+    // every file below them asks for them again.
+    const bool directory = IsDirectory(table_[static_cast<size_t>(index)]);
     uint32_t parent = table_[static_cast<size_t>(index)].parentCrc;
     while (parent != 0) {
+        auto known = dirPaths_.find(parent);
+        if (known != dirPaths_.end()) {
+            path = known->second + "\\" + path;
+            break;
+        }
         std::string name;
         index = FindEntry(parent);
         if (index < 0 || !ReadEntryName(table_[static_cast<size_t>(index)], name)) {
@@ -408,6 +423,9 @@ int CPKVfs::GetFullPath(uint32_t crc, std::string& path) {
         ShowMessage(GBK("文件名太长 %s"), path.c_str());
         path.clear();
         return 0;
+    }
+    if (directory) {
+        dirPaths_[crc] = path;
     }
     return 1;
 }
@@ -809,6 +827,7 @@ bool CPKVfs::Commit() {
         freeUsable_[position] = 1;
     }
     waitingFree_.clear();
+    BuildFit();
     appendStart_ = UsedEnd();
     batch_ = Batch::kNone;
     dirty_ = false;
@@ -828,6 +847,8 @@ void CPKVfs::RollBack() {
         header_ = c;
         sorted_ = c.usedCount;
         RebuildLookups(false);
+        BuildFit();
+        dirPaths_.clear();
     } else {
         // Nothing but the capacity may have grown, with zero records.
         std::fill(table_.begin() + std::min<size_t>(c.capacity, table_.size()), table_.end(),
@@ -1022,7 +1043,23 @@ int CPKVfs::CopyEntryData(int index, CPKVfs& source, int sourceIndex) {
         return 0;
     }
     const uint32_t total = from.storedSize + from.trailerSize;
-    return total == 0 || DiscIOMgr::CopyRange(source.file_, from.offset, file_, to.offset, total);
+    if (total == 0) {
+        return 1;
+    }
+    if (total >= kCopyInSystemFrom) {
+        return DiscIOMgr::CopyRange(source.file_, from.offset, file_, to.offset, total);
+    }
+    // Small entries cost less written from the source's mapped piece than
+    // handed to the system's copy.
+    int chunk = -1;
+    platform::MappedView none;
+    const uint8_t* bytes = source.MapRange(from.offset, total, chunk, none, false);
+    if (bytes == nullptr) {
+        return DiscIOMgr::CopyRange(source.file_, from.offset, file_, to.offset, total);
+    }
+    const int written = DiscIOMgr::WriteAt(file_, to.offset, bytes, total);
+    source.ReleaseChunk(chunk);
+    return written;
 }
 
 int CPKVfs::CommitEntry(int index) {
@@ -1081,6 +1118,7 @@ void CPKVfs::DeleteRecord(int index) {
             continue;
         }
         crcs_.erase(e.crc);
+        dirPaths_.erase(e.crc);
         if (static_cast<uint32_t>(i) >= sorted_) {
             tailIndex_.erase(e.crc);
         }
@@ -1158,17 +1196,15 @@ int CPKVfs::FindInsertPosition(uint32_t crc) {
 }
 
 bool CPKVfs::AllocateSpace(uint32_t size, uint32_t& offset) {
-    for (size_t position = 0; position < freeList_.size(); ++position) {
-        if (!freeUsable_[position]) {
-            continue;
-        }
-        CPKEntry& block = table_[static_cast<size_t>(freeList_[position])];
-        if (block.storedSize >= size) {
-            offset = block.offset;
-            block.offset += size;
-            block.storedSize -= size;
-            return true;
-        }
+    // The first usable block of the free list that is large enough.
+    const int position = FindFit(size);
+    if (position >= 0) {
+        CPKEntry& block = table_[static_cast<size_t>(freeList_[static_cast<size_t>(position)])];
+        offset = block.offset;
+        block.offset += size;
+        block.storedSize -= size;
+        SetFit(static_cast<size_t>(position), block.storedSize);
+        return true;
     }
     // Appended where the table lies. The committed table must be out of the
     // way before a byte is written there.
@@ -1242,6 +1278,45 @@ void CPKVfs::MergeTail() {
     tailIndex_.clear();
 }
 
+void CPKVfs::BuildFit() {
+    fitLeaves_ = 1;
+    while (fitLeaves_ < freeList_.size()) {
+        fitLeaves_ *= 2;
+    }
+    fit_.assign(2 * fitLeaves_, 0);
+    for (size_t position = 0; position < freeList_.size(); ++position) {
+        if (position < freeUsable_.size() && freeUsable_[position]) {
+            fit_[fitLeaves_ + position] =
+                table_[static_cast<size_t>(freeList_[position])].storedSize;
+        }
+    }
+    for (size_t node = fitLeaves_ - 1; node > 0; --node) {
+        fit_[node] = std::max(fit_[2 * node], fit_[2 * node + 1]);
+    }
+}
+
+int CPKVfs::FindFit(uint32_t size) const {
+    if (size == 0 || fit_.empty() || fit_[1] < size) {
+        return -1;
+    }
+    size_t node = 1;
+    while (node < fitLeaves_) {
+        node = fit_[2 * node] >= size ? 2 * node : 2 * node + 1;
+    }
+    return static_cast<int>(node - fitLeaves_);
+}
+
+void CPKVfs::SetFit(size_t position, uint32_t size) {
+    if (position >= fitLeaves_) {
+        return;
+    }
+    size_t node = fitLeaves_ + position;
+    fit_[node] = size;
+    for (node /= 2; node > 0; node /= 2) {
+        fit_[node] = std::max(fit_[2 * node], fit_[2 * node + 1]);
+    }
+}
+
 void CPKVfs::RebuildFreePositions() {
     freePosition_.assign(table_.size(), -1);
     for (size_t position = 0; position < freeList_.size(); ++position) {
@@ -1252,6 +1327,7 @@ void CPKVfs::RebuildFreePositions() {
 void CPKVfs::RebuildLookups(bool scanFreeList) {
     // The free list is found in index order when an archive is opened; a
     // dropped batch brings back the list as it was instead.
+    dirPaths_.clear();
     crcs_.clear();
     crcs_.reserve(header_.usedCount);
     tailIndex_.clear();
@@ -1334,6 +1410,7 @@ void CPKVfs::ScanFreeBlocks() {
         freeUsable_[position] = inside && (e.storedSize == 0 || clean[record]) ? 1 : 0;
     }
     appendStart_ = static_cast<uint32_t>(usedEnd);
+    BuildFit();
 }
 
 uint32_t CPKVfs::UsedEnd() const {

@@ -38,8 +38,11 @@ bool Record(const platform::Error& e) {
 // spent.
 uint64_t Room(platform::File& file, uint64_t at, uint64_t count) {
     const int64_t left = g_diskSpace.load();
+    if (left == kNoDiskLimit) {
+        return count;
+    }
     auto size = file.Size();
-    if (left == kNoDiskLimit || !size) {
+    if (!size) {
         return count;
     }
     // As on a disk without sparse files, a write past the end fills the gap

@@ -347,13 +347,10 @@ int ExtractToDisk(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVfs
         }
         const int answer = platform::ShowMessageBox(dialog.owner, "fail to create file", nullptr,
                                                     platform::kMbAbortRetryIgnore);
-        if (answer == platform::kIdAbort) {
+        if (answer != platform::kIdRetry) {
+            // Abort, or a box closed without an answer, stops everything.
             package.CloseEntry(file);
-            return 0;
-        }
-        if (answer == platform::kIdIgnore) {
-            package.CloseEntry(file);
-            return 1;
+            return answer == platform::kIdIgnore ? 1 : 0;
         }
     }
     const uint32_t total = file->originalSize;

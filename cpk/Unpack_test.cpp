@@ -319,6 +319,15 @@ TEST_F(UnpackTest, AFileThatCannotBeCreatedIsRetriedSkippedOrStopsAll) {
     boxes.Answer(platform::kIdAbort);  // the whole unpacking stops
     EXPECT_EQ(Apply(), 0);
     EXPECT_FALSE(platform::Exists(game + "\\z.txt"));
+
+    // A box that could not be shown answers 0: that stops too, instead of
+    // asking again for ever.
+    const size_t asked = boxes.count();
+    boxes.Answer(platform::kIdOk);
+    boxes.Answer(0);
+    EXPECT_EQ(Apply(), 0);
+    EXPECT_EQ(boxes.count(), asked + 2);
+    EXPECT_FALSE(platform::Exists(game + "\\z.txt"));
 }
 
 TEST_F(UnpackTest, AMergeThatFailsLeavesTheArchiveAsItWas) {

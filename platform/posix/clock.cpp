@@ -1,5 +1,6 @@
 #include "platform/clock.h"
 
+#include <sched.h>
 #include <time.h>
 
 #include <cerrno>
@@ -17,6 +18,12 @@ uint32_t TickCount() {
 }
 
 void SleepMs(uint32_t ms) {
+    if (ms == 0) {
+        // As Sleep(0) on Windows: give up the rest of the time slice. A
+        // zero-length nanosleep would wait out the timer slack instead.
+        ::sched_yield();
+        return;
+    }
     struct timespec ts;
     ts.tv_sec = ms / 1000;
     ts.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;

@@ -210,6 +210,11 @@ private:
     void RebuildFreePositions();
     void RebuildLookups(bool scanFreeList);
     void ScanFreeBlocks();
+    // First fit over the free list in O(log n): a tree of the largest usable
+    // block size below each node, over the free-list positions.
+    void BuildFit();
+    int FindFit(uint32_t size) const;
+    void SetFit(size_t position, uint32_t size);
     uint32_t UsedEnd() const;
 
     // Writing the table where it may go.
@@ -241,8 +246,9 @@ private:
     // Records 0 .. sorted_-1 are in crc order; the records a batch adds
     // follow in the order they were added, and are merged in at its commit.
     uint32_t sorted_ = 0;
-    std::unordered_map<uint32_t, int32_t> tailIndex_;  // live added records by crc
-    std::unordered_set<uint32_t> crcs_;                // crcs of live entries
+    std::unordered_map<uint32_t, int32_t> tailIndex_;     // live added records by crc
+    std::unordered_set<uint32_t> crcs_;                   // crcs of live entries
+    std::unordered_map<uint32_t, std::string> dirPaths_;  // full paths of directories
     std::vector<int32_t> freeList_;
     std::vector<int32_t> freePosition_;  // per record: its index in freeList_, or -1
     // Per free-list item: whether its block may take new bytes now. Blocks
@@ -250,8 +256,10 @@ private:
     // records in a damaged archive never do.
     std::vector<uint8_t> freeUsable_;
     std::vector<uint32_t> waitingFree_;  // free-list items to release at commit
-    std::set<uint32_t> overlapping_;     // offsets of live entries that overlap others
-    uint32_t appendStart_ = 0;           // where a batch's first appended byte goes
+    std::vector<uint32_t> fit_;          // the first-fit tree (BuildFit)
+    size_t fitLeaves_ = 0;
+    std::set<uint32_t> overlapping_;  // offsets of live entries that overlap others
+    uint32_t appendStart_ = 0;        // where a batch's first appended byte goes
     uint32_t granularity_;
     BlockPool& pool_;
     int pending_ = -1;  // record added by AddFile and not committed yet
