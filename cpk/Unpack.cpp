@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "cpk/CPKPath.h"
@@ -93,6 +94,9 @@ std::vector<uint32_t> Children(CPKVfs& vfs, uint32_t crc, bool directories) {
             vfs.ListChildFiles(crc, crcs.data(), static_cast<uint32_t>(crcs.size()));
         }
     }
+    // crc 0 names the root: a record that carries it (an empty name) would
+    // walk the whole package again from the top.
+    crcs.erase(std::remove(crcs.begin(), crcs.end(), 0u), crcs.end());
     return crcs;
 }
 
@@ -208,12 +212,47 @@ int MergeDirectory(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVf
     return 0;
 }
 
+// The directories one outside call of the walk (or of a merge) has
+// entered. A damaged package may list a directory below itself (records
+// that share a crc): each directory is entered once, so the walk ends
+// instead of recursing until the stack runs out.
+class EnteredOnce {
+public:
+    explicit EnteredOnce(std::set<uint32_t>*& current) : current_(current) {
+        if (current_ == nullptr) {
+            current_ = &own_;
+            outermost_ = true;
+        }
+    }
+    ~EnteredOnce() {
+        if (outermost_) {
+            current_ = nullptr;
+        }
+    }
+    EnteredOnce(const EnteredOnce&) = delete;
+    EnteredOnce& operator=(const EnteredOnce&) = delete;
+    // False when crc was entered before during this call.
+    bool Enter(uint32_t crc) { return crc == 0 || current_->insert(crc).second; }
+
+private:
+    std::set<uint32_t>*& current_;
+    std::set<uint32_t> own_;
+    bool outermost_ = false;
+};
+
+thread_local std::set<uint32_t>* t_walked = nullptr;
+thread_local std::set<uint32_t>* t_merged = nullptr;
+
 }  // namespace
 
 // [SECTION] the walk
 
 int UnpackDirectory(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVfs& package,
                     CPKVfs& target) {
+    EnteredOnce entered(t_walked);
+    if (!entered.Enter(crc)) {
+        return 1;
+    }
     platform::SleepMs(kDirectoryYieldMs);
     if (crc != 0) {
         const int index = package.FindEntry(crc);
@@ -259,6 +298,10 @@ int UnpackDirectory(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKV
 
 int MergeIntoArchive(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVfs& package,
                      CPKVfs& target) {
+    EnteredOnce entered(t_merged);
+    if (!entered.Enter(crc)) {
+        return 1;
+    }
     for (uint32_t child : Children(package, crc, false)) {
         if (Stopped(dialog)) {
             return 0;

@@ -51,6 +51,38 @@ void DrawX::DrawDebugString(const char* text, int x, int y, uint32_t colour) {
     TheRecorder().Add(std::move(call));
 }
 
+void DrawX::DrawAABBox(const AABBox& box, uint32_t colour) {
+    DrawCall call;
+    call.kind = DrawCall::AABBOX;
+    call.colour = colour;
+    call.from = box.min;
+    call.to = box.max;
+    TheRecorder().Add(std::move(call));
+}
+
+void DrawX::Draw3DLine(const D3DXVECTOR3& from, const D3DXVECTOR3& to, uint32_t colour) {
+    DrawCall call;
+    call.kind = DrawCall::LINE_3D;
+    call.colour = colour;
+    call.from = from;
+    call.to = to;
+    TheRecorder().Add(std::move(call));
+}
+
+void DrawX::DrawGroundQuad(int x0, int z0, int x1, int z1, const D3DXVECTOR3& from,
+                           const D3DXVECTOR3& to, uint32_t colour) {
+    DrawCall call;
+    call.kind = DrawCall::GROUND_QUAD;
+    call.x = x0;
+    call.y = z0;
+    call.w = x1;
+    call.h = z1;
+    call.colour = colour;
+    call.from = from;
+    call.to = to;
+    TheRecorder().Add(std::move(call));
+}
+
 std::vector<DrawCall> DrawX::GetRecorded() {
     Recorder& r = TheRecorder();
     std::lock_guard<std::mutex> guard(r.lock);

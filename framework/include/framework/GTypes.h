@@ -5,12 +5,14 @@
 
 #include <cstdint>
 
+#include "lumo/Math.h"
+
 namespace GFC {
 
-struct tagPOINT {
-    int32_t x;
-    int32_t y;
-};
+// The engine's own: tiles and vectors pass between the two unchanged.
+using Lumo::D3DXMATRIX;
+using Lumo::D3DXVECTOR3;
+using Lumo::tagPOINT;
 using POINT = tagPOINT;
 
 struct tagRECT {

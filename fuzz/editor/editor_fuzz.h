@@ -1,0 +1,48 @@
+// What the editor fuzz targets share: the fuzzed bytes as a real file (the
+// editor reads with the standard buffered functions), and an editor over a
+// small terrain whose model lookups go to an empty in-memory file system,
+// so fuzzed model paths never reach the disk.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "editor/GameMapEditor.h"
+#include "lumo/Kernel.h"
+#include "lumo/Log.h"
+#include "lumo/MemFS.h"
+#include "platform/file.h"
+#include "platform/fs.h"
+#include "platform/process.h"
+
+inline std::string ScratchFile(const char* tag, const uint8_t* data, size_t size) {
+    static const std::string path = platform::TempDirectory() + "\\tesmar-fuzz-" + tag + "-" +
+                                    std::to_string(platform::CurrentProcessId());
+    auto f = platform::File::Open(path, platform::Access::kWrite, platform::kShareNone,
+                                  platform::Disposition::kCreateAlways);
+    if (f && size > 0) {
+        (void)f->Write(data, size);
+    }
+    return path;
+}
+
+struct FuzzEditor {
+    Lumo::MemFS fs;
+    Lumo::TerrainEditor terrain;
+    Lumo::CameraBase camera;
+    GFC::GameMapEditor editor;
+
+    FuzzEditor() {
+        Lumo::Kernel::Inst()->SetDefaultFS(&fs);
+        Lumo::Heightmap hm;
+        hm.Create(0, 33, 33, 100, 100, 1, 0);
+        terrain.SetHeightmap(hm);
+        editor.Create(&terrain, &camera);
+    }
+    ~FuzzEditor() {
+        editor.Destroy();
+        Lumo::Kernel::Inst()->SetDefaultFS(nullptr);
+        Lumo::ClearLog();
+    }
+};

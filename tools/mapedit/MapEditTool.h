@@ -1,0 +1,44 @@
+// mapedit: edits a map file from the command line, for level designers and
+// build scripts, and draws a top view of it into a picture.
+//
+//   mapedit MAP [--nav NAV] [--maze MAZE] [--data DIR] [--render OUT.png|OUT.bmp]
+//               [--size PX] [--force] COMMAND...
+//
+// MAP is loaded when it exists (else the commands start from an empty map);
+// the commands run in order and change only the editor's copy until `save`
+// or `save-as` writes it. Commands:
+//
+//   list                                 everything, one line each
+//   add-static MODEL X Y Z               prints "static ID"
+//   add-npc ATTID X Y Z YAW              prints "npc ID" (needs the NPC's attribute record)
+//   add-waypoint NAME TX TZ              prints "waypoint NAME SEQ"
+//   add-trigger TX0 TZ0 TX1 TZ1          prints "trigger ID"
+//   add-sound X Y Z                      prints "sound ID"
+//   move static|npc|sound ID X Y Z
+//   move waypoint NAME SEQ TX TZ
+//   move trigger ID TX0 TZ0 TX1 TZ1
+//   delete static|npc|trigger|sound ID
+//   delete waypoint NAME SEQ
+//   save                                 writes MAP (and MAZE with --maze)
+//   save-as PATH                         writes the map to PATH
+//
+// New ids never repeat one in use. --data names the game's data folder
+// (models and System\tag*.lst), by default the current one. --nav gives the
+// terrain (heights and walkable tiles) for picking tiles and rendering;
+// without it the picture shows a flat ground of kDefaultTileSize tiles.
+// A map whose NPCs lack attribute records, or which holds dynamic objects,
+// loads without them; saving it then needs --force.
+#pragma once
+
+#include <ostream>
+
+namespace mapedit {
+
+// Tile size of the flat ground drawn when no navigation map is given.
+constexpr float kDefaultTileSize = 100.0f;
+
+// Runs the tool; answers the exit code (0 done, 1 failure with a message on
+// err, 2 for a bad command line).
+int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
+}  // namespace mapedit

@@ -1,0 +1,239 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "MapFileWriter.h"
+#include "MapInfoTool.h"
+#include "gamesys/GNavMap.h"
+#include "platform/fs.h"
+#include "platform/text.h"
+#include "testsupport/temp_dir.h"
+
+namespace {
+
+using namespace GFC;
+
+struct Outcome {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+Outcome RunTool(std::vector<std::string> args) {
+    args.insert(args.begin(), "mapinfo");
+    std::vector<const char*> argv;
+    for (const std::string& a : args) {
+        argv.push_back(a.c_str());
+    }
+    std::ostringstream out, err;
+    int code = mapinfo::Run(static_cast<int>(argv.size()), argv.data(), out, err);
+    return {code, out.str(), err.str()};
+}
+
+class MapInfo : public ::testing::Test {
+protected:
+    std::string Write(const std::string& name, const std::string& bytes) {
+        testsupport::WriteFile(dir / name, bytes);
+        return platform::NativePath(dir / name);
+    }
+
+    static mapfile::Map SampleMap() {
+        mapfile::Map m;
+        m.settings.mapIndex = 12;
+        m.settings.cityName = platform::Utf8ToGbk("\xE6\xB5\xB7");  // one character
+        m.settings.timeZone = 3;
+        m.settings.weather[0] = 1;
+        m.settings.weather[3] = 17;
+        m.settings.dungeon = 1;
+        m.settings.instanceTime = 60000;
+        m.settings.cannotTransmit = 1;
+        tagMapNPC npc{};
+        npc.id = 1;
+        m.Add(mapfile::NPC, npc);
+        npc.id = 2;
+        m.Add(mapfile::NPC, npc);
+        tagStaticMapObj st{};
+        st.id = 7;
+        m.Add(mapfile::STATIC, st);
+        tagMapWayPoint wp{};
+        std::strcpy(wp.name, "patrol");
+        m.Add(mapfile::WAYPOINT, wp);
+        m.Add(mapfile::WAYPOINT, wp);
+        std::strcpy(wp.name, "guard");
+        m.Add(mapfile::WAYPOINT, wp);
+        tagMapTrigger trig{};
+        trig.tileX1 = trig.tileZ1 = 3;
+        m.Add(mapfile::TRIGGER, trig);
+        m.Add(mapfile::GATHER, tagGatherObj{});
+        return m;
+    }
+
+    testsupport::TempDir dir;
+};
+
+TEST_F(MapInfo, ShowsAMapsSettingsAndSectionCounts) {
+    Outcome r = RunTool({Write("town.gmb", mapfile::Write(SampleMap()))});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "kind: map\n"
+              "map index: 12\n"
+              "city: \xE6\xB5\xB7\n"
+              "time zone: 3\n"
+              "weather: 1 0 0 17\n"
+              "dungeon: yes\n"
+              "instance: no\n"
+              "instance time: 60000\n"
+              "reputation: 0\n"
+              "cannot mount: no\n"
+              "cannot transmit: yes\n"
+              "dynamic objects: 0\n"
+              "NPCs: 2\n"
+              "static objects: 1\n"
+              "way points: 3 in 2 paths\n"
+              "triggers: 1\n"
+              "sounds: 0\n"
+              "chop fields: 0\n"
+              "gathers: 1\n");
+    r = RunTool({Write("town.gmb", mapfile::Write(SampleMap())), "--check"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "");
+}
+
+TEST_F(MapInfo, CheckListsEveryBrokenRuleOfAMap) {
+    mapfile::Map m = SampleMap();
+    m.settings.magic = std::string("GMX\0", 4);
+    m.settings.weather[1] = 18;
+    m.settings.cityName = std::string(36, 'x');
+    tagMapNPC npc{};
+    npc.id = 2;
+    m.Add(mapfile::NPC, npc);  // a second NPC 2
+    tagMapTrigger backwards{};
+    backwards.id = 9;
+    backwards.tileX0 = 5;
+    m.Add(mapfile::TRIGGER, backwards);
+    std::string bytes = mapfile::Write(m);
+    const uint32_t soundAt = static_cast<uint32_t>(bytes.size());
+    mapfile::SetSection(bytes, mapfile::SOUND, 4, soundAt);
+    mapfile::SetSection(bytes, mapfile::CHOP, 1, 100);
+    const std::string path = Write("bad.gmb", bytes);
+    Outcome r = RunTool({path, "--check"});
+    EXPECT_EQ(r.code, 1);
+    const std::string p = path + ": ";
+    const std::string size = std::to_string(bytes.size());
+    for (const std::string& line : {
+             std::string("magic is not GMB"),
+             "sound section: 4 records at " + size + " run past the end of the file (" + size +
+                 " bytes)",
+             std::string("chop field section: starts inside the header (offset 100)"),
+             std::string("weather value 1 is 18, outside 0..17"),
+             std::string("city name has no terminator within its 36 bytes"),
+             std::string("NPC id 2 appears 2 times"),
+             std::string("trigger 9: corners out of order, its area is empty"),
+         }) {
+        EXPECT_NE(r.out.find(p + line + "\n"), std::string::npos) << line << "\n" << r.out;
+    }
+    EXPECT_NE(r.out.find("sections overlap"), std::string::npos);
+
+    // Without --check the damaged map is refused with the loader's reason.
+    r = RunTool({path});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("GameMap file damaged."), std::string::npos);
+    EXPECT_EQ(r.out, "");
+}
+
+TEST_F(MapInfo, ShowsANavigationFilesSizeAndWalkableTiles) {
+    GNavMap nav;
+    Lumo::Heightmap height, cango, doodad, leap, suogu;
+    height.Create(10, 5, 4, 32, 32, 0.5f, 0);
+    height.SafeSetVal(4, 3, 50);
+    cango.Create(0, 5, 4, 32, 32, 1, 0);
+    doodad.Create(0, 5, 4, 32, 32, 1, 0);
+    leap.Create(0, 5, 4, 32, 32, 1, 0);
+    suogu.Create(0, 5, 4, 32, 32, 1, 0);
+    for (int x = 0; x < 5; ++x) {
+        cango.SafeSetVal(x, 0, 1);  // 5 tiles
+        suogu.SafeSetVal(x, 1, 1);  // 5 more in mode 1
+    }
+    leap.SafeSetVal(0, 0, 1);  // already can-go
+    leap.SafeSetVal(0, 3, 1);
+    doodad.SafeSetVal(2, 2, 1);
+    nav.CreateFromFiveMap(height, cango, doodad, leap, suogu);
+    ASSERT_TRUE(nav.SaveToFile((dir / "a.nav").c_str()));
+    ASSERT_TRUE(nav.SaveCMToFile((dir / "a.dat").c_str()));
+
+    Outcome r = RunTool({platform::NativePath(dir / "a.nav")});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "kind: navigation (NAV)\n"
+              "size: 5 x 4\n"
+              "tile size: 32\n"
+              "height scale: 0.5\n"
+              "height format: 16-bit\n"
+              "heights: 5 .. 25\n"
+              "walkable in mode 0: 5\n"
+              "walkable in mode 1: 10\n"
+              "walkable in mode 2: 6\n"
+              "doodad tiles: 1\n");
+    r = RunTool({platform::NativePath(dir / "a.dat")});  // known by its identifier
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("kind: can-go layer (CM)\n"), std::string::npos);
+    EXPECT_NE(r.out.find("walkable in mode 0: 5\n"), std::string::npos);
+    r = RunTool({platform::NativePath(dir / "a.nav"), "--check"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "");
+}
+
+TEST_F(MapInfo, CheckFindsDamagedNavigationFiles) {
+    GNavMap nav;
+    nav.Create(3, 3, 10, 1);
+    ASSERT_TRUE(nav.SaveToFile((dir / "a.nav").c_str()));
+    const std::string good = testsupport::ReadFile(dir / "a.nav");
+    GNavMap other;
+    other.Create(2, 2, 10, 1);
+    ASSERT_TRUE(other.SaveCMToFile((dir / "small.cm").c_str()));
+    const std::string small = testsupport::ReadFile(dir / "small.cm");
+    const size_t heightEnd = 5 + 28 + 3 * 3 * 2;
+
+    struct Case {
+        std::string name, bytes, line;
+    };
+    std::string badCode = good;
+    badCode[4] = 9;
+    const Case cases[] = {
+        {"a.nav", good + "xyz", "3 bytes after the last layer"},
+        {"b.nav", badCode, "height format code is 9, not 1 or 2"},
+        {"c.nav", good.substr(0, heightEnd + 3), "can-go layer cannot be read"},
+        {"d.cm",
+         std::string("CM\0\0", 4) + good.substr(4, heightEnd - 4) +
+             small.substr(5 + 28 + 2 * 2 * 2),
+         "flag layer is 2 x 2, the height layer 3 x 3"},
+        {"e.lm", std::string("LM\0\0", 4) + good.substr(4, 20), "height layer cannot be read"},
+        {"f.sgm", std::string("XX"), "header is cut short"},
+    };
+    for (const Case& c : cases) {
+        Outcome r = RunTool({Write(c.name, c.bytes), "--check"});
+        EXPECT_EQ(r.code, 1) << c.name;
+        EXPECT_NE(r.out.find(c.line), std::string::npos) << c.name << ": " << r.out;
+    }
+    Outcome r = RunTool({Write("c.nav", good.substr(0, heightEnd + 3))});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("Nav file damaged"), std::string::npos);
+}
+
+TEST_F(MapInfo, BadArgumentsAndMissingFiles) {
+    Outcome r = RunTool({platform::NativePath(dir / "none.gmb")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("cannot open"), std::string::npos);
+    r = RunTool({platform::NativePath(dir.path())});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("is a folder"), std::string::npos);
+    r = RunTool({});
+    EXPECT_NE(r.code, 0);
+    r = RunTool({"--help"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.out.find("--check"), std::string::npos);
+}
+
+}  // namespace
