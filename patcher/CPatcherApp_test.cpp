@@ -83,16 +83,23 @@ TEST_F(CPatcherAppTest, TheProgramEndsAtOnceWhenAnotherInstanceRuns) {
     testsupport::ScopedEnv scope("XDG_RUNTIME_DIR", platform::NativePath(runtime.path()));
     platform::SingleInstanceLock::OverrideLockFolder("");
 #endif
+    // Alone, the program runs an update: in a folder without update.ini it
+    // fails at once (no version server), having read version.dat.
     {
-        auto alone = platform::StartProgram(program, {"--console"}, dir_.path());
+        testsupport::TempDir folder;
+        auto alone = platform::StartProgram(program, {"--console"}, folder.path());
         ASSERT_TRUE(alone) << alone.error().Message();
-        EXPECT_EQ(alone->Wait(kProgramWaitMs), 0);
+        EXPECT_EQ(alone->Wait(kProgramWaitMs), 1);
+        EXPECT_TRUE(platform::Exists(folder / "version.dat"));
     }
+    // With another one running it ends before it looks at anything.
     platform::SingleInstanceLock first(CPatcherApp::kInstanceName);
     ASSERT_EQ(first.state(), State::kAcquired);
-    auto second = platform::StartProgram(program, {"--console"}, dir_.path());
+    testsupport::TempDir folder;
+    auto second = platform::StartProgram(program, {"--console"}, folder.path());
     ASSERT_TRUE(second);
     EXPECT_EQ(second->Wait(kProgramWaitMs), 1);
+    EXPECT_FALSE(platform::Exists(folder / "version.dat"));
 }
 
 TEST_F(CPatcherAppTest, OptionsAreSetWithoutTheLockWhileAPatcherRuns) {

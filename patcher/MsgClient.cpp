@@ -169,7 +169,7 @@ void CMsgClient::Release(std::unique_ptr<MsgBuffer> buffer) {
     }
 }
 
-void CMsgClient::Close() {
+void CMsgClient::Close(CloseMode mode) {
     stopConnect_ = true;
     stopSender_ = true;
     stopReceiver_ = true;
@@ -188,7 +188,10 @@ void CMsgClient::Close() {
 
     if (socket_.IsOpen()) {
         (void)socket_.ShutdownSend();
-        if (connected_) {
+        if (connected_ && mode == CloseMode::kReplyTaken) {
+            // Everything wanted has arrived; a peer that keeps the connection
+            // open for its next request is not waited for.
+        } else if (connected_) {
             // Take what the peer still sends until it closes its side, so the
             // reset of the close does not cut off its last reply.
             for (int i = 0; i < options_.drainPolls; ++i) {
@@ -222,11 +225,11 @@ void CMsgClient::Close() {
     incoming_.Clear();
 }
 
-void CMsgClient::Destroy() {
+void CMsgClient::Destroy(CloseMode mode) {
     if (destroyed_) {
         return;
     }
-    Close();
+    Close(mode);
     destroyed_ = true;
 }
 

@@ -267,6 +267,28 @@ TEST(MsgClient, CloseShutsDownSendingAndEndsWhenThePeerCloses) {
     EXPECT_EQ(again.Read(5), (Bytes{1, 0, 0, 0, 6}));
 }
 
+// Once the whole reply is in, the client does not wait for a peer that keeps
+// the connection open (a version server waiting for the next request): the
+// update must not pause for the drain after every check.
+TEST(MsgClient, CloseAfterTheWholeReplyDoesNotWaitForThePeer) {
+    MsgClientOptions options;
+    options.drainPolls = static_cast<int>(4 * kWaitMs / kDrainWaitMs);
+    const uint64_t fullDrainMs = uint64_t(options.drainPolls) * kDrainWaitMs;
+    CMsgClient client(options);
+    Peer peer;
+    ConnectTo(client, peer);
+    peer.Write({1, 0, 0, 0, 9});
+    std::unique_ptr<MsgBuffer> reply = NextFrame(client);
+    ASSERT_TRUE(reply);
+    client.Release(std::move(reply));
+    uint64_t start = platform::TickCount64();
+    client.Close(CMsgClient::CloseMode::kReplyTaken);
+    EXPECT_LT(platform::TickCount64() - start, fullDrainMs / 2);
+    EXPECT_FALSE(client.IsConnected());
+    // The peer, which never closed, sees the connection end.
+    EXPECT_EQ(peer.Read(1).size(), 0u);
+}
+
 // Texts of the boxes as the program writes them, whatever Language.txt the
 // test's folder may hold; the process's lookup comes back at the end.
 struct DefaultTexts {

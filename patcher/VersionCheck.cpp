@@ -127,7 +127,7 @@ VersionReply CollectVersionReply(CMsgClient& client, PatchFileList& list,
 VersionCheckResult RunVersionCheck(const VersionCheckRequest& request, PatchFileList& list,
                                    const VersionCheckOptions& options) {
     VersionCheckResult result;
-    CMsgClient client;
+    CMsgClient client(options.client);
     client.Start();
     client.Connect(request.address, request.port);
     while (client.IsConnecting() && !Stopped(options)) {
@@ -147,7 +147,10 @@ VersionCheckResult RunVersionCheck(const VersionCheckRequest& request, PatchFile
         EncodeVersionRequest(VersionRequest{request.installedVersion, request.lineType});
     client.Send(body.data(), body.size());
     result.reply = CollectVersionReply(client, list, options);
-    client.Destroy();
+    // A complete reply is all the check wants: the update does not wait for
+    // the server to close its side as well.
+    client.Destroy(result.reply.done ? CMsgClient::CloseMode::kReplyTaken
+                                     : CMsgClient::CloseMode::kDrain);
     if (result.reply.done) {
         result.status = VersionCheckStatus::kReplied;
     } else {

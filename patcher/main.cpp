@@ -1,21 +1,27 @@
 // Drevik, the patcher.
 //
-//   drevik [--console]
+//   drevik [--console] [--yes | --abort] [--server N] [--start]
 //   drevik --servers
 //   drevik --options [KEY=VALUE ...]
 //
-// --console shows message boxes as prompts on the terminal (the default on
-// platforms without the Windows GUI). --servers prints the server list the
-// patcher builds from update.ini in the current folder, and ends.
-// --options prints the game client's options (ClientOpt.txt), or sets the
-// ones given and saves the file, as the settings dialog does.
+// Run in the game folder. The update runs on the console front end (the
+// only one of this build): the server list, status and progress on the
+// terminal, message boxes as prompts; --yes / --abort answer them for
+// unattended runs, --server N picks row N of the server list, --start starts
+// the game once the update is done. Exit codes: 0 updated or already
+// current, 1 failed (or another patcher runs), 2 stopped for a self-update.
+//
+// --servers prints the server list the patcher builds from update.ini in the
+// current folder, and ends. --options prints the game client's options
+// (ClientOpt.txt), or sets the ones given and saves the file, as the settings
+// dialog does.
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "patcher/CPatcherApp.h"
+#include "patcher/ConsoleFrontEnd.h"
 #include "patcher/ServersCommand.h"
 #include "patcher/ui/LocalText.h"
 #include "patcher/ui/OptionsCommand.h"
@@ -23,41 +29,46 @@
 #include "platform/msgbox.h"
 #include "platform/text.h"
 
+namespace {
+
+constexpr const char* kUsage =
+    "usage: drevik [--console] [--yes | --abort] [--server N] [--start]\n"
+    "       drevik --servers\n"
+    "       drevik --options [KEY=VALUE ...]\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
     // Boxes shown without a caption carry the patcher's title.
     platform::SetDefaultCaption(GetLocalText(GBK("《Tesmar》更新程序")));
-    if (argc >= 2 && std::strcmp(argv[1], "--options") == 0) {
+    std::vector<std::string> args = platform::Utf8Arguments(argc, argv);
+    args.erase(args.begin());
+    platform::SetMessageBoxHandler(platform::ConsoleMessageBox);
+    if (!args.empty() && args[0] == "--options") {
         // The game's options, not an update: no instance lock, no window.
-        platform::SetMessageBoxHandler(platform::ConsoleMessageBox);
         platform::SetBinaryMode(platform::StdStream::kOutput);
-        return RunOptionsCommand(std::vector<std::string>(argv + 2, argv + argc), std::cout,
-                                 std::cerr);
+        return RunOptionsCommand(std::vector<std::string>(args.begin() + 1, args.end()),
+                                 std::cout, std::cerr);
     }
-    bool servers = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--console") == 0) {
-            platform::SetMessageBoxHandler(platform::ConsoleMessageBox);
-        } else if (std::strcmp(argv[i], "--servers") == 0) {
-            servers = true;
-        } else {
-            std::fprintf(stderr,
-                         "usage: drevik [--console]\n       drevik --servers\n"
-                         "       drevik --options [KEY=VALUE ...]\n");
-            return 64;
-        }
-    }
-    if (servers) {
+    if (args.size() == 1 && args[0] == "--servers") {
         // A check of update.ini, not an update: no instance lock, no window.
-        platform::SetMessageBoxHandler(platform::ConsoleMessageBox);
         platform::SetBinaryMode(platform::StdStream::kOutput);
         return RunServersCommand(std::cout);
     }
-    CPatcherApp app([] {
-        std::fprintf(stderr, "drevik: started; the update dialog is not part of this build yet\n");
-        return 0;
-    });
+    ConsoleOptions options;
+    std::string error;
+    if (!ParseConsoleArguments(args, options, error)) {
+        std::fprintf(stderr, "drevik: %s\n%s", error.c_str(), kUsage);
+        return kExitUsage;
+    }
+    platform::SetBinaryMode(platform::StdStream::kOutput);
+    ConsoleIo io;
+    io.terminal = platform::IsTerminal(platform::StdStream::kOutput);
+    io.out = [](const std::string& s) { platform::WriteText(platform::StdStream::kOutput, s); };
+    io.note = [](const std::string& s) { platform::WriteText(platform::StdStream::kError, s); };
+    CPatcherApp app([&] { return RunConsole(options, io); });
     if (!app.InitInstance()) {
-        return 1;  // another instance is running
+        return kExitFailed;  // another patcher is running
     }
     return app.exitCode();
 }

@@ -5,27 +5,10 @@
 #include <vector>
 
 #include "backend.h"
+#include "platform/console.h"
 #include "platform/text.h"
 
 namespace platform {
-namespace {
-
-int NonInteractiveAnswer(uint32_t type) {
-    switch (type & 0xF) {
-        case kMbOkCancel:
-        case kMbRetryCancel:
-        case kMbYesNoCancel:
-            return kIdCancel;
-        case kMbAbortRetryIgnore:
-            return kIdAbort;
-        case kMbYesNo:
-            return kIdNo;
-        default:
-            return kIdOk;
-    }
-}
-
-}  // namespace
 
 int ConsoleMessageBox(void* /*owner*/, const char* text, const char* caption, uint32_t type) {
     std::string fallback = DefaultCaption();
@@ -34,22 +17,22 @@ int ConsoleMessageBox(void* /*owner*/, const char* text, const char* caption, ui
                                            : GbkToUtf8(fallback);
     std::string body = text ? GbkToUtf8(text) : std::string();
     std::vector<int> buttons = ButtonsOf(type);
-    std::fprintf(stderr, "[%s] %s\n", title.c_str(), body.c_str());
+    WriteText(StdStream::kError, "[" + title + "] " + body + "\n");
     bool interactive = backend::IsInteractiveTerminal();
     if (!interactive) {
-        int answer = NonInteractiveAnswer(type);
-        std::fprintf(stderr, "  -> %s\n", AnswerName(answer));
+        int answer = StepEndingAnswer(type);
+        WriteText(StdStream::kError, std::string("  -> ") + AnswerName(answer) + "\n");
         return answer;
     }
     for (;;) {
+        std::string choices;
         for (size_t i = 0; i < buttons.size(); ++i) {
-            std::fprintf(stderr, "  %zu) %s", i + 1, AnswerName(buttons[i]));
+            choices += "  " + std::to_string(i + 1) + ") " + AnswerName(buttons[i]);
         }
-        std::fprintf(stderr, "\n  > ");
-        std::fflush(stderr);
+        WriteText(StdStream::kError, choices + "\n  > ");
         char line[64];
         if (!std::fgets(line, sizeof line, stdin)) {
-            return NonInteractiveAnswer(type);
+            return StepEndingAnswer(type);
         }
         unsigned long pick = std::strtoul(line, nullptr, 10);
         if (pick >= 1 && pick <= buttons.size()) {

@@ -70,6 +70,21 @@ std::vector<int> ButtonsOf(uint32_t type) {
     }
 }
 
+int StepEndingAnswer(uint32_t type) {
+    switch (type & 0xF) {
+        case kMbOkCancel:
+        case kMbRetryCancel:
+        case kMbYesNoCancel:
+            return kIdCancel;
+        case kMbAbortRetryIgnore:
+            return kIdAbort;
+        case kMbYesNo:
+            return kIdNo;
+        default:
+            return kIdOk;
+    }
+}
+
 const char* AnswerName(int answer) {
     switch (answer) {
         case kIdOk:

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cstdio>
+
 #include "platform/fs.h"
 
 namespace platform {
@@ -14,6 +16,12 @@ bool IsTerminal(StdStream stream) {
 }
 
 void SetBinaryMode(StdStream /*stream*/) {}
+
+void WriteText(StdStream stream, const std::string& utf8) {
+    std::FILE* f = stream == StdStream::kError ? stderr : stdout;
+    std::fwrite(utf8.data(), 1, utf8.size(), f);
+    std::fflush(f);
+}
 
 std::vector<std::string> Utf8Arguments(int argc, char** argv) {
     std::vector<std::string> args;

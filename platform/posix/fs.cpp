@@ -203,6 +203,20 @@ Status SetReadOnly(const std::string& path, bool readOnly) {
     return Status::Ok();
 }
 
+Status SetExecutable(const std::string& path) {
+    std::string n = NativePath(path);
+    struct stat st;
+    if (::stat(n.c_str(), &st) != 0) {
+        return LastError();
+    }
+    mode_t mode = st.st_mode & 07777;
+    mode |= (mode & (S_IRUSR | S_IRGRP | S_IROTH)) >> 2;
+    if (::chmod(n.c_str(), mode) != 0) {
+        return LastError();
+    }
+    return Status::Ok();
+}
+
 Result<uint64_t> FileSize(const std::string& path) {
     struct stat st;
     if (::stat(NativePath(path).c_str(), &st) != 0) {

@@ -1,7 +1,19 @@
 // The settings store of the POSIX back end: one "name=value" line per value
 // in a small file; "\\", "\n" and "\r" in values are escaped.
+//
+// Every change reads the whole file, changes one value and writes the file
+// anew. Two processes doing that at once (two patchers, or a patcher and the
+// game) would each write back what they read and lose the other's change, so
+// every change holds an exclusive lock on "<file>.lock" from its read to its
+// rename. Readers take no lock: the new file replaces the old one by rename,
+// so a reader sees the one or the other, whole.
 #include "platform/settings.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -38,6 +50,47 @@ std::string StorePath() {
     }
     return SystemPathFromNative(base + "/tesmar/registry.ini");
 }
+
+// The exclusive lock of one change of the store, between processes (the
+// in-process mutex keeps the threads of one process apart). The lock file
+// is never deleted: a process waiting on it would otherwise hold a lock on
+// a file nobody else opens any more.
+class ChangeLock {
+public:
+    explicit ChangeLock(const std::string& storePath) {
+        std::string native = NativePath(storePath + ".lock");
+        do {
+            fd_ = ::open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        } while (fd_ < 0 && errno == EINTR);
+        if (fd_ < 0) {
+            error_ = LastSystemError();
+            return;
+        }
+        int rc;
+        do {
+            rc = ::flock(fd_, LOCK_EX);
+        } while (rc != 0 && errno == EINTR);
+        if (rc != 0) {
+            error_ = LastSystemError();
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~ChangeLock() {
+        if (fd_ >= 0) {
+            ::close(fd_);  // releases the lock
+        }
+    }
+    ChangeLock(const ChangeLock&) = delete;
+    ChangeLock& operator=(const ChangeLock&) = delete;
+
+    bool held() const { return fd_ >= 0; }
+    Error error() const { return Error{error_}; }
+
+private:
+    int fd_ = -1;
+    uint32_t error_ = 0;
+};
 
 std::string Escape(const std::string& v) {
     std::string out;
@@ -106,6 +159,11 @@ Status Save(const std::map<std::string, std::string>& values) {
         if (auto w = f->Write(text.data(), text.size()); !w) {
             return w.error();
         }
+        // On disk before the rename makes it the store: a crash right after
+        // must not leave an empty file in place of the values.
+        if (auto s = f->Flush(); !s) {
+            return s;
+        }
     }
     return MoveFile(tmp, path, true);
 }
@@ -162,6 +220,10 @@ Status CreateSettingsKey() {
             }
         }
     }
+    ChangeLock change(path);
+    if (!change.held()) {
+        return change.error();
+    }
     auto f = File::Open(path, Access::kWrite, kShareNone, Disposition::kOpenAlways);
     if (!f) {
         return f.error();
@@ -174,6 +236,13 @@ Status WriteSettingsString(const std::string& name, const std::string& value) {
     if (!ValidName(name)) {
         return Error{0};
     }
+    if (!Exists(StorePath())) {
+        return Error{ErrorNotFound()};  // the key must exist
+    }
+    ChangeLock change(StorePath());
+    if (!change.held()) {
+        return change.error();
+    }
     std::map<std::string, std::string> values;
     if (!Load(values)) {
         return Error{ErrorNotFound()};  // the key must exist
@@ -184,6 +253,13 @@ Status WriteSettingsString(const std::string& name, const std::string& value) {
 
 Status DeleteSettingsValue(const std::string& name) {
     std::lock_guard<std::mutex> lock(StoreMutex());
+    if (!Exists(StorePath())) {
+        return Error{ErrorNotFound()};
+    }
+    ChangeLock change(StorePath());
+    if (!change.held()) {
+        return change.error();
+    }
     std::map<std::string, std::string> values;
     if (!Load(values)) {
         return Error{ErrorNotFound()};
@@ -196,6 +272,13 @@ Status DeleteSettingsValue(const std::string& name) {
 
 Status DeleteSettingsKey() {
     std::lock_guard<std::mutex> lock(StoreMutex());
+    if (!Exists(StorePath())) {
+        return Error{ErrorNotFound()};
+    }
+    ChangeLock change(StorePath());
+    if (!change.held()) {
+        return change.error();
+    }
     return DeleteFile(StorePath());
 }
 

@@ -13,6 +13,11 @@
 //                               standard output to OUT: "in=T out=T" (the
 //                               terminal answers), a line break, then, in
 //                               binary mode, "binary" and a line break
+//   helper settings WHERE PREFIX COUNT
+//                               writes the values PREFIX0 .. PREFIX<COUNT-1>
+//                               into the settings store at WHERE (see
+//                               OverrideSettingsStore), one change at a time;
+//                               ends with 0, or 4 when a write failed
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -23,6 +28,7 @@
 #include "platform/file.h"
 #include "platform/fs.h"
 #include "platform/instance.h"
+#include "platform/settings.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -74,6 +80,17 @@ int main(int argc, char** argv) {
         platform::SetBinaryMode(platform::StdStream::kOutput);
         std::fputs("binary\n", stdout);
         return std::fclose(stdout) == 0 ? 0 : 3;
+    }
+    if (cmd == "settings" && argc == 5) {
+        platform::OverrideSettingsStore(argv[2]);
+        int count = std::atoi(argv[4]);
+        for (int i = 0; i < count; ++i) {
+            std::string name = argv[3] + std::to_string(i);
+            if (!platform::WriteSettingsString(name, name)) {
+                return 4;
+            }
+        }
+        return 0;
     }
     return 64;
 }

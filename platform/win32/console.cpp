@@ -23,6 +23,26 @@ bool IsTerminal(StdStream stream) {
     return _isatty(_fileno(StreamOf(stream))) != 0;
 }
 
+void WriteText(StdStream stream, const std::string& utf8) {
+    FILE* f = StreamOf(stream);
+    std::fflush(f);
+    HANDLE h = GetStdHandle(stream == StdStream::kError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    if (h != INVALID_HANDLE_VALUE && h != nullptr && GetConsoleMode(h, &mode)) {
+        // A console: let it read the escape sequences that redraw in place
+        // (a console that cannot simply prints them).
+        if ((mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) == 0) {
+            SetConsoleMode(h, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+        }
+        std::u16string wide = Utf8ToUtf16(utf8);
+        DWORD written = 0;
+        WriteConsoleW(h, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+    std::fwrite(utf8.data(), 1, utf8.size(), f);
+    std::fflush(f);
+}
+
 void SetBinaryMode(StdStream stream) {
     FILE* f = StreamOf(stream);
     std::fflush(f);

@@ -88,6 +88,13 @@ Status SetReadOnly(const std::string& path, bool readOnly) {
     return Status::Ok();
 }
 
+Status SetExecutable(const std::string& path) {
+    if (GetFileAttributesW(W(path).c_str()) == INVALID_FILE_ATTRIBUTES) {
+        return LastError();
+    }
+    return Status::Ok();
+}
+
 Result<uint64_t> FileSize(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA d;
     if (!GetFileAttributesExW(W(path).c_str(), GetFileExInfoStandard, &d)) {

@@ -35,17 +35,17 @@ std::string Uid() {
 }
 
 // A port nobody listens on now; the server binds it a moment later.
-uint16_t FreePort() {
-    auto l = platform::TcpSocket::Listen("127.0.0.1", 0, 1);
+uint16_t FreePort(const std::string& address) {
+    auto l = platform::TcpSocket::Listen(address, 0, 1);
     return l ? *l->LocalPort() : 0;
 }
 
-bool Accepts(uint16_t port) {
+bool Accepts(const std::string& address, uint16_t port) {
     auto s = platform::TcpSocket::Create();
     if (!s) {
         return false;
     }
-    auto c = s->Connect("127.0.0.1", port);
+    auto c = s->Connect(address, port);
     return c && *c == platform::TcpSocket::ConnectState::kConnected;
 }
 
@@ -72,8 +72,8 @@ ProftpdServer::ProftpdServer(ProftpdOptions options) : options_(options) {
     WriteFile(dir_ / "passwd", "ftpanon:x:0:0::" + platform::NativePath(root()) + ":/bin/false\n");
     WriteFile(dir_ / "group", "ftpanon:x:0:\n");
     for (int attempt = 0; attempt < kPortAttempts; ++attempt) {
-        uint16_t port = FreePort();
-        uint16_t passive = FreePort();
+        uint16_t port = options_.port != 0 ? options_.port : FreePort(options_.address);
+        uint16_t passive = FreePort(options_.address);
         if (port == 0 || passive == 0 || passive > 65535 - kPassivePorts) {
             continue;
         }
@@ -97,7 +97,9 @@ bool ProftpdServer::StartOn(uint16_t port, uint16_t passiveFirst) {
     std::string conf =
         "ServerType standalone\n"
         "ServerName \"test\"\n"
-        "DefaultAddress 127.0.0.1\n"
+        "DefaultAddress " +
+        options_.address +
+        "\n"
         "SocketBindTight on\n"
         "UseIPv6 off\n"
         "Port " +
@@ -147,7 +149,8 @@ bool ProftpdServer::StartOn(uint16_t port, uint16_t passiveFirst) {
         "  MaxClients 100\n"
         "  <Limit WRITE>\n"
         "    DenyAll\n"
-        "  </Limit>\n"
+        "  </Limit>\n" +
+        std::string(options_.refuseLogins ? "  <Limit LOGIN>\n    DenyAll\n  </Limit>\n" : "") +
         "</Anonymous>\n";
     WriteFile(dir_ / "proftpd.conf", conf);
     auto p = platform::StartProgram(platform::SystemPathFromNative(kProftpd),
@@ -161,7 +164,7 @@ bool ProftpdServer::StartOn(uint16_t port, uint16_t passiveFirst) {
         if (process_.Wait(0)) {
             return false;  // it ended: most likely the port was taken meanwhile
         }
-        if (Accepts(port)) {
+        if (Accepts(options_.address, port)) {
             return true;
         }
         platform::SleepMs(kStartPollMs);

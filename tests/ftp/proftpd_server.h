@@ -22,6 +22,11 @@ struct ProftpdOptions {
     int startTimeoutMs = 20000;
     // Serve this folder (system path) instead of a fresh one of the fixture.
     std::string root;
+    // The loopback address to serve on, and the port (0: a free one).
+    std::string address = "127.0.0.1";
+    uint16_t port = 0;
+    // Answer every login with 530, as a mirror does that turns players away.
+    bool refuseLogins = false;
 };
 
 class ProftpdServer {

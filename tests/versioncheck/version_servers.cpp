@@ -20,8 +20,11 @@ LoopbackVersionServer::LoopbackVersionServer(const std::string& manifest,
     if (!catalog) {
         return;
     }
-    options.address = "127.0.0.1";
-    options.port = 0;
+    // Loopback only: a caller may pick its own loopback address and port.
+    if (options.address.rfind("127.", 0) != 0) {
+        options.address = "127.0.0.1";
+        options.port = 0;
+    }
     options.log = [this](const std::string& line) {
         std::lock_guard<std::mutex> lock(logMu_);
         log_.push_back(line);

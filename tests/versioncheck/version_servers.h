@@ -18,7 +18,8 @@
 
 namespace testsupport {
 
-// versiond on 127.0.0.1. files maps paths under the root ("a\b.cpk") to their
+// versiond on 127.0.0.1 and a free port, or on the loopback address and port
+// of options. files maps paths under the root ("a\b.cpk") to their
 // contents; manifest is the manifest text.
 class LoopbackVersionServer {
 public:

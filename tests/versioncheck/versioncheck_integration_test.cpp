@@ -207,6 +207,89 @@ TEST_F(VersionCheckAgainstVersiond, WrongVersionAndBrokenPath) {
     EXPECT_NE(log[1].find("version=102 line=0 -> code=3"), std::string::npos) << log[1];
 }
 
+// A server that answers "current" and then keeps the connection open for the
+// next request, as long-lived servers do, until the test lets it go.
+class KeepOpenServer {
+public:
+    KeepOpenServer() {
+        auto l = platform::TcpSocket::Listen("127.0.0.1", 0, 4);
+        EXPECT_TRUE(l);
+        listener_ = std::move(l.value());
+        port_ = *listener_.LocalPort();
+        thread_ = std::thread([this] { Serve(); });
+    }
+    ~KeepOpenServer() {
+        release_ = true;
+        thread_.join();
+    }
+    uint16_t port() const { return port_; }
+    // The client ended the connection while the server still held it open.
+    bool clientEnded() const { return clientEnded_; }
+
+private:
+    void Serve() {
+        if (listener_.WaitReadable(static_cast<int>(kMarginMs)) != platform::WaitResult::kReady) {
+            return;
+        }
+        auto c = listener_.Accept();
+        if (!c) {
+            return;
+        }
+        uint8_t request[kFrameLengthSize + kVersionRequestSize];
+        size_t got = 0;
+        while (got < sizeof request && !release_) {
+            if (c->WaitReadable(50) != platform::WaitResult::kReady) {
+                continue;
+            }
+            auto r = c->Recv(request + got, sizeof request - got);
+            if (!r || *r == 0) {
+                return;
+            }
+            got += *r;
+        }
+        std::vector<uint8_t> frame = MakeFrame(EncodeVersionResult({103, 0, kVersionCurrent}));
+        if (!c->SendAll(frame.data(), frame.size())) {
+            return;
+        }
+        while (!release_) {
+            if (c->WaitReadable(50) != platform::WaitResult::kReady) {
+                continue;
+            }
+            uint8_t byte;
+            auto r = c->Recv(&byte, 1);
+            if (!r || *r == 0) {
+                clientEnded_ = true;
+                break;
+            }
+        }
+        while (!release_) {
+            platform::SleepMs(5);  // still open on our side
+        }
+    }
+
+    platform::TcpSocket listener_;
+    uint16_t port_ = 0;
+    std::atomic<bool> release_{false};
+    std::atomic<bool> clientEnded_{false};
+    std::thread thread_;
+};
+
+// The check ends with the whole reply: it does not wait for a server that
+// keeps the connection open, however long the client would drain.
+TEST(VersionCheck, AWholeReplyEndsTheCheckWithoutWaitingForTheServerToClose) {
+    KeepOpenServer server;
+    VersionCheckOptions options = Patient();
+    options.client.drainPolls = static_cast<int>(4 * kMarginMs / kDrainWaitMs);
+    const uint64_t fullDrainMs = uint64_t(options.client.drainPolls) * kDrainWaitMs;
+    PatchFileList list;
+    uint64_t start = platform::TickCount64();
+    VersionCheckResult r = RunVersionCheck(Request(server.port(), 103, 0), list, options);
+    EXPECT_LT(platform::TickCount64() - start, fullDrainMs / 2);
+    EXPECT_EQ(r.status, VersionCheckStatus::kReplied);
+    EXPECT_EQ(r.reply.code, kVersionCurrent);
+    EXPECT_TRUE(WaitFor([&] { return server.clientEnded(); }));
+}
+
 TEST(VersionCheck, ServerThatNeverAnswersTimesOut) {
     testsupport::SilentServer silent;
     ASSERT_NE(silent.port(), 0);

@@ -113,11 +113,23 @@ public:
     // wait for the caller; it goes on once Receive has taken some.
     bool IsHoldingBack() const { return holdingBack_; }
 
+    // How Close treats a connection that is still up.
+    enum class CloseMode {
+        // Shut down sending, then read what the peer still sends until it
+        // closes its side (bounded), so the reset of the close cannot cut
+        // off a reply still under way.
+        kDrain,
+        // The caller has taken the whole reply it waited for: nothing the
+        // peer could still send is wanted, so the connection is closed at
+        // once instead of waiting for a peer that keeps it open.
+        kReplyTaken,
+    };
+
     // Stops and joins the threads, then closes the socket: when connected
-    // after shutting down sending and reading what the peer still sends
-    // (bounded), otherwise after a short random pause. Frees every buffer.
-    void Close();
-    void Destroy();
+    // as the mode says, otherwise after a short random pause. Frees every
+    // buffer.
+    void Close(CloseMode mode = CloseMode::kDrain);
+    void Destroy(CloseMode mode = CloseMode::kDrain);
 
     const std::string& address() const { return address_; }
     uint16_t port() const { return port_; }

@@ -44,6 +44,8 @@ struct VersionCheckOptions {
     // When set (by another thread), the check ends at its next poll: the
     // update was stopped.
     const std::atomic<bool>* stop = nullptr;
+    // The message client's own settings (tests lengthen its drain).
+    MsgClientOptions client;
 };
 
 // ---- Reply collection ----

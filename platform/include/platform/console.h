@@ -11,6 +11,12 @@ enum class StdStream { kInput, kOutput, kError };
 // Whether the stream is an interactive terminal (not a file or a pipe).
 bool IsTerminal(StdStream stream);
 
+// Writes UTF-8 text to standard output or error and flushes it. A Windows
+// console gets the text as UTF-16 (its code page would garble UTF-8) with
+// its escape sequences understood; files, pipes and POSIX terminals get the
+// bytes as they are.
+void WriteText(StdStream stream, const std::string& utf8);
+
 // Stops the C library from translating line ends on the stream (Windows
 // opens the standard streams in text mode); nothing to do on POSIX. For
 // programs that write binary data to standard output.

@@ -33,6 +33,9 @@ Status CreateDirectory(const std::string& path);
 
 Result<bool> IsReadOnly(const std::string& path);
 Status SetReadOnly(const std::string& path, bool readOnly);
+// Lets a file be started as a program: on POSIX everyone who may read it may
+// execute it; Windows needs nothing (the file must exist).
+Status SetExecutable(const std::string& path);
 
 Result<uint64_t> FileSize(const std::string& path);
 

@@ -68,6 +68,9 @@ int ConsoleMessageBox(void* owner, const char* text, const char* caption, uint32
 
 // The buttons a type offers, first button first.
 std::vector<int> ButtonsOf(uint32_t type);
+// The button of a type that ends the step without repeating it: OK, Cancel,
+// Abort or No. What a box answers when nobody can be asked.
+int StepEndingAnswer(uint32_t type);
 // English name of an answer ("OK", "Retry", ...).
 const char* AnswerName(int answer);
 

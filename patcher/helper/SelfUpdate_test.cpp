@@ -1,0 +1,132 @@
+// The self-update helper: waits for the patcher, puts the new one in place,
+// starts it; and, when it cannot, leaves everything as it was.
+#include "SelfUpdate.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "patcher/CUpdateDlg.h"
+#include "platform/fs.h"
+#include "platform/instance.h"
+#include "platform/process.h"
+#include "testsupport/temp_dir.h"
+
+namespace {
+
+using testsupport::ReadFile;
+using testsupport::WriteFile;
+
+// A real program stands for the new patcher: the seam's test helper, which
+// writes a file or ends with a given code.
+std::string StandInProgram() {
+#ifdef _WIN32
+    return testsupport::ProgramDir() + "\\platform_test_helper.exe";
+#else
+    return testsupport::ProgramDir() + "\\platform_test_helper";
+#endif
+}
+
+std::string PatcherName() {
+#ifdef _WIN32
+    return "patcher.exe";
+#else
+    return "patcher";
+#endif
+}
+
+std::string LockName() {
+    return "DrevikSelfUpdateTest" + std::to_string(platform::CurrentProcessId());
+}
+
+class SelfUpdateTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        program_ = ReadFile(StandInProgram());
+        ASSERT_FALSE(program_.empty()) << "the stand-in program was not built";
+        WriteFile(dir_ / PatcherName(), "old patcher");
+        // Written as the unpack walk writes it: a plain file.
+        WriteFile(dir_ / ("download\\" + PatcherName()), program_);
+        options_.patcher = PatcherName();
+        options_.folder = dir_.path();
+        options_.lockName = LockName();
+    }
+
+    testsupport::TempDir dir_;
+    std::string program_;
+    SelfUpdateOptions options_;
+};
+
+TEST_F(SelfUpdateTest, WaitsForThePatcherReplacesItAndStartsTheNewOne) {
+    auto patcher = std::make_unique<platform::SingleInstanceLock>(LockName());
+    ASSERT_EQ(patcher->state(), platform::SingleInstanceLock::State::kAcquired);
+    int polls = 0;
+    options_.sleep = [&](uint32_t) {
+        // While the patcher holds its lock nothing is touched.
+        EXPECT_EQ(ReadFile(dir_ / PatcherName()), "old patcher");
+        if (++polls == 3) {
+            patcher.reset();  // the patcher ends
+        }
+    };
+    options_.args = {"write", "restarted.txt", "yes"};
+    SelfUpdateResult r = RunSelfUpdate(options_);
+    EXPECT_EQ(r.error, "");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(polls, 3);
+    EXPECT_EQ(ReadFile(dir_ / PatcherName()), program_);
+    EXPECT_FALSE(platform::Exists(dir_ / ("download\\" + PatcherName())));
+    // The new patcher ran in the game folder with the arguments given.
+    EXPECT_EQ(ReadFile(dir_ / "restarted.txt"), "yes");
+    // It let go of the lock for the new patcher.
+    platform::SingleInstanceLock after(LockName());
+    EXPECT_EQ(after.state(), platform::SingleInstanceLock::State::kAcquired);
+}
+
+TEST_F(SelfUpdateTest, APatcherThatDoesNotEndKeepsItsFile) {
+    platform::SingleInstanceLock patcher(LockName());
+    ASSERT_EQ(patcher.state(), platform::SingleInstanceLock::State::kAcquired);
+    int polls = 0;
+    options_.waitPolls = 5;
+    options_.sleep = [&](uint32_t) { ++polls; };
+    SelfUpdateResult r = RunSelfUpdate(options_);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.error, "");
+    EXPECT_EQ(polls, 5);
+    EXPECT_EQ(ReadFile(dir_ / PatcherName()), "old patcher");
+    EXPECT_EQ(ReadFile(dir_ / ("download\\" + PatcherName())), program_);
+}
+
+TEST_F(SelfUpdateTest, NothingToInstallStartsNothing) {
+    ASSERT_TRUE(platform::DeleteFile(dir_ / ("download\\" + PatcherName())));
+    options_.args = {"write", "restarted.txt", "yes"};
+    SelfUpdateResult r = RunSelfUpdate(options_);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.error, "");
+    EXPECT_EQ(ReadFile(dir_ / PatcherName()), "old patcher");
+    EXPECT_FALSE(platform::Exists(dir_ / "restarted.txt"));
+}
+
+// The installed program, "UpdatePackef.dat", started the way the patcher
+// starts it: by its path in the game folder.
+TEST_F(SelfUpdateTest, TheHelperProgramHandsTheExitCodeOn) {
+    const std::string helper = dir_ / kSelfUpdateHelper;
+    WriteFile(helper, ReadFile(testsupport::ProgramDir() + "\\" + kSelfUpdateHelper));
+    ASSERT_TRUE(platform::SetExecutable(helper));
+#ifndef _WIN32
+    // The lock of the real patcher's name lives in a folder of this test
+    // (for the helper only: this program's own locks stay where they were).
+    testsupport::TempDir locks;
+    auto env = std::make_unique<testsupport::ScopedEnv>("XDG_RUNTIME_DIR",
+                                                        platform::NativePath(locks.path()));
+#endif
+    auto p = platform::StartProgram(helper, {PatcherName(), "exit", "7"}, dir_.path());
+#ifndef _WIN32
+    env.reset();
+#endif
+    ASSERT_TRUE(p) << p.error().Message();
+    EXPECT_EQ(p->Wait(-1), 7);
+    EXPECT_EQ(ReadFile(dir_ / PatcherName()), program_);
+}
+
+}  // namespace

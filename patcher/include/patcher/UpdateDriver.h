@@ -1,0 +1,157 @@
+// The update driver: the threads of the update flow behind the update
+// dialog (CUpdateDlg's UpdateWork). ServerListThread builds the server list
+// and starts the first update; UpdateThread asks a version server for the
+// upgrade path and hands the download to the downloader's DownloadThread;
+// UnpackThread unpacks the downloaded patches one after another, records the
+// new version and cleans up, or stops for a new patcher.
+//
+// Stopping is cooperative: the update thread's stop flag is polled by the
+// version check and between its steps, the downloader's cancel flag by the
+// download, stopFlag by the unpack walk; the dialog waits for each in the
+// order the flow requires. A stopped UpdateThread reports UM_RESET, so the
+// dialog always returns to idle.
+//
+// Threads: the UpdateWork operations run on the dialog's UI thread; the
+// driver owns (starts and joins) ServerListThread, UpdateThread and
+// UnpackThread, and the downloader owns its own.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "cpk/BlockPool.h"
+#include "patcher/CUpdateDlg.h"
+#include "patcher/ServerList.h"
+#include "patcher/ui/PicListModel.h"
+
+class CFtpDownloader;
+class CPKVfs;
+struct FtpDownloaderOptions;
+
+// A manual-reset event: ServerListThread waits on it, UnpackThread sets it.
+class ManualResetEvent {
+public:
+    void Set();
+    void Reset();
+    // Waits without limit until the event is set.
+    void Wait();
+
+private:
+    std::mutex mu_;
+    std::condition_variable cv_;
+    bool set_ = false;
+};
+
+// The walk over one patch package (UnpackDirectory on its root, with the
+// shared unpack context): 1 done, 0 stopped or failed. counter counts the
+// visited entries of all packages; the walk posts UM_PROGRESS(1, counter x
+// 100 / total) to the dialog, obeys stopFlag and sets selfUpdatePending /
+// serverListChangedSeen.
+using PackageWalk = std::function<int(CUpdateDlg& dialog, UpdateShared& shared, uint32_t& counter,
+                                      CPKVfs& package, CPKVfs& target)>;
+
+struct UpdateDriverOptions {
+    // The version check: polls for the reply and their period, and the
+    // connect poll (defaults as the version check's).
+    int replyPolls = 1000;
+    uint32_t replyPollPeriodMs = 10;
+    uint32_t connectPollPeriodMs = 50;
+    // The FTP server's port: 21 always for players; tests and the demo run
+    // many servers side by side.
+    uint16_t ftpPort = 21;
+    // The downloader's knobs; its defaults when null.
+    std::shared_ptr<const FtpDownloaderOptions> ftp;
+    // The server list build (ping time-out, test filters); owner and folder
+    // are set by the driver.
+    ServerListOptions serverList;
+    // Whether the game runs (IsGameRunning when empty).
+    std::function<bool(const std::string& gamePath)> isGameRunning;
+    // The package walk (UnpackDirectory when empty).
+    PackageWalk walk;
+};
+
+class UpdateDriver final : public UpdateWork {
+public:
+    UpdateDriver(CUpdateDlg& dialog, UpdateShared& shared, UpdateDriverOptions options = {});
+    ~UpdateDriver() override;
+    UpdateDriver(const UpdateDriver&) = delete;
+    UpdateDriver& operator=(const UpdateDriver&) = delete;
+
+    void Init() override;
+    void StartServerListThread() override;
+    bool StartUpdateThread() override;
+    bool UpdateThreadRuns() const override { return updateActive_; }
+    void StopUpdateThread(int waitMs) override;
+    void ForgetUpdateThread() override { updateActive_ = false; }
+    bool StartUnpackThread() override;
+    void WaitUnpackThread() override;
+    ServerRows ServerList() const override;
+    void SelectServer(int row) override;
+    bool HasServerSelection() const override;
+    void StoreLoginChoice() override;
+    void StoreResumeIndex(int32_t index) override;
+    void EndThreads() override;
+
+    // The server list's results, and the list the window shows.
+    ServerListState& servers() { return servers_; }
+    PicListModel& serverList() { return list_; }
+    // The downloader, for the front end's look at a download in flight.
+    CFtpDownloader& downloader() { return *downloader_; }
+    // The version server the last update attempt asked.
+    std::string versionServerAddress() const;
+
+private:
+    // UpdateThread, in two halves: the version check (UpdateThread.cpp) and
+    // the download's start (UpdateDriver.cpp), which cannot share a file.
+    void UpdateThread();
+    void StartDownload(const std::string& ftpAddress);
+    void UnpackThread();
+    void ServerListThread();
+    bool UpdateStopped() const { return updateStop_.load(); }
+    void Box(const char* gbkText, const char* gbkCaption, uint32_t type = 0);
+    int Ask(const char* gbkText, uint32_t type);
+    void JoinUpdateThread();
+    void JoinUnpackThread();
+
+    // The walk's progress, as the dialog's update bar.
+    class ProgressToDialog final : public UnpackEvents {
+    public:
+        explicit ProgressToDialog(CUpdateDlg& dialog) : dialog_(dialog) {}
+        void Progress(uint32_t bar, uint32_t percent) override;
+
+    private:
+        CUpdateDlg& dialog_;
+    };
+
+    CUpdateDlg& dialog_;
+    ProgressToDialog progress_;
+    UpdateShared& shared_;
+    UpdateDriverOptions options_;
+
+    ServerListState servers_;
+    PicListModel list_;
+    ManualResetEvent serverListChanged_;
+    std::unique_ptr<CFtpDownloader> downloader_;
+    BlockPool blockPool_;
+
+    std::thread serverListThread_;
+    std::thread updateThread_;
+    std::thread unpackThread_;
+    std::atomic<bool> serverListDone_{false};
+    std::atomic<bool> updateDone_{false};
+    std::atomic<bool> unpackDone_{false};
+    std::atomic<bool> updateStop_{false};
+    bool updateActive_ = false;  // UI thread: "updateThread is not none"
+
+    mutable std::mutex addressMu_;
+    std::string versionServerAddress_;  // at most 19 characters
+};
+
+std::unique_ptr<UpdateWork> MakeUpdateDriver(CUpdateDlg& dialog, UpdateShared& shared,
+                                             UpdateDriverOptions options = {});

@@ -1,0 +1,59 @@
+// The settings store shared by several processes at once: two patchers, or
+// a patcher and the game, change it side by side.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "helper_path.h"
+#include "platform/fs.h"
+#include "platform/process.h"
+#include "platform/settings.h"
+#include "testsupport/temp_dir.h"
+
+namespace {
+
+constexpr int kWriters = 4;
+constexpr int kValuesEach = 40;
+
+TEST(SettingsStoreProcesses, ConcurrentWritersLoseNoValue) {
+    testsupport::TempDir dir;
+#ifdef _WIN32
+    const std::string where =
+        "SOFTWARE\\TesmarTestProcs" + std::to_string(platform::CurrentProcessId());
+#else
+    const std::string where = platform::NativePath(dir / "registry.ini");
+#endif
+    platform::OverrideSettingsStore(where);
+    (void)platform::DeleteSettingsKey();
+    ASSERT_TRUE(platform::CreateSettingsKey());
+
+    std::vector<platform::Process> writers;
+    for (int w = 0; w < kWriters; ++w) {
+        std::string prefix = "w" + std::to_string(w) + "_";
+        auto p = platform::StartProgram(
+            HelperProgram(), {"settings", where, prefix, std::to_string(kValuesEach)}, "");
+        ASSERT_TRUE(p) << p.error().Message();
+        writers.push_back(std::move(p.value()));
+    }
+    for (auto& p : writers) {
+        EXPECT_EQ(p.Wait(-1), 0);
+    }
+    // Every change of every process is there: none wrote back a store it
+    // had read before another process's change.
+    int missing = 0;
+    for (int w = 0; w < kWriters; ++w) {
+        for (int i = 0; i < kValuesEach; ++i) {
+            std::string name = "w" + std::to_string(w) + "_" + std::to_string(i);
+            auto v = platform::ReadSettingsString(name, 100);
+            if (v.status != platform::SettingsRead::kOk || v.text != name) {
+                ++missing;
+            }
+        }
+    }
+    EXPECT_EQ(missing, 0);
+    EXPECT_TRUE(platform::DeleteSettingsKey());
+    platform::OverrideSettingsStore("");
+}
+
+}  // namespace

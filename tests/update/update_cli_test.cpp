@@ -1,0 +1,332 @@
+// The patcher program end to end: `drevik --console --yes` in a game folder
+// (with its own copy of the patcher and the self-update helper) against
+// versiond and proftpd on loopback. Also the kill test: the program killed at
+// random moments of an update and started again ends where an uninterrupted
+// run ends.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "patcher/CUpdateDlg.h"
+#include "platform/clock.h"
+#include "platform/fs.h"
+#include "platform/process.h"
+#include "platform/profile.h"
+#include "update_fixture.h"
+
+namespace {
+
+using namespace testsupport;
+
+// Generous margins over the program's own time-outs: a run that takes this
+// long has hung.
+constexpr int kProgramLimitMs = 180000;
+constexpr int kKills = 50;
+
+#ifdef _WIN32
+const std::string kPatcher = "Drevik.exe";
+#else
+const std::string kPatcher = "drevik";
+#endif
+
+std::string Contents(size_t size, uint32_t seed) {
+    std::string s(size, '\0');
+    uint32_t x = seed * 2654435761u + 1;
+    for (size_t i = 0; i < size; ++i) {
+        x = x * 1664525u + 1013904223u;
+        s[i] = static_cast<char>(x >> 24);
+    }
+    return s;
+}
+
+// The game at 100: loose files and two archives.
+void MakeGame100(const std::string& folder) {
+    WriteFile(folder + "\\readme.txt", "version 100");
+    WriteFile(folder + "\\data\\scene.cpk", BuildArchive({{"tex\\a.dds", Contents(40000, 1)},
+                                                          {"tex\\b.dds", "b100"},
+                                                          {"model\\m.fskel", Contents(3000, 2)}}));
+    WriteFile(folder + "\\data\\ui.cpk", BuildArchive({{"ui\\main.xml", "<ui v=100/>"}}));
+}
+
+// Three packages from 100 to 103: loose files replaced and added, entries
+// merged into existing archives (replaced and new), a new archive in a new
+// folder, a new server list (update.ini with its trigger "updagte.ini"),
+// and a large file that keeps the download busy for a while.
+Release Release100To103(const std::string& gameIni, const std::string& extraPackage103 = "",
+                        const std::string& extraContents103 = "") {
+    Release r;
+    r.manifest =
+        "latest 103\n"
+        "mirror * {FTP}\n"
+        "path 100 v100\\p101.cpk v101\\p102.cpk v102\\p103.cpk\n"
+        "path 101 v101\\p102.cpk v102\\p103.cpk\n"
+        "path 102 v102\\p103.cpk\n";
+    r.files["v100\\p101.cpk"] = BuildArchive({{"readme.txt", "version 101"},
+                                              {"data\\scene.cpk\\tex\\b.dds", "b101"},
+                                              {"data\\scene.cpk\\tex\\c.dds", Contents(20000, 3)},
+                                              {"maps\\map01.dat", Contents(8 << 20, 4)}});
+    std::string ini = gameIni;
+    ini += "[Borough1]\r\nname=Second\r\ndianxin=2\r\nlogin_num=1\r\nip0=127.0.0.2\r\n";
+    size_t at = ini.find("Borough_num=1");
+    ini.replace(at, 13, "Borough_num=2");
+    r.files["v101\\p102.cpk"] =
+        BuildArchive({{"data\\sound\\sound.cpk\\bgm\\theme.ogg", Contents(300000, 5)},
+                      {"data\\ui.cpk\\ui\\main.xml", "<ui v=102/>"},
+                      {"update.ini", ini},
+                      {"updagte.ini", "the server list changed"}},
+                     true);
+    std::vector<PackageEntry> last{{"readme.txt", "version 103"},
+                                   {"data\\scene.cpk\\model\\m2.fskel", Contents(5000, 6)},
+                                   {"maps\\map02.dat", Contents(2 << 20, 7)}};
+    if (!extraPackage103.empty()) {
+        last.push_back({extraPackage103, extraContents103});
+    }
+    r.files["v102\\p103.cpk"] = BuildArchive(last);
+    return r;
+}
+
+class UpdateProgram : public ::testing::Test {
+protected:
+    void Serve(const std::function<Release(const std::string& gameIni)>& make) {
+        servers_ = std::make_unique<UpdateServers>();
+        if (!servers_->Start(make(servers_->GameIni()))) {
+            GTEST_SKIP() << servers_->error();
+        }
+    }
+    // A fresh game folder at 100 with the patcher and the helper in it.
+    void NewGame(const std::string& folder) {
+        RemoveTree(folder);
+        platform::CreateDirectory(folder);
+        MakeGame100(folder);
+        WriteFile(folder + "\\update.ini", servers_->GameIni());
+        WriteVersion(folder, 100);
+        for (const std::string& program : {kPatcher, std::string("UpdatePackef.dat")}) {
+            WriteFile(folder + "\\" + program, ReadFile(ProgramDir() + "\\" + program));
+            ASSERT_TRUE(platform::SetExecutable(folder + "\\" + program));
+        }
+    }
+    platform::Process Start(const std::string& folder,
+                            std::vector<std::string> args = {"--console", "--yes"}) {
+        auto p = platform::StartProgram(folder + "\\" + kPatcher, args, folder);
+        EXPECT_TRUE(p) << p.error().Message();
+        return p ? std::move(p.value()) : platform::Process();
+    }
+    int Run(const std::string& folder) {
+        platform::Process p = Start(folder);
+        auto code = p.Wait(kProgramLimitMs);
+        if (!code) {
+            p.Kill();
+            p.Wait(-1);
+            ADD_FAILURE() << "the patcher did not end";
+            return -1;
+        }
+        return *code;
+    }
+    // Waits until no self-update helper of this folder runs any more.
+    void WaitForHelper(const std::string& folder) {
+        uint64_t start = platform::TickCount64();
+        while (platform::IsProgramRunning(folder + "\\UpdatePackef.dat")) {
+            ASSERT_LT(platform::TickCount64() - start, static_cast<uint64_t>(kProgramLimitMs));
+            platform::SleepMs(50);
+        }
+    }
+
+    // The patcher's lock and settings store live in folders of this test.
+    TempDir env_;
+    ScopedEnv runtime_{"XDG_RUNTIME_DIR", platform::NativePath(env_.path())};
+    ScopedEnv config_{"XDG_CONFIG_HOME", platform::NativePath(env_.path())};
+    TempDir work_;
+    std::unique_ptr<UpdateServers> servers_;
+};
+
+TEST_F(UpdateProgram, UpdatesAFolderFrom100To103) {
+    Serve([](const std::string& ini) { return Release100To103(ini); });
+    const std::string game = work_ / "game";
+    NewGame(game);
+    EXPECT_EQ(Run(game), 0);
+    EXPECT_EQ(ReadVersion(game), 103);
+    auto files = FolderContents(game);
+    EXPECT_EQ(files["readme.txt"], "version 103");
+    EXPECT_EQ(files["maps\\map01.dat"], Contents(8 << 20, 4));
+    EXPECT_EQ(files["maps\\map02.dat"], Contents(2 << 20, 7));
+    EXPECT_EQ(files["data\\scene.cpk|tex\\a.dds"], Contents(40000, 1));  // untouched
+    EXPECT_EQ(files["data\\scene.cpk|tex\\b.dds"], "b101");              // replaced
+    EXPECT_EQ(files["data\\scene.cpk|tex\\c.dds"], Contents(20000, 3));  // new
+    EXPECT_EQ(files["data\\scene.cpk|model\\m2.fskel"], Contents(5000, 6));
+    EXPECT_EQ(files["data\\ui.cpk|ui\\main.xml"], "<ui v=102/>");
+    EXPECT_EQ(files["data\\sound\\sound.cpk|bgm\\theme.ogg"], Contents(300000, 5));  // new archive
+    EXPECT_NE(files["update.ini"].find("name=Second"), std::string::npos);
+    // Nothing is left to download or unpack.
+    auto left = platform::ListDirectory(game + "\\download");
+    ASSERT_TRUE(left);
+    EXPECT_TRUE(left->empty());
+    EXPECT_FALSE(platform::Exists(game + "\\unpack_log.ini"));
+
+    // Current now: a second run changes nothing.
+    auto before = FolderContents(game, {}, true);
+    EXPECT_EQ(Run(game), 0);
+    EXPECT_EQ(FolderDifference(before, FolderContents(game, {}, true)), "");
+}
+
+// A new patcher in the last package: the patcher records the version, hands
+// over to the helper and ends with 2; the helper puts the new patcher in
+// place and starts it, and it finds the client current.
+TEST_F(UpdateProgram, ANewPatcherInTheLastPackageHandsOverToTheHelper) {
+    std::string newPatcher = ReadFile(ProgramDir() + "\\" + kPatcher) + "new patcher 103";
+    Serve([&](const std::string& ini) { return Release100To103(ini, kPatcher, newPatcher); });
+    const std::string game = work_ / "game";
+    NewGame(game);
+    EXPECT_EQ(Run(game), 2);
+    WaitForHelper(game);
+    EXPECT_EQ(ReadVersion(game), 103);
+    EXPECT_EQ(ReadFile(game + "\\" + kPatcher), newPatcher);
+    EXPECT_FALSE(platform::Exists(game + "\\download\\" + kPatcher));
+    EXPECT_FALSE(platform::Exists(game + "\\download\\p103.cpk"));
+    EXPECT_EQ(ReadFile(game + "\\readme.txt"), "version 103");
+}
+
+// A new patcher in an earlier package: the patcher stores where to go on and
+// ends; the next start unpacks only the packages after it, and the hand-over
+// follows the last one.
+TEST_F(UpdateProgram, ANewPatcherInAnEarlierPackageStoresTheResumeIndex) {
+    std::string newPatcher = ReadFile(ProgramDir() + "\\" + kPatcher) + "new patcher 101";
+    Serve([&](const std::string& ini) {
+        Release release = Release100To103(ini);
+        release.files["v100\\p101.cpk"] =
+            BuildArchive({{"readme.txt", "version 101"}, {kPatcher, newPatcher}});
+        return release;
+    });
+    const std::string game = work_ / "game";
+    NewGame(game);
+    EXPECT_EQ(Run(game), 2);
+    EXPECT_EQ(platform::GetProfileInt("config", "nIndex", 0, game + "\\unpack_log.ini"), 1);
+    EXPECT_EQ(ReadVersion(game), 100);
+    EXPECT_EQ(ReadFile(game + "\\download\\" + kPatcher), newPatcher);
+    // The downloads stay for the next start, which does not fetch them again.
+    EXPECT_TRUE(platform::Exists(game + "\\download\\p101.cpk"));
+    // Were the first package unpacked again, it would bring the new patcher
+    // once more and stop after it: the version below shows it was skipped.
+
+    size_t fetched = 0;
+    for (const std::string& c : servers_->ftp().Commands()) {
+        fetched += c.rfind("RETR", 0) == 0;
+    }
+    EXPECT_EQ(Run(game), 2);  // the hand-over after the last package
+    WaitForHelper(game);
+    size_t fetchedAfter = 0;
+    for (const std::string& c : servers_->ftp().Commands()) {
+        fetchedAfter += c.rfind("RETR", 0) == 0;
+    }
+    EXPECT_EQ(fetchedAfter, fetched);
+    EXPECT_EQ(ReadVersion(game), 103);
+    EXPECT_EQ(ReadFile(game + "\\" + kPatcher), newPatcher);
+    EXPECT_EQ(ReadFile(game + "\\readme.txt"), "version 103");
+    EXPECT_FALSE(platform::Exists(game + "\\unpack_log.ini"));
+}
+
+#ifndef _WIN32
+// SIGKILL at random moments of the update, each time started again on the
+// same folder: the version is recorded only with everything in place, and
+// the folder ends as an uninterrupted run leaves it, byte for byte (the
+// archives too, not only what a game reads from them). Byte for byte holds
+// because no entry changes in two packages of this release: a run stopped in
+// the unpacking starts again from the first package, and an entry replaced
+// twice over leaves the same entries laid out differently.
+TEST_F(UpdateProgram, KilledAtRandomMomentsEndsAsAnUninterruptedRun) {
+    Release release;
+    Serve([&](const std::string& ini) { return release = Release100To103(ini); });
+    // What a game reads; the download folder is the patcher's scratch space.
+    const std::vector<std::string> skip{"download", kPatcher, "UpdatePackef.dat"};
+    // The packages as the download leaves them, for rounds that start with
+    // everything fetched, so that more kills land in the unpacking.
+    auto prefetch = [&](const std::string& folder) {
+        for (const char* p : {"v100\\p101.cpk", "v101\\p102.cpk", "v102\\p103.cpk"}) {
+            WriteFile(folder + "\\download\\" + FileNamePart(p), release.files[p]);
+        }
+    };
+    auto timed = [&](const std::string& folder) {
+        uint64_t start = platform::TickCount64();
+        EXPECT_EQ(Run(folder), 0);
+        return static_cast<uint32_t>(platform::TickCount64() - start);
+    };
+
+    const std::string reference = work_ / "reference";
+    NewGame(reference);
+    const uint32_t whole = timed(reference);
+    auto expected = FolderContents(reference, skip, true);
+    ASSERT_EQ(ReadVersion(reference), 103);
+    NewGame(reference);
+    prefetch(reference);
+    const uint32_t fetched = timed(reference);
+    ASSERT_EQ(FolderDifference(expected, FolderContents(reference, skip, true)), "");
+
+    std::mt19937 random(platform::TickCount());
+    const std::string game = work_ / "game";
+    int completed = 0;
+    // Where the kills landed: before the download, during it, with every
+    // package downloaded (checking or unpacking), after the version was
+    // recorded.
+    int landed[4] = {0, 0, 0, 0};
+    // One series: count kills, each on the folder as the last one left it;
+    // a folder that reached 103 is checked and starts over. At the end the
+    // interrupted update is run to its end.
+    auto series = [&](int count, bool prefetched, uint32_t span) {
+        auto fresh = [&] {
+            NewGame(game);
+            if (prefetched) {
+                prefetch(game);
+            }
+        };
+        fresh();
+        for (int kills = 0; kills < count;) {
+            platform::Process p = Start(game);
+            uint32_t moment = random() % (span + span / 4 + 1);
+            if (!p.Wait(static_cast<int>(moment))) {
+                p.Kill();
+                p.Wait(-1);
+                ++kills;
+                auto downloads = platform::ListDirectory(game + "\\download");
+                size_t packages = 0;
+                bool partial = false;
+                for (const auto& e : downloads ? *downloads : std::vector<platform::DirEntry>{}) {
+                    bool part = e.name.find(".jat") != std::string::npos;
+                    partial = partial || part;
+                    packages += part ? 0 : 1;
+                }
+                int where = ReadVersion(game) == 103    ? 3
+                            : !partial && packages == 3 ? 2
+                            : !partial && packages == 0 ? 0
+                                                        : 1;
+                ++landed[where];
+            }
+            int32_t version = ReadVersion(game);
+            ASSERT_TRUE(version == 100 || version == 103) << version;
+            if (version == 103) {
+                // Recorded only at the end: everything is in place.
+                ASSERT_EQ(FolderDifference(expected, FolderContents(game, skip, true)), "")
+                    << "after kill " << kills;
+                ++completed;
+                fresh();
+            }
+        }
+        ASSERT_EQ(Run(game), 0);
+        EXPECT_EQ(ReadVersion(game), 103);
+        EXPECT_EQ(FolderDifference(expected, FolderContents(game, skip, true)), "");
+    };
+    // Half the kills over the whole update, half once the downloads are in,
+    // so that more of them land in the unpacking.
+    series(kKills / 2, false, whole);
+    series(kKills - kKills / 2, true, fetched);
+    std::printf(
+        "runs of %u ms (whole) and %u ms (downloads in place); kills before the download "
+        "%d, during it %d, with the downloads in place %d, after the version %d; %d updates "
+        "completed between kills\n",
+        whole, fetched, landed[0], landed[1], landed[2], landed[3], completed);
+}
+#endif
+
+}  // namespace
