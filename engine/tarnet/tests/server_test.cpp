@@ -8,13 +8,13 @@
 #include "tarnet/Framing.h"
 #include "tarnet/StreamServer.h"
 #include "tarnet/StreamTransport.h"
-#include "wait_until.h"
+#include "testsupport/loopback.h"
 
 namespace {
 
 using Tarnet::CStreamServer;
 using Tarnet::CStreamTransport;
-using tarnet_test::WaitUntil;
+using testsupport::WaitUntil;
 
 // Pumps the server until an event of the kind arrives; other events are
 // kept in seen.
@@ -102,7 +102,8 @@ TEST(StreamServer, GarbageFromOneClientDropsOnlyThatClient) {
     EXPECT_EQ(ev.client, rawId);
     // The raw client sees its connection closed.
     uint8_t b;
-    ASSERT_EQ(raw->WaitReadable(tarnet_test::kWaitLimitMs), platform::WaitResult::kReady);
+    ASSERT_EQ(raw->WaitReadable(static_cast<int>(testsupport::kWaitLimitMs)),
+              platform::WaitResult::kReady);
     auto r = raw->Recv(&b, 1);
     EXPECT_TRUE(!r || *r == 0);
 

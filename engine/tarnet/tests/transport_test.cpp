@@ -7,73 +7,14 @@
 #include "platform/net.h"
 #include "tarnet/Framing.h"
 #include "tarnet/StreamTransport.h"
-#include "wait_until.h"
+#include "testsupport/loopback.h"
 
 namespace {
 
 using Tarnet::CStreamTransport;
-using tarnet_test::WaitUntil;
+using testsupport::WaitUntil;
 
-constexpr int kPeerWaitMs = 20000;
-
-// The server end: a listening socket on a free loopback port and, once
-// accepted, the connection to the transport.
-class Peer {
-public:
-    Peer() {
-        auto l = platform::TcpSocket::Listen("127.0.0.1", 0, 4);
-        EXPECT_TRUE(l.ok());
-        listener_ = std::move(*l);
-        port_ = *listener_.LocalPort();
-    }
-    int port() const { return port_; }
-
-    bool Accept() {
-        if (listener_.WaitReadable(kPeerWaitMs) != platform::WaitResult::kReady) {
-            return false;
-        }
-        auto c = listener_.Accept();
-        if (!c) {
-            return false;
-        }
-        conn_ = std::move(*c);
-        return true;
-    }
-    void Write(const std::vector<uint8_t>& bytes) {
-        ASSERT_TRUE(conn_.SendAll(bytes.data(), bytes.size()).ok());
-    }
-    // Exactly n bytes, or fewer when the connection ends first.
-    std::vector<uint8_t> Read(size_t n) {
-        std::vector<uint8_t> out;
-        uint8_t buf[4096];
-        while (out.size() < n) {
-            if (conn_.WaitReadable(kPeerWaitMs) != platform::WaitResult::kReady) {
-                break;
-            }
-            auto r = conn_.Recv(buf, std::min(sizeof buf, n - out.size()));
-            if (!r || *r == 0) {
-                break;
-            }
-            out.insert(out.end(), buf, buf + *r);
-        }
-        return out;
-    }
-    // True once the transport closed its end.
-    bool SeesClose() {
-        uint8_t b;
-        if (conn_.WaitReadable(kPeerWaitMs) != platform::WaitResult::kReady) {
-            return false;
-        }
-        auto r = conn_.Recv(&b, 1);
-        return !r || *r == 0;
-    }
-    void CloseConnection() { conn_.Close(); }
-
-private:
-    platform::TcpSocket listener_;
-    platform::TcpSocket conn_;
-    int port_ = 0;
-};
+using Peer = testsupport::LoopbackPeer;
 
 std::vector<uint8_t> Frame(const std::string& body) {
     std::vector<uint8_t> out;
