@@ -66,3 +66,36 @@ function(tesmar_test name)
         set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
     endif()
 endfunction()
+
+# tesmar_gui_test(NAME COMMAND...): a test that needs a display. It runs
+# against a private Xvfb (tests/gui/with_xvfb.sh); under Wine the program
+# runs through the emulator in a prefix of its own for windowed programs,
+# one such test at a time, since the prefix's desktop belongs to one display.
+function(tesmar_gui_test name)
+    if(NOT TESMAR_TESTS)
+        return()
+    endif()
+    set(runner bash ${CMAKE_SOURCE_DIR}/tests/gui/with_xvfb.sh)
+    set(env "${TESMAR_TEST_ENV}")
+    if(CMAKE_CROSSCOMPILING_EMULATOR)
+        list(APPEND runner --wine ${CMAKE_CROSSCOMPILING_EMULATOR})
+        set(prefix ${CMAKE_BINARY_DIR}/wineprefix-gui)
+        list(FILTER env EXCLUDE REGEX "^WINEPREFIX=")
+        list(APPEND env "WINEPREFIX=${prefix}")
+        get_property(made GLOBAL PROPERTY TESMAR_WINE_GUI_PREFIX)
+        if(NOT made)
+            set_property(GLOBAL PROPERTY TESMAR_WINE_GUI_PREFIX ON)
+            add_test(NAME wine_gui_prefix
+                     COMMAND ${CMAKE_COMMAND} -DPREFIX=${prefix}
+                             -DWINE=${CMAKE_CROSSCOMPILING_EMULATOR}
+                             -P ${CMAKE_SOURCE_DIR}/cmake/WinePrefix.cmake)
+            set_tests_properties(wine_gui_prefix PROPERTIES FIXTURES_SETUP wine_gui TIMEOUT 300)
+        endif()
+    endif()
+    add_test(NAME ${name} COMMAND ${runner} -- ${ARGN})
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 600 LABELS gui)
+    if(CMAKE_CROSSCOMPILING_EMULATOR)
+        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_gui
+                                                RESOURCE_LOCK wine_gui)
+    endif()
+endfunction()

@@ -78,7 +78,7 @@ void GWin32App::Create(unsigned width, unsigned height, const char* title, bool 
                         static_cast<int>(height) + frameY);
     } else {
         RECT area{0, 0, static_cast<int32_t>(width), static_cast<int32_t>(height)};
-        ws::GetWorkArea(&area);  // leaves area as it was when it cannot be read
+        WinApi::GetWorkArea(&area);  // leaves area as it was when it cannot be read
         ws::PlaceWindow(m_hWnd, area.left, area.top, area.right, area.bottom);
     }
 

@@ -19,9 +19,6 @@ bool RegisterAppClass(HICON icon);
 // WS_SYSMENU | WS_MINIMIZEBOX; position and size 0. Null on failure.
 HWND CreateAppWindow(const char* title, bool fullscreen);
 
-// The desktop work area (SPI_GETWORKAREA); false when it cannot be read.
-bool GetWorkArea(RECT* rc);
-
 // SetWindowPos(HWND_TOP, x, y, cx, cy, SWP_SHOWWINDOW).
 bool PlaceWindow(HWND hWnd, int x, int y, int cx, int cy);
 bool UpdateWindow(HWND hWnd);

@@ -315,14 +315,6 @@ HWND CreateAppWindow(const char* title, bool fullscreen) {
     return Handle(w);
 }
 
-bool GetWorkArea(RECT* rc) {
-    SDL_Rect r;
-    if (SDL_GetDisplayUsableBounds(0, &r) != 0) {
-        return false;
-    }
-    *rc = RECT{r.x, r.y, r.x + r.w, r.y + r.h};
-    return true;
-}
 
 bool PlaceWindow(HWND hWnd, int x, int y, int cx, int cy) {
     SDL_Window* w = Win(hWnd);
@@ -539,6 +531,21 @@ bool GetClientRect(HWND hWnd, RECT* rc) {
     SDL_GetWindowSize(w, &cw, &ch);
     *rc = RECT{0, 0, cw, ch};
     return true;
+}
+
+bool GetWorkArea(RECT* rc) {
+    // The display is known only while the video system is up; a game may ask
+    // before its window exists.
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        return false;
+    }
+    SDL_Rect r;
+    const bool ok = SDL_GetDisplayUsableBounds(0, &r) == 0;
+    if (ok) {
+        *rc = RECT{r.x, r.y, r.x + r.w, r.y + r.h};
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return ok;
 }
 
 uint32_t DefWindowProcA(HWND hWnd, UINT msg, WPARAM /*wParam*/, LPARAM /*lParam*/) {

@@ -83,14 +83,6 @@ HWND CreateAppWindow(const char* title, bool fullscreen) {
                            nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
-bool GetWorkArea(RECT* rc) {
-    ::RECT area;
-    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0)) {
-        return false;
-    }
-    *rc = RECT{area.left, area.top, area.right, area.bottom};
-    return true;
-}
 
 bool PlaceWindow(HWND hWnd, int x, int y, int cx, int cy) {
     return SetWindowPos(hWnd, HWND_TOP, x, y, cx, cy, SWP_SHOWWINDOW) != 0;
@@ -175,6 +167,15 @@ bool GetClientRect(HWND hWnd, RECT* rc) {
         return false;
     }
     *rc = RECT{r.left, r.top, r.right, r.bottom};
+    return true;
+}
+
+bool GetWorkArea(RECT* rc) {
+    ::RECT area;
+    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0)) {
+        return false;
+    }
+    *rc = RECT{area.left, area.top, area.right, area.bottom};
     return true;
 }
 

@@ -24,6 +24,8 @@ GFC_API bool SetWindowTextA(HWND hWnd, const char* text);
 // (client: left and top are 0).
 GFC_API bool GetWindowRect(HWND hWnd, RECT* rc);
 GFC_API bool GetClientRect(HWND hWnd, RECT* rc);
+// The desktop work area (SPI_GETWORKAREA): the screen without task bars.
+GFC_API bool GetWorkArea(RECT* rc);
 // The system's default handling of a message (DefWindowProcA).
 GFC_API uint32_t DefWindowProcA(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
