@@ -68,9 +68,10 @@ function(tesmar_test name)
 endfunction()
 
 # tesmar_gui_test(NAME COMMAND...): a test that needs a display. It runs
-# against a private Xvfb (tests/gui/with_xvfb.sh); under Wine the program
-# runs through the emulator in a prefix of its own for windowed programs,
-# one such test at a time, since the prefix's desktop belongs to one display.
+# against a private Xvfb (tests/gui/with_xvfb.sh). Under Wine, COMMAND runs
+# its Windows programs through the emulator itself; they get a prefix of
+# their own for windowed programs, one such test at a time, since the
+# prefix's desktop belongs to one display.
 function(tesmar_gui_test name)
     if(NOT TESMAR_TESTS)
         return()
@@ -78,7 +79,8 @@ function(tesmar_gui_test name)
     set(runner bash ${CMAKE_SOURCE_DIR}/tests/gui/with_xvfb.sh)
     set(env "${TESMAR_TEST_ENV}")
     if(CMAKE_CROSSCOMPILING_EMULATOR)
-        list(APPEND runner --wine ${CMAKE_CROSSCOMPILING_EMULATOR})
+        get_filename_component(winedir ${CMAKE_CROSSCOMPILING_EMULATOR} DIRECTORY)
+        list(APPEND runner --wineserver ${winedir}/wineserver)
         set(prefix ${CMAKE_BINARY_DIR}/wineprefix-gui)
         list(FILTER env EXCLUDE REGEX "^WINEPREFIX=")
         list(APPEND env "WINEPREFIX=${prefix}")
@@ -88,7 +90,7 @@ function(tesmar_gui_test name)
             add_test(NAME wine_gui_prefix
                      COMMAND ${CMAKE_COMMAND} -DPREFIX=${prefix}
                              -DWINE=${CMAKE_CROSSCOMPILING_EMULATOR}
-                             -P ${CMAKE_SOURCE_DIR}/cmake/WinePrefix.cmake)
+                             -P ${CMAKE_SOURCE_DIR}/tests/gui/WineGuiPrefix.cmake)
             set_tests_properties(wine_gui_prefix PROPERTIES FIXTURES_SETUP wine_gui TIMEOUT 300)
         endif()
     endif()

@@ -146,7 +146,10 @@ bool GWin32App::ScreenToClient(POINT* pt) const {
 }
 
 uint32_t GWin32App::OnWin32Msg(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_ACTIVATEAPP && m_bFullscreen) {
+    // Only a window on screen is minimised or restored: minimising a hidden
+    // one would show it (Create hides the window, and the application is
+    // deactivated right then).
+    if (msg == WM_ACTIVATEAPP && m_bFullscreen && WinApi::IsWindowVisible(hWnd)) {
         WinApi::ShowWindow(hWnd, wParam == 0 ? SW_MINIMIZE : SW_SHOWNORMAL);
     }
     return WinApi::DefWindowProcA(hWnd, msg, wParam, lParam);

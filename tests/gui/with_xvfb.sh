@@ -1,18 +1,18 @@
 #!/usr/bin/env bash
 # Runs a command against a private X server: starts Xvfb on a display number
 # it picks itself, exports DISPLAY, runs the command, and stops the server.
-# Under Wine (--wine WINE) the program runs through WINE, and the script
-# waits for that prefix's wineserver to end once the X server is gone, so
-# no Wine process outlives the test.
+# With --wineserver (for commands that run Windows programs through Wine),
+# the script then waits for the prefix's wineserver to end, so no Wine
+# process outlives the test.
 #
-#   with_xvfb.sh [--wine WINE] [--size WxHxD] -- COMMAND [ARG...]
+#   with_xvfb.sh [--wineserver WINESERVER] [--size WxHxD] -- COMMAND [ARG...]
 set -euo pipefail
 
-wine=""
+wineserver=""
 size="1024x768x24"
 while [ $# -gt 0 ]; do
   case "$1" in
-    --wine) wine="$2"; shift 2 ;;
+    --wineserver) wineserver="$2"; shift 2 ;;
     --size) size="$2"; shift 2 ;;
     --) shift; break ;;
     *) break ;;
@@ -26,8 +26,8 @@ cleanup() {
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
   fi
-  if [ -n "$wine" ]; then
-    "$(dirname "$wine")/wineserver" -w || true
+  if [ -n "$wineserver" ]; then
+    "$wineserver" -w || true
   fi
   rm -rf "$dir"
 }
@@ -51,9 +51,5 @@ fi
 export DISPLAY=":$(head -n1 "$dir/display")"
 
 rc=0
-if [ -n "$wine" ]; then
-  "$wine" "$@" || rc=$?
-else
-  "$@" || rc=$?
-fi
+"$@" || rc=$?
 exit $rc

@@ -183,10 +183,9 @@ TEST_F(App, PostedMessagesArriveInOrderBeforeEachFrameAndMessage1000EndsTheLoop)
     }
     // The pass that delivers message 1000 still runs its frame; then the
     // loop test fails and shutdown follows.
-    EXPECT_EQ(order, (std::vector<std::string>{"game 1 10 11", "game 2 20 21", "frame 1",
-                                               "win 7 5", "game 3 30 31", "frame 2",
-                                               "game 1000 0 0", "game 4 40 41", "frame 3",
-                                               "destroy"}));
+    EXPECT_EQ(order, (std::vector<std::string>{"game 1 10 11", "game 2 20 21", "frame 1", "win 7 5",
+                                               "game 3 30 31", "frame 2", "game 1000 0 0",
+                                               "game 4 40 41", "frame 3", "destroy"}));
     EXPECT_EQ(app.destroys, 1);
     EXPECT_FALSE(app.IsRunning());
     EXPECT_EQ(app.GetHWnd(), nullptr);

@@ -39,7 +39,7 @@ void FillQuad(HDC dc, const Lumo::DrawCall& q) {
     }
     if (alpha == 0xFF) {
         HBRUSH brush = CreateSolidBrush(ToColorRef(q.colour));
-        RECT rc{q.x, q.y, q.x + q.w, q.y + q.h};
+        ::RECT rc{q.x, q.y, q.x + q.w, q.y + q.h};
         FillRect(dc, &rc, brush);
         DeleteObject(brush);
         return;

@@ -126,7 +126,8 @@ TEST(StreamServer, ClientThatNeverReadsIsDroppedAtTheBacklogBound) {
     while (server.Send(ev.client, body.data(), static_cast<unsigned long>(body.size()))) {
         ASSERT_LT(++sends, 10000);
     }
-    EXPECT_GE(sends * body.size(), CStreamServer::kMaxUnsentBytes);
+    const size_t bound = CStreamServer::kMaxUnsentBytes;
+    EXPECT_GE(sends * body.size(), bound);
     EXPECT_EQ(server.ClientCount(), 0u);
     CStreamServer::Event closed;
     ASSERT_TRUE(NextOf(server, CStreamServer::Event::kClosed, closed));
