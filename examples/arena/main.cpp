@@ -155,6 +155,9 @@ protected:
 private:
     void Connect(const std::string& hostPort);
     void ReadInput();
+    // Copies the console's new lines to standard output, for whoever runs
+    // the game from a terminal.
+    void EchoConsole();
     void Draw();
 
     Options m_opts;
@@ -167,6 +170,7 @@ private:
     int m_sentX = -1, m_sentY = -1;  // the last position told to the server
     bool m_helloSent = false;
     unsigned long m_frame = 0;
+    unsigned long m_consoleShown = 0;  // console lines already echoed
     int m_exitCode = 0;
 };
 
@@ -209,12 +213,9 @@ int LuaConnected(lua_State* L) {
     return 1;
 }
 
-// say(text): prints to the console and to standard output.
+// say(text): prints to the console.
 int LuaSay(lua_State* L) {
-    const char* text = luaL_checkstring(L, 1);
-    g_app->Console().Print("%s", text);
-    std::printf("%s\n", text);
-    std::fflush(stdout);
+    g_app->Console().Print("%s", luaL_checkstring(L, 1));
     return 0;
 }
 
@@ -415,8 +416,22 @@ void ArenaApp::OnFrame() {
     }
     m_session.SendAllMsg();
 
+    EchoConsole();
     Draw();
     platform::SleepMs(kFrameMs);
+}
+
+void ArenaApp::EchoConsole() {
+    const unsigned long printed = m_console.GetLinesPrinted();
+    unsigned long fresh = printed - m_consoleShown;
+    if (fresh > unsigned(GFC::GConsole::kLines)) {
+        fresh = GFC::GConsole::kLines;
+    }
+    for (int i = GFC::GConsole::kLines - static_cast<int>(fresh); i < GFC::GConsole::kLines; ++i) {
+        std::printf("console: %s\n", m_console.GetLine(i));
+    }
+    std::fflush(stdout);
+    m_consoleShown = printed;
 }
 
 void ArenaApp::Draw() {
