@@ -323,8 +323,8 @@ void ArenaApp::OnCreate() {
     m_me.x = arena::kArenaWidth / 2;
     m_me.y = arena::kArenaHeight / 2;
 
-    m_console.Init(GFC::RECT{0, 16, arena::kArenaWidth, 200});
-    m_console.SetActive(false);  // the backquote key opens it
+    m_console.Init(GFC::RECT{0, 16, arena::kArenaWidth, 360});  // 20 lines and the input bar
+    m_console.SetActive(false);                                 // the backquote key opens it
     m_console.RegCommand(CmdPos, "pos", "where everyone is");
     m_console.RegCommand(CmdLua, "lua", "runs Lua: lua move_to(10 20)");
     m_console.RegCommand(CmdQuit, "quit", "ends the game");
@@ -504,6 +504,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     GFC::WinApi::ShowWindow(app.GetHWnd(), SW_SHOW);
+    GFC::WinApi::SetForegroundWindow(app.GetHWnd());
     app.MainLoop();
     // The network objects go before the program does, while every thread
     // still runs.

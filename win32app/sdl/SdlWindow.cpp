@@ -315,7 +315,6 @@ HWND CreateAppWindow(const char* title, bool fullscreen) {
     return Handle(w);
 }
 
-
 bool PlaceWindow(HWND hWnd, int x, int y, int cx, int cy) {
     SDL_Window* w = Win(hWnd);
     if (!w) {
@@ -475,6 +474,15 @@ bool ShowWindow(HWND hWnd, int nCmd) {
 bool IsWindowVisible(HWND hWnd) {
     SDL_Window* w = Win(hWnd);
     return w && (SDL_GetWindowFlags(w) & SDL_WINDOW_SHOWN) != 0;
+}
+
+bool SetForegroundWindow(HWND hWnd) {
+    SDL_Window* w = Win(hWnd);
+    if (!w) {
+        return false;
+    }
+    SDL_RaiseWindow(w);
+    return SDL_SetWindowInputFocus(w) == 0;
 }
 
 bool PostMessageA(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -83,7 +83,6 @@ HWND CreateAppWindow(const char* title, bool fullscreen) {
                            nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
-
 bool PlaceWindow(HWND hWnd, int x, int y, int cx, int cy) {
     return SetWindowPos(hWnd, HWND_TOP, x, y, cx, cy, SWP_SHOWWINDOW) != 0;
 }
@@ -138,6 +137,10 @@ bool ShowWindow(HWND hWnd, int nCmd) {
 
 bool IsWindowVisible(HWND hWnd) {
     return ::IsWindowVisible(hWnd) != 0;
+}
+
+bool SetForegroundWindow(HWND hWnd) {
+    return ::SetForegroundWindow(hWnd) != 0;
 }
 
 bool PostMessageA(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {

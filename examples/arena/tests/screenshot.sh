@@ -4,6 +4,10 @@
 # takes a screenshot and checks that the marker is drawn where the client
 # says it is.
 #   screenshot.sh WORKDIR SERVER CLIENT SHOT.png [EMULATOR]
+# Under Wine the client runs in a Wine virtual desktop that covers the
+# screen: with no window manager, Wine's own windows lose the activation to
+# stray X focus events, and DirectInput reads only in the foreground; inside
+# a desktop, Wine alone decides which window is active.
 set -euo pipefail
 work=$1 server=$2 client=$3 shot=$4
 emu=()
@@ -28,9 +32,16 @@ for _ in $(seq 1 1200); do
 done
 port=$(tr -d '\r\n' <port)
 
-"${emu[@]}" "$client" --server "127.0.0.1:$port" --name A >client.log 2>&1 &
+if [ ${#emu[@]} -gt 0 ]; then
+  "${emu[@]}" explorer /desktop=arena,1024x768 "$client" --server "127.0.0.1:$port" --name A \
+    >client.log 2>&1 &
+  window="arena - Wine desktop"
+else
+  "$client" --server "127.0.0.1:$port" --name A >client.log 2>&1 &
+  window="Tesmar arena - A"
+fi
 cpid=$!
-wid=$(xdotool search --sync --onlyvisible --name "Tesmar arena - A" | head -n1)
+wid=$(xdotool search --sync --onlyvisible --name "$window" | head -n1)
 
 # Waits (bounded) for a line of the client's output matching a pattern;
 # prints the last such line.

@@ -147,12 +147,12 @@ TEST_F(Arena, PlayersSeeEachOthersMovesClampedToTheArena) {
 TEST_F(Arena, GarbageGetsTheSenderDroppedAndNobodyElse) {
     Client a(server, "A");
     const std::vector<std::vector<uint8_t>> garbage = {
-        {0xFF, 0xFF, 0xFF, 0x7F, 'x'},                                // a frame of 2 GiB announced
-        Framed({1, 0, 3, 0}),                                         // length below the header
-        Framed({1, 0, 200, 0, 'a', 'b'}),                             // length past the package
-        Framed({99, 0, 8, 0, 1, 2, 3, 4}),                            // no such kind
-        Framed(MsgWriter(arena::kMove).I32(1).I32(2).Bytes()),        // a move before hello
-        Framed(MsgWriter(arena::kWelcome).U32(7).Bytes()),            // a server's message
+        {0xFF, 0xFF, 0xFF, 0x7F, 'x'},                          // a frame of 2 GiB announced
+        Framed({1, 0, 3, 0}),                                   // length below the header
+        Framed({1, 0, 200, 0, 'a', 'b'}),                       // length past the package
+        Framed({99, 0, 8, 0, 1, 2, 3, 4}),                      // no such kind
+        Framed(MsgWriter(arena::kMove).I32(1).I32(2).Bytes()),  // a move before hello
+        Framed(MsgWriter(arena::kWelcome).U32(7).Bytes()),      // a server's message
     };
     for (size_t i = 0; i < garbage.size(); ++i) {
         platform::TcpSocket raw = RawClient(server);
@@ -167,7 +167,8 @@ TEST_F(Arena, GarbageGetsTheSenderDroppedAndNobodyElse) {
                 closed = !r || *r == 0;
             }
             return closed;
-        })) << "garbage " << i << " was not dropped";
+        })) << "garbage "
+            << i << " was not dropped";
     }
     EXPECT_EQ(server.GetKicked(), static_cast<int>(garbage.size()) - 1);  // the rest: framing
     // A is still served.

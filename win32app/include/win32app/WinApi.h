@@ -14,6 +14,9 @@ namespace WinApi {
 // Answers whether the window was visible before.
 GFC_API bool ShowWindow(HWND hWnd, int nCmd);
 GFC_API bool IsWindowVisible(HWND hWnd);
+// Brings the window to the front and gives it the keyboard (input devices
+// read only while their window is in the foreground).
+GFC_API bool SetForegroundWindow(HWND hWnd);
 // Queues a window message for the window; it arrives in OnWin32Msg from
 // the main loop.
 GFC_API bool PostMessageA(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
