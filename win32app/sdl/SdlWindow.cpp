@@ -13,6 +13,7 @@
 #include "WindowSystem.h"
 #include "lumo/DrawX.h"
 #include "platform/text.h"
+#include "sdl/DebugFont.h"
 #include "win32app/GWin32App.h"
 #include "win32app/WinApi.h"
 #include "win32app/WinMsg.h"
@@ -275,6 +276,53 @@ void FillQuad(SDL_Surface* surface, const Lumo::DrawCall& q) {
     SDL_SetSurfaceBlendMode(pixel, SDL_BLENDMODE_BLEND);
     SDL_BlitScaled(pixel, nullptr, surface, &rc);
     SDL_FreeSurface(pixel);
+}
+
+// One line of text in the built-in font; pixels outside the surface are
+// skipped.
+void DrawText(SDL_Surface* surface, const Lumo::DrawCall& t) {
+    const Uint32 colour =
+        SDL_MapRGB(surface->format, static_cast<Uint8>(t.colour >> 16),
+                   static_cast<Uint8>(t.colour >> 8), static_cast<Uint8>(t.colour));
+    const bool direct = surface->format->BytesPerPixel == 4 && SDL_LockSurface(surface) == 0;
+    auto plot = [&](int x, int y) {
+        if (x < 0 || y < 0 || x >= surface->w || y >= surface->h) {
+            return;
+        }
+        if (direct) {
+            auto* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(surface->pixels) +
+                                                  static_cast<size_t>(y) * surface->pitch);
+            row[x] = colour;
+        } else {
+            SDL_Rect px{x, y, 1, 1};
+            SDL_FillRect(surface, &px, colour);
+        }
+    };
+    int x = t.x;
+    const int top = t.y + debugfont::kTopMargin;
+    for (size_t i = 0; i < t.text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(t.text[i]);
+        const uint8_t* glyph = debugfont::kMissing;
+        int cells = 1;
+        if (c >= debugfont::kFirst && c <= debugfont::kLast) {
+            glyph = debugfont::kGlyphs[c - debugfont::kFirst];
+        } else if (c >= 0x81 && c <= 0xFE && i + 1 < t.text.size()) {
+            ++i;  // a GBK lead byte takes its trail byte with it
+            cells = 2;
+        }
+        for (int row = 0; row < debugfont::kGlyphHeight; ++row) {
+            for (int col = 0; col < debugfont::kGlyphWidth * cells; ++col) {
+                const int bit = debugfont::kGlyphWidth - 1 - col / cells;
+                if (glyph[row] & (1 << bit)) {
+                    plot(x + col, top + row);
+                }
+            }
+        }
+        x += debugfont::kAdvance * cells;
+    }
+    if (direct) {
+        SDL_UnlockSurface(surface);
+    }
 }
 
 }  // namespace
@@ -576,6 +624,8 @@ void PresentFrame(HWND hWnd) {
     for (const Lumo::DrawCall& c : calls) {
         if (c.kind == Lumo::DrawCall::QUAD_2D) {
             FillQuad(surface, c);
+        } else {
+            DrawText(surface, c);
         }
     }
     SDL_UpdateWindowSurface(w);

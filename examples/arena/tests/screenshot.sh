@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # The arena on the current X display: moves the marker with the arrow key,
 # opens the console with the backquote key and types a command into it, then
-# takes a screenshot and checks that the marker is drawn where the client
-# says it is.
+# takes a screenshot. The marker must be drawn where the client says it is.
 #   screenshot.sh WORKDIR SERVER CLIENT SHOT.png [EMULATOR]
 # Under Wine the client runs in a Wine virtual desktop that covers the
 # screen: with no window manager, Wine's own windows lose the activation to
@@ -72,6 +71,10 @@ while [ $same -lt 5 ]; do
   sleep 0.1
 done
 x=${last#pos }; x=${x%,*}; y=${last#*,}
+# The marker as drawn, before the console covers that part of the screen.
+pixel=$(import -window root -crop "1x1+$x+$y" txt:- | tail -n1)
+echo "pixel at $x,$y: $pixel"
+echo "$pixel" | grep -qF "$own_colour" || { echo "the marker is not drawn at $x,$y" >&2; exit 1; }
 
 # The console: open it and ask it where everyone is; its lines are echoed on
 # standard output too.
@@ -82,9 +85,7 @@ wait_line "^console: me A at $x,$y\$" >/dev/null
 sleep 0.5  # a few more frames, so the screenshot shows the console drawn
 
 import -window root "$shot"
-pixel=$(import -window root -crop "1x1+$x+$y" txt:- | tail -n1)
-echo "screenshot: $shot; pixel at $x,$y: $pixel"
-echo "$pixel" | grep -qF "$own_colour" || { echo "the marker is not drawn at $x,$y" >&2; exit 1; }
+echo "screenshot: $shot"
 
 xdotool type --delay 40 quit
 xdotool key Return
