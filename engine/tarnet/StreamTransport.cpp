@@ -1,5 +1,6 @@
 #include "tarnet/StreamTransport.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -42,6 +43,7 @@ struct CStreamTransport::Impl {
 
     // Receiving side: filled by the background thread, emptied by Recv.
     std::mutex recvMu;
+    std::condition_variable recvCv;  // a package arrived, or the connection ended
     std::deque<Package> received;
     size_t receivedBytes = 0;
 
@@ -177,6 +179,14 @@ unsigned char* CStreamTransport::Recv(unsigned long& size) {
     return p.data;
 }
 
+bool CStreamTransport::WaitForPackage(uint32_t timeoutMs) {
+    Impl& im = *m_impl;
+    std::unique_lock<std::mutex> lock(im.recvMu);
+    im.recvCv.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                       [&] { return !im.received.empty() || IsBroken(); });
+    return !im.received.empty();
+}
+
 void CStreamTransport::FreeRecved(unsigned char* package) {
     std::free(package);
 }
@@ -199,7 +209,13 @@ void CStreamTransport::Run(std::string address, uint16_t port, uint32_t connectT
             std::lock_guard<std::mutex> lock(im.sendMu);
             im.sendReady = false;
         }
-        m_broken.store(true, std::memory_order_release);
+        {
+            // Under the lock a waiter tests its condition with, so it cannot
+            // miss the change.
+            std::lock_guard<std::mutex> lock(im.recvMu);
+            m_broken.store(true, std::memory_order_release);
+        }
+        im.recvCv.notify_all();
     };
 
     // Connect: a host name is resolved here, off the game thread.
@@ -291,11 +307,14 @@ void CStreamTransport::Run(std::string address, uint16_t port, uint32_t connectT
                         }
                     });
                 if (!fresh.empty()) {
-                    std::lock_guard<std::mutex> lock(im.recvMu);
-                    for (const Package& p : fresh) {
-                        im.received.push_back(p);
-                        im.receivedBytes += p.size;
+                    {
+                        std::lock_guard<std::mutex> lock(im.recvMu);
+                        for (const Package& p : fresh) {
+                            im.received.push_back(p);
+                            im.receivedBytes += p.size;
+                        }
                     }
+                    im.recvCv.notify_all();
                 }
                 if (!ok) {
                     break;  // a package over the bound: nothing after it can be trusted

@@ -162,6 +162,19 @@ TEST(StreamTransport, ConnectFailuresAreReportedThroughTheBrokenWord) {
     EXPECT_FALSE(t.IsBroken());
 }
 
+TEST(StreamTransport, WaitForPackageEndsWhenOneArrivesOrTheConnectionBreaks) {
+    Peer peer;
+    CStreamTransport t;
+    ASSERT_TRUE(Connect(t, peer));
+    EXPECT_FALSE(t.WaitForPackage(0));
+    peer.Write(Frame("wake"));
+    EXPECT_TRUE(t.WaitForPackage(testsupport::kWaitLimitMs));
+    EXPECT_EQ(TakePackage(t), "wake");
+    peer.CloseConnection();
+    EXPECT_FALSE(t.WaitForPackage(testsupport::kWaitLimitMs));  // broken: nothing to wait for
+    EXPECT_TRUE(t.IsBroken());
+}
+
 TEST(StreamTransport, RefusesPackagesOverTheBound) {
     Peer peer;
     CStreamTransport t;

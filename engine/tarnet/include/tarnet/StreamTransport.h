@@ -13,6 +13,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -70,6 +71,10 @@ public:
     // The package is the caller's until FreeRecved.
     unsigned char* Recv(unsigned long& size);
     void FreeRecved(unsigned char* package);
+    // Waits up to timeoutMs until a received package waits for Recv or the
+    // connection is broken; answers whether a package waits. For tools with
+    // nothing else to do: a game polls Recv once a frame instead.
+    bool WaitForPackage(uint32_t timeoutMs);
 
     // Packages given to Send that have not been completely written to the
     // socket yet.
