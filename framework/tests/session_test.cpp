@@ -220,8 +220,10 @@ protected:
     int Parse(const std::vector<uint8_t>& bytes) {
         // A heap copy of exactly the package's size, so that any read past
         // it is caught by AddressSanitizer.
-        std::unique_ptr<uint8_t[]> copy(new uint8_t[bytes.size() + 1]);
-        std::memcpy(copy.get(), bytes.data(), bytes.size());
+        std::unique_ptr<uint8_t[]> copy(new uint8_t[bytes.empty() ? 1 : bytes.size()]);
+        if (!bytes.empty()) {
+            std::memcpy(copy.get(), bytes.data(), bytes.size());
+        }
         return session.ParsePackage(copy.get(), static_cast<unsigned long>(bytes.size()));
     }
     RecordingSession session;

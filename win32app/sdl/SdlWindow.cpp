@@ -334,6 +334,10 @@ bool RegisterAppClass(HICON /*icon*/) {
     // The game decides when to end: closing the last window is a WM_CLOSE
     // like any other, not a quit.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // PresentFrame paints into the window's own pixels; a GPU-backed
+    // surface would only add a renderer (and, without a display, a software
+    // GL stack) in between.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         return false;
     }
