@@ -12,6 +12,7 @@
 #include "tarnet/Framing.h"
 #include "tarnet/StreamTransport.h"
 #include "tarnet/Tarnet.h"
+#include "tarnet/Util.h"
 #include "testsupport/loopback.h"
 
 namespace {
@@ -107,6 +108,29 @@ protected:
     LoopbackPeer peer;
     RecordingSession session;
 };
+
+TEST(NetPlugin, MakesTheLibrarysNamedObjects) {
+    GFC::GNetPlugin* plugin = GFC::GNetPlugin::Inst();
+    EXPECT_TRUE(plugin->LoadDll("ignored.dll"));
+    ASSERT_NE(plugin->GetTarnetUtil(), nullptr);
+    EXPECT_EQ(Tarnet::GetInterface("gfc_util", 0), plugin->GetTarnetUtil());
+
+    const std::string ping = UniqueName();
+    EXPECT_STREQ(plugin->NewPing(ping.c_str()), ping.c_str());
+    EXPECT_NE(Tarnet::GetInterfaceAs<Tarnet::CPing>(ping.c_str()), nullptr);
+    // A name that holds a ping object gives no transport; a session on it
+    // stays without one.
+    EXPECT_EQ(plugin->NewST(ping.c_str()), nullptr);
+    RecordingSession s;
+    s.Init(ping.c_str());
+    EXPECT_EQ(s.GetTarnetInterface(), nullptr);
+    EXPECT_FALSE(s.IsValid());
+
+    const std::string st = UniqueName();
+    Tarnet::CStreamTransport* t = plugin->NewST(st.c_str());
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(plugin->NewST(st.c_str()), t);  // the same name: the same transport
+}
 
 TEST(SessionWithoutTransport, IsNeverValidAndIgnoresNetworkCalls) {
     RecordingSession s;

@@ -5,6 +5,7 @@
 #include "tarnet/StreamTransport.h"
 #include "tarnet/Tarnet.h"
 #include "tarnet/Util.h"
+#include "testsupport/loopback.h"
 
 namespace {
 
@@ -77,6 +78,15 @@ TEST(Util, DottedAddressesBothWays) {
     }
     Tarnet::CStreamTransport t;
     EXPECT_STREQ(t.IP2String(0x0101A8C0ul), "192.168.1.1");
+}
+
+TEST(Ping, MeasuresAConnectOrAnswersMinusOne) {
+    testsupport::LoopbackPeer peer;
+    Tarnet::CPing ping;
+    EXPECT_GE(ping.Ping("127.0.0.1", peer.port(), testsupport::kWaitLimitMs), 0);
+    EXPECT_EQ(ping.Ping("127.0.0.1", 0, 100), -1);
+    EXPECT_EQ(ping.Ping(nullptr, 80, 100), -1);
+    EXPECT_EQ(ping.Ping("no-such-host.invalid", 80, 100), -1);
 }
 
 }  // namespace
