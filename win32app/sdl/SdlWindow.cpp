@@ -5,6 +5,7 @@
 // or "dummy" video driver (SDL_VIDEODRIVER).
 #include <SDL2/SDL.h>
 
+#include <atomic>
 #include <deque>
 #include <mutex>
 #include <set>
@@ -31,7 +32,7 @@ constexpr int kWheelDelta = 120;  // one notch, as Windows reports it
 constexpr Sint32 kQuitCode = -1;
 
 // A window message queued by PostMessageA; an SDL event of type
-// g_postedEvent marks its place among the other events.
+// State::postedEvent marks its place among the other events.
 struct PostedMsg {
     HWND hWnd;
     UINT msg;
@@ -42,8 +43,8 @@ struct PostedMsg {
 struct State {
     std::mutex mu;  // PostMessageA may be called from any thread, as on Windows
     std::deque<PostedMsg> posted;
-    std::set<SDL_Window*> live;  // windows created here and not yet destroyed
-    Uint32 postedEvent = 0;      // SDL user event type, registered once
+    std::set<SDL_Window*> live;          // windows created here and not yet destroyed
+    std::atomic<Uint32> postedEvent{0};  // SDL user event type, registered once
     int videoRefs = 0;
 };
 
