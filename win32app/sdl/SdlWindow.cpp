@@ -629,9 +629,9 @@ void PresentFrame(HWND hWnd) {
     for (const Lumo::DrawCall& c : calls) {
         if (c.kind == Lumo::DrawCall::QUAD_2D) {
             FillQuad(surface, c);
-        } else {
+        } else if (c.kind == Lumo::DrawCall::DEBUG_STRING) {
             DrawText(surface, c);
-        }
+        }  // 3D debug drawing needs the scene's camera; a 2D frame leaves it out
     }
     SDL_UpdateWindowSurface(w);
 }

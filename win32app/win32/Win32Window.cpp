@@ -208,10 +208,10 @@ void PresentFrame(HWND hWnd) {
     for (const Lumo::DrawCall& c : calls) {
         if (c.kind == Lumo::DrawCall::QUAD_2D) {
             FillQuad(dc, c);
-        } else {
+        } else if (c.kind == Lumo::DrawCall::DEBUG_STRING) {
             SetTextColor(dc, ToColorRef(c.colour));
             TextOutA(dc, c.x, c.y, c.text.data(), static_cast<int>(c.text.size()));
-        }
+        }  // 3D debug drawing needs the scene's camera; a 2D frame leaves it out
     }
     BitBlt(screen, 0, 0, w, h, dc, 0, 0, SRCCOPY);
     SelectObject(dc, oldFont);

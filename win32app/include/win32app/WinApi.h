@@ -33,9 +33,10 @@ GFC_API bool GetWorkArea(RECT* rc);
 GFC_API uint32_t DefWindowProcA(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // Paints the engine's 2D drawing recorded since the last frame (filled
-// quads and debug strings, Lumo::DrawX) into the window's client area over
-// a black background, then clears the record. The stand-in engine renders
-// nothing by itself; this is what makes a frame visible.
+// quads and debug strings, Lumo::DrawX; other kinds are left out) into the
+// window's client area over a black background, then clears the record. The
+// stand-in engine renders nothing by itself; this is what makes a frame
+// visible.
 GFC_API void PresentFrame(HWND hWnd);
 
 }  // namespace WinApi
