@@ -47,8 +47,8 @@ int main(int argc, char** argv) {
     if (!args.empty() && args[0] == "--options") {
         // The game's options, not an update: no instance lock, no window.
         platform::SetBinaryMode(platform::StdStream::kOutput);
-        return RunOptionsCommand(std::vector<std::string>(args.begin() + 1, args.end()),
-                                 std::cout, std::cerr);
+        return RunOptionsCommand(std::vector<std::string>(args.begin() + 1, args.end()), std::cout,
+                                 std::cerr);
     }
     if (args.size() == 1 && args[0] == "--servers") {
         // A check of update.ini, not an update: no instance lock, no window.
