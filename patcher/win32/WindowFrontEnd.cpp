@@ -47,10 +47,6 @@ bool HandleIsUsable(DWORD which) {
 
 int RunWindow(const ConsoleOptions& options, UpdateDlgOptions dialogOptions,
               WindowFrontEndOptions window) {
-    // Boxes are real boxes on Windows; the dialog takes the handler that is
-    // installed when it is made.
-    platform::MessageBoxHandler previous = platform::SetMessageBoxHandler({});
-
     CUpdateDlg* dialog = nullptr;  // set once the dialog exists; the window comes first
     std::function<void()> apply;
     UpdateWindowEvents events;
@@ -87,11 +83,21 @@ int RunWindow(const ConsoleOptions& options, UpdateDlgOptions dialogOptions,
     };
     CUpdateWnd wnd(std::move(events), window.skinFolder, window.gameFolder);
     if (!wnd.Create(GetLocalText(GBK("《Tesmar》更新程序")), {})) {
-        platform::SetMessageBoxHandler(std::move(previous));
         return kExitFailed;
     }
 
-    dialogOptions.owner = wnd.hwnd();
+    // Real boxes, owned by the window even where a worker gave no owner: an
+    // ownerless box would leave the window's buttons live while the update
+    // waits for the answer.
+    HWND owner = wnd.hwnd();
+    dialogOptions.owner = owner;
+    if (!dialogOptions.showBox) {
+        dialogOptions.showBox = [owner](void* given, const char* text, const char* caption,
+                                        uint32_t type) {
+            return platform::SystemMessageBox(given != nullptr ? given : owner, text, caption,
+                                              type);
+        };
+    }
     dialogOptions.wake = [&wnd] { wnd.PostWake(); };
     dialogOptions.helperArgs = options.arguments;
     int code = kExitFailed;
@@ -130,7 +136,6 @@ int RunWindow(const ConsoleOptions& options, UpdateDlgOptions dialogOptions,
         // The dialog's destructor joins the workers, whose last wakes still
         // reach the window: they find no dialog and do nothing.
     }
-    platform::SetMessageBoxHandler(std::move(previous));
     return code;
 }
 
