@@ -71,7 +71,11 @@ int main(int argc, char** argv) {
         (void)AttachConsoleForFrontEnd();  // without one the output goes nowhere
     }
 #endif
-    platform::SetMessageBoxHandler(platform::ConsoleMessageBox);
+    if (console) {
+        // In the window, boxes stay the system's own (the warning that
+        // another patcher runs, too).
+        platform::SetMessageBoxHandler(platform::ConsoleMessageBox);
+    }
     if (!args.empty() && args[0] == "--options") {
         // The game's options, not an update: no instance lock, no window.
         platform::SetBinaryMode(platform::StdStream::kOutput);
