@@ -42,6 +42,8 @@ export FTP_RATE=256
 # the update/stop button's rectangle; a spot of the window with no control.
 update_button=(212 389)
 exit_button=(212 429)
+settings_button=(101 389)
+save_button=(283 362)  # in the settings dialog
 update_rect=95x28+165+375
 nowhere=(400 580)
 
@@ -76,11 +78,11 @@ wait_for() {
   fail "no $what within ${step_limit_s} s"
 }
 shot() {
-  local name=$1
+  local name=$1 of=${2:-$window}
   [ -n "${TESMAR_SCREENSHOT_DIR:-}" ] || return 0
   local dir=${TESMAR_SCREENSHOT_DIR#Z:}
   mkdir -p "$dir"
-  import -window "$window" "$dir/$name.png"
+  import -window "$of" "$dir/$name.png"
 }
 # A press, then the pointer goes where it lights no button up.
 press() {
@@ -159,6 +161,27 @@ updated() { [ "$(read_version game/version.dat)" = 101 ] && button_shows i l; }
 wait_for "version 101" updated
 sleep 1  # the last texts
 shot update-done
+
+# The settings dialog over the window: saved as it opened, ClientOpt.txt
+# holds the defaults.
+press "${settings_button[@]}"
+settings_title=$(printf '\346\270\270\346\210\217\350\256\276\347\275\256')  # 游戏设置
+find_settings() {
+  settings=$(xdotool search --name "$settings_title" 2> /dev/null | head -n 1)
+  [ -n "$settings" ]
+}
+wait_for "settings dialog" find_settings
+sleep 1  # let it draw
+shot settings "$settings"
+xdotool mousemove --window "$settings" "${save_button[@]}" click 1
+saved() { [ -f game/ClientOpt.txt ] && ! xdotool search --name "$settings_title" > /dev/null 2>&1; }
+wait_for "settings saved" saved
+printf '%s\r\n' 'ESOP_Res = 0;' 'ESOP_HZ = 1;' 'ESOP_Win = 1;' 'ESOP_TrnView = 2;' \
+  'ESOP_RoleView = 2;' 'ESOP_Effect = 2;' 'ESOP_Shadow = 0;' 'ESOP_AniTree = 0;' \
+  'ESOP_Music = 0;' 'ESOP_Sound = 0;' 'ESOP_MusicVol = 0;' 'ESOP_SoundVol = 0;' \
+  'ESOP_Weather = 1;' 'ESOP_Blur = 0;' 'ESOP_Keyboard = 1;' 'ESOP_LockCamera = 1;' \
+  'ESOP_Reflect = 1;' 'ESOP_TrnLevel = 1;' 'ESOP_TrnSpecular = 0;' > expected-opt
+cmp expected-opt game/ClientOpt.txt || fail "ClientOpt.txt is not the defaults: $(od -c game/ClientOpt.txt | head)"
 
 # The exit button ends the program: 0, the update was done.
 press "${exit_button[@]}"
