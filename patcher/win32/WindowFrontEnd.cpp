@@ -4,6 +4,7 @@
 #include "platform/native_windows.h"
 
 #include <cstdio>
+#include <functional>
 #include <utility>
 
 #include "patcher/gui/CUpdateWnd.h"
@@ -118,9 +119,6 @@ int RunWindow(const ConsoleOptions& options, UpdateDlgOptions dialogOptions,
                 wnd.FocusStartGame();
             }
             wnd.SetServers(servers.rows, servers.selected);
-            if (window.shown) {
-                window.shown(d);
-            }
         };
         dlg.OnInitDialog();
         wnd.SetTitle(dlg.display().title);

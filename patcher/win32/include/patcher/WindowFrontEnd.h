@@ -10,14 +10,10 @@
 
 #include "patcher/ConsoleFrontEnd.h"
 
-// What the window front end does and where it finds things; tests change the
-// folders and the dialog's work.
+// Where the window front end finds its skin and the game's options.
 struct WindowFrontEndOptions {
     std::string skinFolder = "skin";  // system path, relative to the current folder
     std::string gameFolder = ".";
-    // Called on the window's thread after every change shown (tests watch
-    // the window through it); may be empty.
-    std::function<void(const UpdateDlgDisplay&)> shown;
 };
 
 // Opens the update window and runs the dialog in it until the dialog ends
