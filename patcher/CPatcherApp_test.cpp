@@ -126,4 +126,31 @@ TEST_F(CPatcherAppTest, OptionsAreSetWithoutTheLockWhileAPatcherRuns) {
     EXPECT_EQ(testsupport::ReadFile(dir_ / "ClientOpt.txt"), text);
 }
 
+#ifdef _WIN32
+// Players start the patcher from Explorer: a console program would open a
+// console window beside the update window.
+TEST(DrevikProgram, IsAWindowProgram) {
+    std::string image = testsupport::ReadFile(testsupport::ProgramDir() + "\\Drevik.exe");
+    constexpr size_t kPeOffsetAt = 0x3c;  // e_lfanew
+    constexpr size_t kCoffHeader = 20;
+    constexpr size_t kSubsystemInOptional = 68;  // PE32 and PE32+ alike
+    constexpr uint16_t kSubsystemWindowsGui = 2;
+    ASSERT_GT(image.size(), kPeOffsetAt + 4);
+    auto u32 = [&](size_t at) {
+        uint32_t v = 0;
+        for (int i = 3; i >= 0; --i) {
+            v = v << 8 | static_cast<unsigned char>(image[at + i]);
+        }
+        return v;
+    };
+    size_t pe = u32(kPeOffsetAt);
+    size_t subsystem = pe + 4 + kCoffHeader + kSubsystemInOptional;
+    ASSERT_LT(subsystem + 2, image.size());
+    ASSERT_EQ(image.compare(pe, 4, std::string("PE\0\0", 4)), 0);
+    EXPECT_EQ(static_cast<unsigned char>(image[subsystem]) |
+                  static_cast<unsigned char>(image[subsystem + 1]) << 8,
+              kSubsystemWindowsGui);
+}
+#endif
+
 }  // namespace

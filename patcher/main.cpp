@@ -4,12 +4,15 @@
 //   drevik --servers
 //   drevik --options [KEY=VALUE ...]
 //
-// Run in the game folder. The update runs on the console front end (the
-// only one of this build): the server list, status and progress on the
-// terminal, message boxes as prompts; --yes / --abort answer them for
-// unattended runs, --server N picks row N of the server list, --start starts
-// the game once the update is done. Exit codes: 0 updated or already
-// current, 1 failed (or another patcher runs), 2 stopped for a self-update.
+// Run in the game folder. On Windows the update runs in the update window,
+// unless --console asks for the console front end (the program has no
+// console of its own: it attaches to the one it was started from, or opens
+// one); elsewhere the console front end is the only one. On the console the
+// server list, status and progress are on the terminal, message boxes are
+// prompts; --yes / --abort answer them for unattended runs, --server N picks
+// row N of the server list, --start starts the game once the update is done.
+// Exit codes: 0 updated or already current, 1 failed (or another patcher
+// runs), 2 stopped for a self-update.
 //
 // --servers prints the server list the patcher builds from update.ini in the
 // current folder, and ends. --options prints the game client's options
@@ -29,12 +32,31 @@
 #include "platform/msgbox.h"
 #include "platform/text.h"
 
+#ifdef _WIN32
+#include "patcher/WindowFrontEnd.h"
+#endif
+
 namespace {
 
 constexpr const char* kUsage =
     "usage: drevik [--console] [--yes | --abort] [--server N] [--start]\n"
     "       drevik --servers\n"
     "       drevik --options [KEY=VALUE ...]\n";
+
+// Whether the update runs on the console: always where there is no window.
+bool WantsConsole(const std::vector<std::string>& args) {
+#ifdef _WIN32
+    for (const std::string& a : args) {
+        if (a == "--console" || a == "--options" || a == "--servers") {
+            return true;
+        }
+    }
+    return false;
+#else
+    (void)args;
+    return true;
+#endif
+}
 
 }  // namespace
 
@@ -43,7 +65,17 @@ int main(int argc, char** argv) {
     platform::SetDefaultCaption(GetLocalText(GBK("《Tesmar》更新程序")));
     std::vector<std::string> args = platform::Utf8Arguments(argc, argv);
     args.erase(args.begin());
-    platform::SetMessageBoxHandler(platform::ConsoleMessageBox);
+    bool console = WantsConsole(args);
+#ifdef _WIN32
+    if (console) {
+        (void)AttachConsoleForFrontEnd();  // without one the output goes nowhere
+    }
+#endif
+    if (console) {
+        // In the window, boxes stay the system's own (the warning that
+        // another patcher runs, too).
+        platform::SetMessageBoxHandler(platform::ConsoleMessageBox);
+    }
     if (!args.empty() && args[0] == "--options") {
         // The game's options, not an update: no instance lock, no window.
         platform::SetBinaryMode(platform::StdStream::kOutput);
@@ -58,9 +90,23 @@ int main(int argc, char** argv) {
     ConsoleOptions options;
     std::string error;
     if (!ParseConsoleArguments(args, options, error)) {
+#ifdef _WIN32
+        if (!console) {
+            (void)AttachConsoleForFrontEnd();
+        }
+#endif
         std::fprintf(stderr, "drevik: %s\n%s", error.c_str(), kUsage);
         return kExitUsage;
     }
+#ifdef _WIN32
+    if (!console) {
+        CPatcherApp app([&] { return RunWindow(options); });
+        if (!app.InitInstance()) {
+            return kExitFailed;  // another patcher is running
+        }
+        return app.exitCode();
+    }
+#endif
     platform::SetBinaryMode(platform::StdStream::kOutput);
     ConsoleIo io;
     io.terminal = platform::IsTerminal(platform::StdStream::kOutput);

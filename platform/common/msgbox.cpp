@@ -46,6 +46,10 @@ int ShowMessageBox(void* owner, const char* text, const char* caption, uint32_t 
     return backend::DefaultMessageBox(owner, text, caption, type);
 }
 
+int SystemMessageBox(void* owner, const char* text, const char* caption, uint32_t type) {
+    return backend::DefaultMessageBox(owner, text, caption, type);
+}
+
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
     std::lock_guard<std::mutex> lock(HandlerMutex());
     MessageBoxHandler previous = std::move(Handler());

@@ -59,6 +59,11 @@ std::string DefaultCaption();
 // without repeating it: OK, Cancel, Abort or No).
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 
+// The platform's own box, whatever handler is installed: a real box on
+// Windows, the terminal prompt elsewhere. For front ends whose handler shows
+// the box itself.
+int SystemMessageBox(void* owner, const char* text, const char* caption, uint32_t type);
+
 // The console's message box, for front ends without windows: writes the box
 // to standard error and reads the choice from the terminal. Without a
 // terminal it answers the button that ends the step without repeating it
