@@ -192,8 +192,13 @@ TEST_F(ProftpdDownload, AStoppedRunKeepsOnlyWhatArrivedAndTheNextOneResumes) {
     DownloadRun resumed = RunDownload(server_->port(), list_);
     ASSERT_EQ(resumed.last(), UM_DOWNLOAD_DONE);
     EXPECT_EQ(ReadFile(Local("p101.cpk")), a);
+    // Each unfinished segment goes on where its bytes end; one that starts at
+    // the file's first byte and received nothing needs no REST.
     for (uint32_t i = 0; i < t.segmentCount; ++i) {
         uint32_t at = t.segment[i].start + t.segment[i].received;
+        if (at == 0 || t.segment[i].received == t.segment[i].length) {
+            continue;
+        }
         EXPECT_GE(Count("REST " + std::to_string(at)), 1) << "segment " << i;
     }
     EXPECT_GT(Count("RETR"), retrBefore);

@@ -209,6 +209,10 @@ bool UpdateServers::Start(const Release& release, int ftpRateKBps, bool refuseLo
     return true;
 }
 
+std::string AbsentGamePath() {
+    return "tesmar_absent_game_" + std::to_string(platform::CurrentProcessId());
+}
+
 std::string UpdateIni(const std::vector<std::string>& versionHosts, uint16_t port,
                       const std::string& gamePath) {
     std::string ini = "[game]\r\ntesmar=" + gamePath +

@@ -56,6 +56,11 @@ struct Release {
 // the manifest's "{FTP}" stands for the FTP server's address.
 constexpr uint16_t kVersionPort = 19090;
 
+// The game program of update.ini when no game runs: a name no process of
+// this or another test has (the game check matches any process whose path
+// contains it, so names must not be parts of one another).
+std::string AbsentGamePath();
+
 class UpdateServers {
 public:
     UpdateServers();
@@ -69,7 +74,7 @@ public:
     const std::string& versionAddress() const { return versionAddress_; }
     uint16_t versionPort() const { return kVersionPort; }
     // update.ini of a game folder that these servers update.
-    std::string GameIni(const std::string& gamePath = "tesmar_game") const;
+    std::string GameIni(const std::string& gamePath = AbsentGamePath()) const;
     ProftpdServer& ftp() { return *ftp_; }
     LoopbackVersionServer& version() { return *version_; }
 
@@ -84,7 +89,7 @@ private:
 // update.ini of a game folder: the version servers (dotted or names) on
 // port, one game server whose login address is 127.0.0.1, the game path.
 std::string UpdateIni(const std::vector<std::string>& versionHosts, uint16_t port,
-                      const std::string& gamePath = "tesmar_game");
+                      const std::string& gamePath = AbsentGamePath());
 
 // Writes version.dat with {2828, version}.
 void WriteVersion(const std::string& folder, int32_t version);

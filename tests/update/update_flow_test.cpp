@@ -411,7 +411,7 @@ TEST_F(UpdateFlow, ARunningGameHoldsTheUnpackingUntilClosedOrCancelled) {
     const std::string ext = "";
 #endif
     const std::string gamePath =
-        "tesmar_game_" + std::to_string(platform::CurrentProcessId()) + ext;
+        "tesmar_running_game_" + std::to_string(platform::CurrentProcessId()) + ext;
     WriteFile(game_ / gamePath, ReadFile(ProgramDir() + "\\platform_test_helper" + ext));
     ASSERT_TRUE(platform::SetExecutable(game_ / gamePath));
     WriteFile(game_ / "update.ini", servers_->GameIni(gamePath));
