@@ -6,13 +6,16 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <limits>
 #include <set>
 #include <vector>
 
+#include "framework/FsFile.h"
+#include "gamesys/MapFile.h"
 #include "gamesys/SaveFile.h"
+#include "lumo/DiskFS.h"
+#include "lumo/FileBytes.h"
 #include "lumo/Kernel.h"
-#include "platform/fs.h"
+#include "platform/text.h"
 
 namespace GFC {
 
@@ -25,7 +28,7 @@ constexpr size_t kMaxWayPointSeq = 255;  // seq is one byte
 size_t GbkFit(const char* text, size_t length, size_t limit) {
     size_t i = 0;
     while (i < length) {
-        const size_t width = (uint8_t(text[i]) >= 0x81 && uint8_t(text[i]) <= 0xFE) ? 2 : 1;
+        const size_t width = platform::IsGbkLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
         if (i + width > limit || i + width > length) {
             break;
         }
@@ -63,64 +66,18 @@ void FreeAll(std::list<T*>& list) {
 
 // ----------------------------------------------------------- file reading
 
-// A file opened with the standard buffered functions, closed on the way out.
+// The editor's files are read from the disk through the engine's disk file
+// system, by the same reader as the game's maps.
 class InFile {
 public:
-    explicit InFile(const char* path)
-        : m_f(path ? std::fopen(platform::NativePath(path).c_str(), "rb") : nullptr) {
-        if (m_f && std::fseek(m_f, 0, SEEK_END) == 0) {
-            const long end = std::ftell(m_f);
-            m_size = end > 0 ? uint64_t(end) : 0;
-            std::fseek(m_f, 0, SEEK_SET);
-        }
-    }
-    ~InFile() {
-        if (m_f) {
-            std::fclose(m_f);
-        }
-    }
-    InFile(const InFile&) = delete;
-    InFile& operator=(const InFile&) = delete;
-
-    bool IsOpen() const { return m_f != nullptr; }
-    uint64_t Size() const { return m_size; }
-    // Reads up to count bytes into buffer (what is not there stays as it was).
-    size_t Read(void* buffer, size_t count) { return std::fread(buffer, 1, count, m_f); }
-    bool SeekTo(uint64_t offset) {
-        return offset <= uint64_t(std::numeric_limits<long>::max()) &&
-               std::fseek(m_f, long(offset), SEEK_SET) == 0;
-    }
+    explicit InFile(const char* path) : m_file(&m_disk, path) {}
+    bool IsOpen() const { return m_file.IsOpen(); }
+    FsFile& Get() { return m_file; }
 
 private:
-    FILE* m_f;
-    uint64_t m_size = 0;
+    Lumo::DiskFS m_disk;
+    FsFile m_file;
 };
-
-// True when every record the section claims starts inside the file (a last
-// record cut short still counts, its missing bytes read as zeros).
-bool SectionFits(const tagMapSection& s, size_t recordSize, uint64_t fileSize) {
-    if (s.count <= 0) {
-        return true;
-    }
-    if (s.offset >= fileSize) {
-        return false;
-    }
-    return uint64_t(s.count) <= (fileSize - s.offset + recordSize - 1) / recordSize;
-}
-
-// Reads a section's records in file order, each into a copy of blank, and
-// hands them to put.
-template <typename Rec, typename Put>
-void ReadRecords(InFile& in, const tagMapSection& s, const Rec& blank, Put put) {
-    if (s.count <= 0 || !in.SeekTo(s.offset)) {
-        return;
-    }
-    for (int32_t i = 0; i < s.count; ++i) {
-        Rec rec = blank;
-        in.Read(&rec, sizeof rec);
-        put(rec);
-    }
-}
 
 template <typename Rec>
 bool WriteRecord(FILE* f, const Rec& r) {
@@ -668,25 +625,15 @@ bool GameMapEditor::LoadFromEditFile(const char* path) {
     if (!in.IsOpen()) {
         return false;
     }
-    uint8_t raw[sizeof(tagGameMapHeader)] = {};
-    in.Read(raw, sizeof raw);
-    tagGameMapHeader h;
-    std::memcpy(&h, raw, sizeof h);
-    if (std::memcmp(h.magic, kMapMagic, sizeof h.magic) != 0) {
+    MapFileReader reader(in.Get());
+    const tagGameMapHeader& h = reader.Header();
+    // Counts come from outside: every section the editor takes is checked
+    // against the file before anything is taken. The dynamic objects are
+    // skipped.
+    if (!reader.HasMagic() ||
+        reader.FirstDamaged({MS_NPC, MS_STATIC, MS_WAYPOINT, MS_TRIGGER, MS_SOUND, MS_CHOPFIELD,
+                             MS_GATHER}) != MS_COUNT) {
         return false;
-    }
-    // Counts come from outside: every section is checked against the file
-    // before anything is taken.
-    const std::pair<const tagMapSection*, size_t> sections[] = {
-        {&h.npcs, sizeof(tagMapNPC)},           {&h.statics, sizeof(tagStaticMapObj)},
-        {&h.wayPoints, sizeof(tagMapWayPoint)}, {&h.triggers, sizeof(tagMapTrigger)},
-        {&h.sounds, sizeof(tagMapSound)},       {&h.chopFields, sizeof(tagChopField)},
-        {&h.gathers, sizeof(tagGatherObj)},
-    };
-    for (const auto& s : sections) {
-        if (!SectionFits(*s.first, s.second, in.Size())) {
-            return false;
-        }
     }
 
     std::memcpy(&m_fog, &h.fog, sizeof m_fog);
@@ -710,7 +657,7 @@ bool GameMapEditor::LoadFromEditFile(const char* path) {
         m_weather[i] = static_cast<EWeather>(w >= 0 && w < kWeatherKinds ? w : 0);
     }
 
-    ReadRecords(in, h.npcs, tagMapNPC{}, [this](const tagMapNPC& r) {
+    for (const tagMapNPC& r : reader.Read<tagMapNPC>()) {
         auto* o = new GMapObjEdit;
         if (o->Create(r, this)) {
             o->SetWorldPos(r.pos);
@@ -718,34 +665,36 @@ bool GameMapEditor::LoadFromEditFile(const char* path) {
         } else {
             delete o;
         }
-    });
+    }
     tagStaticMapObj blankStatic{};
     blankStatic.scale = D3DXVECTOR3(1.0f, 1.0f, 1.0f);
-    ReadRecords(in, h.statics, blankStatic, [this](const tagStaticMapObj& r) {
+    for (const tagStaticMapObj& r : reader.Read(blankStatic)) {
         auto* o = new GMapObjEdit;
         if (o->Create(r, this)) {
             o->SetWorldPos(r.pos);
         } else {
             delete o;
         }
-    });
-    ReadRecords(in, h.wayPoints, tagMapWayPoint{}, [this](const tagMapWayPoint& r) {
+    }
+    for (const tagMapWayPoint& r : reader.Read<tagMapWayPoint>()) {
         int seq = 0;
         AddWayPoint(new tagMapWayPoint(r), seq);
-    });
-    ReadRecords(in, h.triggers, tagMapTrigger{},
-                [this](const tagMapTrigger& r) { m_triggerList.push_back(new tagMapTrigger(r)); });
-    ReadRecords(in, h.sounds, tagMapSound{}, [this](const tagMapSound& r) {
+    }
+    for (const tagMapTrigger& r : reader.Read<tagMapTrigger>()) {
+        m_triggerList.push_back(new tagMapTrigger(r));
+    }
+    for (const tagMapSound& r : reader.Read<tagMapSound>()) {
         int id = 0;
         AddSound(new tagMapSound(r), id);
-    });
-    ReadRecords(in, h.chopFields, tagChopField{}, [this](const tagChopField& r) {
+    }
+    for (const tagChopField& r : reader.Read<tagChopField>()) {
         auto* c = new GMapChopFieldObjEdit;
         c->Create(r, this);
         c->SetWorldPos({r.tileX, r.tileZ});
-    });
-    ReadRecords(in, h.gathers, tagGatherObj{},
-                [this](const tagGatherObj& r) { m_gatherList.push_back(new tagGatherObj(r)); });
+    }
+    for (const tagGatherObj& r : reader.Read<tagGatherObj>()) {
+        m_gatherList.push_back(new tagGatherObj(r));
+    }
     return true;
 }
 
@@ -776,25 +725,26 @@ bool GameMapEditor::LoadMazeObjFile(const char* path) {
     if (!in.IsOpen()) {
         return false;
     }
+    const uint32_t size = Lumo::BytesLeft(in.Get().GetFS(), in.Get().GetHandle());
     uint8_t raw[sizeof(tagMazeFileHeader)] = {};
-    in.Read(raw, sizeof raw);
+    in.Get().Read(raw, sizeof raw);
     tagMazeFileHeader h;
     std::memcpy(&h, raw, sizeof h);
     if (std::memcmp(h.magic, kMazeMagic, sizeof h.magic) != 0 ||
-        !SectionFits(h.walls, sizeof(tagMazeWallObj), in.Size())) {
+        !SectionFits(h.walls, sizeof(tagMazeWallObj), size)) {
         return false;
     }
     m_editMapIndex = h.mapIndex;
     tagMazeWallObj blank{};
     blank.scale = D3DXVECTOR3(1.0f, 1.0f, 1.0f);
-    ReadRecords(in, h.walls, blank, [this](const tagMazeWallObj& r) {
+    for (const tagMazeWallObj& r : ReadRecords(in.Get(), h.walls, blank)) {
         auto* w = new GMapObjEdit;
         if (w->Create(r, this)) {
             w->SetWorldPos(r.pos);
         } else {
             delete w;
         }
-    });
+    }
     return true;
 }
 

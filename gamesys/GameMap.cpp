@@ -1,11 +1,10 @@
 #include "gamesys/GameMap.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "framework/FsFile.h"
+#include "gamesys/MapFile.h"
 #include "lumo/Exception.h"
-#include "lumo/FileBytes.h"
 #include "lumo/Log.h"
 
 namespace GFC {
@@ -14,42 +13,9 @@ namespace {
 
 constexpr const char* kSourceFile = ".\\gamesys\\GameMap";
 
-// A section's records that the file holds at least the first byte of; a
-// last record cut short by the end of the file still counts (its missing
-// bytes read as zeros).
-bool SectionFits(const tagMapSection& s, size_t recordSize, uint32_t fileSize) {
-    if (s.count <= 0) {
-        return true;
-    }
-    if (s.offset >= fileSize) {
-        return false;
-    }
-    const uint64_t started = (uint64_t(fileSize - s.offset) + recordSize - 1) / recordSize;
-    return uint64_t(s.count) <= started;
-}
-
-// Reads a section's records in one go, straight into their place. Every
-// record starts as `blank`, so bytes beyond the end of the file keep its
-// contents. The section has been checked against the file's size, so the
-// records allocated are backed by the file.
+// Records into an id-keyed map: a repeated id keeps the last record.
 template <typename Rec>
-void ReadSection(FsFile& file, const tagMapSection& s, const Rec& blank, std::vector<Rec>& out) {
-    // Seek even for an empty section, as the game's loader does.
-    file.SeekTo(s.offset);
-    if (s.count <= 0) {
-        return;
-    }
-    out.assign(size_t(s.count), blank);
-    const uint64_t bytes = uint64_t(out.size()) * sizeof(Rec);
-    file.Read(static_cast<void*>(out.data()),
-              static_cast<uint32_t>(std::min<uint64_t>(bytes, 0xFFFFFFFFu)));
-}
-
-// The same into an id-keyed map: a repeated id keeps the last record.
-template <typename Rec>
-void ReadSection(FsFile& file, const tagMapSection& s, std::map<unsigned long, Rec>& out) {
-    std::vector<Rec> records;
-    ReadSection(file, s, Rec{}, records);
+void Index(const std::vector<Rec>& records, std::map<unsigned long, Rec>& out) {
     for (const Rec& r : records) {
         out[r.id] = r;
     }
@@ -86,36 +52,20 @@ void GameMap::LoadFromFile(Lumo::IFS* fs, const char* path) {
 
     FsFile file = FsFile::OpenOrThrow(fs, path, "GameMap open file failed.", kSourceFile, __LINE__);
 
-    // A header cut short keeps zeros in its missing bytes.
-    uint8_t raw[sizeof(tagGameMapHeader)] = {};
-    const uint32_t fileSize = Lumo::BytesLeft(fs, file.GetHandle());
-    file.Read(raw, sizeof raw);
-    tagGameMapHeader hdr;
-    std::memcpy(&hdr, raw, sizeof hdr);
-
+    MapFileReader reader(file);
+    const tagGameMapHeader& hdr = reader.Header();
     // Counts come from outside: a section that claims records the file does
-    // not hold stops the load before anything is allocated for it.
-    const struct {
-        const tagMapSection& section;
-        size_t recordSize;
-        const char* name;
-    } sections[] = {
-        {hdr.dynamics, sizeof(tagDynamicMapObj), "dynamic object"},
-        {hdr.npcs, sizeof(tagMapNPC), "NPC"},
-        {hdr.statics, sizeof(tagStaticMapObj), "static object"},
-        {hdr.wayPoints, sizeof(tagMapWayPoint), "way point"},
-        {hdr.triggers, sizeof(tagMapTrigger), "trigger"},
-        {hdr.sounds, sizeof(tagMapSound), "sound"},
-        {hdr.chopFields, sizeof(tagChopField), "chop field"},
-    };
-    for (const auto& s : sections) {
-        if (!SectionFits(s.section, s.recordSize, fileSize)) {
-            Lumo::_WriteLogString(
-                "GameMap file damaged,%s: %d %s records at %u run past the end (%u bytes).\r\n",
-                path, static_cast<int>(s.section.count), s.name,
-                static_cast<unsigned>(s.section.offset), static_cast<unsigned>(fileSize));
-            throw Lumo::Exception("GameMap file damaged.", path, kSourceFile, __LINE__);
-        }
+    // not hold stops the load before anything is allocated for it. The
+    // gathers are the editor's; the game does not read them.
+    const EMapSection damaged = reader.FirstDamaged(
+        {MS_DYNAMIC, MS_NPC, MS_STATIC, MS_WAYPOINT, MS_TRIGGER, MS_SOUND, MS_CHOPFIELD});
+    if (damaged != MS_COUNT) {
+        const tagMapSection& s = reader.Section(damaged);
+        Lumo::_WriteLogString(
+            "GameMap file damaged,%s: %d %s records at %u run past the end (%u bytes).\r\n", path,
+            static_cast<int>(s.count), kMapSectionKinds[damaged].name,
+            static_cast<unsigned>(s.offset), static_cast<unsigned>(reader.FileSize()));
+        throw Lumo::Exception("GameMap file damaged.", path, kSourceFile, __LINE__);
     }
 
     std::memcpy(&m_fog, &hdr.fog, sizeof m_fog);
@@ -137,15 +87,15 @@ void GameMap::LoadFromFile(Lumo::IFS* fs, const char* path) {
         m_weather[i] = static_cast<EWeather>(w >= 0 && w < kWeatherKinds ? w : 0);
     }
 
-    ReadSection(file, hdr.dynamics, m_dynamicObjs);
-    ReadSection(file, hdr.npcs, m_npcs);
+    Index(reader.Read<tagDynamicMapObj>(), m_dynamicObjs);
+    Index(reader.Read<tagMapNPC>(), m_npcs);
     tagStaticMapObj blankStatic{};
     blankStatic.scale = D3DXVECTOR3(1.0f, 1.0f, 1.0f);
-    ReadSection(file, hdr.statics, blankStatic, m_staticObjs);
-    ReadSection(file, hdr.wayPoints, tagMapWayPoint{}, m_wayPoints);
-    ReadSection(file, hdr.triggers, tagMapTrigger{}, m_triggers);
-    ReadSection(file, hdr.sounds, tagMapSound{}, m_sounds);
-    ReadSection(file, hdr.chopFields, tagChopField{}, m_chopFields);
+    m_staticObjs = reader.Read(blankStatic);
+    m_wayPoints = reader.Read<tagMapWayPoint>();
+    m_triggers = reader.Read<tagMapTrigger>();
+    m_sounds = reader.Read<tagMapSound>();
+    m_chopFields = reader.Read<tagChopField>();
 }
 
 const tagStaticMapObj* GameMap::FindStaticMapObj(unsigned long id) const {

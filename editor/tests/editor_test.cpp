@@ -7,7 +7,9 @@
 
 #include "EditorFixture.h"
 #include "MapFileWriter.h"
+#include "gamesys/MapFile.h"
 #include "gamesys/SaveFile.h"
+#include "lumo/Exception.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 
@@ -364,6 +366,65 @@ TEST_F(EditorTest, FilesFromOutsideAreCheckedBeforeAnythingIsTaken) {
     GameMapEditor::EditList walls;
     editor.GetMazeWallList(walls);
     EXPECT_EQ(walls.size(), 1u);
+}
+
+TEST_F(EditorTest, TheEditorTakesWhatTheGameLoadsAndRefusesWhatItRefuses) {
+    mapfile::Map m;
+    m.Add(mapfile::NPC, Npc(1, edtest::kSmithAtt, {100, 0, 100}));
+    m.Add(mapfile::STATIC, Static(2, "models\\rock.fak", {200, 0, 200}));
+    tagMapWayPoint wp{};
+    std::strcpy(wp.name, "patrol");
+    m.Add(mapfile::WAYPOINT, wp);
+    for (uint32_t id : {4u, 5u}) {
+        tagMapTrigger t{};
+        t.id = id;
+        m.Add(mapfile::TRIGGER, t);
+    }
+    m.Add(mapfile::SOUND, tagMapSound{});
+    tagGatherObj g{};
+    g.id = 6;
+    m.Add(mapfile::GATHER, g);
+    for (const mapfile::Probe& p : mapfile::ReaderProbes(m)) {
+        SCOPED_TRACE(p.name);
+        testsupport::WriteFile(Path("probe.gmb"), p.bytes);
+        GameMap game;
+        bool gameLoads = true;
+        try {
+            game.LoadFromFile(fs.get(), "probe.gmb");
+        } catch (const Lumo::Exception&) {
+            gameLoads = false;
+        }
+        ASSERT_EQ(gameLoads, p.gameLoads);
+        GameMapEditor e;
+        e.Create(&terrain, &camera);
+        e.LoadAttDataBase("");
+        const bool loaded = e.LoadFromEditFile(Path("probe.gmb").c_str());
+        EXPECT_EQ(loaded, p.gameLoads && p.gathersFit);
+        if (!loaded) {
+            EXPECT_TRUE(e.GetMapObjEditList().empty());
+            continue;
+        }
+        GameMapEditor::WayPointList wps;
+        GameMapEditor::TriggerList triggers;
+        GameMapEditor::SoundList sounds;
+        GameMapEditor::GatherList gathers;
+        e.GetWayPointList(wps);
+        e.GetTriggerList(triggers);
+        e.GetSoundList(sounds);
+        e.GetGatherList(gathers);
+        EXPECT_EQ(wps.size(), game.GetWayPoints().size());
+        ASSERT_EQ(triggers.size(), game.GetTriggers().size());
+        auto t = triggers.begin();
+        for (const tagMapTrigger& want : game.GetTriggers()) {
+            EXPECT_EQ(std::memcmp(*t++, &want, sizeof want), 0);  // a cut-short one too
+        }
+        EXPECT_EQ(sounds.size(), game.GetSounds().size());
+        EXPECT_EQ(e.GetMapObjEditList().size(),
+                  game.GetNpc().size() + game.GetStaticMapObjs().size());
+        GFC::FsFile file(fs.get(), "probe.gmb");
+        GFC::MapFileReader reader(file);
+        EXPECT_EQ(gathers.size(), size_t(reader.Section(MS_GATHER).count));
+    }
 }
 
 TEST_F(EditorTest, MazeWallsHaveTheirOwnFileAndMapsWithOnlyWallsAreEmpty) {

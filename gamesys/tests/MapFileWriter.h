@@ -115,4 +115,42 @@ inline void SetSection(std::string& file, Section s, int32_t count, uint32_t off
     PutU32(file, kCountOffset[s] + 4, offset);
 }
 
+// Maps that probe a reader's rules, built from a map with at least one
+// trigger and one gather: each says whether the game's loader takes it and
+// whether its gathers (which only the editor reads) fit the file.
+struct Probe {
+    std::string name;
+    std::string bytes;
+    bool gameLoads;
+    bool gathersFit;
+};
+
+inline std::vector<Probe> ReaderProbes(const Map& m) {
+    std::vector<Probe> out;
+    out.push_back({"sound", Write(m), true, true});
+    // Triggers last: the last one cut short is kept with zeros for its
+    // missing bytes; one more than the file holds starts at its end.
+    const std::vector<Section> triggersLast = {DYNAMIC, NPC,  STATIC, WAYPOINT,
+                                               SOUND,   CHOP, GATHER, TRIGGER};
+    std::string cut = Write(m, triggersLast);
+    cut.resize(cut.size() - 100);
+    out.push_back({"last record cut short", cut, true, true});
+    std::string tooMany = Write(m, triggersLast);
+    SetSection(tooMany, TRIGGER, int32_t(m.records[TRIGGER].size() + 1),
+               GetU32(tooMany, kCountOffset[TRIGGER] + 4));
+    out.push_back({"one record more than the file holds", tooMany, false, true});
+    std::string gathers = Write(m);
+    SetSection(gathers, GATHER, int32_t(m.records[GATHER].size() + 1),
+               GetU32(gathers, kCountOffset[GATHER] + 4));
+    out.push_back({"gathers past the end", gathers, true, false});
+    // Way points, triggers and gathers over the header and one another.
+    std::string overlap = Write(m);
+    const uint32_t size = static_cast<uint32_t>(overlap.size());
+    SetSection(overlap, WAYPOINT, int32_t(size / kRecordSize[WAYPOINT]), 0);
+    SetSection(overlap, TRIGGER, 1, 1);
+    SetSection(overlap, GATHER, int32_t((size + kRecordSize[GATHER] - 1) / kRecordSize[GATHER]), 0);
+    out.push_back({"sections over the header and one another", overlap, true, true});
+    return out;
+}
+
 }  // namespace mapfile

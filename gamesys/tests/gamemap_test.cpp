@@ -159,6 +159,19 @@ TEST(GameMap, SectionsAreFoundByTheirOffsetsInAnyOrder) {
         mapfile::Write(m, {mapfile::GATHER, mapfile::CHOP, mapfile::SOUND, mapfile::STATIC,
                            mapfile::TRIGGER, mapfile::WAYPOINT, mapfile::NPC, mapfile::DYNAMIC}));
     ExpectRecordsAsWritten(map, m);
+
+    // Sections may lie over the header and over one another: each is read
+    // where it points, as far as the file goes.
+    std::string over = mapfile::Write(m);
+    const uint32_t size = static_cast<uint32_t>(over.size());
+    mapfile::SetSection(over, mapfile::WAYPOINT, int32_t((size + 67) / 68), 0);
+    mapfile::SetSection(over, mapfile::TRIGGER, 2, 4);
+    GameMap overlapping = Loaded(over);
+    ASSERT_EQ(overlapping.GetWayPoints().size(), (size + 67) / 68);
+    EXPECT_EQ(std::memcmp(overlapping.GetWayPoints()[0].name, "GMB", 4), 0);
+    ASSERT_EQ(overlapping.GetTriggers().size(), 2u);
+    EXPECT_EQ(std::memcmp(&overlapping.GetTriggers()[1], over.data() + 4 + 792, 792), 0);
+    EXPECT_EQ(overlapping.GetStaticMapObjs().size(), 5u);
 }
 
 TEST(GameMap, AnEmptyMapTakesItsSettingsFromTheHeader) {

@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "framework/FsFile.h"
 #include "gamesys/GNavMap.h"
 #include "gamesys/GameMap.h"
+#include "gamesys/MapFile.h"
 #include "lumo/DiskFS.h"
 #include "lumo/Exception.h"
 #include "lumo/MemFS.h"
@@ -24,45 +26,15 @@ using GFC::GNavMap;
 
 // ------------------------------------------------------------- map files
 
-struct SectionInfo {
-    const char* name;
-    size_t recordSize;
-    GFC::tagMapSection GFC::tagGameMapHeader::*field;
-};
-
-const SectionInfo kSections[] = {
-    {"dynamic object", sizeof(GFC::tagDynamicMapObj), &GFC::tagGameMapHeader::dynamics},
-    {"NPC", sizeof(GFC::tagMapNPC), &GFC::tagGameMapHeader::npcs},
-    {"static object", sizeof(GFC::tagStaticMapObj), &GFC::tagGameMapHeader::statics},
-    {"way point", sizeof(GFC::tagMapWayPoint), &GFC::tagGameMapHeader::wayPoints},
-    {"trigger", sizeof(GFC::tagMapTrigger), &GFC::tagGameMapHeader::triggers},
-    {"sound", sizeof(GFC::tagMapSound), &GFC::tagGameMapHeader::sounds},
-    {"chop field", sizeof(GFC::tagChopField), &GFC::tagGameMapHeader::chopFields},
-    {"gather", sizeof(GFC::tagGatherObj), &GFC::tagGameMapHeader::gathers},
-};
-
-GFC::tagGameMapHeader HeaderOf(const std::string& bytes) {
-    uint8_t raw[sizeof(GFC::tagGameMapHeader)] = {};
-    std::memcpy(raw, bytes.data(), std::min(bytes.size(), sizeof raw));
-    GFC::tagGameMapHeader h;
-    std::memcpy(&h, raw, sizeof h);
-    return h;
-}
-
-// The whole records of a section that lie inside the file.
-template <typename Rec>
-std::vector<Rec> Records(const std::string& bytes, const GFC::tagMapSection& s) {
-    std::vector<Rec> out;
-    if (s.count <= 0 || s.offset >= bytes.size()) {
-        return out;
+// A map file read by the game's own reader, from the bytes in memory.
+struct MapBytes {
+    explicit MapBytes(const std::string& bytes) {
+        fs.AddFile("map", bytes);
+        file = GFC::FsFile(&fs, "map");
     }
-    const size_t whole = std::min<size_t>(size_t(s.count), (bytes.size() - s.offset) / sizeof(Rec));
-    out.resize(whole);
-    if (whole) {
-        std::memcpy(static_cast<void*>(out.data()), bytes.data() + s.offset, whole * sizeof(Rec));
-    }
-    return out;
-}
+    Lumo::MemFS fs;
+    GFC::FsFile file;
+};
 
 template <typename Rec>
 void CheckUniqueIds(const std::vector<Rec>& records, const char* what,
@@ -90,8 +62,10 @@ std::vector<std::string> CheckMap(const std::string& bytes) {
         broken.push_back("header is cut short (" + std::to_string(bytes.size()) + " of " +
                          std::to_string(headerSize) + " bytes)");
     }
-    const GFC::tagGameMapHeader h = HeaderOf(bytes);
-    if (std::memcmp(h.magic, GFC::kMapMagic, 4) != 0) {
+    MapBytes in(bytes);
+    GFC::MapFileReader reader(in.file);
+    const GFC::tagGameMapHeader& h = reader.Header();
+    if (!reader.HasMagic()) {
         broken.push_back("magic is not GMB");
     }
     if (h.zero0 != 0 || !AllZero(h.zero1, sizeof h.zero1) || !AllZero(h.zero2, sizeof h.zero2) ||
@@ -104,9 +78,11 @@ std::vector<std::string> CheckMap(const std::string& bytes) {
         const char* name;
     };
     std::vector<Span> spans;
-    for (const SectionInfo& s : kSections) {
-        const GFC::tagMapSection& sec = h.*s.field;
-        const std::string label = std::string(s.name) + " section";
+    for (int i = 0; i < GFC::MS_COUNT; ++i) {
+        const auto s = static_cast<GFC::EMapSection>(i);
+        const GFC::tagMapSectionKind& kind = GFC::kMapSectionKinds[s];
+        const GFC::tagMapSection& sec = reader.Section(s);
+        const std::string label = std::string(kind.name) + " section";
         if (sec.count < 0) {
             broken.push_back(label + ": negative count " + std::to_string(sec.count));
             continue;
@@ -114,17 +90,23 @@ std::vector<std::string> CheckMap(const std::string& bytes) {
         if (sec.count == 0) {
             continue;
         }
-        const uint64_t end = uint64_t(sec.offset) + uint64_t(sec.count) * s.recordSize;
         if (sec.offset < headerSize) {
             broken.push_back(label + ": starts inside the header (offset " +
                              std::to_string(sec.offset) + ")");
         }
-        if (end > bytes.size()) {
+        // The game refuses a map whose records start past the end (the
+        // gathers it does not read); a last record cut short it keeps, with
+        // zeros for the missing bytes.
+        if (!reader.Fits(s)) {
             broken.push_back(label + ": " + std::to_string(sec.count) + " records at " +
                              std::to_string(sec.offset) + " run past the end of the file (" +
                              std::to_string(bytes.size()) + " bytes)");
+        } else if (reader.LastRecordCut(s)) {
+            broken.push_back(label + ": the last record is cut short by the end of the file (" +
+                             std::to_string(bytes.size()) + " bytes)");
         }
-        spans.push_back({sec.offset, end, s.name});
+        spans.push_back(
+            {sec.offset, uint64_t(sec.offset) + uint64_t(sec.count) * kind.recordSize, kind.name});
     }
     std::sort(spans.begin(), spans.end(),
               [](const Span& a, const Span& b) { return a.begin < b.begin; });
@@ -145,16 +127,17 @@ std::vector<std::string> CheckMap(const std::string& bytes) {
         broken.push_back("city name has no terminator within its 36 bytes");
     }
 
-    CheckUniqueIds(Records<GFC::tagDynamicMapObj>(bytes, h.dynamics), "dynamic object", broken);
-    CheckUniqueIds(Records<GFC::tagMapNPC>(bytes, h.npcs), "NPC", broken);
-    CheckUniqueIds(Records<GFC::tagStaticMapObj>(bytes, h.statics), "static object", broken);
-    for (const GFC::tagMapWayPoint& wp : Records<GFC::tagMapWayPoint>(bytes, h.wayPoints)) {
+    // The records as the game reads them, a last one cut short included.
+    CheckUniqueIds(reader.ReadInFile<GFC::tagDynamicMapObj>(), "dynamic object", broken);
+    CheckUniqueIds(reader.ReadInFile<GFC::tagMapNPC>(), "NPC", broken);
+    CheckUniqueIds(reader.ReadInFile<GFC::tagStaticMapObj>(), "static object", broken);
+    for (const GFC::tagMapWayPoint& wp : reader.ReadInFile<GFC::tagMapWayPoint>()) {
         if (std::memchr(wp.name, 0, sizeof wp.name) == nullptr) {
             broken.push_back("a way point name has no terminator within its 32 bytes");
             break;
         }
     }
-    for (const GFC::tagMapTrigger& t : Records<GFC::tagMapTrigger>(bytes, h.triggers)) {
+    for (const GFC::tagMapTrigger& t : reader.ReadInFile<GFC::tagMapTrigger>()) {
         if (t.tileX0 > t.tileX1 || t.tileZ0 > t.tileZ1) {
             broken.push_back("trigger " + std::to_string(t.id) +
                              ": corners out of order, its area is empty");
@@ -169,16 +152,18 @@ const char* YesNo(bool b) {
 
 int ShowMap(const std::string& bytes, std::ostream& out, std::ostream& err,
             const std::string& shown) {
-    Lumo::MemFS fs;
-    fs.AddFile("map", bytes);
+    // Exactly what the game loads, and the game's refusal.
+    MapBytes in(bytes);
     GFC::GameMap map;
     try {
-        map.LoadFromFile(&fs, "map");
+        map.LoadFromFile(&in.fs, "map");
     } catch (const Lumo::Exception& e) {
         err << "mapinfo: " << shown << ": " << e.GetMsg() << " (try --check)\n";
         return 1;
     }
-    const GFC::tagGameMapHeader h = HeaderOf(bytes);
+    // The gathers are the editor's: the game skips them.
+    GFC::MapFileReader reader(in.file);
+    const GFC::tagMapSection& gathers = reader.Section(GFC::MS_GATHER);
     GFC::EWeather w[4];
     map.GetWeatherType(w[0], w[1], w[2], w[3]);
     std::set<std::string> paths;
@@ -203,7 +188,12 @@ int ShowMap(const std::string& bytes, std::ostream& out, std::ostream& err,
     out << "triggers: " << map.GetTriggers().size() << '\n';
     out << "sounds: " << map.GetSounds().size() << '\n';
     out << "chop fields: " << map.GetChopFields().size() << '\n';
-    out << "gathers: " << std::max(0, h.gathers.count) << '\n';
+    out << "gathers: " << std::max(0, gathers.count);
+    if (!reader.Fits(GFC::MS_GATHER)) {
+        out << " claimed, " << reader.RecordsInFile(GFC::MS_GATHER)
+            << " in the file (the editor refuses the map)";
+    }
+    out << '\n';
     return 0;
 }
 

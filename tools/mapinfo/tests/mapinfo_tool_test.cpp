@@ -7,6 +7,9 @@
 #include "MapFileWriter.h"
 #include "MapInfoTool.h"
 #include "gamesys/GNavMap.h"
+#include "gamesys/GameMap.h"
+#include "lumo/Exception.h"
+#include "lumo/MemFS.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 #include "testsupport/temp_dir.h"
@@ -141,6 +144,53 @@ TEST_F(MapInfo, CheckListsEveryBrokenRuleOfAMap) {
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("GameMap file damaged."), std::string::npos);
     EXPECT_EQ(r.out, "");
+}
+
+TEST_F(MapInfo, ShowsWhatTheGameLoadsAndFailsWhereTheGameFails) {
+    for (const mapfile::Probe& p : mapfile::ReaderProbes(SampleMap())) {
+        SCOPED_TRACE(p.name);
+        Lumo::MemFS fs;
+        fs.AddFile("a.gmb", p.bytes);
+        GameMap game;
+        try {
+            game.LoadFromFile(&fs, "a.gmb");
+        } catch (const Lumo::Exception&) {
+        }
+        Outcome r = RunTool({Write("probe.gmb", p.bytes)});
+        EXPECT_EQ(r.code, p.gameLoads ? 0 : 1) << r.err;
+        if (!p.gameLoads) {
+            EXPECT_NE(r.err.find("GameMap file damaged."), std::string::npos);
+            EXPECT_EQ(r.out, "");
+            continue;
+        }
+        for (const std::string& line : {
+                 "NPCs: " + std::to_string(game.GetNpc().size()),
+                 "static objects: " + std::to_string(game.GetStaticMapObjs().size()),
+                 "way points: " + std::to_string(game.GetWayPoints().size()) + " in ",
+                 "triggers: " + std::to_string(game.GetTriggers().size()),
+                 "sounds: " + std::to_string(game.GetSounds().size()),
+             }) {
+            EXPECT_NE(r.out.find("\n" + line), std::string::npos) << line << "\n" << r.out;
+        }
+        EXPECT_EQ(r.out.find("the editor refuses the map") == std::string::npos, p.gathersFit)
+            << r.out;
+    }
+
+    // --check is stricter: a cut-short record is reported, and is among the
+    // records it checks.
+    mapfile::Map m = SampleMap();
+    tagMapNPC npc{};
+    npc.id = 2;  // a second NPC 2, cut short at the end
+    m.Add(mapfile::NPC, npc);
+    std::string cut = mapfile::Write(m, {mapfile::NPC});
+    cut.resize(cut.size() - 10);
+    Outcome r = RunTool({Write("cut.gmb", cut), "--check"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.out.find("NPC section: the last record is cut short by the end of the file"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("NPC id 2 appears 2 times"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("run past the end"), std::string::npos) << r.out;
 }
 
 TEST_F(MapInfo, ShowsANavigationFilesSizeAndWalkableTiles) {
