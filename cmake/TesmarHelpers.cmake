@@ -1,5 +1,39 @@
 # Helpers shared by every module's CMakeLists.txt.
 
+# tesmar_check_modules(FOLDER...): every module folder the build names must
+# be there, so that a partial checkout fails the configure instead of
+# building less without a word. Folders are relative to the current source
+# folder.
+function(tesmar_check_modules)
+    foreach(dir ${ARGN})
+        if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+            message(FATAL_ERROR "module folder ${CMAKE_CURRENT_SOURCE_DIR}/${dir} is missing "
+                                "(or has no CMakeLists.txt): the checkout is incomplete")
+        endif()
+    endforeach()
+endfunction()
+
+# tesmar_add_folders(FOLDER...): the sub-folders of a folder of tools,
+# examples, benchmarks or fuzz targets, by name. A named folder that is
+# missing fails the configure, and so does a folder with a CMakeLists.txt
+# that is not named (a new one must be listed here to be built).
+macro(tesmar_add_folders)
+    tesmar_check_modules(${ARGN})
+    file(GLOB _tesmar_present LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+         ${CMAKE_CURRENT_SOURCE_DIR}/*)
+    set(_tesmar_named ${ARGN})
+    foreach(_tesmar_dir ${_tesmar_present})
+        if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${_tesmar_dir}/CMakeLists.txt AND
+           NOT _tesmar_dir IN_LIST _tesmar_named)
+            message(FATAL_ERROR "${CMAKE_CURRENT_SOURCE_DIR}/${_tesmar_dir} has a CMakeLists.txt "
+                                "but is not listed in ${CMAKE_CURRENT_LIST_FILE}")
+        endif()
+    endforeach()
+    foreach(_tesmar_dir ${_tesmar_named})
+        add_subdirectory(${_tesmar_dir})
+    endforeach()
+endmacro()
+
 # Warnings are errors on our own code; third-party code is built without them.
 function(tesmar_warnings target)
     target_compile_options(${target} PRIVATE

@@ -12,8 +12,9 @@
 #
 # Environment: TESMAR_SOURCE_DIR, TESMAR_BINARY_DIR (the Windows build),
 # WINE (wine64), WINEPREFIX (a prefix for windowed programs). Skipped (77)
-# where the servers cannot run: no proftpd, not root, no native build of the
-# tools, no xdotool or ImageMagick.
+# where the servers cannot run: no proftpd, not root, no xdotool or
+# ImageMagick. The native build's tools must be there (the test fixture
+# native_tools builds them): their absence fails the run.
 set -euo pipefail
 source_dir=${TESMAR_SOURCE_DIR:?}
 wine=${WINE:?}
@@ -24,7 +25,7 @@ command -v xdotool > /dev/null || { echo "skip: xdotool is missing"; exit 77; }
 command -v import > /dev/null || { echo "skip: ImageMagick is missing"; exit 77; }
 native=$source_dir/build/native/bin
 for tool in versiond mkpatch; do
-  [ -x "$native/$tool" ] || { echo "skip: build the native preset first ($tool)"; exit 77; }
+  [ -x "$native/$tool" ] || { echo "$native/$tool is missing: build the native preset first"; exit 1; }
 done
 windows_bin=${TESMAR_BINARY_DIR:-$source_dir/build/windows-x64}/bin
 VERSIOND=$native/versiond

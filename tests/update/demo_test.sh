@@ -7,8 +7,9 @@
 #                           end) under wine64; the servers and tools run
 #                           natively, from the native build
 #
-# Skipped (77) where the servers cannot run: no proftpd, not root, or (with
-# --windows) no native build of the tools.
+# Skipped (77) where the servers cannot run: no proftpd, or not root. With
+# --windows the tools of the native build must be there (the test fixture
+# native_tools builds them): their absence fails the run.
 set -euo pipefail
 source_dir=${TESMAR_SOURCE_DIR:?}
 [ -x /usr/sbin/proftpd ] || { echo "skip: proftpd is not installed"; exit 77; }
@@ -17,7 +18,7 @@ args=(--no-build)
 if [ "${1:-}" = --windows ]; then
   native=$source_dir/build/native/bin
   for tool in versiond cpk mkpatch; do
-    [ -x "$native/$tool" ] || { echo "skip: build the native preset first ($tool)"; exit 77; }
+    [ -x "$native/$tool" ] || { echo "$native/$tool is missing: build the native preset first"; exit 1; }
   done
   args+=(--windows)
 else
