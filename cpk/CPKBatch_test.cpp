@@ -22,6 +22,7 @@
 #include "platform/fs.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"
+#include "testsupport/archive_tree.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
@@ -30,35 +31,14 @@ using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::WriteFile;
 
-// Every live entry by lowered full path: a file's contents, or a mark for
-// a directory.
-using Tree = std::map<std::string, std::string>;
-const char kDirectory[] = "<directory>";
+using Tree = testsupport::ArchiveTree;
 
 Tree Read(CPKVfs& vfs) {
-    Tree tree;
-    for (uint32_t i = 0; i < vfs.Header().usedCount; ++i) {
-        const CPKEntry e = vfs.EntryAt(static_cast<int>(i));
-        if (!IsLive(e)) {
-            continue;
-        }
-        std::string path;
-        EXPECT_EQ(vfs.GetFullPath(e.crc, path), 1);
-        std::string value = kDirectory;
-        if (!IsDirectory(e)) {
-            std::vector<uint8_t> contents;
-            EXPECT_EQ(ReadEntryContents(vfs, static_cast<int>(i), contents), 1) << path;
-            value.assign(contents.begin(), contents.end());
-        }
-        tree[platform::GbkToLowerAscii(path)] = value;
-    }
-    return tree;
+    return testsupport::ReadTree(vfs);
 }
 
 Tree ReadArchive(const std::string& path, BlockPool& pool) {
-    CPKVfs vfs(pool);
-    EXPECT_EQ(vfs.Open(path, CPKOpenMode::kReadOnly), 1) << path;
-    return vfs.IsOpen() ? Read(vfs) : Tree{};
+    return testsupport::ReadArchiveTree(path, pool);
 }
 
 std::string Text(uint32_t seed, size_t size) {

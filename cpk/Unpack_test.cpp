@@ -17,6 +17,7 @@
 #include "platform/fs.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"
+#include "testsupport/archive_tree.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
@@ -52,25 +53,8 @@ private:
     UnpackContext& context_;
 };
 
-// Every live entry of an archive: path -> contents (directories "<dir>").
 std::map<std::string, std::string> Entries(const std::string& path, BlockPool& pool) {
-    std::map<std::string, std::string> out;
-    CPKVfs vfs(pool);
-    EXPECT_EQ(vfs.Open(path, CPKOpenMode::kReadOnly), 1) << path;
-    for (uint32_t i = 0; vfs.IsOpen() && i < vfs.Header().usedCount; ++i) {
-        const CPKEntry e = vfs.EntryAt(static_cast<int>(i));
-        if (!IsLive(e)) {
-            continue;
-        }
-        std::string inner;
-        vfs.GetFullPath(e.crc, inner);
-        std::vector<uint8_t> bytes;
-        if (!IsDirectory(e)) {
-            EXPECT_EQ(ReadEntryContents(vfs, static_cast<int>(i), bytes), 1);
-        }
-        out[inner] = IsDirectory(e) ? "<dir>" : std::string(bytes.begin(), bytes.end());
-    }
-    return out;
+    return testsupport::ReadArchiveTree(path, pool);
 }
 
 class UnpackTest : public ::testing::Test {
@@ -199,7 +183,8 @@ TEST_F(UnpackTest, FoldersLooseFilesAndArchivesLandInTheGameFolder) {
     const auto scene = Entries(game + "\\data\\scene.cpk", pool);
     EXPECT_EQ(scene.at("tex\\a.dds"), Text(3, 7000));
     EXPECT_EQ(scene.at("b.txt"), "b");
-    EXPECT_EQ(scene.at("v1.2"), "<dir>");  // a dotted directory, empty, is made too
+    EXPECT_EQ(scene.at("v1.2"),
+              testsupport::kDirectoryMark);  // a dotted directory, empty, is made too
     EXPECT_EQ(Entries(game + "\\data\\sub\\new.cpk", pool).at("deep\\c.bin"), Text(4, 100));
     EXPECT_EQ(CheckArchive(game + "\\data\\scene.cpk"), std::vector<std::string>{});
     // Progress after every file, ending at 100.

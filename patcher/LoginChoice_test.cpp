@@ -5,26 +5,14 @@
 #include "platform/fs.h"
 #include "platform/process.h"
 #include "platform/settings.h"
+#include "testsupport/settings_store.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
 
 class LoginChoiceStore : public ::testing::Test {
 protected:
-    void SetUp() override {
-#ifdef _WIN32
-        platform::OverrideSettingsStore("SOFTWARE\\TesmarLoginTest" +
-                                        std::to_string(platform::CurrentProcessId()));
-#else
-        platform::OverrideSettingsStore(platform::NativePath(dir_ / "registry.ini"));
-#endif
-        (void)platform::DeleteSettingsKey();
-    }
-    void TearDown() override {
-        (void)platform::DeleteSettingsKey();
-        platform::OverrideSettingsStore("");
-    }
-    testsupport::TempDir dir_;
+    testsupport::ScopedSettingsStore store_{"Login"};
 };
 
 TEST_F(LoginChoiceStore, NothingStoredReadsAsNotFound) {

@@ -15,6 +15,7 @@
 #include "platform/process.h"
 #include "platform/settings.h"
 #include "platform/text.h"
+#include "testsupport/settings_store.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
@@ -30,19 +31,7 @@ struct Server {
 
 class ServerListTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-#ifdef _WIN32
-        platform::OverrideSettingsStore("SOFTWARE\\TesmarServerListTest" +
-                                        std::to_string(platform::CurrentProcessId()));
-#else
-        platform::OverrideSettingsStore(platform::NativePath(dir_ / "registry.ini"));
-#endif
-        (void)platform::DeleteSettingsKey();
-    }
-    void TearDown() override {
-        (void)platform::DeleteSettingsKey();
-        platform::OverrideSettingsStore("");
-    }
+    testsupport::ScopedSettingsStore store_{"ServerList"};
 
     void WriteConfig(const std::vector<Server>& servers,
                      const std::vector<std::string>& versionHosts = {}) {
@@ -76,9 +65,7 @@ protected:
         BuildServerList(state_, list_, options);
         return state_.Snapshot();
     }
-    ServerListData Build() {
-        return Build(Options());
-    }
+    ServerListData Build() { return Build(Options()); }
 
     testsupport::TempDir dir_;
     int owner_ = 0;                  // stands for the dialog

@@ -12,25 +12,14 @@
 #include "platform/process.h"
 #include "platform/settings.h"
 #include "platform/text.h"
+#include "testsupport/settings_store.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
 
 class ServersCommand : public ::testing::Test {
 protected:
-    void SetUp() override {
-#ifdef _WIN32
-        platform::OverrideSettingsStore("SOFTWARE\\TesmarServersCommandTest" +
-                                        std::to_string(platform::CurrentProcessId()));
-#else
-        platform::OverrideSettingsStore(platform::NativePath(dir_ / "registry.ini"));
-#endif
-        (void)platform::DeleteSettingsKey();
-    }
-    void TearDown() override {
-        (void)platform::DeleteSettingsKey();
-        platform::OverrideSettingsStore("");
-    }
+    testsupport::ScopedSettingsStore store_{"ServersCommand"};
 
     int Run(std::string& output) {
         ServerListOptions options;

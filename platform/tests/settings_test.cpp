@@ -8,6 +8,7 @@
 
 #include "platform/fs.h"
 #include "platform/process.h"
+#include "testsupport/settings_store.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
@@ -16,22 +17,13 @@ namespace {
 // a private subkey of HKEY_LOCAL_MACHINE under Wine.
 class SettingsStore : public ::testing::Test {
 protected:
-    void SetUp() override {
-#ifdef _WIN32
-        platform::OverrideSettingsStore("SOFTWARE\\TesmarTest" +
-                                        std::to_string(platform::CurrentProcessId()));
-#else
-        platform::OverrideSettingsStore(platform::NativePath(dir_ / "sub\\registry.ini"));
-#endif
-        // A key left behind by an earlier run whose process had the same id.
-        (void)platform::DeleteSettingsKey();
-    }
     void TearDown() override {
         (void)platform::DeleteSettingsKey();
         EXPECT_FALSE(platform::SettingsKeyExists());
-        platform::OverrideSettingsStore("");
     }
-    testsupport::TempDir dir_;
+    // In a folder that does not exist yet: the store makes it.
+    testsupport::ScopedSettingsStore store_{"", "sub\\registry.ini"};
+    const testsupport::TempDir& dir_ = store_.dir();
 };
 
 TEST_F(SettingsStore, MissingKeyAndValueAreToldApart) {

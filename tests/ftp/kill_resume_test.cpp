@@ -14,6 +14,7 @@
 #include "platform/fs.h"
 #include "platform/process.h"
 #include "proftpd_server.h"
+#include "testsupport/seed.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
@@ -77,8 +78,7 @@ TEST(KillAndResume, TwentyKillsThenTheRightFile) {
                                            "v100/big.cpk", md5, "-o",
                                            platform::NativePath(out.path())};
 
-    std::random_device device;
-    const unsigned seed = device();
+    const uint32_t seed = testsupport::TestSeed("kill and resume");
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> pause(kKillAfterMinMs, kKillAfterMaxMs);
     SCOPED_TRACE("seed " + std::to_string(seed));

@@ -16,6 +16,7 @@
 #include "platform/fs.h"
 #include "platform/process.h"
 #include "platform/profile.h"
+#include "testsupport/seed.h"
 #include "update_fixture.h"
 
 namespace {
@@ -264,7 +265,7 @@ TEST_F(UpdateProgram, KilledAtRandomMomentsEndsAsAnUninterruptedRun) {
     const uint32_t fetched = timed(reference);
     ASSERT_EQ(FolderDifference(expected, FolderContents(reference, skip, true)), "");
 
-    std::mt19937 random(platform::TickCount());
+    std::mt19937 random(testsupport::TestSeed("update kills"));
     const std::string game = work_ / "game";
     int completed = 0;
     // Where the kills landed: before the download, during it, with every

@@ -26,6 +26,8 @@
 #include "platform/msgbox.h"
 #include "platform/process.h"
 #include "platform/text.h"
+#include "testsupport/archive_tree.h"
+#include "testsupport/seed.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
@@ -41,8 +43,8 @@ constexpr int kFolderFiles = 2000;  // half replace entries, half are new
 // Generous: the program takes well under a second here.
 constexpr int kRunTimeoutMs = 10 * 60 * 1000;
 
-using Tree = std::map<std::string, std::string>;  // lowered path -> contents or a mark
-const char kDirectory[] = "<directory>";
+using Tree = testsupport::ArchiveTree;
+using testsupport::ReadArchiveTree;
 
 std::string Noise(uint32_t seed, size_t size) {
     std::mt19937 rng(seed);
@@ -58,47 +60,11 @@ std::string Arg(const std::string& systemPath) {
 }
 
 Tree ReadArchive(const std::string& path, BlockPool& pool) {
-    Tree tree;
-    CPKVfs vfs(pool);
-    EXPECT_EQ(vfs.Open(path, CPKOpenMode::kReadOnly), 1);
-    for (uint32_t i = 0; vfs.IsOpen() && i < vfs.Header().usedCount; ++i) {
-        const CPKEntry e = vfs.EntryAt(static_cast<int>(i));
-        if (!IsLive(e)) {
-            continue;
-        }
-        std::string inner;
-        EXPECT_EQ(vfs.GetFullPath(e.crc, inner), 1);
-        std::string value = kDirectory;
-        if (!IsDirectory(e)) {
-            std::vector<uint8_t> contents;
-            EXPECT_EQ(ReadEntryContents(vfs, static_cast<int>(i), contents), 1) << inner;
-            value.assign(contents.begin(), contents.end());
-        }
-        tree[platform::GbkToLowerAscii(inner)] = value;
-    }
-    return tree;
+    return ReadArchiveTree(path, pool);
 }
 
-// The first differences of two trees, for a failure message (the trees
-// themselves are far too large to print).
 std::string Diff(const Tree& a, const Tree& b) {
-    std::string out;
-    int shown = 0;
-    for (const Tree* t : std::initializer_list<const Tree*>{&a, &b}) {
-        for (const auto& entry : *t) {
-            auto x = a.find(entry.first);
-            auto y = b.find(entry.first);
-            const bool same = x != a.end() && y != b.end() && x->second == y->second;
-            if (!same && shown < 5 && (t == &a || x == a.end())) {
-                out += " " + entry.first +
-                       (x == a.end()   ? " (only second)"
-                        : y == b.end() ? " (only first)"
-                                       : " (differs)");
-                ++shown;
-            }
-        }
-    }
-    return a.size() == b.size() && out.empty() ? " none" : out;
+    return testsupport::TreeDifference(a, b);
 }
 
 class CpkCrashTest : public ::testing::Test {
@@ -143,7 +109,7 @@ protected:
             WriteFile(dir / ("patch\\" + inner), contents);
             after[platform::GbkToLowerAscii(inner)] = contents;
             if (i % 2 == 1) {
-                after["data\\n" + std::to_string(i % 40)] = kDirectory;
+                after["data\\n" + std::to_string(i % 40)] = testsupport::kDirectoryMark;
             }
         }
     }
@@ -197,7 +163,7 @@ TEST_F(CpkCrashTest, AddKilledAtRandomMomentsLeavesEachEntryOldOrNew) {
     const Tree made = ReadArchive(reference, pool);
     ASSERT_TRUE(made == after) << Diff(made, after);
 
-    std::mt19937 rng(std::random_device{}());
+    std::mt19937 rng(testsupport::TestSeed("cpk kills"));
     int killedMidway = 0;
     int endedNew = 0;
     for (int round = 0; round < kKills; ++round) {

@@ -22,6 +22,7 @@
 #include "platform/fs.h"
 #include "platform/process.h"
 #include "platform/text.h"
+#include "testsupport/seed.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
@@ -211,7 +212,7 @@ TEST(ApplyCrash, KilledAtRandomMomentsAndRunAgainItEndsAsAnUninterruptedRun) {
     EXPECT_EQ(uninterrupted.at("Sound\\New.cpk").size() > 0, true);
 
     CopyTree(start, game);
-    std::mt19937 rng(std::random_device{}());
+    std::mt19937 rng(testsupport::TestSeed("apply kills"));
     int stoppedMidway = 0;
     int completed = 0;
     for (int round = 0; round < kKills; ++round) {
