@@ -11,6 +11,7 @@
 #include "platform/clock.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"
+#include "testsupport/wait.h"
 
 namespace {
 
@@ -21,21 +22,9 @@ using Bytes = std::vector<uint8_t>;
 // The longest the client takes to give up a connect attempt on its own.
 constexpr uint32_t kConnectBudgetMs =
     kConnectSettleMs + kConnectWaits * (kConnectWaitMs + kConnectRetrySleepMs);
-// What a loaded machine, a sanitizer or Wine may add to any step. Waits end
-// early when their condition holds; running out is always a failure.
-constexpr uint32_t kMarginMs = 30000;
-constexpr int kWaitMs = static_cast<int>(kConnectBudgetMs + kMarginMs);
-
-bool WaitUntil(const std::function<bool()>& condition, uint32_t ms = kWaitMs) {
-    uint64_t end = platform::TickCount64() + ms;
-    while (!condition()) {
-        if (platform::TickCount64() > end) {
-            return false;
-        }
-        platform::SleepMs(5);
-    }
-    return true;
-}
+// Waits for the client cover its own budget and what a loaded machine, a
+// sanitizer or Wine may add to any step.
+constexpr uint32_t kWaitMs = kConnectBudgetMs + testsupport::kWaitLimitMs;
 
 // A listening socket on loopback and the server side of one accepted client.
 struct Peer {
@@ -78,13 +67,13 @@ void ConnectTo(CMsgClient& client, Peer& peer) {
     ASSERT_TRUE(client.Start());
     client.Connect("127.0.0.1", peer.port);
     peer.Accept();
-    ASSERT_TRUE(WaitUntil([&] { return !client.IsConnecting(); }));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return !client.IsConnecting(); }, kWaitMs));
     ASSERT_TRUE(client.IsConnected());
 }
 
 std::unique_ptr<MsgBuffer> NextFrame(CMsgClient& client) {
     std::unique_ptr<MsgBuffer> f;
-    WaitUntil([&] { return (f = client.Receive()) != nullptr; });
+    testsupport::WaitUntil([&] { return (f = client.Receive()) != nullptr; }, kWaitMs);
     return f;
 }
 
@@ -149,7 +138,7 @@ TEST(MsgClient, OversizedFrameEndsTheConnectionButKeepsWhatCameBefore) {
     Bytes hostile{0xF1, 0x01, 0, 0};  // 497 bytes promised
     hostile.resize(hostile.size() + 600, 0xEE);
     peer.Write(hostile);
-    ASSERT_TRUE(WaitUntil([&] { return !client.IsConnected(); }));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return !client.IsConnected(); }, kWaitMs));
     EXPECT_TRUE(client.HasError());
     auto f = client.Receive();
     ASSERT_TRUE(f);
@@ -161,7 +150,7 @@ TEST(MsgClient, OversizedFrameEndsTheConnectionButKeepsWhatCameBefore) {
     Peer peer2;
     ConnectTo(client2, peer2);
     peer2.Write(huge);
-    ASSERT_TRUE(WaitUntil([&] { return !client2.IsConnected(); }));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return !client2.IsConnected(); }, kWaitMs));
     EXPECT_FALSE(client2.Receive());
 }
 
@@ -172,7 +161,7 @@ TEST(MsgClient, FramesBeforeThePeerClosedAreStillHandedOut) {
     peer.Write(MakeFrame({7}));
     peer.Write(MakeFrame({8}));
     peer.conn.Close();
-    ASSERT_TRUE(WaitUntil([&] { return !client.IsConnected(); }));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return !client.IsConnected(); }, kWaitMs));
     EXPECT_FALSE(client.HasError());
     auto a = client.Receive();
     auto b = client.Receive();
@@ -196,19 +185,21 @@ TEST(MsgClient, AFloodIsHeldBackNotDropped) {
     peer.Write(all);
     // The receiver stops at the cap, with the rest still unread on the
     // socket, and the connection stays up.
-    ASSERT_TRUE(WaitUntil([&] { return client.IsHoldingBack(); }));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return client.IsHoldingBack(); }, kWaitMs));
     EXPECT_EQ(client.IncomingCount(), kMaxIncomingFrames);
     EXPECT_TRUE(client.IsConnected());
     uint32_t next = 0;
-    ASSERT_TRUE(WaitUntil([&] {
-        while (auto f = client.Receive()) {
-            EXPECT_EQ(GetU32(f->body()), next);
-            ++next;
-            client.Release(std::move(f));
-        }
-        EXPECT_LE(client.IncomingCount(), kMaxIncomingFrames);
-        return next == total;
-    }));
+    ASSERT_TRUE(testsupport::WaitUntil(
+        [&] {
+            while (auto f = client.Receive()) {
+                EXPECT_EQ(GetU32(f->body()), next);
+                ++next;
+                client.Release(std::move(f));
+            }
+            EXPECT_LE(client.IncomingCount(), kMaxIncomingFrames);
+            return next == total;
+        },
+        kWaitMs));
     EXPECT_FALSE(client.IsHoldingBack());
 }
 
@@ -224,7 +215,7 @@ TEST(MsgClient, AddressesThatAreNotConnectedTo) {
 
     // Not a dotted address: no name lookup.
     client.Connect("localhost", 80);
-    EXPECT_TRUE(WaitUntil([&] { return !client.IsConnecting(); }));
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return !client.IsConnecting(); }, kWaitMs));
     EXPECT_FALSE(client.IsConnected());
 
     // Nobody listens: refused, not "connected". The bound socket keeps the
@@ -235,7 +226,7 @@ TEST(MsgClient, AddressesThatAreNotConnectedTo) {
     client.Connect("127.0.0.1", port);
     EXPECT_EQ(client.address(), "127.0.0.1");
     EXPECT_EQ(client.port(), port);
-    EXPECT_TRUE(WaitUntil([&] { return !client.IsConnecting(); }));
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return !client.IsConnecting(); }, kWaitMs));
     EXPECT_FALSE(client.IsConnected());
     EXPECT_EQ(boxes.count(), 0u);
 }

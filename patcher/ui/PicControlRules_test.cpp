@@ -6,51 +6,35 @@
 #include <string>
 #include <vector>
 
+#include "testsupport/bitmap.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
-
-// A bitmap file's first bytes: "BM", the file header and an info header of
-// infoSize bytes with the given size fields.
-std::string BitmapHeader(uint32_t infoSize, int32_t width, int32_t height) {
-    std::string b(14 + infoSize, '\0');
-    b[0] = 'B';
-    b[1] = 'M';
-    std::memcpy(&b[14], &infoSize, 4);
-    if (infoSize == 12) {
-        uint16_t w = static_cast<uint16_t>(width), h = static_cast<uint16_t>(height);
-        std::memcpy(&b[18], &w, 2);
-        std::memcpy(&b[20], &h, 2);
-    } else {
-        std::memcpy(&b[18], &width, 4);
-        std::memcpy(&b[22], &height, 4);
-    }
-    return b;
-}
 
 std::optional<BitmapSize> Parse(const std::string& b) {
     return ParseBitmapHeader(reinterpret_cast<const uint8_t*>(b.data()), b.size());
 }
 
 TEST(SkinBitmap, SizesComeFromTheHeaderAndBadHeadersAreRefused) {
-    auto s = Parse(BitmapHeader(40, 76, 26));
+    auto s = Parse(testsupport::BitmapHeader(76, 26, 40));
     ASSERT_TRUE(s);
     EXPECT_EQ(s->width, 76);
     EXPECT_EQ(s->height, 26);
-    s = Parse(BitmapHeader(124, 800, -600));  // V5 header, top-down
+    s = Parse(testsupport::BitmapHeader(800, -600, 124));  // V5 header, top-down
     ASSERT_TRUE(s);
     EXPECT_EQ(s->height, 600);
-    s = Parse(BitmapHeader(12, 57, 76));  // the old core header: 16-bit sizes
+    s = Parse(testsupport::BitmapHeader(57, 76, 12));  // the old core header: 16-bit sizes
     ASSERT_TRUE(s);
     EXPECT_EQ(s->width, 57);
 
-    EXPECT_FALSE(Parse(BitmapHeader(40, 0, 10)));
-    EXPECT_FALSE(Parse(BitmapHeader(40, -5, 10)));
-    EXPECT_FALSE(Parse(BitmapHeader(40, 100000, 10)));
-    EXPECT_FALSE(Parse(BitmapHeader(40, 10, INT32_MIN)));         // no overflow of its magnitude
-    EXPECT_FALSE(Parse(BitmapHeader(41 + 200, 10, 10)));          // unknown info header
-    EXPECT_FALSE(Parse(BitmapHeader(40, 10, 10).substr(0, 30)));  // cut short
-    std::string notBmp = BitmapHeader(40, 10, 10);
+    EXPECT_FALSE(Parse(testsupport::BitmapHeader(0, 10, 40)));
+    EXPECT_FALSE(Parse(testsupport::BitmapHeader(-5, 10, 40)));
+    EXPECT_FALSE(Parse(testsupport::BitmapHeader(100000, 10, 40)));
+    EXPECT_FALSE(
+        Parse(testsupport::BitmapHeader(10, INT32_MIN, 40)));  // no overflow of its magnitude
+    EXPECT_FALSE(Parse(testsupport::BitmapHeader(10, 10, 41 + 200)));  // unknown info header
+    EXPECT_FALSE(Parse(testsupport::BitmapHeader(10, 10, 40).substr(0, 30)));  // cut short
+    std::string notBmp = testsupport::BitmapHeader(10, 10, 40);
     notBmp[0] = 'P';
     EXPECT_FALSE(Parse(notBmp));
     EXPECT_FALSE(ParseBitmapHeader(nullptr, 0));
@@ -58,7 +42,8 @@ TEST(SkinBitmap, SizesComeFromTheHeaderAndBadHeadersAreRefused) {
 
 TEST(SkinBitmap, FilesAndVariantNames) {
     testsupport::TempDir dir;
-    testsupport::WriteFile(dir / "skin\\a.bmp", BitmapHeader(40, 77, 26) + std::string(100, 'x'));
+    testsupport::WriteFile(dir / "skin\\a.bmp",
+                           testsupport::BitmapHeader(77, 26, 40) + std::string(100, 'x'));
     testsupport::WriteFile(dir / "skin\\short.bmp", "BM");
     auto s = ReadBitmapSize(dir / "skin\\a.bmp");
     ASSERT_TRUE(s);

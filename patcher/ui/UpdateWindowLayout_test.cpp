@@ -5,27 +5,16 @@
 #include <cstring>
 #include <string>
 
+#include "testsupport/bitmap.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
-
-// A bitmap file header and info header for a picture of this size.
-std::string Bitmap(int32_t width, int32_t height) {
-    std::string b(54, '\0');
-    b[0] = 'B';
-    b[1] = 'M';
-    uint32_t info = 40;
-    std::memcpy(&b[14], &info, 4);
-    std::memcpy(&b[18], &width, 4);
-    std::memcpy(&b[22], &height, 4);
-    return b;
-}
 
 class UpdateLayout : public ::testing::Test {
 protected:
     void Picture(char letter, int width) {
         testsupport::WriteFile(dir_ / (std::string("skin\\N_update-button-") + letter + ".bmp"),
-                               Bitmap(width, 26));
+                               testsupport::BitmapHeader(width, 26));
     }
     std::string Skin() { return dir_ / "skin"; }
     testsupport::TempDir dir_;

@@ -8,17 +8,6 @@
 
 namespace testsupport {
 
-bool WaitUntil(const std::function<bool()>& condition, uint32_t limitMs) {
-    const uint64_t end = platform::TickCount64() + limitMs;
-    while (!condition()) {
-        if (platform::TickCount64() > end) {
-            return false;
-        }
-        platform::SleepMs(1);
-    }
-    return true;
-}
-
 LoopbackPeer::LoopbackPeer() {
     auto l = platform::TcpSocket::Listen("127.0.0.1", 0, 4);
     if (!l) {

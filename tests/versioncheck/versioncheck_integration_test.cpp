@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"
+#include "testsupport/wait.h"
 #include "version_servers.h"
 
 namespace {
@@ -56,7 +57,7 @@ std::string Manifest() {
 }
 
 // What a loaded machine, a sanitizer or Wine may add to any step.
-constexpr uint32_t kMarginMs = 30000;
+constexpr uint32_t kMarginMs = testsupport::kWaitLimitMs;
 
 // The patcher's own loop, with room for a slow machine on top of its ten
 // seconds; it ends as soon as the reply is complete.
@@ -80,19 +81,6 @@ VersionCheckResult Check(uint16_t port, int32_t version, int32_t line, PatchFile
                          const std::string& address = "127.0.0.1") {
     list.Clear();
     return RunVersionCheck(Request(port, version, line, address), list, Patient());
-}
-
-// Waits for what the servers' threads do on their own; running out is a
-// failure.
-bool WaitFor(const std::function<bool()>& condition) {
-    const uint64_t end = platform::TickCount64() + kMarginMs;
-    while (!condition()) {
-        if (platform::TickCount64() > end) {
-            return false;
-        }
-        platform::SleepMs(5);
-    }
-    return true;
 }
 
 // The check's clock, run by the test: it counts the pauses of the reply
@@ -287,7 +275,7 @@ TEST(VersionCheck, AWholeReplyEndsTheCheckWithoutWaitingForTheServerToClose) {
     EXPECT_LT(platform::TickCount64() - start, fullDrainMs / 2);
     EXPECT_EQ(r.status, VersionCheckStatus::kReplied);
     EXPECT_EQ(r.reply.code, kVersionCurrent);
-    EXPECT_TRUE(WaitFor([&] { return server.clientEnded(); }));
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return server.clientEnded(); }));
 }
 
 TEST(VersionCheck, ServerThatNeverAnswersTimesOut) {
@@ -298,8 +286,8 @@ TEST(VersionCheck, ServerThatNeverAnswersTimesOut) {
     // reply really had every poll to come in.
     PollClock clock;
     clock.onReplyPoll = [&] {
-        EXPECT_TRUE(
-            WaitFor([&] { return silent.bytesRead() == kFrameLengthSize + kVersionRequestSize; }));
+        EXPECT_TRUE(testsupport::WaitUntil(
+            [&] { return silent.bytesRead() == kFrameLengthSize + kVersionRequestSize; }));
     };
     VersionCheckResult r =
         RunVersionCheck(Request(silent.port(), 100, 0), list, clock.Options(kReplyPolls));
@@ -331,7 +319,7 @@ TEST(VersionCheck, StoppingTheUpdateEndsTheWaitForAReply) {
     EXPECT_FALSE(VersionCheckFailure(r));
     // Not one poll after the stop.
     EXPECT_EQ(clock.replyPolls, kPollsBeforeStop);
-    EXPECT_TRUE(WaitFor([&] { return silent.accepted() == 1u; }));
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return silent.accepted() == 1u; }));
 }
 
 TEST(VersionCheck, AddressThatRefuses) {

@@ -9,6 +9,7 @@
 #include "VersionServer.h"
 #include "cpk/Md5.h"
 #include "platform/clock.h"
+#include "testsupport/wait.h"
 #include "version_servers.h"
 
 namespace {
@@ -241,18 +242,7 @@ TcpSocket Dial(uint16_t port) {
 
 // What a loaded machine, a sanitizer or Wine may add to any step. Waits end
 // as soon as their condition holds; running out is a failure.
-constexpr uint32_t kMarginMs = 30000;
-
-bool WaitFor(const std::function<bool()>& condition) {
-    const uint64_t end = platform::TickCount64() + kMarginMs;
-    while (!condition()) {
-        if (platform::TickCount64() > end) {
-            return false;
-        }
-        platform::SleepMs(5);
-    }
-    return true;
-}
+constexpr uint32_t kMarginMs = testsupport::kWaitLimitMs;
 
 // Reads until the server closes; answers the bytes and whether it closed
 // within ms.
@@ -313,7 +303,7 @@ public:
     bool Advance(uint32_t ms) {
         now_ += ms;
         const uint64_t seen = reads_;
-        return WaitFor([&] { return reads_ >= seen + 3; });
+        return testsupport::WaitUntil([&] { return reads_ >= seen + 3; });
     }
 
 private:
@@ -339,16 +329,16 @@ TEST(VersionServer, IdleAndStalledClientsAreClosed) {
     TcpSocket idle = Dial(server.port());
     TcpSocket partial = Dial(server.port());
     TcpSocket trickle = Dial(server.port());
-    ASSERT_TRUE(WaitFor([&] { return vs.ClientCount() == 3; }));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return vs.ClientCount() == 3; }));
     Bytes req = Request(1);
     ASSERT_TRUE(partial.SendAll(req.data(), 5));
     ASSERT_TRUE(trickle.SendAll(req.data(), 1));
-    ASSERT_TRUE(WaitFor([&] { return vs.BytesReceived() == 6; }));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return vs.BytesReceived() == 6; }));
 
     // One byte more halfway is no progress on the request.
     ASSERT_TRUE(clock.Advance(kStallMs / 2));
     ASSERT_TRUE(trickle.SendAll(req.data() + 1, 1));
-    ASSERT_TRUE(WaitFor([&] { return vs.BytesReceived() == 7; }));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return vs.BytesReceived() == 7; }));
 
     // At the stall time-out itself everyone stays; past it both partial
     // requests are closed, and the idle client stays.

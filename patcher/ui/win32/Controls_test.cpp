@@ -16,40 +16,13 @@
 #include "platform/clock.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"
+#include "testsupport/bitmap.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
 
-// A 24-bit bitmap file of w x h pixels; colour(x, y) gives each pixel.
-template <typename F>
-std::string BitmapFile(int w, int h, F colour) {
-    int stride = (w * 3 + 3) & ~3;
-    uint32_t dataSize = static_cast<uint32_t>(stride * h);
-    std::string b(54 + dataSize, '\0');
-    auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&b[at], &v, 4); };
-    b[0] = 'B';
-    b[1] = 'M';
-    put32(2, 54 + dataSize);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(w));
-    put32(22, static_cast<uint32_t>(h));
-    b[26] = 1;
-    b[28] = 24;
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            COLORREF c = colour(x, y);
-            size_t at = 54 + static_cast<size_t>((h - 1 - y) * stride + x * 3);
-            b[at] = static_cast<char>(GetBValue(c));
-            b[at + 1] = static_cast<char>(GetGValue(c));
-            b[at + 2] = static_cast<char>(GetRValue(c));
-        }
-    }
-    return b;
-}
-
 std::string Solid(int w, int h, COLORREF c) {
-    return BitmapFile(w, h, [c](int, int) { return c; });
+    return testsupport::BitmapFile(w, h, [c](int, int) { return c; });
 }
 
 // A parent window that records the scroll and list reports of its children
@@ -217,7 +190,7 @@ COLORREF CellColour(int cell, int state) {
 }
 
 std::string Sprite(int l, int t) {
-    return BitmapFile(4 * l + 4, 3 * t + 3, [&](int x, int y) {
+    return testsupport::BitmapFile(4 * l + 4, 3 * t + 3, [&](int x, int y) {
         return CellColour(std::min(x / (l + 1), 3), std::min(y / (t + 1), 2));
     });
 }

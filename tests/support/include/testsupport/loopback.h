@@ -1,21 +1,14 @@
 // Fixtures for tests over loopback TCP: a plain peer that listens on a free
-// port and speaks raw bytes, and a poll-until helper.
+// port and speaks raw bytes (its waits end at kWaitLimitMs, wait.h).
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include "platform/net.h"
+#include "testsupport/wait.h"
 
 namespace testsupport {
-
-// Guard against hanging only: every wait of the tests ends in milliseconds on
-// a working machine, so the limit is generous.
-constexpr uint32_t kWaitLimitMs = 20000;
-
-// Polls condition every millisecond until it holds (true) or limitMs pass.
-bool WaitUntil(const std::function<bool()>& condition, uint32_t limitMs = kWaitLimitMs);
 
 // The server end of one connection: listens on 127.0.0.1 and a free port,
 // accepts one client, then reads and writes raw bytes.
