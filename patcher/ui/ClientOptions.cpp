@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <iterator>
 
 #include "platform/file.h"
 #include "platform/fs.h"
@@ -64,7 +65,9 @@ size_t FindKey(const std::string& text, const std::string& key) {
 }  // namespace
 
 const std::array<OptionInfo, kOptionCount>& OptionTable() {
-    static const std::array<OptionInfo, kOptionCount> table = {{
+    // One entry per option id, in file order. Counted here: a std::array
+    // given one entry too few would quietly end in a zeroed one.
+    static const OptionInfo entries[] = {
         {"ESOP_Res", GBK("屏幕分辨率"), OptionKind::kListIndex, 0, true},
         {"ESOP_HZ", GBK("屏幕刷新率"), OptionKind::kListIndex, 1, true},
         {"ESOP_Win", GBK("窗口模式"), OptionKind::kSwitch, 1, true},
@@ -84,7 +87,13 @@ const std::array<OptionInfo, kOptionCount>& OptionTable() {
         {"ESOP_Reflect", GBK("水面效果"), OptionKind::kListIndex, 1, true},
         {"ESOP_TrnLevel", GBK("地形精度"), OptionKind::kListIndex, 1, true},
         {"ESOP_TrnSpecular", GBK("地形高亮"), OptionKind::kSwitch, 0, true},
-    }};
+    };
+    static_assert(sizeof entries / sizeof entries[0] == kOptionCount, "one entry per option id");
+    static const std::array<OptionInfo, kOptionCount> table = [] {
+        std::array<OptionInfo, kOptionCount> t{};
+        std::copy(std::begin(entries), std::end(entries), t.begin());
+        return t;
+    }();
     return table;
 }
 
