@@ -15,6 +15,7 @@
 #include "platform/text.h"
 #include "testsupport/scripted_ftp.h"
 #include "testsupport/temp_dir.h"
+#include "testsupport/wait.h"
 
 namespace {
 
@@ -159,12 +160,7 @@ TEST_F(ScriptedDownload, UnusablePasvRepliesNeverOpenADataConnection) {
                 if (e.message != UM_PROGRESS) {
                     return;
                 }
-                for (int i = 0; i < 1000; ++i) {
-                    if (CountCommands(server, "PASV") >= 2) {
-                        break;
-                    }
-                    platform::SleepMs(20);
-                }
+                EXPECT_TRUE(server.WaitForCommands("PASV", 2, testsupport::kWaitLimitMs));
                 d.Stop();
             });
         EXPECT_EQ(run.last(), UM_RESET);

@@ -1,6 +1,7 @@
 #include "testsupport/scripted_ftp.h"
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
 
 namespace testsupport {
@@ -85,9 +86,24 @@ std::vector<uint32_t> ScriptedFtpServer::retrOffsets() const {
     return retrOffsets_;
 }
 
+bool ScriptedFtpServer::WaitForCommands(const std::string& prefix, size_t n,
+                                        uint32_t limitMs) const {
+    std::unique_lock<std::mutex> lock(mu_);
+    return recorded_.wait_for(lock, std::chrono::milliseconds(limitMs), [&] {
+        size_t seen = 0;
+        for (const std::string& c : commands_) {
+            seen += c.rfind(prefix, 0) == 0 ? 1 : 0;
+        }
+        return seen >= n;
+    });
+}
+
 void ScriptedFtpServer::Record(const std::string& line) {
-    std::lock_guard<std::mutex> lock(mu_);
-    commands_.push_back(line);
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        commands_.push_back(line);
+    }
+    recorded_.notify_all();
 }
 
 void ScriptedFtpServer::AcceptLoop() {

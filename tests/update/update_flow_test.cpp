@@ -22,6 +22,7 @@
 #include "platform/profile.h"
 #include "platform/settings.h"
 #include "platform/text.h"
+#include "testsupport/wait.h"
 #include "update_fixture.h"
 
 namespace {
@@ -76,9 +77,8 @@ struct ScriptedWalk {
         }
         if (!holdIn.empty() && FileNamePart(package.Path()) == holdIn) {
             holding = true;
-            while (shared.unpack.stopFlag.load() == 0) {
-                platform::SleepMs(5);
-            }
+            // The flag is the unpacking's own: polled, as the walk polls it.
+            EXPECT_TRUE(testsupport::WaitUntil([&] { return shared.unpack.stopFlag.load() != 0; }));
             return 0;
         }
         counter += package.Header().liveCount;

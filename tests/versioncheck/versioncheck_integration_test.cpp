@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -207,7 +209,11 @@ public:
         thread_ = std::thread([this] { Serve(); });
     }
     ~KeepOpenServer() {
-        release_ = true;
+        {
+            std::lock_guard<std::mutex> lock(mu_);
+            release_ = true;
+        }
+        released_.notify_all();
         thread_.join();
     }
     uint16_t port() const { return port_; }
@@ -250,13 +256,15 @@ private:
                 break;
             }
         }
-        while (!release_) {
-            platform::SleepMs(5);  // still open on our side
-        }
+        // Still open on our side until the test lets go.
+        std::unique_lock<std::mutex> lock(mu_);
+        released_.wait(lock, [this] { return release_.load(); });
     }
 
     platform::TcpSocket listener_;
     uint16_t port_ = 0;
+    std::mutex mu_;
+    std::condition_variable released_;
     std::atomic<bool> release_{false};
     std::atomic<bool> clientEnded_{false};
     std::thread thread_;

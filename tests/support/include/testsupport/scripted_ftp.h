@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -49,6 +50,9 @@ public:
     uint16_t port() const { return port_; }
     // Every command line received, without "\r\n", in arrival order.
     std::vector<std::string> commands() const;
+    // Waits until at least n command lines that start with prefix have
+    // arrived; false when limitMs pass first.
+    bool WaitForCommands(const std::string& prefix, size_t n, uint32_t limitMs) const;
     // The offsets RETR started at (REST values accepted, 0 without).
     std::vector<uint32_t> retrOffsets() const;
     int logins() const { return logins_.load(); }
@@ -67,6 +71,7 @@ private:
     std::atomic<int> logins_{0};
     std::thread acceptThread_;
     mutable std::mutex mu_;
+    mutable std::condition_variable recorded_;  // a command line arrived
     std::vector<std::thread> sessions_;
     std::vector<std::string> commands_;
     std::vector<uint32_t> retrOffsets_;
