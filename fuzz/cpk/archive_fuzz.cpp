@@ -5,6 +5,7 @@
 // need, and an archive that was sound must stay sound.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -58,6 +59,8 @@ void Walk(CPKVfs& vfs, uint32_t crc, int depth) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     SilenceMessageBoxes();
     DiscIOMgr::EnableFlushes(false);
+    (void)ArchivePath();
+    std::atexit([] { (void)platform::DeleteFile(ArchivePath()); });
     return 0;
 }
 

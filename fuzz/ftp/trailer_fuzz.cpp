@@ -6,6 +6,7 @@
 // through CPartFile itself as a real ".jat" file, which must keep it.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -42,6 +43,13 @@ std::string Folder() {
         (void)platform::CreateDirectory(d);
         return d;
     }();
+    // Each input's files go before the next; the folder goes at exit. The
+    // handler is registered once the path is made, so that it runs before
+    // the path is destroyed.
+    static const bool removedAtExit = [] {
+        return std::atexit([] { (void)platform::DeleteDirectory(Folder()); }) == 0;
+    }();
+    (void)removedAtExit;
     return dir;
 }
 

@@ -4,15 +4,26 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 #include "platform/file.h"
 #include "platform/fs.h"
 #include "platform/process.h"
 
+// The scratch file's path, once made; removed when the fuzzer exits.
+inline std::string& ScratchSlot() {
+    static std::string path;
+    return path;
+}
+
 inline std::string ScratchFile(const char* tag, const uint8_t* data, size_t size) {
-    static const std::string path = platform::TempDirectory() + "\\tesmar-fuzz-" + tag + "-" +
-                                    std::to_string(platform::CurrentProcessId());
+    std::string& path = ScratchSlot();
+    if (path.empty()) {
+        path = platform::TempDirectory() + "\\tesmar-fuzz-" + tag + "-" +
+               std::to_string(platform::CurrentProcessId());
+        std::atexit([] { (void)platform::DeleteFile(ScratchSlot()); });
+    }
     auto f = platform::File::Open(path, platform::Access::kWrite, platform::kShareNone,
                                   platform::Disposition::kCreateAlways);
     if (f && size > 0) {
