@@ -101,39 +101,38 @@ function(tesmar_test name)
     endif()
 endfunction()
 
-# tesmar_gui_test(NAME COMMAND...): a test that needs a display. It runs
-# against a private Xvfb (tests/gui/with_xvfb.sh). Under Wine, COMMAND runs
-# its Windows programs through the emulator itself; they get a prefix of
-# their own whose windows Wine leaves unmanaged (no window manager on the
-# private display), one such test at a time, since the prefix's desktop
-# belongs to one display.
+# tesmar_gui_test(NAME COMMAND...): a test that needs a display; every
+# windowed test goes through here and carries the label gui. It runs against
+# a private Xvfb (tests/gui/with-xvfb). Under Wine, COMMAND runs its Windows
+# programs through the emulator itself; they all share one prefix of their
+# own (tests/gui/WineGuiPrefix.cmake) whose windows Wine leaves unmanaged
+# (no window manager on the private display), one such test at a time, since
+# the prefix's desktop belongs to one display.
 function(tesmar_gui_test name)
     if(NOT TESMAR_TESTS)
         return()
     endif()
-    set(runner bash ${CMAKE_SOURCE_DIR}/tests/gui/with_xvfb.sh)
+    set(runner sh ${CMAKE_SOURCE_DIR}/tests/gui/with-xvfb)
     set(env "${TESMAR_TEST_ENV}" "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/gui/lsan.supp")
     if(CMAKE_CROSSCOMPILING_EMULATOR)
         get_filename_component(winedir ${CMAKE_CROSSCOMPILING_EMULATOR} DIRECTORY)
         list(APPEND runner --wineserver ${winedir}/wineserver)
-        set(prefix ${CMAKE_BINARY_DIR}/wineprefix-windowed)
+        set(prefix ${CMAKE_BINARY_DIR}/wineprefix-gui)
         list(FILTER env EXCLUDE REGEX "^WINEPREFIX=")
         list(APPEND env "WINEPREFIX=${prefix}")
-        get_property(made GLOBAL PROPERTY TESMAR_WINE_WINDOWED_PREFIX)
+        get_property(made GLOBAL PROPERTY TESMAR_WINE_GUI_PREFIX)
         if(NOT made)
-            set_property(GLOBAL PROPERTY TESMAR_WINE_WINDOWED_PREFIX ON)
-            add_test(NAME wine_windowed_prefix
+            set_property(GLOBAL PROPERTY TESMAR_WINE_GUI_PREFIX ON)
+            add_test(NAME wine_prefix_gui
                      COMMAND ${CMAKE_COMMAND} -DPREFIX=${prefix}
                              -DWINE=${CMAKE_CROSSCOMPILING_EMULATOR}
                              -P ${CMAKE_SOURCE_DIR}/tests/gui/WineGuiPrefix.cmake)
-            set_tests_properties(wine_windowed_prefix PROPERTIES FIXTURES_SETUP wine_windowed
-                                                                  TIMEOUT 300)
+            set_tests_properties(wine_prefix_gui PROPERTIES FIXTURES_SETUP wine_gui TIMEOUT 300)
         endif()
     endif()
     add_test(NAME ${name} COMMAND ${runner} -- ${ARGN})
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 600 LABELS gui)
     if(CMAKE_CROSSCOMPILING_EMULATOR)
-        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_windowed
-                                                RESOURCE_LOCK wine_windowed)
+        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_gui RESOURCE_LOCK wine_gui)
     endif()
 endfunction()
