@@ -12,18 +12,10 @@
 cmake_minimum_required(VERSION 3.25)
 include(${GRAPH})
 
+include(${CMAKE_CURRENT_LIST_DIR}/ModuleOf.cmake)
 function(module_of path out)
-    set(best "")
-    set(bestlen 0)
-    foreach(m ${LAYER_MODULES})
-        string(LENGTH "${LAYER_SOURCE_DIR}/${m}/" n)
-        string(SUBSTRING "${path}/" 0 ${n} head)
-        if(head STREQUAL "${LAYER_SOURCE_DIR}/${m}/" AND n GREATER bestlen)
-            set(best ${m})
-            set(bestlen ${n})
-        endif()
-    endforeach()
-    set(${out} "${best}" PARENT_SCOPE)
+    tesmar_module_of(${path} ${LAYER_SOURCE_DIR} "${LAYER_MODULES}" m)
+    set(${out} "${m}" PARENT_SCOPE)
 endfunction()
 
 # Links, and what each module reaches through them.

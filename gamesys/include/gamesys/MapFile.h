@@ -60,39 +60,23 @@ inline constexpr tagMapSectionKind kMapSectionKinds[MS_COUNT] = {
 
 // The section each record kind is stored in.
 template <typename Rec>
-struct MapSectionOf;
+inline constexpr EMapSection kMapSectionOf = MS_COUNT;
 template <>
-struct MapSectionOf<tagDynamicMapObj> {
-    static constexpr EMapSection value = MS_DYNAMIC;
-};
+inline constexpr EMapSection kMapSectionOf<tagDynamicMapObj> = MS_DYNAMIC;
 template <>
-struct MapSectionOf<tagMapNPC> {
-    static constexpr EMapSection value = MS_NPC;
-};
+inline constexpr EMapSection kMapSectionOf<tagMapNPC> = MS_NPC;
 template <>
-struct MapSectionOf<tagStaticMapObj> {
-    static constexpr EMapSection value = MS_STATIC;
-};
+inline constexpr EMapSection kMapSectionOf<tagStaticMapObj> = MS_STATIC;
 template <>
-struct MapSectionOf<tagMapWayPoint> {
-    static constexpr EMapSection value = MS_WAYPOINT;
-};
+inline constexpr EMapSection kMapSectionOf<tagMapWayPoint> = MS_WAYPOINT;
 template <>
-struct MapSectionOf<tagMapTrigger> {
-    static constexpr EMapSection value = MS_TRIGGER;
-};
+inline constexpr EMapSection kMapSectionOf<tagMapTrigger> = MS_TRIGGER;
 template <>
-struct MapSectionOf<tagMapSound> {
-    static constexpr EMapSection value = MS_SOUND;
-};
+inline constexpr EMapSection kMapSectionOf<tagMapSound> = MS_SOUND;
 template <>
-struct MapSectionOf<tagChopField> {
-    static constexpr EMapSection value = MS_CHOPFIELD;
-};
+inline constexpr EMapSection kMapSectionOf<tagChopField> = MS_CHOPFIELD;
 template <>
-struct MapSectionOf<tagGatherObj> {
-    static constexpr EMapSection value = MS_GATHER;
-};
+inline constexpr EMapSection kMapSectionOf<tagGatherObj> = MS_GATHER;
 
 // Records of recordSize bytes of section s that start inside a file of
 // fileSize bytes (at most the count the section claims; 0 for a count of 0
@@ -149,12 +133,8 @@ public:
     // fit (Fits); one that does not reads nothing.
     template <typename Rec>
     std::vector<Rec> Read(const Rec& blank = Rec{}) {
-        constexpr EMapSection s = MapSectionOf<Rec>::value;
-        static_assert(kMapSectionKinds[s].recordSize == sizeof(Rec), "the section's record kind");
-        if (!Fits(s)) {
-            return {};
-        }
-        return ReadRecords(m_file, Section(s), blank);
+        constexpr EMapSection s = SectionOf<Rec>();
+        return Fits(s) ? ReadRecords(m_file, Section(s), blank) : std::vector<Rec>{};
     }
 
     // The records of Rec's section that start inside the file, a last one
@@ -162,14 +142,21 @@ public:
     // that report on what a damaged file holds.
     template <typename Rec>
     std::vector<Rec> ReadInFile(const Rec& blank = Rec{}) {
-        constexpr EMapSection s = MapSectionOf<Rec>::value;
-        static_assert(kMapSectionKinds[s].recordSize == sizeof(Rec), "the section's record kind");
+        constexpr EMapSection s = SectionOf<Rec>();
         tagMapSection present = Section(s);
         present.count = int32_t(RecordsInFile(s));
         return ReadRecords(m_file, present, blank);
     }
 
 private:
+    template <typename Rec>
+    static constexpr EMapSection SectionOf() {
+        constexpr EMapSection s = kMapSectionOf<Rec>;
+        static_assert(s != MS_COUNT && kMapSectionKinds[s].recordSize == sizeof(Rec),
+                      "a record kind of the map file");
+        return s;
+    }
+
     FsFile& m_file;
     tagGameMapHeader m_header;
     uint32_t m_fileSize = 0;
