@@ -210,7 +210,9 @@ bool UpdateServers::Start(const Release& release, int ftpRateKBps, bool refuseLo
 }
 
 std::string AbsentGamePath() {
-    return "tesmar_absent_game_" + std::to_string(platform::CurrentProcessId());
+    // The id stands inside the name: with it last, the name of process 12
+    // would be a part of that of process 123.
+    return "tesmar_absent_" + std::to_string(platform::CurrentProcessId()) + "_game";
 }
 
 std::string UpdateIni(const std::vector<std::string>& versionHosts, uint16_t port,

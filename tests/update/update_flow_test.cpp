@@ -410,8 +410,10 @@ TEST_F(UpdateFlow, ARunningGameHoldsTheUnpackingUntilClosedOrCancelled) {
 #else
     const std::string ext = "";
 #endif
+    // The id inside the name, so that no other test program's game name is a
+    // part of it (nor it of theirs).
     const std::string gamePath =
-        "tesmar_running_game_" + std::to_string(platform::CurrentProcessId()) + ext;
+        "tesmar_running_" + std::to_string(platform::CurrentProcessId()) + "_game" + ext;
     WriteFile(game_ / gamePath, ReadFile(ProgramDir() + "\\platform_test_helper" + ext));
     ASSERT_TRUE(platform::SetExecutable(game_ / gamePath));
     WriteFile(game_ / "update.ini", servers_->GameIni(gamePath));
