@@ -99,6 +99,12 @@ function(tesmar_test name)
     if(ARG_LABELS)
         set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
     endif()
+    # The kill and crash tests (label crash) run a program dozens of times;
+    # under a sanitizer or Wine on a loaded machine that takes many minutes,
+    # so their guard against hanging is longer.
+    if("crash" IN_LIST ARG_LABELS)
+        set_tests_properties(${name} PROPERTIES TIMEOUT 1800)
+    endif()
 endfunction()
 
 # tesmar_gui_test(NAME COMMAND...): a test that needs a display; every
