@@ -27,6 +27,7 @@
 #include "platform/process.h"
 #include "platform/text.h"
 #include "testsupport/archive_tree.h"
+#include "testsupport/kill.h"
 #include "testsupport/seed.h"
 #include "testsupport/temp_dir.h"
 
@@ -163,16 +164,14 @@ TEST_F(CpkCrashTest, AddKilledAtRandomMomentsLeavesEachEntryOldOrNew) {
     const Tree made = ReadArchive(reference, pool);
     ASSERT_TRUE(made == after) << Diff(made, after);
 
-    std::mt19937 rng(testsupport::TestSeed("cpk kills"));
+    testsupport::KillMoments moments(runMs, testsupport::TestSeed("cpk kills"));
     int killedMidway = 0;
     int endedNew = 0;
     for (int round = 0; round < kKills; ++round) {
-        const uint32_t delay = static_cast<uint32_t>(rng() % (runMs + runMs / 5 + 1));
         auto run = platform::StartProgram(program, AddArgs(), dir.path());
         ASSERT_TRUE(run) << run.error().Message();
-        platform::SleepMs(delay);
-        run->Kill();
-        const std::optional<int> code = run->Wait(kRunTimeoutMs);
+        uint32_t delay = 0;
+        const std::optional<int> code = moments.StopAtNextMoment(*run, kRunTimeoutMs, delay);
         ASSERT_TRUE(code.has_value());
         killedMidway += *code != 0;
         ASSERT_EQ(CheckArchive(archive), std::vector<std::string>{})
@@ -199,7 +198,7 @@ TEST_F(CpkCrashTest, AddKilledAtRandomMomentsLeavesEachEntryOldOrNew) {
     EXPECT_GT(killedMidway, 0);
     std::printf(
         "%d of %d kills stopped the program; %d left the new contents (a run takes %llu ms)\n",
-        killedMidway, kKills, endedNew, static_cast<unsigned long long>(runMs));
+        killedMidway, kKills, endedNew, static_cast<unsigned long long>(moments.runMs()));
     EXPECT_EQ(boxes.count(), 0u);
 }
 

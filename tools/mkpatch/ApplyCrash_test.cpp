@@ -22,6 +22,7 @@
 #include "platform/fs.h"
 #include "platform/process.h"
 #include "platform/text.h"
+#include "testsupport/kill.h"
 #include "testsupport/seed.h"
 #include "testsupport/temp_dir.h"
 
@@ -212,16 +213,14 @@ TEST(ApplyCrash, KilledAtRandomMomentsAndRunAgainItEndsAsAnUninterruptedRun) {
     EXPECT_EQ(uninterrupted.at("Sound\\New.cpk").size() > 0, true);
 
     CopyTree(start, game);
-    std::mt19937 rng(testsupport::TestSeed("apply kills"));
+    testsupport::KillMoments moments(runMs, testsupport::TestSeed("apply kills"));
     int stoppedMidway = 0;
     int completed = 0;
     for (int round = 0; round < kKills; ++round) {
-        const uint32_t delay = static_cast<uint32_t>(rng() % (runMs + runMs / 5 + 1));
         auto run = platform::StartProgram(program, args(), dir.path());
         ASSERT_TRUE(run) << run.error().Message();
-        platform::SleepMs(delay);
-        run->Kill();
-        const std::optional<int> code = run->Wait(kRunTimeoutMs);
+        uint32_t delay = 0;
+        const std::optional<int> code = moments.StopAtNextMoment(*run, kRunTimeoutMs, delay);
         ASSERT_TRUE(code.has_value());
         for (const char* archive : {"Data\\Scene.cpk", "Data\\Model.cpk", "Sound\\New.cpk"}) {
             if (platform::Exists(game + "\\" + archive)) {
@@ -249,7 +248,7 @@ TEST(ApplyCrash, KilledAtRandomMomentsAndRunAgainItEndsAsAnUninterruptedRun) {
     EXPECT_TRUE(got == uninterrupted) << FirstDifference(got, uninterrupted);
     EXPECT_GT(stoppedMidway, 0);
     std::printf("%d of %d kills stopped the program, %d runs completed (a run takes %llu ms)\n",
-                stoppedMidway, kKills, completed, static_cast<unsigned long long>(runMs));
+                stoppedMidway, kKills, completed, static_cast<unsigned long long>(moments.runMs()));
 }
 
 }  // namespace
