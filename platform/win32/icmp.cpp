@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstring>
 #include <vector>
+#include "../common/backend.h"
 
 namespace platform {
 namespace {
@@ -40,10 +41,6 @@ void EnsureWinsock() {
     (void)started;
 }
 
-Error LastSocketError() {
-    return Error{static_cast<uint32_t>(WSAGetLastError())};
-}
-
 SOCKET S(intptr_t h) {
     return static_cast<SOCKET>(h);
 }
@@ -53,26 +50,6 @@ HANDLE H(intptr_t h) {
 }
 
 }  // namespace
-
-IcmpSocket::~IcmpSocket() {
-    Close();
-}
-
-IcmpSocket::IcmpSocket(IcmpSocket&& other) noexcept
-    : handle_(other.handle_), kind_(other.kind_), kernelId_(other.kernelId_) {
-    other.handle_ = kInvalid;
-}
-
-IcmpSocket& IcmpSocket::operator=(IcmpSocket&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = other.handle_;
-        kind_ = other.kind_;
-        kernelId_ = other.kernelId_;
-        other.handle_ = kInvalid;
-    }
-    return *this;
-}
 
 Result<IcmpSocket> IcmpSocket::Open(IcmpSocketKind kind, int ttl) {
     if (kind == IcmpSocketKind::kDatagram) {
@@ -149,31 +126,10 @@ void RefuseRawIcmpSockets(bool refuse) {
     g_refuseRaw.store(refuse);
 }
 
-IcmpHelper::~IcmpHelper() {
-    Release();
-}
-
-IcmpHelper::IcmpHelper(IcmpHelper&& other) noexcept
-    : module_(other.module_), handle_(other.handle_) {
-    other.module_ = nullptr;
-    other.handle_ = -1;
-}
-
-IcmpHelper& IcmpHelper::operator=(IcmpHelper&& other) noexcept {
-    if (this != &other) {
-        Release();
-        module_ = other.module_;
-        handle_ = other.handle_;
-        other.module_ = nullptr;
-        other.handle_ = -1;
-    }
-    return *this;
-}
-
 Result<IcmpHelper> IcmpHelper::Load() {
     HMODULE module = LoadLibraryW(L"ICMP.DLL");
     if (!module) {
-        return Error{static_cast<uint32_t>(GetLastError())};
+        return LastError();
     }
     IcmpHelper helper;
     helper.module_ = module;
@@ -184,7 +140,7 @@ Result<IcmpHelper> IcmpHelper::Load() {
     }
     HANDLE h = create();
     if (h == INVALID_HANDLE_VALUE) {
-        return Error{static_cast<uint32_t>(GetLastError())};
+        return LastError();
     }
     helper.handle_ = reinterpret_cast<intptr_t>(h);
     return helper;
@@ -238,9 +194,13 @@ void IcmpHelper::Release() {
     }
 }
 
-bool StartSocketLibraryAt(int major, int minor) {
+Status StartSocketLibraryAt(int major, int minor) {
     WSADATA data;
-    return WSAStartup(MAKEWORD(major, minor), &data) == 0;
+    const int refused = WSAStartup(MAKEWORD(major, minor), &data);  // answers its error
+    if (refused != 0) {
+        return Error{static_cast<uint32_t>(refused)};
+    }
+    return Status::Ok();
 }
 
 void StopSocketLibrary() {

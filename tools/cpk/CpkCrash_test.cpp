@@ -191,7 +191,7 @@ TEST_F(CpkCrashTest, AddKilledAtRandomMomentsLeavesEachEntryOldOrNew) {
         auto run = platform::StartProgram(
             program, {"add", Arg(reference), Arg(dir / "patch\\data")}, dir.path());
         ASSERT_TRUE(run) << run.error().Message();
-        ASSERT_EQ(run->Wait(kRunTimeoutMs), 0);
+        ASSERT_EQ(run->Wait(kRunTimeoutMs).value_or(-1), 0);
     }
     const uint64_t runMs = std::max<uint64_t>(platform::TickCount64() - started, 1);
     const Tree made = ReadArchive(reference, pool);
@@ -206,8 +206,8 @@ TEST_F(CpkCrashTest, AddKilledAtRandomMomentsLeavesEachEntryOldOrNew) {
         ASSERT_TRUE(run) << run.error().Message();
         platform::SleepMs(delay);
         run->Kill();
-        const std::optional<int> code = run->Wait(kRunTimeoutMs);
-        ASSERT_TRUE(code.has_value());
+        const platform::Result<int> code = run->Wait(kRunTimeoutMs);
+        ASSERT_TRUE(code) << code.error().Message();
         killedMidway += *code != 0;
         ASSERT_EQ(CheckArchive(archive), std::vector<std::string>{})
             << "after a kill at " << delay << " ms";
@@ -225,7 +225,7 @@ TEST_F(CpkCrashTest, AddKilledAtRandomMomentsLeavesEachEntryOldOrNew) {
     }
     auto last = platform::StartProgram(program, AddArgs(), dir.path());
     ASSERT_TRUE(last);
-    ASSERT_EQ(last->Wait(kRunTimeoutMs), 0);
+    ASSERT_EQ(last->Wait(kRunTimeoutMs).value_or(-1), 0);
     ASSERT_EQ(CheckArchive(archive), std::vector<std::string>{});
     const Tree final = ReadArchive(archive, pool);
     EXPECT_TRUE(final == made) << Diff(final, made);

@@ -203,7 +203,7 @@ TEST(ApplyCrash, KilledAtRandomMomentsAndRunAgainItEndsAsAnUninterruptedRun) {
     {
         auto run = platform::StartProgram(program, args(), dir.path());
         ASSERT_TRUE(run) << run.error().Message();
-        ASSERT_EQ(run->Wait(kRunTimeoutMs), 0);
+        ASSERT_EQ(run->Wait(kRunTimeoutMs).value_or(-1), 0);
     }
     const uint64_t runMs = std::max<uint64_t>(platform::TickCount64() - started, 1);
     const auto uninterrupted = Files(game);
@@ -220,8 +220,8 @@ TEST(ApplyCrash, KilledAtRandomMomentsAndRunAgainItEndsAsAnUninterruptedRun) {
         ASSERT_TRUE(run) << run.error().Message();
         platform::SleepMs(delay);
         run->Kill();
-        const std::optional<int> code = run->Wait(kRunTimeoutMs);
-        ASSERT_TRUE(code.has_value());
+        const platform::Result<int> code = run->Wait(kRunTimeoutMs);
+        ASSERT_TRUE(code) << code.error().Message();
         for (const char* archive : {"Data\\Scene.cpk", "Data\\Model.cpk", "Sound\\New.cpk"}) {
             if (platform::Exists(game + "\\" + archive)) {
                 ASSERT_EQ(CheckArchive(game + "\\" + archive), std::vector<std::string>{})
@@ -243,7 +243,7 @@ TEST(ApplyCrash, KilledAtRandomMomentsAndRunAgainItEndsAsAnUninterruptedRun) {
     }
     auto last = platform::StartProgram(program, args(), dir.path());
     ASSERT_TRUE(last);
-    ASSERT_EQ(last->Wait(kRunTimeoutMs), 0);
+    ASSERT_EQ(last->Wait(kRunTimeoutMs).value_or(-1), 0);
     const auto got = Files(game);
     EXPECT_TRUE(got == uninterrupted) << FirstDifference(got, uninterrupted);
     EXPECT_GT(stoppedMidway, 0);
