@@ -946,28 +946,15 @@ uint32_t CPKVfs::AddDirectoryInBatch(const std::string& name, uint32_t parentCrc
 }
 
 uint32_t CPKVfs::AddPath(const std::string& relativePath, uint32_t parentCrc) {
-    size_t start = 0;
-    for (size_t i = 0; i < relativePath.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(relativePath[i]);
-        if (platform::IsGbkLeadByte(c) && i + 1 < relativePath.size()) {
-            ++i;
-            continue;
+    for (const std::string& part : cpkpath::Split(relativePath)) {
+        // No GBK trail byte is a ".", so a dot found is a dot.
+        if (part.find('.') != std::string::npos) {
+            return parentCrc;  // this part and the rest name a file
         }
-        if (c == '.') {
-            return parentCrc;  // the rest names a file
+        parentCrc = AddDirectory(part, parentCrc);
+        if (parentCrc == kCpkNoCrc) {
+            return kCpkNoCrc;
         }
-        if (c == '\\') {
-            if (i > start) {
-                parentCrc = AddDirectory(relativePath.substr(start, i - start), parentCrc);
-                if (parentCrc == kCpkNoCrc) {
-                    return kCpkNoCrc;
-                }
-            }
-            start = i + 1;
-        }
-    }
-    if (start < relativePath.size()) {
-        parentCrc = AddDirectory(relativePath.substr(start), parentCrc);
     }
     return parentCrc;
 }

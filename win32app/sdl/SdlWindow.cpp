@@ -307,7 +307,7 @@ void DrawText(SDL_Surface* surface, const Lumo::DrawCall& t) {
         int cells = 1;
         if (c >= debugfont::kFirst && c <= debugfont::kLast) {
             glyph = debugfont::kGlyphs[c - debugfont::kFirst];
-        } else if (c >= 0x81 && c <= 0xFE && i + 1 < t.text.size()) {
+        } else if (platform::IsGbkLeadByte(c) && i + 1 < t.text.size()) {
             ++i;  // a GBK lead byte takes its trail byte with it
             cells = 2;
         }
