@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include "../common/backend.h"
+#include "sockets.h"
 
 namespace platform {
 namespace {
@@ -73,26 +74,11 @@ Status IcmpSocket::SendTo(const std::string& ipv4, const void* message, size_t s
 }
 
 WaitResult IcmpSocket::WaitReadable(int timeoutMs) const {
-    pollfd p{Fd(handle_), POLLIN, 0};
-    int r;
-    do {
-        r = ::poll(&p, 1, timeoutMs);
-    } while (r < 0 && errno == EINTR);
-    if (r < 0 || (r > 0 && (p.revents & POLLIN) == 0)) {
-        return WaitResult::kError;
-    }
-    return r == 0 ? WaitResult::kTimeout : WaitResult::kReady;
+    return posix::WaitFor(Fd(handle_), POLLIN, timeoutMs);
 }
 
 Result<size_t> IcmpSocket::Recv(void* buffer, size_t size) {
-    ssize_t n;
-    do {
-        n = ::recv(Fd(handle_), buffer, size, 0);
-    } while (n < 0 && errno == EINTR);
-    if (n < 0) {
-        return LastSocketError();
-    }
-    return static_cast<size_t>(n);
+    return posix::Receive(Fd(handle_), buffer, size);
 }
 
 void IcmpSocket::Close() {

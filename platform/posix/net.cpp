@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include "../common/backend.h"
+#include "sockets.h"
 
 namespace platform {
 namespace {
@@ -29,24 +30,6 @@ bool ToAddress(const std::string& ipv4, uint16_t port, sockaddr_in& sa) {
         return true;
     }
     return ::inet_pton(AF_INET, ipv4.c_str(), &sa.sin_addr) == 1;
-}
-
-WaitResult WaitFor(int fd, short events, int timeoutMs) {
-    pollfd p{fd, events, 0};
-    int r;
-    do {
-        r = ::poll(&p, 1, timeoutMs);
-    } while (r < 0 && errno == EINTR);
-    if (r < 0) {
-        return WaitResult::kError;
-    }
-    if (r == 0) {
-        return WaitResult::kTimeout;
-    }
-    if ((p.revents & events) == 0 && (p.revents & (POLLERR | POLLNVAL))) {
-        return WaitResult::kError;
-    }
-    return WaitResult::kReady;
 }
 
 }  // namespace
@@ -148,11 +131,11 @@ Status TcpSocket::PendingError() const {
 }
 
 WaitResult TcpSocket::WaitReadable(int timeoutMs) const {
-    return WaitFor(Fd(handle_), POLLIN, timeoutMs);
+    return posix::WaitFor(Fd(handle_), POLLIN, timeoutMs);
 }
 
 WaitResult TcpSocket::WaitWritable(int timeoutMs) const {
-    return WaitFor(Fd(handle_), POLLOUT, timeoutMs);
+    return posix::WaitFor(Fd(handle_), POLLOUT, timeoutMs);
 }
 
 Result<size_t> TcpSocket::Send(const void* data, size_t size) {
@@ -167,14 +150,7 @@ Result<size_t> TcpSocket::Send(const void* data, size_t size) {
 }
 
 Result<size_t> TcpSocket::Recv(void* buffer, size_t size) {
-    ssize_t n;
-    do {
-        n = ::recv(Fd(handle_), buffer, size, 0);
-    } while (n < 0 && errno == EINTR);
-    if (n < 0) {
-        return LastSocketError();
-    }
-    return static_cast<size_t>(n);
+    return posix::Receive(Fd(handle_), buffer, size);
 }
 
 Result<TcpSocket> TcpSocket::Accept() {

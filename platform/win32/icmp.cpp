@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 #include "../common/backend.h"
+#include "sockets.h"
 
 namespace platform {
 namespace {
@@ -32,15 +33,6 @@ Fn Lookup(HMODULE module, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
-// Sockets need winsock started; it stays up for the rest of the process.
-void EnsureWinsock() {
-    static const bool started = [] {
-        WSADATA d;
-        return WSAStartup(MAKEWORD(2, 2), &d) == 0;
-    }();
-    (void)started;
-}
-
 SOCKET S(intptr_t h) {
     return static_cast<SOCKET>(h);
 }
@@ -58,7 +50,7 @@ Result<IcmpSocket> IcmpSocket::Open(IcmpSocketKind kind, int ttl) {
     if (g_refuseRaw.load()) {
         return Error{static_cast<uint32_t>(WSAEACCES)};
     }
-    EnsureWinsock();
+    win32::EnsureWinsock();
     SOCKET s = socket(AF_INET, SOCK_RAW, IPPROTO_ICMP);
     if (s == INVALID_SOCKET) {
         return LastSocketError();
@@ -88,15 +80,7 @@ Status IcmpSocket::SendTo(const std::string& ipv4, const void* message, size_t s
 }
 
 WaitResult IcmpSocket::WaitReadable(int timeoutMs) const {
-    fd_set set;
-    FD_ZERO(&set);
-    FD_SET(S(handle_), &set);
-    timeval tv{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
-    int r = select(0, &set, nullptr, nullptr, timeoutMs < 0 ? nullptr : &tv);
-    if (r == SOCKET_ERROR) {
-        return WaitResult::kError;
-    }
-    return r == 0 ? WaitResult::kTimeout : WaitResult::kReady;
+    return win32::WaitFor(S(handle_), false, timeoutMs);
 }
 
 Result<size_t> IcmpSocket::Recv(void* buffer, size_t size) {

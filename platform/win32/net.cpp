@@ -4,18 +4,10 @@
 
 #include "../common/backend.h"
 #include "platform/native_windows.h"
+#include "sockets.h"
 
 namespace platform {
 namespace {
-
-// Winsock starts once per process and stays up until it ends.
-void EnsureWinsock() {
-    static const bool started = [] {
-        WSADATA d;
-        return WSAStartup(MAKEWORD(2, 2), &d) == 0;
-    }();
-    (void)started;
-}
 
 SOCKET S(intptr_t h) {
     return static_cast<SOCKET>(h);
@@ -33,24 +25,6 @@ bool ToAddress(const std::string& ipv4, uint16_t port, sockaddr_in& sa) {
 }
 
 // select() rather than WSAPoll: WSAPoll does not report a failed connect.
-WaitResult WaitFor(SOCKET s, bool write, int timeoutMs) {
-    fd_set set, err;
-    FD_ZERO(&set);
-    FD_ZERO(&err);
-    FD_SET(s, &set);
-    FD_SET(s, &err);
-    timeval tv{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
-    int r = select(0, write ? nullptr : &set, write ? &set : nullptr, &err,
-                   timeoutMs < 0 ? nullptr : &tv);
-    if (r == SOCKET_ERROR) {
-        return WaitResult::kError;
-    }
-    if (r == 0) {
-        return WaitResult::kTimeout;
-    }
-    // A failed connect shows in the error set; the caller asks PendingError().
-    return WaitResult::kReady;
-}
 
 }  // namespace
 
@@ -59,7 +33,7 @@ TcpSocket::~TcpSocket() {
 }
 
 Result<TcpSocket> TcpSocket::Create() {
-    EnsureWinsock();
+    win32::EnsureWinsock();
     SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     if (s == INVALID_SOCKET) {
         return LastSocketError();
@@ -146,10 +120,10 @@ Status TcpSocket::PendingError() const {
 }
 
 WaitResult TcpSocket::WaitReadable(int timeoutMs) const {
-    return WaitFor(S(handle_), false, timeoutMs);
+    return win32::WaitFor(S(handle_), false, timeoutMs);
 }
 WaitResult TcpSocket::WaitWritable(int timeoutMs) const {
-    return WaitFor(S(handle_), true, timeoutMs);
+    return win32::WaitFor(S(handle_), true, timeoutMs);
 }
 
 Result<size_t> TcpSocket::Send(const void* data, size_t size) {
@@ -239,7 +213,7 @@ bool IsNoBufferSpace(const Error& e) {
 }
 
 std::vector<std::string> ResolveIPv4(const std::string& host) {
-    EnsureWinsock();
+    win32::EnsureWinsock();
     std::vector<std::string> out;
     if (host.empty()) {
         return out;
