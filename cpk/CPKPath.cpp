@@ -27,39 +27,19 @@ uint32_t CrcOfPath(const std::string& path) {
 }
 
 std::vector<std::string> Split(const std::string& path) {
-    std::vector<std::string> parts;
-    std::string current;
-    for (size_t i = 0; i < path.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(path[i]);
-        if (platform::IsGbkLeadByte(c) && i + 1 < path.size()) {
-            current += path[i];
-            current += path[++i];
-        } else if (c == '\\') {
-            if (!current.empty()) {
-                parts.push_back(current);
-            }
-            current.clear();
-        } else {
-            current += path[i];
-        }
-    }
-    if (!current.empty()) {
-        parts.push_back(current);
-    }
-    return parts;
+    return platform::Split(path, platform::PathSeparators::kBackslash);
 }
 
 std::string LastComponent(const std::string& path) {
-    size_t start = 0;
-    for (size_t i = 0; i < path.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(path[i]);
-        if (platform::IsGbkLeadByte(c) && i + 1 < path.size()) {
-            ++i;
-        } else if (c == '\\') {
-            start = i + 1;
-        }
+    return platform::BaseName(path, platform::PathSeparators::kBackslash);
+}
+
+std::string Normalize(const std::string& path) {
+    std::string joined;
+    for (const std::string& part : platform::Split(path, platform::PathSeparators::kBoth)) {
+        joined += joined.empty() ? part : "\\" + part;
     }
-    return path.substr(start);
+    return joined;
 }
 
 bool IsSafeRelativePath(const std::string& path) {

@@ -1,35 +1,13 @@
 #include "cpk/FileHelpers.h"
 
-#include <vector>
-
 #include "platform/fs.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"
 
-namespace {
-
-// Positions of the "\" separators after position 0, skipping double-byte
-// characters.
-std::vector<size_t> Separators(const std::string& path) {
-    std::vector<size_t> out;
-    for (size_t i = 0; i < path.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(path[i]);
-        if (platform::IsGbkLeadByte(c)) {
-            ++i;
-        } else if (c == '\\' && i > 0) {
-            out.push_back(i);
-        }
-    }
-    return out;
-}
-
-}  // namespace
-
 void CreateDirectoryChain(const std::string& path) {
-    for (size_t sep : Separators(path)) {
-        (void)platform::CreateDirectory(path.substr(0, sep));
+    for (const std::string& dir : platform::PathPrefixes(path, platform::PathSeparators::kBoth)) {
+        (void)platform::CreateDirectory(dir);
     }
-    (void)platform::CreateDirectory(path);
 }
 
 platform::File CreateReplacingFile(const std::string& path) {
@@ -42,9 +20,9 @@ platform::File CreateReplacingFile(const std::string& path) {
             return platform::File();
         }
     }
-    std::vector<size_t> seps = Separators(path);
-    if (!seps.empty()) {
-        CreateDirectoryChain(path.substr(0, seps.back()));
+    const std::string dir = platform::DirName(path, platform::PathSeparators::kBoth);
+    if (!dir.empty()) {
+        CreateDirectoryChain(dir);
     }
     auto f = platform::File::Open(path, platform::Access::kReadWrite, platform::kShareNone,
                                   platform::Disposition::kOpenAlways);

@@ -189,13 +189,7 @@ int MergeDirectory(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVf
     if (DiscIOMgr::FileExists(disk)) {
         target.Open(disk);
     } else {
-        for (size_t i = 1; i < disk.size(); ++i) {
-            if (platform::IsGbkLeadByte(static_cast<unsigned char>(disk[i]))) {
-                ++i;
-            } else if (disk[i] == '\\') {
-                (void)platform::CreateDirectory(disk.substr(0, i));
-            }
-        }
+        CreateDirectoryChain(platform::DirName(disk, platform::PathSeparators::kBoth));
         target.Create(disk);
     }
     if (!target.IsOpen()) {

@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "lumo/DrawX.h"
+#include "platform/file.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 
@@ -217,10 +218,12 @@ bool GConsole::LogToFile(const char* path) {
     if (!path || !*path) {
         return false;
     }
-    FILE* f = std::fopen(platform::NativePath(path).c_str(), "wt");
-    if (!f) {
+    // Text mode: the lines end as the platform's text files do.
+    auto file = platform::OpenStdioFile(path, "wt");
+    if (!file) {
         return false;
     }
+    std::FILE* f = *file;
     std::string module = platform::ModulePath();
     if (module.size() > kModuleNameChars - 1) {
         module.resize(kModuleNameChars - 1);

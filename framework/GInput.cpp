@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "win32app/GWin32App.h"
-
 namespace GFC {
 
 struct tagInputState {
@@ -42,20 +40,20 @@ GInput* GInput::Inst() {
     return &input;
 }
 
-bool GInput::CreateInput() {
+bool GInput::CreateInput(HWND window) {
     tagInputState& s = *m_pState;
+    s.attributeFlag = false;
+    s.scale = 1.0f;
     if (!s.devices) {
-        s.devices = NewSystemInputDevices();
+        s.mouseAxes = s.mouseButtons = 0;
+        return false;
     }
-    GWin32App* app = GWin32App::Inst();
-    const bool ok = s.devices->Create(app ? app->GetHWnd() : nullptr);
+    const bool ok = s.devices->Create(window);
     s.mouseAxes = s.devices->MouseAxes();
     s.mouseButtons = s.devices->MouseButtons();
     if (s.devices->HasMouse() && !s.devices->ReadMouse(s.mouse)) {
         std::memset(&s.mouse, 0, sizeof s.mouse);
     }
-    s.attributeFlag = false;
-    s.scale = 1.0f;
     return ok;
 }
 
@@ -157,11 +155,7 @@ float GInput::GetAbsouluteY() {
 }
 
 POINT GInput::GetCursorPos() {
-    POINT p = m_pState->devices ? m_pState->devices->CursorScreenPos() : POINT{0, 0};
-    if (GWin32App* app = GWin32App::Inst()) {
-        app->ScreenToClient(&p);
-    }
-    return p;
+    return m_pState->devices ? m_pState->devices->CursorClientPos() : POINT{0, 0};
 }
 
 void GInput::SetAttributes(bool flag, float scale) {

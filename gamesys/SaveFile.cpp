@@ -1,5 +1,6 @@
 #include "gamesys/SaveFile.h"
 
+#include "platform/file.h"
 #include "platform/fs.h"
 
 namespace GFC {
@@ -9,7 +10,8 @@ SaveFile::SaveFile(const char* path) : m_path(path ? path : "") {
         return;
     }
     m_temp = m_path + kSuffix;
-    m_file = std::fopen(platform::NativePath(m_temp).c_str(), "wb");
+    auto file = platform::OpenStdioFile(m_temp, "wb");
+    m_file = file ? *file : nullptr;
 }
 
 SaveFile::~SaveFile() {

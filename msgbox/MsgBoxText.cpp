@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/text.h"
 #include "wox/CWOXSystem.h"
 
 namespace dovwox {
@@ -38,7 +39,7 @@ void CopyToField(char* field, size_t fieldSize, const char* text) {
         const size_t limit = fieldSize - 1;
         while (keep < limit && text[keep] != 0) {
             unsigned char c = static_cast<unsigned char>(text[keep]);
-            size_t step = (c >= 0x81 && c <= 0xFE && text[keep + 1] != 0) ? 2 : 1;
+            size_t step = (platform::IsGbkLeadByte(c) && text[keep + 1] != 0) ? 2 : 1;
             if (keep + step > limit) {
                 break;
             }

@@ -501,7 +501,7 @@ void CFtpDownloader::SegmentWorker(Segment segment, std::string remotePath, Conn
         // The data connection goes to the server we are talking to, whatever
         // host the reply names: a reply naming another host would send our
         // connection elsewhere (and servers behind NAT name private ones).
-        std::string host = control.PeerAddress();
+        const std::string host = control.PeerAddress().value_or(std::string());
         if (host.empty()) {
             Shut(control);
             Pause(kReconnectPauseMs);

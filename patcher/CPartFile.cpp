@@ -30,19 +30,6 @@ constexpr size_t kOffReceived = 272;
 constexpr size_t kOffSegments = 276;
 constexpr size_t kSegmentRecordSize = 16;
 
-// The directory part of a system path (before its last "\"), GBK-aware.
-std::string DirectoryOf(const std::string& path) {
-    size_t cut = std::string::npos;
-    for (size_t i = 0; i < path.size(); ++i) {
-        if (platform::IsGbkLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
-            ++i;
-        } else if (path[i] == '\\' || path[i] == '/') {
-            cut = i;
-        }
-    }
-    return cut == std::string::npos ? std::string() : path.substr(0, cut);
-}
-
 }  // namespace
 
 // ---- Trailer rules ----
@@ -297,7 +284,7 @@ bool CPartFile::Open(const std::string& finalName, uint32_t size, int& segmentsW
         }
     }
     trailer_ = NewPartTrailer(finalName, size, segmentsWanted);
-    std::string dir = DirectoryOf(finalName);
+    std::string dir = platform::DirName(finalName, platform::PathSeparators::kBoth);
     if (!dir.empty()) {
         CreateDirectoryChain(dir);
     }

@@ -91,23 +91,11 @@ bool IsGameRunning(const std::string& gamePath) {
 }
 
 std::string FileNamePart(const std::string& path) {
-    size_t start = 0;
-    for (size_t i = 0; i < path.size(); ++i) {
-        if (platform::IsGbkLeadByte(static_cast<unsigned char>(path[i]))) {
-            ++i;
-        } else if (path[i] == '\\' || path[i] == '/') {
-            start = i + 1;
-        }
-    }
-    return path.substr(start);
+    return platform::BaseName(path, platform::PathSeparators::kBoth);
 }
 
 std::string FolderPart(const std::string& path) {
-    std::string name = FileNamePart(path);
-    if (name.size() == path.size()) {
-        return "";
-    }
-    return path.substr(0, path.size() - name.size() - 1);
+    return platform::DirName(path, platform::PathSeparators::kBoth);
 }
 
 // ---- The queue and message-box routing ----

@@ -34,11 +34,6 @@ int GoOnAnswer(uint32_t type) {
     }
 }
 
-bool IsAbsolute(const std::string& path) {
-    return (!path.empty() && (path[0] == '\\' || path[0] == '/')) ||
-           (path.size() > 1 && path[1] == ':');
-}
-
 }  // namespace
 
 bool ParseConsoleArguments(const std::vector<std::string>& args, ConsoleOptions& options,
@@ -204,8 +199,9 @@ bool StartGameProgram(const std::string& gamePath) {
     if (gamePath.empty()) {
         return false;
     }
-    std::string program =
-        IsAbsolute(gamePath) ? gamePath : platform::CurrentDirectory() + "\\" + gamePath;
+    std::string program = platform::IsAbsolutePath(gamePath)
+                              ? gamePath
+                              : platform::CurrentDirectory() + "\\" + gamePath;
     return platform::StartProgram(program, {}, "").ok();
 }
 

@@ -126,21 +126,8 @@ std::string PasvAddress::Dotted() const {
 
 std::string RemoteFilePath(const std::string& directory, const std::string& fileName) {
     std::string path = "/";
-    for (size_t i = 0; i < directory.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(directory[i]);
-        if (platform::IsGbkLeadByte(c) && i + 1 < directory.size()) {
-            path += directory[i];
-            path += directory[++i];
-        } else if (c == '\\' || c == '/') {
-            if (path.back() != '/') {
-                path += '/';
-            }
-        } else {
-            path += directory[i];
-        }
-    }
-    if (path.back() != '/') {
-        path += '/';
+    for (const std::string& part : platform::Split(directory, platform::PathSeparators::kBoth)) {
+        path += part + "/";
     }
     return path + fileName;
 }

@@ -64,7 +64,7 @@ CMsgClient::~CMsgClient() {
 }
 
 bool CMsgClient::Start() {
-    return platform::StartSocketLibrary();
+    return platform::StartSocketLibrary().ok();
 }
 
 bool CMsgClient::Setup() {

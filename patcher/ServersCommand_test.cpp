@@ -98,10 +98,10 @@ TEST_F(ServersCommand, TheProgramTakesTheOption) {
     // In a folder without update.ini; nothing is pinged or resolved.
     auto run = platform::StartProgram(program, {"--servers"}, dir_.path());
     ASSERT_TRUE(run) << run.error().Message();
-    EXPECT_EQ(run->Wait(-1), kServersNoConfig);
+    EXPECT_EQ(run->Wait(-1).value_or(-1), kServersNoConfig);
     auto bad = platform::StartProgram(program, {"--servers", "--nonsense"}, dir_.path());
     ASSERT_TRUE(bad);
-    EXPECT_EQ(bad->Wait(-1), 64);
+    EXPECT_EQ(bad->Wait(-1).value_or(-1), 64);
 }
 
 }  // namespace

@@ -227,15 +227,10 @@ SplitPath SplitPatchPath(const std::string& path) {
     if (path.size() < 3) {
         return out;
     }
-    size_t separator = std::string::npos;
-    for (size_t i = 0; i < path.size(); ++i) {
-        if (platform::IsGbkLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
-            ++i;  // the trail byte belongs to the character, even when it is "\"
-            continue;
-        }
-        if (path[i] == '\\' && i > 0) {
-            separator = i;
-        }
+    // A "\" in front is part of the name, not the end of a folder.
+    size_t separator = platform::LastSeparator(path, platform::PathSeparators::kBackslash);
+    if (separator == 0) {
+        separator = std::string::npos;
     }
     if (separator == std::string::npos) {
         out.fileName = path;

@@ -82,7 +82,11 @@ void GWin32App::Create(unsigned width, unsigned height, const char* title, bool 
         ws::PlaceWindow(m_hWnd, area.left, area.top, area.right, area.bottom);
     }
 
-    GInput::Inst()->CreateInput();  // without devices, input reports nothing pressed
+    GInput* input = GInput::Inst();
+    if (!input->GetDevices()) {
+        input->SetDevices(ws::NewSystemInputDevices());
+    }
+    input->CreateInput(m_hWnd);  // without devices, input reports nothing pressed
     OnCreate();
     WinApi::ShowWindow(m_hWnd, SW_HIDE);
     ws::UpdateWindow(m_hWnd);

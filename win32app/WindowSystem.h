@@ -1,10 +1,13 @@
 // The window system under GWin32App: one implementation per platform
-// (win32/Win32Window.cpp over user32, sdl/SdlWindow.cpp over SDL2), chosen by
-// CMake. GWin32App.cpp runs the same algorithms over either.
+// (win32/: user32 and DirectInput 8, sdl/: SDL2), chosen by CMake.
+// GWin32App.cpp runs the same algorithms over either.
 #pragma once
 
+#include <memory>
+
 #include "framework/GTypes.h"
-#include "win32app/WinTypes.h"
+#include "framework/InputDevices.h"
+#include "framework/WinTypes.h"
 
 namespace GFC {
 namespace ws {
@@ -32,6 +35,11 @@ bool GetAndDispatchMessage();
 
 bool PtInWindowRect(HWND hWnd, const POINT& pt);
 bool ScreenToClient(HWND hWnd, POINT* pt);
+
+// The window's keyboard and mouse (DirectInput 8, or SDL2's input state),
+// not yet created: GWin32App::Create hands them to GInput, which creates
+// them for the window.
+std::unique_ptr<InputDevices> NewSystemInputDevices();
 
 }  // namespace ws
 }  // namespace GFC

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "HandleTable.h"
 #include "cpk/BlockPool.h"
 #include "cpk/CPKPath.h"
 #include "cpk/CPKVfs.h"
@@ -14,22 +13,9 @@ namespace Lumo {
 
 namespace {
 
-// The entry path for an engine path: "/" becomes "\" (never inside a
-// double-byte character) and empty components go.
+// The entry path for an engine path ("\" or "/" between components).
 std::string EntryPath(const char* path) {
-    std::string p = path;
-    for (size_t i = 0; i < p.size(); ++i) {
-        if (platform::IsGbkLeadByte(static_cast<unsigned char>(p[i]))) {
-            ++i;
-        } else if (p[i] == '/') {
-            p[i] = '\\';
-        }
-    }
-    std::string joined;
-    for (const std::string& part : cpkpath::Split(p)) {
-        joined += joined.empty() ? part : "\\" + part;
-    }
-    return joined;
+    return cpkpath::Normalize(path);
 }
 
 }  // namespace
@@ -37,7 +23,6 @@ std::string EntryPath(const char* path) {
 struct CpkFS::Impl {
     BlockPool pool;
     CPKVfs vfs{pool};
-    HandleTable<BufferFile> handles;
 
     // Record index of the file entry at path, or -1 (missing, a folder).
     int Find(const char* path) const {
@@ -71,10 +56,6 @@ CPKVfs& CpkFS::Archive() {
     return m_impl->vfs;
 }
 
-size_t CpkFS::OpenCount() const {
-    return m_impl->handles.OpenCount();
-}
-
 FHandle CpkFS::Open(const char* path) {
     int index = m_impl->Find(path);
     if (index < 0) {
@@ -88,25 +69,7 @@ FHandle CpkFS::Open(const char* path) {
         })) {
         return kNoFile;
     }
-    auto open = std::make_unique<BufferFile>();
-    open->bytes = std::move(bytes);
-    return m_impl->handles.Add(std::move(open));
-}
-
-void CpkFS::Close(FHandle h) {
-    m_impl->handles.Remove(h);
-}
-
-uint32_t CpkFS::Read(void* buffer, uint32_t count, FHandle h) {
-    return ReadBuffered(m_impl->handles, buffer, count, h);
-}
-
-uint32_t CpkFS::Seek(FHandle h, int32_t offset, int origin) {
-    return SeekBuffered(m_impl->handles, h, offset, origin);
-}
-
-uint32_t CpkFS::Tell(FHandle h) {
-    return TellBuffered(m_impl->handles, h);
+    return OpenBytes(std::move(bytes));
 }
 
 uint32_t CpkFS::GetSize(const char* path) {

@@ -7,6 +7,7 @@
 #include "HandleTable.h"
 #include "platform/file.h"
 #include "platform/fs.h"
+#include "platform/text.h"
 
 namespace Lumo {
 
@@ -24,11 +25,6 @@ struct OpenFile {
     uint32_t bufStart = 0;
     uint32_t bufLen = 0;
 };
-
-bool IsAbsolute(const std::string& path) {
-    return (!path.empty() && (path[0] == '\\' || path[0] == '/')) ||
-           (path.size() >= 2 && path[1] == ':');
-}
 
 // Size of a regular file below 4 GiB, or false.
 bool RegularFileSize(const std::string& path, uint32_t* size) {
@@ -51,7 +47,7 @@ struct DiskFS::Impl {
 
     std::string Resolve(const char* path) const {
         std::string p(path);
-        if (root.empty() || IsAbsolute(p)) {
+        if (root.empty() || platform::IsAbsolutePath(p)) {
             return p;
         }
         return root + "\\" + p;
@@ -67,8 +63,10 @@ uint32_t IFS::LoadFile(void* buffer, const char* path) {
 
 DiskFS::DiskFS(const std::string& root) : m_impl(new Impl) {
     m_impl->root = root;
-    while (!m_impl->root.empty() && (m_impl->root.back() == '\\' || m_impl->root.back() == '/')) {
-        m_impl->root.pop_back();
+    std::string& r = m_impl->root;
+    while (!r.empty() &&
+           platform::LastSeparator(r, platform::PathSeparators::kBoth) == r.size() - 1) {
+        r.pop_back();
     }
 }
 

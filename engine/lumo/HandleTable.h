@@ -106,22 +106,4 @@ struct BufferFile {
     }
 };
 
-// The IFS calls on a table of in-memory files.
-inline uint32_t ReadBuffered(HandleTable<BufferFile>& files, void* buffer, uint32_t count,
-                             FHandle h) {
-    BufferFile* f = files.Get(h);
-    return f ? f->Read(buffer, count) : 0;
-}
-
-inline uint32_t SeekBuffered(HandleTable<BufferFile>& files, FHandle h, int32_t offset,
-                             int origin) {
-    BufferFile* f = files.Get(h);
-    return f ? f->Seek(offset, origin) : kSeekFailed;
-}
-
-inline uint32_t TellBuffered(const HandleTable<BufferFile>& files, FHandle h) {
-    const BufferFile* f = files.Get(h);
-    return f ? f->pos : kSeekFailed;
-}
-
 }  // namespace Lumo

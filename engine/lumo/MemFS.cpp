@@ -4,7 +4,6 @@
 #include <cstring>
 #include <map>
 
-#include "HandleTable.h"
 #include "platform/text.h"
 
 namespace Lumo {
@@ -14,22 +13,13 @@ namespace {
 // "\" and "/" are one separator; ASCII letters compare without case (GBK
 // trail bytes untouched).
 std::string Key(const std::string& path) {
-    std::string key = platform::GbkToLowerAscii(path);
-    for (size_t i = 0; i < key.size(); ++i) {
-        if (platform::IsGbkLeadByte(static_cast<unsigned char>(key[i]))) {
-            ++i;
-        } else if (key[i] == '/') {
-            key[i] = '\\';
-        }
-    }
-    return key;
+    return platform::WithBackslashes(platform::GbkToLowerAscii(path));
 }
 
 }  // namespace
 
 struct MemFS::Impl {
     std::map<std::string, std::shared_ptr<const std::string>> files;
-    HandleTable<BufferFile> handles;
 
     std::shared_ptr<const std::string> Find(const char* path) const {
         if (!path) {
@@ -54,34 +44,12 @@ void MemFS::RemoveFile(const std::string& path) {
     m_impl->files.erase(Key(path));
 }
 
-size_t MemFS::OpenCount() const {
-    return m_impl->handles.OpenCount();
-}
-
 FHandle MemFS::Open(const char* path) {
     auto bytes = m_impl->Find(path);
     if (!bytes) {
         return kNoFile;
     }
-    auto open = std::make_unique<BufferFile>();
-    open->bytes = std::move(bytes);
-    return m_impl->handles.Add(std::move(open));
-}
-
-void MemFS::Close(FHandle h) {
-    m_impl->handles.Remove(h);
-}
-
-uint32_t MemFS::Read(void* buffer, uint32_t count, FHandle h) {
-    return ReadBuffered(m_impl->handles, buffer, count, h);
-}
-
-uint32_t MemFS::Seek(FHandle h, int32_t offset, int origin) {
-    return SeekBuffered(m_impl->handles, h, offset, origin);
-}
-
-uint32_t MemFS::Tell(FHandle h) {
-    return TellBuffered(m_impl->handles, h);
+    return OpenBytes(std::move(bytes));
 }
 
 uint32_t MemFS::GetSize(const char* path) {

@@ -3,6 +3,7 @@
 #include <deque>
 #include <map>
 
+#include "FrameQueue.h"
 #include "platform/net.h"
 #include "tarnet/Framing.h"
 
@@ -20,28 +21,10 @@ struct Client {
     uint32_t id = 0;
     platform::TcpSocket socket;
     FrameDecoder decoder{kMaxPackageBytes};
-    std::deque<std::vector<uint8_t>> unsent;
-    size_t frontWritten = 0;
-    size_t unsentBytes = 0;
+    FrameQueue unsent;
 
     // False on a socket error.
-    bool Flush() {
-        while (!unsent.empty()) {
-            std::vector<uint8_t>& frame = unsent.front();
-            auto r = socket.Send(frame.data() + frontWritten, frame.size() - frontWritten);
-            if (!r) {
-                return platform::IsWouldBlock(r.error());
-            }
-            frontWritten += *r;
-            unsentBytes -= *r;
-            if (frontWritten < frame.size()) {
-                return true;
-            }
-            unsent.pop_front();
-            frontWritten = 0;
-        }
-        return true;
-    }
+    bool Flush() { return unsent.Flush(socket); }
 };
 
 }  // namespace
@@ -79,7 +62,7 @@ struct CStreamServer::Impl {
             Event ev;
             ev.kind = Event::kConnected;
             ev.client = c->id;
-            ev.address = c->socket.PeerAddress();
+            ev.address = c->socket.PeerAddress().value_or(std::string());
             events.push_back(std::move(ev));
             clients.emplace(c->id, std::move(c));
         }
@@ -202,16 +185,15 @@ bool CStreamServer::Send(uint32_t client, const void* data, unsigned long size) 
     }
     Client& c = *it->second;
     const size_t frameSize = kFrameHeaderBytes + size;
-    if (c.unsentBytes + frameSize > kMaxUnsentBytes) {
+    if (c.unsent.bytes() + frameSize > kMaxUnsentBytes) {
         im.Drop(client);  // it stopped reading; do not hold its traffic for ever
         return false;
     }
     std::vector<uint8_t> frame;
     frame.reserve(frameSize);
     AppendFrame(frame, data, static_cast<uint32_t>(size));
-    c.unsent.push_back(std::move(frame));
-    c.unsentBytes += frameSize;
-    if (c.unsent.size() == 1 && !c.Flush()) {
+    c.unsent.Push(std::move(frame));
+    if (c.unsent.count() == 1 && !c.Flush()) {
         im.Drop(client);
         return false;
     }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "FrameQueue.h"
 #include "platform/clock.h"
 #include "platform/net.h"
 #include "tarnet/Framing.h"
@@ -35,10 +36,8 @@ struct CStreamTransport::Impl {
     // Sending side, shared by the game thread (Send) and the background
     // thread (draining what could not be sent at once).
     std::mutex sendMu;
-    bool sendReady = false;                   // the socket is up and may be written
-    std::deque<std::vector<uint8_t>> unsent;  // framed packages, oldest first
-    size_t frontWritten = 0;                  // bytes of unsent.front() already written
-    size_t unsentBytes = 0;
+    bool sendReady = false;  // the socket is up and may be written
+    FrameQueue unsent;
     std::vector<uint8_t> scratch;  // the frame of a direct send
 
     // Receiving side: filled by the background thread, emptied by Recv.
@@ -49,30 +48,12 @@ struct CStreamTransport::Impl {
 
     // Writes what waits, oldest first, until the socket would block.
     // sendMu held. False on a socket error.
-    bool FlushLocked() {
-        while (!unsent.empty()) {
-            std::vector<uint8_t>& frame = unsent.front();
-            auto r = socket.Send(frame.data() + frontWritten, frame.size() - frontWritten);
-            if (!r) {
-                return platform::IsWouldBlock(r.error());
-            }
-            frontWritten += *r;
-            unsentBytes -= *r;
-            if (frontWritten < frame.size()) {
-                return true;
-            }
-            unsent.pop_front();
-            frontWritten = 0;
-        }
-        return true;
-    }
+    bool FlushLocked() { return unsent.Flush(socket); }
 
     void ClearQueues() {
         {
             std::lock_guard<std::mutex> lock(sendMu);
-            unsent.clear();
-            frontWritten = 0;
-            unsentBytes = 0;
+            unsent.Clear();
             sendReady = false;
         }
         std::lock_guard<std::mutex> lock(recvMu);
@@ -138,7 +119,7 @@ bool CStreamTransport::Send(const void* data, unsigned long size) {
     Impl& im = *m_impl;
     std::lock_guard<std::mutex> lock(im.sendMu);
     const size_t frameSize = kFrameHeaderBytes + size;
-    if (im.unsentBytes + frameSize > kMaxUnsentBytes) {
+    if (im.unsent.bytes() + frameSize > kMaxUnsentBytes) {
         return false;
     }
     im.scratch.clear();
@@ -157,11 +138,7 @@ bool CStreamTransport::Send(const void* data, unsigned long size) {
             return true;
         }
     }
-    im.unsent.emplace_back(im.scratch.begin(), im.scratch.end());
-    if (im.unsent.size() == 1) {
-        im.frontWritten = written;
-    }
-    im.unsentBytes += frameSize - written;
+    im.unsent.Push(std::vector<uint8_t>(im.scratch.begin(), im.scratch.end()), written);
     return true;
 }
 
@@ -193,7 +170,7 @@ void CStreamTransport::FreeRecved(unsigned char* package) {
 
 int CStreamTransport::GetUnsendPackageNum() {
     std::lock_guard<std::mutex> lock(m_impl->sendMu);
-    return static_cast<int>(m_impl->unsent.size());
+    return static_cast<int>(m_impl->unsent.count());
 }
 
 const char* CStreamTransport::IP2String(unsigned long ip) {

@@ -4,10 +4,11 @@
 #include <utility>
 
 #include "FieldText.h"
+#include "platform/text.h"
 
 namespace {
 
-using wox::IsGbkLead;
+using wox::IsGbkLeadByte;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -42,7 +43,7 @@ std::vector<Piece> Split(const char* text, size_t n, bool honourBreaks) {
             }
             pieces.push_back({Piece::Blanks, i, j, static_cast<int32_t>(j - i) * kWOXCharWidth});
             i = j;
-        } else if (IsGbkLead(c) && i + 1 < n) {
+        } else if (IsGbkLeadByte(c) && i + 1 < n) {
             pieces.push_back({Piece::Wide, i, i + 2, kWOXWideCharWidth});
             i += 2;
         } else {
@@ -52,7 +53,7 @@ std::vector<Piece> Split(const char* text, size_t n, bool honourBreaks) {
             while (j < n) {
                 unsigned char d = static_cast<unsigned char>(text[j]);
                 if (d == '\r' || d == '\n' || IsBlank(static_cast<char>(d)) ||
-                    (IsGbkLead(d) && j + 1 < n)) {
+                    (IsGbkLeadByte(d) && j + 1 < n)) {
                     break;
                 }
                 ++j;
@@ -70,7 +71,7 @@ void CutLine(tagWOXTextLine& line, int32_t maxWidth) {
     size_t i = 0;
     const std::string& t = line.text;
     while (i < t.size()) {
-        bool wide = IsGbkLead(static_cast<unsigned char>(t[i])) && i + 1 < t.size();
+        bool wide = IsGbkLeadByte(static_cast<unsigned char>(t[i])) && i + 1 < t.size();
         if (x >= maxWidth) {
             break;
         }
@@ -92,15 +93,7 @@ void CWOXRender::BeginFrame() {
 uint32_t CWOXRender::LoadPicture(const char* szPath) {
     // Paths name files, which Windows matches without regard to letter
     // case; a GBK trail byte is part of its character and stays as it is.
-    std::string key = szPath != nullptr ? szPath : "";
-    for (size_t i = 0; i < key.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(key[i]);
-        if (IsGbkLead(c)) {
-            ++i;
-        } else if (c >= 'A' && c <= 'Z') {
-            key[i] = static_cast<char>(c - 'A' + 'a');
-        }
-    }
+    std::string key = platform::GbkToLowerAscii(szPath != nullptr ? szPath : "");
     auto it = m_pictures.find(key);
     if (it != m_pictures.end()) {
         return it->second;

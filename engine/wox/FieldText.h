@@ -6,11 +6,11 @@
 #include <cstring>
 #include <string>
 
+#include "platform/text.h"
+
 namespace wox {
 
-inline bool IsGbkLead(unsigned char c) {
-    return c >= 0x81 && c <= 0xFE;
-}
+using platform::IsGbkLeadByte;
 
 // Length of the text in a field of N bytes: up to its terminator; a text
 // that fills the field is cut before the last byte, and a GBK character the
@@ -22,7 +22,7 @@ size_t FieldLength(const char (&field)[N]) {
     }
     size_t keep = 0;
     while (keep < N - 1) {
-        size_t step = IsGbkLead(static_cast<unsigned char>(field[keep])) ? 2 : 1;
+        size_t step = IsGbkLeadByte(static_cast<unsigned char>(field[keep])) ? 2 : 1;
         if (keep + step > N - 1) {
             break;
         }

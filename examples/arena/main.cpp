@@ -31,6 +31,7 @@
 #include "lumo/Exception.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
+#include "platform/text.h"
 #include "win32app/GWin32App.h"
 #include "win32app/WinApi.h"
 #include "win32app/WinMsg.h"
@@ -312,7 +313,7 @@ void CmdQuit(const std::vector<std::string>&) {
 
 std::string ProgramFolder() {
     const std::string path = platform::ModulePath();
-    const size_t slash = path.find_last_of('\\');
+    const size_t slash = platform::LastSeparator(path, platform::PathSeparators::kBoth);
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 

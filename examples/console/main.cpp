@@ -36,7 +36,7 @@ using Args = std::vector<std::string>;
 
 std::string ProgramFolder() {
     std::string path = platform::ModulePath();
-    size_t slash = path.find_last_of('\\');
+    size_t slash = platform::LastSeparator(path, platform::PathSeparators::kBoth);
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 

@@ -10,6 +10,7 @@
 #include "dovwox/DovwoxPlugin.h"
 #include "platform/fs.h"
 #include "platform/library.h"
+#include "platform/text.h"
 #include "wox/CWOXRender.h"
 #include "wox/CWOXSystem.h"
 #include "wox/WOXScript.h"
@@ -29,7 +30,7 @@ std::string ResultName(uint32_t result) {
 
 std::string ProgramFolder() {
     std::string path = platform::ModulePath();
-    size_t cut = path.find_last_of('\\');
+    size_t cut = platform::LastSeparator(path, platform::PathSeparators::kBoth);
     return cut == std::string::npos ? std::string(".") : path.substr(0, cut);
 }
 

@@ -18,7 +18,7 @@ protected:
     void Install(std::unique_ptr<ScriptedInput> devices) {
         dev = devices.get();
         input->SetDevices(std::move(devices));
-        created = input->CreateInput();
+        created = input->CreateInput(nullptr);
     }
     void SetUp() override { Install(std::make_unique<ScriptedInput>()); }
     void TearDown() override { input->SetDevices(nullptr); }
@@ -91,7 +91,14 @@ TEST_F(Input, MouseButtonsEdgesAndScaledMovement) {
     dev->SetCursor({100, 40});
     EXPECT_FLOAT_EQ(input->GetAbsouluteX(), 50.0f);
     EXPECT_FLOAT_EQ(input->GetAbsouluteY(), 20.0f);
-    EXPECT_EQ(input->GetCursorPos().x, 100);  // no application: screen coordinates
+    EXPECT_EQ(input->GetCursorPos().x, 100);  // at the screen's origin: screen coordinates
+
+    // The cursor in the window: the devices' client coordinates, while the
+    // absolute queries stay on the screen.
+    dev->SetClientOrigin({30, 15});
+    EXPECT_EQ(input->GetCursorPos().x, 70);
+    EXPECT_EQ(input->GetCursorPos().y, 25);
+    EXPECT_FLOAT_EQ(input->GetAbsouluteX(), 50.0f);
 }
 
 TEST_F(Input, ButtonsBeyondTheMouseAreNeverDown) {
@@ -122,6 +129,15 @@ TEST_F(Input, MissingDevicesReportNothing) {
     input->UpdateKBInput();
     EXPECT_FALSE(input->KeyDown(DIK_W));
     EXPECT_FALSE(input->IsMouseMove());
+
+    // No devices at all: creating fails and every query answers nothing.
+    input->SetDevices(nullptr);
+    EXPECT_FALSE(input->CreateInput(nullptr));
+    input->UpdateKBInput();
+    input->UpdateMouseInput();
+    EXPECT_FALSE(input->KeyDown(DIK_W));
+    EXPECT_FALSE(input->MouseDown(0));
+    EXPECT_EQ(input->GetCursorPos().x, 0);
 }
 
 TEST_F(Input, LostDevicesReadAllUpUntilTheyAreBack) {

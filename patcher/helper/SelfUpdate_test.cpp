@@ -125,7 +125,7 @@ TEST_F(SelfUpdateTest, TheHelperProgramHandsTheExitCodeOn) {
     env.reset();
 #endif
     ASSERT_TRUE(p) << p.error().Message();
-    EXPECT_EQ(p->Wait(-1), 7);
+    EXPECT_EQ(p->Wait(-1).value_or(-1), 7);
     EXPECT_EQ(ReadFile(dir_ / PatcherName()), program_);
 }
 

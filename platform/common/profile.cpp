@@ -9,6 +9,7 @@
 
 #include "platform/file.h"
 #include "platform/fs.h"
+#include "platform/text.h"
 
 namespace platform {
 namespace {
@@ -21,24 +22,6 @@ std::string_view Trim(std::string_view s) {
         s.remove_suffix(1);
     }
     return s;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<unsigned char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<unsigned char>(y - 'A' + 'a');
-        if (x != y) {
-            return false;
-        }
-    }
-    return true;
 }
 
 bool ReadAll(const std::string& path, std::string& out) {
@@ -100,7 +83,7 @@ bool KeyValue(const std::string& line, std::string_view& key, std::string_view& 
     return true;
 }
 
-bool WriteAll(const std::string& path, const std::vector<std::string>& lines) {
+Status WriteAll(const std::string& path, const std::vector<std::string>& lines) {
     std::string text;
     for (const auto& l : lines) {
         text += l;
@@ -109,23 +92,27 @@ bool WriteAll(const std::string& path, const std::vector<std::string>& lines) {
     // Write beside the file and move it over, so a crash never leaves half a
     // file behind.
     std::string tmp = path + ".tmp";
+    Status written;
     {
         auto f = File::Open(tmp, Access::kWrite, kShareNone, Disposition::kCreateAlways);
-        if (!f || !f->Write(text.data(), text.size()) || !f->Flush()) {
-            (void)DeleteFile(tmp);
-            return false;
+        if (!f) {
+            return f.error();
         }
+        auto put = f->Write(text.data(), text.size());
+        written = put ? f->Flush() : Status(put.error());
     }
-    if (!MoveFile(tmp, path, true)) {
+    if (written) {
+        written = MoveFile(tmp, path, true);
+    }
+    if (!written) {
         (void)DeleteFile(tmp);
-        return false;
     }
-    return true;
+    return written;
 }
 
 // Rewrites the file with key set to *value, or removed when value is null.
-bool Update(const std::string& section, const std::string& key, const std::string* value,
-            const std::string& path) {
+Status Update(const std::string& section, const std::string& key, const std::string* value,
+              const std::string& path) {
     std::string text;
     std::vector<std::string> lines;
     if (ReadAll(path, text)) {
@@ -140,7 +127,7 @@ bool Update(const std::string& section, const std::string& key, const std::strin
             if (inSection) {
                 break;
             }
-            inSection = SameName(name, section);
+            inSection = EqualsIgnoringAsciiCase(name, section);
             if (inSection) {
                 sectionEnd = static_cast<long>(i) + 1;
             }
@@ -151,7 +138,7 @@ bool Update(const std::string& section, const std::string& key, const std::strin
         }
         std::string_view k, v;
         if (KeyValue(lines[i], k, v)) {
-            if (SameName(k, key)) {
+            if (EqualsIgnoringAsciiCase(k, key)) {
                 if (value) {
                     lines[i] = newLine;
                 } else {
@@ -163,7 +150,7 @@ bool Update(const std::string& section, const std::string& key, const std::strin
         }
     }
     if (!value) {
-        return true;  // nothing to remove
+        return Status::Ok();  // nothing to remove
     }
     if (sectionEnd < 0) {
         lines.push_back("[" + section + "]");
@@ -186,11 +173,11 @@ std::string GetProfileString(const std::string& section, const std::string& key,
     for (const auto& line : SplitLines(text)) {
         std::string_view name;
         if (SectionName(line, name)) {
-            inSection = SameName(name, section);
+            inSection = EqualsIgnoringAsciiCase(name, section);
             continue;
         }
         std::string_view k, v;
-        if (inSection && KeyValue(line, k, v) && SameName(k, key)) {
+        if (inSection && KeyValue(line, k, v) && EqualsIgnoringAsciiCase(k, key)) {
             return std::string(v);
         }
     }
@@ -206,12 +193,13 @@ int GetProfileInt(const std::string& section, const std::string& key, int def,
     return static_cast<int>(std::strtol(s.c_str(), nullptr, 10));
 }
 
-bool WriteProfileString(const std::string& section, const std::string& key,
-                        const std::string& value, const std::string& path) {
+Status WriteProfileString(const std::string& section, const std::string& key,
+                          const std::string& value, const std::string& path) {
     return Update(section, key, &value, path);
 }
 
-bool DeleteProfileKey(const std::string& section, const std::string& key, const std::string& path) {
+Status DeleteProfileKey(const std::string& section, const std::string& key,
+                        const std::string& path) {
     return Update(section, key, nullptr, path);
 }
 

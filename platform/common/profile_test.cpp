@@ -39,6 +39,22 @@ TEST(Profile, WritesReplaceAddAndDeleteKeys) {
     EXPECT_EQ(platform::GetProfileString("S", "j", "", ini), "2");
     EXPECT_TRUE(platform::DeleteProfileKey("S", "never", ini));
     EXPECT_FALSE(platform::Exists(ini + ".tmp"));
+
+    // Names fold the case of ASCII letters only: 0x8241 and 0x8261 are two
+    // characters (trail bytes "A" and "a"), so two sections.
+    ASSERT_TRUE(platform::WriteProfileString("\x82\x41", "k", "upper", ini));
+    ASSERT_TRUE(platform::WriteProfileString("\x82\x61", "k", "lower", ini));
+    EXPECT_EQ(platform::GetProfileString("\x82\x41", "K", "", ini), "upper");
+    EXPECT_EQ(platform::GetProfileString("\x82\x61", "K", "", ini), "lower");
+}
+
+TEST(Profile, AFailedWriteCarriesTheSystemsCode) {
+    TempDir dir;
+    const std::string ini = dir / "missing\\a.ini";  // a folder that is not there
+    platform::Status written = platform::WriteProfileString("S", "k", "1", ini);
+    ASSERT_FALSE(written);
+    EXPECT_TRUE(platform::IsNotFound(written.error())) << written.error().code;
+    EXPECT_FALSE(platform::Exists(dir / "missing"));
 }
 
 TEST(Profile, NumbersReadLikeAtoi) {

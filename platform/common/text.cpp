@@ -224,4 +224,85 @@ std::string GbkToLowerAscii(std::string_view gbk) {
     return out;
 }
 
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && GbkToLowerAscii(a) == GbkToLowerAscii(b);
+}
+
+// ---- Paths ----
+
+namespace {
+
+bool IsSeparator(char c, PathSeparators separators) {
+    return c == '\\' || (c == '/' && separators == PathSeparators::kBoth);
+}
+
+}  // namespace
+
+size_t LastSeparator(std::string_view path, PathSeparators separators) {
+    size_t last = std::string::npos;
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (IsGbkLeadByte(static_cast<unsigned char>(path[i]))) {
+            ++i;  // the trail byte belongs to the character
+        } else if (IsSeparator(path[i], separators)) {
+            last = i;
+        }
+    }
+    return last;
+}
+
+std::vector<std::string> Split(std::string_view path, PathSeparators separators) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (IsGbkLeadByte(static_cast<unsigned char>(path[i]))) {
+            ++i;
+        } else if (IsSeparator(path[i], separators)) {
+            if (i > start) {
+                parts.emplace_back(path.substr(start, i - start));
+            }
+            start = i + 1;
+        }
+    }
+    if (start < path.size()) {
+        parts.emplace_back(path.substr(start));
+    }
+    return parts;
+}
+
+std::string DirName(std::string_view path, PathSeparators separators) {
+    const size_t last = LastSeparator(path, separators);
+    return last == std::string::npos ? std::string() : std::string(path.substr(0, last));
+}
+
+std::string BaseName(std::string_view path, PathSeparators separators) {
+    const size_t last = LastSeparator(path, separators);
+    return std::string(last == std::string::npos ? path : path.substr(last + 1));
+}
+
+std::vector<std::string> PathPrefixes(std::string_view path, PathSeparators separators) {
+    std::vector<std::string> prefixes;
+    for (std::string p(path); !p.empty(); p = DirName(p, separators)) {
+        prefixes.push_back(p);
+    }
+    return std::vector<std::string>(prefixes.rbegin(), prefixes.rend());
+}
+
+bool IsAbsolutePath(std::string_view path) {
+    // Neither "\" in front nor ":" after one byte can be a trail byte.
+    return (!path.empty() && (path[0] == '\\' || path[0] == '/')) ||
+           (path.size() >= 2 && path[1] == ':');
+}
+
+std::string WithBackslashes(std::string_view path) {
+    std::string out(path);
+    for (size_t i = 0; i < out.size(); ++i) {
+        if (IsGbkLeadByte(static_cast<unsigned char>(out[i]))) {
+            ++i;
+        } else if (out[i] == '/') {
+            out[i] = '\\';
+        }
+    }
+    return out;
+}
+
 }  // namespace platform

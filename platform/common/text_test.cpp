@@ -53,4 +53,51 @@ TEST(Text, LowerCasingLeavesDoubleByteCharactersAlone) {
     EXPECT_EQ(platform::GbkToLowerAscii("\x82"), "\x82");
 }
 
+TEST(Text, NamesCompareWithoutAsciiCaseButByteForByteInsideCharacters) {
+    EXPECT_TRUE(platform::EqualsIgnoringAsciiCase("System\\Att.LST", "system\\att.lst"));
+    EXPECT_FALSE(platform::EqualsIgnoringAsciiCase("abc", "abcd"));
+    // 0x8241 and 0x8261 are two characters whose trail bytes are "A" and "a".
+    EXPECT_FALSE(platform::EqualsIgnoringAsciiCase("\x82\x41", "\x82\x61"));
+    EXPECT_TRUE(platform::EqualsIgnoringAsciiCase("X\x82\x41", "x\x82\x41"));
+}
+
+TEST(Text, PathsSplitOnlyAtSeparatorsOutsideCharacters) {
+    using platform::PathSeparators;
+    constexpr auto kBack = PathSeparators::kBackslash;
+    constexpr auto kBoth = PathSeparators::kBoth;
+    // 0x815C is a character whose trail byte is "\".
+    const std::string path = "\\Data\\\x81\x5C\\\\a/b.cpk\\";
+    EXPECT_EQ(platform::Split(path, kBack),
+              (std::vector<std::string>{"Data", "\x81\x5C", "a/b.cpk"}));
+    EXPECT_EQ(platform::Split(path, kBoth),
+              (std::vector<std::string>{"Data", "\x81\x5C", "a", "b.cpk"}));
+    EXPECT_EQ(platform::Split("", kBoth), std::vector<std::string>{});
+    EXPECT_EQ(platform::Split("\x81", kBoth), std::vector<std::string>{"\x81"});  // cut short
+
+    const std::string file = "skin\\\x81\x5C/N.bmp";
+    EXPECT_EQ(platform::LastSeparator(file, kBack), 4u);
+    EXPECT_EQ(platform::LastSeparator(file, kBoth), 7u);
+    EXPECT_EQ(platform::LastSeparator("\x81\x5C", kBoth), std::string::npos);
+    EXPECT_EQ(platform::DirName(file, kBack), "skin");
+    EXPECT_EQ(platform::BaseName(file, kBack), "\x81\x5C/N.bmp");
+    EXPECT_EQ(platform::DirName(file, kBoth), "skin\\\x81\x5C");
+    EXPECT_EQ(platform::BaseName(file, kBoth), "N.bmp");
+    EXPECT_EQ(platform::DirName("name", kBoth), "");
+    EXPECT_EQ(platform::BaseName("name", kBoth), "name");
+    EXPECT_EQ(platform::DirName("\\name", kBoth), "");
+    EXPECT_EQ(platform::BaseName("dir\\", kBoth), "");
+
+    EXPECT_EQ(platform::PathPrefixes("\\a\\\x81\x5C/b", kBoth),
+              (std::vector<std::string>{"\\a", "\\a\\\x81\x5C", "\\a\\\x81\x5C/b"}));
+    EXPECT_EQ(platform::PathPrefixes("", kBoth), std::vector<std::string>{});
+
+    EXPECT_TRUE(platform::IsAbsolutePath("\\a"));
+    EXPECT_TRUE(platform::IsAbsolutePath("/a"));
+    EXPECT_TRUE(platform::IsAbsolutePath("C:a"));
+    EXPECT_FALSE(platform::IsAbsolutePath("a\\b"));
+    EXPECT_FALSE(platform::IsAbsolutePath(""));
+
+    EXPECT_EQ(platform::WithBackslashes("/a/\x81\x5C/b"), "\\a\\\x81\x5C\\b");
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "../common/backend.h"
 #include "platform/result.h"
 #include "platform/text.h"
 
@@ -18,6 +19,9 @@ std::string Error::Message() const {
 
 uint32_t LastSystemError() {
     return static_cast<uint32_t>(errno);
+}
+Error LastSocketError() {
+    return Error{static_cast<uint32_t>(errno)};
 }
 uint32_t ErrorNotFound() {
     return ENOENT;
@@ -39,6 +43,9 @@ bool IsAlreadyExists(const Error& e) {
 }
 bool IsDiskFull(const Error& e) {
     return e.code == ENOSPC || e.code == EDQUOT;
+}
+bool IsTimedOut(const Error& e) {
+    return e.code == ETIMEDOUT;
 }
 
 }  // namespace platform

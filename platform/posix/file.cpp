@@ -9,14 +9,11 @@
 #include <cerrno>
 #include <vector>
 
+#include "../common/backend.h"
 #include "platform/fs.h"
 
 namespace platform {
 namespace {
-
-Error LastError() {
-    return Error{LastSystemError()};
-}
 
 int ToFd(intptr_t h) {
     return static_cast<int>(h);
@@ -275,6 +272,14 @@ void MappedView::Unmap() {
     }
 }
 
+Result<std::FILE*> OpenStdioFile(const std::string& path, const char* mode) {
+    std::FILE* f = std::fopen(NativePath(path).c_str(), mode);
+    if (!f) {
+        return LastError();
+    }
+    return f;
+}
+
 Result<size_t> CopyFileRange(File& from, uint64_t fromOffset, File& to, uint64_t toOffset,
                              size_t size) {
     size_t done = 0;
@@ -298,24 +303,16 @@ Result<size_t> CopyFileRange(File& from, uint64_t fromOffset, File& to, uint64_t
         }
         done += static_cast<size_t>(n);
     }
-    // Buffered, for what the system would not copy by itself.
-    constexpr size_t kPiece = size_t{1} << 20;
-    std::vector<char> buffer(std::min(size - done, kPiece));
-    while (done < size) {
-        auto got = from.ReadAt(fromOffset + done, buffer.data(), std::min(size - done, kPiece));
-        if (!got) {
-            return got.error();
-        }
-        if (*got == 0) {
-            break;
-        }
-        auto put = to.WriteAt(toOffset + done, buffer.data(), *got);
-        if (!put) {
-            return put.error();
-        }
-        done += *got;
+    if (done == size) {
+        return done;
     }
-    return done;
+    // What the system would not copy by itself.
+    auto rest =
+        backend::CopyThroughBuffer(from, fromOffset + done, to, toOffset + done, size - done);
+    if (!rest) {
+        return rest.error();
+    }
+    return done + *rest;
 }
 
 }  // namespace platform

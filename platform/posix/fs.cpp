@@ -13,66 +13,22 @@
 #include <cstdlib>
 #include <vector>
 
+#include "../common/backend.h"
 #include "platform/text.h"
 
 namespace platform {
 namespace {
-
-Error LastError() {
-    return Error{LastSystemError()};
-}
-
-// Splits a GBK system path at "\" and "/" (never inside a double-byte
-// character) into components, dropping empty ones.
-std::vector<std::string> SplitSystemPath(const std::string& path) {
-    std::vector<std::string> parts;
-    std::string cur;
-    for (size_t i = 0; i < path.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(path[i]);
-        if (IsGbkLeadByte(c) && i + 1 < path.size()) {
-            cur += path[i];
-            cur += path[++i];
-        } else if (c == '\\' || c == '/') {
-            if (!cur.empty()) {
-                parts.push_back(std::move(cur));
-                cur.clear();
-            }
-        } else {
-            cur += path[i];
-        }
-    }
-    if (!cur.empty()) {
-        parts.push_back(std::move(cur));
-    }
-    return parts;
-}
-
-bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<unsigned char>(x + 32);
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<unsigned char>(y + 32);
-        if (x != y) {
-            return false;
-        }
-    }
-    return true;
-}
 
 bool PathExists(const std::string& native) {
     struct stat st;
     return ::lstat(native.c_str(), &st) == 0;
 }
 
-// The name in dir that matches name without regard to case; prefers an
-// exact match. Empty when none.
-std::string FindInDirectory(const std::string& dir, const std::string& name) {
+// The name in dir that matches name (UTF-8; gbkName in the system's form)
+// without regard to case, compared as Windows compares them, in the system's
+// text; prefers an exact match. Empty when none.
+std::string FindInDirectory(const std::string& dir, const std::string& name,
+                            const std::string& gbkName) {
     DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
     if (!d) {
         return std::string();
@@ -84,7 +40,7 @@ std::string FindInDirectory(const std::string& dir, const std::string& name) {
             found = entry;
             break;
         }
-        if (found.empty() && EqualsIgnoringAsciiCase(entry, name)) {
+        if (found.empty() && EqualsIgnoringAsciiCase(Utf8ToGbk(entry), gbkName)) {
             found = entry;
         }
     }
@@ -99,14 +55,14 @@ std::string NativePath(const std::string& path) {
         return path;
     }
     bool absolute = path[0] == '\\' || path[0] == '/';
-    std::vector<std::string> parts = SplitSystemPath(path);
+    std::vector<std::string> parts = Split(path, PathSeparators::kBoth);
     std::string out = absolute ? "/" : "";
     bool resolving = true;  // stop looking once a component is missing
     for (const auto& gbkPart : parts) {
         std::string part = GbkToUtf8(gbkPart);
         std::string candidate = out + part;
         if (resolving && part != "." && part != ".." && !PathExists(candidate)) {
-            std::string match = FindInDirectory(out, part);
+            std::string match = FindInDirectory(out, part, gbkPart);
             if (match.empty()) {
                 resolving = false;
             } else {
@@ -122,15 +78,7 @@ std::string NativePath(const std::string& path) {
 }
 
 std::string SystemPathFromNative(const std::string& native) {
-    std::string gbk = Utf8ToGbk(native);
-    for (size_t i = 0; i < gbk.size(); ++i) {
-        if (IsGbkLeadByte(static_cast<unsigned char>(gbk[i]))) {
-            ++i;
-        } else if (gbk[i] == '/') {
-            gbk[i] = '\\';
-        }
-    }
-    return gbk;
+    return WithBackslashes(Utf8ToGbk(native));
 }
 
 bool Exists(const std::string& path) {

@@ -9,41 +9,19 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include "../common/backend.h"
+#include "sockets.h"
 
 namespace platform {
 namespace {
 
 std::atomic<bool> g_refuseRaw{false};
 
-Error LastError() {
-    return Error{LastSystemError()};
-}
-
 int Fd(intptr_t h) {
     return static_cast<int>(h);
 }
 
 }  // namespace
-
-IcmpSocket::~IcmpSocket() {
-    Close();
-}
-
-IcmpSocket::IcmpSocket(IcmpSocket&& other) noexcept
-    : handle_(other.handle_), kind_(other.kind_), kernelId_(other.kernelId_) {
-    other.handle_ = kInvalid;
-}
-
-IcmpSocket& IcmpSocket::operator=(IcmpSocket&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = other.handle_;
-        kind_ = other.kind_;
-        kernelId_ = other.kernelId_;
-        other.handle_ = kInvalid;
-    }
-    return *this;
-}
 
 Result<IcmpSocket> IcmpSocket::Open(IcmpSocketKind kind, int ttl) {
     if (kind == IcmpSocketKind::kRaw && g_refuseRaw.load()) {
@@ -52,13 +30,13 @@ Result<IcmpSocket> IcmpSocket::Open(IcmpSocketKind kind, int ttl) {
     int type = kind == IcmpSocketKind::kRaw ? SOCK_RAW : SOCK_DGRAM;
     int fd = ::socket(AF_INET, type | SOCK_CLOEXEC, IPPROTO_ICMP);
     if (fd < 0) {
-        return LastError();
+        return LastSocketError();
     }
     IcmpSocket s;
     s.handle_ = fd;
     s.kind_ = kind;
     if (::setsockopt(fd, IPPROTO_IP, IP_TTL, &ttl, sizeof ttl) != 0) {
-        return LastError();
+        return LastSocketError();
     }
     if (kind == IcmpSocketKind::kDatagram) {
         // Binding to port 0 makes the kernel pick the socket's identifier now,
@@ -69,7 +47,7 @@ Result<IcmpSocket> IcmpSocket::Open(IcmpSocketKind kind, int ttl) {
         socklen_t len = sizeof sa;
         if (::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
             ::getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &len) != 0) {
-            return LastError();
+            return LastSocketError();
         }
         // sin_port holds the identifier as it goes on the wire.
         unsigned char wire[2];
@@ -90,32 +68,17 @@ Status IcmpSocket::SendTo(const std::string& ipv4, const void* message, size_t s
         n = ::sendto(Fd(handle_), message, size, 0, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
     } while (n < 0 && errno == EINTR);
     if (n < 0) {
-        return LastError();
+        return LastSocketError();
     }
     return Status::Ok();
 }
 
 WaitResult IcmpSocket::WaitReadable(int timeoutMs) const {
-    pollfd p{Fd(handle_), POLLIN, 0};
-    int r;
-    do {
-        r = ::poll(&p, 1, timeoutMs);
-    } while (r < 0 && errno == EINTR);
-    if (r < 0 || (r > 0 && (p.revents & POLLIN) == 0)) {
-        return WaitResult::kError;
-    }
-    return r == 0 ? WaitResult::kTimeout : WaitResult::kReady;
+    return posix::WaitFor(Fd(handle_), POLLIN, timeoutMs);
 }
 
 Result<size_t> IcmpSocket::Recv(void* buffer, size_t size) {
-    ssize_t n;
-    do {
-        n = ::recv(Fd(handle_), buffer, size, 0);
-    } while (n < 0 && errno == EINTR);
-    if (n < 0) {
-        return LastError();
-    }
-    return static_cast<size_t>(n);
+    return posix::Receive(Fd(handle_), buffer, size);
 }
 
 void IcmpSocket::Close() {
@@ -134,22 +97,6 @@ void RefuseRawIcmpSockets(bool refuse) {
 }
 
 // There is no ICMP helper library on POSIX: no helper is ever loaded.
-IcmpHelper::~IcmpHelper() {
-    Release();
-}
-
-IcmpHelper::IcmpHelper(IcmpHelper&& other) noexcept
-    : module_(other.module_), handle_(other.handle_) {
-    other.Release();
-}
-
-IcmpHelper& IcmpHelper::operator=(IcmpHelper&& other) noexcept {
-    module_ = other.module_;
-    handle_ = other.handle_;
-    other.Release();
-    return *this;
-}
-
 Result<IcmpHelper> IcmpHelper::Load() {
     return Error{ENOSYS};
 }
@@ -164,8 +111,8 @@ void IcmpHelper::Release() {
     handle_ = -1;
 }
 
-bool StartSocketLibraryAt(int, int) {
-    return true;
+Status StartSocketLibraryAt(int, int) {
+    return Status::Ok();
 }
 
 void StopSocketLibrary() {}

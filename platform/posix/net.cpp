@@ -11,13 +11,12 @@
 
 #include <cerrno>
 #include <cstring>
+#include "../common/backend.h"
+#include "sockets.h"
 
 namespace platform {
 namespace {
 
-Error LastError() {
-    return Error{LastSystemError()};
-}
 int Fd(intptr_t h) {
     return static_cast<int>(h);
 }
@@ -33,24 +32,6 @@ bool ToAddress(const std::string& ipv4, uint16_t port, sockaddr_in& sa) {
     return ::inet_pton(AF_INET, ipv4.c_str(), &sa.sin_addr) == 1;
 }
 
-WaitResult WaitFor(int fd, short events, int timeoutMs) {
-    pollfd p{fd, events, 0};
-    int r;
-    do {
-        r = ::poll(&p, 1, timeoutMs);
-    } while (r < 0 && errno == EINTR);
-    if (r < 0) {
-        return WaitResult::kError;
-    }
-    if (r == 0) {
-        return WaitResult::kTimeout;
-    }
-    if ((p.revents & events) == 0 && (p.revents & (POLLERR | POLLNVAL))) {
-        return WaitResult::kError;
-    }
-    return WaitResult::kReady;
-}
-
 }  // namespace
 
 TcpSocket::~TcpSocket() {
@@ -60,7 +41,7 @@ TcpSocket::~TcpSocket() {
 Result<TcpSocket> TcpSocket::Create() {
     int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
     if (fd < 0) {
-        return LastError();
+        return LastSocketError();
     }
     return TcpSocket(fd);
 }
@@ -78,7 +59,7 @@ Result<TcpSocket> TcpSocket::Listen(const std::string& address, uint16_t port, i
     ::setsockopt(Fd(s->handle_), SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     if (::bind(Fd(s->handle_), reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
         ::listen(Fd(s->handle_), backlog) != 0) {
-        return LastError();
+        return LastSocketError();
     }
     return s;
 }
@@ -95,7 +76,7 @@ Result<TcpSocket> TcpSocket::Bind(const std::string& address, uint16_t port) {
     // No SO_REUSEADDR: without it on both sockets, no other socket may bind
     // the port while this one holds it.
     if (::bind(Fd(s->handle_), reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
-        return LastError();
+        return LastSocketError();
     }
     return s;
 }
@@ -110,11 +91,11 @@ void TcpSocket::Close() {
 Status TcpSocket::SetNonBlocking(bool on) {
     int flags = ::fcntl(Fd(handle_), F_GETFL, 0);
     if (flags < 0) {
-        return LastError();
+        return LastSocketError();
     }
     flags = on ? (flags | O_NONBLOCK) : (flags & ~O_NONBLOCK);
     if (::fcntl(Fd(handle_), F_SETFL, flags) != 0) {
-        return LastError();
+        return LastSocketError();
     }
     return Status::Ok();
 }
@@ -134,14 +115,14 @@ Result<TcpSocket::ConnectState> TcpSocket::Connect(const std::string& ipv4, uint
     if (errno == EINPROGRESS) {
         return ConnectState::kInProgress;
     }
-    return LastError();
+    return LastSocketError();
 }
 
 Status TcpSocket::PendingError() const {
     int err = 0;
     socklen_t len = sizeof err;
     if (::getsockopt(Fd(handle_), SOL_SOCKET, SO_ERROR, &err, &len) != 0) {
-        return LastError();
+        return LastSocketError();
     }
     if (err != 0) {
         return Error{static_cast<uint32_t>(err)};
@@ -150,11 +131,11 @@ Status TcpSocket::PendingError() const {
 }
 
 WaitResult TcpSocket::WaitReadable(int timeoutMs) const {
-    return WaitFor(Fd(handle_), POLLIN, timeoutMs);
+    return posix::WaitFor(Fd(handle_), POLLIN, timeoutMs);
 }
 
 WaitResult TcpSocket::WaitWritable(int timeoutMs) const {
-    return WaitFor(Fd(handle_), POLLOUT, timeoutMs);
+    return posix::WaitFor(Fd(handle_), POLLOUT, timeoutMs);
 }
 
 Result<size_t> TcpSocket::Send(const void* data, size_t size) {
@@ -163,20 +144,13 @@ Result<size_t> TcpSocket::Send(const void* data, size_t size) {
         n = ::send(Fd(handle_), data, size, MSG_NOSIGNAL);
     } while (n < 0 && errno == EINTR);
     if (n < 0) {
-        return LastError();
+        return LastSocketError();
     }
     return static_cast<size_t>(n);
 }
 
 Result<size_t> TcpSocket::Recv(void* buffer, size_t size) {
-    ssize_t n;
-    do {
-        n = ::recv(Fd(handle_), buffer, size, 0);
-    } while (n < 0 && errno == EINTR);
-    if (n < 0) {
-        return LastError();
-    }
-    return static_cast<size_t>(n);
+    return posix::Receive(Fd(handle_), buffer, size);
 }
 
 Result<TcpSocket> TcpSocket::Accept() {
@@ -185,7 +159,7 @@ Result<TcpSocket> TcpSocket::Accept() {
         fd = ::accept4(Fd(handle_), nullptr, nullptr, SOCK_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        return LastError();
+        return LastSocketError();
     }
     return TcpSocket(fd);
 }
@@ -194,25 +168,25 @@ Result<uint16_t> TcpSocket::LocalPort() const {
     sockaddr_in sa;
     socklen_t len = sizeof sa;
     if (::getsockname(Fd(handle_), reinterpret_cast<sockaddr*>(&sa), &len) != 0) {
-        return LastError();
+        return LastSocketError();
     }
     return static_cast<uint16_t>(ntohs(sa.sin_port));
 }
 
-std::string TcpSocket::PeerAddress() const {
+Result<std::string> TcpSocket::PeerAddress() const {
     sockaddr_in sa;
     socklen_t len = sizeof sa;
     if (::getpeername(Fd(handle_), reinterpret_cast<sockaddr*>(&sa), &len) != 0) {
-        return std::string();
+        return LastSocketError();
     }
     char buf[INET_ADDRSTRLEN] = {};
     ::inet_ntop(AF_INET, &sa.sin_addr, buf, sizeof buf);
-    return buf;
+    return std::string(buf);
 }
 
 Status TcpSocket::ShutdownSend() {
     if (::shutdown(Fd(handle_), SHUT_WR) != 0) {
-        return LastError();
+        return LastSocketError();
     }
     return Status::Ok();
 }
@@ -220,7 +194,7 @@ Status TcpSocket::ShutdownSend() {
 Status TcpSocket::SetNoDelay(bool on) {
     int v = on ? 1 : 0;
     if (::setsockopt(Fd(handle_), IPPROTO_TCP, TCP_NODELAY, &v, sizeof v) != 0) {
-        return LastError();
+        return LastSocketError();
     }
     return Status::Ok();
 }
@@ -230,7 +204,7 @@ Status TcpSocket::SetTimeouts(int recvMs, int sendMs) {
     timeval s{sendMs / 1000, (sendMs % 1000) * 1000};
     if (::setsockopt(Fd(handle_), SOL_SOCKET, SO_RCVTIMEO, &r, sizeof r) != 0 ||
         ::setsockopt(Fd(handle_), SOL_SOCKET, SO_SNDTIMEO, &s, sizeof s) != 0) {
-        return LastError();
+        return LastSocketError();
     }
     return Status::Ok();
 }
@@ -288,7 +262,7 @@ Result<int> Poll(std::vector<PollItem>& items, int timeoutMs) {
         r = ::poll(fds.data(), fds.size(), timeoutMs);
     } while (r < 0 && errno == EINTR);
     if (r < 0) {
-        return LastError();
+        return LastSocketError();
     }
     for (size_t i = 0; i < items.size(); ++i) {
         short re = fds[i].revents;

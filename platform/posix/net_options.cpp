@@ -1,18 +1,19 @@
 #include "platform/net_options.h"
 
 #include <sys/socket.h>
+#include "../common/backend.h"
 
 namespace platform {
 
-bool StartSocketLibrary() {
-    return true;
+Status StartSocketLibrary() {
+    return Status::Ok();
 }
 
 Status SetReuseAddress(TcpSocket& socket, bool on) {
     int v = on ? 1 : 0;
     if (::setsockopt(static_cast<int>(socket.native()), SOL_SOCKET, SO_REUSEADDR, &v, sizeof v) !=
         0) {
-        return Error{LastSystemError()};
+        return LastSocketError();
     }
     return Status::Ok();
 }
@@ -22,7 +23,7 @@ Status SetLinger(TcpSocket& socket, bool on, int seconds) {
     l.l_onoff = on ? 1 : 0;
     l.l_linger = seconds;
     if (::setsockopt(static_cast<int>(socket.native()), SOL_SOCKET, SO_LINGER, &l, sizeof l) != 0) {
-        return Error{LastSystemError()};
+        return LastSocketError();
     }
     return Status::Ok();
 }

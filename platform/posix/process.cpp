@@ -9,9 +9,9 @@
 
 #include <cerrno>
 #include <climits>
-#include <thread>
 #include <vector>
 
+#include "../common/backend.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/text.h"
@@ -20,6 +20,11 @@ extern char** environ;
 
 namespace platform {
 namespace {
+
+constexpr const char* kShell = "/bin/sh";
+constexpr const char* kStartHandler =
+    "command -v xdg-open >/dev/null 2>&1 || exit 127; xdg-open \"$1\" &";
+constexpr int kShellNotFound = 127;  // the shell's code for a command it cannot find
 
 // The text to search for, in the form native paths take.
 std::string NativeNeedle(const std::string& systemText) {
@@ -117,27 +122,13 @@ bool IsProgramRunning(const std::string& pathPart) {
     return found;
 }
 
-Process::~Process() = default;
-
-Process::Process(Process&& other) noexcept
-    : handle_(other.handle_), id_(other.id_), reaped_(other.reaped_), exitCode_(other.exitCode_) {
-    other.handle_ = -1;
+void Process::Release() {
+    handle_ = -1;  // a pid: reaped by Wait, nothing to close
 }
 
-Process& Process::operator=(Process&& other) noexcept {
-    if (this != &other) {
-        handle_ = other.handle_;
-        id_ = other.id_;
-        reaped_ = other.reaped_;
-        exitCode_ = other.exitCode_;
-        other.handle_ = -1;
-    }
-    return *this;
-}
-
-std::optional<int> Process::Wait(int timeoutMs) {
+Result<int> Process::Wait(int timeoutMs) {
     if (handle_ == -1) {
-        return std::nullopt;
+        return Error{};
     }
     if (reaped_) {
         return exitCode_;
@@ -153,10 +144,10 @@ std::optional<int> Process::Wait(int timeoutMs) {
             return exitCode_;
         }
         if (r < 0 && errno != EINTR) {
-            return std::nullopt;
+            return LastError();
         }
         if (timeoutMs >= 0 && TickCount64() - start >= static_cast<uint64_t>(timeoutMs)) {
-            return std::nullopt;
+            return Error{ErrorTimedOut()};
         }
         SleepMs(5);
     }
@@ -188,14 +179,22 @@ Result<Process> StartProgram(const std::string& program, const std::vector<std::
 }
 
 Status OpenWithSystemHandler(const std::string& target, bool /*maximized*/) {
-    auto p = StartProgram("xdg-open", {GbkToUtf8(target)}, std::string());
-    if (!p) {
-        return p.error();
+    // Nobody waits for the handler: a shell starts it in the background and
+    // ends at once, so the handler belongs to init, which reaps it, and the
+    // shell is reaped here. A handler that is not installed fails as a
+    // program that cannot be started.
+    auto shell = StartProgram(kShell, {"-c", kStartHandler, "sh", GbkToUtf8(target)}, "");
+    if (!shell) {
+        return shell.error();
     }
-    // Nobody waits for the handler; reap it in the background so that it
-    // does not linger as a zombie.
-    std::thread([proc = std::move(p.value())]() mutable { proc.Wait(-1); }).detach();
-    return Status::Ok();
+    auto code = shell->Wait(-1);
+    if (!code) {
+        return code.error();
+    }
+    if (*code == kShellNotFound) {
+        return Error{ENOENT};
+    }
+    return *code == 0 ? Status::Ok() : Status(Error{});
 }
 
 uint32_t CurrentProcessId() {

@@ -208,15 +208,11 @@ Status CreateSettingsKey() {
         return Status::Ok();
     }
     // Create the folders leading to the file.
-    for (size_t i = 1; i < path.size(); ++i) {
-        if (IsGbkLeadByte(static_cast<unsigned char>(path[i]))) {
-            ++i;
-        } else if (path[i] == '\\') {
-            std::string dir = path.substr(0, i);
-            if (!IsDirectory(dir)) {
-                if (auto s = CreateDirectory(dir); !s) {
-                    return s;
-                }
+    for (const std::string& dir :
+         PathPrefixes(DirName(path, PathSeparators::kBoth), PathSeparators::kBoth)) {
+        if (!IsDirectory(dir)) {
+            if (auto s = CreateDirectory(dir); !s) {
+                return s;
             }
         }
     }

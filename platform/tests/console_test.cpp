@@ -39,7 +39,7 @@ TEST(Console, ArgumentsComeBackInUtf8) {
 #endif
     auto p = platform::StartProgram(HelperProgram(), {"args", "out.txt", given, ""}, dir.path());
     ASSERT_TRUE(p) << p.error().Message();
-    ASSERT_EQ(p->Wait(kExitWaitMs), 0);
+    ASSERT_EQ(p->Wait(kExitWaitMs).value_or(-1), 0);
     EXPECT_EQ(testsupport::ReadFile(dir / "out.txt"), "args\nout.txt\n" + spaced + "\n\n");
 }
 
@@ -62,7 +62,7 @@ TEST(Console, StreamsCanBeQueriedAndSwitchedToBinary) {
     testsupport::WriteFile(dir / "in.txt", "input\n");
     auto p = platform::StartProgram(HelperProgram(), {"streams", "in.txt", "out.txt"}, dir.path());
     ASSERT_TRUE(p) << p.error().Message();
-    ASSERT_EQ(p->Wait(kExitWaitMs), 0);
+    ASSERT_EQ(p->Wait(kExitWaitMs).value_or(-1), 0);
 #ifdef _WIN32
     EXPECT_EQ(testsupport::ReadFile(dir / "out.txt"), "in=0 out=0\r\nbinary\n");
 #else

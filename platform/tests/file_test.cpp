@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "platform/fs.h"
+#include "platform/text.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
@@ -35,6 +37,35 @@ TEST(File, DispositionsBehaveAsOnWindows) {
     // A folder is not a file.
     EXPECT_FALSE(
         File::Open(dir.path(), Access::kRead, platform::kShareRead, Disposition::kOpenExisting));
+}
+
+TEST(File, StdioStreamsReachTheSamePathsAsTheSeam) {
+    TempDir dir;
+    // A GBK name under a folder spelled in another case than it was made.
+    const std::string name = std::string("Maps\\") + GBK("地图") + ".txt";
+    WriteFile(dir / name, "old");
+    const std::string other = dir / (std::string("MAPS\\") + GBK("地图") + ".txt");
+    auto out = platform::OpenStdioFile(other, "wb");
+    ASSERT_TRUE(out) << out.error().Message();
+    EXPECT_GE(std::fputs("a\nb", *out), 0);
+    EXPECT_EQ(std::fclose(*out), 0);
+    EXPECT_EQ(ReadFile(dir / name), "a\nb");
+
+    // Text mode writes what the platform's text streams read back.
+    auto text = platform::OpenStdioFile(dir / "t.txt", "wt");
+    ASSERT_TRUE(text);
+    std::fputs("line\n", *text);
+    std::fclose(*text);
+    auto back = platform::OpenStdioFile(dir / "t.txt", "rt");
+    ASSERT_TRUE(back);
+    char line[16] = {};
+    EXPECT_NE(std::fgets(line, sizeof line, *back), nullptr);
+    std::fclose(*back);
+    EXPECT_STREQ(line, "line\n");
+
+    auto missing = platform::OpenStdioFile(dir / "no\\such.txt", "wb");
+    ASSERT_FALSE(missing);
+    EXPECT_TRUE(platform::IsNotFound(missing.error())) << missing.error().code;
 }
 
 TEST(File, ReadWriteSeekAndSize) {

@@ -59,7 +59,7 @@ TEST_F(InstanceLock, AnotherProcessHoldingTheNameIsSeen) {
     EXPECT_EQ(probe.state(), State::kAlreadyRunning);
     auto second = platform::StartProgram(HelperProgram(), {"lock", name, folder, "0"}, "");
     ASSERT_TRUE(second);
-    EXPECT_EQ(second->Wait(kExitWaitMs), 1);  // already running
+    EXPECT_EQ(second->Wait(kExitWaitMs).value_or(-1), 1);  // already running
     holder->Kill();
     holder->Wait(-1);
     // The lock dies with its process.

@@ -43,7 +43,12 @@ Pair Connected() {
 
 TEST(Net, NonBlockingConnectThenExchange) {
     Pair p = Connected();
-    EXPECT_EQ(p.server.PeerAddress(), "127.0.0.1");
+    EXPECT_EQ(p.server.PeerAddress().value_or(""), "127.0.0.1");
+    auto lone = platform::TcpSocket::Create();
+    ASSERT_TRUE(lone);
+    auto nobody = lone->PeerAddress();  // not connected: the system's error
+    ASSERT_FALSE(nobody);
+    EXPECT_NE(nobody.error().code, 0u);
     ASSERT_TRUE(p.client.SendAll("ping", 4));
     EXPECT_EQ(p.server.WaitReadable(kWaitMs), WaitResult::kReady);
     char buf[8] = {};

@@ -37,7 +37,7 @@ TEST(SettingsStoreProcesses, ConcurrentWritersLoseNoValue) {
         writers.push_back(std::move(p.value()));
     }
     for (auto& p : writers) {
-        EXPECT_EQ(p.Wait(-1), 0);
+        EXPECT_EQ(p.Wait(-1).value_or(-1), 0);
     }
     // Every change of every process is there: none wrote back a store it
     // had read before another process's change.

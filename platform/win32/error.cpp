@@ -1,5 +1,6 @@
 #include "platform/native_windows.h"
 
+#include "../common/backend.h"
 #include "platform/result.h"
 #include "wide.h"
 
@@ -27,6 +28,9 @@ std::string Error::Message() const {
 uint32_t LastSystemError() {
     return GetLastError();
 }
+Error LastSocketError() {
+    return Error{static_cast<uint32_t>(WSAGetLastError())};
+}
 uint32_t ErrorNotFound() {
     return ERROR_FILE_NOT_FOUND;
 }
@@ -47,6 +51,9 @@ bool IsAlreadyExists(const Error& e) {
 }
 bool IsDiskFull(const Error& e) {
     return e.code == ERROR_DISK_FULL || e.code == ERROR_HANDLE_DISK_FULL;
+}
+bool IsTimedOut(const Error& e) {
+    return e.code == WAIT_TIMEOUT || e.code == ERROR_TIMEOUT;
 }
 
 }  // namespace platform

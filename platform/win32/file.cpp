@@ -5,14 +5,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "../common/backend.h"
 #include "wide.h"
 
 namespace platform {
 namespace {
 
-Error LastError() {
-    return Error{GetLastError()};
-}
 HANDLE H(intptr_t h) {
     return reinterpret_cast<HANDLE>(h);
 }
@@ -277,7 +275,7 @@ MappedView::~MappedView() {
 
 Status MappedView::Flush() {
     if (base_ && !FlushViewOfFile(base_, size_)) {
-        return Error{GetLastError()};
+        return LastError();
     }
     return Status::Ok();
 }
@@ -289,27 +287,19 @@ void MappedView::Unmap() {
     }
 }
 
+Result<std::FILE*> OpenStdioFile(const std::string& path, const char* mode) {
+    SetLastError(0);
+    std::FILE* f = _wfopen(win32::Wide(path).c_str(), win32::Wide(mode).c_str());
+    if (!f) {
+        return LastError();  // the C library opens through CreateFileW
+    }
+    return f;
+}
+
 Result<size_t> CopyFileRange(File& from, uint64_t fromOffset, File& to, uint64_t toOffset,
                              size_t size) {
-    // Windows has no copy of a range between files: through a buffer.
-    constexpr size_t kPiece = size_t{1} << 20;
-    std::vector<char> buffer(std::min(size, kPiece));
-    size_t done = 0;
-    while (done < size) {
-        auto got = from.ReadAt(fromOffset + done, buffer.data(), std::min(size - done, kPiece));
-        if (!got) {
-            return got.error();
-        }
-        if (*got == 0) {
-            break;
-        }
-        auto put = to.WriteAt(toOffset + done, buffer.data(), *got);
-        if (!put) {
-            return put.error();
-        }
-        done += *got;
-    }
-    return done;
+    // Windows has no copy of a range between files.
+    return backend::CopyThroughBuffer(from, fromOffset, to, toOffset, size);
 }
 
 }  // namespace platform

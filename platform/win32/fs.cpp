@@ -4,14 +4,11 @@
 
 #include <vector>
 
+#include "../common/backend.h"
 #include "wide.h"
 
 namespace platform {
 namespace {
-
-Error LastError() {
-    return Error{GetLastError()};
-}
 
 std::wstring W(const std::string& p) {
     return win32::Wide(p);
@@ -131,7 +128,7 @@ Result<std::vector<DirEntry>> ListDirectory(const std::string& path) {
 Result<uint64_t> DiskFreeSpace(const std::string& path) {
     std::string dir = path;
     if (!IsDirectory(dir)) {
-        size_t slash = dir.find_last_of("\\/");
+        size_t slash = LastSeparator(dir, PathSeparators::kBoth);
         dir = slash == std::string::npos ? std::string(".") : dir.substr(0, slash + 1);
     }
     ULARGE_INTEGER avail;

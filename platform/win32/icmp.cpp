@@ -7,6 +7,8 @@
 #include <atomic>
 #include <cstring>
 #include <vector>
+#include "../common/backend.h"
+#include "sockets.h"
 
 namespace platform {
 namespace {
@@ -31,19 +33,6 @@ Fn Lookup(HMODULE module, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
-// Sockets need winsock started; it stays up for the rest of the process.
-void EnsureWinsock() {
-    static const bool started = [] {
-        WSADATA d;
-        return WSAStartup(MAKEWORD(2, 2), &d) == 0;
-    }();
-    (void)started;
-}
-
-Error LastSocketError() {
-    return Error{static_cast<uint32_t>(WSAGetLastError())};
-}
-
 SOCKET S(intptr_t h) {
     return static_cast<SOCKET>(h);
 }
@@ -54,26 +43,6 @@ HANDLE H(intptr_t h) {
 
 }  // namespace
 
-IcmpSocket::~IcmpSocket() {
-    Close();
-}
-
-IcmpSocket::IcmpSocket(IcmpSocket&& other) noexcept
-    : handle_(other.handle_), kind_(other.kind_), kernelId_(other.kernelId_) {
-    other.handle_ = kInvalid;
-}
-
-IcmpSocket& IcmpSocket::operator=(IcmpSocket&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = other.handle_;
-        kind_ = other.kind_;
-        kernelId_ = other.kernelId_;
-        other.handle_ = kInvalid;
-    }
-    return *this;
-}
-
 Result<IcmpSocket> IcmpSocket::Open(IcmpSocketKind kind, int ttl) {
     if (kind == IcmpSocketKind::kDatagram) {
         return Error{static_cast<uint32_t>(WSAESOCKTNOSUPPORT)};  // no ping sockets here
@@ -81,7 +50,7 @@ Result<IcmpSocket> IcmpSocket::Open(IcmpSocketKind kind, int ttl) {
     if (g_refuseRaw.load()) {
         return Error{static_cast<uint32_t>(WSAEACCES)};
     }
-    EnsureWinsock();
+    win32::EnsureWinsock();
     SOCKET s = socket(AF_INET, SOCK_RAW, IPPROTO_ICMP);
     if (s == INVALID_SOCKET) {
         return LastSocketError();
@@ -111,15 +80,7 @@ Status IcmpSocket::SendTo(const std::string& ipv4, const void* message, size_t s
 }
 
 WaitResult IcmpSocket::WaitReadable(int timeoutMs) const {
-    fd_set set;
-    FD_ZERO(&set);
-    FD_SET(S(handle_), &set);
-    timeval tv{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
-    int r = select(0, &set, nullptr, nullptr, timeoutMs < 0 ? nullptr : &tv);
-    if (r == SOCKET_ERROR) {
-        return WaitResult::kError;
-    }
-    return r == 0 ? WaitResult::kTimeout : WaitResult::kReady;
+    return win32::WaitFor(S(handle_), false, timeoutMs);
 }
 
 Result<size_t> IcmpSocket::Recv(void* buffer, size_t size) {
@@ -149,31 +110,10 @@ void RefuseRawIcmpSockets(bool refuse) {
     g_refuseRaw.store(refuse);
 }
 
-IcmpHelper::~IcmpHelper() {
-    Release();
-}
-
-IcmpHelper::IcmpHelper(IcmpHelper&& other) noexcept
-    : module_(other.module_), handle_(other.handle_) {
-    other.module_ = nullptr;
-    other.handle_ = -1;
-}
-
-IcmpHelper& IcmpHelper::operator=(IcmpHelper&& other) noexcept {
-    if (this != &other) {
-        Release();
-        module_ = other.module_;
-        handle_ = other.handle_;
-        other.module_ = nullptr;
-        other.handle_ = -1;
-    }
-    return *this;
-}
-
 Result<IcmpHelper> IcmpHelper::Load() {
     HMODULE module = LoadLibraryW(L"ICMP.DLL");
     if (!module) {
-        return Error{static_cast<uint32_t>(GetLastError())};
+        return LastError();
     }
     IcmpHelper helper;
     helper.module_ = module;
@@ -184,7 +124,7 @@ Result<IcmpHelper> IcmpHelper::Load() {
     }
     HANDLE h = create();
     if (h == INVALID_HANDLE_VALUE) {
-        return Error{static_cast<uint32_t>(GetLastError())};
+        return LastError();
     }
     helper.handle_ = reinterpret_cast<intptr_t>(h);
     return helper;
@@ -238,9 +178,13 @@ void IcmpHelper::Release() {
     }
 }
 
-bool StartSocketLibraryAt(int major, int minor) {
+Status StartSocketLibraryAt(int major, int minor) {
     WSADATA data;
-    return WSAStartup(MAKEWORD(major, minor), &data) == 0;
+    const int refused = WSAStartup(MAKEWORD(major, minor), &data);  // answers its error
+    if (refused != 0) {
+        return Error{static_cast<uint32_t>(refused)};
+    }
+    return Status::Ok();
 }
 
 void StopSocketLibrary() {

@@ -2,6 +2,7 @@
 
 #include "platform/native_windows.h"
 
+#include "../common/backend.h"
 #include "wide.h"
 
 namespace platform {
@@ -24,13 +25,13 @@ Result<SharedLibrary> SharedLibrary::Open(const std::string& path) {
     // finds the library's own dependencies beside it first.
     DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
     if (n == 0) {
-        return Error{GetLastError()};
+        return LastError();
     }
     std::wstring full(n, L'\0');
     n = GetFullPathNameW(wide.c_str(), n, &full[0], nullptr);
     full.resize(n);
     if (GetFileAttributesW(full.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        return Error{GetLastError()};
+        return LastError();
     }
     // The same failures as on POSIX: no box from the system when the file or
     // one of its dependencies is missing, only the error code.

@@ -2,23 +2,13 @@
 
 #include <cstring>
 
+#include "../common/backend.h"
 #include "platform/native_windows.h"
+#include "sockets.h"
 
 namespace platform {
 namespace {
 
-// Winsock starts once per process and stays up until it ends.
-void EnsureWinsock() {
-    static const bool started = [] {
-        WSADATA d;
-        return WSAStartup(MAKEWORD(2, 2), &d) == 0;
-    }();
-    (void)started;
-}
-
-Error LastError() {
-    return Error{static_cast<uint32_t>(WSAGetLastError())};
-}
 SOCKET S(intptr_t h) {
     return static_cast<SOCKET>(h);
 }
@@ -35,24 +25,6 @@ bool ToAddress(const std::string& ipv4, uint16_t port, sockaddr_in& sa) {
 }
 
 // select() rather than WSAPoll: WSAPoll does not report a failed connect.
-WaitResult WaitFor(SOCKET s, bool write, int timeoutMs) {
-    fd_set set, err;
-    FD_ZERO(&set);
-    FD_ZERO(&err);
-    FD_SET(s, &set);
-    FD_SET(s, &err);
-    timeval tv{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
-    int r = select(0, write ? nullptr : &set, write ? &set : nullptr, &err,
-                   timeoutMs < 0 ? nullptr : &tv);
-    if (r == SOCKET_ERROR) {
-        return WaitResult::kError;
-    }
-    if (r == 0) {
-        return WaitResult::kTimeout;
-    }
-    // A failed connect shows in the error set; the caller asks PendingError().
-    return WaitResult::kReady;
-}
 
 }  // namespace
 
@@ -61,10 +33,10 @@ TcpSocket::~TcpSocket() {
 }
 
 Result<TcpSocket> TcpSocket::Create() {
-    EnsureWinsock();
+    win32::EnsureWinsock();
     SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     if (s == INVALID_SOCKET) {
-        return LastError();
+        return LastSocketError();
     }
     return TcpSocket(static_cast<intptr_t>(s));
 }
@@ -80,7 +52,7 @@ Result<TcpSocket> TcpSocket::Listen(const std::string& address, uint16_t port, i
     }
     if (bind(S(s->handle_), reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
         listen(S(s->handle_), backlog) != 0) {
-        return LastError();
+        return LastSocketError();
     }
     return s;
 }
@@ -100,7 +72,7 @@ Result<TcpSocket> TcpSocket::Bind(const std::string& address, uint16_t port) {
     if (setsockopt(S(s->handle_), SOL_SOCKET, SO_EXCLUSIVEADDRUSE,
                    reinterpret_cast<const char*>(&one), sizeof one) != 0 ||
         bind(S(s->handle_), reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
-        return LastError();
+        return LastSocketError();
     }
     return s;
 }
@@ -115,7 +87,7 @@ void TcpSocket::Close() {
 Status TcpSocket::SetNonBlocking(bool on) {
     u_long v = on ? 1 : 0;
     if (ioctlsocket(S(handle_), FIONBIO, &v) != 0) {
-        return LastError();
+        return LastSocketError();
     }
     return Status::Ok();
 }
@@ -139,7 +111,7 @@ Status TcpSocket::PendingError() const {
     int err = 0;
     int len = sizeof err;
     if (getsockopt(S(handle_), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&err), &len) != 0) {
-        return LastError();
+        return LastSocketError();
     }
     if (err != 0) {
         return Error{static_cast<uint32_t>(err)};
@@ -148,17 +120,17 @@ Status TcpSocket::PendingError() const {
 }
 
 WaitResult TcpSocket::WaitReadable(int timeoutMs) const {
-    return WaitFor(S(handle_), false, timeoutMs);
+    return win32::WaitFor(S(handle_), false, timeoutMs);
 }
 WaitResult TcpSocket::WaitWritable(int timeoutMs) const {
-    return WaitFor(S(handle_), true, timeoutMs);
+    return win32::WaitFor(S(handle_), true, timeoutMs);
 }
 
 Result<size_t> TcpSocket::Send(const void* data, size_t size) {
     int n = send(S(handle_), static_cast<const char*>(data),
                  static_cast<int>(size > 0x7FFFFFFF ? 0x7FFFFFFF : size), 0);
     if (n == SOCKET_ERROR) {
-        return LastError();
+        return LastSocketError();
     }
     return static_cast<size_t>(n);
 }
@@ -167,7 +139,7 @@ Result<size_t> TcpSocket::Recv(void* buffer, size_t size) {
     int n = recv(S(handle_), static_cast<char*>(buffer),
                  static_cast<int>(size > 0x7FFFFFFF ? 0x7FFFFFFF : size), 0);
     if (n == SOCKET_ERROR) {
-        return LastError();
+        return LastSocketError();
     }
     return static_cast<size_t>(n);
 }
@@ -175,7 +147,7 @@ Result<size_t> TcpSocket::Recv(void* buffer, size_t size) {
 Result<TcpSocket> TcpSocket::Accept() {
     SOCKET s = accept(S(handle_), nullptr, nullptr);
     if (s == INVALID_SOCKET) {
-        return LastError();
+        return LastSocketError();
     }
     return TcpSocket(static_cast<intptr_t>(s));
 }
@@ -184,25 +156,25 @@ Result<uint16_t> TcpSocket::LocalPort() const {
     sockaddr_in sa;
     int len = sizeof sa;
     if (getsockname(S(handle_), reinterpret_cast<sockaddr*>(&sa), &len) != 0) {
-        return LastError();
+        return LastSocketError();
     }
     return static_cast<uint16_t>(ntohs(sa.sin_port));
 }
 
-std::string TcpSocket::PeerAddress() const {
+Result<std::string> TcpSocket::PeerAddress() const {
     sockaddr_in sa;
     int len = sizeof sa;
     if (getpeername(S(handle_), reinterpret_cast<sockaddr*>(&sa), &len) != 0) {
-        return std::string();
+        return LastSocketError();
     }
     char buf[INET_ADDRSTRLEN] = {};
     inet_ntop(AF_INET, &sa.sin_addr, buf, sizeof buf);
-    return buf;
+    return std::string(buf);
 }
 
 Status TcpSocket::ShutdownSend() {
     if (shutdown(S(handle_), SD_SEND) != 0) {
-        return LastError();
+        return LastSocketError();
     }
     return Status::Ok();
 }
@@ -211,7 +183,7 @@ Status TcpSocket::SetNoDelay(bool on) {
     BOOL v = on ? TRUE : FALSE;
     if (setsockopt(S(handle_), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&v),
                    sizeof v) != 0) {
-        return LastError();
+        return LastSocketError();
     }
     return Status::Ok();
 }
@@ -223,7 +195,7 @@ Status TcpSocket::SetTimeouts(int recvMs, int sendMs) {
                    sizeof r) != 0 ||
         setsockopt(S(handle_), SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&s),
                    sizeof s) != 0) {
-        return LastError();
+        return LastSocketError();
     }
     return Status::Ok();
 }
@@ -241,7 +213,7 @@ bool IsNoBufferSpace(const Error& e) {
 }
 
 std::vector<std::string> ResolveIPv4(const std::string& host) {
-    EnsureWinsock();
+    win32::EnsureWinsock();
     std::vector<std::string> out;
     if (host.empty()) {
         return out;
@@ -279,7 +251,7 @@ Result<int> Poll(std::vector<PollItem>& items, int timeoutMs) {
     }
     int r = WSAPoll(fds.data(), static_cast<ULONG>(fds.size()), timeoutMs);
     if (r == SOCKET_ERROR) {
-        return LastError();
+        return LastSocketError();
     }
     for (size_t i = 0; i < items.size(); ++i) {
         short re = fds[i].revents;

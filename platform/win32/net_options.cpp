@@ -1,25 +1,28 @@
 #include "platform/net_options.h"
 
+#include "../common/backend.h"
 #include "platform/native_windows.h"
 
 namespace platform {
 
-bool StartSocketLibrary() {
+Status StartSocketLibrary() {
     const WORD versions[] = {MAKEWORD(2, 2), MAKEWORD(2, 1), MAKEWORD(1, 1)};
+    int refused = 0;
     for (WORD v : versions) {
         WSADATA data;
-        if (WSAStartup(v, &data) == 0) {
-            return true;
+        refused = WSAStartup(v, &data);  // answers its error, sets none
+        if (refused == 0) {
+            return Status::Ok();
         }
     }
-    return false;
+    return Error{static_cast<uint32_t>(refused)};
 }
 
 Status SetReuseAddress(TcpSocket& socket, bool on) {
     BOOL v = on ? TRUE : FALSE;
     if (setsockopt(static_cast<SOCKET>(socket.native()), SOL_SOCKET, SO_REUSEADDR,
                    reinterpret_cast<const char*>(&v), sizeof v) != 0) {
-        return Error{static_cast<uint32_t>(WSAGetLastError())};
+        return LastSocketError();
     }
     return Status::Ok();
 }
@@ -30,7 +33,7 @@ Status SetLinger(TcpSocket& socket, bool on, int seconds) {
     l.l_linger = static_cast<u_short>(seconds);
     if (setsockopt(static_cast<SOCKET>(socket.native()), SOL_SOCKET, SO_LINGER,
                    reinterpret_cast<const char*>(&l), sizeof l) != 0) {
-        return Error{static_cast<uint32_t>(WSAGetLastError())};
+        return LastSocketError();
     }
     return Status::Ok();
 }

@@ -4,6 +4,7 @@
 // after windows.h
 #include <shellapi.h>
 
+#include "../common/backend.h"
 #include "wide.h"
 
 namespace platform {
@@ -83,42 +84,29 @@ bool IsProgramRunning(const std::string& pathPart) {
     return found;
 }
 
-Process::~Process() {
+void Process::Release() {
     if (handle_ != -1) {
         CloseHandle(reinterpret_cast<HANDLE>(handle_));
+        handle_ = -1;
     }
 }
 
-Process::Process(Process&& other) noexcept
-    : handle_(other.handle_), id_(other.id_), reaped_(other.reaped_), exitCode_(other.exitCode_) {
-    other.handle_ = -1;
-}
-
-Process& Process::operator=(Process&& other) noexcept {
-    if (this != &other) {
-        if (handle_ != -1) {
-            CloseHandle(reinterpret_cast<HANDLE>(handle_));
-        }
-        handle_ = other.handle_;
-        id_ = other.id_;
-        reaped_ = other.reaped_;
-        exitCode_ = other.exitCode_;
-        other.handle_ = -1;
-    }
-    return *this;
-}
-
-std::optional<int> Process::Wait(int timeoutMs) {
+Result<int> Process::Wait(int timeoutMs) {
     if (handle_ == -1) {
-        return std::nullopt;
+        return Error{};
     }
     HANDLE h = reinterpret_cast<HANDLE>(handle_);
     DWORD r = WaitForSingleObject(h, timeoutMs < 0 ? INFINITE : static_cast<DWORD>(timeoutMs));
+    if (r == WAIT_TIMEOUT) {
+        return Error{ErrorTimedOut()};
+    }
     if (r != WAIT_OBJECT_0) {
-        return std::nullopt;
+        return LastError();
     }
     DWORD code = 0;
-    GetExitCodeProcess(h, &code);
+    if (!GetExitCodeProcess(h, &code)) {
+        return LastError();
+    }
     return static_cast<int>(code);
 }
 
@@ -146,7 +134,7 @@ Result<Process> StartProgram(const std::string& program, const std::vector<std::
     // line as a shortcut would, adding ".exe" and searching the path.
     if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         workDir.empty() ? nullptr : dir.c_str(), &si, &pi)) {
-        return Error{GetLastError()};
+        return LastError();
     }
     CloseHandle(pi.hThread);
     Process p;
@@ -159,7 +147,7 @@ Status OpenWithSystemHandler(const std::string& target, bool maximized) {
     HINSTANCE r = ShellExecuteW(nullptr, L"open", win32::Wide(target).c_str(), nullptr, nullptr,
                                 maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
     if (reinterpret_cast<INT_PTR>(r) <= 32) {
-        return Error{GetLastError()};
+        return LastError();
     }
     return Status::Ok();
 }

@@ -158,7 +158,7 @@ TEST_F(CpkCrashTest, AddKilledAtRandomMomentsLeavesEachEntryOldOrNew) {
         auto run = platform::StartProgram(
             program, {"add", Arg(reference), Arg(dir / "patch\\data")}, dir.path());
         ASSERT_TRUE(run) << run.error().Message();
-        ASSERT_EQ(run->Wait(kRunTimeoutMs), 0);
+        ASSERT_EQ(run->Wait(kRunTimeoutMs).value_or(-1), 0);
     }
     const uint64_t runMs = std::max<uint64_t>(platform::TickCount64() - started, 1);
     const Tree made = ReadArchive(reference, pool);
@@ -168,11 +168,11 @@ TEST_F(CpkCrashTest, AddKilledAtRandomMomentsLeavesEachEntryOldOrNew) {
     int killedMidway = 0;
     int endedNew = 0;
     for (int round = 0; round < kKills; ++round) {
-        auto run = platform::StartProgram(program, AddArgs(), dir.path());
+        auto run = testsupport::KillMoments::Start(program, AddArgs(), dir.path());
         ASSERT_TRUE(run) << run.error().Message();
         uint32_t delay = 0;
-        const std::optional<int> code = moments.StopAtNextMoment(*run, kRunTimeoutMs, delay);
-        ASSERT_TRUE(code.has_value());
+        const platform::Result<int> code = moments.StopAtNextMoment(*run, kRunTimeoutMs, delay);
+        ASSERT_TRUE(code) << code.error().Message();
         killedMidway += *code != 0;
         ASSERT_EQ(CheckArchive(archive), std::vector<std::string>{})
             << "after a kill at " << delay << " ms";
@@ -188,9 +188,9 @@ TEST_F(CpkCrashTest, AddKilledAtRandomMomentsLeavesEachEntryOldOrNew) {
             WriteFile(archive, base);
         }
     }
-    auto last = platform::StartProgram(program, AddArgs(), dir.path());
+    auto last = testsupport::KillMoments::Start(program, AddArgs(), dir.path());
     ASSERT_TRUE(last);
-    ASSERT_EQ(last->Wait(kRunTimeoutMs), 0);
+    ASSERT_EQ(last->Wait(kRunTimeoutMs).value_or(-1), 0);
     ASSERT_EQ(CheckArchive(archive), std::vector<std::string>{});
     const Tree final = ReadArchive(archive, pool);
     EXPECT_TRUE(final == made) << Diff(final, made);

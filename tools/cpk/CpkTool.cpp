@@ -149,19 +149,7 @@ std::string SystemReason() {
 }
 
 std::string Tool::InnerPath(const std::string& utf8) {
-    std::string gbk = platform::Utf8ToGbk(utf8);
-    for (size_t i = 0; i < gbk.size(); ++i) {
-        if (platform::IsGbkLeadByte(static_cast<unsigned char>(gbk[i])) && i + 1 < gbk.size()) {
-            ++i;
-        } else if (gbk[i] == '/') {
-            gbk[i] = '\\';
-        }
-    }
-    std::vector<std::string> parts = cpkpath::Split(gbk);
-    std::string joined;
-    for (const auto& p : parts) {
-        joined += (joined.empty() ? "" : "\\") + p;
-    }
+    const std::string joined = cpkpath::Normalize(platform::Utf8ToGbk(utf8));
     if (joined.empty()) {
         Fail("empty inner path '" + utf8 + "'");
     }
@@ -432,15 +420,8 @@ void Tool::Extract(const std::string& archive, const std::string& dir,
     OpenArchive(archive, CPKOpenMode::kReadOnly);
     std::string target = platform::SystemPathFromArgument(dir);
     // The target and every missing folder before it.
-    for (size_t i = 1; i <= target.size(); ++i) {
-        if (i < target.size() && platform::IsGbkLeadByte(static_cast<unsigned char>(target[i]))) {
-            ++i;
-            continue;
-        }
-        if (i != target.size() && target[i] != '\\') {
-            continue;
-        }
-        std::string prefix = target.substr(0, i);
+    for (const std::string& prefix :
+         platform::PathPrefixes(target, platform::PathSeparators::kBoth)) {
         if (!platform::IsDirectory(prefix)) {
             auto made = platform::CreateDirectory(prefix);
             if (!made) {

@@ -202,12 +202,11 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
     }
 
     // REMOTE_PATH: directory and file name, in the patcher's "\" form.
-    std::string path = platform::Utf8ToGbk(remote);
-    std::replace(path.begin(), path.end(), '/', '\\');
+    std::string path = platform::WithBackslashes(platform::Utf8ToGbk(remote));
     while (!path.empty() && path.front() == '\\') {
         path.erase(path.begin());
     }
-    size_t cut = path.rfind('\\');
+    size_t cut = platform::LastSeparator(path, platform::PathSeparators::kBackslash);
     PatchFileEntry entry;
     entry.directory = cut == std::string::npos ? "" : path.substr(0, cut);
     entry.fileName = cut == std::string::npos ? path : path.substr(cut + 1);

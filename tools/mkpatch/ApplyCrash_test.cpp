@@ -205,7 +205,7 @@ TEST(ApplyCrash, KilledAtRandomMomentsAndRunAgainItEndsAsAnUninterruptedRun) {
     {
         auto run = platform::StartProgram(program, args(), dir.path());
         ASSERT_TRUE(run) << run.error().Message();
-        ASSERT_EQ(run->Wait(kRunTimeoutMs), 0);
+        ASSERT_EQ(run->Wait(kRunTimeoutMs).value_or(-1), 0);
     }
     const uint64_t runMs = std::max<uint64_t>(platform::TickCount64() - started, 1);
     const auto uninterrupted = Files(game);
@@ -217,11 +217,11 @@ TEST(ApplyCrash, KilledAtRandomMomentsAndRunAgainItEndsAsAnUninterruptedRun) {
     int stoppedMidway = 0;
     int completed = 0;
     for (int round = 0; round < kKills; ++round) {
-        auto run = platform::StartProgram(program, args(), dir.path());
+        auto run = testsupport::KillMoments::Start(program, args(), dir.path());
         ASSERT_TRUE(run) << run.error().Message();
         uint32_t delay = 0;
-        const std::optional<int> code = moments.StopAtNextMoment(*run, kRunTimeoutMs, delay);
-        ASSERT_TRUE(code.has_value());
+        const platform::Result<int> code = moments.StopAtNextMoment(*run, kRunTimeoutMs, delay);
+        ASSERT_TRUE(code) << code.error().Message();
         for (const char* archive : {"Data\\Scene.cpk", "Data\\Model.cpk", "Sound\\New.cpk"}) {
             if (platform::Exists(game + "\\" + archive)) {
                 ASSERT_EQ(CheckArchive(game + "\\" + archive), std::vector<std::string>{})
@@ -241,9 +241,9 @@ TEST(ApplyCrash, KilledAtRandomMomentsAndRunAgainItEndsAsAnUninterruptedRun) {
             CopyTree(start, game);
         }
     }
-    auto last = platform::StartProgram(program, args(), dir.path());
+    auto last = testsupport::KillMoments::Start(program, args(), dir.path());
     ASSERT_TRUE(last);
-    ASSERT_EQ(last->Wait(kRunTimeoutMs), 0);
+    ASSERT_EQ(last->Wait(kRunTimeoutMs).value_or(-1), 0);
     const auto got = Files(game);
     EXPECT_TRUE(got == uninterrupted) << FirstDifference(got, uninterrupted);
     EXPECT_GT(stoppedMidway, 0);

@@ -6,6 +6,7 @@
 
 #include "cpk/Md5.h"
 #include "platform/fs.h"
+#include "platform/text.h"
 
 namespace versiond {
 
@@ -85,7 +86,7 @@ std::string CheckServedPath(const std::string& path) {
         if (c < 0x20) {
             return "control character in a path";
         }
-        if (c >= 0x81 && c <= 0xFE && i + 1 < path.size()) {
+        if (platform::IsGbkLeadByte(c) && i + 1 < path.size()) {
             parts.back() += path.substr(i, 2);
             ++i;
             continue;

@@ -126,8 +126,8 @@ void VersionServer::AcceptAll(uint32_t now) {
             return;
         }
         if (conns_.size() >= options_.maxClients) {
-            Log(s->PeerAddress() + " refused: " + std::to_string(conns_.size()) +
-                " clients already");
+            Log(s->PeerAddress().value_or(std::string()) +
+                " refused: " + std::to_string(conns_.size()) + " clients already");
             continue;  // closed as it goes out of scope
         }
         if (!s->SetNonBlocking(true)) {
@@ -137,7 +137,7 @@ void VersionServer::AcceptAll(uint32_t now) {
         auto c = std::make_unique<Conn>();
         c->socket = std::move(s.value());
         if (options_.log) {
-            c->peer = c->socket.PeerAddress();
+            c->peer = c->socket.PeerAddress().value_or(std::string());
         }
         c->lastActivity = now;
         conns_.push_back(std::move(c));

@@ -10,11 +10,13 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "WindowSystem.h"
 #include "lumo/DrawX.h"
 #include "platform/text.h"
-#include "sdl/DebugFont.h"
+#include "sdl/SdlKeys.h"
+#include "sdl/SdlPaint.h"
 #include "win32app/GWin32App.h"
 #include "win32app/WinApi.h"
 #include "win32app/WinMsg.h"
@@ -87,80 +89,6 @@ bool PushPostedMarker(Sint32 code) {
     return SDL_PushEvent(&e) == 1;
 }
 
-// Virtual-key code of an SDL key, as Windows reports it for a US layout.
-WPARAM VirtualKey(SDL_Keycode k) {
-    if (k >= 'a' && k <= 'z') {
-        return static_cast<WPARAM>(k - 'a' + 'A');
-    }
-    if ((k >= '0' && k <= '9') || k == ' ') {
-        return static_cast<WPARAM>(k);
-    }
-    if (k >= SDLK_F1 && k <= SDLK_F12) {
-        return VK_F1 + static_cast<WPARAM>(k - SDLK_F1);
-    }
-    switch (k) {
-        case SDLK_BACKSPACE:
-            return VK_BACK;
-        case SDLK_TAB:
-            return VK_TAB;
-        case SDLK_RETURN:
-        case SDLK_KP_ENTER:
-            return VK_RETURN;
-        case SDLK_ESCAPE:
-            return VK_ESCAPE;
-        case SDLK_LSHIFT:
-        case SDLK_RSHIFT:
-            return VK_SHIFT;
-        case SDLK_LCTRL:
-        case SDLK_RCTRL:
-            return VK_CONTROL;
-        case SDLK_LALT:
-        case SDLK_RALT:
-            return VK_MENU;
-        case SDLK_PAGEUP:
-            return VK_PRIOR;
-        case SDLK_PAGEDOWN:
-            return VK_NEXT;
-        case SDLK_END:
-            return VK_END;
-        case SDLK_HOME:
-            return VK_HOME;
-        case SDLK_LEFT:
-            return VK_LEFT;
-        case SDLK_UP:
-            return VK_UP;
-        case SDLK_RIGHT:
-            return VK_RIGHT;
-        case SDLK_DOWN:
-            return VK_DOWN;
-        case SDLK_INSERT:
-            return VK_INSERT;
-        case SDLK_DELETE:
-            return VK_DELETE;
-        case SDLK_BACKQUOTE:
-            return VK_OEM_3;
-        default:
-            return 0;
-    }
-}
-
-// The character TranslateMessage makes of keys that produce no text event.
-char ControlChar(SDL_Keycode k) {
-    switch (k) {
-        case SDLK_BACKSPACE:
-            return 8;
-        case SDLK_TAB:
-            return 9;
-        case SDLK_RETURN:
-        case SDLK_KP_ENTER:
-            return 13;
-        case SDLK_ESCAPE:
-            return 27;
-        default:
-            return 0;
-    }
-}
-
 WPARAM ButtonFlags(Uint32 state) {
     return ((state & SDL_BUTTON_LMASK) ? kMkLButton : 0) |
            ((state & SDL_BUTTON_RMASK) ? kMkRButton : 0) |
@@ -175,7 +103,7 @@ void Deliver(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void DispatchKey(const SDL_KeyboardEvent& k) {
     const HWND hWnd = HandleOf(k.windowID);
-    const WPARAM vk = VirtualKey(k.keysym.sym);
+    const WPARAM vk = sdl::VirtualKey(k.keysym.sym);
     // lParam as Windows builds it: repeat count 1, the scan code, the
     // previous-state and transition bits.
     uint32_t bits = 1u | (static_cast<uint32_t>(k.keysym.scancode & 0xFF) << 16);
@@ -187,7 +115,7 @@ void DispatchKey(const SDL_KeyboardEvent& k) {
     }
     Deliver(hWnd, k.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, vk,
             static_cast<LPARAM>(static_cast<int32_t>(bits)));
-    const char c = ControlChar(k.keysym.sym);
+    const char c = sdl::ControlChar(k.keysym.sym);
     if (k.type == SDL_KEYDOWN && c && hWnd) {
         WinApi::PostMessageA(hWnd, WM_CHAR, static_cast<WPARAM>(c), 1);
     }
@@ -253,77 +181,6 @@ void DispatchMouse(const SDL_Event& e) {
     }
     Deliver(HandleOf(b.windowID), msg, ButtonFlags(SDL_GetMouseState(nullptr, nullptr)),
             MakeLParam(b.x, b.y));
-}
-
-// Source-over blend of one colour into a rectangle of the surface.
-void FillQuad(SDL_Surface* surface, const Lumo::DrawCall& q) {
-    const Uint8 a = static_cast<Uint8>(q.colour >> 24);
-    const Uint8 r = static_cast<Uint8>(q.colour >> 16);
-    const Uint8 g = static_cast<Uint8>(q.colour >> 8);
-    const Uint8 b = static_cast<Uint8>(q.colour);
-    SDL_Rect rc{q.x, q.y, q.w, q.h};
-    if (rc.w <= 0 || rc.h <= 0 || a == 0) {
-        return;
-    }
-    if (a == 0xFF) {
-        SDL_FillRect(surface, &rc, SDL_MapRGB(surface->format, r, g, b));
-        return;
-    }
-    SDL_Surface* pixel = SDL_CreateRGBSurfaceWithFormat(0, 1, 1, 32, SDL_PIXELFORMAT_ARGB8888);
-    if (!pixel) {
-        return;
-    }
-    SDL_FillRect(pixel, nullptr, SDL_MapRGBA(pixel->format, r, g, b, a));
-    SDL_SetSurfaceBlendMode(pixel, SDL_BLENDMODE_BLEND);
-    SDL_BlitScaled(pixel, nullptr, surface, &rc);
-    SDL_FreeSurface(pixel);
-}
-
-// One line of text in the built-in font; pixels outside the surface are
-// skipped.
-void DrawText(SDL_Surface* surface, const Lumo::DrawCall& t) {
-    const Uint32 colour =
-        SDL_MapRGB(surface->format, static_cast<Uint8>(t.colour >> 16),
-                   static_cast<Uint8>(t.colour >> 8), static_cast<Uint8>(t.colour));
-    const bool direct = surface->format->BytesPerPixel == 4 && SDL_LockSurface(surface) == 0;
-    auto plot = [&](int x, int y) {
-        if (x < 0 || y < 0 || x >= surface->w || y >= surface->h) {
-            return;
-        }
-        if (direct) {
-            auto* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(surface->pixels) +
-                                                  static_cast<size_t>(y) * surface->pitch);
-            row[x] = colour;
-        } else {
-            SDL_Rect px{x, y, 1, 1};
-            SDL_FillRect(surface, &px, colour);
-        }
-    };
-    int x = t.x;
-    const int top = t.y + debugfont::kTopMargin;
-    for (size_t i = 0; i < t.text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(t.text[i]);
-        const uint8_t* glyph = debugfont::kMissing;
-        int cells = 1;
-        if (c >= debugfont::kFirst && c <= debugfont::kLast) {
-            glyph = debugfont::kGlyphs[c - debugfont::kFirst];
-        } else if (c >= 0x81 && c <= 0xFE && i + 1 < t.text.size()) {
-            ++i;  // a GBK lead byte takes its trail byte with it
-            cells = 2;
-        }
-        for (int row = 0; row < debugfont::kGlyphHeight; ++row) {
-            for (int col = 0; col < debugfont::kGlyphWidth * cells; ++col) {
-                const int bit = debugfont::kGlyphWidth - 1 - col / cells;
-                if (glyph[row] & (1 << bit)) {
-                    plot(x + col, top + row);
-                }
-            }
-        }
-        x += debugfont::kAdvance * cells;
-    }
-    if (direct) {
-        SDL_UnlockSurface(surface);
-    }
 }
 
 }  // namespace
@@ -628,9 +485,9 @@ void PresentFrame(HWND hWnd) {
     SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
     for (const Lumo::DrawCall& c : calls) {
         if (c.kind == Lumo::DrawCall::QUAD_2D) {
-            FillQuad(surface, c);
+            sdl::FillQuad(surface, c);
         } else if (c.kind == Lumo::DrawCall::DEBUG_STRING) {
-            DrawText(surface, c);
+            sdl::DrawText(surface, c);
         }  // 3D debug drawing needs the scene's camera; a 2D frame leaves it out
     }
     SDL_UpdateWindowSurface(w);

@@ -95,6 +95,23 @@ protected:
     GFC::ScriptedInput* input = nullptr;
 };
 
+TEST_F(App, WithoutDevicesOfItsOwnTheInputGetsTheWindowsDevices) {
+    GFC::GInput::Inst()->SetDevices(nullptr);
+    RecordingApp app;
+    app.Create(320, 240, "devices test", true, nullptr);
+    ASSERT_NE(app.GetHWnd(), nullptr);
+    GFC::InputDevices* devices = GFC::GInput::Inst()->GetDevices();
+    ASSERT_NE(devices, nullptr);
+    EXPECT_EQ(dynamic_cast<GFC::ScriptedInput*>(devices), nullptr);  // the system's
+    // The cursor in the window's client coordinates, as the window sees it.
+    GFC::POINT screen = devices->CursorScreenPos();
+    ASSERT_TRUE(app.ScreenToClient(&screen));
+    const GFC::POINT client = GFC::GInput::Inst()->GetCursorPos();
+    EXPECT_EQ(client.x, screen.x);
+    EXPECT_EQ(client.y, screen.y);
+    app.Destroy();
+}
+
 TEST_F(App, FullscreenWindowHasTheAskedClientSizeAndStartsHidden) {
     RecordingApp app;
     EXPECT_EQ(GWin32App::Inst(), &app);

@@ -87,6 +87,11 @@ static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
 // case): the name, two zero bytes, 40 zero bytes and the digest.
 std::vector<uint8_t> MakeTrailer(const std::string& name, const uint8_t digest[kCpkDigestSize]);
 
+// Bytes of a table of capacity records.
+inline uint64_t TableBytes(uint32_t capacity) {
+    return uint64_t{capacity} * kCpkEntrySize;
+}
+
 inline bool IsLive(const CPKEntry& e) {
     return (e.flags & kEntryInUse) != 0 && (e.flags & kEntryDeleted) == 0;
 }

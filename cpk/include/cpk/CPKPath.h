@@ -20,6 +20,11 @@ std::vector<std::string> Split(const std::string& path);
 // The text after the last backslash (all of path when it has none).
 std::string LastComponent(const std::string& path);
 
+// A path whose components are separated by "\" or "/" (as people and the
+// engine write them) in the archive's form: one backslash between
+// components, empty ones dropped.
+std::string Normalize(const std::string& path);
+
 // Whether every component of path (as Split gives them) may become a file or
 // folder name under a target folder without leaving it: none is "." or "..",
 // ends in a dot or a blank (Windows drops those, so ".. " is ".."), names a

@@ -7,7 +7,7 @@
 //
 // Changes are crash-safe: at every moment the file on disk is a sound
 // archive holding each entry either as it was before a change or as it is
-// after it (the design is described at the top of CPKVfs.cpp). A change
+// after it (the design is described at the top of CPKBatch.cpp). A change
 // outside a batch is written when it is made. Between BeginBatch and
 // CommitBatch changes are gathered and written together, all or none, and
 // the table is written once per batch rather than once per entry.

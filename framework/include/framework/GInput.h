@@ -8,8 +8,9 @@
 // lost because the application is in the background, reads as all up and
 // still.
 //
-// The devices are created by GWin32App::Create for its window. Game thread
-// only.
+// The devices come from outside: GWin32App::Create hands the system's devices
+// over (unless some were set before) and creates them for its window; tests
+// and headless runs set their own. Game thread only.
 #pragma once
 
 #include <memory>
@@ -51,8 +52,8 @@ public:
     // The cursor's screen position times the scale.
     float GetAbsouluteX();
     float GetAbsouluteY();
-    // The cursor in the application window's client coordinates (screen
-    // coordinates when there is no application).
+    // The cursor in the client coordinates of the window the devices were
+    // created for (screen coordinates without one or without devices).
     POINT GetCursorPos();
 
     // The scale applies to every scaled query; the flag is only stored.
@@ -60,14 +61,16 @@ public:
     bool GetAttributeFlag() const;
     float GetScale() const;
 
-    // Creates the devices for the application's window; false when either
-    // could not be made (queries on a missing one report nothing). Called by
-    // GWin32App::Create.
-    bool CreateInput();
+    // Creates the devices for the window (null: none); false when either
+    // could not be made or there are no devices (queries on a missing one
+    // report nothing). Called by GWin32App::Create.
+    bool CreateInput(HWND window);
 
-    // Replaces the device back end (ScriptedInput in tests and headless
-    // runs). The old devices are released; the new ones are created by the
-    // next CreateInput. Null restores the system's devices.
+    // Replaces the device back end: the system's (from GWin32App::Create) or
+    // ScriptedInput in tests and headless runs. The old devices are
+    // released; the new ones are created by the next CreateInput. Null
+    // leaves the input without devices, so the next GWin32App::Create hands
+    // the system's again.
     void SetDevices(std::unique_ptr<InputDevices> devices);
     InputDevices* GetDevices() const;
 

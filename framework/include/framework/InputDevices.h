@@ -1,6 +1,7 @@
-// The keyboard and mouse under GInput. The system's devices are DirectInput
-// 8 on Windows and SDL2's keyboard and mouse state on Linux (both give
-// DirectInput key codes and the DirectInput mouse snapshot); ScriptedInput
+// The keyboard and mouse under GInput. The system's devices belong to the
+// application window (win32app/: DirectInput 8 on Windows, SDL2's keyboard
+// and mouse state on Linux; both give DirectInput key codes and the
+// DirectInput mouse snapshot), which hands them to GInput; ScriptedInput
 // stands in for them in tests and headless runs.
 #pragma once
 
@@ -9,7 +10,7 @@
 
 #include "framework/GTypes.h"
 #include "framework/GfcApi.h"
-#include "win32app/WinTypes.h"
+#include "framework/WinTypes.h"
 
 namespace GFC {
 
@@ -49,10 +50,10 @@ public:
     virtual bool ReadMouse(tagMouseState& state) = 0;
     // The cursor in screen coordinates.
     virtual POINT CursorScreenPos() = 0;
+    // The cursor in the client coordinates of the window the devices were
+    // created for; screen coordinates when there is no such window.
+    virtual POINT CursorClientPos() = 0;
 };
-
-// DirectInput 8 on Windows, SDL2 on Linux.
-GFC_API std::unique_ptr<InputDevices> NewSystemInputDevices();
 
 // Devices whose state the caller sets: tests script presses frame by frame,
 // headless tools run without any. Created devices have a keyboard and a
@@ -70,12 +71,18 @@ public:
     bool ReadKeyboard(uint8_t keys[kKeyCount]) override;
     bool ReadMouse(tagMouseState& state) override;
     POINT CursorScreenPos() override { return m_cursor; }
+    POINT CursorClientPos() override {
+        return POINT{m_cursor.x - m_origin.x, m_cursor.y - m_origin.y};
+    }
 
     void SetKey(uint8_t key, bool down);
     void SetButton(uint8_t button, bool down);
     // Movement reported by the next ReadMouse only.
     void Move(int32_t dx, int32_t dy, int32_t dz = 0);
     void SetCursor(POINT screen) { m_cursor = screen; }
+    // Where the window's client area starts on the screen ((0, 0) unless
+    // told otherwise).
+    void SetClientOrigin(POINT screen) { m_origin = screen; }
     // While lost, reads fail as a background application's do.
     void SetLost(bool lost) { m_lost = lost; }
     HWND GetWindow() const { return m_window; }
@@ -90,6 +97,7 @@ private:
     uint8_t m_keys[kKeyCount] = {};
     tagMouseState m_mouseState = {};
     POINT m_cursor = {0, 0};
+    POINT m_origin = {0, 0};
     int m_readFailures = 0;
 };
 

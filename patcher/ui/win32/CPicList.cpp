@@ -1,5 +1,7 @@
 #include "patcher/gui/CPicList.h"
 
+#include "patcher/gui/OwnedWindow.h"
+
 #include <windowsx.h>
 
 #include "patcher/ui/PicControlRules.h"
@@ -7,18 +9,6 @@
 namespace {
 
 constexpr wchar_t kClassName[] = L"TesmarPicList";
-
-void RegisterClassOnce() {
-    static const bool registered = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;  // replaced per window in Create
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kClassName;
-        return RegisterClassW(&wc) != 0;
-    }();
-    (void)registered;
-}
 
 }  // namespace
 
@@ -28,23 +18,14 @@ CPicList::CPicList(PicListModel* model)
       font_(std::make_unique<gui::SkinFont>()) {}
 
 CPicList::~CPicList() {
-    if (hwnd_ != nullptr) {
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        DestroyWindow(hwnd_);
-    }
+    gui::DestroyOwnedWindow(hwnd_);
 }
 
 bool CPicList::Create(const RECT& rect, const RECT& barRect, HWND parent, int id) {
-    RegisterClassOnce();
-    hwnd_ = CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE, rect.left, rect.top,
-                            rect.right - rect.left, rect.bottom - rect.top, parent,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                            GetModuleHandleW(nullptr), nullptr);
+    hwnd_ = gui::CreateOwnedChild(kClassName, rect, parent, id, this, &WndProc);
     if (hwnd_ == nullptr) {
         return false;
     }
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WndProc));
     if (!bar_.Create(barRect, parent, 0)) {
         return false;
     }
@@ -140,11 +121,7 @@ void CPicList::Paint(HDC dc) {
 }
 
 LRESULT CALLBACK CPicList::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<CPicList*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self == nullptr || self->hwnd_ != hwnd) {
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-    return self->OnMessage(msg, wParam, lParam);
+    return gui::ForwardToOwner(hwnd, msg, wParam, lParam, &CPicList::hwnd_, &CPicList::OnMessage);
 }
 
 LRESULT CPicList::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

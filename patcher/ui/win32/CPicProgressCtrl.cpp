@@ -1,41 +1,22 @@
 #include "patcher/gui/CPicProgressCtrl.h"
 
+#include "patcher/gui/OwnedWindow.h"
+
 namespace {
 
 constexpr wchar_t kClassName[] = L"TesmarPicProgress";
 
-void RegisterClassOnce() {
-    static const bool registered = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;  // replaced per window in Create
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kClassName;
-        return RegisterClassW(&wc) != 0;
-    }();
-    (void)registered;
-}
-
 }  // namespace
 
 CPicProgressCtrl::~CPicProgressCtrl() {
-    if (hwnd_ != nullptr) {
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        DestroyWindow(hwnd_);
-    }
+    gui::DestroyOwnedWindow(hwnd_);
 }
 
 bool CPicProgressCtrl::Create(const RECT& rect, HWND parent, int id) {
-    RegisterClassOnce();
-    hwnd_ = CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE, rect.left, rect.top,
-                            rect.right - rect.left, rect.bottom - rect.top, parent,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                            GetModuleHandleW(nullptr), nullptr);
+    hwnd_ = gui::CreateOwnedChild(kClassName, rect, parent, id, this, &WndProc);
     if (hwnd_ == nullptr) {
         return false;
     }
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WndProc));
     return true;
 }
 
@@ -77,18 +58,20 @@ void CPicProgressCtrl::Paint(HDC dc) {
 }
 
 LRESULT CALLBACK CPicProgressCtrl::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<CPicProgressCtrl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self != nullptr && self->hwnd_ == hwnd) {
-        if (msg == WM_PAINT) {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd, &ps);
-            self->Paint(dc);
-            EndPaint(hwnd, &ps);
-            return 0;
-        }
-        if (msg == WM_ERASEBKGND) {
-            return 1;
-        }
+    return gui::ForwardToOwner(hwnd, msg, wParam, lParam, &CPicProgressCtrl::hwnd_,
+                               &CPicProgressCtrl::OnMessage);
+}
+
+LRESULT CPicProgressCtrl::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd_, &ps);
+        Paint(dc);
+        EndPaint(hwnd_, &ps);
+        return 0;
     }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
+    if (msg == WM_ERASEBKGND) {
+        return 1;
+    }
+    return DefWindowProcW(hwnd_, msg, wParam, lParam);
 }

@@ -1,5 +1,7 @@
 #include "patcher/gui/CPicScrollBar.h"
 
+#include "patcher/gui/OwnedWindow.h"
+
 #include <windowsx.h>
 
 namespace {
@@ -8,40 +10,19 @@ constexpr wchar_t kClassName[] = L"TesmarPicScrollBar";
 constexpr UINT_PTR kHoldTimer = 1;
 constexpr UINT kHoldTimerMs = 100;  // runs while an arrow or page area is held
 
-void RegisterClassOnce() {
-    static const bool registered = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;  // replaced per window in Create
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kClassName;
-        return RegisterClassW(&wc) != 0;
-    }();
-    (void)registered;
-}
-
 }  // namespace
 
 CPicScrollBar::CPicScrollBar(bool vertical) : vertical_(vertical), model_(vertical) {}
 
 CPicScrollBar::~CPicScrollBar() {
-    if (hwnd_ != nullptr) {
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        DestroyWindow(hwnd_);
-    }
+    gui::DestroyOwnedWindow(hwnd_);
 }
 
 bool CPicScrollBar::Create(const RECT& rect, HWND parent, int id) {
-    RegisterClassOnce();
-    hwnd_ = CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE, rect.left, rect.top,
-                            rect.right - rect.left, rect.bottom - rect.top, parent,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                            GetModuleHandleW(nullptr), nullptr);
+    hwnd_ = gui::CreateOwnedChild(kClassName, rect, parent, id, this, &WndProc);
     if (hwnd_ == nullptr) {
         return false;
     }
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WndProc));
     return true;
 }
 
@@ -208,11 +189,8 @@ void CPicScrollBar::OnButtonUp(int along, bool inside) {
 }
 
 LRESULT CALLBACK CPicScrollBar::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<CPicScrollBar*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self == nullptr || self->hwnd_ != hwnd) {
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-    return self->OnMessage(msg, wParam, lParam);
+    return gui::ForwardToOwner(hwnd, msg, wParam, lParam, &CPicScrollBar::hwnd_,
+                               &CPicScrollBar::OnMessage);
 }
 
 LRESULT CPicScrollBar::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -1,5 +1,7 @@
 #include "patcher/gui/CSettingsDlg.h"
 
+#include "patcher/gui/OwnedWindow.h"
+
 #include <windowsx.h>
 
 #include "patcher/ui/LocalText.h"
@@ -10,18 +12,6 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"TesmarSettingsDlg";
 constexpr int kVolumePage = 32;  // thumb length of the volume bars, in volume steps
-
-void RegisterClassOnce() {
-    static const bool registered = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;  // replaced per window in Create
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kClassName;
-        return RegisterClassW(&wc) != 0;
-    }();
-    (void)registered;
-}
 
 RECT ToRect(const PicRect& r) {
     return RECT{r.left, r.top, r.right, r.bottom};
@@ -40,10 +30,7 @@ CSettingsDlg::~CSettingsDlg() {
     // Controls go before the window that holds them.
     buttons_.clear();
     labels_.clear();
-    if (hwnd_ != nullptr) {
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        DestroyWindow(hwnd_);
-    }
+    gui::DestroyOwnedWindow(hwnd_);
 }
 
 CPicButtion* CSettingsDlg::Button(int id) {
@@ -52,7 +39,7 @@ CPicButtion* CSettingsDlg::Button(int id) {
 }
 
 bool CSettingsDlg::Create(HWND owner) {
-    RegisterClassOnce();
+    gui::RegisterOwnedClass(kClassName);
     owner_ = owner;
     const SettingsLayout& layout = SettingsDialogLayout();
     RECT over{};
@@ -69,8 +56,7 @@ bool CSettingsDlg::Create(HWND owner) {
     if (hwnd_ == nullptr) {
         return false;
     }
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WndProc));
+    gui::AttachOwner(hwnd_, this, &WndProc);
     background_.Load(layout.background);
 
     for (const SettingsControl& c : layout.controls) {
@@ -262,11 +248,8 @@ void CSettingsDlg::OnVolume(HWND bar, int code, int pos) {
 }
 
 LRESULT CALLBACK CSettingsDlg::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<CSettingsDlg*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self == nullptr || self->hwnd_ != hwnd) {
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-    return self->OnMessage(msg, wParam, lParam);
+    return gui::ForwardToOwner(hwnd, msg, wParam, lParam, &CSettingsDlg::hwnd_,
+                               &CSettingsDlg::OnMessage);
 }
 
 LRESULT CSettingsDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -1,5 +1,7 @@
 #include "patcher/gui/CUpdateWnd.h"
 
+#include "patcher/gui/OwnedWindow.h"
+
 #include <windowsx.h>
 
 #include <utility>
@@ -14,19 +16,6 @@ namespace {
 constexpr wchar_t kClassName[] = L"TesmarUpdateWnd";
 // Posted by PostWake.
 constexpr UINT kWakeMessage = WM_APP + 17;
-
-void RegisterClassOnce() {
-    static const bool registered = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;  // replaced per window in Create
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-        wc.lpszClassName = kClassName;
-        return RegisterClassW(&wc) != 0;
-    }();
-    (void)registered;
-}
 
 RECT ToRect(const PicRect& r) {
     return RECT{r.left, r.top, r.right, r.bottom};
@@ -49,10 +38,7 @@ CUpdateWnd::CUpdateWnd(UpdateWindowEvents events, std::string skinFolder, std::s
 CUpdateWnd::~CUpdateWnd() {
     // Controls go before the window that holds them.
     buttons_.clear();
-    if (hwnd_ != nullptr) {
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        DestroyWindow(hwnd_);
-    }
+    gui::DestroyOwnedWindow(hwnd_);
 }
 
 CPicButtion* CUpdateWnd::Button(int id) {
@@ -73,7 +59,7 @@ std::unique_ptr<CPicButtion> CUpdateWnd::MakeButton(const UpdateControl& c, cons
 }
 
 bool CUpdateWnd::Create(const std::string& titleGbk, const UpdateWindowUrls& urls) {
-    RegisterClassOnce();
+    gui::RegisterOwnedClass(kClassName, true);
     urls_ = urls;
     layout_ = MakeUpdateWindowLayout(skinFolder_);
     RECT work{};
@@ -87,8 +73,7 @@ bool CUpdateWnd::Create(const std::string& titleGbk, const UpdateWindowUrls& url
     if (hwnd_ == nullptr) {
         return false;
     }
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WndProc));
+    gui::AttachOwner(hwnd_, this, &WndProc);
     background_.Load(layout_.background);
 
     for (const UpdateControl& c : layout_.controls) {
@@ -290,11 +275,8 @@ void CUpdateWnd::OpenSettings() {
 }
 
 LRESULT CALLBACK CUpdateWnd::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<CUpdateWnd*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self == nullptr || self->hwnd_ != hwnd) {
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-    return self->OnMessage(msg, wParam, lParam);
+    return gui::ForwardToOwner(hwnd, msg, wParam, lParam, &CUpdateWnd::hwnd_,
+                               &CUpdateWnd::OnMessage);
 }
 
 LRESULT CUpdateWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

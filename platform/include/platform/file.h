@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "platform/result.h"
@@ -72,6 +73,12 @@ private:
 
 // The whole contents of a file (opened for reading, sharing read and write).
 Result<std::string> ReadWholeFile(const std::string& path);
+
+// A C library stream on a system path, for writers whose interface is a
+// FILE* (the engine's heightmap and bitmap files) or that write in the C
+// library's text mode ("\n" as the platform ends lines). mode as fopen takes
+// it ("rb", "wb", "wt", ...). The caller closes the stream (fclose).
+Result<std::FILE*> OpenStdioFile(const std::string& path, const char* mode);
 
 // Copies size bytes of `from` at fromOffset to `to` at toOffset, leaving
 // both file positions alone; inside the system where it can (no copy through

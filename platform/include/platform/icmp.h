@@ -113,9 +113,10 @@ private:
 };
 
 // Starts the system's socket library at exactly the version major.minor
-// (Windows: WSAStartup); each success must be paired with
-// StopSocketLibrary(). Always true on POSIX, where nothing needs starting.
-bool StartSocketLibraryAt(int major, int minor);
+// (Windows: WSAStartup; a refusal carries its code); each success must be
+// paired with StopSocketLibrary(). Always succeeds on POSIX, where nothing
+// needs starting.
+Status StartSocketLibraryAt(int major, int minor);
 void StopSocketLibrary();
 
 }  // namespace platform

@@ -57,7 +57,7 @@ public:
 
     Result<TcpSocket> Accept();
     Result<uint16_t> LocalPort() const;
-    std::string PeerAddress() const;  // dotted, "" when unknown
+    Result<std::string> PeerAddress() const;  // dotted
 
     Status ShutdownSend();
     Status SetNoDelay(bool on);

@@ -8,10 +8,10 @@
 namespace platform {
 
 // Starts the system's socket library, asking for version 2.2, else 2.1,
-// else 1.1; false only when all three are refused. Each successful call
-// holds one reference for the rest of the process. Always true on POSIX,
-// where there is nothing to start.
-bool StartSocketLibrary();
+// else 1.1; fails (with the last refusal's code) only when all three are
+// refused. Each successful call holds one reference for the rest of the
+// process. Always succeeds on POSIX, where there is nothing to start.
+Status StartSocketLibrary();
 
 // SO_REUSEADDR.
 Status SetReuseAddress(TcpSocket& socket, bool on);

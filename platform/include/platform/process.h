@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,8 +29,10 @@ public:
     uint32_t id() const { return id_; }
 
     // The exit code once the process has ended within timeoutMs (-1 waits
-    // without limit); nothing when it is still running.
-    std::optional<int> Wait(int timeoutMs);
+    // without limit). A process still running then is an error that
+    // IsTimedOut accepts; a wait that failed has the system's code (and no
+    // process at all, code 0).
+    Result<int> Wait(int timeoutMs);
     void Kill();
     // Asks the process to end (SIGTERM on POSIX, so that a server can stop
     // its children; on Windows the same as Kill).
@@ -40,6 +41,9 @@ public:
 private:
     friend Result<Process> StartProgram(const std::string&, const std::vector<std::string>&,
                                         const std::string&);
+    // Gives the handle back to the system (a pid needs nothing) and forgets it.
+    void Release();
+
     intptr_t handle_ = -1;  // a process HANDLE, or the pid
     uint32_t id_ = 0;
     bool reaped_ = false;

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "platform/result.h"
+
 namespace platform {
 
 // The value of key in section, trimmed of surrounding blanks, or def when
@@ -18,12 +20,15 @@ std::string GetProfileString(const std::string& section, const std::string& key,
 int GetProfileInt(const std::string& section, const std::string& key, int def,
                   const std::string& path);
 
-// Sets key in section, creating file and section as needed.
-bool WriteProfileString(const std::string& section, const std::string& key,
-                        const std::string& value, const std::string& path);
+// Sets key in section, creating file and section as needed. The file is
+// rewritten beside itself and moved over, so a failure (the system's error)
+// leaves it as it was.
+Status WriteProfileString(const std::string& section, const std::string& key,
+                          const std::string& value, const std::string& path);
 
-// Removes key from section (the section stays); true also when nothing was
-// there to remove.
-bool DeleteProfileKey(const std::string& section, const std::string& key, const std::string& path);
+// Removes key from section (the section stays); succeeds also when nothing
+// was there to remove.
+Status DeleteProfileKey(const std::string& section, const std::string& key,
+                        const std::string& path);
 
 }  // namespace platform

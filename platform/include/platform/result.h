@@ -34,6 +34,7 @@ uint32_t ErrorTimedOut();       // a wait ran out
 bool IsNotFound(const Error& e);
 bool IsAlreadyExists(const Error& e);
 bool IsDiskFull(const Error& e);
+bool IsTimedOut(const Error& e);
 
 template <typename T>
 class Result {
@@ -52,6 +53,9 @@ public:
     T& operator*() & { return std::get<0>(v_); }
     const T& operator*() const& { return std::get<0>(v_); }
     T&& operator*() && { return std::get<0>(std::move(v_)); }
+
+    // The value, or fallback when there is none.
+    T value_or(T fallback) const { return ok() ? std::get<0>(v_) : std::move(fallback); }
 
     Error error() const { return ok() ? Error{} : std::get<1>(v_); }
 

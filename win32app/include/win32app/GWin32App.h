@@ -21,11 +21,12 @@
 #include "framework/GTypes.h"
 #include "framework/GameMsg.h"
 #include "framework/GfcApi.h"
-#include "win32app/WinTypes.h"
+#include "framework/WinTypes.h"
 
 // <windows.h> renames PostMessage to PostMessageA or PostMessageW; the member
 // keeps its own name, and callers that see the macro reach it through the
-// forwarding members below.
+// forwarding members below (declared everywhere, so that the class is the
+// same on every platform).
 #pragma push_macro("PostMessage")
 #undef PostMessage
 
@@ -55,18 +56,14 @@ public:
     // Appends a game message; it is delivered to OnGameMsg before the next
     // frame (or, when posted from OnGameMsg, in the same delivery).
     void PostMessage(unsigned long msg, unsigned long param1, unsigned long param2);
-#if defined(_WIN32)
     void PostMessageA(unsigned long msg, unsigned long param1, unsigned long param2) {
         PostMessage(msg, param1, param2);
     }
     void PostMessageW(unsigned long msg, unsigned long param1, unsigned long param2) {
         PostMessage(msg, param1, param2);
     }
-#endif
 
-    HWND GetHWnd() const {
-        return m_hWnd;
-    }
+    HWND GetHWnd() const { return m_hWnd; }
     // Whether a screen point lies inside the window's rectangle, frame
     // included.
     bool IfPointInClient(const POINT& pt) const;
@@ -74,16 +71,10 @@ public:
     // a window.
     bool ScreenToClient(POINT* pt) const;
 
-    bool IsRunning() const {
-        return m_bRunning;
-    }
-    bool IsFullscreen() const {
-        return m_bFullscreen;
-    }
+    bool IsRunning() const { return m_bRunning; }
+    bool IsFullscreen() const { return m_bFullscreen; }
     // Game messages posted and not yet delivered.
-    size_t GetPostedMsgNum() const {
-        return m_msgs.size();
-    }
+    size_t GetPostedMsgNum() const { return m_msgs.size(); }
 
     // The most recently constructed application that still exists, or null.
     static GWin32App* Inst();

@@ -5,7 +5,7 @@
 
 #include "framework/GTypes.h"
 #include "framework/GfcApi.h"
-#include "win32app/WinTypes.h"
+#include "framework/WinTypes.h"
 
 namespace GFC {
 namespace WinApi {

@@ -8,13 +8,13 @@
 #include <memory>
 #include <string>
 
-#include "lumo/IFS.h"
+#include "lumo/BufferedFS.h"
 
 class CPKVfs;
 
 namespace Lumo {
 
-class LUMO_API CpkFS : public IFS {
+class LUMO_API CpkFS : public BufferedFS {
 public:
     // Opens the archive at archivePath (a system path); IsOpen() tells
     // whether that worked. A damaged archive is reported by the archive
@@ -27,15 +27,9 @@ public:
     CPKVfs& Archive();
 
     FHandle Open(const char* path) override;
-    void Close(FHandle h) override;
-    uint32_t Read(void* buffer, uint32_t count, FHandle h) override;
-    uint32_t Seek(FHandle h, int32_t offset, int origin) override;
-    uint32_t Tell(FHandle h) override;
     uint32_t GetSize(const char* path) override;
     uint32_t LoadFile(void* buffer, uint32_t capacity, const char* path) override;
     using IFS::LoadFile;
-
-    size_t OpenCount() const;
 
 private:
     struct Impl;

@@ -5,11 +5,11 @@
 #include <memory>
 #include <string>
 
-#include "lumo/IFS.h"
+#include "lumo/BufferedFS.h"
 
 namespace Lumo {
 
-class LUMO_API MemFS : public IFS {
+class LUMO_API MemFS : public BufferedFS {
 public:
     MemFS();
     ~MemFS() override;
@@ -21,15 +21,9 @@ public:
     void RemoveFile(const std::string& path);
 
     FHandle Open(const char* path) override;
-    void Close(FHandle h) override;
-    uint32_t Read(void* buffer, uint32_t count, FHandle h) override;
-    uint32_t Seek(FHandle h, int32_t offset, int origin) override;
-    uint32_t Tell(FHandle h) override;
     uint32_t GetSize(const char* path) override;
     uint32_t LoadFile(void* buffer, uint32_t capacity, const char* path) override;
     using IFS::LoadFile;
-
-    size_t OpenCount() const;
 
 private:
     struct Impl;

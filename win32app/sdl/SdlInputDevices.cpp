@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "WindowSystem.h"
 #include "framework/DIKeys.h"
 #include "framework/InputDevices.h"
 
@@ -140,6 +141,7 @@ public:
 
     bool Create(HWND window) override {
         Release();
+        m_handle = window;
         m_window = reinterpret_cast<SDL_Window*>(window);
         if (!m_window || SDL_WasInit(SDL_INIT_VIDEO) == 0) {
             m_window = nullptr;
@@ -156,6 +158,7 @@ public:
         StopWheelWatch();
         m_created = false;
         m_window = nullptr;
+        m_handle = nullptr;
         m_wheel.store(0);
     }
 
@@ -207,6 +210,12 @@ public:
         return POINT{x, y};
     }
 
+    POINT CursorClientPos() override {
+        POINT p = CursorScreenPos();
+        ws::ScreenToClient(m_handle, &p);  // leaves p alone without a window
+        return p;
+    }
+
 private:
     bool InForeground() const { return m_window && SDL_GetKeyboardFocus() == m_window; }
 
@@ -230,6 +239,7 @@ private:
     }
 
     SDL_Window* m_window = nullptr;
+    HWND m_handle = nullptr;  // m_window as the framework names it
     bool m_created = false;
     bool m_watching = false;
     std::atomic<int> m_wheel{0};
@@ -237,7 +247,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<InputDevices> NewSystemInputDevices() {
+std::unique_ptr<InputDevices> ws::NewSystemInputDevices() {
     return std::make_unique<SdlInputDevices>();
 }
 

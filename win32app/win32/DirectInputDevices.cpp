@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "WindowSystem.h"
 #include "framework/InputDevices.h"
 
 namespace GFC {
@@ -44,6 +45,7 @@ public:
 
     bool Create(HWND window) override {
         Release();
+        m_window = window;
         if (FAILED(DirectInput8Create(GetModuleHandleA(nullptr), DIRECTINPUT_VERSION,
                                       IID_IDirectInput8A, reinterpret_cast<void**>(&m_di),
                                       nullptr))) {
@@ -94,6 +96,7 @@ public:
         }
         ReleaseCom(m_di);
         m_axes = m_buttons = 0;
+        m_window = nullptr;
     }
 
     bool HasKeyboard() const override { return m_keyboard != nullptr; }
@@ -123,7 +126,16 @@ public:
         return POINT{p.x, p.y};
     }
 
+    POINT CursorClientPos() override {
+        POINT p = CursorScreenPos();
+        if (m_window) {
+            ws::ScreenToClient(m_window, &p);
+        }
+        return p;
+    }
+
 private:
+    HWND m_window = nullptr;
     IDirectInput8A* m_di = nullptr;
     IDirectInputDevice8A* m_keyboard = nullptr;
     IDirectInputDevice8A* m_mouse = nullptr;
@@ -133,7 +145,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<InputDevices> NewSystemInputDevices() {
+std::unique_ptr<InputDevices> ws::NewSystemInputDevices() {
     return std::make_unique<DirectInputDevices>();
 }
 

@@ -1,0 +1,848 @@
+// CPKVfs: changing an archive (see CPKVfs.cpp for opening, lookups and
+// listing).
+//
+// How changes survive a crash
+// ---------------------------
+// A change must never leave a file that does not open, and every entry must
+// hold either its old or its new bytes, whatever moment a crash, a kill or a
+// full disk strikes. The file keeps the format every reader knows (header
+// at 0 pointing at the table, which ends the file); only where and in which
+// order bytes are written is ours to choose. The scheme is the one trusted
+// storage engines use: new bytes go where nothing live is, are made durable,
+// and then one small write switches the header to them.
+//
+// - Changes are gathered into batches (BeginBatch .. CommitBatch; a change
+//   outside a batch is a batch of its own). During a batch the header and
+//   table on disk stay those of the last commit, and no byte they reach is
+//   written. New contents and trailers go into blocks that were already
+//   free at the last commit, or are appended past everything the records
+//   reach. A block freed inside the batch waits for the commit, since the
+//   table on disk still points at its bytes.
+// - Appended bytes start where the table lies, as with every writer of this
+//   format. Before the first of them is written over it, the committed
+//   table is copied further out, past the room the batch will need ("parked",
+//   with slack in long batches so that this happens seldom), flushed, and the
+//   header is switched to the copy and flushed. The header is 124 bytes at
+//   offset 0 and is written with one call, so a crash either switched it or
+//   did not; either way it points at the same committed entries.
+// - Commit merges the batch's records into the sorted table, writes the
+//   table where the appended bytes end (parking the old one first should the
+//   two overlap), flushes contents and table, switches the header, flushes
+//   again and cuts the file behind the new table.
+// - Abort (or a failed commit) restores the records in memory and moves a
+//   parked table back to its place the same way, so that an abandoned batch
+//   leaves the file as it was.
+//
+// A crash may leave dead bytes that no record reaches: past endOffset (a
+// parked table, or a table whose header switch never came), which the next
+// commit cuts, and a stretch before the table, which the next batch appends
+// into first. Readers of the format never look at either.
+//
+// Every batch writes the table twice and flushes four times, whatever its
+// size; records added in a batch are kept in arrival order beside the
+// sorted table and merged at its commit, so that adding N entries costs
+// O(N log N) plus the table rather than O(N x table).
+//
+// [SECTION] batches
+// [SECTION] changes: directories, files, removal
+// [SECTION] table bookkeeping
+// [SECTION] placing the table
+#include "cpk/CPKVfs.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <numeric>
+
+#include "cpk/BlockPool.h"
+#include "cpk/CPKPath.h"
+#include "cpk/Codec.h"
+#include "cpk/DiscIOMgr.h"
+#include "cpk/Md5.h"
+#include "cpk/NameCRC.h"
+#include "platform/fs.h"
+#include "platform/text.h"
+
+namespace {
+
+// A batch parks the committed table this far past the bytes it needs now:
+// as far as it has appended so far, within these bounds, and at least four
+// tables' worth, so that parking costs a small share of what is written.
+constexpr uint64_t kParkSlackMin = uint64_t{1} << 20;
+constexpr uint64_t kParkSlackMax = uint64_t{64} << 20;
+constexpr uint64_t kParkSlackTables = 4;
+// CopyEntryData hands entries this large to the system's copy between files.
+constexpr uint32_t kCopyInSystemFrom = 256u << 10;
+
+bool IsFree(const CPKEntry& e) {
+    return (e.flags & kEntryDeleted) != 0;
+}
+
+bool Overlaps(uint64_t begin, uint64_t end, uint64_t otherBegin, uint64_t otherEnd) {
+    return begin < otherEnd && otherBegin < end;
+}
+
+}  // namespace
+
+// [SECTION] batches
+
+int CPKVfs::BeginBatch(uint64_t expectedBytes) {
+    if (batch_ == Batch::kSingle) {
+        RollBack();  // a single AddFile left pending: dropped as its change
+    }
+    if (batch_ == Batch::kExplicit || !BeginChange(Batch::kExplicit)) {
+        return 0;
+    }
+    expected_ = expectedBytes;
+    return 1;
+}
+
+int CPKVfs::CommitBatch() {
+    if (batch_ != Batch::kExplicit) {
+        return 0;
+    }
+    DropPendingEntry();
+    return Commit() ? 1 : 0;
+}
+
+void CPKVfs::AbortBatch() {
+    if (batch_ != Batch::kNone) {
+        RollBack();
+    }
+}
+
+bool CPKVfs::CanChange() {
+    if (!open_) {
+        return false;
+    }
+    if (readOnly_) {
+        ShowMessage("The CPK %s is open for reading only", path_.c_str());
+        return false;
+    }
+    if (!refusal_.empty()) {
+        ShowMessage("The CPK %s cannot be changed: %s", path_.c_str(), refusal_.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool CPKVfs::BeginChange(Batch kind) {
+    if (batch_ == Batch::kSingle) {
+        RollBack();  // the pending AddFile of a single change is dropped with it
+    } else if (batch_ == Batch::kExplicit) {
+        DropPendingEntry();
+        return true;
+    }
+    if (!CanChange()) {
+        return false;
+    }
+    committed_.header = header_;
+    committed_.appendStart = appendStart_;
+    committed_.table.clear();  // taken by Touch before the first change
+    batch_ = kind;
+    dirty_ = false;
+    touched_ = false;
+    waitingFree_.clear();
+    header_.tableOffset = appendStart_;
+    header_.endOffset = appendStart_ + header_.capacity * kCpkEntrySize;
+    return true;
+}
+
+void CPKVfs::Touch() {
+    if (touched_) {
+        return;
+    }
+    // The records as committed: parked as they are, and restored when the
+    // batch is dropped.
+    const uint32_t capacity = committed_.header.capacity;
+    committed_.table.assign(table_.begin(), table_.begin() + capacity);
+    committed_.freeList = freeList_;
+    committed_.freeUsable = freeUsable_;
+    touched_ = true;
+}
+
+int CPKVfs::EndChange(bool ok) {
+    if (batch_ != Batch::kSingle) {
+        return ok ? 1 : 0;  // a failed step of a batch is undone by the step
+    }
+    if (!ok) {
+        RollBack();
+        return 0;
+    }
+    return Commit() ? 1 : 0;
+}
+
+bool CPKVfs::Commit() {
+    if (!dirty_) {
+        // Nothing to write; a parked table goes back, and what a change cut
+        // short left behind the table goes too.
+        RollBack();
+        CutBehindTable();
+        return true;
+    }
+    MergeTail();
+    const uint32_t at = header_.tableOffset;
+    const uint64_t bytes = TableBytes(header_.capacity);
+    header_.endOffset = static_cast<uint32_t>(at + bytes);
+    if (Overlaps(at, at + bytes, disk_.tableOffset, disk_.endOffset) &&
+        !Park(at + bytes, at + bytes)) {
+        RollBack();
+        return false;
+    }
+    if (!WriteTableAt(at, table_.data(), header_.capacity) || !SwitchHeader(header_)) {
+        RollBack();
+        return false;
+    }
+    CutBehindTable();
+    for (uint32_t position : waitingFree_) {
+        freeUsable_[position] = 1;
+    }
+    waitingFree_.clear();
+    BuildFit();
+    appendStart_ = UsedEnd();
+    batch_ = Batch::kNone;
+    dirty_ = false;
+    touched_ = false;
+    committed_.table.clear();
+    return true;
+}
+
+void CPKVfs::RollBack() {
+    pending_ = -1;
+    const CPKHeader& c = committed_.header;
+    if (touched_) {
+        std::copy(committed_.table.begin(), committed_.table.end(), table_.begin());
+        std::fill(table_.begin() + c.capacity, table_.end(), CPKEntry{});
+        freeList_ = committed_.freeList;
+        freeUsable_ = committed_.freeUsable;
+        header_ = c;
+        sorted_ = c.usedCount;
+        RebuildLookups(false);
+        BuildFit();
+        dirPaths_.clear();
+    } else {
+        // Nothing but the capacity may have grown, with zero records.
+        std::fill(table_.begin() + std::min<size_t>(c.capacity, table_.size()), table_.end(),
+                  CPKEntry{});
+        header_ = c;
+    }
+    appendStart_ = committed_.appendStart;
+    waitingFree_.clear();
+    if (touched_ && disk_.tableOffset != c.tableOffset) {
+        // The table was parked: back to its place, where nothing live is
+        // now. Should that fail, it stays parked and the archive is sound
+        // there just as well.
+        if (WriteTableAt(c.tableOffset, committed_.table.data(), c.capacity) && SwitchHeader(c)) {
+            CutBehindTable();
+        } else {
+            header_.tableOffset = disk_.tableOffset;
+            header_.endOffset = disk_.endOffset;
+        }
+    }
+    batch_ = Batch::kNone;
+    dirty_ = false;
+    touched_ = false;
+    committed_.table.clear();
+}
+
+void CPKVfs::DropPendingEntry() {
+    if (pending_ < 0) {
+        return;
+    }
+    CPKEntry& e = table_[static_cast<size_t>(pending_)];
+    ReleaseSpace(e.offset, e.storedSize + e.trailerSize);
+    e = CPKEntry{};
+    pending_ = -1;
+}
+
+// [SECTION] changes: directories, files, removal
+
+uint32_t CPKVfs::AddDirectory(const std::string& name, uint32_t parentCrc) {
+    if (!BeginChange(Batch::kSingle)) {
+        return kCpkNoCrc;
+    }
+    const uint32_t crc = AddDirectoryInBatch(name, parentCrc);
+    return EndChange(crc != kCpkNoCrc) ? crc : kCpkNoCrc;
+}
+
+uint32_t CPKVfs::AddDirectoryInBatch(const std::string& name, uint32_t parentCrc) {
+    if (!EnsureTableCapacity()) {
+        return kCpkNoCrc;
+    }
+    std::string path;
+    if (!GetFullPath(parentCrc, path) || !JoinPath(path, name)) {
+        return kCpkNoCrc;
+    }
+    const uint32_t crc = ComputeNameCRC(path.c_str());
+    if (crcs_.count(crc) != 0) {
+        return crc;
+    }
+    const uint32_t trailerSize = static_cast<uint32_t>(name.size()) + kCpkTrailerFixed;
+    if (!HasRoomFor(trailerSize)) {
+        return kCpkNoCrc;
+    }
+    Touch();
+    const int index = FindInsertPosition(crc);
+    if (index < 0) {
+        ShowMessage("Couldn't find any free table item");
+        return kCpkNoCrc;
+    }
+    uint32_t offset = 0;
+    if (!AllocateSpace(trailerSize, offset)) {
+        return kCpkNoCrc;
+    }
+    uint8_t digest[kCpkDigestSize];
+    Md5OfBuffer(name.data(), name.size(), digest);
+    const std::vector<uint8_t> trailer = MakeTrailer(name, digest);
+    // The trailer is written before the record exists, so that a failed
+    // write leaves nothing to undo but the space.
+    if (!DiscIOMgr::WriteAt(file_, offset, trailer.data(), trailerSize)) {
+        ReleaseSpace(offset, trailerSize);
+        return kCpkNoCrc;
+    }
+    CPKEntry& e = table_[static_cast<size_t>(index)];
+    e = CPKEntry{};
+    e.crc = crc;
+    e.flags = kEntryInUse | kEntryDirectory;
+    e.method = 0;
+    e.parentCrc = parentCrc;
+    e.offset = offset;
+    e.trailerSize = trailerSize;
+    ++header_.usedCount;
+    ++header_.liveCount;
+    crcs_.insert(crc);
+    tailIndex_[crc] = index;
+    dirty_ = true;
+    return crc;
+}
+
+uint32_t CPKVfs::AddPath(const std::string& relativePath, uint32_t parentCrc) {
+    for (const std::string& part : cpkpath::Split(relativePath)) {
+        // No GBK trail byte is a ".", so a dot found is a dot.
+        if (part.find('.') != std::string::npos) {
+            return parentCrc;  // this part and the rest name a file
+        }
+        parentCrc = AddDirectory(part, parentCrc);
+        if (parentCrc == kCpkNoCrc) {
+            return kCpkNoCrc;
+        }
+    }
+    return parentCrc;
+}
+
+int CPKVfs::AddFile(const std::string& filePath, uint32_t parentCrc, const CPKEntry& source) {
+    if (!BeginChange(Batch::kSingle)) {
+        return -1;
+    }
+    std::string path;
+    if (!EnsureTableCapacity() || !MakeFilePath(path, filePath, parentCrc)) {
+        EndChange(false);
+        return -1;
+    }
+    const uint32_t crc = ComputeNameCRC(path.c_str());
+    const uint64_t size = uint64_t{source.storedSize} + source.trailerSize;
+    if (!HasRoomFor(size)) {
+        EndChange(false);
+        return -1;
+    }
+    Touch();
+    const int index = FindInsertPosition(crc);
+    if (index < 0) {
+        ShowMessage("Couldn't find any free table item, AddFile failed");
+        EndChange(false);
+        return -1;
+    }
+    // Space first: should it fail, the entry to be replaced is still there.
+    uint32_t offset = 0;
+    if (!AllocateSpace(static_cast<uint32_t>(size), offset)) {
+        EndChange(false);
+        return -1;
+    }
+    if (crcs_.count(crc) != 0) {
+        RemoveInBatch(crc);  // replaced: in the same change as the new record
+    }
+    CPKEntry& e = table_[static_cast<size_t>(index)];
+    e = source;
+    e.crc = crc;
+    // The source's flags and method come along, but the new record is a
+    // live one whatever the source said.
+    e.flags = static_cast<uint16_t>((source.flags | kEntryInUse) & ~kEntryDeleted);
+    e.parentCrc = parentCrc;
+    e.offset = offset;
+    pending_ = index;
+    return index;
+}
+
+int CPKVfs::WriteEntryData(int index, uint32_t at, const void* buffer, uint32_t length) {
+    if (!open_ || index < 0 || index != pending_) {
+        return 0;
+    }
+    const CPKEntry& e = table_[static_cast<size_t>(index)];
+    // The entry's space ends where the next entry's (or the table) begins.
+    if (uint64_t{at} + length > uint64_t{e.storedSize} + e.trailerSize) {
+        return 0;
+    }
+    return DiscIOMgr::WriteAt(file_, e.offset + at, buffer, length);
+}
+
+int CPKVfs::CopyEntryData(int index, CPKVfs& source, int sourceIndex) {
+    if (!open_ || index < 0 || index != pending_ || !source.open_ || sourceIndex < 0 ||
+        static_cast<uint32_t>(sourceIndex) >= source.header_.usedCount) {
+        return 0;
+    }
+    const CPKEntry& from = source.table_[static_cast<size_t>(sourceIndex)];
+    const CPKEntry& to = table_[static_cast<size_t>(index)];
+    if (!IsLive(from) || from.storedSize != to.storedSize || from.trailerSize != to.trailerSize) {
+        return 0;
+    }
+    if (!source.EntryFits(from)) {
+        ShowMessage("Corrupt CPK %s: entry %08X lies outside the data region", source.path_.c_str(),
+                    from.crc);
+        return 0;
+    }
+    const uint32_t total = from.storedSize + from.trailerSize;
+    if (total == 0) {
+        return 1;
+    }
+    if (total >= kCopyInSystemFrom) {
+        return DiscIOMgr::CopyRange(source.file_, from.offset, file_, to.offset, total);
+    }
+    // Small entries cost less written from the source's mapped piece than
+    // handed to the system's copy.
+    int chunk = -1;
+    platform::MappedView none;
+    const uint8_t* bytes = source.MapRange(from.offset, total, chunk, none, false);
+    if (bytes == nullptr) {
+        return DiscIOMgr::CopyRange(source.file_, from.offset, file_, to.offset, total);
+    }
+    const int written = DiscIOMgr::WriteAt(file_, to.offset, bytes, total);
+    source.ReleaseChunk(chunk);
+    return written;
+}
+
+int CPKVfs::CommitEntry(int index) {
+    if (!open_ || index < 0 || index != pending_) {
+        return 0;
+    }
+    pending_ = -1;
+    ++header_.usedCount;
+    ++header_.liveCount;
+    const uint32_t crc = table_[static_cast<size_t>(index)].crc;
+    crcs_.insert(crc);
+    tailIndex_[crc] = index;
+    dirty_ = true;
+    return EndChange(true);
+}
+
+int CPKVfs::AbandonEntry(int index) {
+    if (!open_ || index < 0 || index != pending_) {
+        return 0;
+    }
+    if (batch_ == Batch::kSingle) {
+        RollBack();  // the entry it was to replace comes back too
+    } else {
+        DropPendingEntry();
+    }
+    return 1;
+}
+
+int CPKVfs::RemoveByCRC(uint32_t crc) {
+    if (!BeginChange(Batch::kSingle)) {
+        return 0;
+    }
+    return EndChange(RemoveInBatch(crc) != 0);
+}
+
+int CPKVfs::RemoveInBatch(uint32_t crc) {
+    const int index = FindEntry(crc);
+    if (index < 0) {
+        return 0;
+    }
+    Touch();
+    DeleteRecord(index);
+    dirty_ = true;
+    return 1;
+}
+
+void CPKVfs::DeleteRecord(int index) {
+    // Iterative, so that a deep (or looping) tree cannot exhaust the stack:
+    // a record is only taken while live, and deleting it ends its liveness.
+    std::vector<int> pending{index};
+    while (!pending.empty()) {
+        const int i = pending.back();
+        pending.pop_back();
+        CPKEntry& e = table_[static_cast<size_t>(i)];
+        if (!IsLive(e)) {
+            continue;
+        }
+        crcs_.erase(e.crc);
+        dirPaths_.erase(e.crc);
+        if (static_cast<uint32_t>(i) >= sorted_) {
+            tailIndex_.erase(e.crc);
+        }
+        e.flags |= kEntryDeleted;
+        const uint32_t position = static_cast<uint32_t>(freeList_.size());
+        freePosition_[static_cast<size_t>(i)] = static_cast<int32_t>(position);
+        freeList_.push_back(i);
+        // The committed table still points at these bytes: they take new
+        // ones only after the commit, and never when they overlap others.
+        freeUsable_.push_back(0);
+        if (overlapping_.count(e.offset) == 0) {
+            waitingFree_.push_back(position);
+        }
+        ++header_.freeCount;
+        if (header_.liveCount > 0) {
+            --header_.liveCount;
+        }
+        e.storedSize += e.trailerSize;
+        e.trailerSize = 0;
+        e.parentCrc = 0;
+        if (IsDirectory(e)) {
+            for (uint32_t k = 0; k < header_.usedCount; ++k) {
+                if (IsLive(table_[k]) && table_[k].parentCrc == e.crc) {
+                    pending.push_back(static_cast<int>(k));
+                }
+            }
+        }
+    }
+}
+
+// [SECTION] table bookkeeping
+
+bool CPKVfs::EnsureTableCapacity() {
+    if (header_.usedCount + 1 < header_.capacity) {
+        return true;
+    }
+    if (uint64_t{header_.endOffset} + uint64_t{kCpkTableGrowth} * kCpkEntrySize >=
+        kCpkMaxFileSize) {
+        ShowMessage("The CPK %s cannot grow beyond 2 GiB", path_.c_str());
+        return false;
+    }
+    const uint32_t oldCapacity = header_.capacity;
+    header_.capacity += kCpkTableGrowth;
+    header_.endOffset += kCpkTableGrowth * kCpkEntrySize;
+    if (table_.size() < header_.capacity) {
+        table_.resize(header_.capacity, CPKEntry{});
+        freePosition_.resize(header_.capacity, -1);
+    } else {
+        std::fill(table_.begin() + oldCapacity, table_.end(), CPKEntry{});
+    }
+    return true;
+}
+
+bool CPKVfs::HasRoomFor(uint64_t size) {
+    if (uint64_t{header_.endOffset} + size >= kCpkMaxFileSize) {
+        ShowMessage("The CPK %s cannot grow beyond 2 GiB", path_.c_str());
+        return false;
+    }
+    return true;
+}
+
+int CPKVfs::FindInsertPosition(uint32_t crc) {
+    // New records wait past the sorted ones, in the order they come, and
+    // are merged into place at the commit (MergeTail): the place they take
+    // there is the one inserting each in turn would give, after every record
+    // whose crc is less than or equal to its own.
+    (void)crc;
+    const uint32_t used = header_.usedCount;
+    if (used + 1 >= header_.capacity) {
+        return -1;
+    }
+    table_[used] = CPKEntry{};
+    freePosition_[used] = -1;
+    return static_cast<int>(used);
+}
+
+bool CPKVfs::AllocateSpace(uint32_t size, uint32_t& offset) {
+    // The first usable block of the free list that is large enough.
+    const int position = FindFit(size);
+    if (position >= 0) {
+        CPKEntry& block = table_[static_cast<size_t>(freeList_[static_cast<size_t>(position)])];
+        offset = block.offset;
+        block.offset += size;
+        block.storedSize -= size;
+        SetFit(static_cast<size_t>(position), block.storedSize);
+        return true;
+    }
+    // Appended where the table lies. The committed table must be out of the
+    // way before a byte is written there.
+    const uint64_t at = header_.tableOffset;
+    const uint64_t end = at + size;
+    if (Overlaps(at, end, disk_.tableOffset, disk_.endOffset)) {
+        // Far enough out that the new table fits before it at the commit (a
+        // batch may still grow the table once), and in a batch with slack
+        // for what is still to come.
+        uint64_t wanted = end + TableBytes(header_.capacity);
+        if (batch_ == Batch::kExplicit) {
+            const uint64_t bytes = TableBytes(committed_.header.capacity);
+            const uint64_t appended = end - std::min<uint64_t>(end, committed_.appendStart);
+            const uint64_t coming = expected_ > appended ? expected_ - appended : 0;
+            wanted += TableBytes(kCpkTableGrowth) +
+                      std::max({kParkSlackTables * bytes, coming,
+                                std::min(std::max(appended, kParkSlackMin), kParkSlackMax)});
+        }
+        if (!Park(end, wanted)) {
+            return false;
+        }
+    }
+    offset = static_cast<uint32_t>(at);
+    header_.tableOffset = static_cast<uint32_t>(end);
+    header_.endOffset = static_cast<uint32_t>(end + TableBytes(header_.capacity));
+    return true;
+}
+
+void CPKVfs::ReleaseSpace(uint32_t offset, uint32_t size) {
+    // Appended space given back at once when it is the last; anything else
+    // stays unused until the archive is compacted.
+    if (uint64_t{offset} + size == header_.tableOffset && offset >= appendStart_) {
+        header_.tableOffset = offset;
+        header_.endOffset = offset + header_.capacity * kCpkEntrySize;
+    }
+}
+
+void CPKVfs::MergeTail() {
+    const uint32_t used = header_.usedCount;
+    if (sorted_ >= used) {
+        sorted_ = used;
+        return;
+    }
+    std::vector<uint32_t> added(used - sorted_);
+    std::iota(added.begin(), added.end(), sorted_);
+    std::stable_sort(added.begin(), added.end(),
+                     [&](uint32_t a, uint32_t b) { return table_[a].crc < table_[b].crc; });
+    // Each added record goes after every record whose crc is less than or
+    // equal to its own: after the sorted ones of its crc, and after the ones
+    // added before it.
+    std::vector<CPKEntry> merged(table_.size(), CPKEntry{});
+    std::vector<int32_t> moved(used, -1);
+    uint32_t i = 0;
+    size_t j = 0;
+    for (uint32_t out = 0; out < used; ++out) {
+        uint32_t from;
+        if (j == added.size() || (i < sorted_ && table_[i].crc <= table_[added[j]].crc)) {
+            from = i++;
+        } else {
+            from = added[j++];
+        }
+        merged[out] = table_[from];
+        moved[from] = static_cast<int32_t>(out);
+    }
+    table_.swap(merged);
+    for (int32_t& record : freeList_) {
+        record = moved[static_cast<size_t>(record)];
+    }
+    RebuildFreePositions();
+    sorted_ = used;
+    tailIndex_.clear();
+}
+
+void CPKVfs::BuildFit() {
+    fitLeaves_ = 1;
+    while (fitLeaves_ < freeList_.size()) {
+        fitLeaves_ *= 2;
+    }
+    fit_.assign(2 * fitLeaves_, 0);
+    for (size_t position = 0; position < freeList_.size(); ++position) {
+        if (position < freeUsable_.size() && freeUsable_[position]) {
+            fit_[fitLeaves_ + position] =
+                table_[static_cast<size_t>(freeList_[position])].storedSize;
+        }
+    }
+    for (size_t node = fitLeaves_ - 1; node > 0; --node) {
+        fit_[node] = std::max(fit_[2 * node], fit_[2 * node + 1]);
+    }
+}
+
+int CPKVfs::FindFit(uint32_t size) const {
+    if (size == 0 || fit_.empty() || fit_[1] < size) {
+        return -1;
+    }
+    size_t node = 1;
+    while (node < fitLeaves_) {
+        node = fit_[2 * node] >= size ? 2 * node : 2 * node + 1;
+    }
+    return static_cast<int>(node - fitLeaves_);
+}
+
+void CPKVfs::SetFit(size_t position, uint32_t size) {
+    if (position >= fitLeaves_) {
+        return;
+    }
+    size_t node = fitLeaves_ + position;
+    fit_[node] = size;
+    for (node /= 2; node > 0; node /= 2) {
+        fit_[node] = std::max(fit_[2 * node], fit_[2 * node + 1]);
+    }
+}
+
+void CPKVfs::RebuildFreePositions() {
+    freePosition_.assign(table_.size(), -1);
+    for (size_t position = 0; position < freeList_.size(); ++position) {
+        freePosition_[static_cast<size_t>(freeList_[position])] = static_cast<int32_t>(position);
+    }
+}
+
+void CPKVfs::RebuildLookups(bool scanFreeList) {
+    // The free list is found in index order when an archive is opened; a
+    // dropped batch brings back the list as it was instead.
+    dirPaths_.clear();
+    crcs_.clear();
+    crcs_.reserve(header_.usedCount);
+    tailIndex_.clear();
+    if (scanFreeList) {
+        freeList_.clear();
+    }
+    for (uint32_t i = 0; i < header_.usedCount; ++i) {
+        const CPKEntry& e = table_[i];
+        if (IsLive(e)) {
+            crcs_.insert(e.crc);
+        }
+        if (scanFreeList && IsFree(e)) {
+            freeList_.push_back(static_cast<int32_t>(i));
+        }
+    }
+    if (scanFreeList) {
+        freeUsable_.assign(freeList_.size(), 0);
+    }
+    RebuildFreePositions();
+}
+
+void CPKVfs::ScanFreeBlocks() {
+    // Which free blocks may take new bytes, and where appending starts. A
+    // block is only reused when it lies in the data region and overlaps no
+    // other record; in a damaged archive where records overlap, the live
+    // ones among them never free their bytes for reuse either.
+    struct Span {
+        uint64_t begin;
+        uint64_t end;
+        uint32_t record;
+    };
+    std::vector<Span> spans;
+    uint64_t usedEnd = kCpkHeaderSize;
+    for (uint32_t i = 0; i < header_.usedCount; ++i) {
+        const CPKEntry& e = table_[i];
+        if ((e.flags & kEntryInUse) == 0) {
+            continue;
+        }
+        const uint64_t end = uint64_t{e.offset} + e.storedSize + (IsFree(e) ? 0 : e.trailerSize);
+        if (e.offset < kCpkHeaderSize || end > header_.tableOffset) {
+            continue;  // outside the data region: never read nor reused
+        }
+        usedEnd = std::max(usedEnd, end);
+        if (end > e.offset) {
+            spans.push_back({e.offset, end, i});
+        }
+    }
+    std::sort(spans.begin(), spans.end(),
+              [](const Span& a, const Span& b) { return a.begin < b.begin; });
+    std::vector<uint8_t> clean(header_.usedCount, 0);
+    for (const Span& s : spans) {
+        clean[s.record] = 1;
+    }
+    overlapping_.clear();
+    // Runs of spans that chain into each other: in a run of two or more,
+    // every span overlaps another.
+    for (size_t first = 0; first < spans.size();) {
+        size_t last = first + 1;
+        uint64_t reach = spans[first].end;
+        while (last < spans.size() && spans[last].begin < reach) {
+            reach = std::max(reach, spans[last].end);
+            ++last;
+        }
+        if (last - first > 1) {
+            for (size_t k = first; k < last; ++k) {
+                clean[spans[k].record] = 0;
+                if (!IsFree(table_[spans[k].record])) {
+                    overlapping_.insert(table_[spans[k].record].offset);
+                }
+            }
+        }
+        first = last;
+    }
+    freeUsable_.assign(freeList_.size(), 0);
+    for (size_t position = 0; position < freeList_.size(); ++position) {
+        const uint32_t record = static_cast<uint32_t>(freeList_[position]);
+        const CPKEntry& e = table_[record];
+        const bool inside =
+            e.offset >= kCpkHeaderSize && uint64_t{e.offset} + e.storedSize <= header_.tableOffset;
+        freeUsable_[position] = inside && (e.storedSize == 0 || clean[record]) ? 1 : 0;
+    }
+    appendStart_ = static_cast<uint32_t>(usedEnd);
+    BuildFit();
+}
+
+uint32_t CPKVfs::UsedEnd() const {
+    uint64_t end = kCpkHeaderSize;
+    for (uint32_t i = 0; i < header_.usedCount; ++i) {
+        const CPKEntry& e = table_[i];
+        const uint64_t last = uint64_t{e.offset} + e.storedSize + (IsFree(e) ? 0 : e.trailerSize);
+        if (e.offset >= kCpkHeaderSize && last <= header_.tableOffset) {
+            end = std::max(end, last);
+        }
+    }
+    return static_cast<uint32_t>(end);
+}
+
+// [SECTION] placing the table
+
+bool CPKVfs::Park(uint64_t clear, uint64_t wanted) {
+    Touch();  // the committed records are what is parked
+    const uint32_t count = committed_.header.capacity;
+    const uint64_t bytes = TableBytes(count);
+    // Where it is wanted first; where it must at least go should the disk
+    // (or the 2 GiB limit) not allow that.
+    const uint64_t places[] = {std::max(wanted, clear), clear};
+    for (uint64_t at : places) {
+        if (Overlaps(at, at + bytes, disk_.tableOffset, disk_.endOffset)) {
+            at = disk_.endOffset;  // never over the table that is live now
+        }
+        if (at + bytes >= kCpkMaxFileSize) {
+            continue;
+        }
+        CPKHeader parked = committed_.header;
+        parked.tableOffset = static_cast<uint32_t>(at);
+        parked.endOffset = static_cast<uint32_t>(at + bytes);
+        if (WriteTableAt(parked.tableOffset, committed_.table.data(), count) &&
+            SwitchHeader(parked)) {
+            return true;
+        }
+    }
+    if (clear + bytes >= kCpkMaxFileSize) {
+        ShowMessage("The CPK %s cannot grow beyond 2 GiB", path_.c_str());
+    }
+    return false;
+}
+
+bool CPKVfs::WriteTableAt(uint32_t offset, const CPKEntry* records, uint32_t count) {
+    return count == 0 || DiscIOMgr::WriteAt(file_, offset, records, count * kCpkEntrySize);
+}
+
+bool CPKVfs::SwitchHeader(const CPKHeader& header) {
+    // Whatever the new header points at must be on the disk before it is.
+    if (!DiscIOMgr::Flush(file_) || !DiscIOMgr::WriteAt(file_, 0, &header, kCpkHeaderSize)) {
+        return false;
+    }
+    // Written is switched: every reader sees the new header from now on. The
+    // flush only makes it outlive a power cut.
+    disk_ = header;
+    DiscIOMgr::Flush(file_);
+    return true;
+}
+
+void CPKVfs::CutBehindTable() {
+    auto size = file_.Size();
+    if (!size || *size <= disk_.endOffset) {
+        return;
+    }
+    // Windows does not cut a file under a mapping; it is made anew when an
+    // entry is opened next. Should the cut fail still (an entry is open),
+    // the bytes stay behind the table, where no reader looks.
+    DropIdleChunks();
+    mapping_.Close();
+    if (DiscIOMgr::Seek(file_, disk_.endOffset) == disk_.endOffset) {
+        DiscIOMgr::SetEndOfFile(file_);
+    }
+}
