@@ -15,6 +15,7 @@
 #include "patcher/CFtpDownloader.h"
 #include "patcher/PatchFileList.h"
 #include "patcher/VersionRecord.h"
+#include "patcher/ui/LocalText.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"
@@ -223,7 +224,15 @@ void UpdateDriver::StartDownload(const std::string& ftpAddress) {
         return;
     }
     if (login != 1) {
-        Box(GBK("连接下载服务器失败,请重试"), GBK("提示"));
+        if (downloader_->lastProblem() == FtpProblem::kNoAnswer) {
+            // A server that accepts the connection and then keeps silent.
+            std::string text =
+                FillInText(dialog_.Text(GBK("下载服务器%s没有响应,请稍后重试")), ftpAddress);
+            platform::ShowMessageBox(dialog_.owner(), text.c_str(),
+                                     dialog_.Text(GBK("提示")).c_str(), platform::kMbOk);
+        } else {
+            Box(GBK("连接下载服务器失败,请重试"), GBK("提示"));
+        }
         dialog_.Post(UM_RESET, 0, 0);
         return;
     }
