@@ -183,9 +183,8 @@ TEST_F(ProftpdDownload, APartialFileThatCannotBeCreatedIsNamed) {
     DownloadRun run = RunDownload(server_->port(), list_);
     EXPECT_EQ(run.last(), UM_RESET);
     ASSERT_EQ(boxes_.count(), 1u);
-    EXPECT_EQ(boxes_.asked()[0].text,
-              FillInText(GBK("无法创建文件%s,请检查下载目录"),
-                         CPartFile::PartPath(Local("p101.cpk"))));
+    EXPECT_EQ(boxes_.asked()[0].text, FillInText(GBK("无法创建文件%s,请检查下载目录"),
+                                                 CPartFile::PartPath(Local("p101.cpk"))));
     EXPECT_EQ(Count("RETR"), 0);
 }
 

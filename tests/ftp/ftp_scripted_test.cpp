@@ -235,10 +235,10 @@ TEST_F(ScriptedDownload, FtpfetchGivesUpOnAServerWhoseTransfersCannotStart) {
     options.replies["PASV"] = "227 Entering Passive Mode 127,0,0,1,4,1\r\n";
     ScriptedFtpServer server(Files(), options);
     std::ostringstream out, err;
-    int code = RunFtpFetch({"127.0.0.1:" + std::to_string(server.port()), "v100/sub/a.cpk",
-                            list_.At(0).md5Text, "-o", platform::GbkToUtf8(dir_.path()),
-                            "--stall-timeout", "1"},
-                           out, err, false);
+    int code = RunFtpFetch(
+        {"127.0.0.1:" + std::to_string(server.port()), "v100/sub/a.cpk", list_.At(0).md5Text, "-o",
+         platform::GbkToUtf8(dir_.path()), "--stall-timeout", "1"},
+        out, err, false);
     EXPECT_EQ(code, 1);
     EXPECT_NE(err.str().find("no data for 1 s: the server's passive-mode reply (PASV) names no "
                              "usable address"),

@@ -295,8 +295,9 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
             reason = "no data for " + std::to_string(stallSeconds) +
                      " s: " + FtpProblemText(downloader.lastProblem());
         } else if (verifyFailed) {
-            reason = "MD5 mismatch, also when fetched again: the file on the server differs "
-                     "(the downloaded file was deleted)";
+            reason =
+                "MD5 mismatch, also when fetched again: the file on the server differs "
+                "(the downloaded file was deleted)";
         } else if (reason.empty()) {
             reason = stopped ? "stopped; run again to resume" : "the download is incomplete";
         }

@@ -29,13 +29,13 @@
 
 // ---- Limits and timing ----
 
-constexpr int kConnectWaits = 32;              // control connect: waits for writability...
-constexpr int kConnectWaitMs = 150;            // ...of this long...
-constexpr uint32_t kConnectSleepMs = 20;       // ...each followed by this sleep
-constexpr int kDataConnectWaits = 50;          // data connect: likewise
-constexpr uint32_t kDataConnectSleepMs = 10;   //
-constexpr int kReplyWaitMs = 150;              // wait for each byte of a reply...
-constexpr uint32_t kReplyEmptySleepMs = 20;    // ...with this sleep after each empty one
+constexpr int kConnectWaits = 32;             // control connect: waits for writability...
+constexpr int kConnectWaitMs = 150;           // ...of this long...
+constexpr uint32_t kConnectSleepMs = 20;      // ...each followed by this sleep
+constexpr int kDataConnectWaits = 50;         // data connect: likewise
+constexpr uint32_t kDataConnectSleepMs = 10;  //
+constexpr int kReplyWaitMs = 150;             // wait for each byte of a reply...
+constexpr uint32_t kReplyEmptySleepMs = 20;   // ...with this sleep after each empty one
 // A server that stops answering must not hold the player: a reply whose
 // next byte does not come within this fails as a lost connection does, and
 // a file that gains no byte for kStallTimeoutMs (the workers reconnecting,

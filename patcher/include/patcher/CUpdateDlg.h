@@ -113,6 +113,10 @@ struct UpdateShared {
     std::atomic<int32_t> installedVersion{0};
     std::atomic<int32_t> targetVersion{0};
     std::atomic<int32_t> resumeIndex{0};
+    // How the unpacking of this attempt came out: 0 none (or running), 1
+    // complete with its version recorded, 2 stopped after a package that
+    // brought a new patcher (the index stored), -1 failed (and undone).
+    std::atomic<int32_t> unpackResult{0};
     // What the unpack walk works on: stopFlag (1 = abandon), the total of
     // entries (totalEntries), the own program's name, the self-update and
     // server-list signals (selfUpdatePending, serverListChangedSeen).
@@ -125,6 +129,9 @@ struct UpdateShared {
     // Set by the dialog's initialisation.
     std::string modulePath;  // the patcher's own program, system path
     std::string ownExeName;  // its file name
+    // The game folder (the current folder at start-up, system path): where
+    // the resume index lives.
+    std::string gameFolder;
 };
 
 // ---- UpdateWork ----

@@ -27,6 +27,7 @@
 
 #include "cpk/BlockPool.h"
 #include "patcher/CUpdateDlg.h"
+#include "patcher/PatchFileList.h"
 #include "patcher/ServerList.h"
 #include "patcher/ui/PicListModel.h"
 
@@ -116,6 +117,8 @@ private:
     bool UpdateStopped() const { return updateStop_.load(); }
     void Box(const char* gbkText, const char* gbkCaption, uint32_t type = 0);
     int Ask(const char* gbkText, uint32_t type);
+    // A box with the text (through the dialog's text table) naming name.
+    void Tell(const char* gbkText, const std::string& name);
     void JoinUpdateThread();
     void JoinUnpackThread();
 
@@ -151,7 +154,13 @@ private:
 
     mutable std::mutex addressMu_;
     std::string versionServerAddress_;  // at most 19 characters
+    std::string updateKey_;             // the name of the update last unpacked
 };
+
+// The name of one update: its target version and its packages (server
+// paths and digests, in order). Its resume index and its undo journal
+// belong to it and to nothing else.
+std::string UpdateKey(int32_t target, const std::vector<PatchFileEntry>& files);
 
 std::unique_ptr<UpdateWork> MakeUpdateDriver(CUpdateDlg& dialog, UpdateShared& shared,
                                              UpdateDriverOptions options = {});
