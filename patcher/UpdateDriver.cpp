@@ -185,7 +185,11 @@ UpdateWork::ServerRows UpdateDriver::ServerList() const {
 }
 
 void UpdateDriver::SelectServer(int row) {
-    list_.SetCurSel(row);
+    if (row < 0) {
+        list_.ClearSelection();  // a click below the rows
+    } else {
+        list_.SetCurSel(row);
+    }
 }
 
 bool UpdateDriver::HasServerSelection() const {

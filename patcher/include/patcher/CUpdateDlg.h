@@ -174,7 +174,8 @@ public:
         int selected = -1;
     };
     virtual ServerRows ServerList() const = 0;
-    // Selects a row of the server list (the player's click).
+    // Selects a row of the server list (the player's click); -1 clears the
+    // selection (a click below the rows).
     virtual void SelectServer(int row) = 0;
     // The server list has a selection.
     virtual bool HasServerSelection() const = 0;
