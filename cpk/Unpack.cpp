@@ -240,7 +240,11 @@ int MergeDirectory(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVf
     }
     const int merged = MergeIntoArchive(dialog, crc, counter, package, target);
     if (merged || Stopped(dialog)) {
-        return target.CommitBatch() ? merged : 0;
+        if (target.CommitBatch()) {
+            return merged;
+        }
+        dialog.failedPath = disk;
+        return 0;
     }
     target.AbortBatch();
     if (dialog.failedPath.empty()) {

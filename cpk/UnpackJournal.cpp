@@ -12,6 +12,7 @@
 #include <cstring>
 #include <limits>
 
+#include "cpk/DiscIOMgr.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 
@@ -247,7 +248,9 @@ private:
         PutLe(record.data() + 8, got, 4);
         auto wrote = undo_.WriteAt(end_, record.data(), record.size());
         if (!wrote || *wrote != record.size()) {
-            // What was half written is overwritten by the next record.
+            // What was half written is overwritten by the next record. The
+            // reason (a full disk, mostly) goes to the message.
+            DiscIOMgr::SetLastError(wrote ? platform::ErrorDiskFull() : wrote.error().code);
             return false;
         }
         end_ += record.size();
@@ -416,6 +419,7 @@ bool UnpackJournal::Append(const std::string& line) {
     const std::string text = line + "\n";
     auto wrote = journal_.Write(text.data(), text.size());
     if (!wrote || *wrote != text.size()) {
+        DiscIOMgr::SetLastError(wrote ? platform::ErrorDiskFull() : wrote.error().code);
         return Fail(folder_ + "\\" + kJournalFile);
     }
     return true;
@@ -491,8 +495,11 @@ bool UnpackJournal::BeforeFile(const std::string& path) {
     const int number = NextNumber();
     // Noted first: a kill after the move still finds the file in the
     // journal; one before it finds no kept file and drops the line.
-    if (!Append("file\t" + std::to_string(number) + "\t" + path) ||
-        !platform::MoveFile(path, Kept(number, ".bak"), false)) {
+    if (!Append("file\t" + std::to_string(number) + "\t" + path)) {
+        return Fail(path);
+    }
+    if (auto moved = platform::MoveFile(path, Kept(number, ".bak"), false); !moved) {
+        DiscIOMgr::SetLastError(moved.error().code);  // the reason, for the message
         return Fail(path);
     }
     Note(Entry{Kind::kFile, number, 0, path});

@@ -229,6 +229,67 @@ TEST_F(UpdateProgram, ANewPatcherInAnEarlierPackageStoresTheResumeIndex) {
 }
 
 #ifndef _WIN32
+// Killed during the hand-over, at a moment picked at random once the last
+// package is unpacked: the version is recorded before the helper starts, so
+// whenever the kill comes the folder is the new version and version.dat
+// says so. The helper, once started, puts the new patcher in place and
+// starts it, and that one finds the update done; killed before the helper
+// started, the next start hands over instead.
+TEST_F(UpdateProgram, KilledDuringTheHandOverEndsAtTheNewVersion) {
+    const std::string newPatcher = ReadFile(ProgramDir() + "\\" + kPatcher) + "new patcher 103";
+    Release release;
+    Serve([&](const std::string& ini) {
+        return release = Release100To103(ini, kPatcher, newPatcher);
+    });
+    const std::vector<std::string> skip{"download", kPatcher, "UpdatePackef.dat"};
+    auto prefetch = [&](const std::string& folder) {
+        for (const char* p : {"v100\\p101.cpk", "v101\\p102.cpk", "v102\\p103.cpk"}) {
+            WriteFile(folder + "\\download\\" + FileNamePart(p), release.files[p]);
+        }
+    };
+    const std::string reference = work_ / "reference";
+    NewGame(reference);
+    prefetch(reference);
+    ASSERT_EQ(Run(reference), 2);
+    WaitForHelper(reference);
+    const auto expected = FolderContents(reference, skip, true);
+    ASSERT_EQ(ReadVersion(reference), 103);
+
+    std::mt19937 random(platform::TickCount());
+    const std::string game = work_ / "game";
+    for (int round = 0; round < 3; ++round) {
+        const uint32_t after = random() % (kHandOverPauseMs + 500);
+        SCOPED_TRACE("killed " + std::to_string(after) + " ms into the hand-over");
+        NewGame(game);
+        prefetch(game);
+        platform::Process p = Start(game);
+        uint64_t start = platform::TickCount64();
+        // The hand-over has begun once the version is recorded or the helper
+        // runs, whichever comes first.
+        while (ReadVersion(game) != 103 &&
+               !platform::IsProgramRunning(game + "\\UpdatePackef.dat") && !p.Wait(5)) {
+            ASSERT_LT(platform::TickCount64() - start, static_cast<uint64_t>(kProgramLimitMs));
+        }
+        if (!p.Wait(static_cast<int>(after))) {
+            p.Kill();
+            p.Wait(-1);
+        }
+        ASSERT_EQ(ReadVersion(game), 103);
+        EXPECT_EQ(FolderDifference(expected, FolderContents(game, skip, true)), "");
+        WaitForHelper(game);
+        if (ReadFile(game + "\\" + kPatcher) != newPatcher) {
+            // Killed before the helper started: the next start hands over.
+            EXPECT_EQ(Run(game), 2);
+            WaitForHelper(game);
+        }
+        EXPECT_EQ(ReadFile(game + "\\" + kPatcher), newPatcher);
+        EXPECT_EQ(ReadVersion(game), 103);
+        EXPECT_EQ(FolderDifference(expected, FolderContents(game, skip, true)), "");
+        EXPECT_FALSE(platform::Exists(game + "\\unpack_log.ini"));
+        EXPECT_FALSE(platform::Exists(game + "\\download\\p103.cpk"));
+    }
+}
+
 // SIGKILL at random moments of the update, each time started again on the
 // same folder: the version is recorded only with everything in place, and
 // the folder ends as an uninterrupted run leaves it, byte for byte (the

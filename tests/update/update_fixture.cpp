@@ -129,7 +129,7 @@ std::map<std::string, std::string> ArchiveEntries(const std::string& path) {
     std::map<std::string, std::string> out;
     BlockPool pool;
     CPKVfs vfs(pool);
-    if (!vfs.Open(path)) {
+    if (!vfs.Open(path, CPKOpenMode::kReadOnly)) {
         return out;
     }
     ReadArchiveTree(vfs, 0, "", out);
@@ -181,6 +181,7 @@ bool UpdateServers::Start(const Release& release, int ftpRateKBps, bool refuseLo
     if (!error_.empty()) {
         return false;
     }
+    release_ = release;
     ProftpdOptions o;
     o.address = ftpAddress_;
     o.port = 21;
@@ -194,14 +195,34 @@ bool UpdateServers::Start(const Release& release, int ftpRateKBps, bool refuseLo
     for (const auto& [path, contents] : release.files) {
         WriteFile(ftp_->root() + "\\" + path, contents);
     }
-    std::string manifest = release.manifest;
+    return StartVersion();
+}
+
+bool UpdateServers::StartFtp(int ftpRateKBps) {
+    ProftpdOptions o;
+    o.address = ftpAddress_;
+    o.port = 21;
+    o.retrRateKBps = ftpRateKBps;
+    ftp_ = std::make_unique<ProftpdServer>(o);
+    if (!ftp_->ok()) {
+        error_ = ftp_->error();
+        return false;
+    }
+    for (const auto& [path, contents] : release_.files) {
+        WriteFile(ftp_->root() + "\\" + path, contents);
+    }
+    return true;
+}
+
+bool UpdateServers::StartVersion() {
+    std::string manifest = release_.manifest;
     for (size_t at = manifest.find("{FTP}"); at != std::string::npos; at = manifest.find("{FTP}")) {
         manifest.replace(at, 5, ftpAddress_);
     }
     versiond::ServerOptions v;
     v.address = versionAddress_;
     v.port = kVersionPort;
-    version_ = std::make_unique<LoopbackVersionServer>(manifest, release.files, v);
+    version_ = std::make_unique<LoopbackVersionServer>(manifest, release_.files, v);
     if (!version_->ok()) {
         error_ = version_->error();
         return false;

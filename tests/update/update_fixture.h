@@ -78,7 +78,15 @@ public:
     ProftpdServer& ftp() { return *ftp_; }
     LoopbackVersionServer& version() { return *version_; }
 
+    // A server that goes away, and comes back on its address and port with
+    // the release it served (for the files, the one given to Start).
+    void StopFtp() { ftp_.reset(); }
+    bool StartFtp(int ftpRateKBps = 0);
+    void StopVersion() { version_.reset(); }
+    bool StartVersion();
+
 private:
+    Release release_;
     std::string error_;
     std::string ftpAddress_;
     std::string versionAddress_;
