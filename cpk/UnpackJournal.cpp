@@ -346,6 +346,7 @@ bool UnpackJournal::Begin(const std::string& key) {
         return Fail(folder_);
     }
     journal_ = std::move(f.value());
+    journalEnd_ = 0;
     if (!Append(std::string(kFirstLine) + "\t" + key)) {
         journal_.Close();
         return false;
@@ -362,11 +363,11 @@ bool UnpackJournal::Load(const std::string& key) {
     size_t at = 0;
     size_t whole = 0;
     for (size_t end; (end = bytes->find('\n', at)) != std::string::npos; at = end + 1) {
-        whole = end + 1;
         std::vector<std::string> p = SplitTabs(bytes->substr(at, end - at));
         Entry e{};
         uint64_t number = 0;
         if (p.size() == 2 && p[0] == kFirstLine) {
+            whole = end + 1;
             continue;
         } else if (p.size() == 3 && p[0] == "file" && ParseNumber(p[1], number)) {
             e = Entry{Kind::kFile, static_cast<int>(number), 0, p[2]};
@@ -374,6 +375,7 @@ bool UnpackJournal::Load(const std::string& key) {
             // in place is still the old one.
             if (!platform::Exists(Kept(e.number, ".bak"))) {
                 nextNumber_ = std::max(nextNumber_, e.number + 1);
+                whole = end + 1;
                 continue;
             }
         } else if (p.size() == 2 && p[0] == "new") {
@@ -388,7 +390,8 @@ bool UnpackJournal::Load(const std::string& key) {
         } else if (p.size() == 2 && p[0] == "newarchive") {
             e = Entry{Kind::kNewArchive, 0, 0, p[1]};
         } else {
-            return Fail(path);  // not a journal we wrote
+            // Not a line we wrote whole: the journal ends before it.
+            break;
         }
         if (e.kind == Kind::kArchive) {
             auto undo = std::make_unique<ArchiveUndo>(Kept(e.number, ".undo"), e.length);
@@ -398,6 +401,7 @@ bool UnpackJournal::Load(const std::string& key) {
             archives_[Lower(e.path)] = std::move(undo);
         }
         Note(e);
+        whole = end + 1;
     }
     auto f = platform::File::Open(path, platform::Access::kReadWrite, platform::kShareRead,
                                   platform::Disposition::kOpenExisting);
@@ -411,17 +415,23 @@ bool UnpackJournal::Load(const std::string& key) {
         journal_.Close();
         return Fail(path);
     }
+    journalEnd_ = whole;
     (void)key;
     return true;
 }
 
 bool UnpackJournal::Append(const std::string& line) {
     const std::string text = line + "\n";
-    auto wrote = journal_.Write(text.data(), text.size());
+    auto wrote = journal_.WriteAt(journalEnd_, text.data(), text.size());
     if (!wrote || *wrote != text.size()) {
         DiscIOMgr::SetLastError(wrote ? platform::ErrorDiskFull() : wrote.error().code);
+        // Half a line would end the journal for a later reader: it goes.
+        if (journal_.Seek(static_cast<int64_t>(journalEnd_), platform::SeekFrom::kBegin)) {
+            (void)journal_.SetEndOfFile();
+        }
         return Fail(folder_ + "\\" + kJournalFile);
     }
+    journalEnd_ += text.size();
     return true;
 }
 

@@ -369,8 +369,13 @@ void UpdateDriver::UnpackThread() {
         // the one recorded) or it is undone before this one starts.
         if (UnpackJournal::KeyVersion(pending) == ReadInstalledVersion(nullptr)) {
             (void)journal.Commit();
-        } else if (journal.Rollback()) {
+        } else if (journal.Begin(pending) && journal.Rollback()) {
             (void)WriteResumeIndex(0, shared_.gameFolder);
+        } else {
+            Tell(GBK("无法恢复%s,请重新更新"), journal.failedPath());
+            shared_.unpackResult = -1;
+            dialog_.Post(UM_UPDATE_FAILED, 0, 0);
+            return;
         }
     }
     if (!journal.Begin(key)) {

@@ -14,10 +14,12 @@
 #include "cpk/CPKVfs.h"
 #include "cpk/Md5.h"
 #include "cpk/Unpack.h"
+#include "cpk/UnpackJournal.h"
 #include "patcher/CFtpDownloader.h"
 #include "patcher/CUpdateDlg.h"
 #include "patcher/PatchFileList.h"
 #include "patcher/UpdateDriver.h"
+#include "patcher/ui/LocalText.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"
@@ -521,6 +523,29 @@ std::vector<PatchFileEntry> PathEntries(const Release& r, const std::vector<std:
     return out;
 }
 
+// A new patcher in an earlier package when the index cannot be stored (a
+// folder is in the way of unpack_log.ini): stopping would begin again at the
+// first package next time and stop at the same one for ever, so the player
+// is told and the unpacking goes on to the end, where the hand-over follows.
+TEST_F(UpdateFlow, ANewPatcherWhoseIndexCannotBeStoredGoesOnToTheEnd) {
+    Release r = ThreePatches();
+    r.files["v100\\p101.cpk"] = BuildArchive({{"readme.txt", "one"}, {"drevik", "new"}});
+    Serve(r);
+    Game(100);
+    ASSERT_TRUE(platform::CreateDirectory("unpack_log.ini"));
+    ASSERT_TRUE(platform::CreateDirectory("unpack_log.ini\\held"));
+    Open();
+    ASSERT_TRUE(RunUntil([this] { return dialog_->ended(); }));
+    EXPECT_EQ(dialog_->outcome(), UpdateOutcome::kHandedOver);
+    EXPECT_EQ(walk_->Walked(), (std::vector<std::string>{"p101.cpk", "p102.cpk", "p103.cpk"}));
+    EXPECT_EQ(BoxTexts(),
+              (std::vector<std::string>{
+                  FillInText(GBK("无法保存更新进度到%s,更新将继续进行"), game_ / "unpack_log.ini") +
+                  " / " + GBK("提示")}));
+    EXPECT_EQ(helpers_.size(), 1u);
+    EXPECT_EQ(ReadVersion(game_.path()), 103);
+}
+
 // A resume index of this very update past the list skips every package and
 // records the version.
 TEST_F(UpdateFlow, AResumeIndexPastTheListRecordsTheVersion) {
@@ -564,6 +589,32 @@ TEST_F(UpdateFlow, AResumeIndexOfAnotherUpdateSkipsNothing) {
         EXPECT_FALSE(platform::Exists("unpack_log.ini"));
         dialog_.reset();
     }
+}
+
+// An unpacking killed in the middle leaves its journal; when the next start
+// meets another update (the servers moved on), the half-done one is undone
+// first, so that the new one starts from the old version.
+TEST_F(UpdateFlow, AHalfDoneUpdateOfAnotherPathIsUndoneFirst) {
+    Serve(ThreePatches());
+    Game(100);
+    WriteFile("readme.txt", "version 100");
+    {
+        UnpackJournal killed("download\\undo");
+        ASSERT_TRUE(killed.Begin("102 0123456789abcdef0123456789abcdef"));
+        ASSERT_TRUE(killed.BeforeFile("readme.txt"));
+        WriteFile("readme.txt", "half of 102");
+        ASSERT_TRUE(killed.BeforeFile("stale\\half.txt"));
+        WriteFile("stale\\half.txt", "only in the half-done update");
+    }
+    realWalk_ = true;
+    Open();
+    ASSERT_TRUE(RunToOutcome());
+    EXPECT_EQ(dialog_->outcome(), UpdateOutcome::kDone)
+        << (BoxTexts().empty() ? "" : BoxTexts()[0]);
+    EXPECT_EQ(ReadVersion(game_.path()), 103);
+    EXPECT_EQ(ReadFile("readme.txt"), "two");  // the last package's
+    EXPECT_FALSE(platform::Exists("stale"));
+    EXPECT_FALSE(platform::Exists("download\\undo"));
 }
 
 // The index belongs to the game folder, not to the folder of the program:

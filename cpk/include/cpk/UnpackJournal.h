@@ -105,6 +105,7 @@ private:
 
     std::string folder_;
     platform::File journal_;
+    uint64_t journalEnd_ = 0;  // where the next line goes
     std::vector<Entry> entries_;
     std::map<std::string, size_t> byPath_;  // lower-cased path -> entry
     std::map<std::string, std::unique_ptr<ArchiveUndo>> archives_;
