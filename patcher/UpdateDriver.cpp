@@ -389,13 +389,19 @@ void UpdateDriver::UnpackThread() {
     shared_.resumeIndex = resume;
 
     // Ends a failed or stopped unpacking: the game folder goes back to what
-    // it was before the update, and the player learns what failed.
-    auto fail = [&](const std::string& what) {
+    // it was before the update, and the player learns what failed (and the
+    // system's reason, where there is one: a full disk, say).
+    auto fail = [&](const std::string& what, uint32_t systemError = 0) {
         package.Close();
         target.Close();
         shared_.unpack.journal = nullptr;
         if (!what.empty()) {
-            Tell(GBK("无法更新%s,更新已撤销"), what);
+            std::string text = FillInText(dialog_.Text(GBK("无法更新%s,更新已撤销")), what);
+            if (systemError != 0) {
+                text += "\n" + platform::Error{systemError}.Message();
+            }
+            platform::ShowMessageBox(dialog_.owner(), text.c_str(),
+                                     dialog_.Text(GBK("提示")).c_str(), platform::kMbOk);
         }
         if (journal.Rollback()) {
             (void)WriteResumeIndex(0, shared_.gameFolder);
@@ -429,8 +435,10 @@ void UpdateDriver::UnpackThread() {
             fail("");
             return;
         }
+        DiscIOMgr::SetLastError(0);
         int ok = options_.walk ? options_.walk(dialog_, shared_, counter, package, target)
                                : UnpackDirectory(shared_.unpack, 0, counter, package, target);
+        const uint32_t systemError = DiscIOMgr::LastError();
         package.Close();
         target.Close();
         if (shared_.unpack.serverListChangedSeen.load() != 0) {
@@ -440,7 +448,10 @@ void UpdateDriver::UnpackThread() {
         if (!ok) {
             // A stop by the player says nothing more; a failure names what.
             const std::string& what = shared_.unpack.failedPath;
-            fail(shared_.unpack.stopFlag.load() ? "" : what.empty() ? files[i].fileName : what);
+            fail(shared_.unpack.stopFlag.load() ? ""
+                 : what.empty()                 ? files[i].fileName
+                                                : what,
+                 systemError);
             return;
         }
         if (shared_.unpack.selfUpdatePending.load() == 1) {
