@@ -343,6 +343,7 @@ bool UnpackJournal::Begin(const std::string& key) {
     auto f = platform::File::Open(folder_ + "\\" + kJournalFile, platform::Access::kReadWrite,
                                   platform::kShareRead, platform::Disposition::kCreateAlways);
     if (!f) {
+        DiscIOMgr::SetLastError(f.error().code);
         return Fail(folder_);
     }
     journal_ = std::move(f.value());

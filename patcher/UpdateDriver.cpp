@@ -378,8 +378,9 @@ void UpdateDriver::UnpackThread() {
             return;
         }
     }
+    DiscIOMgr::SetLastError(0);
     if (!journal.Begin(key)) {
-        Tell(GBK("无法创建文件%s,请检查下载目录"), journal.failedPath());
+        Tell(GBK("无法创建文件%s,请检查下载目录"), journal.failedPath(), DiscIOMgr::LastError());
         shared_.unpackResult = -1;
         dialog_.Post(UM_UPDATE_FAILED, 0, 0);
         return;
@@ -396,12 +397,7 @@ void UpdateDriver::UnpackThread() {
         target.Close();
         shared_.unpack.journal = nullptr;
         if (!what.empty()) {
-            std::string text = FillInText(dialog_.Text(GBK("无法更新%s,更新已撤销")), what);
-            if (systemError != 0) {
-                text += "\n" + platform::Error{systemError}.Message();
-            }
-            platform::ShowMessageBox(dialog_.owner(), text.c_str(),
-                                     dialog_.Text(GBK("提示")).c_str(), platform::kMbOk);
+            Tell(GBK("无法更新%s,更新已撤销"), what, systemError);
         }
         if (journal.Rollback()) {
             (void)WriteResumeIndex(0, shared_.gameFolder);
@@ -503,8 +499,11 @@ void UpdateDriver::UnpackThread() {
     dialog_.Post(UM_UPDATE_DONE, 0, 0);
 }
 
-void UpdateDriver::Tell(const char* gbkText, const std::string& name) {
+void UpdateDriver::Tell(const char* gbkText, const std::string& name, uint32_t systemError) {
     std::string text = FillInText(dialog_.Text(gbkText), name);
+    if (systemError != 0) {
+        text += "\n" + platform::Error{systemError}.Message();
+    }
     platform::ShowMessageBox(dialog_.owner(), text.c_str(), dialog_.Text(GBK("提示")).c_str(),
                              platform::kMbOk);
 }

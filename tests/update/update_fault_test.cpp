@@ -374,9 +374,11 @@ TEST_F(UpdateFaults, TheDiskFillsUpAtRandomMoments) {
         } else {
             EXPECT_EQ(r.code, kExitFailed);
             // The disk-space boxes, the download's "cannot write", or the
-            // unpacking's "cannot update PATH" with the system's reason.
+            // unpacking's "cannot update PATH" or "cannot create" (its undo
+            // journal) with the system's reason.
             EXPECT_TRUE(r.Told("磁盘空间不足") || r.Told("无法写入文件") ||
-                        (r.Told("无法更新") && r.Told("No space left on device")))
+                        ((r.Told("无法更新") || r.Told("无法创建文件")) &&
+                         r.Told("No space left on device")))
                 << r.notes;
             ExpectOldOrNew(game, 100);
             EXPECT_FALSE(platform::Exists(game + "\\unpack_log.ini"));

@@ -117,8 +117,9 @@ private:
     bool UpdateStopped() const { return updateStop_.load(); }
     void Box(const char* gbkText, const char* gbkCaption, uint32_t type = 0);
     int Ask(const char* gbkText, uint32_t type);
-    // A box with the text (through the dialog's text table) naming name.
-    void Tell(const char* gbkText, const std::string& name);
+    // A box with the text (through the dialog's text table) naming name,
+    // and the system's reason on a line of its own when there is one.
+    void Tell(const char* gbkText, const std::string& name, uint32_t systemError = 0);
     void JoinUpdateThread();
     void JoinUnpackThread();
 
