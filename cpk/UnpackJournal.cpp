@@ -12,6 +12,7 @@
 #include <cstring>
 #include <limits>
 
+#include "cpk/CPKPath.h"
 #include "cpk/DiscIOMgr.h"
 #include "platform/fs.h"
 #include "platform/text.h"
@@ -24,6 +25,8 @@ constexpr const char kFirstLine[] = "update";
 constexpr uint64_t kKeepPiece = uint64_t{1} << 20;
 // An undo record: 8-byte offset, 4-byte length, then the bytes.
 constexpr size_t kRecordHead = 12;
+// No archive is this long or longer (its offsets are 31-bit).
+constexpr uint64_t kArchiveLengthMax = uint64_t{1} << 31;
 
 // [SECTION] helpers
 
@@ -141,6 +144,11 @@ public:
             return false;
         }
         const uint64_t whole = WalkRecords(undo_, [this](uint64_t offset, uint64_t n, uint64_t) {
+            // Kept ranges lie inside the old length; anything else ends
+            // what can be trusted.
+            if (offset > length_ || n > length_ - offset) {
+                return false;
+            }
             Mark(offset, offset + n);
             return true;
         });
@@ -189,6 +197,9 @@ public:
         if (platform::Exists(undoPath_) && OpenUndo()) {
             std::vector<char> piece;
             WalkRecords(undo_, [&](uint64_t offset, uint64_t n, uint64_t from) {
+                if (offset > length_ || n > length_ - offset) {
+                    return false;  // not ours: nothing past it is trusted
+                }
                 for (uint64_t done = 0; ok && done < n;) {
                     piece.resize(static_cast<size_t>(std::min(n - done, kKeepPiece)));
                     auto got = undo_.ReadAt(from + done, piece.data(), piece.size());
@@ -285,7 +296,8 @@ private:
 
 // [SECTION] starting and taking up a journal
 
-UnpackJournal::UnpackJournal(std::string folder) : folder_(std::move(folder)) {}
+UnpackJournal::UnpackJournal(std::string folder, std::string root)
+    : folder_(std::move(folder)), root_(std::move(root)) {}
 
 UnpackJournal::~UnpackJournal() = default;
 
@@ -394,6 +406,13 @@ bool UnpackJournal::Load(const std::string& key) {
             // Not a line we wrote whole: the journal ends before it.
             break;
         }
+        // A path that leaves the game folder, or an archive longer than any
+        // can be, was not written by us: the journal ends before it.
+        std::string rel;
+        if (!Relative(Full(e.path), rel) || rel != e.path ||
+            (e.kind == Kind::kArchive && e.length >= kArchiveLengthMax)) {
+            break;
+        }
         if (e.kind == Kind::kArchive) {
             auto undo = std::make_unique<ArchiveUndo>(Kept(e.number, ".undo"), e.length);
             if (!undo->Load()) {
@@ -464,21 +483,43 @@ bool UnpackJournal::Known(const std::string& path) const {
 
 // [SECTION] before each change
 
+bool UnpackJournal::Relative(const std::string& path, std::string& rel) const {
+    if (root_.empty()) {
+        rel = path;
+    } else {
+        const std::string prefix = root_ + "\\";
+        if (path.size() <= prefix.size() || Lower(path.substr(0, prefix.size())) != Lower(prefix)) {
+            return false;
+        }
+        rel = path.substr(prefix.size());
+    }
+    // Only what lies inside the game folder is kept (and so ever put back).
+    return Writable(rel) && rel[0] != '\\' && rel[0] != '/' && cpkpath::IsSafeRelativePath(rel);
+}
+
+std::string UnpackJournal::Full(const std::string& rel) const {
+    return root_.empty() ? rel : root_ + "\\" + rel;
+}
+
 bool UnpackJournal::BeforeFolders(const std::string& path) {
     if (!active()) {
         return true;
     }
-    std::vector<std::string> chain;
-    for (const size_t sep : Separators(path)) {
-        chain.push_back(path.substr(0, sep));
+    std::string rel;
+    if (!Relative(path, rel)) {
+        return Fail(path);
     }
-    chain.push_back(path);
+    std::vector<std::string> chain;
+    for (const size_t sep : Separators(rel)) {
+        chain.push_back(rel.substr(0, sep));
+    }
+    chain.push_back(rel);
     for (const std::string& folder : chain) {
-        if (folder.empty() || Known(folder) || platform::Exists(folder)) {
+        if (Known(folder) || platform::Exists(Full(folder))) {
             continue;
         }
-        if (!Writable(folder) || !Append("folder\t" + folder)) {
-            return Fail(folder);
+        if (!Append("folder\t" + folder)) {
+            return Fail(Full(folder));
         }
         Note(Entry{Kind::kFolder, 0, 0, folder});
     }
@@ -486,34 +527,38 @@ bool UnpackJournal::BeforeFolders(const std::string& path) {
 }
 
 bool UnpackJournal::BeforeFile(const std::string& path) {
-    if (!active() || Known(path)) {
+    if (!active()) {
         return true;
     }
-    if (!Writable(path)) {
+    std::string rel;
+    if (!Relative(path, rel)) {
         return Fail(path);
     }
+    if (Known(rel)) {
+        return true;
+    }
     const std::string parent = Parent(path);
-    if (!parent.empty() && !BeforeFolders(parent)) {
+    if (!parent.empty() && parent != root_ && !BeforeFolders(parent)) {
         return false;
     }
     if (!platform::Exists(path)) {
-        if (!Append("new\t" + path)) {
+        if (!Append("new\t" + rel)) {
             return Fail(path);
         }
-        Note(Entry{Kind::kNew, 0, 0, path});
+        Note(Entry{Kind::kNew, 0, 0, rel});
         return true;
     }
     const int number = NextNumber();
     // Noted first: a kill after the move still finds the file in the
     // journal; one before it finds no kept file and drops the line.
-    if (!Append("file\t" + std::to_string(number) + "\t" + path)) {
+    if (!Append("file\t" + std::to_string(number) + "\t" + rel)) {
         return Fail(path);
     }
     if (auto moved = platform::MoveFile(path, Kept(number, ".bak"), false); !moved) {
         DiscIOMgr::SetLastError(moved.error().code);  // the reason, for the message
         return Fail(path);
     }
-    Note(Entry{Kind::kFile, number, 0, path});
+    Note(Entry{Kind::kFile, number, 0, rel});
     return true;
 }
 
@@ -522,39 +567,38 @@ bool UnpackJournal::BeforeArchive(const std::string& path, CPKWriteGuard** guard
     if (!active()) {
         return true;
     }
-    auto known = byPath_.find(Lower(path));
-    if (known != byPath_.end()) {
-        auto undo = archives_.find(Lower(path));
+    std::string rel;
+    if (!Relative(path, rel)) {
+        return Fail(path);
+    }
+    if (Known(rel)) {
+        auto undo = archives_.find(Lower(rel));
         *guard = undo == archives_.end() ? nullptr : undo->second.get();
         return true;
     }
-    if (!Writable(path)) {
-        return Fail(path);
-    }
     const std::string parent = Parent(path);
-    if (!parent.empty() && !BeforeFolders(parent)) {
+    if (!parent.empty() && parent != root_ && !BeforeFolders(parent)) {
         return false;
     }
     if (!platform::Exists(path)) {
-        if (!Append("newarchive\t" + path)) {
+        if (!Append("newarchive\t" + rel)) {
             return Fail(path);
         }
-        Note(Entry{Kind::kNewArchive, 0, 0, path});
+        Note(Entry{Kind::kNewArchive, 0, 0, rel});
         return true;
     }
     auto size = platform::FileSize(path);
-    if (!size) {
+    if (!size || *size >= kArchiveLengthMax) {
         return Fail(path);
     }
     const int number = NextNumber();
-    if (!Append("archive\t" + std::to_string(number) + "\t" + std::to_string(*size) + "\t" +
-                path)) {
+    if (!Append("archive\t" + std::to_string(number) + "\t" + std::to_string(*size) + "\t" + rel)) {
         return Fail(path);
     }
     auto undo = std::make_unique<ArchiveUndo>(Kept(number, ".undo"), *size);
     *guard = undo.get();
-    archives_[Lower(path)] = std::move(undo);
-    Note(Entry{Kind::kArchive, number, *size, path});
+    archives_[Lower(rel)] = std::move(undo);
+    Note(Entry{Kind::kArchive, number, *size, rel});
     return true;
 }
 
@@ -567,41 +611,42 @@ bool UnpackJournal::Rollback() {
     bool ok = true;
     for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
         const Entry& e = *it;
+        const std::string path = Full(e.path);
         bool done = true;
         switch (e.kind) {
             case Kind::kFile:
-                if (platform::Exists(e.path)) {
-                    (void)platform::SetReadOnly(e.path, false);
+                if (platform::Exists(path)) {
+                    (void)platform::SetReadOnly(path, false);
                 }
                 done = !platform::Exists(Kept(e.number, ".bak")) ||
-                       platform::MoveFile(Kept(e.number, ".bak"), e.path, true).ok();
+                       platform::MoveFile(Kept(e.number, ".bak"), path, true).ok();
                 break;
             case Kind::kNew:
-                if (platform::Exists(e.path)) {
-                    (void)platform::SetReadOnly(e.path, false);
-                    done = platform::DeleteFile(e.path).ok();
+                if (platform::Exists(path) && !platform::IsDirectory(path)) {
+                    (void)platform::SetReadOnly(path, false);
+                    done = platform::DeleteFile(path).ok();
                 }
                 break;
             case Kind::kFolder:
                 // Only an empty one: what someone else put there stays.
-                if (platform::IsDirectory(e.path)) {
-                    (void)platform::DeleteDirectory(e.path);
+                if (platform::IsDirectory(path)) {
+                    (void)platform::DeleteDirectory(path);
                 }
                 break;
             case Kind::kArchive:
                 done = archives_.count(Lower(e.path)) != 0 &&
-                       archives_.at(Lower(e.path))->Restore(e.path);
+                       archives_.at(Lower(e.path))->Restore(path);
                 break;
             case Kind::kNewArchive:
-                for (const std::string& p : {e.path, e.path + ".new"}) {
-                    if (platform::Exists(p)) {
+                for (const std::string& p : {path, path + ".new"}) {
+                    if (platform::Exists(p) && !platform::IsDirectory(p)) {
                         done = platform::DeleteFile(p).ok() && done;
                     }
                 }
                 break;
         }
         if (!done) {
-            ok = Fail(e.path);
+            ok = Fail(path);
         }
     }
     if (!ok) {

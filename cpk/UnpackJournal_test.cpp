@@ -161,7 +161,7 @@ protected:
 
 TEST_F(UnpackJournalTest, ARollbackLeavesTheFolderAsItWasByteForByte) {
     const auto before = Snapshot(game);
-    UnpackJournal journal(undo);
+    UnpackJournal journal(undo, game);
     ASSERT_TRUE(journal.Begin(kKey));
     ASSERT_EQ(Apply(journal, TwoPackages()), 1);
     ASSERT_EQ(ReadFile(game + "\\readme.txt"), "version 102");
@@ -177,7 +177,7 @@ TEST_F(UnpackJournalTest, ARollbackLeavesTheFolderAsItWasByteForByte) {
 }
 
 TEST_F(UnpackJournalTest, ACommitKeepsTheUpdateAndForgetsWhatWasKept) {
-    UnpackJournal journal(undo);
+    UnpackJournal journal(undo, game);
     ASSERT_TRUE(journal.Begin(kKey));
     ASSERT_EQ(Apply(journal, TwoPackages()), 1);
     const auto after = Snapshot(game);
@@ -196,7 +196,7 @@ TEST_F(UnpackJournalTest, AJournalTakenUpAfterAKillStillRollsBackToTheStart) {
     const auto before = Snapshot(game);
     const std::vector<std::string> packages = TwoPackages();
     {
-        UnpackJournal killed(undo);
+        UnpackJournal killed(undo, game);
         ASSERT_TRUE(killed.Begin(kKey));
         ASSERT_EQ(Apply(killed, {packages[0]}), 1);
     }
@@ -208,12 +208,12 @@ TEST_F(UnpackJournalTest, AJournalTakenUpAfterAKillStillRollsBackToTheStart) {
         ASSERT_TRUE(f->Seek(0, platform::SeekFrom::kEnd));
         ASSERT_TRUE(f->Write("file\t4", 6));
     }
-    UnpackJournal other(undo);
+    UnpackJournal other(undo, game);
     EXPECT_EQ(other.PendingKey(), kKey);
     EXPECT_EQ(UnpackJournal::KeyVersion(other.PendingKey()), 103);
     EXPECT_FALSE(other.Begin("104 ffff"));
 
-    UnpackJournal again(undo);
+    UnpackJournal again(undo, game);
     ASSERT_TRUE(again.Begin(kKey));
     // The first package again (a run repeats the package it was in), then
     // the second.
@@ -228,7 +228,7 @@ TEST_F(UnpackJournalTest, AJournalTakenUpAfterAKillStillRollsBackToTheStart) {
 TEST_F(UnpackJournalTest, AFullDiskInTheMiddleRollsBackToTheStart) {
     const auto before = Snapshot(game);
     const std::vector<std::string> packages = TwoPackages();
-    UnpackJournal journal(undo);
+    UnpackJournal journal(undo, game);
     ASSERT_TRUE(journal.Begin(kKey));
     ASSERT_EQ(Apply(journal, {packages[0]}), 1);
     boxes.Answer(platform::kIdCancel);  // the file layer asks for room
@@ -244,7 +244,7 @@ TEST_F(UnpackJournalTest, AFullDiskInTheMiddleRollsBackToTheStart) {
 // The journal keeps its files where nothing is in the way; one that cannot
 // be written at all does not start, so the walk never runs without it.
 TEST_F(UnpackJournalTest, KeptFilesStepAroundWhatIsInTheWayAndAnUnwritableJournalStartsNothing) {
-    UnpackJournal journal(undo);
+    UnpackJournal journal(undo, game);
     ASSERT_TRUE(journal.Begin(kKey));
     // The place where the old readme would be kept is taken by a folder.
     ASSERT_TRUE(platform::CreateDirectory(undo + "\\1.bak"));
@@ -261,6 +261,32 @@ TEST_F(UnpackJournalTest, KeptFilesStepAroundWhatIsInTheWayAndAnUnwritableJourna
     UnpackJournal blocked(dir / "blocked\\undo");
     EXPECT_FALSE(blocked.Begin(kKey));
     EXPECT_EQ(blocked.failedPath(), dir / "blocked\\undo");
+}
+
+// A journal is read back only as far as it is one we wrote: a line naming
+// a path outside the game folder (or an archive longer than any) ends it,
+// so that a damaged or planted journal never makes a rollback touch what
+// lies outside.
+TEST_F(UnpackJournalTest, AJournalNeverReachesOutsideTheGameFolder) {
+    WriteFile(dir / "outside.txt", "not the game's");
+    WriteFile(game + "\\inside.txt", "the game's, new");
+    WriteFile(undo + "\\journal.txt", std::string("update\t") + kKey +
+                                          "\nnew\tinside.txt\n"
+                                          "new\t..\\outside.txt\n"
+                                          "new\tinside.txt\n");
+    UnpackJournal journal(undo, game);
+    ASSERT_TRUE(journal.Begin(kKey));
+    ASSERT_TRUE(journal.Rollback());
+    EXPECT_EQ(ReadFile(dir / "outside.txt"), "not the game's");
+    EXPECT_FALSE(platform::Exists(game + "\\inside.txt"));  // the line before it counts
+
+    // Nor does a walk path outside it get kept.
+    UnpackJournal fresh(undo, game);
+    ASSERT_TRUE(fresh.Begin(kKey));
+    EXPECT_FALSE(fresh.BeforeFile(dir / "outside.txt"));
+    EXPECT_FALSE(fresh.BeforeFile(game + "\\..\\outside.txt"));
+    EXPECT_TRUE(fresh.BeforeFile(game + "\\x\\y.txt"));
+    ASSERT_TRUE(fresh.Commit());
 }
 
 }  // namespace

@@ -46,8 +46,10 @@
 class UnpackJournal {
 public:
     // The journal lives in folder (system path, e.g. "download\undo"), which
-    // is created when a journal starts.
-    explicit UnpackJournal(std::string folder);
+    // is created when a journal starts. It keeps what lies inside root, the
+    // game folder ("" for the current folder), and nothing else: paths are
+    // kept relative to it, so a journal never reaches outside it.
+    explicit UnpackJournal(std::string folder, std::string root = "");
     ~UnpackJournal();
     UnpackJournal(const UnpackJournal&) = delete;
     UnpackJournal& operator=(const UnpackJournal&) = delete;
@@ -90,11 +92,15 @@ private:
         Kind kind;
         int number = 0;       // file, archive: the name of what was kept
         uint64_t length = 0;  // archive: its length before the update
-        std::string path;
+        std::string path;     // relative to root
     };
     class ArchiveUndo;
 
     std::string Kept(int number, const char* extension) const;
+    // path (as the walk names it) relative to root; false when it does not
+    // lie inside root or names no file the walk could write.
+    bool Relative(const std::string& path, std::string& rel) const;
+    std::string Full(const std::string& rel) const;
     bool Load(const std::string& key);
     bool Append(const std::string& line);
     bool Fail(const std::string& path);
@@ -104,6 +110,7 @@ private:
     bool RemoveFolderContents();
 
     std::string folder_;
+    std::string root_;
     platform::File journal_;
     uint64_t journalEnd_ = 0;  // where the next line goes
     std::vector<Entry> entries_;
