@@ -526,20 +526,29 @@ bool UnpackJournal::BeforeFolders(const std::string& path) {
     return true;
 }
 
-bool UnpackJournal::BeforeFile(const std::string& path) {
+UnpackJournal::Step UnpackJournal::Prepare(const std::string& path, std::string& rel) {
     if (!active()) {
-        return true;
+        return Step::kDone;
     }
-    std::string rel;
     if (!Relative(path, rel)) {
-        return Fail(path);
+        Fail(path);
+        return Step::kFailed;
     }
     if (Known(rel)) {
-        return true;
+        return Step::kDone;
     }
     const std::string parent = Parent(path);
     if (!parent.empty() && parent != root_ && !BeforeFolders(parent)) {
-        return false;
+        return Step::kFailed;
+    }
+    return Step::kKeep;
+}
+
+bool UnpackJournal::BeforeFile(const std::string& path) {
+    std::string rel;
+    const Step step = Prepare(path, rel);
+    if (step != Step::kKeep) {
+        return step == Step::kDone;
     }
     if (!platform::Exists(path)) {
         if (!Append("new\t" + rel)) {
@@ -564,21 +573,12 @@ bool UnpackJournal::BeforeFile(const std::string& path) {
 
 bool UnpackJournal::BeforeArchive(const std::string& path, CPKWriteGuard** guard) {
     *guard = nullptr;
-    if (!active()) {
-        return true;
-    }
     std::string rel;
-    if (!Relative(path, rel)) {
-        return Fail(path);
-    }
-    if (Known(rel)) {
+    const Step step = Prepare(path, rel);
+    if (step != Step::kKeep) {
         auto undo = archives_.find(Lower(rel));
-        *guard = undo == archives_.end() ? nullptr : undo->second.get();
-        return true;
-    }
-    const std::string parent = Parent(path);
-    if (!parent.empty() && parent != root_ && !BeforeFolders(parent)) {
-        return false;
+        *guard = step == Step::kDone && undo != archives_.end() ? undo->second.get() : nullptr;
+        return step == Step::kDone;
     }
     if (!platform::Exists(path)) {
         if (!Append("newarchive\t" + rel)) {

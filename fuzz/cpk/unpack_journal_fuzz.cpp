@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -21,43 +20,12 @@
 namespace {
 
 const std::string& Sandbox() {
-    static const std::string path = [] {
-        std::random_device rd;
-        std::string p = platform::TempDirectory() + "\\cpk_journal_fuzz_" + std::to_string(rd());
-        (void)platform::CreateDirectory(p);
-        return p;
-    }();
-    return path;
-}
-
-void RemoveTree(const std::string& path) {
-    if (platform::IsDirectory(path)) {
-        auto list = platform::ListDirectory(path);
-        for (const auto& e : list ? *list : std::vector<platform::DirEntry>{}) {
-            RemoveTree(path + "\\" + e.name);
-        }
-        (void)platform::DeleteDirectory(path);
-    } else if (platform::Exists(path)) {
-        (void)platform::SetReadOnly(path, false);
-        (void)platform::DeleteFile(path);
-    }
+    return FuzzSandbox("cpk_journal_fuzz");
 }
 
 // Where the game folder lies below the sandbox: a path that climbs out of
 // it lands in the sandbox, where the check below finds it.
 constexpr const char kGameBelow[] = "a\\b\\c\\game";
-
-void ListOutside(const std::string& folder, const std::string& relative,
-                 std::vector<std::string>& found) {
-    auto list = platform::ListDirectory(folder);
-    for (const auto& e : list ? *list : std::vector<platform::DirEntry>{}) {
-        const std::string name = relative.empty() ? e.name : relative + "\\" + e.name;
-        found.push_back(name);
-        if (name != kGameBelow && e.isDirectory) {
-            ListOutside(folder + "\\" + e.name, name, found);
-        }
-    }
-}
 
 bool WriteWhole(const std::string& path, const std::string& bytes) {
     auto f = platform::File::Open(path, platform::Access::kWrite, 0,
@@ -68,12 +36,7 @@ bool WriteWhole(const std::string& path, const std::string& bytes) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    SilenceMessageBoxes();
-    (void)Sandbox();
-    (void)platform::Utf8ToGbk("\xe4\xb8\xad");
-    (void)platform::GbkToUtf8("\xd6\xd0");
-    std::atexit([] { RemoveTree(Sandbox()); });
-    DiscIOMgr::EnableFlushes(false);
+    SetUpSandbox("cpk_journal_fuzz");
     return 0;
 }
 
@@ -83,11 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string undo = game + "\\download\\undo";
     const std::string marker = sandbox + "\\outside.txt";
     RemoveTree(game);
-    for (size_t i = sandbox.size() + 1; i <= undo.size(); ++i) {
-        if (i == undo.size() || undo[i] == '\\') {
-            (void)platform::CreateDirectory(undo.substr(0, i));
-        }
-    }
+    (void)MakeFoldersBelow(sandbox, undo);
     const std::string input(reinterpret_cast<const char*>(data), size);
     const std::string split = "\n--undo--\n";
     const size_t at = input.find(split);
@@ -109,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Outside the game folder: the folders on the way to it and the marker,
     // unchanged; nothing else.
     std::vector<std::string> found;
-    ListOutside(sandbox, "", found);
+    ListOutside(sandbox, "", kGameBelow, found);
     std::sort(found.begin(), found.end());
     static const std::vector<std::string> expected = [] {
         std::vector<std::string> v{"a", "a\\b", "a\\b\\c", kGameBelow, "outside.txt"};

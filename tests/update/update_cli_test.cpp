@@ -33,22 +33,13 @@ const std::string kPatcher = "Drevik.exe";
 const std::string kPatcher = "drevik";
 #endif
 
-std::string Contents(size_t size, uint32_t seed) {
-    std::string s(size, '\0');
-    uint32_t x = seed * 2654435761u + 1;
-    for (size_t i = 0; i < size; ++i) {
-        x = x * 1664525u + 1013904223u;
-        s[i] = static_cast<char>(x >> 24);
-    }
-    return s;
-}
-
 // The game at 100: loose files and two archives.
 void MakeGame100(const std::string& folder) {
     WriteFile(folder + "\\readme.txt", "version 100");
-    WriteFile(folder + "\\data\\scene.cpk", BuildArchive({{"tex\\a.dds", Contents(40000, 1)},
-                                                          {"tex\\b.dds", "b100"},
-                                                          {"model\\m.fskel", Contents(3000, 2)}}));
+    WriteFile(folder + "\\data\\scene.cpk",
+              BuildArchive({{"tex\\a.dds", PatternBytes(40000, 1)},
+                            {"tex\\b.dds", "b100"},
+                            {"model\\m.fskel", PatternBytes(3000, 2)}}));
     WriteFile(folder + "\\data\\ui.cpk", BuildArchive({{"ui\\main.xml", "<ui v=100/>"}}));
 }
 
@@ -65,23 +56,24 @@ Release Release100To103(const std::string& gameIni, const std::string& extraPack
         "path 100 v100\\p101.cpk v101\\p102.cpk v102\\p103.cpk\n"
         "path 101 v101\\p102.cpk v102\\p103.cpk\n"
         "path 102 v102\\p103.cpk\n";
-    r.files["v100\\p101.cpk"] = BuildArchive({{"readme.txt", "version 101"},
-                                              {"data\\scene.cpk\\tex\\b.dds", "b101"},
-                                              {"data\\scene.cpk\\tex\\c.dds", Contents(20000, 3)},
-                                              {"maps\\map01.dat", Contents(8 << 20, 4)}});
+    r.files["v100\\p101.cpk"] =
+        BuildArchive({{"readme.txt", "version 101"},
+                      {"data\\scene.cpk\\tex\\b.dds", "b101"},
+                      {"data\\scene.cpk\\tex\\c.dds", PatternBytes(20000, 3)},
+                      {"maps\\map01.dat", PatternBytes(8 << 20, 4)}});
     std::string ini = gameIni;
     ini += "[Borough1]\r\nname=Second\r\ndianxin=2\r\nlogin_num=1\r\nip0=127.0.0.2\r\n";
     size_t at = ini.find("Borough_num=1");
     ini.replace(at, 13, "Borough_num=2");
     r.files["v101\\p102.cpk"] =
-        BuildArchive({{"data\\sound\\sound.cpk\\bgm\\theme.ogg", Contents(300000, 5)},
+        BuildArchive({{"data\\sound\\sound.cpk\\bgm\\theme.ogg", PatternBytes(300000, 5)},
                       {"data\\ui.cpk\\ui\\main.xml", "<ui v=102/>"},
                       {"update.ini", ini},
                       {"updagte.ini", "the server list changed"}},
                      true);
     std::vector<PackageEntry> last{{"readme.txt", "version 103"},
-                                   {"data\\scene.cpk\\model\\m2.fskel", Contents(5000, 6)},
-                                   {"maps\\map02.dat", Contents(2 << 20, 7)}};
+                                   {"data\\scene.cpk\\model\\m2.fskel", PatternBytes(5000, 6)},
+                                   {"maps\\map02.dat", PatternBytes(2 << 20, 7)}};
     if (!extraPackage103.empty()) {
         last.push_back({extraPackage103, extraContents103});
     }
@@ -151,14 +143,15 @@ TEST_F(UpdateProgram, UpdatesAFolderFrom100To103) {
     EXPECT_EQ(ReadVersion(game), 103);
     auto files = FolderContents(game);
     EXPECT_EQ(files["readme.txt"], "version 103");
-    EXPECT_EQ(files["maps\\map01.dat"], Contents(8 << 20, 4));
-    EXPECT_EQ(files["maps\\map02.dat"], Contents(2 << 20, 7));
-    EXPECT_EQ(files["data\\scene.cpk|tex\\a.dds"], Contents(40000, 1));  // untouched
-    EXPECT_EQ(files["data\\scene.cpk|tex\\b.dds"], "b101");              // replaced
-    EXPECT_EQ(files["data\\scene.cpk|tex\\c.dds"], Contents(20000, 3));  // new
-    EXPECT_EQ(files["data\\scene.cpk|model\\m2.fskel"], Contents(5000, 6));
+    EXPECT_EQ(files["maps\\map01.dat"], PatternBytes(8 << 20, 4));
+    EXPECT_EQ(files["maps\\map02.dat"], PatternBytes(2 << 20, 7));
+    EXPECT_EQ(files["data\\scene.cpk|tex\\a.dds"], PatternBytes(40000, 1));  // untouched
+    EXPECT_EQ(files["data\\scene.cpk|tex\\b.dds"], "b101");                  // replaced
+    EXPECT_EQ(files["data\\scene.cpk|tex\\c.dds"], PatternBytes(20000, 3));  // new
+    EXPECT_EQ(files["data\\scene.cpk|model\\m2.fskel"], PatternBytes(5000, 6));
     EXPECT_EQ(files["data\\ui.cpk|ui\\main.xml"], "<ui v=102/>");
-    EXPECT_EQ(files["data\\sound\\sound.cpk|bgm\\theme.ogg"], Contents(300000, 5));  // new archive
+    EXPECT_EQ(files["data\\sound\\sound.cpk|bgm\\theme.ogg"],
+              PatternBytes(300000, 5));  // new archive
     EXPECT_NE(files["update.ini"].find("name=Second"), std::string::npos);
     // Nothing is left to download or unpack.
     auto left = platform::ListDirectory(game + "\\download");

@@ -46,23 +46,14 @@ constexpr int kReplyPolls = 150;  // of 10 ms: the version check's wait
 // Rounds of the full disk, each at a moment picked at random.
 constexpr int kDiskFullRounds = 4;
 
-std::string Contents(size_t size, uint32_t seed) {
-    std::string s(size, '\0');
-    uint32_t x = seed * 2654435761u + 1;
-    for (size_t i = 0; i < size; ++i) {
-        x = x * 1664525u + 1013904223u;
-        s[i] = static_cast<char>(x >> 24);
-    }
-    return s;
-}
-
 // The game at 100: loose files and two archives, in a few hundred KB.
 void MakeGame100(const std::string& folder, const std::string& updateIni) {
     WriteFile(folder + "\\readme.txt", "version 100");
-    WriteFile(folder + "\\bin\\tool.dat", Contents(30000, 1));
-    WriteFile(folder + "\\data\\scene.cpk", BuildArchive({{"tex\\a.dds", Contents(40000, 2)},
-                                                          {"tex\\b.dds", Contents(20000, 3)},
-                                                          {"model\\m.fskel", Contents(3000, 4)}}));
+    WriteFile(folder + "\\bin\\tool.dat", PatternBytes(30000, 1));
+    WriteFile(folder + "\\data\\scene.cpk",
+              BuildArchive({{"tex\\a.dds", PatternBytes(40000, 2)},
+                            {"tex\\b.dds", PatternBytes(20000, 3)},
+                            {"model\\m.fskel", PatternBytes(3000, 4)}}));
     WriteFile(folder + "\\data\\ui.cpk", BuildArchive({{"ui\\main.xml", "<ui v=100/>"}}));
     WriteFile(folder + "\\update.ini", updateIni);
     WriteVersion(folder, 100);
@@ -76,20 +67,21 @@ Release MakeRelease() {
         "latest 103\n"
         "mirror * {FTP}\n"
         "path 100 v100\\p101.cpk v101\\p102.cpk v102\\p103.cpk\n";
-    r.files["v100\\p101.cpk"] = BuildArchive({{"readme.txt", "version 101"},
-                                              {"bin\\tool.dat", Contents(32000, 5)},
-                                              {"data\\scene.cpk\\tex\\b.dds", Contents(25000, 6)},
-                                              {"data\\scene.cpk\\tex\\c.dds", Contents(150000, 7)},
-                                              {"maps\\map01.dat", Contents(500000, 8)}});
+    r.files["v100\\p101.cpk"] =
+        BuildArchive({{"readme.txt", "version 101"},
+                      {"bin\\tool.dat", PatternBytes(32000, 5)},
+                      {"data\\scene.cpk\\tex\\b.dds", PatternBytes(25000, 6)},
+                      {"data\\scene.cpk\\tex\\c.dds", PatternBytes(150000, 7)},
+                      {"maps\\map01.dat", PatternBytes(500000, 8)}});
     r.files["v101\\p102.cpk"] =
-        BuildArchive({{"data\\sound\\sound.cpk\\bgm\\theme.ogg", Contents(300000, 9)},
+        BuildArchive({{"data\\sound\\sound.cpk\\bgm\\theme.ogg", PatternBytes(300000, 9)},
                       {"data\\ui.cpk\\ui\\main.xml", "<ui v=102/>"},
-                      {"data\\scene.cpk\\tex\\a.dds", Contents(45000, 10)}},
+                      {"data\\scene.cpk\\tex\\a.dds", PatternBytes(45000, 10)}},
                      true);
     r.files["v102\\p103.cpk"] =
         BuildArchive({{"readme.txt", "version 103"},
-                      {"data\\scene.cpk\\model\\m2.fskel", Contents(5000, 11)},
-                      {"maps\\map02.dat", Contents(400000, 12)}});
+                      {"data\\scene.cpk\\model\\m2.fskel", PatternBytes(5000, 11)},
+                      {"maps\\map02.dat", PatternBytes(400000, 12)}});
     return r;
 }
 

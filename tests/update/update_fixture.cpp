@@ -102,6 +102,16 @@ std::string FreeLoopbackAddress(uint16_t port) {
     return "";
 }
 
+std::string PatternBytes(size_t size, uint32_t seed) {
+    std::string s(size, '\0');
+    uint32_t x = seed * 2654435761u + 1;
+    for (size_t i = 0; i < size; ++i) {
+        x = x * 1664525u + 1013904223u;
+        s[i] = static_cast<char>(x >> 24);
+    }
+    return s;
+}
+
 std::string BuildArchive(const std::vector<PackageEntry>& entries, bool lzo) {
     TempDir dir;
     std::string path = dir / "package.cpk";
@@ -182,27 +192,15 @@ bool UpdateServers::Start(const Release& release, int ftpRateKBps, bool refuseLo
         return false;
     }
     release_ = release;
+    return StartFtp(ftpRateKBps, refuseLogins) && StartVersion();
+}
+
+bool UpdateServers::StartFtp(int ftpRateKBps, bool refuseLogins) {
     ProftpdOptions o;
     o.address = ftpAddress_;
     o.port = 21;
     o.retrRateKBps = ftpRateKBps;
     o.refuseLogins = refuseLogins;
-    ftp_ = std::make_unique<ProftpdServer>(o);
-    if (!ftp_->ok()) {
-        error_ = ftp_->error();
-        return false;
-    }
-    for (const auto& [path, contents] : release.files) {
-        WriteFile(ftp_->root() + "\\" + path, contents);
-    }
-    return StartVersion();
-}
-
-bool UpdateServers::StartFtp(int ftpRateKBps) {
-    ProftpdOptions o;
-    o.address = ftpAddress_;
-    o.port = 21;
-    o.retrRateKBps = ftpRateKBps;
     ftp_ = std::make_unique<ProftpdServer>(o);
     if (!ftp_->ok()) {
         error_ = ftp_->error();

@@ -36,16 +36,6 @@ using namespace testsupport;
 // every time-out of the flow (a connect gives up after about 10 s).
 constexpr uint32_t kRunLimitMs = 120000;
 
-std::string Contents(size_t size, uint32_t seed) {
-    std::string s(size, '\0');
-    uint32_t x = seed * 2654435761u + 1;
-    for (size_t i = 0; i < size; ++i) {
-        x = x * 1664525u + 1013904223u;
-        s[i] = static_cast<char>(x >> 24);
-    }
-    return s;
-}
-
 // 100 -> 103 in three packages.
 Release ThreePatches(const std::string& big = "") {
     Release r;
@@ -375,7 +365,7 @@ TEST_F(UpdateFlow, ANewServerListIsBuiltAgainAfterItsPackage) {
 }
 
 TEST_F(UpdateFlow, AStopDuringTheDownloadKeepsWhatArrivedAndTheNextRunResumes) {
-    const std::string big = Contents(3 << 20, 7);
+    const std::string big = PatternBytes(3 << 20, 7);
     Serve(ThreePatches(big), 256);
     Game(101);
     Open();

@@ -102,6 +102,10 @@ private:
     bool Relative(const std::string& path, std::string& rel) const;
     std::string Full(const std::string& rel) const;
     bool Load(const std::string& key);
+    // The steps every change takes first: its path relative to root, and the
+    // folders on the way noted. kDone when there is nothing (more) to keep.
+    enum class Step { kFailed, kDone, kKeep };
+    Step Prepare(const std::string& path, std::string& rel);
     bool Append(const std::string& line);
     bool Fail(const std::string& path);
     void Note(const Entry& entry);
