@@ -250,7 +250,7 @@ TEST_F(UpdateProgram, KilledDuringTheHandOverEndsAtTheNewVersion) {
 
     std::mt19937 random(platform::TickCount());
     const std::string game = work_ / "game";
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 0; round < 2; ++round) {
         const uint32_t after = random() % (kHandOverPauseMs + 500);
         SCOPED_TRACE("killed " + std::to_string(after) + " ms into the hand-over");
         NewGame(game);
