@@ -182,7 +182,9 @@ public:
     // StartGame step 2: the login address of the selected server to the
     // settings store.
     virtual void StoreLoginChoice() = 0;
-    // The unpack resume index to unpack_log.ini; 0 deletes the file.
+    // The unpack resume index to unpack_log.ini of the game folder; 0
+    // deletes the file (the dialog does so once an update is done; the
+    // other indexes are UnpackThread's, named after their update).
     virtual void StoreResumeIndex(int32_t index) = 0;
     // The window is destroyed: ServerListThread ends (quitFlag is set), the
     // downloader is destroyed; every thread is joined.
@@ -279,7 +281,10 @@ public:
     void OnLinkButton(int which);
     // The close request: the front end's (the window's close box; index 0)
     // or UnpackThread's, after a patch that carried a new patcher (the index
-    // of the next patch to unpack).
+    // of the next patch to unpack, which UnpackThread has stored already).
+    // After the latter the dialog says to start the patcher again, and the
+    // close box then ends it as Exit does; otherwise the close box changes
+    // nothing. The stored index is never touched here.
     void OnCloseRequest(int32_t resumeIndex);
 
     // StartUpdate: stop an update thread that still counts as running, reset
