@@ -3,7 +3,10 @@
 // and starts the first update; UpdateThread asks a version server for the
 // upgrade path and hands the download to the downloader's DownloadThread;
 // UnpackThread unpacks the downloaded patches one after another, records the
-// new version and cleans up, or stops for a new patcher.
+// new version and cleans up, or stops for a new patcher. What it changes is
+// kept in an undo journal first (cpk/UnpackJournal.h): an unpacking that
+// fails or is stopped is undone, so that the game folder is always the old
+// version or the new one, and version.dat says which.
 //
 // Stopping is cooperative: the update thread's stop flag is polled by the
 // version check and between its steps, the downloader's cancel flag by the
