@@ -745,7 +745,10 @@ bool CFtpDownloader::FetchFile(const PatchFileEntry& entry, int64_t& done, int64
         (void)platform::DeleteFile(entry.localPath);
         Post(UM_PROGRESS, 0, Percent(done, total));
         Post(UM_SPEED, static_cast<uint64_t>(done), total);
-        if (attempt >= kVerifyRetries || cancel_.load()) {
+        if (cancel_.load()) {
+            return false;  // stopped: the next attempt fetches it
+        }
+        if (attempt >= kVerifyRetries) {
             // Fetched again and still wrong: the file on the server is.
             Tell(GBK("补丁文件%s仍未通过验证,服务器上的文件可能已损坏"), entry.fileName);
             return false;
