@@ -299,7 +299,8 @@ uint32_t CPKVfs::AddDirectoryInBatch(const std::string& name, uint32_t parentCrc
     const std::vector<uint8_t> trailer = MakeTrailer(name, digest);
     // The trailer is written before the record exists, so that a failed
     // write leaves nothing to undo but the space.
-    if (!DiscIOMgr::WriteAt(file_, offset, trailer.data(), trailerSize)) {
+    if (!Guard(offset, trailerSize) ||
+        !DiscIOMgr::WriteAt(file_, offset, trailer.data(), trailerSize)) {
         ReleaseSpace(offset, trailerSize);
         return kCpkNoCrc;
     }
@@ -385,7 +386,8 @@ int CPKVfs::WriteEntryData(int index, uint32_t at, const void* buffer, uint32_t 
     if (uint64_t{at} + length > uint64_t{e.storedSize} + e.trailerSize) {
         return 0;
     }
-    return DiscIOMgr::WriteAt(file_, e.offset + at, buffer, length);
+    return Guard(uint64_t{e.offset} + at, length) &&
+           DiscIOMgr::WriteAt(file_, e.offset + at, buffer, length);
 }
 
 int CPKVfs::CopyEntryData(int index, CPKVfs& source, int sourceIndex) {
@@ -406,6 +408,9 @@ int CPKVfs::CopyEntryData(int index, CPKVfs& source, int sourceIndex) {
     const uint32_t total = from.storedSize + from.trailerSize;
     if (total == 0) {
         return 1;
+    }
+    if (!Guard(to.offset, total)) {
+        return 0;
     }
     if (total >= kCopyInSystemFrom) {
         return DiscIOMgr::CopyRange(source.file_, from.offset, file_, to.offset, total);
@@ -817,12 +822,18 @@ bool CPKVfs::Park(uint64_t clear, uint64_t wanted) {
 }
 
 bool CPKVfs::WriteTableAt(uint32_t offset, const CPKEntry* records, uint32_t count) {
-    return count == 0 || DiscIOMgr::WriteAt(file_, offset, records, count * kCpkEntrySize);
+    return count == 0 || (Guard(offset, uint64_t{count} * kCpkEntrySize) &&
+                          DiscIOMgr::WriteAt(file_, offset, records, count * kCpkEntrySize));
+}
+
+bool CPKVfs::Guard(uint64_t offset, uint64_t length) {
+    return guard_ == nullptr || guard_->BeforeOverwrite(file_, offset, length);
 }
 
 bool CPKVfs::SwitchHeader(const CPKHeader& header) {
     // Whatever the new header points at must be on the disk before it is.
-    if (!DiscIOMgr::Flush(file_) || !DiscIOMgr::WriteAt(file_, 0, &header, kCpkHeaderSize)) {
+    if (!DiscIOMgr::Flush(file_) || !Guard(0, kCpkHeaderSize) ||
+        !DiscIOMgr::WriteAt(file_, 0, &header, kCpkHeaderSize)) {
         return false;
     }
     // Written is switched: every reader sees the new header from now on. The
@@ -840,6 +851,9 @@ void CPKVfs::CutBehindTable() {
     // Windows does not cut a file under a mapping; it is made anew when an
     // entry is opened next. Should the cut fail still (an entry is open),
     // the bytes stay behind the table, where no reader looks.
+    if (!Guard(disk_.endOffset, *size - disk_.endOffset)) {
+        return;  // the bytes stay behind the table, where no reader looks
+    }
     DropIdleChunks();
     mapping_.Close();
     if (DiscIOMgr::Seek(file_, disk_.endOffset) == disk_.endOffset) {

@@ -67,6 +67,7 @@ void CPKVfs::ResetTable(uint32_t capacity) {
 void CPKVfs::CloseFile() {
     mapping_.Close();
     file_.Close();
+    guard_ = nullptr;
     path_.clear();
     header_ = CPKHeader{};
     disk_ = CPKHeader{};

@@ -9,6 +9,7 @@
 #include "cpk/Unpack.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <set>
@@ -18,6 +19,7 @@
 #include "cpk/CPKVfs.h"
 #include "cpk/DiscIOMgr.h"
 #include "cpk/FileHelpers.h"
+#include "cpk/UnpackJournal.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"
@@ -43,6 +45,7 @@ constexpr const char kServerListFile[] = "updagte.ini";
 constexpr const char kResumeFile[] = "unpack_log.ini";
 constexpr const char kResumeSection[] = "config";
 constexpr const char kResumeKey[] = "nIndex";
+constexpr const char kResumeUpdateKey[] = "szUpdate";
 
 // [SECTION] paths
 
@@ -70,7 +73,27 @@ bool RefuseUnsafe(UnpackContext& dialog, const std::string& path) {
     }
     std::string text = "Refused " + path + ": it would be written outside the game folder";
     platform::ShowMessageBox(dialog.owner, text.c_str(), nullptr, platform::kMbOk);
+    dialog.failedPath = path;
     return true;
+}
+
+// A package entry the walk goes past without writing it.
+void Skip(UnpackContext& dialog, CPKVfs& package, uint32_t crc) {
+    std::string path;
+    if (!package.GetFullPath(crc, path)) {
+        char name[32];
+        std::snprintf(name, sizeof name, "entry %08X", crc);
+        path = name;
+    }
+    dialog.skipped.push_back(path);
+}
+
+// Whether the journal (if any) has kept what the change of path needs.
+bool Kept(UnpackContext& dialog, bool kept, const std::string& path) {
+    if (!kept) {
+        dialog.failedPath = path;
+    }
+    return kept;
 }
 
 void PostProgress(UnpackContext& dialog, uint32_t counter) {
@@ -186,23 +209,41 @@ int MergeDirectory(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVf
                    CPKVfs& target, const std::string& path) {
     target.Close();
     const std::string disk = DiskPath(dialog, path);
+    CPKWriteGuard* guard = nullptr;
+    if (dialog.journal != nullptr &&
+        !Kept(dialog, dialog.journal->BeforeArchive(disk, &guard), disk)) {
+        return 0;
+    }
     if (DiscIOMgr::FileExists(disk)) {
         target.Open(disk);
     } else {
         CreateDirectoryChain(platform::DirName(disk, platform::PathSeparators::kBoth));
         target.Create(disk);
     }
+    // An archive that cannot be opened, created or changed (its messages
+    // were shown) stops the unpacking: skipped, it would leave the folder
+    // short of what the update's version holds.
     if (!target.IsOpen()) {
-        return 1;  // this archive is skipped; its messages were shown
+        dialog.failedPath = disk;
+        return 0;
     }
+    target.SetWriteGuard(guard);
     if (!target.BeginBatch(BytesBelow(package, crc))) {
-        return 1;  // the archive refuses changes, and said why
+        dialog.failedPath = disk;
+        return 0;
     }
     const int merged = MergeIntoArchive(dialog, crc, counter, package, target);
     if (merged || Stopped(dialog)) {
-        return target.CommitBatch() ? merged : 0;
+        if (target.CommitBatch()) {
+            return merged;
+        }
+        dialog.failedPath = disk;
+        return 0;
     }
     target.AbortBatch();
+    if (dialog.failedPath.empty()) {
+        dialog.failedPath = disk;
+    }
     return 0;
 }
 
@@ -265,7 +306,11 @@ int UnpackDirectory(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKV
             // The merge walks the directory itself.
             return MergeDirectory(dialog, crc, counter, package, target, path);
         }
-        CreateDirectoryChain(DiskPath(dialog, path));
+        const std::string disk = DiskPath(dialog, path);
+        if (dialog.journal != nullptr && !Kept(dialog, dialog.journal->BeforeFolders(disk), disk)) {
+            return 0;
+        }
+        CreateDirectoryChain(disk);
         ++counter;
     }
     const std::vector<uint32_t> directories = Children(package, crc, true);
@@ -306,6 +351,7 @@ int MergeIntoArchive(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPK
         std::string path, archive, inner;
         if (index < 0 || !package.GetFullPath(child, path) ||
             !SplitArchivePath(path, archive, inner)) {
+            Skip(dialog, package, child);
             continue;
         }
         if (AlreadyMerged(target, cpkpath::CrcOfPath(inner), package, index)) {
@@ -313,15 +359,12 @@ int MergeIntoArchive(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPK
             continue;
         }
         const uint32_t parent = MakeInnerDirectories(target, inner, false);
-        if (parent == kCpkNoCrc) {
-            return 0;
-        }
-        const int added = target.AddFile(inner, parent, package.EntryAt(index));
+        const int added =
+            parent == kCpkNoCrc ? -1 : target.AddFile(inner, parent, package.EntryAt(index));
         // Copied raw, file to file: contents as stored and the trailer.
-        if (added < 0 || !target.CopyEntryData(added, package, index)) {
-            return 0;
-        }
-        if (!target.CommitEntry(added)) {
+        if (added < 0 || !target.CopyEntryData(added, package, index) ||
+            !target.CommitEntry(added)) {
+            dialog.failedPath = target.Path();
             return 0;
         }
         PostProgress(dialog, counter);
@@ -333,12 +376,14 @@ int MergeIntoArchive(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPK
         ++counter;
         std::string path, archive, inner;
         if (package.FindEntry(child) < 0 || !package.GetFullPath(child, path)) {
+            Skip(dialog, package, child);
             continue;
         }
         // Component by component: a directory named with a dot is created
         // too, empty or not.
         if (SplitArchivePath(path, archive, inner) &&
             MakeInnerDirectories(target, inner, true) == kCpkNoCrc) {
+            dialog.failedPath = target.Path();
             return 0;
         }
         if (!MergeIntoArchive(dialog, child, counter, package, target)) {
@@ -353,11 +398,10 @@ int MergeIntoArchive(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPK
 int ExtractToDisk(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVfs& package) {
     ++counter;
     const int index = package.FindEntry(crc);
-    if (index < 0) {
-        return 1;
-    }
-    CPKFile* file = package.OpenEntry(index, 0, 0);
+    CPKFile* file = index < 0 ? nullptr : package.OpenEntry(index, 0, 0);
     if (file == nullptr) {
+        // Not written, and so not done: the update cannot count as complete.
+        Skip(dialog, package, crc);
         return 1;
     }
     const std::string path = file->name;
@@ -366,16 +410,25 @@ int ExtractToDisk(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVfs
         return 0;
     }
     std::string relative = path;
+    bool selfUpdate = false;
     if (!dialog.executableName.empty() && path == dialog.executableName) {
         // The running program cannot be replaced: the new one waits in
         // "download\" for the self-update helper.
         relative = kSelfUpdateFolder + path;
+        selfUpdate = true;
         dialog.selfUpdatePending.store(1);
     }
     if (platform::GbkToLowerAscii(path) == kServerListFile) {
         dialog.serverListChangedSeen.store(1);
     }
     const std::string disk = DiskPath(dialog, relative);
+    // The new patcher waits in download\, the patcher's own scratch
+    // folder, which is no part of the game's version.
+    if (dialog.journal != nullptr && !selfUpdate &&
+        !Kept(dialog, dialog.journal->BeforeFile(disk), disk)) {
+        package.CloseEntry(file);
+        return 0;
+    }
     platform::File out;
     for (;;) {
         out = CreateReplacingFile(disk);
@@ -385,9 +438,15 @@ int ExtractToDisk(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVfs
         const int answer = platform::ShowMessageBox(dialog.owner, "fail to create file", nullptr,
                                                     platform::kMbAbortRetryIgnore);
         if (answer != platform::kIdRetry) {
-            // Abort, or a box closed without an answer, stops everything.
+            // Abort, or a box closed without an answer, stops everything;
+            // Ignore goes on without the file.
             package.CloseEntry(file);
-            return answer == platform::kIdIgnore ? 1 : 0;
+            if (answer == platform::kIdIgnore) {
+                dialog.skipped.push_back(path);
+                return 1;
+            }
+            dialog.failedPath = disk;
+            return 0;
         }
     }
     const uint32_t total = file->originalSize;
@@ -412,6 +471,7 @@ int ExtractToDisk(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVfs
         package.CloseEntry(file);
     }
     if (!ok) {
+        dialog.failedPath = disk;
         return 0;
     }
     PostProgress(dialog, counter);
@@ -463,7 +523,9 @@ int WriteResumeIndex(int index, const std::string& folder) {
         }
         return platform::Exists(file) ? 0 : 1;
     }
-    if (!platform::WriteProfileString(kResumeSection, kResumeKey, std::to_string(index), file)) {
+    // Written without a name, the index belongs to no named update.
+    if (!platform::DeleteProfileKey(kResumeSection, kResumeUpdateKey, file) ||
+        !platform::WriteProfileString(kResumeSection, kResumeKey, std::to_string(index), file)) {
         (void)platform::DeleteFile(file);
         return 0;
     }
@@ -472,4 +534,31 @@ int WriteResumeIndex(int index, const std::string& folder) {
 
 int WriteResumeIndex(int index) {
     return WriteResumeIndex(index, OwnFolder());
+}
+
+int ReadResumeIndex(const std::string& folder, const std::string& key) {
+    const std::string file = ResumeFile(folder);
+    if (key.empty() ||
+        platform::GetProfileString(kResumeSection, kResumeUpdateKey, "", file) != key) {
+        return 0;
+    }
+    return platform::GetProfileInt(kResumeSection, kResumeKey, 0, file);
+}
+
+int WriteResumeIndex(int index, const std::string& folder, const std::string& key) {
+    const std::string file = ResumeFile(folder);
+    // The old index goes first: a kill between the two writes must not pair
+    // an index with an update it does not belong to.
+    if (!WriteResumeIndex(0, folder)) {
+        return 0;
+    }
+    if (index == 0) {
+        return 1;
+    }
+    if (!platform::WriteProfileString(kResumeSection, kResumeUpdateKey, key, file) ||
+        !platform::WriteProfileString(kResumeSection, kResumeKey, std::to_string(index), file)) {
+        (void)platform::DeleteFile(file);
+        return 0;
+    }
+    return 1;
 }

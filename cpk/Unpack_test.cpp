@@ -151,6 +151,21 @@ TEST(ResumeIndex, IsKeptInUnpackLogUntilItIsZero) {
     EXPECT_EQ(ReadResumeIndex(dir.path()), 0);
 }
 
+// An index belongs to one update: another update's, or one stored without
+// a name, does not make the next update skip its packages.
+TEST(ResumeIndex, AppliesOnlyToTheUpdateItWasStoredFor) {
+    TempDir dir;
+    ASSERT_EQ(WriteResumeIndex(2, dir.path(), "103 aa"), 1);
+    EXPECT_EQ(ReadResumeIndex(dir.path(), "103 aa"), 2);
+    EXPECT_EQ(ReadResumeIndex(dir.path(), "104 aa"), 0);
+    EXPECT_EQ(ReadResumeIndex(dir.path(), "103 bb"), 0);
+    EXPECT_EQ(ReadResumeIndex(dir.path()), 2);      // the file keeps its form
+    ASSERT_EQ(WriteResumeIndex(1, dir.path()), 1);  // no name
+    EXPECT_EQ(ReadResumeIndex(dir.path(), "103 aa"), 0);
+    ASSERT_EQ(WriteResumeIndex(0, dir.path(), "103 aa"), 1);
+    EXPECT_FALSE(platform::Exists(dir / "unpack_log.ini"));
+}
+
 TEST_F(UnpackTest, FoldersLooseFilesAndArchivesLandInTheGameFolder) {
     const std::string big = Text(1, (9u << 20) + 123);  // three windows
     const std::string gbk = platform::Utf8ToGbk("地图\\说明.txt");
@@ -298,12 +313,16 @@ TEST_F(UnpackTest, AFileThatCannotBeCreatedIsRetriedSkippedOrStopsAll) {
     ASSERT_EQ(texts.size(), 4u);
     EXPECT_EQ(texts[1], "fail to create file");
     EXPECT_EQ(boxes.asked()[1].type, platform::kMbAbortRetryIgnore);
+    // Skipped is not written: the owner learns which file the update lacks.
+    EXPECT_EQ(context.skipped, std::vector<std::string>{"blocked\\f.txt"});
+    context.skipped.clear();
 
     (void)platform::DeleteFile(game + "\\z.txt");
     boxes.Answer(platform::kIdOk);
     boxes.Answer(platform::kIdAbort);  // the whole unpacking stops
     EXPECT_EQ(Apply(), 0);
     EXPECT_FALSE(platform::Exists(game + "\\z.txt"));
+    EXPECT_EQ(context.failedPath, game + "\\blocked\\f.txt");
 
     // A box that could not be shown answers 0: that stops too, instead of
     // asking again for ever.
@@ -313,6 +332,18 @@ TEST_F(UnpackTest, AFileThatCannotBeCreatedIsRetriedSkippedOrStopsAll) {
     EXPECT_EQ(Apply(), 0);
     EXPECT_EQ(boxes.count(), asked + 2);
     EXPECT_FALSE(platform::Exists(game + "\\z.txt"));
+}
+
+// A game archive that cannot be opened is not skipped: the walk stops there
+// and names it, so that the update does not claim a version the archive
+// does not hold. Entries that cannot be read are named as skipped.
+TEST_F(UnpackTest, AnArchiveThatCannotBeOpenedStopsTheWalkAndIsNamed) {
+    WriteFile(game + "\\data\\scene.cpk", "not an archive at all, damaged");
+    MakePackage({{"data\\scene.cpk\\tex\\a.dds", "a"}, {"z.txt", "z"}});
+    EXPECT_EQ(Apply(), 0);
+    EXPECT_EQ(context.failedPath, game + "\\data\\scene.cpk");
+    EXPECT_EQ(ReadFile(game + "\\data\\scene.cpk"), "not an archive at all, damaged");
+    EXPECT_FALSE(boxes.asked().empty());  // the archive layer said why
 }
 
 TEST_F(UnpackTest, AMergeThatFailsLeavesTheArchiveAsItWas) {

@@ -144,20 +144,20 @@ int CFtpDownloader::ReadReply(platform::TcpSocket& socket, std::string* text) {
         return 0;
     }
     ReplyLine line;
-    int empty = 0;
+    uint32_t lastByte = platform::TickCount();
     for (;;) {
         if (cancel_.load()) {
             return 0;
         }
         platform::WaitResult w = socket.WaitReadable(kReplyWaitMs);
         if (w != platform::WaitResult::kReady) {
-            if (++empty >= options_.replyEmptyWaitsMax) {
+            if (Since(lastByte) >= options_.replyTimeoutMs) {
+                Problem(FtpProblem::kNoAnswer);
                 return 0;
             }
             platform::SleepMs(kReplyEmptySleepMs);
             continue;
         }
-        empty = 0;
         char c;
         auto got = socket.Recv(&c, 1);
         if (!got) {
@@ -165,14 +165,17 @@ int CFtpDownloader::ReadReply(platform::TcpSocket& socket, std::string* text) {
                 continue;
             }
             if (platform::IsConnectionReset(got.error())) {
+                Problem(FtpProblem::kNoConnection);
                 return 0;
             }
             Pause(kReplyErrorSleepMs);
             continue;
         }
         if (*got == 0) {
+            Problem(FtpProblem::kNoConnection);
             return 0;
         }
+        lastByte = platform::TickCount();
         ReplyLine::State s = line.Feed(c);
         if (s == ReplyLine::State::kOverlong) {
             return 0;
@@ -188,21 +191,34 @@ int CFtpDownloader::ReadReply(platform::TcpSocket& socket, std::string* text) {
     return ReplyCode(reply);
 }
 
+int CFtpDownloader::Expect(platform::TcpSocket& socket, const std::string& command, int wanted) {
+    if (!command.empty() && !Command(socket, command)) {
+        Problem(FtpProblem::kNoConnection);
+        return 0;
+    }
+    int code = ReadReply(socket);
+    if (code != 0 && code != wanted) {
+        Problem(FtpProblem::kRefused);
+    }
+    return code;
+}
+
 int CFtpDownloader::LoginOn(platform::TcpSocket& socket, const Connection& c) {
     // A stop also ends the wait for the connection: Stop waits for the
     // workers, and one of them may be connecting to a server that is gone.
     if (!ConnectTo(socket, c.host, c.port, kConnectWaits, kConnectSleepMs, &cancel_)) {
+        Problem(FtpProblem::kNoConnection);
         return -1;
     }
-    if (ReadReply(socket) != 220) {
+    if (Expect(socket, "", 220) != 220) {
         Shut(socket);
         return -1;
     }
-    if (!Command(socket, "USER " + c.user + "\r\n") || ReadReply(socket) != 331) {
+    if (Expect(socket, "USER " + c.user + "\r\n", 331) != 331) {
         Shut(socket);
         return 0;
     }
-    if (!Command(socket, "PASS " + c.password + "\r\n") || ReadReply(socket) != 230) {
+    if (Expect(socket, "PASS " + c.password + "\r\n", 230) != 230) {
         socket.Close();
         return -1;
     }
@@ -235,6 +251,8 @@ int CFtpDownloader::Login(const std::string& host, uint16_t port, const std::str
         params_ = Connection{host, port, user, password};
     }
     cancel_ = 0;
+    problem_ = FtpProblem::kNone;
+    stalled_ = false;
     return LoginOn(control_, Params());
 }
 
@@ -363,7 +381,8 @@ int CFtpDownloader::ProbeResume() {
 }
 
 int64_t CFtpDownloader::ReadSizes() {
-    if (!Command(control_, "TYPE I\r\n") || ReadReply(control_) != 200) {
+    if (Expect(control_, "TYPE I\r\n", 200) != 200) {
+        TellConnectionLost();
         control_.Close();
         return -1;
     }
@@ -377,18 +396,23 @@ int64_t CFtpDownloader::ReadSizes() {
         std::string reply;
         std::optional<int32_t> size;
         int code = Command(control_, ask) ? ReadReply(control_, &reply) : 0;
+        // An odd reply is asked once more; a connection that is lost or
+        // silent would only keep silent again.
+        if (code != 213 && code != 550 && code != 0) {
+            platform::SleepMs(kSizeRetrySleepMs);
+            code = Command(control_, ask) ? ReadReply(control_, &reply) : 0;
+        }
         if (code == 213) {
             size = ParseSizeReply(reply);
-        } else if (code != 550) {
-            platform::SleepMs(kSizeRetrySleepMs);
-            if (Command(control_, ask) && ReadReply(control_, &reply) == 213) {
-                size = ParseSizeReply(reply);
-            }
         }
         if (!size) {
-            std::string text =
-                std::string(GetLocalText(GBK("无法下载该补丁文件"))) + ":" + entry.fileName;
-            platform::ShowMessageBox(nullptr, text.c_str(), GBK("提示"), platform::kMbOk);
+            if (code == 0) {
+                TellConnectionLost();
+            } else {
+                std::string text =
+                    std::string(GetLocalText(GBK("无法下载该补丁文件"))) + ":" + entry.fileName;
+                platform::ShowMessageBox(nullptr, text.c_str(), GBK("提示"), platform::kMbOk);
+            }
             control_.Close();
             return -1;
         }
@@ -398,26 +422,54 @@ int64_t CFtpDownloader::ReadSizes() {
     return total;
 }
 
-bool CFtpDownloader::StartFile(const PatchFileEntry& entry) {
+void CFtpDownloader::Tell(const char* gbkText, const std::string& name) const {
+    std::string text = FillInText(GetLocalText(gbkText), name);
+    platform::ShowMessageBox(nullptr, text.c_str(), GetLocalText(GBK("提示")), platform::kMbOk);
+}
+
+void CFtpDownloader::TellConnectionLost() const {
+    if (problem_.load() == FtpProblem::kNoAnswer) {
+        Tell(GBK("下载服务器%s没有响应,请稍后重试"), Params().host);
+        return;
+    }
+    std::string text = GetLocalText(GBK("与FTP服务器连接断开"));
+    platform::ShowMessageBox(nullptr, text.c_str(), GetLocalText(GBK("提示")), platform::kMbOk);
+}
+
+FileStart CFtpDownloader::StartFile(const PatchFileEntry& entry) {
     int segments = ProbeResume();
     if (segments < 0) {
-        std::string text = GetLocalText(GBK("与FTP服务器连接断开"));
-        platform::ShowMessageBox(nullptr, text.c_str(), GetLocalText(GBK("提示")), platform::kMbOk);
-        return false;
+        if (!cancel_.load()) {
+            TellConnectionLost();
+        }
+        return FileStart::kFailed;
     }
     uint32_t size = static_cast<uint32_t>(std::max<int32_t>(entry.size, 0));
-    if (!platform::Exists(CPartFile::PartPath(entry.localPath))) {
+    const std::string partPath = CPartFile::PartPath(entry.localPath);
+    if (!platform::Exists(partPath)) {
         while (EnsureDiskSpace(nullptr, uint64_t{size} + kPartTrailerSize) == 0) {
             std::string text = GetLocalText(GBK("磁盘空间不足,请整理磁盘空间"));
             int answer = platform::ShowMessageBox(nullptr, text.c_str(), GetLocalText(GBK("提示")),
                                                   platform::kMbRetryCancel);
             if (answer != platform::kIdRetry) {
-                return false;
+                return FileStart::kFailed;
             }
         }
     }
     if (!part_.Open(entry.localPath, size, segments)) {
-        return false;
+        // download\ is missing and cannot be made, is not writable, or the
+        // old partial file cannot be removed.
+        Tell(GBK("无法创建文件%s,请检查下载目录"), partPath);
+        return FileStart::kFailed;
+    }
+    if (!part_.IsOpen()) {
+        // It held every byte already and was moved to its final name: what
+        // is left is the check of its digest.
+        if (platform::Exists(entry.localPath) && !platform::Exists(partPath)) {
+            return FileStart::kFinished;
+        }
+        Tell(GBK("无法创建文件%s,请检查下载目录"), entry.localPath);
+        return FileStart::kFailed;
     }
     segments_ = segments;
     std::string remotePath = RemoteFilePath(entry.directory, entry.fileName);
@@ -425,7 +477,7 @@ bool CFtpDownloader::StartFile(const PatchFileEntry& entry) {
     // A stop that came while the file was being prepared ends the run here
     // instead of being forgotten.
     if (cancel_.load()) {
-        return false;
+        return FileStart::kFailed;
     }
     JoinWorkers();
     active_ = 0;
@@ -453,9 +505,10 @@ bool CFtpDownloader::StartFile(const PatchFileEntry& entry) {
     }
     if (!started) {
         Stop();
-        return false;
+        Tell(GBK("无法开始下载文件%s,请重试"), entry.fileName);
+        return FileStart::kFailed;
     }
-    return true;
+    return FileStart::kStarted;
 }
 
 void CFtpDownloader::SegmentWorker(Segment segment, std::string remotePath, Connection c) {
@@ -489,9 +542,13 @@ void CFtpDownloader::SegmentWorker(Segment segment, std::string remotePath, Conn
 
         std::string reply;
         std::optional<PasvAddress> pasv;
-        if (Command(control, "TYPE I\r\n") && ReadReply(control) == 200 &&
-            Command(control, "PASV\r\n") && ReadReply(control, &reply) == 227) {
-            pasv = ParsePasvReply(reply);
+        if (Expect(control, "TYPE I\r\n", 200) == 200 && Command(control, "PASV\r\n")) {
+            if (ReadReply(control, &reply) == 227) {
+                pasv = ParsePasvReply(reply);
+            }
+            if (!reply.empty() && !pasv) {
+                Problem(FtpProblem::kBadPassive);
+            }
         }
         if (!pasv) {
             Shut(control);
@@ -528,12 +585,16 @@ void CFtpDownloader::SegmentWorker(Segment segment, std::string remotePath, Conn
             }
         }
         if (!ConnectData(data, host, pasv->port)) {
+            Problem(FtpProblem::kNoConnection);
             Shut(control);
             Pause(kReconnectPauseMs);
             continue;
         }
         int code = Command(control, "RETR " + remotePath + "\r\n") ? ReadReply(control) : 0;
         if (code != 150 && code != 125) {
+            if (code != 0) {
+                Problem(FtpProblem::kRefused);
+            }
             Shut(data);
             Shut(control);
             Pause(kReconnectPauseMs);
@@ -623,6 +684,9 @@ void CFtpDownloader::SegmentWorker(Segment segment, std::string remotePath, Conn
                 pool_.Put(block);
             }
         }
+        if (received == 0 && !cancel_.load()) {
+            Problem(FtpProblem::kNoData);
+        }
         Shut(data);
         Shut(control);
     }
@@ -639,81 +703,154 @@ void CFtpDownloader::DownloadThread() {
     int64_t done = 0;
     std::vector<PatchFileEntry> entries = list_->Snapshot();
     for (const PatchFileEntry& entry : entries) {
-        if (platform::Exists(entry.localPath)) {
-            done += entry.size;
-            continue;
-        }
-        if (!StartFile(entry)) {
+        if (!FetchFile(entry, done, total)) {
             Post(UM_RESET, 0, 0);
             return;
         }
-        int64_t percent = Percent(done + part_.received(), total);
-        Post(UM_PROGRESS, 0, percent);
-        if (owner_) {
-            owner_->SetSpeedBaseline(platform::TickCount(),
-                                     static_cast<uint64_t>(done + part_.received()));
-        }
-        uint32_t lastSpeed = platform::TickCount();
-        uint32_t stallMark = 0;
-        bool stalled = false;
-        for (bool finishing = false; !finishing;) {
-            if (active_.load() == 0) {
-                finishing = true;
-            }
-            if (Since(lastSpeed) > kSpeedPeriodMs) {
-                Post(UM_SPEED, static_cast<uint64_t>(done + part_.received()), total);
-                lastSpeed = platform::TickCount();
-            }
-            while (DataBlock* block = Dequeue()) {
-                if (block->length == 0) {
-                    pool_.Put(block);
-                    continue;
-                }
-                stalled = false;
-                if (!part_.Write(*block)) {
-                    pool_.Put(block);
-                    break;
-                }
-                int64_t now = Percent(done + part_.received(), total);
-                if (now > percent) {
-                    percent = now;
-                    Post(UM_PROGRESS, 0, percent);
-                    part_.SaveInBackground();
-                }
-                pool_.Put(block);
-            }
-            if (!stalled) {
-                stalled = true;
-                stallMark = platform::TickCount();
-            } else if (Since(stallMark) > kStallReportMs) {
-                Post(UM_PROGRESS, 0, percent);
-                stallMark = platform::TickCount();
-            }
-            if (!finishing) {
-                // Blocks wake the writer at once: at full speed the workers
-                // fill the queue's 50 blocks well within one poll period.
-                WaitForBlocks(kWriterPollMs);
-            }
-        }
-        // Blocks a failed write left behind must not reach the next file.
-        DrainQueueToPool();
-        part_.Close();
-        if (!part_.IsComplete()) {
-            Post(UM_RESET, 0, 0);
-            return;
-        }
-        uint8_t digest[16] = {};
-        Md5OfFile(entry.localPath.c_str(), digest);
-        if (Md5Hex(digest) != entry.md5Text) {
-            part_.SetReceived(0);
-            (void)platform::DeleteFile(entry.localPath);
-            Post(UM_PROGRESS, 0, Percent(done, total));
-            Post(UM_SPEED, static_cast<uint64_t>(done), total);
-            Post(UM_VERIFY_FAILED, 0, 0);
-            Post(UM_RESET, 0, 0);
-            return;
-        }
-        done += entry.size;
     }
     Post(UM_DOWNLOAD_DONE, 0, 0);
+}
+
+bool CFtpDownloader::DigestMatches(const PatchFileEntry& entry) const {
+    uint8_t digest[16] = {};
+    // A file that cannot be read leaves a digest that matches nothing.
+    (void)Md5OfFile(entry.localPath.c_str(), digest);
+    return Md5Hex(digest) == entry.md5Text;
+}
+
+bool CFtpDownloader::FetchFile(const PatchFileEntry& entry, int64_t& done, int64_t total) {
+    // A package that is here already is used only when it is the one the
+    // version server names: a damaged, cut or re-released file of the same
+    // name is fetched again instead of failing every unpacking.
+    if (platform::Exists(entry.localPath)) {
+        if (DigestMatches(entry)) {
+            done += entry.size;
+            return true;
+        }
+        (void)platform::DeleteFile(entry.localPath);
+    }
+    for (int attempt = 0;; ++attempt) {
+        FileStart start = StartFile(entry);
+        if (start == FileStart::kFailed) {
+            return false;
+        }
+        if (start == FileStart::kStarted && !Receive(entry, done, total)) {
+            return false;
+        }
+        if (DigestMatches(entry)) {
+            done += entry.size;
+            return true;
+        }
+        part_.SetReceived(0);
+        (void)platform::DeleteFile(entry.localPath);
+        Post(UM_PROGRESS, 0, Percent(done, total));
+        Post(UM_SPEED, static_cast<uint64_t>(done), total);
+        if (cancel_.load()) {
+            return false;  // stopped: the next attempt fetches it
+        }
+        if (attempt >= kVerifyRetries) {
+            // Fetched again and still wrong: the file on the server is.
+            Tell(GBK("补丁文件%s仍未通过验证,服务器上的文件可能已损坏"), entry.fileName);
+            return false;
+        }
+        // The box says the file will be downloaded again, and so it is.
+        Post(UM_VERIFY_FAILED, 0, 0);
+    }
+}
+
+bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t total) {
+    int64_t percent = Percent(done + part_.received(), total);
+    Post(UM_PROGRESS, 0, percent);
+    if (owner_) {
+        owner_->SetSpeedBaseline(platform::TickCount(),
+                                 static_cast<uint64_t>(done + part_.received()));
+    }
+    uint32_t lastSpeed = platform::TickCount();
+    uint32_t lastData = platform::TickCount();
+    uint32_t stallMark = 0;
+    bool stalled = false;
+    bool silent = false;  // no byte for the stall limit: the attempt ends
+    bool writeFailed = false;
+    for (bool finishing = false; !finishing;) {
+        if (active_.load() == 0) {
+            finishing = true;
+        }
+        if (Since(lastSpeed) > kSpeedPeriodMs) {
+            Post(UM_SPEED, static_cast<uint64_t>(done + part_.received()), total);
+            lastSpeed = platform::TickCount();
+        }
+        while (DataBlock* block = Dequeue()) {
+            if (block->length == 0) {
+                pool_.Put(block);
+                continue;
+            }
+            stalled = false;
+            lastData = platform::TickCount();
+            const bool fits = BlockFits(part_.trailer(), *block);
+            if (!part_.Write(*block)) {
+                // A block that fits and still cannot be written: the disk.
+                writeFailed = writeFailed || fits;
+                pool_.Put(block);
+                break;
+            }
+            int64_t now = Percent(done + part_.received(), total);
+            if (now > percent) {
+                percent = now;
+                Post(UM_PROGRESS, 0, percent);
+                part_.SaveInBackground();
+            }
+            pool_.Put(block);
+        }
+        if (!stalled) {
+            stalled = true;
+            stallMark = platform::TickCount();
+        } else if (Since(stallMark) > kStallReportMs) {
+            Post(UM_PROGRESS, 0, percent);
+            stallMark = platform::TickCount();
+        }
+        if (!silent && !finishing && options_.stallTimeoutMs > 0 &&
+            Since(lastData) >= options_.stallTimeoutMs && !cancel_.load()) {
+            // The workers end at their next look at the flag.
+            silent = true;
+            cancel_ = 1;
+        }
+        if (!finishing) {
+            // Blocks wake the writer at once: at full speed the workers
+            // fill the queue's 50 blocks well within one poll period.
+            WaitForBlocks(kWriterPollMs);
+        }
+    }
+    // Blocks a failed write left behind must not reach the next file.
+    DrainQueueToPool();
+    part_.Close();
+    if (part_.IsComplete()) {
+        return true;
+    }
+    if (silent) {
+        stalled_ = true;
+        Tell(GBK("下载服务器%s没有响应,请稍后重试"), Params().host);
+    } else if (writeFailed) {
+        Tell(GBK("无法写入文件%s,请检查磁盘空间"), CPartFile::PartPath(entry.localPath));
+    } else if (!cancel_.load()) {
+        Tell(GBK("文件%s下载不完整,请重试"), entry.fileName);
+    }
+    return false;
+}
+
+const char* FtpProblemText(FtpProblem problem) {
+    switch (problem) {
+        case FtpProblem::kNoConnection:
+            return "the server cannot be reached or closed the connection";
+        case FtpProblem::kNoAnswer:
+            return "the server does not answer";
+        case FtpProblem::kRefused:
+            return "the server refused a command";
+        case FtpProblem::kBadPassive:
+            return "the server's passive-mode reply (PASV) names no usable address";
+        case FtpProblem::kNoData:
+            return "the server sent no data";
+        case FtpProblem::kNone:
+            break;
+    }
+    return "no data arrived";
 }

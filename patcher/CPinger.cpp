@@ -33,12 +33,13 @@ CPinger::~CPinger() {
 bool CPinger::Init(uint32_t timeoutMs, bool preferRaw) {
     Stop();
     timeoutMs_ = timeoutMs;
+    Shared& sh = *shared_;
     {
-        std::lock_guard<std::mutex> lock(mu_);
-        results_.clear();
-        ways_.clear();
-        firstId_ = counter_ + 1;
-        cancel_.store(false);
+        std::lock_guard<std::mutex> lock(sh.mu);
+        sh.results.clear();
+        sh.ways.clear();
+        sh.firstId = sh.counter + 1;
+        sh.cancel.store(false);
     }
     if (preferRaw && platform::StartSocketLibraryAt(2, 1)) {
         socketLibraryStarted_ = true;
@@ -56,9 +57,9 @@ bool CPinger::Init(uint32_t timeoutMs, bool preferRaw) {
         return false;
     }
     {
-        std::lock_guard<std::mutex> lock(mu_);
-        helper_ = std::make_unique<platform::IcmpHelper>(std::move(*helper));
-        helperTried_ = true;
+        std::lock_guard<std::mutex> lock(sh.mu);
+        sh.helper = std::make_shared<platform::IcmpHelper>(std::move(*helper));
+        sh.helperTried = true;
     }
     mode_ = Mode::kLibrary;
     return true;
@@ -67,66 +68,81 @@ bool CPinger::Init(uint32_t timeoutMs, bool preferRaw) {
 int CPinger::Ping(const std::string& host) {
     int id;
     {
-        std::lock_guard<std::mutex> lock(mu_);
-        id = ++counter_;
+        std::lock_guard<std::mutex> lock(shared_->mu);
+        id = ++shared_->counter;
     }
     JoinFinished();
     threads_.reserve(threads_.size() + 1);  // so storing the started thread cannot fail
     try {
-        threads_.emplace_back(id, std::thread(&CPinger::Run, this, id, host));
+        Task task{shared_, id, host, mode_, timeoutMs_, deliver_, resolve_};
+        threads_.emplace_back(id, std::thread(&CPinger::Run, std::move(task)));
     } catch (const std::system_error&) {
         // Whoever waits for this id is not left waiting.
-        Record(id, kNoAnswer, PingWay::kNone);
+        Record(*shared_, id, kNoAnswer, PingWay::kNone);
         return -1;
     }
     return id;
 }
 
 bool CPinger::HasResult(int id) const {
-    std::lock_guard<std::mutex> lock(mu_);
-    return results_.count(id) != 0;
+    std::lock_guard<std::mutex> lock(shared_->mu);
+    return shared_->results.count(id) != 0;
 }
 
 int CPinger::Result(int id) const {
-    std::lock_guard<std::mutex> lock(mu_);
-    auto it = results_.find(id);
-    return it == results_.end() ? kNoAnswer : it->second;
+    std::lock_guard<std::mutex> lock(shared_->mu);
+    auto it = shared_->results.find(id);
+    return it == shared_->results.end() ? kNoAnswer : it->second;
 }
 
-int CPinger::WaitForResult(int id) const {
-    std::unique_lock<std::mutex> lock(mu_);
-    if (id < firstId_ || id > counter_) {
+int CPinger::WaitForResult(int id, int limitMs) const {
+    const Shared& sh = *shared_;
+    std::unique_lock<std::mutex> lock(sh.mu);
+    if (id < sh.firstId || id > sh.counter) {
         return kNoAnswer;
     }
     // Every ping thread records exactly one result before it ends.
-    recorded_.wait(lock, [&] { return results_.count(id) != 0; });
-    return results_.at(id);
+    auto recorded = [&] { return sh.results.count(id) != 0; };
+    if (limitMs < 0) {
+        sh.recorded.wait(lock, recorded);
+    } else if (!sh.recorded.wait_for(lock, std::chrono::milliseconds(limitMs), recorded)) {
+        return kNoAnswer;
+    }
+    return sh.results.at(id);
 }
 
 PingWay CPinger::Way(int id) const {
-    std::lock_guard<std::mutex> lock(mu_);
-    auto it = ways_.find(id);
-    return it == ways_.end() ? PingWay::kNone : it->second;
+    std::lock_guard<std::mutex> lock(shared_->mu);
+    auto it = shared_->ways.find(id);
+    return it == shared_->ways.end() ? PingWay::kNone : it->second;
 }
 
 void CPinger::Stop() {
+    Shared& sh = *shared_;
     {
-        std::lock_guard<std::mutex> lock(mu_);
-        cancel_.store(true);
+        std::lock_guard<std::mutex> lock(sh.mu);
+        sh.cancel.store(true);
     }
-    cancelled_.notify_all();
-    // A ping notices the flag within one wait slice; only resolving a host
-    // name can take longer, and that cannot be interrupted. Waiting for it
-    // is still better than leaving a thread behind that writes into a
-    // pinger that is gone.
+    sh.cancelled.notify_all();
+    // A ping notices the flag within one wait slice, records its result and
+    // ends; one still resolving a host name cannot be interrupted and is
+    // left to end by itself (it holds the shared state, not the pinger).
     for (auto& t : threads_) {
-        t.second.join();
+        std::unique_lock<std::mutex> lock(sh.mu);
+        const bool recorded = sh.recorded.wait_for(lock, std::chrono::milliseconds(kPingStopWaitMs),
+                                                   [&] { return sh.results.count(t.first) != 0; });
+        lock.unlock();
+        if (recorded) {
+            t.second.join();
+        } else {
+            t.second.detach();
+        }
     }
     threads_.clear();
     {
-        std::lock_guard<std::mutex> lock(mu_);
-        helper_.reset();
-        helperTried_ = false;
+        std::lock_guard<std::mutex> lock(sh.mu);
+        sh.helper.reset();
+        sh.helperTried = false;
     }
     if (socketLibraryStarted_) {
         platform::StopSocketLibrary();
@@ -135,21 +151,25 @@ void CPinger::Stop() {
     mode_ = Mode::kNone;
 }
 
-void CPinger::Run(int id, std::string host) {
-    if (mode_ == Mode::kNone || host.size() > kMaxPingHostLength) {
-        Record(id, kNoAnswer, PingWay::kNone);
+void CPinger::Run(Task task) {
+    Shared& sh = *task.shared;
+    const int id = task.id;
+    if (task.mode == Mode::kNone || task.host.size() > kMaxPingHostLength) {
+        Record(sh, id, kNoAnswer, PingWay::kNone);
         return;
     }
-    std::vector<std::string> addresses = platform::ResolveIPv4(host);
-    if (addresses.empty()) {
-        Record(id, kNoAnswer, PingWay::kNone);
+    std::vector<std::string> addresses =
+        task.resolve ? task.resolve(task.host) : platform::ResolveIPv4(task.host);
+    // A stop that came while the name was resolved: nothing more is sent.
+    if (addresses.empty() || sh.cancel.load()) {
+        Record(sh, id, kNoAnswer, PingWay::kNone);
         return;
     }
     const std::string& ipv4 = addresses.front();
 
-    if (mode_ == Mode::kLibrary) {
-        const platform::IcmpHelper* helper = Helper();
-        Record(id, helper ? RunHelper(*helper, ipv4) : kNoAnswer,
+    if (task.mode == Mode::kLibrary) {
+        std::shared_ptr<platform::IcmpHelper> helper = Helper(sh);
+        Record(sh, id, helper ? RunHelper(task, *helper, ipv4) : kNoAnswer,
                helper ? PingWay::kHelperLibrary : PingWay::kNone);
         return;
     }
@@ -164,24 +184,25 @@ void CPinger::Run(int id, std::string host) {
     if (socket) {
         PingWay way = socket->kind() == platform::IcmpSocketKind::kRaw ? PingWay::kRawSocket
                                                                        : PingWay::kDatagramSocket;
-        int rtt = RunSocket(*socket, id, ipv4);
+        int rtt = RunSocket(task, *socket, ipv4);
         socket->Close();
-        Record(id, rtt, way);
+        Record(sh, id, rtt, way);
         return;
     }
-    if (const platform::IcmpHelper* helper = Helper()) {
-        Record(id, RunHelper(*helper, ipv4), PingWay::kHelperLibrary);
+    if (std::shared_ptr<platform::IcmpHelper> helper = Helper(sh)) {
+        Record(sh, id, RunHelper(task, *helper, ipv4), PingWay::kHelperLibrary);
         return;
     }
-    Record(id, kNoAnswer, PingWay::kNone);
+    Record(sh, id, kNoAnswer, PingWay::kNone);
 }
 
-int CPinger::RunSocket(platform::IcmpSocket& socket, int id, const std::string& ipv4) {
+int CPinger::RunSocket(const Task& task, platform::IcmpSocket& socket, const std::string& ipv4) {
+    const Shared& sh = *task.shared;
     const auto ownId = static_cast<uint16_t>(platform::CurrentProcessId());
-    const auto sequence = static_cast<uint16_t>(id);
+    const auto sequence = static_cast<uint16_t>(task.id);
     const uint32_t sent = platform::TickCount();
     EchoRequest request = BuildEchoRequest(ownId, sequence, sent);
-    if (Delivered(ipv4) && !socket.SendTo(ipv4, request.data(), request.size())) {
+    if (Delivered(task, ipv4) && !socket.SendTo(ipv4, request.data(), request.size())) {
         return kNoAnswer;
     }
     // A ping socket's requests carry the kernel's identifier, not ours.
@@ -189,11 +210,11 @@ int CPinger::RunSocket(platform::IcmpSocket& socket, int id, const std::string& 
 
     uint8_t datagram[kMaxEchoDatagram];
     int lateReads = 0;
-    while (!cancel_.load()) {
+    while (!sh.cancel.load()) {
         // One deadline for the whole wait: on a raw socket every ICMP
         // datagram of the host wakes us, and those must not use up the time.
         uint32_t elapsed = platform::TickCount() - sent;
-        uint32_t remaining = elapsed >= timeoutMs_ ? 0 : timeoutMs_ - elapsed;
+        uint32_t remaining = elapsed >= task.timeoutMs ? 0 : task.timeoutMs - elapsed;
         if (remaining == 0 && lateReads++ >= kLateReads) {
             break;
         }
@@ -230,30 +251,31 @@ int CPinger::RunSocket(platform::IcmpSocket& socket, int id, const std::string& 
     return kNoAnswer;
 }
 
-int CPinger::RunHelper(const platform::IcmpHelper& helper, const std::string& ipv4) {
-    if (!Delivered(ipv4)) {
-        WaitCancelled(timeoutMs_);
+int CPinger::RunHelper(const Task& task, const platform::IcmpHelper& helper,
+                       const std::string& ipv4) {
+    if (!Delivered(task, ipv4)) {
+        WaitCancelled(*task.shared, task.timeoutMs);
         return kNoAnswer;
     }
     uint8_t data[kHelperEchoSize];
     std::memset(data, kHelperEchoByte, sizeof data);
-    auto echo = helper.SendEcho(ipv4, data, kHelperEchoSize, timeoutMs_);
+    auto echo = helper.SendEcho(ipv4, data, kHelperEchoSize, task.timeoutMs);
     if (!echo || !echo->answered) {
         return kNoAnswer;
     }
     return static_cast<int>(std::min<uint32_t>(echo->rttMs, INT_MAX));
 }
 
-const platform::IcmpHelper* CPinger::Helper() {
-    std::lock_guard<std::mutex> lock(mu_);
-    if (!helperTried_) {
-        helperTried_ = true;
+std::shared_ptr<platform::IcmpHelper> CPinger::Helper(Shared& shared) {
+    std::lock_guard<std::mutex> lock(shared.mu);
+    if (!shared.helperTried) {
+        shared.helperTried = true;
         auto helper = platform::IcmpHelper::Load();
         if (helper) {
-            helper_ = std::make_unique<platform::IcmpHelper>(std::move(*helper));
+            shared.helper = std::make_shared<platform::IcmpHelper>(std::move(*helper));
         }
     }
-    return helper_.get();
+    return shared.helper;
 }
 
 void CPinger::JoinFinished() {
@@ -269,20 +291,21 @@ void CPinger::JoinFinished() {
     }
 }
 
-bool CPinger::Delivered(const std::string& ipv4) const {
-    return !deliver_ || deliver_(ipv4);
+bool CPinger::Delivered(const Task& task, const std::string& ipv4) {
+    return !task.deliver || task.deliver(ipv4);
 }
 
-bool CPinger::WaitCancelled(uint32_t ms) const {
-    std::unique_lock<std::mutex> lock(mu_);
-    return cancelled_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return cancel_.load(); });
+bool CPinger::WaitCancelled(const Shared& shared, uint32_t ms) {
+    std::unique_lock<std::mutex> lock(shared.mu);
+    return shared.cancelled.wait_for(lock, std::chrono::milliseconds(ms),
+                                     [&] { return shared.cancel.load(); });
 }
 
-void CPinger::Record(int id, int rtt, PingWay way) {
+void CPinger::Record(Shared& shared, int id, int rtt, PingWay way) {
     {
-        std::lock_guard<std::mutex> lock(mu_);
-        results_[id] = rtt;
-        ways_[id] = way;
+        std::lock_guard<std::mutex> lock(shared.mu);
+        shared.results[id] = rtt;
+        shared.ways[id] = way;
     }
-    recorded_.notify_all();
+    shared.recorded.notify_all();
 }

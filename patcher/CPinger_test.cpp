@@ -2,12 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <condition_variable>
 #include <iostream>
+#include <memory>
+#include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "PingTestSupport.h"
+#include "testsupport/loopback.h"
 
 namespace {
 
@@ -106,6 +112,52 @@ TEST(Pinger, StopEndsPingsThatAreStillWaiting) {
     EXPECT_TRUE(pinger.HasResult(id));
     EXPECT_EQ(pinger.Result(id), kNoAnswer);
     EXPECT_EQ(pinger.mode(), CPinger::Mode::kNone);
+}
+
+// A name that takes long to resolve holds neither the list (its wait for
+// the result has a limit) nor the end of the pinger: Stop leaves the thread
+// to finish by itself, and what it records goes into state it shares, not
+// into the pinger that is gone.
+TEST(Pinger, ANameThatTakesLongToResolveHoldsNeitherTheWaitNorTheStop) {
+    struct Slow {
+        std::mutex mu;
+        std::condition_variable cv;
+        bool release = false;
+        std::atomic<bool> resolving{false};
+        std::atomic<bool> returned{false};
+    };
+    auto slow = std::make_shared<Slow>();
+    std::atomic<bool> stopped{false};
+    // Only a guard against a Stop that waits for the name: it releases the
+    // resolver after the tests' wait limit.
+    std::thread guard([&] {
+        testsupport::WaitUntil([&] { return stopped.load(); });
+        std::lock_guard<std::mutex> lock(slow->mu);
+        slow->release = true;
+        slow->cv.notify_all();
+    });
+    {
+        CPinger pinger;
+        pinger.SetResolver([slow](const std::string&) {
+            slow->resolving = true;
+            std::unique_lock<std::mutex> lock(slow->mu);
+            slow->cv.wait(lock, [&] { return slow->release; });
+            slow->returned = true;
+            return std::vector<std::string>{"127.0.0.1"};
+        });
+        ASSERT_TRUE(pinger.Init(500, true));
+        int id = pinger.Ping("slow.name.test");
+        ASSERT_TRUE(testsupport::WaitUntil([&] { return slow->resolving.load(); }));
+        EXPECT_EQ(pinger.WaitForResult(id, 50), kNoAnswer);
+        pinger.Stop();
+        EXPECT_FALSE(slow->returned.load()) << "Stop waited for the name";
+        stopped = true;
+    }
+    guard.join();
+    // The thread ends by itself once the name is there; it held the only
+    // other copy of the resolver.
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return slow.use_count() == 1; }));
+    EXPECT_TRUE(slow->returned.load());
 }
 
 TEST(Pinger, RefusedRawSocketsFallBackOrRecordNoAnswer) {

@@ -476,6 +476,7 @@ bool CUpdateDlg::StartUpdate() {
         EndStopping();
     }
     shared_.unpack.stopFlag = 0;
+    shared_.unpackResult = 0;
     outcome_ = UpdateOutcome::kPending;
     if (!work_->StartUpdateThread()) {
         shared_.updateState = 0;
@@ -566,18 +567,25 @@ void CUpdateDlg::OnLinkButton(int which) {
 
 void CUpdateDlg::OnCloseRequest(int32_t resumeIndex) {
     shared_.quitFlag = 1;
-    if (shared_.unpack.selfUpdatePending.load() == 1) {
-        work_->StoreResumeIndex(resumeIndex);
-        std::string folder = FolderPart(shared_.modulePath);
-        if (!folder.empty()) {
-            (void)platform::SetCurrentDirectory(folder);
-        }
-        if (resumeIndex != 0) {
-            outcome_ = UpdateOutcome::kSelfUpdateStored;
-        }
+    if (resumeIndex > 0 && shared_.unpack.selfUpdatePending.load() == 1) {
+        // UnpackThread stopped after a package that brought a new patcher,
+        // and stored where the next start goes on: nothing runs any more,
+        // and the player learns what to do.
+        outcome_ = UpdateOutcome::kSelfUpdateStored;
+        shared_.updateState = 0;
+        SetButtonRunning(false);
+        display_.statusText = Text(GBK("发现新的更新程序,请退出后重新运行更新程序以继续更新"));
+        return;
     }
-    // The default close handling turns the request into Cancel, which the
-    // dialog ignores: it ends only through Exit, StartGame or the hand-over.
+    if (resumeIndex == 0 && outcome_ == UpdateOutcome::kSelfUpdateStored) {
+        // The window's close box, then: the player leaves as with Exit, and
+        // the stored index stays for the next start.
+        OnExit();
+        return;
+    }
+    // Otherwise the default close handling turns the request into Cancel,
+    // which the dialog ignores: it ends only through Exit, StartGame or the
+    // hand-over.
 }
 
 // ---- The self-update hand-over ----
@@ -592,23 +600,38 @@ void CUpdateDlg::HandOverCheck() {
             return;
         }
     }
+    // The unpacking that brought it ends first (the walk posts its last
+    // progress before the packages are closed and the version recorded).
+    // Only a complete one hands over: one that failed has been undone, and
+    // one that stopped early goes on at the next start.
+    work_->WaitUnpackThread();
+    const int32_t unpacked = shared_.unpackResult.load();
+    if (unpacked != 0 && unpacked != 1) {
+        return;
+    }
     // The helper learns which file to put in place, then how to start it.
     const std::string helper = platform::CurrentDirectory() + "\\" + kSelfUpdateHelper;
     std::vector<std::string> args{platform::GbkToUtf8(SelfUpdateFileName(shared_.ownExeName))};
     args.insert(args.end(), options_.helperArgs.begin(), options_.helperArgs.end());
-    if (options_.startHelper) {
-        options_.startHelper(helper, args);
-    } else {
-        (void)platform::StartProgram(helper, args, "");
+    const bool started = options_.startHelper ? options_.startHelper(helper, args)
+                                              : platform::StartProgram(helper, args, "").ok();
+    if (!started) {
+        // The update is in place and recorded; the new patcher waits in
+        // download\, and the next start hands it over.
+        std::string text =
+            FillInText(Text(GBK("无法启动自动更新程序%s,请重新运行更新程序")), helper);
+        platform::ShowMessageBox(options_.owner, text.c_str(), Text(GBK("提示")).c_str(),
+                                 platform::kMbOk);
+        shared_.updateState = 0;
+        SetButtonRunning(false);
+        display_.statusText = Text(GBK("更新失败,请重新更新"));
+        outcome_ = UpdateOutcome::kFailed;
+        return;
     }
     options_.sleep(options_.handOverPauseMs);
-    int32_t target = shared_.targetVersion.load();
-    shared_.installedVersion = target;
-    WriteInstalledVersion(target, [this](const std::string& text) { display_.versionText = text; });
-    // The walk posts its last progress before it has closed the package; on
-    // Windows an open package cannot be deleted, so let UnpackThread finish
-    // first (it ends by itself once the walk has returned).
-    work_->WaitUnpackThread();
+    // The version was recorded with the last package (or was current);
+    // what is left of the packages goes.
+    shared_.installedVersion = shared_.targetVersion.load();
     for (const PatchFileEntry& entry : PatchFiles().Snapshot()) {
         (void)platform::DeleteFile(entry.localPath);
     }

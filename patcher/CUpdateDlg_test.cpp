@@ -12,6 +12,7 @@
 
 #include "patcher/PatchFileList.h"
 #include "patcher/VersionRecord.h"
+#include "patcher/ui/LocalText.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"
@@ -103,7 +104,7 @@ protected:
                     line += " " + a;
                 }
                 log_.push_back(line);
-                return true;
+                return helperStarts_;
             };
             o.helperArgs = {"--console", "--yes"};
             o.makeWork = [this](CUpdateDlg&, UpdateShared& shared) {
@@ -137,6 +138,7 @@ protected:
     platform::ScriptedMessageBoxes boxes_;
     std::atomic<uint32_t> now_{100000};
     std::vector<uint32_t> sleeps_;
+    bool helperStarts_ = true;
     std::vector<std::string> log_;
     RecordingWork* work_ = nullptr;
     std::function<void(RecordingWork&)> configure_;
@@ -377,22 +379,37 @@ TEST_F(UpdateDlgTest, ExitAndTheStopButtonWaitWithoutLimit) {
     EXPECT_FALSE(Dialog().PumpEvents(0));
 }
 
-TEST_F(UpdateDlgTest, CloseRequestStoresTheResumeIndexOnlyForASelfUpdate) {
-    Dialog().OnCloseRequest(0);  // the window's close box
+// After a package that brought a new patcher, UnpackThread has stored
+// where the next start goes on and asks the dialog to close: the window
+// says what to do, shows nothing running, and its close box then leaves
+// as Exit does, keeping the stored index (it used to delete it, so that
+// every start began at the first package and stopped at the same one).
+TEST_F(UpdateDlgTest, AfterANewPatcherTheWindowSaysWhatToDoAndClosingKeepsTheIndex) {
+    Dialog().OnCloseRequest(0);  // the window's close box, nothing pending
     EXPECT_EQ(Dialog().shared().quitFlag.load(), 1);
     EXPECT_TRUE(LogFrom("StoreResumeIndex").empty());
     EXPECT_FALSE(Dialog().ended());  // Cancel is ignored
 
-    testsupport::TempDir elsewhere;
-    testsupport::CurrentDirGuard away(elsewhere.path());
+    Dialog().PostStartUpdate();
+    Pump();
+    Dialog().Post(UM_DOWNLOAD_DONE, 0, 0);
+    Pump();
+    ASSERT_EQ(Dialog().updateState(), 2);
     const_cast<UpdateShared&>(Dialog().shared()).unpack.selfUpdatePending = 1;
     Dialog().PostCloseRequest(2);  // UnpackThread, after package 1 of 3
     Pump();
-    EXPECT_EQ(log_.back(), "StoreResumeIndex 2");
     EXPECT_EQ(Dialog().outcome(), UpdateOutcome::kSelfUpdateStored);
+    EXPECT_EQ(View().statusText, GBK("发现新的更新程序,请退出后重新运行更新程序以继续更新"));
+    EXPECT_FALSE(View().updateButtonRunning);
+    EXPECT_EQ(Dialog().updateState(), 0);
     EXPECT_FALSE(Dialog().ended());
-    // The patcher's folder became the current one.
+    // The game folder stays the current one.
     EXPECT_EQ(platform::CurrentDirectory(), dir_.path());
+
+    Dialog().OnCloseRequest(0);  // the close box now
+    EXPECT_TRUE(Dialog().ended());
+    EXPECT_EQ(Dialog().outcome(), UpdateOutcome::kSelfUpdateStored);
+    EXPECT_TRUE(LogFrom("StoreResumeIndex").empty()) << "the stored index was touched";
 }
 
 TEST_F(UpdateDlgTest, FullUpdateBarWithoutNewPatcherOnlyMovesTheBar) {
@@ -403,7 +420,7 @@ TEST_F(UpdateDlgTest, FullUpdateBarWithoutNewPatcherOnlyMovesTheBar) {
     EXPECT_TRUE(LogFrom("helper").empty());
 }
 
-TEST_F(UpdateDlgTest, HandOverStartsTheHelperRecordsTheVersionAndEnds) {
+TEST_F(UpdateDlgTest, HandOverWaitsForTheUnpackingStartsTheHelperAndEnds) {
     WriteFile(dir_ / ("download\\" + SelfUpdateFileName("drevik")), "new patcher");
     WriteFile(dir_ / "download\\p101.cpk", "1");
     WriteFile(dir_ / "download\\p102.cpk", "2");
@@ -417,25 +434,52 @@ TEST_F(UpdateDlgTest, HandOverStartsTheHelperRecordsTheVersionAndEnds) {
     Dialog();
     auto& shared = const_cast<UpdateShared&>(Dialog().shared());
     shared.targetVersion = 102;
+    shared.unpackResult = 1;  // the unpacking recorded the version
     Dialog().Post(UM_PROGRESS, 1, 100);
     Pump();
 
     EXPECT_TRUE(Dialog().ended());
     EXPECT_EQ(Dialog().outcome(), UpdateOutcome::kHandedOver);
     EXPECT_EQ(sleeps_, (std::vector<uint32_t>{kHandOverPauseMs}));
-    EXPECT_EQ(LogFrom("helper"),
+    EXPECT_EQ(LogFrom("WaitUnpackThread"),
               (std::vector<std::string>{
+                  "WaitUnpackThread stopFlag=0",
                   "helper UpdatePackef.dat " + SelfUpdateFileName("drevik") + " --console --yes",
-                  "WaitUnpackThread stopFlag=0", "WaitUnpackThread stopFlag=1",
-                  "EndThreads quitFlag=1"}));
-    EXPECT_EQ(ReadInstalledVersion(nullptr), 102);
-    EXPECT_EQ(View().versionText, "VER:1.0.102");
+                  "WaitUnpackThread stopFlag=1", "EndThreads quitFlag=1"}));
     EXPECT_EQ(Dialog().shared().installedVersion.load(), 102);
     EXPECT_FALSE(platform::Exists("download\\p101.cpk"));
     EXPECT_FALSE(platform::Exists("download\\p102.cpk"));
     // The new patcher stays for the helper.
     EXPECT_EQ(ReadFile("download\\" + SelfUpdateFileName("drevik")), "new patcher");
     PatchFiles().Clear();
+}
+
+// An unpacking that failed (and was undone) hands nothing over; a helper
+// that cannot be started is told, and the dialog stays instead of ending as
+// if it had handed over.
+TEST_F(UpdateDlgTest, NoHandOverAfterAFailureAndAHelperThatCannotStartIsTold) {
+    WriteFile(dir_ / ("download\\" + SelfUpdateFileName("drevik")), "new patcher");
+    Dialog();
+    auto& shared = const_cast<UpdateShared&>(Dialog().shared());
+    shared.unpackResult = -1;
+    Dialog().Post(UM_PROGRESS, 1, 100);
+    Pump();
+    EXPECT_FALSE(Dialog().ended());
+    EXPECT_TRUE(LogFrom("helper").empty());
+
+    helperStarts_ = false;
+    shared.unpackResult = 1;
+    Dialog().Post(UM_PROGRESS, 1, 100);
+    Pump();
+    EXPECT_FALSE(Dialog().ended());
+    EXPECT_EQ(Dialog().outcome(), UpdateOutcome::kFailed);
+    ASSERT_EQ(boxes_.count(), 1u);
+    EXPECT_EQ(boxes_.asked()[0].text, FillInText(GBK("无法启动自动更新程序%s,请重新运行更新程序"),
+                                                 dir_.path() + "\\UpdatePackef.dat"));
+    EXPECT_EQ(View().statusText, GBK("更新失败,请重新更新"));
+    EXPECT_FALSE(View().updateButtonRunning);
+    EXPECT_TRUE(sleeps_.empty());
+    EXPECT_TRUE(platform::Exists("download\\" + SelfUpdateFileName("drevik")));
 }
 
 // Boxes that workers ask for are shown on the UI thread, in order with the

@@ -219,10 +219,14 @@ TEST(ConsoleRun, ExitCodesFollowTheOutcome) {
     EXPECT_NE(unpackFailed.out.find(std::string("更新失败,请重新更新")), std::string::npos);
 
     // A new patcher before the last patch: the resume index is stored and the
-    // run ends for the player to start again.
+    // run ends for the player to start again, telling them so.
     ConsoleRun selfUpdate = RunConsoleWith({}, {UM_DOWNLOAD_DONE, 0},
                                            [](UpdateShared& s) { s.unpack.selfUpdatePending = 1; });
     EXPECT_EQ(selfUpdate.code, kExitSelfUpdate);
+    EXPECT_NE(
+        selfUpdate.out.find(std::string("发现新的更新程序,请退出后重新运行更新程序以继续更新")),
+        std::string::npos)
+        << selfUpdate.out;
 }
 
 TEST(ConsoleRun, ServerChoiceAndStart) {

@@ -105,7 +105,12 @@ void BuildServerList(ServerListState& state, PicListModel& list, const ServerLis
             LoginProbe login;
             login.address = config.GetString(Format("Borough%d ip%d", i, j).c_str());
             int id = pinger.Ping(login.address);
-            login.rtt = id == -1 ? kNoAnswer : pinger.WaitForResult(id);
+            // A name that takes long to resolve holds the list no longer
+            // than the echo's time-out and the pinger's stop wait.
+            login.rtt = id == -1
+                            ? kNoAnswer
+                            : pinger.WaitForResult(
+                                  id, static_cast<int>(options.pingTimeoutMs + kPingStopWaitMs));
             login.way = id == -1 ? PingWay::kNone : pinger.Way(id);
             server.logins.push_back(login);
         }

@@ -10,11 +10,14 @@
 
 #include "cpk/CPKVfs.h"
 #include "cpk/DiscIOMgr.h"
+#include "cpk/Md5.h"
 #include "cpk/Unpack.h"
+#include "cpk/UnpackJournal.h"
 #include "patcher/CConfigFile.h"
 #include "patcher/CFtpDownloader.h"
 #include "patcher/PatchFileList.h"
 #include "patcher/VersionRecord.h"
+#include "patcher/ui/LocalText.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"
@@ -23,9 +26,21 @@
 
 namespace {
 
-// The unpack resume file lives beside the patcher's program.
-std::string ProgramFolder(const UpdateShared& shared) {
-    return FolderPart(shared.modulePath);
+// Where the undo journal of the unpacking lives: the patcher's scratch
+// folder of the game folder.
+constexpr const char kJournalFolder[] = "download\\undo";
+// A message lists at most this many names of what an update left out.
+constexpr size_t kNamesShown = 5;
+
+std::string Names(const std::vector<std::string>& names) {
+    std::string out;
+    for (size_t i = 0; i < names.size() && i < kNamesShown; ++i) {
+        out += (i == 0 ? "" : ", ") + names[i];
+    }
+    if (names.size() > kNamesShown) {
+        out += ", ...";
+    }
+    return out;
 }
 
 std::string Format(const char* format, const char* text) {
@@ -46,6 +61,16 @@ int64_t Percent(uint64_t counter, uint32_t total) {
 }  // namespace
 
 // ---- Helpers ----
+
+std::string UpdateKey(int32_t target, const std::vector<PatchFileEntry>& files) {
+    std::string list;
+    for (const PatchFileEntry& e : files) {
+        list += e.directory + "\\" + e.fileName + " " + e.md5Text + "\n";
+    }
+    uint8_t digest[16];
+    Md5OfString(list.c_str(), digest);
+    return std::to_string(target) + " " + Md5Hex(digest);
+}
 
 void ManualResetEvent::Set() {
     {
@@ -121,7 +146,11 @@ void UpdateDriver::Init() {
     } else {
         downloader_->Create(&dialog_, &PatchFiles());
     }
-    shared_.resumeIndex = ReadResumeIndex(ProgramFolder(shared_));
+    // The resume index belongs to the game folder (not to wherever the
+    // program lies: one program may serve several folders); the unpacking
+    // takes it only when it belongs to its update.
+    shared_.gameFolder = platform::CurrentDirectory();
+    shared_.resumeIndex = ReadResumeIndex(shared_.gameFolder);
 }
 
 // ---- ServerListThread ----
@@ -156,7 +185,11 @@ UpdateWork::ServerRows UpdateDriver::ServerList() const {
 }
 
 void UpdateDriver::SelectServer(int row) {
-    list_.SetCurSel(row);
+    if (row < 0) {
+        list_.ClearSelection();  // a click below the rows
+    } else {
+        list_.SetCurSel(row);
+    }
 }
 
 bool UpdateDriver::HasServerSelection() const {
@@ -168,7 +201,10 @@ void UpdateDriver::StoreLoginChoice() {
 }
 
 void UpdateDriver::StoreResumeIndex(int32_t index) {
-    (void)WriteResumeIndex(index, ProgramFolder(shared_));
+    // Only ever 0 from the dialog now (UnpackThread stores the others, named
+    // after their update); a file that cannot be removed no longer matters,
+    // since it names an update that is done.
+    (void)WriteResumeIndex(index, shared_.gameFolder, index == 0 ? "" : updateKey_);
     if (index == 0) {
         // Done with this upgrade path: a later update in this run starts
         // its own list from its first patch.
@@ -223,7 +259,15 @@ void UpdateDriver::StartDownload(const std::string& ftpAddress) {
         return;
     }
     if (login != 1) {
-        Box(GBK("连接下载服务器失败,请重试"), GBK("提示"));
+        if (downloader_->lastProblem() == FtpProblem::kNoAnswer) {
+            // A server that accepts the connection and then keeps silent.
+            std::string text =
+                FillInText(dialog_.Text(GBK("下载服务器%s没有响应,请稍后重试")), ftpAddress);
+            platform::ShowMessageBox(dialog_.owner(), text.c_str(),
+                                     dialog_.Text(GBK("提示")).c_str(), platform::kMbOk);
+        } else {
+            Box(GBK("连接下载服务器失败,请重试"), GBK("提示"));
+        }
         dialog_.Post(UM_RESET, 0, 0);
         return;
     }
@@ -241,6 +285,7 @@ void UpdateDriver::StartDownload(const std::string& ftpAddress) {
 bool UpdateDriver::StartUnpackThread() {
     JoinUnpackThread();
     unpackDone_ = false;
+    shared_.unpackResult = 0;
     try {
         unpackThread_ = std::thread([this] {
             UnpackThread();
@@ -265,10 +310,15 @@ void UpdateDriver::WaitUnpackThread() {
 }
 
 void UpdateDriver::UnpackThread() {
+    shared_.unpackResult = 0;
+    // A new patcher noted by an earlier attempt of this run is no news to
+    // this one.
+    shared_.unpack.selfUpdatePending = 0;
     auto isRunning = options_.isGameRunning ? options_.isGameRunning : IsGameRunning;
     while (isRunning(shared_.gamePath)) {
         if (Ask(GBK("游戏客户端正在运行,需先关闭,否则无法更新!"), platform::kMbRetryCancel) !=
             platform::kIdRetry) {
+            shared_.unpackResult = -1;
             dialog_.Post(UM_UPDATE_FAILED, 0, 0);
             return;
         }
@@ -283,6 +333,11 @@ void UpdateDriver::UnpackThread() {
     uint32_t total = 0;
     for (size_t i = 0; i < files.size(); ++i) {
         if (!package.Open(files[i].localPath, CPKOpenMode::kReadOnly)) {
+            // Kept, it would count as downloaded on every later attempt:
+            // it goes, and the next attempt fetches it again.
+            (void)platform::DeleteFile(files[i].localPath);
+            Tell(GBK("补丁文件%s已损坏,已将其删除,请重新更新"), files[i].fileName);
+            shared_.unpackResult = -1;
             dialog_.Post(UM_UPDATE_FAILED, 0, 0);
             return;
         }
@@ -297,52 +352,160 @@ void UpdateDriver::UnpackThread() {
     shared_.unpack.owner = dialog_.owner();
     shared_.unpack.executableName = shared_.ownExeName;
     shared_.unpack.gameFolder.clear();
+    shared_.unpack.skipped.clear();
+    shared_.unpack.failedPath.clear();
 
+    // The update's name ties its resume index and its undo journal to it.
+    const int32_t version = shared_.installedVersion.load();
+    const std::string key = UpdateKey(version, files);
+    {
+        std::lock_guard<std::mutex> lock(addressMu_);
+        updateKey_ = key;
+    }
+    UnpackJournal journal(kJournalFolder);
+    const std::string pending = journal.PendingKey();
+    if (!pending.empty() && pending != key) {
+        // Another update's journal: that update completed (its version is
+        // the one recorded) or it is undone before this one starts.
+        if (UnpackJournal::KeyVersion(pending) == ReadInstalledVersion(nullptr)) {
+            (void)journal.Commit();
+        } else if (journal.Begin(pending) && journal.Rollback()) {
+            (void)WriteResumeIndex(0, shared_.gameFolder);
+        } else {
+            Tell(GBK("无法恢复%s,请重新更新"), journal.failedPath());
+            shared_.unpackResult = -1;
+            dialog_.Post(UM_UPDATE_FAILED, 0, 0);
+            return;
+        }
+    }
+    DiscIOMgr::SetLastError(0);
+    if (!journal.Begin(key)) {
+        Tell(GBK("无法创建文件%s,请检查下载目录"), journal.failedPath(), DiscIOMgr::LastError());
+        shared_.unpackResult = -1;
+        dialog_.Post(UM_UPDATE_FAILED, 0, 0);
+        return;
+    }
+    shared_.unpack.journal = &journal;
+    const int32_t resume = ReadResumeIndex(shared_.gameFolder, key);
+    shared_.resumeIndex = resume;
+
+    // Ends a failed or stopped unpacking: the game folder goes back to what
+    // it was before the update, and the player learns what failed (and the
+    // system's reason, where there is one: a full disk, say).
+    auto fail = [&](const std::string& what, uint32_t systemError = 0) {
+        package.Close();
+        target.Close();
+        shared_.unpack.journal = nullptr;
+        if (!what.empty()) {
+            Tell(GBK("无法更新%s,更新已撤销"), what, systemError);
+        }
+        if (journal.Rollback()) {
+            (void)WriteResumeIndex(0, shared_.gameFolder);
+        } else {
+            Tell(GBK("无法恢复%s,请重新更新"), journal.failedPath());
+        }
+        shared_.unpackResult = -1;
+        dialog_.Post(UM_UPDATE_FAILED, 0, 0);
+    };
+
+    bool selfUpdateLast = false;
     for (size_t i = 0; i < files.size(); ++i) {
-        if (static_cast<int64_t>(i) < shared_.resumeIndex.load()) {
+        if (static_cast<int64_t>(i) < resume) {
             counter += static_cast<uint32_t>(files[i].entryCount);
             dialog_.Post(UM_PROGRESS, 1, Percent(counter, total));
             continue;
         }
         if (!package.Open(files[i].localPath, CPKOpenMode::kReadOnly)) {
-            dialog_.Post(UM_UPDATE_FAILED, 0, 0);
+            fail(files[i].localPath);
             return;
         }
         uint64_t size = platform::FileSize(files[i].localPath).ok()
                             ? *platform::FileSize(files[i].localPath)
                             : 0;
-        while (!EnsureDiskSpace(nullptr, size)) {
-            if (Ask(GBK("磁盘空间不足, 更新被中止!"), platform::kMbRetryCancel) !=
-                platform::kIdRetry) {
-                package.Close();
-                dialog_.Post(UM_UPDATE_FAILED, 0, 0);
-                return;
-            }
+        bool room = true;
+        while (room && !EnsureDiskSpace(nullptr, size)) {
+            room = Ask(GBK("磁盘空间不足, 更新被中止!"), platform::kMbRetryCancel) ==
+                   platform::kIdRetry;
         }
-        int ok = options_.walk ? options_.walk(dialog_, shared_, counter, package, target)
-                               : UnpackDirectory(shared_.unpack, 0, counter, package, target);
-        package.Close();
-        target.Close();
-        if (shared_.unpack.selfUpdatePending.load() == 1) {
-            dialog_.PostCloseRequest(static_cast<int32_t>(i + 1));
+        if (!room) {
+            fail("");
             return;
         }
+        DiscIOMgr::SetLastError(0);
+        int ok = options_.walk ? options_.walk(dialog_, shared_, counter, package, target)
+                               : UnpackDirectory(shared_.unpack, 0, counter, package, target);
+        const uint32_t systemError = DiscIOMgr::LastError();
+        package.Close();
+        target.Close();
         if (shared_.unpack.serverListChangedSeen.load() != 0) {
             serverListChanged_.Set();
             shared_.unpack.serverListChangedSeen = 0;
         }
         if (!ok) {
-            dialog_.Post(UM_UPDATE_FAILED, 0, 0);
+            // A stop by the player says nothing more; a failure names what.
+            const std::string& what = shared_.unpack.failedPath;
+            fail(shared_.unpack.stopFlag.load() ? ""
+                 : what.empty()                 ? files[i].fileName
+                                                : what,
+                 systemError);
             return;
+        }
+        if (shared_.unpack.selfUpdatePending.load() == 1) {
+            if (i + 1 == files.size()) {
+                selfUpdateLast = true;  // the hand-over follows the last package
+                break;
+            }
+            // The patcher stops here: the next start goes on with the next
+            // package, the journal kept for it.
+            if (WriteResumeIndex(static_cast<int>(i + 1), shared_.gameFolder, key)) {
+                shared_.resumeIndex = static_cast<int32_t>(i + 1);
+                shared_.unpack.journal = nullptr;
+                shared_.unpackResult = 2;
+                dialog_.PostCloseRequest(static_cast<int32_t>(i + 1));
+                return;
+            }
+            // Without the index the next start would begin again at the
+            // first package and stop at this one for ever: go on now, as
+            // the next start would have; the hand-over follows the last.
+            Tell(GBK("无法保存更新进度到%s,更新将继续进行"),
+                 shared_.gameFolder + "\\unpack_log.ini");
+            shared_.unpack.selfUpdatePending = 0;
         }
     }
 
-    WriteInstalledVersion(shared_.installedVersion.load(),
-                          [this](const std::string& text) { dialog_.PostVersionText(text); });
+    if (!shared_.unpack.skipped.empty()) {
+        // Files the walk went past: the folder would not be the new version.
+        fail(Names(shared_.unpack.skipped));
+        return;
+    }
+    if (!WriteInstalledVersion(
+            version, [this](const std::string& text) { dialog_.PostVersionText(text); })) {
+        fail(kVersionFile);
+        return;
+    }
+    // The version is recorded: from now on no index may skip a package.
+    (void)WriteResumeIndex(0, shared_.gameFolder);
+    shared_.unpack.journal = nullptr;
+    (void)journal.Commit();
     for (const PatchFileEntry& entry : files) {
         (void)platform::DeleteFile(entry.localPath);
     }
+    shared_.unpackResult = 1;
+    if (selfUpdateLast) {
+        // The dialog hands over on the last progress; nothing follows.
+        dialog_.PostCloseRequest(0);
+        return;
+    }
     dialog_.Post(UM_UPDATE_DONE, 0, 0);
+}
+
+void UpdateDriver::Tell(const char* gbkText, const std::string& name, uint32_t systemError) {
+    std::string text = FillInText(dialog_.Text(gbkText), name);
+    if (systemError != 0) {
+        text += "\n" + platform::Error{systemError}.Message();
+    }
+    platform::ShowMessageBox(dialog_.owner(), text.c_str(), dialog_.Text(GBK("提示")).c_str(),
+                             platform::kMbOk);
 }
 
 // ---- The end ----

@@ -35,6 +35,14 @@ std::string FormatVersionText(int32_t version) {
 int32_t ReadInstalledVersion(const ShowVersionText& show) {
     auto f = OpenRecord();
     if (!f) {
+        // A record that cannot be written (a read-only game folder) still
+        // says which version is installed: taken as 0, it would fetch and
+        // unpack the whole way from 0 again, or find no way at all.
+        f = platform::File::Open(kVersionFile, platform::Access::kRead,
+                                 platform::kShareRead | platform::kShareWrite,
+                                 platform::Disposition::kOpenExisting);
+    }
+    if (!f) {
         return -1;
     }
     unsigned char record[kVersionRecordSize];

@@ -60,6 +60,17 @@ TEST(VersionRecord, WritingReplacesAForeignRecordWhole) {
     EXPECT_EQ(ReadInstalledVersion(nullptr), 1003);
 }
 
+// A record that cannot be opened for writing (read-only, or on a read-only
+// folder) is still read: the installed version is not taken for 0.
+TEST(VersionRecord, ARecordThatCannotBeWrittenIsStillRead) {
+    TempDir dir;
+    CurrentDirGuard cd(dir.path());
+    WriteFile("version.dat", Record(kVersionMagic, 42));
+    ASSERT_TRUE(platform::SetReadOnly("version.dat", true));
+    EXPECT_EQ(ReadInstalledVersion(nullptr), 42);
+    ASSERT_TRUE(platform::SetReadOnly("version.dat", false));
+}
+
 TEST(VersionRecord, AnUnopenableRecordIsReportedNotShown) {
     TempDir dir;
     CurrentDirGuard cd(dir.path());

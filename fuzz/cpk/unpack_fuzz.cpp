@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -25,44 +24,13 @@ namespace {
 // The sandbox holds the game folder, the package and a file that must stay
 // as it is; nothing else may appear in it.
 const std::string& Sandbox() {
-    static const std::string path = [] {
-        std::random_device rd;
-        std::string p = platform::TempDirectory() + "\\cpk_unpack_fuzz_" + std::to_string(rd());
-        (void)platform::CreateDirectory(p);
-        return p;
-    }();
-    return path;
-}
-
-void RemoveTree(const std::string& path) {
-    if (platform::IsDirectory(path)) {
-        auto list = platform::ListDirectory(path);
-        for (const auto& e : list ? *list : std::vector<platform::DirEntry>{}) {
-            RemoveTree(path + "\\" + e.name);
-        }
-        (void)platform::DeleteDirectory(path);
-    } else if (platform::Exists(path)) {
-        (void)platform::SetReadOnly(path, false);
-        (void)platform::DeleteFile(path);
-    }
+    return FuzzSandbox("cpk_unpack_fuzz");
 }
 
 // Where the game folder lies below the sandbox.
 constexpr const char kGameBelow[] = "a\\b\\c\\game";
 
-// Everything below folder (relative names) except the game folder's contents.
-void ListOutside(const std::string& folder, const std::string& relative,
-                 std::vector<std::string>& found) {
-    auto list = platform::ListDirectory(folder);
-    for (const auto& e : list ? *list : std::vector<platform::DirEntry>{}) {
-        const std::string name = relative.empty() ? e.name : relative + "\\" + e.name;
-        found.push_back(name);
-        if (name != kGameBelow && e.isDirectory) {
-            ListOutside(folder + "\\" + e.name, name, found);
-        }
-    }
-}
-
+// What the sandbox holds outside the game folder.
 const std::vector<std::string>& Expected() {
     static const std::vector<std::string> expected = [] {
         std::vector<std::string> v{"a",        "a\\b",        "a\\b\\c",
@@ -116,14 +84,7 @@ bool WriteScripted(const std::string& path, const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    SilenceMessageBoxes();
-    (void)Sandbox();
-    // The sandbox goes at exit. Its names are turned to GBK on the way: the
-    // conversion tables are built first so that they outlive the clean-up.
-    (void)platform::Utf8ToGbk("\xe4\xb8\xad");
-    (void)platform::GbkToUtf8("\xd6\xd0");
-    std::atexit([] { RemoveTree(Sandbox()); });
-    DiscIOMgr::EnableFlushes(false);
+    SetUpSandbox("cpk_unpack_fuzz");
     return 0;
 }
 
@@ -135,12 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string package = sandbox + "\\package.cpk";
     const std::string marker = sandbox + "\\outside.txt";
     RemoveTree(game);
-    for (size_t i = sandbox.size() + 1; i < game.size(); ++i) {
-        if (game[i] == '\\') {
-            (void)platform::CreateDirectory(game.substr(0, i));
-        }
-    }
-    if (!platform::CreateDirectory(game) ||
+    if (!MakeFoldersBelow(sandbox, game) ||
         !(size > 0 && data[0] == '#' ? WriteScripted(package, data, size)
                                      : WriteWhole(package, data, size)) ||
         !WriteWhole(marker, "untouched", 9)) {
@@ -162,7 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Outside the game folder the sandbox holds the folders on the way to
     // it, the package and the marker, unchanged; nothing else.
     std::vector<std::string> found;
-    ListOutside(sandbox, "", found);
+    ListOutside(sandbox, "", kGameBelow, found);
     std::sort(found.begin(), found.end());
     if (found != Expected()) {
         __builtin_trap();  // something was written outside the game folder

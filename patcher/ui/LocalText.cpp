@@ -117,3 +117,11 @@ const char* GetLocalText(const char* text) {
 void ResetLocalText() {
     ProcessTable().Reset();
 }
+
+std::string FillInText(const std::string& text, const std::string& value) {
+    const size_t at = text.find("%s");
+    if (at == std::string::npos) {
+        return text + value;
+    }
+    return text.substr(0, at) + value + text.substr(at + 2);
+}

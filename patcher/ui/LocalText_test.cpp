@@ -26,6 +26,15 @@ TEST(LocalText, WithoutAFileEveryTextIsShownAsItIs) {
     EXPECT_EQ(table.Lookup(nullptr), nullptr);
 }
 
+// Names go into texts without the text being read as a format: a
+// translation may hold "%" signs, or have lost its "%s".
+TEST(LocalText, NamesAreFilledInWithoutFormatting) {
+    EXPECT_EQ(FillInText(G("无法创建文件%s,请检查下载目录"), "download\\a.cpk.jat"),
+              G("无法创建文件download\\a.cpk.jat,请检查下载目录"));
+    EXPECT_EQ(FillInText("100% of %s, then %s", "%d%n"), "100% of %d%n, then %s");
+    EXPECT_EQ(FillInText("No file: ", "a.cpk"), "No file: a.cpk");
+}
+
 TEST(LocalText, EntriesFollowALineBreak) {
     TempDir dir;
     // The first line is never an entry, even when it looks like one.

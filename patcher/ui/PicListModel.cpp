@@ -34,6 +34,11 @@ int PicListModel::GetCount() const {
     return static_cast<int>(items_.size());
 }
 
+void PicListModel::ClearSelection() {
+    std::lock_guard<std::mutex> lock(mu_);
+    selected_ = -1;
+}
+
 void PicListModel::SetCurSel(int index) {
     std::lock_guard<std::mutex> lock(mu_);
     if (index < 0 || index >= static_cast<int>(items_.size())) {

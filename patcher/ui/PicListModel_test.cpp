@@ -123,6 +123,13 @@ TEST(PicListModel, ClicksHitRowsBelowTheTopRow) {
     EXPECT_EQ(m.GetCurSel(), 3);
     EXPECT_EQ(m.Click(10, 500), -1);  // no row: the selection is cleared
     EXPECT_EQ(m.GetCurSel(), -1);
+    // A list that mirrors another clears its selection the same way,
+    // without moving.
+    m.SetCurSel(4);
+    const int top = m.GetTopIndex();
+    m.ClearSelection();
+    EXPECT_EQ(m.GetCurSel(), -1);
+    EXPECT_EQ(m.GetTopIndex(), top);
 
     PicListModel few;
     Fill(few, 2);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -15,6 +16,7 @@
 #include "patcher/gui/CUpdateWnd.h"
 #include "platform/msgbox.h"
 #include "platform/native_windows.h"
+#include "platform/text.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
@@ -24,11 +26,13 @@ namespace {
 constexpr int kWatchLimitMs = 60000;
 constexpr int kWatchStepMs = 20;
 
-// The update's threads, reduced to one worker that runs a script.
+// The update's threads, reduced to one worker that runs a script; the
+// server list has two rows and remembers the selection the dialog keeps.
 class ScriptedWork final : public UpdateWork {
 public:
-    ScriptedWork(CUpdateDlg& dialog, std::function<void(CUpdateDlg&)> script)
-        : dialog_(dialog), script_(std::move(script)) {}
+    ScriptedWork(CUpdateDlg& dialog, std::function<void(CUpdateDlg&)> script,
+                 std::vector<std::string>* log = nullptr)
+        : dialog_(dialog), script_(std::move(script)), log_(log) {}
     ~ScriptedWork() override { EndThreads(); }
 
     void Init() override {}
@@ -41,11 +45,15 @@ public:
     void ForgetUpdateThread() override { runs_ = false; }
     bool StartUnpackThread() override { return true; }
     void WaitUnpackThread() override {}
-    ServerRows ServerList() const override { return ServerRows{{"     one", "     two"}, 0}; }
-    void SelectServer(int) override {}
-    bool HasServerSelection() const override { return true; }
-    void StoreLoginChoice() override {}
-    void StoreResumeIndex(int32_t) override {}
+    ServerRows ServerList() const override {
+        return ServerRows{{"     one", "     two"}, selected_};
+    }
+    void SelectServer(int row) override { selected_ = row; }
+    bool HasServerSelection() const override { return selected_ >= 0; }
+    void StoreLoginChoice() override { Log("StoreLoginChoice " + std::to_string(selected_)); }
+    void StoreResumeIndex(int32_t index) override {
+        Log("StoreResumeIndex " + std::to_string(index));
+    }
     void EndThreads() override {
         if (worker_.joinable()) {
             worker_.join();
@@ -53,10 +61,18 @@ public:
     }
 
 private:
+    void Log(const std::string& line) {
+        if (log_ != nullptr) {
+            log_->push_back(line);
+        }
+    }
+
     CUpdateDlg& dialog_;
     std::function<void(CUpdateDlg&)> script_;
+    std::vector<std::string>* log_;
     std::thread worker_;
     bool runs_ = false;
+    int selected_ = 0;
 };
 
 struct Found {
@@ -93,6 +109,13 @@ bool WaitFor(const std::function<bool()>& done) {
         Sleep(kWatchStepMs);
     }
     return false;
+}
+
+// The text a control of the window shows (read from another thread).
+std::wstring ControlText(HWND window, int id) {
+    wchar_t text[512] = {};
+    GetWindowTextW(GetDlgItem(window, id), text, 512);
+    return text;
 }
 
 void Press(HWND window, int id) {
@@ -169,6 +192,108 @@ TEST_F(WindowFrontEndTest, ExitBeforeTheUpdateEndsIsAFailure) {
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(code, kExitFailed);
     EXPECT_FALSE(IsWindow(window));  // the window went with the front end
+}
+
+// A new patcher arrived before the last package: the unpacking stored where
+// the next start goes on and asks the window to close. The window says what
+// to do; its close box then ends the program (exit 2) without touching the
+// stored index (it used to delete it, so every start began again at the
+// first package and stopped at the same one).
+TEST_F(WindowFrontEndTest, AfterANewPatcherTheWindowSaysWhatToDoAndItsCloseBoxKeepsTheIndex) {
+    std::vector<std::string> log;
+    UpdateDlgOptions options;
+    options.makeWork = [&](CUpdateDlg& dialog, UpdateShared& shared) {
+        return std::make_unique<ScriptedWork>(
+            dialog,
+            [&shared](CUpdateDlg& d) {
+                d.PostStartUpdate();
+                d.Post(UM_DOWNLOAD_DONE, 0, 0);
+                shared.unpack.selfUpdatePending = 1;
+                d.PostCloseRequest(2);
+            },
+            &log);
+    };
+    const std::u16string wide =
+        platform::Utf8ToUtf16("发现新的更新程序,请退出后重新运行更新程序以继续更新");
+    const std::wstring expected(wide.begin(), wide.end());
+    const DWORD uiThread = GetCurrentThreadId();
+    HWND window = nullptr;
+    bool told = false, closed = false;
+    std::thread player([&] {
+        WaitFor(
+            [&] { return (window = FindThreadWindow(uiThread, L"TesmarUpdateWnd")) != nullptr; });
+        if (window == nullptr) {
+            return;
+        }
+        told = WaitFor([&] { return ControlText(window, kIdStatusLine) == expected; });
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        closed = WaitFor([&] { return IsWindow(window) == FALSE; });
+        if (!closed) {
+            Press(window, kIdExit);  // so that the test ends
+        }
+    });
+    int code = RunWindow(ConsoleOptions{}, std::move(options), WindowFrontEndOptions{});
+    player.join();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(told) << "the window did not say what to do";
+    EXPECT_TRUE(closed) << "the close box did not end the program";
+    EXPECT_EQ(code, kExitSelfUpdate);
+    for (const std::string& line : log) {
+        EXPECT_EQ(line.rfind("StoreResumeIndex", 0), std::string::npos) << line;
+    }
+}
+
+// A click below the last row clears the list's selection, and the dialog's
+// with it: start game then asks for a server instead of storing one the
+// player no longer sees chosen.
+TEST_F(WindowFrontEndTest, AClickBelowTheRowsClearsTheSelectionStartGameUses) {
+    std::vector<std::string> log;
+    std::vector<std::string> asked;
+    UpdateDlgOptions options;
+    options.makeWork = [&](CUpdateDlg& dialog, UpdateShared&) {
+        return std::make_unique<ScriptedWork>(
+            dialog,
+            [](CUpdateDlg& d) {
+                d.PostStartUpdate();
+                d.Post(UM_UPDATE_DONE, 0, 0);
+            },
+            &log);
+    };
+    options.showBox = [&](void*, const char* text, const char*, uint32_t) {
+        asked.push_back(text ? text : "");
+        return platform::kIdOk;
+    };
+    options.launchGame = [&](const std::string&) {
+        log.push_back("launch");
+        return true;
+    };
+    const DWORD uiThread = GetCurrentThreadId();
+    HWND window = nullptr;
+    std::thread player([&] {
+        WaitFor(
+            [&] { return (window = FindThreadWindow(uiThread, L"TesmarUpdateWnd")) != nullptr; });
+        if (window == nullptr) {
+            return;
+        }
+        WaitFor([&] { return IsWindowEnabled(GetDlgItem(window, kIdStartGame)) != FALSE; });
+        // Two rows; the click lands in the fourth row's place.
+        SendMessageW(GetDlgItem(window, kIdServerList), WM_LBUTTONUP, 0,
+                     MAKELPARAM(20, 3 * kServerListItemHeight + 5));
+        Press(window, kIdStartGame);
+        WaitFor([&] { return !asked.empty() || IsWindow(window) == FALSE; });
+        if (IsWindow(window)) {
+            Press(window, kIdExit);
+        }
+    });
+    int code = RunWindow(ConsoleOptions{}, std::move(options), WindowFrontEndOptions{});
+    player.join();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(asked, (std::vector<std::string>{platform::Utf8ToGbk("请选择您要登录的区域")}));
+    EXPECT_EQ(std::count(log.begin(), log.end(), "launch"), 0);
+    for (const std::string& line : log) {
+        EXPECT_EQ(line.rfind("StoreLoginChoice", 0), std::string::npos) << line;
+    }
+    EXPECT_EQ(code, kExitCurrent);
 }
 
 }  // namespace

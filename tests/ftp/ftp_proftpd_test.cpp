@@ -9,6 +9,7 @@
 
 #include "download_run.h"
 #include "patcher/CPartFile.h"
+#include "patcher/ui/LocalText.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"
@@ -95,7 +96,24 @@ TEST_F(ProftpdDownload, AFilePresentIsNotFetchedAgain) {
     EXPECT_EQ(first->lParam, 50);
 }
 
-TEST_F(ProftpdDownload, ADigestMismatchDeletesTheFileAndReports) {
+// A package already in download\ is used only when its digest is the one
+// the version server gave: one cut short or re-released under the same name
+// is fetched again.
+TEST_F(ProftpdDownload, AFilePresentWithAnotherDigestIsFetchedAgain) {
+    StartServer();
+    std::string a = Serve("v100", "p101.cpk", 60000, 9);
+    WriteFile(Local("p101.cpk"), a.substr(0, 30000));  // cut short
+    DownloadRun run = RunDownload(server_->port(), list_);
+    ASSERT_EQ(run.last(), UM_DOWNLOAD_DONE);
+    EXPECT_EQ(ReadFile(Local("p101.cpk")), a);
+    EXPECT_GE(Count("RETR /v100/p101.cpk"), 1);
+    EXPECT_EQ(run.Count(UM_VERIFY_FAILED), 0);
+    EXPECT_EQ(boxes_.count(), 0u);
+}
+
+// A file that fails its check is fetched again once, as the box says; when
+// the second one fails too, the file on the server is the damaged one.
+TEST_F(ProftpdDownload, ADigestMismatchFetchesOnceMoreThenNamesTheFile) {
     StartServer();
     Serve("v100", "p101.cpk", 70000, 5);
     PatchFileEntry e = list_.At(0);
@@ -104,12 +122,16 @@ TEST_F(ProftpdDownload, ADigestMismatchDeletesTheFileAndReports) {
     list_.Append(e);
     DownloadRun run = RunDownload(server_->port(), list_);
     ASSERT_EQ(run.last(), UM_RESET);
-    ASSERT_GE(run.events.size(), 4u);
+    EXPECT_EQ(run.Count(UM_VERIFY_FAILED), 1);
+    EXPECT_EQ(Count("RETR /v100/p101.cpk"), 6);  // three ranges, twice
+    ASSERT_GE(run.events.size(), 3u);
     size_t n = run.events.size();
-    EXPECT_EQ(run.events[n - 4].message, UM_PROGRESS);
-    EXPECT_EQ(run.events[n - 4].lParam, 0);
-    EXPECT_EQ(run.events[n - 3].message, UM_SPEED);
-    EXPECT_EQ(run.events[n - 2].message, UM_VERIFY_FAILED);
+    EXPECT_EQ(run.events[n - 3].message, UM_PROGRESS);
+    EXPECT_EQ(run.events[n - 3].lParam, 0);
+    EXPECT_EQ(run.events[n - 2].message, UM_SPEED);
+    ASSERT_EQ(boxes_.count(), 1u);
+    EXPECT_EQ(boxes_.asked()[0].text,
+              std::string(GBK("补丁文件p101.cpk仍未通过验证,服务器上的文件可能已损坏")));
     EXPECT_FALSE(platform::Exists(Local("p101.cpk")));
     EXPECT_FALSE(platform::Exists(CPartFile::PartPath(Local("p101.cpk"))));
 }
@@ -127,9 +149,12 @@ TEST_F(ProftpdDownload, AFileMissingOnTheServerGivesTheSizeMessage) {
     EXPECT_EQ(Count("RETR"), 0) << "sizes are read before anything is fetched";
 }
 
-TEST_F(ProftpdDownload, AFinishedPartialFileIsMovedAndCountsAsPresentNextTime) {
+// A partial file that holds every byte is finished when it is opened; the
+// run goes on with its check instead of ending without a word.
+TEST_F(ProftpdDownload, AFinishedPartialFileIsCheckedAndUsed) {
     StartServer();
     std::string a = Serve("v100", "p101.cpk", 4000, 7);
+    std::string b = Serve("v100", "p102.cpk", 5000, 8);
     PartTrailer t = NewPartTrailer(Local("p101.cpk"), 4000, 2);
     for (uint32_t i = 0; i < t.segmentCount; ++i) {
         t.segment[i].received = t.segment[i].length;
@@ -140,11 +165,26 @@ TEST_F(ProftpdDownload, AFinishedPartialFileIsMovedAndCountsAsPresentNextTime) {
     WriteFile(CPartFile::PartPath(Local("p101.cpk")),
               a + std::string(reinterpret_cast<char*>(bytes), sizeof bytes));
 
-    DownloadRun first = RunDownload(server_->port(), list_);
-    EXPECT_EQ(first.last(), UM_RESET) << "no worker to start";
+    DownloadRun run = RunDownload(server_->port(), list_);
+    EXPECT_EQ(run.last(), UM_DOWNLOAD_DONE);
     EXPECT_EQ(ReadFile(Local("p101.cpk")), a);
-    DownloadRun second = RunDownload(server_->port(), list_);
-    EXPECT_EQ(second.last(), UM_DOWNLOAD_DONE);
+    EXPECT_EQ(ReadFile(Local("p102.cpk")), b);
+    EXPECT_EQ(Count("RETR /v100/p101.cpk"), 0);
+    EXPECT_EQ(boxes_.count(), 0u);
+}
+
+// download\ that cannot hold the partial file: the run ends naming it.
+TEST_F(ProftpdDownload, APartialFileThatCannotBeCreatedIsNamed) {
+    StartServer();
+    Serve("v100", "p101.cpk", 4000, 7);
+    // A folder where the partial file should go.
+    ASSERT_TRUE(platform::CreateDirectory(CPartFile::PartPath(Local("p101.cpk"))));
+    WriteFile(CPartFile::PartPath(Local("p101.cpk")) + "\\held", "x");
+    DownloadRun run = RunDownload(server_->port(), list_);
+    EXPECT_EQ(run.last(), UM_RESET);
+    ASSERT_EQ(boxes_.count(), 1u);
+    EXPECT_EQ(boxes_.asked()[0].text, FillInText(GBK("无法创建文件%s,请检查下载目录"),
+                                                 CPartFile::PartPath(Local("p101.cpk"))));
     EXPECT_EQ(Count("RETR"), 0);
 }
 

@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
+#include <sstream>
 #include <string>
 
+#include "FtpFetch.h"
 #include "download_run.h"
 #include "patcher/CPartFile.h"
 #include "platform/clock.h"
@@ -15,7 +18,6 @@
 #include "platform/text.h"
 #include "testsupport/scripted_ftp.h"
 #include "testsupport/temp_dir.h"
-#include "testsupport/wait.h"
 
 namespace {
 
@@ -142,7 +144,10 @@ TEST_F(ScriptedDownload, APasvReplyNamingAnotherHostStillReachesTheServer) {
     EXPECT_EQ(ReadFile(Local()), contents_);
 }
 
-TEST_F(ScriptedDownload, UnusablePasvRepliesNeverOpenADataConnection) {
+// Workers that cannot use the passive-mode reply reconnect; the file gains
+// nothing, and once the stall limit passes the run ends by itself, naming
+// the server and why.
+TEST_F(ScriptedDownload, UnusablePasvRepliesNeverOpenADataConnectionAndTheRunEnds) {
     const char* replies[] = {
         "227 Entering Passive Mode (127,0,0,1,300,1).\r\n",
         "227 Entering Passive Mode 127,0,0,1,4,1\r\n",
@@ -151,23 +156,109 @@ TEST_F(ScriptedDownload, UnusablePasvRepliesNeverOpenADataConnection) {
     };
     for (const char* reply : replies) {
         SCOPED_TRACE(reply);
+        platform::ScriptedMessageBoxes boxes;
         ScriptedFtpOptions options;
         options.replies["PASV"] = reply;
         ScriptedFtpServer server(Files(), options);
-        // Once the workers have failed the PASV step twice, stop the run.
-        DownloadRun run =
-            RunDownload(server.port(), list_, {}, [&](CFtpDownloader& d, const UpdateEvent& e) {
-                if (e.message != UM_PROGRESS) {
-                    return;
-                }
-                EXPECT_TRUE(server.WaitForCommands("PASV", 2, testsupport::kWaitLimitMs));
-                d.Stop();
-            });
-        EXPECT_EQ(run.last(), UM_RESET);
-        EXPECT_GE(CountCommands(server, "PASV"), 2);
+        FtpDownloaderOptions o;
+        o.stallTimeoutMs = 1500;
+        UpdateEventQueue sink;
+        CFtpDownloader d;
+        d.Create(&sink, &list_, o);
+        ASSERT_EQ(d.Login("127.0.0.1", server.port(), kAnonymousUser, kAnonymousPassword), 1);
+        ASSERT_TRUE(d.Start());
+        std::optional<UpdateEvent> e;
+        while ((e = sink.Take(kEventTimeoutMs)) && e->message != UM_RESET &&
+               e->message != UM_DOWNLOAD_DONE) {
+        }
+        ASSERT_TRUE(e);
+        EXPECT_EQ(e->message, UM_RESET);
+        EXPECT_TRUE(d.stalled());
+        EXPECT_EQ(d.lastProblem(), FtpProblem::kBadPassive);
+        d.Destroy();
+        EXPECT_GE(CountCommands(server, "PASV"), 1);
         EXPECT_EQ(CountCommands(server, "RETR"), 0);
         EXPECT_FALSE(platform::Exists(Local()));
+        ASSERT_EQ(boxes.count(), 1u);
+        EXPECT_EQ(boxes.asked()[0].text,
+                  std::string(GBK("下载服务器127.0.0.1没有响应,请稍后重试")));
     }
+}
+
+// A server that keeps silent: at its greeting (the login fails as a refused
+// one does, and says why), and during a transfer (the attempt ends once the
+// file gains nothing for the stall limit).
+TEST_F(ScriptedDownload, ASilentServerEndsTheAttemptWithinTheLimits) {
+    FtpDownloaderOptions o;
+    o.replyTimeoutMs = 300;
+    o.stallTimeoutMs = 1500;
+    {
+        ScriptedFtpOptions options;
+        options.replies["greeting"] = "";
+        ScriptedFtpServer server(Files(), options);
+        UpdateEventQueue sink;
+        CFtpDownloader d;
+        d.Create(&sink, &list_, o);
+        EXPECT_EQ(d.Login("127.0.0.1", server.port(), kAnonymousUser, kAnonymousPassword), -1);
+        EXPECT_EQ(d.lastProblem(), FtpProblem::kNoAnswer);
+    }
+    {
+        // Silent after the sizes: the resume probe gets no answer.
+        ScriptedFtpOptions options;
+        options.replies["REST"] = "";
+        ScriptedFtpServer server(Files(), options);
+        DownloadRun run = RunDownload(server.port(), list_, o);
+        EXPECT_EQ(run.last(), UM_RESET);
+        ASSERT_EQ(boxes_.count(), 1u);
+        EXPECT_EQ(boxes_.asked()[0].text,
+                  std::string(GBK("下载服务器127.0.0.1没有响应,请稍后重试")));
+    }
+    {
+        ScriptedFtpOptions options;
+        options.silentData = true;
+        ScriptedFtpServer server(Files(), options);
+        DownloadRun run = RunDownload(server.port(), list_, o);
+        EXPECT_EQ(run.last(), UM_RESET);
+        EXPECT_GE(CountCommands(server, "RETR"), 1);
+        ASSERT_EQ(boxes_.count(), 2u);
+        EXPECT_EQ(boxes_.asked()[1].text,
+                  std::string(GBK("下载服务器127.0.0.1没有响应,请稍后重试")));
+        // What arrived (nothing) stays for the next attempt.
+        EXPECT_TRUE(platform::Exists(CPartFile::PartPath(Local())));
+    }
+}
+
+// ftpfetch ends by itself where the patcher's workers would reconnect for
+// ever, and says why it gave up.
+TEST_F(ScriptedDownload, FtpfetchGivesUpOnAServerWhoseTransfersCannotStart) {
+    ScriptedFtpOptions options;
+    options.replies["PASV"] = "227 Entering Passive Mode 127,0,0,1,4,1\r\n";
+    ScriptedFtpServer server(Files(), options);
+    std::ostringstream out, err;
+    int code = RunFtpFetch(
+        {"127.0.0.1:" + std::to_string(server.port()), "v100/sub/a.cpk", list_.At(0).md5Text, "-o",
+         platform::GbkToUtf8(dir_.path()), "--stall-timeout", "1"},
+        out, err, false);
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(err.str().find("no data for 1 s: the server's passive-mode reply (PASV) names no "
+                             "usable address"),
+              std::string::npos)
+        << err.str();
+    EXPECT_EQ(CountCommands(server, "RETR"), 0);
+}
+
+// A transfer damaged on the way fails the check; the file is fetched once
+// more, as the box promises, and that one is sound.
+TEST_F(ScriptedDownload, AFileThatFailsItsCheckIsFetchedOnceMore) {
+    ScriptedFtpOptions options;
+    options.corruptTransfers = 3;  // each range of the first fetch
+    ScriptedFtpServer server(Files(), options);
+    DownloadRun run = RunDownload(server.port(), list_);
+    ASSERT_EQ(run.last(), UM_DOWNLOAD_DONE);
+    EXPECT_EQ(run.Count(UM_VERIFY_FAILED), 1);
+    EXPECT_EQ(ReadFile(Local()), contents_);
+    EXPECT_EQ(CountCommands(server, "RETR"), 6);
+    EXPECT_EQ(boxes_.count(), 0u);
 }
 
 TEST_F(ScriptedDownload, UnusableSizeRepliesEndTheRunWithTheMessage) {

@@ -203,7 +203,19 @@ void ScriptedFtpServer::Serve(platform::TcpSocket control) {
                 sent = SendText(control, "425 no data connection\r\n");
                 continue;
             }
-            const std::string& bytes = it->second;
+            if (options_.silentData) {
+                // Hold the connection, saying nothing, until the client gives up.
+                while (!stop_.load() &&
+                       data->WaitReadable(kPollMs) == platform::WaitResult::kTimeout) {
+                }
+                data->Close();
+                rest = 0;
+                continue;
+            }
+            std::string bytes = it->second;
+            if (!bytes.empty() && corruptions_.fetch_add(1) < options_.corruptTransfers) {
+                bytes[std::min<size_t>(rest, bytes.size() - 1)] ^= 0x5A;
+            }
             size_t from = std::min<size_t>(rest, bytes.size());
             size_t end = bytes.size();
             bool cut = false;

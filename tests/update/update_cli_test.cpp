@@ -34,22 +34,13 @@ const std::string kPatcher = "Drevik.exe";
 const std::string kPatcher = "drevik";
 #endif
 
-std::string Contents(size_t size, uint32_t seed) {
-    std::string s(size, '\0');
-    uint32_t x = seed * 2654435761u + 1;
-    for (size_t i = 0; i < size; ++i) {
-        x = x * 1664525u + 1013904223u;
-        s[i] = static_cast<char>(x >> 24);
-    }
-    return s;
-}
-
 // The game at 100: loose files and two archives.
 void MakeGame100(const std::string& folder) {
     WriteFile(folder + "\\readme.txt", "version 100");
-    WriteFile(folder + "\\data\\scene.cpk", BuildArchive({{"tex\\a.dds", Contents(40000, 1)},
-                                                          {"tex\\b.dds", "b100"},
-                                                          {"model\\m.fskel", Contents(3000, 2)}}));
+    WriteFile(folder + "\\data\\scene.cpk",
+              BuildArchive({{"tex\\a.dds", PatternBytes(40000, 1)},
+                            {"tex\\b.dds", "b100"},
+                            {"model\\m.fskel", PatternBytes(3000, 2)}}));
     WriteFile(folder + "\\data\\ui.cpk", BuildArchive({{"ui\\main.xml", "<ui v=100/>"}}));
 }
 
@@ -66,23 +57,24 @@ Release Release100To103(const std::string& gameIni, const std::string& extraPack
         "path 100 v100\\p101.cpk v101\\p102.cpk v102\\p103.cpk\n"
         "path 101 v101\\p102.cpk v102\\p103.cpk\n"
         "path 102 v102\\p103.cpk\n";
-    r.files["v100\\p101.cpk"] = BuildArchive({{"readme.txt", "version 101"},
-                                              {"data\\scene.cpk\\tex\\b.dds", "b101"},
-                                              {"data\\scene.cpk\\tex\\c.dds", Contents(20000, 3)},
-                                              {"maps\\map01.dat", Contents(8 << 20, 4)}});
+    r.files["v100\\p101.cpk"] =
+        BuildArchive({{"readme.txt", "version 101"},
+                      {"data\\scene.cpk\\tex\\b.dds", "b101"},
+                      {"data\\scene.cpk\\tex\\c.dds", PatternBytes(20000, 3)},
+                      {"maps\\map01.dat", PatternBytes(8 << 20, 4)}});
     std::string ini = gameIni;
     ini += "[Borough1]\r\nname=Second\r\ndianxin=2\r\nlogin_num=1\r\nip0=127.0.0.2\r\n";
     size_t at = ini.find("Borough_num=1");
     ini.replace(at, 13, "Borough_num=2");
     r.files["v101\\p102.cpk"] =
-        BuildArchive({{"data\\sound\\sound.cpk\\bgm\\theme.ogg", Contents(300000, 5)},
+        BuildArchive({{"data\\sound\\sound.cpk\\bgm\\theme.ogg", PatternBytes(300000, 5)},
                       {"data\\ui.cpk\\ui\\main.xml", "<ui v=102/>"},
                       {"update.ini", ini},
                       {"updagte.ini", "the server list changed"}},
                      true);
     std::vector<PackageEntry> last{{"readme.txt", "version 103"},
-                                   {"data\\scene.cpk\\model\\m2.fskel", Contents(5000, 6)},
-                                   {"maps\\map02.dat", Contents(2 << 20, 7)}};
+                                   {"data\\scene.cpk\\model\\m2.fskel", PatternBytes(5000, 6)},
+                                   {"maps\\map02.dat", PatternBytes(2 << 20, 7)}};
     if (!extraPackage103.empty()) {
         last.push_back({extraPackage103, extraContents103});
     }
@@ -152,14 +144,15 @@ TEST_F(UpdateProgram, UpdatesAFolderFrom100To103) {
     EXPECT_EQ(ReadVersion(game), 103);
     auto files = FolderContents(game);
     EXPECT_EQ(files["readme.txt"], "version 103");
-    EXPECT_EQ(files["maps\\map01.dat"], Contents(8 << 20, 4));
-    EXPECT_EQ(files["maps\\map02.dat"], Contents(2 << 20, 7));
-    EXPECT_EQ(files["data\\scene.cpk|tex\\a.dds"], Contents(40000, 1));  // untouched
-    EXPECT_EQ(files["data\\scene.cpk|tex\\b.dds"], "b101");              // replaced
-    EXPECT_EQ(files["data\\scene.cpk|tex\\c.dds"], Contents(20000, 3));  // new
-    EXPECT_EQ(files["data\\scene.cpk|model\\m2.fskel"], Contents(5000, 6));
+    EXPECT_EQ(files["maps\\map01.dat"], PatternBytes(8 << 20, 4));
+    EXPECT_EQ(files["maps\\map02.dat"], PatternBytes(2 << 20, 7));
+    EXPECT_EQ(files["data\\scene.cpk|tex\\a.dds"], PatternBytes(40000, 1));  // untouched
+    EXPECT_EQ(files["data\\scene.cpk|tex\\b.dds"], "b101");                  // replaced
+    EXPECT_EQ(files["data\\scene.cpk|tex\\c.dds"], PatternBytes(20000, 3));  // new
+    EXPECT_EQ(files["data\\scene.cpk|model\\m2.fskel"], PatternBytes(5000, 6));
     EXPECT_EQ(files["data\\ui.cpk|ui\\main.xml"], "<ui v=102/>");
-    EXPECT_EQ(files["data\\sound\\sound.cpk|bgm\\theme.ogg"], Contents(300000, 5));  // new archive
+    EXPECT_EQ(files["data\\sound\\sound.cpk|bgm\\theme.ogg"],
+              PatternBytes(300000, 5));  // new archive
     EXPECT_NE(files["update.ini"].find("name=Second"), std::string::npos);
     // Nothing is left to download or unpack.
     auto left = platform::ListDirectory(game + "\\download");
@@ -230,6 +223,67 @@ TEST_F(UpdateProgram, ANewPatcherInAnEarlierPackageStoresTheResumeIndex) {
 }
 
 #ifndef _WIN32
+// Killed during the hand-over, at a moment picked at random once the last
+// package is unpacked: the version is recorded before the helper starts, so
+// whenever the kill comes the folder is the new version and version.dat
+// says so. The helper, once started, puts the new patcher in place and
+// starts it, and that one finds the update done; killed before the helper
+// started, the next start hands over instead.
+TEST_F(UpdateProgram, KilledDuringTheHandOverEndsAtTheNewVersion) {
+    const std::string newPatcher = ReadFile(ProgramDir() + "\\" + kPatcher) + "new patcher 103";
+    Release release;
+    Serve([&](const std::string& ini) {
+        return release = Release100To103(ini, kPatcher, newPatcher);
+    });
+    const std::vector<std::string> skip{"download", kPatcher, "UpdatePackef.dat"};
+    auto prefetch = [&](const std::string& folder) {
+        for (const char* p : {"v100\\p101.cpk", "v101\\p102.cpk", "v102\\p103.cpk"}) {
+            WriteFile(folder + "\\download\\" + FileNamePart(p), release.files[p]);
+        }
+    };
+    const std::string reference = work_ / "reference";
+    NewGame(reference);
+    prefetch(reference);
+    ASSERT_EQ(Run(reference), 2);
+    WaitForHelper(reference);
+    const auto expected = FolderContents(reference, skip, true);
+    ASSERT_EQ(ReadVersion(reference), 103);
+
+    std::mt19937 random(platform::TickCount());
+    const std::string game = work_ / "game";
+    for (int round = 0; round < 2; ++round) {
+        const uint32_t after = random() % (kHandOverPauseMs + 500);
+        SCOPED_TRACE("killed " + std::to_string(after) + " ms into the hand-over");
+        NewGame(game);
+        prefetch(game);
+        platform::Process p = Start(game);
+        uint64_t start = platform::TickCount64();
+        // The hand-over has begun once the version is recorded or the helper
+        // runs, whichever comes first.
+        while (ReadVersion(game) != 103 &&
+               !platform::IsProgramRunning(game + "\\UpdatePackef.dat") && !p.Wait(5)) {
+            ASSERT_LT(platform::TickCount64() - start, static_cast<uint64_t>(kProgramLimitMs));
+        }
+        if (!p.Wait(static_cast<int>(after))) {
+            p.Kill();
+            p.Wait(-1);
+        }
+        ASSERT_EQ(ReadVersion(game), 103);
+        EXPECT_EQ(FolderDifference(expected, FolderContents(game, skip, true)), "");
+        WaitForHelper(game);
+        if (ReadFile(game + "\\" + kPatcher) != newPatcher) {
+            // Killed before the helper started: the next start hands over.
+            EXPECT_EQ(Run(game), 2);
+            WaitForHelper(game);
+        }
+        EXPECT_EQ(ReadFile(game + "\\" + kPatcher), newPatcher);
+        EXPECT_EQ(ReadVersion(game), 103);
+        EXPECT_EQ(FolderDifference(expected, FolderContents(game, skip, true)), "");
+        EXPECT_FALSE(platform::Exists(game + "\\unpack_log.ini"));
+        EXPECT_FALSE(platform::Exists(game + "\\download\\p103.cpk"));
+    }
+}
+
 // SIGKILL at random moments of the update, each time started again on the
 // same folder: the version is recorded only with everything in place, and
 // the folder ends as an uninterrupted run leaves it, byte for byte (the
@@ -294,6 +348,9 @@ TEST_F(UpdateProgram, KilledAtRandomMomentsEndsAsAnUninterruptedRun) {
                 size_t packages = 0;
                 bool partial = false;
                 for (const auto& e : downloads ? *downloads : std::vector<platform::DirEntry>{}) {
+                    if (e.isDirectory) {
+                        continue;  // the unpacking's undo journal
+                    }
                     bool part = e.name.find(".jat") != std::string::npos;
                     partial = partial || part;
                     packages += part ? 0 : 1;

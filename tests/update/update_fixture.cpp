@@ -102,6 +102,16 @@ std::string FreeLoopbackAddress(uint16_t port) {
     return "";
 }
 
+std::string PatternBytes(size_t size, uint32_t seed) {
+    std::string s(size, '\0');
+    uint32_t x = seed * 2654435761u + 1;
+    for (size_t i = 0; i < size; ++i) {
+        x = x * 1664525u + 1013904223u;
+        s[i] = static_cast<char>(x >> 24);
+    }
+    return s;
+}
+
 std::string BuildArchive(const std::vector<PackageEntry>& entries, bool lzo) {
     TempDir dir;
     std::string path = dir / "package.cpk";
@@ -129,7 +139,7 @@ std::map<std::string, std::string> ArchiveEntries(const std::string& path) {
     std::map<std::string, std::string> out;
     BlockPool pool;
     CPKVfs vfs(pool);
-    if (!vfs.Open(path)) {
+    if (!vfs.Open(path, CPKOpenMode::kReadOnly)) {
         return out;
     }
     ReadArchiveTree(vfs, 0, "", out);
@@ -181,6 +191,11 @@ bool UpdateServers::Start(const Release& release, int ftpRateKBps, bool refuseLo
     if (!error_.empty()) {
         return false;
     }
+    release_ = release;
+    return StartFtp(ftpRateKBps, refuseLogins) && StartVersion();
+}
+
+bool UpdateServers::StartFtp(int ftpRateKBps, bool refuseLogins) {
     ProftpdOptions o;
     o.address = ftpAddress_;
     o.port = 21;
@@ -191,17 +206,21 @@ bool UpdateServers::Start(const Release& release, int ftpRateKBps, bool refuseLo
         error_ = ftp_->error();
         return false;
     }
-    for (const auto& [path, contents] : release.files) {
+    for (const auto& [path, contents] : release_.files) {
         WriteFile(ftp_->root() + "\\" + path, contents);
     }
-    std::string manifest = release.manifest;
+    return true;
+}
+
+bool UpdateServers::StartVersion() {
+    std::string manifest = release_.manifest;
     for (size_t at = manifest.find("{FTP}"); at != std::string::npos; at = manifest.find("{FTP}")) {
         manifest.replace(at, 5, ftpAddress_);
     }
     versiond::ServerOptions v;
     v.address = versionAddress_;
     v.port = kVersionPort;
-    version_ = std::make_unique<LoopbackVersionServer>(manifest, release.files, v);
+    version_ = std::make_unique<LoopbackVersionServer>(manifest, release_.files, v);
     if (!version_->ok()) {
         error_ = version_->error();
         return false;

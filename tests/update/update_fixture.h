@@ -20,6 +20,10 @@ namespace testsupport {
 // picked at random so that runs side by side do not meet.
 std::string FreeLoopbackAddress(uint16_t port);
 
+// size bytes that differ at every offset of a block (seeded), so that a
+// misplaced or repeated range shows.
+std::string PatternBytes(size_t size, uint32_t seed);
+
 // One entry of a patch package: its inner path and contents; a path that
 // ends in "\" is an empty directory.
 struct PackageEntry {
@@ -78,7 +82,15 @@ public:
     ProftpdServer& ftp() { return *ftp_; }
     LoopbackVersionServer& version() { return *version_; }
 
+    // A server that goes away, and comes back on its address and port with
+    // the release it served (for the files, the one given to Start).
+    void StopFtp() { ftp_.reset(); }
+    bool StartFtp(int ftpRateKBps = 0, bool refuseLogins = false);
+    void StopVersion() { version_.reset(); }
+    bool StartVersion();
+
 private:
+    Release release_;
     std::string error_;
     std::string ftpAddress_;
     std::string versionAddress_;

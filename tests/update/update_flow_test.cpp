@@ -12,10 +12,14 @@
 #include <vector>
 
 #include "cpk/CPKVfs.h"
+#include "cpk/Md5.h"
+#include "cpk/Unpack.h"
+#include "cpk/UnpackJournal.h"
 #include "patcher/CFtpDownloader.h"
 #include "patcher/CUpdateDlg.h"
 #include "patcher/PatchFileList.h"
 #include "patcher/UpdateDriver.h"
+#include "patcher/ui/LocalText.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"
@@ -32,16 +36,6 @@ using namespace testsupport;
 // A run that has not ended after this long has hung: a generous margin over
 // every time-out of the flow (a connect gives up after about 10 s).
 constexpr uint32_t kRunLimitMs = 120000;
-
-std::string Contents(size_t size, uint32_t seed) {
-    std::string s(size, '\0');
-    uint32_t x = seed * 2654435761u + 1;
-    for (size_t i = 0; i < size; ++i) {
-        x = x * 1664525u + 1013904223u;
-        s[i] = static_cast<char>(x >> 24);
-    }
-    return s;
-}
 
 // 100 -> 103 in three packages.
 Release ThreePatches(const std::string& big = "") {
@@ -139,7 +133,7 @@ protected:
         o.replyPolls = 300;
         UpdateDlgOptions d;
         d.text = [](const char* s) { return std::string(s); };
-        d.modulePath = game_ / "drevik";
+        d.modulePath = modulePath_.empty() ? game_ / "drevik" : modulePath_;
         d.sleep = [](uint32_t) {};
         d.startHelper = [this](const std::string& helper, const std::vector<std::string>&) {
             helpers_.push_back(helper);
@@ -176,7 +170,8 @@ protected:
         return texts;
     }
 
-    bool realWalk_ = false;  // the real unpack walk instead of walk_
+    bool realWalk_ = false;   // the real unpack walk instead of walk_
+    std::string modulePath_;  // the patcher's program; in the game folder when empty
     TempDir settings_;
     TempDir game_;
     CurrentDirGuard cwd_{game_.path()};
@@ -370,7 +365,7 @@ TEST_F(UpdateFlow, ANewServerListIsBuiltAgainAfterItsPackage) {
 }
 
 TEST_F(UpdateFlow, AStopDuringTheDownloadKeepsWhatArrivedAndTheNextRunResumes) {
-    const std::string big = Contents(3 << 20, 7);
+    const std::string big = PatternBytes(3 << 20, 7);
     Serve(ThreePatches(big), 256);
     Game(101);
     Open();
@@ -480,6 +475,8 @@ TEST_F(UpdateFlow, ANewPatcherInAnEarlierPackageResumesAtTheNextStart) {
     ASSERT_TRUE(RunToOutcome());
     EXPECT_EQ(dialog_->outcome(), UpdateOutcome::kSelfUpdateStored);
     EXPECT_FALSE(dialog_->ended());
+    EXPECT_EQ(dialog_->display().statusText,
+              GBK("发现新的更新程序,请退出后重新运行更新程序以继续更新"));
     EXPECT_EQ(platform::GetProfileInt("config", "nIndex", 0, "unpack_log.ini"), 2);
     EXPECT_EQ(walk_->Walked(), (std::vector<std::string>{"p101.cpk", "p102.cpk"}));
     EXPECT_EQ(ReadVersion(game_.path()), 100);
@@ -498,13 +495,57 @@ TEST_F(UpdateFlow, ANewPatcherInAnEarlierPackageResumesAtTheNextStart) {
     EXPECT_FALSE(platform::Exists("download\\p103.cpk"));
     EXPECT_TRUE(platform::Exists("download\\drevik"));
     EXPECT_TRUE(boxes_.asked().empty());
+    // With the version recorded, no index is left to skip packages of a
+    // later update.
+    EXPECT_FALSE(platform::Exists("unpack_log.ini"));
 }
 
-// A resume index past the list skips every package and records the version.
+// The entries of an upgrade path as the version server names them.
+std::vector<PatchFileEntry> PathEntries(const Release& r, const std::vector<std::string>& paths) {
+    std::vector<PatchFileEntry> out;
+    for (const std::string& p : paths) {
+        PatchFileEntry e;
+        e.directory = p.substr(0, p.find('\\'));
+        e.fileName = p.substr(p.find('\\') + 1);
+        uint8_t digest[16];
+        Md5OfBuffer(r.files.at(p).data(), r.files.at(p).size(), digest);
+        e.md5Text = Md5Hex(digest);
+        out.push_back(e);
+    }
+    return out;
+}
+
+// A new patcher in an earlier package when the index cannot be stored (a
+// folder is in the way of unpack_log.ini): stopping would begin again at the
+// first package next time and stop at the same one for ever, so the player
+// is told and the unpacking goes on to the end, where the hand-over follows.
+TEST_F(UpdateFlow, ANewPatcherWhoseIndexCannotBeStoredGoesOnToTheEnd) {
+    Release r = ThreePatches();
+    r.files["v100\\p101.cpk"] = BuildArchive({{"readme.txt", "one"}, {"drevik", "new"}});
+    Serve(r);
+    Game(100);
+    ASSERT_TRUE(platform::CreateDirectory("unpack_log.ini"));
+    ASSERT_TRUE(platform::CreateDirectory("unpack_log.ini\\held"));
+    Open();
+    ASSERT_TRUE(RunUntil([this] { return dialog_->ended(); }));
+    EXPECT_EQ(dialog_->outcome(), UpdateOutcome::kHandedOver);
+    EXPECT_EQ(walk_->Walked(), (std::vector<std::string>{"p101.cpk", "p102.cpk", "p103.cpk"}));
+    EXPECT_EQ(BoxTexts(),
+              (std::vector<std::string>{
+                  FillInText(GBK("无法保存更新进度到%s,更新将继续进行"), game_ / "unpack_log.ini") +
+                  " / " + GBK("提示")}));
+    EXPECT_EQ(helpers_.size(), 1u);
+    EXPECT_EQ(ReadVersion(game_.path()), 103);
+}
+
+// A resume index of this very update past the list skips every package and
+// records the version.
 TEST_F(UpdateFlow, AResumeIndexPastTheListRecordsTheVersion) {
-    Serve(ThreePatches());
+    Release r = ThreePatches();
+    Serve(r);
     Game(101);
-    ASSERT_TRUE(platform::WriteProfileString("config", "nIndex", "9", "unpack_log.ini"));
+    const std::string key = UpdateKey(103, PathEntries(r, {"v101\\p102.cpk", "v102\\p103.cpk"}));
+    ASSERT_EQ(WriteResumeIndex(9, game_.path(), key), 1);
     Open();
     ASSERT_TRUE(RunToOutcome());
     EXPECT_EQ(dialog_->outcome(), UpdateOutcome::kDone);
@@ -512,6 +553,81 @@ TEST_F(UpdateFlow, AResumeIndexPastTheListRecordsTheVersion) {
     EXPECT_EQ(ReadVersion(game_.path()), 103);
     EXPECT_FALSE(platform::Exists("unpack_log.ini"));
     EXPECT_EQ(dialog_->display().updateBar, 100);
+}
+
+// An index that belongs to another update (the one before, whose hand-over
+// failed to clear it, then a check that did not come through) or to none
+// (left by an earlier patcher) skips nothing: the patcher never records a
+// version whose packages it did not unpack.
+TEST_F(UpdateFlow, AResumeIndexOfAnotherUpdateSkipsNothing) {
+    Release r = ThreePatches();
+    Serve(r);
+    const std::string other =
+        UpdateKey(103, PathEntries(r, {"v100\\p101.cpk", "v101\\p102.cpk", "v102\\p103.cpk"}));
+    for (bool named : {true, false}) {
+        SCOPED_TRACE(named);
+        Game(101);
+        if (named) {
+            ASSERT_EQ(WriteResumeIndex(1, game_.path(), other), 1);
+        } else {
+            ASSERT_EQ(WriteResumeIndex(1, game_.path()), 1);
+        }
+        walk_ = std::make_shared<ScriptedWalk>();
+        Open();
+        ASSERT_TRUE(RunToOutcome());
+        EXPECT_EQ(dialog_->outcome(), UpdateOutcome::kDone);
+        EXPECT_EQ(walk_->Walked(), (std::vector<std::string>{"p102.cpk", "p103.cpk"}));
+        EXPECT_EQ(ReadVersion(game_.path()), 103);
+        EXPECT_FALSE(platform::Exists("unpack_log.ini"));
+        dialog_.reset();
+    }
+}
+
+// An unpacking killed in the middle leaves its journal; when the next start
+// meets another update (the servers moved on), the half-done one is undone
+// first, so that the new one starts from the old version.
+TEST_F(UpdateFlow, AHalfDoneUpdateOfAnotherPathIsUndoneFirst) {
+    Serve(ThreePatches());
+    Game(100);
+    WriteFile("readme.txt", "version 100");
+    {
+        UnpackJournal killed("download\\undo");
+        ASSERT_TRUE(killed.Begin("102 0123456789abcdef0123456789abcdef"));
+        ASSERT_TRUE(killed.BeforeFile("readme.txt"));
+        WriteFile("readme.txt", "half of 102");
+        ASSERT_TRUE(killed.BeforeFile("stale\\half.txt"));
+        WriteFile("stale\\half.txt", "only in the half-done update");
+    }
+    realWalk_ = true;
+    Open();
+    ASSERT_TRUE(RunToOutcome());
+    EXPECT_EQ(dialog_->outcome(), UpdateOutcome::kDone)
+        << (BoxTexts().empty() ? "" : BoxTexts()[0]);
+    EXPECT_EQ(ReadVersion(game_.path()), 103);
+    EXPECT_EQ(ReadFile("readme.txt"), "two");  // the last package's
+    EXPECT_FALSE(platform::Exists("stale"));
+    EXPECT_FALSE(platform::Exists("download\\undo"));
+}
+
+// The index belongs to the game folder, not to the folder of the program:
+// one program run for two game folders keeps their indexes apart.
+TEST_F(UpdateFlow, TheResumeIndexLivesInTheGameFolder) {
+    Release r = ThreePatches();
+    r.files["v101\\p102.cpk"] = BuildArchive({{"readme.txt", "two"}, {"drevik", "new"}});
+    Serve(r);
+    Game(100);
+    TempDir programs;
+    modulePath_ = programs / "drevik";
+    Open();
+    ASSERT_TRUE(RunToOutcome());
+    EXPECT_EQ(dialog_->outcome(), UpdateOutcome::kSelfUpdateStored);
+    EXPECT_FALSE(platform::Exists(programs / "unpack_log.ini"));
+    EXPECT_EQ(
+        ReadResumeIndex(
+            game_.path(),
+            UpdateKey(103, PathEntries(r, {"v100\\p101.cpk", "v101\\p102.cpk", "v102\\p103.cpk"}))),
+        2);
+    EXPECT_EQ(platform::CurrentDirectory(), game_.path());
 }
 
 // Stopped during unpacking, the walk abandons; the next start unpacks every
@@ -539,9 +655,10 @@ TEST_F(UpdateFlow, AStopDuringUnpackingStartsAgainFromTheFirstPackage) {
     EXPECT_EQ(ReadVersion(game_.path()), 103);
 }
 
-// A downloaded file that is no archive fails the update without a box;
-// the version stays.
-TEST_F(UpdateFlow, APackageThatIsNoArchiveFailsTheUpdate) {
+// A downloaded file that is no archive (damaged past its check, or damaged
+// on the server) is deleted and named: kept, it would count as downloaded
+// on every later attempt and fail each of them the same way.
+TEST_F(UpdateFlow, APackageThatIsNoArchiveIsDeletedAndNamed) {
     Release r = ThreePatches();
     r.files["v102\\p103.cpk"] = "not an archive";
     Serve(r);
@@ -550,14 +667,28 @@ TEST_F(UpdateFlow, APackageThatIsNoArchiveFailsTheUpdate) {
     ASSERT_TRUE(RunToOutcome());
     EXPECT_EQ(dialog_->outcome(), UpdateOutcome::kFailed);
     EXPECT_EQ(dialog_->display().statusText, GBK("更新失败,请重新更新"));
-    // Only the archive layer tells what is wrong with the file; the update
-    // adds no box of its own.
-    ASSERT_FALSE(boxes_.asked().empty());
-    for (const auto& b : boxes_.asked()) {
-        EXPECT_TRUE(b.caption == "Message" || b.caption == "Error") << b.caption;
-    }
+    std::vector<std::string> texts = BoxTexts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(),
+                        std::string(GBK("补丁文件p103.cpk已损坏,已将其删除,请重新更新")) + " / " +
+                            GBK("提示")),
+              texts.end());
+    EXPECT_FALSE(platform::Exists("download\\p103.cpk"));
+    EXPECT_TRUE(platform::Exists("download\\p102.cpk"));
     EXPECT_TRUE(walk_->Walked().empty());
     EXPECT_EQ(ReadVersion(game_.path()), 101);
+
+    // The next attempt fetches it again (and meets the same damage).
+    size_t fetched = 0;
+    for (const std::string& c : servers_->ftp().Commands()) {
+        fetched += c.rfind("RETR /v102/p103.cpk", 0) == 0;
+    }
+    dialog_->StartUpdate();
+    ASSERT_TRUE(RunToOutcome());
+    size_t again = 0;
+    for (const std::string& c : servers_->ftp().Commands()) {
+        again += c.rfind("RETR /v102/p103.cpk", 0) == 0;
+    }
+    EXPECT_GT(again, fetched);
 }
 
 }  // namespace

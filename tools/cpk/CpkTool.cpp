@@ -648,6 +648,14 @@ void Tool::Apply(const std::vector<std::string>& packages, const std::string& ga
         }
     }
     EndProgress();
+    if (!context.skipped.empty()) {
+        // Gone past without being written: the folder lacks what they hold.
+        std::string names;
+        for (const std::string& name : context.skipped) {
+            names += (names.empty() ? "" : ", ") + platform::GbkToUtf8(name);
+        }
+        Fail("not written: " + names);
+    }
     if (context.selfUpdatePending.load()) {
         out_ << "a new " << executable << " waits in download\\ for the self-update\n";
     }

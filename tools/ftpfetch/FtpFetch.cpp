@@ -21,6 +21,10 @@ namespace {
 
 constexpr int kEventPollMs = 200;
 constexpr int kBarWidth = 30;
+// A tool must end by itself: a server that sends nothing for this long (a
+// silent one, or one whose passive-mode replies cannot be used, so that
+// the workers reconnect for ever) ends the run with the reason.
+constexpr int kDefaultStallSeconds = 60;
 
 // The downloader's message boxes become lines on err; each is answered with
 // the button that ends the step, and the last one is kept as the reason.
@@ -153,7 +157,7 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
     std::string server, remote, md5, dir = ".";
     size_t readSize = kReceiveCap;
     int segments = kSegmentsMax;
-    int stallSeconds = 0;
+    int stallSeconds = kDefaultStallSeconds;
     app.add_option("HOST[:PORT]", server, "FTP server (port 21 when none is given)")->required();
     app.add_option("REMOTE_PATH", remote, "Path of the file on the server, e.g. v100/p101.cpk")
         ->required();
@@ -167,7 +171,7 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
         ->capture_default_str()
         ->check(CLI::Range(1, kSegmentsMax));
     app.add_option("--stall-timeout", stallSeconds,
-                   "Give up after this many seconds without data (0: wait, as the patcher does)")
+                   "Give up after this many seconds without data (0: reconnect until stopped)")
         ->capture_default_str()
         ->check(CLI::NonNegativeNumber);
     std::vector<std::string> rest(args.rbegin(), args.rend());  // CLI11 takes them last first
@@ -225,6 +229,7 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
     list.Append(entry);
     UpdateEventQueue sink;
     FtpDownloaderOptions options;
+    options.stallTimeoutMs = static_cast<uint32_t>(stallSeconds) * 1000;
     options.receiveCap = readSize;
     options.segmentsMax = segments;
     CFtpDownloader downloader;
@@ -246,17 +251,10 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
     bool verifyFailed = false;
     bool stopped = false;
     uint64_t lastBytes = 0;
-    uint32_t lastData = platform::TickCount();
     int baselines = 0;
     for (;;) {
         if (stop && stop->load() && !stopped) {
             stopped = true;
-            downloader.Stop();
-        }
-        if (stallSeconds > 0 && !stopped &&
-            platform::TickCount() - lastData > static_cast<uint32_t>(stallSeconds) * 1000) {
-            stopped = true;
-            reason = "no data for " + std::to_string(stallSeconds) + " s";
             downloader.Stop();
         }
         if (sink.baselineCount() != baselines) {
@@ -272,7 +270,6 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
         } else if (e->message == UM_SPEED) {
             if (e->wParam != lastBytes) {
                 lastBytes = e->wParam;
-                lastData = platform::TickCount();
                 line.Note("");
             }
             line.Speed(e->wParam, e->lParam);
@@ -292,8 +289,14 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
 
     std::string shown = platform::GbkToUtf8(platform::NativePath(entry.localPath));
     if (!done) {
-        if (verifyFailed) {
-            reason = "MD5 mismatch: the downloaded file was deleted";
+        if (downloader.stalled()) {
+            // Why it gave up, and why no data came.
+            reason = "no data for " + std::to_string(stallSeconds) +
+                     " s: " + FtpProblemText(downloader.lastProblem());
+        } else if (verifyFailed) {
+            reason =
+                "MD5 mismatch, also when fetched again: the file on the server differs "
+                "(the downloaded file was deleted)";
         } else if (reason.empty()) {
             reason = stopped ? "stopped; run again to resume" : "the download is incomplete";
         }

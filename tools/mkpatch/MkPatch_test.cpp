@@ -306,14 +306,17 @@ TEST_F(MkPatchTest, ApplyResumesAtThePackageItStoppedIn) {
     EXPECT_EQ(ReadFile(game + "\\common.txt"), "common 2");
     EXPECT_FALSE(platform::Exists(game + "\\unpack_log.ini"));
 
-    // --yes skips what cannot be created and goes on.
+    // --yes skips what cannot be created and goes on; what it skipped is
+    // named, and the run does not count as done.
     ASSERT_TRUE(platform::DeleteFile(game + "\\f1.txt"));
     ASSERT_TRUE(platform::CreateDirectory(game + "\\f1.txt"));
     ASSERT_TRUE(platform::CreateDirectory(game + "\\f1.txt\\blocker"));
     args.back() = "--yes";
     Outcome skipping = Cpk(args);
-    EXPECT_EQ(skipping.code, 0) << skipping.err;
+    EXPECT_EQ(skipping.code, 1);
+    EXPECT_NE(skipping.err.find("not written: f1.txt"), std::string::npos) << skipping.err;
     EXPECT_TRUE(platform::IsDirectory(game + "\\f1.txt"));
+    EXPECT_EQ(ReadFile(game + "\\common.txt"), "common 2");
 }
 
 TEST_F(MkPatchTest, ApplyReportsTheSelfUpdateAndTheServerList) {

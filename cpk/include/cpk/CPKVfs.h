@@ -59,6 +59,17 @@ struct CPKFile {
     platform::MappedView mapping;
 };
 
+// Told before an archive writes over or cuts away bytes its file holds
+// already, with the file and the range (which may reach past the end), so
+// that an owner can keep them and later put the file back exactly as it
+// was. A false answer refuses the write, which then fails as one that could
+// not be done. Called on the thread that changes the archive.
+class CPKWriteGuard {
+public:
+    virtual ~CPKWriteGuard() = default;
+    virtual bool BeforeOverwrite(platform::File& file, uint64_t offset, uint64_t length) = 0;
+};
+
 class CPKVfs {
 public:
     // pool supplies the open-entry records; it is shared by the owner's
@@ -161,6 +172,10 @@ public:
     // Record indices of the free list, in the order found or deleted.
     const std::vector<int32_t>& FreeList() const { return freeList_; }
 
+    // Puts a guard before every write and cut of this archive's file, until
+    // Close (null: none). The guard must outlive that.
+    void SetWriteGuard(CPKWriteGuard* guard) { guard_ = guard; }
+
 private:
     enum class Batch { kNone, kSingle, kExplicit };
     // The archive as on disk at the start of the batch, to park its table
@@ -222,6 +237,8 @@ private:
     // first byte it must stay past), and switches the header to it.
     bool Park(uint64_t clear, uint64_t wanted);
     bool WriteTableAt(uint32_t offset, const CPKEntry* records, uint32_t count);
+    // Asks the write guard, if any, before bytes at offset are written or cut.
+    bool Guard(uint64_t offset, uint64_t length);
     bool SwitchHeader(const CPKHeader& header);
     void CutBehindTable();
 
@@ -230,6 +247,7 @@ private:
     bool readOnly_ = false;
     std::string refusal_;  // why changes are refused ("" when they are not)
     platform::File file_;
+    CPKWriteGuard* guard_ = nullptr;
     platform::FileMapping mapping_;
     // Mapped pieces of the file, shared by the entries opened in them, so
     // that opening and closing small entries maps nothing new.

@@ -19,8 +19,10 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class CPKVfs;
+class UnpackJournal;
 
 // Where the walk reports progress: the update dialog, which turns it into
 // UM_PROGRESS (1131) with wParam bar and lParam percent.
@@ -55,6 +57,15 @@ struct UnpackContext {
     std::atomic<int> serverListChangedSeen{0};
     // The game folder (system path); empty for the current folder.
     std::string gameFolder;
+    // Keeps what the walk changes, so that the update can be undone (none:
+    // nothing is kept). The walk stops when it cannot keep something.
+    UnpackJournal* journal = nullptr;
+    // Package entries the walk went past without writing them: ones that
+    // cannot be read, and files the user chose to skip. An update with any
+    // of them is not complete.
+    std::vector<std::string> skipped;
+    // What the walk stopped at when it failed (a path), where it knows.
+    std::string failedPath;
 };
 
 // Walks the package's directory crc (0: its root): folders are created,
@@ -85,3 +96,9 @@ int ReadResumeIndex(const std::string& folder);
 // the file and answers 0.
 int WriteResumeIndex(int index);
 int WriteResumeIndex(int index, const std::string& folder);
+// The resume index of one update, named by key (its owner's name for what
+// the update is: the patcher's is the target version and the packages),
+// kept beside the index as "szUpdate". An index stored for another update,
+// or without a name (by an earlier patcher), does not apply: 0.
+int ReadResumeIndex(const std::string& folder, const std::string& key);
+int WriteResumeIndex(int index, const std::string& folder, const std::string& key);

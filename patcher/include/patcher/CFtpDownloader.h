@@ -29,14 +29,19 @@
 
 // ---- Limits and timing ----
 
-constexpr int kConnectWaits = 32;              // control connect: waits for writability...
-constexpr int kConnectWaitMs = 150;            // ...of this long...
-constexpr uint32_t kConnectSleepMs = 20;       // ...each followed by this sleep
-constexpr int kDataConnectWaits = 50;          // data connect: likewise
-constexpr uint32_t kDataConnectSleepMs = 10;   //
-constexpr int kReplyWaitMs = 150;              // wait for each byte of a reply
-constexpr int kReplyEmptyWaitsMax = 5120;      // consecutive empty waits before a reply fails
-constexpr uint32_t kReplyEmptySleepMs = 20;    //
+constexpr int kConnectWaits = 32;             // control connect: waits for writability...
+constexpr int kConnectWaitMs = 150;           // ...of this long...
+constexpr uint32_t kConnectSleepMs = 20;      // ...each followed by this sleep
+constexpr int kDataConnectWaits = 50;         // data connect: likewise
+constexpr uint32_t kDataConnectSleepMs = 10;  //
+constexpr int kReplyWaitMs = 150;             // wait for each byte of a reply...
+constexpr uint32_t kReplyEmptySleepMs = 20;   // ...with this sleep after each empty one
+// A server that stops answering must not hold the player: a reply whose
+// next byte does not come within this fails as a lost connection does, and
+// a file that gains no byte for kStallTimeoutMs (the workers reconnecting,
+// or waiting on silent connections) ends the attempt with a message.
+constexpr uint32_t kReplyTimeoutMs = 30000;
+constexpr uint32_t kStallTimeoutMs = 60000;
 constexpr uint32_t kReplyErrorSleepMs = 1000;  // after a read error other than a reset
 constexpr uint32_t kSendRetrySleepMs = 20;     // a send that would block
 constexpr int kSendRetryWaitMs = 150;          //
@@ -58,6 +63,9 @@ constexpr uint32_t kStallReportMs = 4999;        // UM_PROGRESS again while noth
 constexpr uint32_t kWorkerStartSleepMs = 20;     // between worker starts
 constexpr uint32_t kSizeRetrySleepMs = 500;      // before asking SIZE once more
 constexpr size_t kPoolBlocks = 200;              // blocks allocated in advance
+// A file that fails its MD5 check is fetched again this many times before
+// the file on the server is taken to be damaged.
+constexpr int kVerifyRetries = 1;
 constexpr uint16_t kFtpPort = 21;
 
 // The user name and the password the patcher logs in with.
@@ -67,8 +75,11 @@ constexpr const char* kAnonymousPassword = "patcher@tesmar.net";
 struct FtpDownloaderOptions {
     // Bytes asked for per read of the data connection (1..kDataBlockBytes).
     size_t receiveCap = kReceiveCap;
-    // Consecutive empty 150-ms waits before a reply is given up.
-    int replyEmptyWaitsMax = kReplyEmptyWaitsMax;
+    // How long a reply may keep silent before it is given up.
+    uint32_t replyTimeoutMs = kReplyTimeoutMs;
+    // How long a file may gain no byte before the attempt ends (0: no limit,
+    // the workers reconnect until stopped).
+    uint32_t stallTimeoutMs = kStallTimeoutMs;
     // Most segments a file is split into (1..3): ProbeResume's answer is
     // capped by it.
     int segmentsMax = kSegmentsMax;
@@ -76,6 +87,26 @@ struct FtpDownloaderOptions {
     // worker is closed by us after this many bytes (0 = never), as a server
     // or network that drops the transfer would.
     uint32_t cutFirstTransferAfter = 0;
+};
+
+// What went wrong last on the way to the server, for the message of a
+// download that makes no progress (the tools print it).
+enum class FtpProblem {
+    kNone,
+    kNoConnection,  // the connection was refused or not made
+    kNoAnswer,      // the server kept silent past kReplyTimeoutMs
+    kRefused,       // a command was refused (login, TYPE, REST, RETR)
+    kBadPassive,    // the PASV reply named no usable address
+    kNoData,        // a transfer delivered nothing
+};
+// A line of English for the tools: "the server does not answer", ...
+const char* FtpProblemText(FtpProblem problem);
+
+// How a file's start went.
+enum class FileStart {
+    kFailed,    // nothing started (the user was told where there is something to tell)
+    kStarted,   // workers run
+    kFinished,  // the partial file already held every byte and now has its final name
 };
 
 class CFtpDownloader {
@@ -118,11 +149,17 @@ public:
     // control connection is then closed).
     int64_t ReadSizes();
     // Opens or creates the entry's partial file and starts a worker for every
-    // segment that is not complete. False (after telling the user, where
-    // there is something to tell) when no worker started.
-    bool StartFile(const PatchFileEntry& entry);
+    // segment that is not complete; a partial file that holds every byte
+    // already is finished instead.
+    FileStart StartFile(const PatchFileEntry& entry);
 
     bool cancelled() const { return cancel_.load() != 0; }
+    // The last problem met since Login; kNone when all went well.
+    FtpProblem lastProblem() const { return problem_.load(); }
+    // Whether the last run ended because no byte arrived for the stall limit.
+    bool stalled() const { return stalled_.load(); }
+    // The server of the last Login (dotted address).
+    std::string host() const { return Params().host; }
     int activeWorkers() const { return active_.load(); }
     // The partial file of the current file; DownloadThread's, so look only
     // when it has ended.
@@ -146,6 +183,9 @@ private:
     int LoginOn(platform::TcpSocket& socket, const Connection& c);
     int ReadReply(platform::TcpSocket& socket, std::string* line = nullptr);
     bool Command(platform::TcpSocket& socket, const std::string& text);
+    // Sends command (none when empty) and reads the reply; a reply other
+    // than wanted is noted as refused. Answers the reply's code (0: none).
+    int Expect(platform::TcpSocket& socket, const std::string& command, int wanted);
     bool ConnectData(platform::TcpSocket& socket, const std::string& host, uint16_t port);
     void DownloadThread();
     void SegmentWorker(Segment segment, std::string remotePath, Connection c);
@@ -163,6 +203,18 @@ private:
     void DrainQueueToPool();
     Connection Params() const;
     void Pause(uint32_t ms) const;  // sleeps in slices, ending early on cancel
+    void Problem(FtpProblem problem) { problem_ = problem; }
+    // Tells the user (a box without owner, text through the text table with
+    // name filled in).
+    void Tell(const char* gbkText, const std::string& name) const;
+    void TellConnectionLost() const;
+    // One file: fetched (or found present and sound), checked; false when
+    // the run ends (UM_RESET posted by the caller).
+    bool FetchFile(const PatchFileEntry& entry, int64_t& done, int64_t total);
+    // DownloadThread's writing of the file StartFile started, until the
+    // workers end; true when the partial file is complete and finished.
+    bool Receive(const PatchFileEntry& entry, int64_t done, int64_t total);
+    bool DigestMatches(const PatchFileEntry& entry) const;
 
     UpdateEventSink* owner_ = nullptr;
     PatchFileList* list_ = nullptr;
@@ -176,6 +228,8 @@ private:
     int segments_ = 1;
 
     std::atomic<int> cancel_{0};
+    std::atomic<FtpProblem> problem_{FtpProblem::kNone};
+    std::atomic<bool> stalled_{false};
 
     std::mutex workersMu_;
     std::vector<std::thread> workers_;

@@ -44,6 +44,12 @@ constexpr uint8_t kHelperEchoByte = 0xAA;
 // After its time-out a ping still reads what already arrived, at most this
 // many datagrams, so a busy thread that woke late does not miss its answer.
 constexpr int kLateReads = 32;
+// Stop waits this long for each ping thread. Only resolving a host name can
+// take longer, and it cannot be interrupted: such a thread is left to end by
+// itself, writing only into state it shares (nothing of a pinger that is
+// gone). The server list waits for a result no longer than the ping's
+// time-out plus this.
+constexpr uint32_t kPingStopWaitMs = 1000;
 
 // How one ping went out.
 enum class PingWay {
@@ -80,12 +86,14 @@ public:
     // there is no result (yet).
     int Result(int id) const;
     // Blocks until the ping id has recorded its result, and answers it;
-    // kNoAnswer at once for an id that was never handed out.
-    int WaitForResult(int id) const;
+    // kNoAnswer at once for an id that was never handed out, and when no
+    // result came within limitMs (-1: no limit).
+    int WaitForResult(int id, int limitMs = -1) const;
     PingWay Way(int id) const;
 
-    // Sets the cancel flag, waits for every ping thread to end, and releases
-    // the helper library and the socket library.
+    // Sets the cancel flag, waits up to kPingStopWaitMs for each ping thread
+    // to end (one still resolving a name is left to end by itself), and
+    // releases the helper library and the socket library.
     void Stop();
 
     Mode mode() const { return mode_; }
@@ -95,31 +103,54 @@ public:
     // waits out its time-out. Set before Ping.
     using DeliveryFilter = std::function<bool(const std::string& ipv4)>;
     void SetDeliveryFilter(DeliveryFilter filter) { deliver_ = std::move(filter); }
+    // For tests: resolves host names instead of the system (a slow name
+    // server). Set before Ping.
+    using Resolver = std::function<std::vector<std::string>(const std::string& host)>;
+    void SetResolver(Resolver resolver) { resolve_ = std::move(resolver); }
 
 private:
-    void Run(int id, std::string host);
-    int RunSocket(platform::IcmpSocket& socket, int id, const std::string& ipv4);
-    int RunHelper(const platform::IcmpHelper& helper, const std::string& ipv4);
-    const platform::IcmpHelper* Helper();
+    // What the ping threads and the pinger share: a thread left behind by
+    // Stop keeps it alive and writes only here.
+    struct Shared {
+        std::atomic<bool> cancel{false};
+        mutable std::mutex mu;                      // guards what follows
+        mutable std::condition_variable recorded;   // a result was recorded
+        mutable std::condition_variable cancelled;  // the cancel flag was set
+        int counter = 0;                            // the last id handed out
+        int firstId = 1;  // the first id of the current Init; older results are gone
+        std::map<int, int> results;
+        std::map<int, PingWay> ways;
+        // Loaded at Init (library mode) or on demand; a thread holds it
+        // while it uses it.
+        std::shared_ptr<platform::IcmpHelper> helper;
+        bool helperTried = false;
+    };
+    // One ping's task, run on its own thread.
+    struct Task {
+        std::shared_ptr<Shared> shared;
+        int id;
+        std::string host;
+        Mode mode;
+        uint32_t timeoutMs;
+        DeliveryFilter deliver;
+        Resolver resolve;
+    };
+    static void Run(Task task);
+    static int RunSocket(const Task& task, platform::IcmpSocket& socket, const std::string& ipv4);
+    static int RunHelper(const Task& task, const platform::IcmpHelper& helper,
+                         const std::string& ipv4);
+    static std::shared_ptr<platform::IcmpHelper> Helper(Shared& shared);
+    static bool Delivered(const Task& task, const std::string& ipv4);
+    // Sleeps up to ms; true when cancelled.
+    static bool WaitCancelled(const Shared& shared, uint32_t ms);
+    static void Record(Shared& shared, int id, int rtt, PingWay way);
     void JoinFinished();
-    bool Delivered(const std::string& ipv4) const;
-    bool WaitCancelled(uint32_t ms) const;  // sleeps up to ms; true when cancelled
-    void Record(int id, int rtt, PingWay way);
 
     uint32_t timeoutMs_ = 500;
     Mode mode_ = Mode::kNone;
     bool socketLibraryStarted_ = false;
-    std::atomic<bool> cancel_{false};
     DeliveryFilter deliver_;
+    Resolver resolve_;
     std::vector<std::pair<int, std::thread>> threads_;  // ping id, its thread
-
-    mutable std::mutex mu_;                      // guards what follows
-    mutable std::condition_variable recorded_;   // a result was recorded
-    mutable std::condition_variable cancelled_;  // the cancel flag was set
-    int counter_ = 0;                            // the last id handed out
-    int firstId_ = 1;  // the first id of the current Init; older results are gone
-    std::map<int, int> results_;
-    std::map<int, PingWay> ways_;
-    std::unique_ptr<platform::IcmpHelper> helper_;  // loaded at Init (library mode) or on demand
-    bool helperTried_ = false;
+    std::shared_ptr<Shared> shared_ = std::make_shared<Shared>();
 };

@@ -113,6 +113,10 @@ struct UpdateShared {
     std::atomic<int32_t> installedVersion{0};
     std::atomic<int32_t> targetVersion{0};
     std::atomic<int32_t> resumeIndex{0};
+    // How the unpacking of this attempt came out: 0 none (or running), 1
+    // complete with its version recorded, 2 stopped after a package that
+    // brought a new patcher (the index stored), -1 failed (and undone).
+    std::atomic<int32_t> unpackResult{0};
     // What the unpack walk works on: stopFlag (1 = abandon), the total of
     // entries (totalEntries), the own program's name, the self-update and
     // server-list signals (selfUpdatePending, serverListChangedSeen).
@@ -125,6 +129,9 @@ struct UpdateShared {
     // Set by the dialog's initialisation.
     std::string modulePath;  // the patcher's own program, system path
     std::string ownExeName;  // its file name
+    // The game folder (the current folder at start-up, system path): where
+    // the resume index lives.
+    std::string gameFolder;
 };
 
 // ---- UpdateWork ----
@@ -167,14 +174,17 @@ public:
         int selected = -1;
     };
     virtual ServerRows ServerList() const = 0;
-    // Selects a row of the server list (the player's click).
+    // Selects a row of the server list (the player's click); -1 clears the
+    // selection (a click below the rows).
     virtual void SelectServer(int row) = 0;
     // The server list has a selection.
     virtual bool HasServerSelection() const = 0;
     // StartGame step 2: the login address of the selected server to the
     // settings store.
     virtual void StoreLoginChoice() = 0;
-    // The unpack resume index to unpack_log.ini; 0 deletes the file.
+    // The unpack resume index to unpack_log.ini of the game folder; 0
+    // deletes the file (the dialog does so once an update is done; the
+    // other indexes are UnpackThread's, named after their update).
     virtual void StoreResumeIndex(int32_t index) = 0;
     // The window is destroyed: ServerListThread ends (quitFlag is set), the
     // downloader is destroyed; every thread is joined.
@@ -271,7 +281,10 @@ public:
     void OnLinkButton(int which);
     // The close request: the front end's (the window's close box; index 0)
     // or UnpackThread's, after a patch that carried a new patcher (the index
-    // of the next patch to unpack).
+    // of the next patch to unpack, which UnpackThread has stored already).
+    // After the latter the dialog says to start the patcher again, and the
+    // close box then ends it as Exit does; otherwise the close box changes
+    // nothing. The stored index is never touched here.
     void OnCloseRequest(int32_t resumeIndex);
 
     // StartUpdate: stop an update thread that still counts as running, reset

@@ -3,7 +3,10 @@
 // and starts the first update; UpdateThread asks a version server for the
 // upgrade path and hands the download to the downloader's DownloadThread;
 // UnpackThread unpacks the downloaded patches one after another, records the
-// new version and cleans up, or stops for a new patcher.
+// new version and cleans up, or stops for a new patcher. What it changes is
+// kept in an undo journal first (cpk/UnpackJournal.h): an unpacking that
+// fails or is stopped is undone, so that the game folder is always the old
+// version or the new one, and version.dat says which.
 //
 // Stopping is cooperative: the update thread's stop flag is polled by the
 // version check and between its steps, the downloader's cancel flag by the
@@ -27,6 +30,7 @@
 
 #include "cpk/BlockPool.h"
 #include "patcher/CUpdateDlg.h"
+#include "patcher/PatchFileList.h"
 #include "patcher/ServerList.h"
 #include "patcher/ui/PicListModel.h"
 
@@ -116,6 +120,9 @@ private:
     bool UpdateStopped() const { return updateStop_.load(); }
     void Box(const char* gbkText, const char* gbkCaption, uint32_t type = 0);
     int Ask(const char* gbkText, uint32_t type);
+    // A box with the text (through the dialog's text table) naming name,
+    // and the system's reason on a line of its own when there is one.
+    void Tell(const char* gbkText, const std::string& name, uint32_t systemError = 0);
     void JoinUpdateThread();
     void JoinUnpackThread();
 
@@ -151,7 +158,13 @@ private:
 
     mutable std::mutex addressMu_;
     std::string versionServerAddress_;  // at most 19 characters
+    std::string updateKey_;             // the name of the update last unpacked
 };
+
+// The name of one update: its target version and its packages (server
+// paths and digests, in order). Its resume index and its undo journal
+// belong to it and to nothing else.
+std::string UpdateKey(int32_t target, const std::vector<PatchFileEntry>& files);
 
 std::unique_ptr<UpdateWork> MakeUpdateDriver(CUpdateDlg& dialog, UpdateShared& shared,
                                              UpdateDriverOptions options = {});

@@ -60,7 +60,11 @@ void CPicList::ResetContent() {
 }
 
 void CPicList::SetCurSel(int index) {
-    model_->SetCurSel(index);
+    if (index < 0) {
+        model_->ClearSelection();
+    } else {
+        model_->SetCurSel(index);
+    }
     Refresh();
 }
 
@@ -136,11 +140,12 @@ LRESULT CPicList::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_ERASEBKGND:
             return 1;
         case WM_LBUTTONUP: {
+            // A click below the rows clears the selection; the parent hears
+            // of that too (row -1), so that what it keeps as the selection
+            // stays what the list shows.
             int row = model_->Click(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-            if (row >= 0) {
-                PostMessageW(GetParent(hwnd_), kPicListClicked, static_cast<WPARAM>(row),
-                             reinterpret_cast<LPARAM>(hwnd_));
-            }
+            PostMessageW(GetParent(hwnd_), kPicListClicked, static_cast<WPARAM>(row),
+                         reinterpret_cast<LPARAM>(hwnd_));
             Refresh();
             return 0;
         }

@@ -283,7 +283,10 @@ TEST_F(SkinControls, ListSelectsOnClickScrollsAndDraws) {
     SendMessageW(list.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(50, 500));  // below every row
     parent_.Pump();
     EXPECT_EQ(list.GetCurSel(), -1);
-    EXPECT_EQ(parent_.reports.size(), 1u);  // nothing reported for no row
+    // Reported too, as row -1: an owner that keeps the selection as well
+    // must not keep one the list no longer shows.
+    ASSERT_EQ(parent_.reports.size(), 2u);
+    EXPECT_EQ(static_cast<int>(parent_.reports[1].wParam), -1);
 
     list.OnScroll(kScrollLineDown, 0);
     EXPECT_EQ(list.model().GetTopIndex(), 4);

@@ -149,6 +149,14 @@ TEST_F(UpdateWnd, ShowsEachStateOfAnUpdateAndReportsPresses) {
                  MAKELPARAM(20, kServerListItemHeight + 5));
     Pump();
     EXPECT_EQ(rows_, (std::vector<int>{1}));
+    // Below the last row: the list's selection is cleared, and the owner
+    // hears of it (-1), so that it does not keep a server the list no
+    // longer shows as chosen.
+    SendMessageW(wnd.serverList().hwnd(), WM_LBUTTONUP, 0,
+                 MAKELPARAM(20, 4 * kServerListItemHeight + 5));
+    Pump();
+    EXPECT_EQ(rows_, (std::vector<int>{1, -1}));
+    EXPECT_EQ(wnd.serverList().model().GetCurSel(), -1);
 
     // Enter, Escape and the close request end nothing by themselves.
     SendMessageW(wnd.hwnd(), WM_COMMAND, IDOK, 0);

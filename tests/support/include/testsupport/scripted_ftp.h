@@ -27,13 +27,19 @@ struct ScriptedFtpOptions {
     // cutAfterBytes bytes of data (0 = none cut).
     int cutTransfers = 0;
     uint32_t cutAfterBytes = 0;
+    // The first corruptTransfers transfers carry their first byte changed.
+    int corruptTransfers = 0;
+    // Transfers open their data connection and then send nothing, holding
+    // it open until the client closes it.
+    bool silentData = false;
     // Logins accepted before PASS is refused with 530 (-1: all).
     int loginsAllowed = -1;
     // The address the PASV reply names (the port is always the real one).
     std::string pasvHost = "127.0.0.1";
     // Replies used instead of the normal ones, by command verb ("PASV",
     // "SIZE", "USER", "PASS", "TYPE", "RETR", "REST") or "greeting"; the text
-    // is sent as given (include the "\r\n").
+    // is sent as given (include the "\r\n"); an empty text leaves the
+    // command unanswered, as a server that stopped talking would.
     std::map<std::string, std::string> replies;
 };
 
@@ -68,6 +74,7 @@ private:
     uint16_t port_ = 0;
     std::atomic<bool> stop_{false};
     std::atomic<int> cuts_{0};
+    std::atomic<int> corruptions_{0};
     std::atomic<int> logins_{0};
     std::thread acceptThread_;
     mutable std::mutex mu_;

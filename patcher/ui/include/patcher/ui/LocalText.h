@@ -19,6 +19,12 @@
 // Safe to call from several threads.
 const char* GetLocalText(const char* text);
 
+// text with its first "%s" replaced by value: for texts that name a file,
+// a folder or a server. A translation that lost its "%s" gets the value
+// after it, so the name is never dropped; nothing else in text is read as a
+// format, whatever a translation holds.
+std::string FillInText(const std::string& text, const std::string& value);
+
 // Forgets what GetLocalText's table has read, so that the next lookup reads
 // "Language.txt" of the then current folder. The patcher reads the file once
 // per run; tests that each bring their own folder start afresh with this.

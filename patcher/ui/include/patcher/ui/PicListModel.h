@@ -56,6 +56,8 @@ public:
     // Selects index and scrolls the least needed to show it, then moves the
     // bar to match. Ignored when index is outside the rows.
     void SetCurSel(int index);
+    // No row is selected any more (-1).
+    void ClearSelection();
     // The selected row, -1 for none. May name a row that does not exist
     // (0 in an empty list, after ResetContent).
     int GetCurSel() const;
