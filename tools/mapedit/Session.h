@@ -1,0 +1,110 @@
+// The editing session of mapedit: the editor's copy of one map and the
+// commands that change it, each taking its words from the command line.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "editor/GameMapEditor.h"
+#include "platform/text.h"
+
+namespace mapedit {
+
+// A command that cannot be carried out; the tool prints its message.
+struct Failure {
+    std::string message;
+};
+
+[[noreturn]] inline void Fail(const std::string& message) {
+    throw Failure{message};
+}
+
+// The words of a command: a number, a whole number in lo..hi, an id, a tile.
+float Float(const std::string& s);
+int64_t Integer(const std::string& s, int64_t lo, int64_t hi);
+uint32_t Id(const std::string& s);
+int32_t Tile(const std::string& s);
+
+// One more than the highest id in use, or the lowest free one when that
+// would wrap.
+uint32_t NextId(const std::vector<uint32_t>& used);
+
+// A fixed GBK field as UTF-8.
+std::string Text(const char* gbk, size_t size);
+
+// The extension of a path, lower case, without its dot.
+std::string LowerExtension(const std::string& path);
+
+// Copies UTF-8 text into a fixed GBK field, refusing what does not fit.
+template <size_t N>
+inline void SetField(char (&field)[N], const std::string& utf8, const char* what) {
+    const std::string gbk = platform::Utf8ToGbk(utf8);
+    if (gbk.empty() || gbk.size() >= N) {
+        Fail(std::string(what) + " must be 1 to " + std::to_string(N - 1) + " bytes: " + utf8);
+    }
+    std::memset(field, 0, N);
+    std::memcpy(field, gbk.data(), gbk.size());
+}
+
+class Session {
+public:
+    explicit Session(std::ostream& out) : m_out(out) { m_editor.Create(&m_terrain, &m_camera); }
+
+    GFC::GameMapEditor& Editor() { return m_editor; }
+    Lumo::TerrainEditor& Terrain() { return m_terrain; }
+
+    // Runs the commands in order; the first that fails throws a Failure.
+    void Run(const std::vector<std::string>& words);
+    // Draws a top view into a PNG or BMP picture size pixels wide.
+    void Render(const std::string& out, int size);
+
+    std::string mapPath;   // system path
+    std::string mazePath;  // system path, "" without --maze
+    bool force = false;
+    // What loading the map left out: NPCs without an attribute record and
+    // dynamic objects.
+    int droppedNpcs = 0;
+    int droppedDynamics = 0;
+    const GFC::GNavMap* nav = nullptr;
+
+private:
+    // A command: its word at words[i]; answers how many words it took.
+    using Command = size_t (Session::*)(size_t i);
+    struct Entry {
+        const char* name;
+        Command run;
+    };
+    static const Entry kCommands[];
+
+    size_t List(size_t i);
+    size_t AddStatic(size_t i);
+    size_t AddNpc(size_t i);
+    size_t AddWayPoint(size_t i);
+    size_t AddTrigger(size_t i);
+    size_t AddSound(size_t i);
+    size_t MoveOrDelete(size_t i);
+    size_t SaveMap(size_t i);
+    size_t SaveAs(size_t i);
+
+    const std::string& Word(size_t i) {
+        if (i >= m_words->size()) {
+            Fail(m_command + ": too few arguments");
+        }
+        return (*m_words)[i];
+    }
+    void Save(const std::string& path);
+    std::vector<uint32_t> EditIds(GFC::GMapObjEdit::EType type) const;
+    GFC::GMapObjEdit* NeedObject(GFC::GMapObjEdit::EType type, uint32_t id);
+
+    std::ostream& m_out;
+    Lumo::TerrainEditor m_terrain;
+    Lumo::CameraBase m_camera;
+    GFC::GameMapEditor m_editor;
+    const std::vector<std::string>* m_words = nullptr;
+    std::string m_command;
+};
+
+}  // namespace mapedit
