@@ -23,20 +23,6 @@ namespace {
 
 constexpr size_t kMaxWayPointSeq = 255;  // seq is one byte
 
-// Bytes of GBK text that fit in limit bytes without splitting a character
-// (a lead byte 0x81..0xFE takes the next byte with it).
-size_t GbkFit(const char* text, size_t length, size_t limit) {
-    size_t i = 0;
-    while (i < length) {
-        const size_t width = platform::IsGbkLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
-        if (i + width > limit || i + width > length) {
-            break;
-        }
-        i += width;
-    }
-    return i;
-}
-
 bool SameName(const char* a, const char* b, size_t size) {
     return std::strncmp(a, b, size) == 0;
 }
@@ -159,7 +145,7 @@ void GameMapEditor::GetWeatherType(int& w0, int& w1, int& w2, int& w3) const {
 void GameMapEditor::SetCityName(const char* name) {
     std::memset(m_cityName, 0, sizeof m_cityName);
     if (name) {
-        const size_t n = GbkFit(name, std::strlen(name), sizeof m_cityName - 1);
+        const size_t n = platform::GbkFit(name, sizeof m_cityName - 1);
         std::memcpy(m_cityName, name, n);
     }
 }
@@ -562,7 +548,8 @@ bool GameMapEditor::WriteEditFile(const char* path) {
     // The field holds 36 bytes with the terminator: longer names are cut,
     // never inside a GBK character.
     const size_t nameLen =
-        GbkFit(m_cityName, strnlen(m_cityName, sizeof m_cityName), sizeof h.cityName - 1);
+        platform::GbkFit(std::string_view(m_cityName, strnlen(m_cityName, sizeof m_cityName)),
+                         sizeof h.cityName - 1);
     std::memcpy(h.cityName, m_cityName, nameLen);
     for (int i = 0; i < 4; ++i) {
         h.weather[i] = m_weather[i];

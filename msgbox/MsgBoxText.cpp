@@ -36,15 +36,8 @@ void CopyToField(char* field, size_t fieldSize, const char* text) {
     }
     size_t keep = 0;
     if (text != nullptr) {
-        const size_t limit = fieldSize - 1;
-        while (keep < limit && text[keep] != 0) {
-            unsigned char c = static_cast<unsigned char>(text[keep]);
-            size_t step = (platform::IsGbkLeadByte(c) && text[keep + 1] != 0) ? 2 : 1;
-            if (keep + step > limit) {
-                break;
-            }
-            keep += step;
-        }
+        // The text's end is looked for within the field only.
+        keep = platform::GbkFit(std::string_view(text, strnlen(text, fieldSize)), fieldSize - 1);
         memcpy(field, text, keep);
     }
     field[keep] = 0;

@@ -20,15 +20,7 @@ size_t FieldLength(const char (&field)[N]) {
     if (const void* end = memchr(field, 0, N)) {
         return static_cast<size_t>(static_cast<const char*>(end) - field);
     }
-    size_t keep = 0;
-    while (keep < N - 1) {
-        size_t step = IsGbkLeadByte(static_cast<unsigned char>(field[keep])) ? 2 : 1;
-        if (keep + step > N - 1) {
-            break;
-        }
-        keep += step;
-    }
-    return keep;
+    return platform::GbkFit(std::string_view(field, N), N - 1);
 }
 
 // Terminates the field where FieldLength says.

@@ -238,6 +238,20 @@ bool IsSeparator(char c, PathSeparators separators) {
 
 }  // namespace
 
+size_t GbkFit(std::string_view gbk, size_t limit) {
+    size_t keep = 0;
+    while (keep < gbk.size()) {
+        const bool pair =
+            IsGbkLeadByte(static_cast<unsigned char>(gbk[keep])) && keep + 1 < gbk.size();
+        const size_t step = pair ? 2 : 1;
+        if (keep + step > limit) {
+            break;
+        }
+        keep += step;
+    }
+    return keep;
+}
+
 size_t LastSeparator(std::string_view path, PathSeparators separators) {
     size_t last = std::string::npos;
     for (size_t i = 0; i < path.size(); ++i) {

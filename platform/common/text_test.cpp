@@ -61,6 +61,21 @@ TEST(Text, NamesCompareWithoutAsciiCaseButByteForByteInsideCharacters) {
     EXPECT_TRUE(platform::EqualsIgnoringAsciiCase("X\x82\x41", "x\x82\x41"));
 }
 
+TEST(Text, TextsAreCutBeforeACharacterTheLimitWouldSplit) {
+    const std::string text = "ab\xC4\xE3\xBA\xC3";  // two ASCII bytes, two characters
+    EXPECT_EQ(platform::GbkFit(text, 100), 6u);
+    EXPECT_EQ(platform::GbkFit(text, 6), 6u);
+    EXPECT_EQ(platform::GbkFit(text, 5), 4u);
+    EXPECT_EQ(platform::GbkFit(text, 3), 2u);
+    EXPECT_EQ(platform::GbkFit(text, 0), 0u);
+    EXPECT_EQ(platform::GbkFit("", 4), 0u);
+    // A trail byte that looks like ASCII stays with its lead.
+    EXPECT_EQ(platform::GbkFit("\x81\x5C\x5C", 2), 2u);
+    EXPECT_EQ(platform::GbkFit("\x81\x5C\x5C", 1), 0u);
+    // A lead byte at the end with nothing after it is one byte.
+    EXPECT_EQ(platform::GbkFit("ab\xC4", 3), 3u);
+}
+
 TEST(Text, PathsSplitOnlyAtSeparatorsOutsideCharacters) {
     using platform::PathSeparators;
     constexpr auto kBack = PathSeparators::kBackslash;

@@ -15,6 +15,10 @@ inline bool IsGbkLeadByte(unsigned char c) {
     return c >= 0x81 && c <= 0xFE;
 }
 
+// How many bytes of the GBK text fit in limit bytes without splitting a
+// character (a lead byte with nothing after it counts as one byte).
+size_t GbkFit(std::string_view gbk, size_t limit);
+
 // UTF-8 to GBK. Characters GBK cannot express become "?"; malformed UTF-8
 // bytes become "?" one by one.
 std::string Utf8ToGbk(std::string_view utf8);
