@@ -52,7 +52,8 @@ Pair Connect() {
 }
 
 TEST(NetOptions, LingerZeroResetsTheConnectionOnClose) {
-    ASSERT_TRUE(platform::StartSocketLibrary());
+    const platform::Status started = platform::StartSocketLibrary();
+    ASSERT_TRUE(started) << started.error().Message();
     Pair p = Connect();
     ASSERT_TRUE(platform::SetLinger(p.client, true, 0));
     EXPECT_EQ(HeldLinger(p.client), std::make_pair(true, 0));
@@ -70,7 +71,8 @@ TEST(NetOptions, LingerZeroResetsTheConnectionOnClose) {
 }
 
 TEST(NetOptions, LingerOffClosesInOrder) {
-    ASSERT_TRUE(platform::StartSocketLibrary());
+    const platform::Status started = platform::StartSocketLibrary();
+    ASSERT_TRUE(started) << started.error().Message();
     Pair p = Connect();
     ASSERT_TRUE(platform::SetLinger(p.client, true, 0));
     ASSERT_TRUE(platform::SetLinger(p.client, false, 0));
