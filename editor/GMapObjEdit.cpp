@@ -7,6 +7,7 @@
 #include "lumo/FArchive.h"
 #include "lumo/Kernel.h"
 #include "lumo/Transform.h"
+#include "platform/text.h"
 
 namespace GFC {
 
@@ -250,6 +251,25 @@ void GMapObjEdit::SetMdlScale(const D3DXVECTOR3& scale) {
         t.Scale(scale);
         t.Translate(m_mazeWall.pos);
         SetNodesMatrix(t.GetMatrix(), true, false);
+    }
+}
+
+void GMapObjEdit::SetScaleForStaticObj(const D3DXVECTOR3& scale) {
+    if (m_type != ET_STATIC) {
+        return;
+    }
+    m_static.scale = scale;
+    SetMdlScale(scale);
+}
+
+void GMapObjEdit::SetWayPointNameForNPC(const char* name) {
+    if (m_type != ET_NPC) {
+        return;
+    }
+    std::memset(m_npc.wayPointName, 0, sizeof m_npc.wayPointName);
+    if (name) {
+        std::memcpy(m_npc.wayPointName, name,
+                    platform::GbkFit(name, sizeof m_npc.wayPointName - 1));
     }
 }
 

@@ -214,9 +214,17 @@ bool GameMapEditor::IsIntersectBetweenMazeWalls(AABBox box, GMapObjEdit* skip) c
 }
 
 bool GameMapEditor::IsIntersectBetweenChopFields(const tagPOINT& tile, int type) const {
+    return IsIntersectBetweenChopFields(tile, type, nullptr);
+}
+
+bool GameMapEditor::IsIntersectBetweenChopFields(const tagPOINT& tile, int type,
+                                                 const GMapChopFieldObjEdit* skip) const {
     const AABBox mine =
         ChopFieldBox(tile, type, kChopFieldBoxRaise).Inflated(-kOverlapShrink, 0, -kOverlapShrink);
     for (const GMapChopFieldObjEdit* c : m_chopFieldList) {
+        if (c == skip) {
+            continue;
+        }
         const AABBox other =
             ChopFieldBox(c->GetWorldPos(), c->GetChopFieldType(), kChopFieldBoxRaise)
                 .Inflated(-kOverlapShrink, 0, -kOverlapShrink);

@@ -62,8 +62,9 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     std::vector<std::string> words;
     app.add_option("MAP", map, "the map file (created by save when missing)")->required();
     app.add_option("COMMAND", words,
-                   "commands: list, add-static, add-npc, add-waypoint, "
-                   "add-trigger, add-sound, move, delete, save, save-as");
+                   "commands: list, set, add-static, add-npc, add-waypoint, add-trigger, "
+                   "add-sound, add-gather, add-chopfield, add-wall, move, delete, turn, "
+                   "scale, path, save, save-as");
     app.add_option("--nav", navFile, "navigation file: the terrain for tiles and the picture");
     app.add_option("--maze", mazeFile, "maze-wall file, loaded and saved with the map");
     app.add_option("--data", dataDir, "the game's data folder (models, System\\tag*.lst)");

@@ -8,20 +8,33 @@
 // the commands run in order and change only the editor's copy until `save`
 // or `save-as` writes it. Commands:
 //
-//   list                                 everything, one line each
+//   list                                 the settings (as set commands), then
+//                                        every object, one line each
+//   set FIELD VALUE...                   map-index, city, time-zone, weather I V,
+//                                        dungeon, instance, instance-time,
+//                                        reputation, no-mount, no-transmit, fog,
+//                                        sun-colour, sun-ambient, sun-direction
 //   add-static MODEL X Y Z               prints "static ID"
 //   add-npc ATTID X Y Z YAW              prints "npc ID" (needs the NPC's attribute record)
 //   add-waypoint NAME TX TZ              prints "waypoint NAME SEQ"
 //   add-trigger TX0 TZ0 TX1 TZ1          prints "trigger ID"
 //   add-sound X Y Z                      prints "sound ID"
-//   move static|npc|sound ID X Y Z
+//   add-gather TX TZ                     prints "gather ID"
+//   add-chopfield TYPE TX TZ             prints "chopfield ID" (type 0 or 1)
+//   add-wall X Y Z YAW                   prints "wall ID" (saved with --maze)
+//   move static|npc|sound|wall ID X Y Z
 //   move waypoint NAME SEQ TX TZ
 //   move trigger ID TX0 TZ0 TX1 TZ1
-//   delete static|npc|trigger|sound ID
+//   move gather|chopfield ID TX TZ
+//   delete static|npc|trigger|sound|gather|chopfield|wall ID
 //   delete waypoint NAME SEQ
+//   turn static|npc|wall ID YAW
+//   scale static ID S
+//   path npc ID NAME|-
 //   save                                 writes MAP (and MAZE with --maze)
 //   save-as PATH                         writes the map to PATH
 //
+// Angles are in degrees.
 // New ids never repeat one in use. --data names the game's data folder
 // (models and System\tag*.lst), by default the current one. --nav gives the
 // terrain (heights and walkable tiles) for picking tiles and rendering;

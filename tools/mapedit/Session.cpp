@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <set>
 
+#include "lumo/SceneGraph.h"
 #include "platform/fs.h"
 
 namespace mapedit {
@@ -85,6 +87,13 @@ const Session::Entry Session::kCommands[] = {
     {"delete", &Session::MoveOrDelete},
     {"save", &Session::SaveMap},
     {"save-as", &Session::SaveAs},
+    {"set", &Session::Set},
+    {"add-gather", &Session::AddGather},
+    {"add-chopfield", &Session::AddChopField},
+    {"add-wall", &Session::AddWall},
+    {"turn", &Session::Turn},
+    {"scale", &Session::Scale},
+    {"path", &Session::Path},
 };
 
 void Session::Run(const std::vector<std::string>& words) {
@@ -120,12 +129,17 @@ GMapObjEdit* Session::NeedObject(GMapObjEdit::EType type, uint32_t id) {
 }
 
 size_t Session::List(size_t /*i*/) {
+    ListSettings();
     for (const GMapObjEdit* o : m_editor.GetMapObjEditList()) {
         const D3DXVECTOR3 p = o->GetWorldPos();
         if (o->GetType() == GMapObjEdit::ET_STATIC) {
             const tagStaticMapObj* r = o->GetStaticMapObj();
             m_out << "static " << r->id << ' ' << p.x << ' ' << p.y << ' ' << p.z << ' '
-                  << Text(r->modelPath, sizeof r->modelPath) << '\n';
+                  << Text(r->modelPath, sizeof r->modelPath);
+            if (r->rot.x != 0 || r->scale != D3DXVECTOR3(1, 1, 1)) {
+                m_out << " yaw " << Degrees(r->rot.x) << " scale " << r->scale.x;
+            }
+            m_out << '\n';
         } else if (o->GetType() == GMapObjEdit::ET_NPC) {
             const tagMapNPC* r = o->GetMapNPC();
             const std::string path = Text(r->wayPointName, sizeof r->wayPointName);
@@ -166,7 +180,7 @@ size_t Session::List(size_t /*i*/) {
     for (const GMapObjEdit* w : walls) {
         const tagMazeWallObj* r = w->GetMazeWallObj();
         m_out << "wall " << r->id << ' ' << r->pos.x << ' ' << r->pos.y << ' ' << r->pos.z << ' '
-              << r->yaw << '\n';
+              << Degrees(r->yaw) << '\n';
     }
     return 1;
 }
@@ -325,7 +339,11 @@ size_t Session::MoveOrDelete(size_t i) {
             return 4;
         }
     } else {
-        Fail(m_command + ": unknown kind " + kind + " (static, npc, waypoint, trigger or sound)");
+        if (const size_t used = MoveOrDeleteField(i, move)) {
+            return used;
+        }
+        Fail(m_command + ": unknown kind " + kind +
+             " (static, npc, waypoint, trigger, sound, gather, chopfield or wall)");
     }
 }
 
@@ -337,6 +355,330 @@ size_t Session::SaveMap(size_t /*i*/) {
 size_t Session::SaveAs(size_t i) {
     Save(platform::SystemPathFromNative(Word(i + 1)));
     return 2;
+}
+
+// ------------------------------------------------------------- settings
+
+namespace {
+
+constexpr float kPi = 3.14159265358979f;
+
+bool Flag(const std::string& s) {
+    return Integer(s, 0, 1) != 0;
+}
+
+uint32_t Colour(const std::string& s) {
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long v = std::strtoull(s.c_str(), &end, 0);
+    if (s.empty() || s[0] == '-' || *end != '\0' || errno != 0 || v > 0xFFFFFFFFull) {
+        Fail("not a colour (0xAARRGGBB): " + s);
+    }
+    return static_cast<uint32_t>(v);
+}
+
+float Unit(const std::string& s) {
+    const float v = Float(s);
+    if (v < 0 || v > 1) {
+        Fail("not a number in 0..1: " + s);
+    }
+    return v;
+}
+
+}  // namespace
+
+float Degrees(float radians) {
+    return radians * 180.0f / kPi;
+}
+
+float Radians(float degrees) {
+    return degrees * kPi / 180.0f;
+}
+
+void Session::ListSettings() {
+    int w[4];
+    m_editor.GetWeatherType(w[0], w[1], w[2], w[3]);
+    const std::string city = Text(m_editor.GetCityName(), kCityNameFieldSize);
+    m_out << "set map-index " << m_editor.GetMapIndex() << '\n'
+          << "set city " << (city.empty() ? "-" : city) << '\n'
+          << "set time-zone " << m_editor.GetTimeZone() << '\n';
+    for (int n = 0; n < 4; ++n) {
+        m_out << "set weather " << n << ' ' << w[n] << '\n';
+    }
+    m_out << "set dungeon " << int(m_editor.GetDungeon()) << '\n'
+          << "set instance " << int(m_editor.IsInstance()) << '\n'
+          << "set instance-time " << m_editor.GetInstanceTime() << '\n'
+          << "set reputation " << int(m_editor.GetReputation()) << '\n'
+          << "set no-mount " << int(m_editor.CannotMount()) << '\n'
+          << "set no-transmit " << int(m_editor.CannotTransmit()) << '\n';
+    if (const Lumo::SceneGraph* sg = m_editor.GetSceneGraph()) {
+        Lumo::tagDistFog fog;
+        Lumo::tagLight sun;
+        sg->GetSceneFog(fog);
+        sg->GetSunLight(sun);
+        char colour[16];
+        std::snprintf(colour, sizeof colour, "0x%08X", fog.colour);
+        m_out << "set fog " << colour << ' ' << fog.start << ' ' << fog.end << ' ' << fog.density
+              << '\n'
+              << "set sun-colour " << sun.diffuse.r << ' ' << sun.diffuse.g << ' ' << sun.diffuse.b
+              << '\n'
+              << "set sun-ambient " << sun.ambient.r << ' ' << sun.ambient.g << ' ' << sun.ambient.b
+              << '\n'
+              << "set sun-direction " << sun.direction.x << ' ' << sun.direction.y << ' '
+              << sun.direction.z << '\n';
+    }
+}
+
+size_t Session::Set(size_t i) {
+    const std::string& field = Word(i + 1);
+    if (field == "map-index") {
+        m_editor.SetMapIndex(Id(Word(i + 2)));
+    } else if (field == "city") {
+        // "-" clears the name, as list shows an empty one.
+        char name[kCityNameFieldSize] = {};
+        if (Word(i + 2) != "-") {
+            SetField(name, Word(i + 2), "a city name");
+        }
+        m_editor.SetCityName(name);
+    } else if (field == "time-zone") {
+        m_editor.SetTimeZone(Tile(Word(i + 2)));
+    } else if (field == "weather") {
+        int w[4];
+        m_editor.GetWeatherType(w[0], w[1], w[2], w[3]);
+        w[Integer(Word(i + 2), 0, 3)] =
+            static_cast<int>(Integer(Word(i + 3), 0, kWeatherKinds - 1));
+        m_editor.SetWeatherType(w[0], w[1], w[2], w[3]);
+        return 4;
+    } else if (field == "dungeon") {
+        m_editor.SetDungeon(Flag(Word(i + 2)));
+    } else if (field == "instance") {
+        m_editor.SetInstance(Flag(Word(i + 2)));
+    } else if (field == "instance-time") {
+        m_editor.SetInstanceTime(Id(Word(i + 2)));
+    } else if (field == "reputation") {
+        m_editor.SetReputation(static_cast<EReputation>(Tile(Word(i + 2))));
+    } else if (field == "no-mount") {
+        m_editor.SetCannotMount(Flag(Word(i + 2)));
+    } else if (field == "no-transmit") {
+        m_editor.SetCannotTransmit(Flag(Word(i + 2)));
+    } else if (field == "fog") {
+        Lumo::tagDistFog fog;
+        fog.colour = Colour(Word(i + 2));
+        fog.start = Float(Word(i + 3));
+        fog.end = Float(Word(i + 4));
+        fog.density = Unit(Word(i + 5));
+        m_editor.GetSceneGraph()->SetSceneFog(fog);
+        return 6;
+    } else if (field == "sun-colour" || field == "sun-ambient" || field == "sun-direction") {
+        Lumo::tagLight sun;
+        m_editor.GetSceneGraph()->GetSunLight(sun);
+        const float a = Float(Word(i + 2)), b = Float(Word(i + 3)), c = Float(Word(i + 4));
+        if (field == "sun-direction") {
+            sun.direction = D3DXVECTOR3(a, b, c);
+        } else {
+            Lumo::tagColor4f& colour = field == "sun-colour" ? sun.diffuse : sun.ambient;
+            colour.r = a;
+            colour.g = b;
+            colour.b = c;
+        }
+        m_editor.GetSceneGraph()->SetSunLight(sun);
+        return 5;
+    } else {
+        Fail("set: unknown field " + field +
+             " (map-index, city, time-zone, weather, dungeon, instance, instance-time, "
+             "reputation, no-mount, no-transmit, fog, sun-colour, sun-ambient, sun-direction)");
+    }
+    return 3;
+}
+
+// ------------------------------------------- gathers, chop fields, walls
+
+size_t Session::AddGather(size_t i) {
+    GameMapEditor::GatherList gathers;
+    m_editor.GetGatherList(gathers);
+    std::vector<uint32_t> ids;
+    for (const tagGatherObj* g : gathers) {
+        ids.push_back(g->id);
+    }
+    auto g = std::make_unique<tagGatherObj>();
+    *g = tagGatherObj{};
+    g->id = NextId(ids);
+    g->tileX = Tile(Word(i + 1));
+    g->tileZ = Tile(Word(i + 2));
+    m_out << "gather " << g->id << '\n';
+    m_editor.AddGather(g.release());
+    return 3;
+}
+
+size_t Session::AddChopField(size_t i) {
+    GameMapEditor::ChopFieldList chops;
+    m_editor.GetChopFieldList(chops);
+    std::vector<uint32_t> ids;
+    for (const GMapChopFieldObjEdit* c : chops) {
+        ids.push_back(static_cast<uint32_t>(c->GetMapID()));
+    }
+    tagChopField r{};
+    r.id = NextId(ids);
+    r.type = static_cast<int32_t>(Integer(Word(i + 1), 0, 1));
+    r.tileX = Tile(Word(i + 2));
+    r.tileZ = Tile(Word(i + 3));
+    const tagPOINT tile{r.tileX, r.tileZ};
+    if (m_editor.IsIntersectBetweenChopFields(tile, r.type)) {
+        Fail(m_command + ": the field would overlap another chop field");
+    }
+    auto* c = new GMapChopFieldObjEdit;
+    c->Create(r, &m_editor);
+    c->SetWorldPos(tile);
+    m_out << "chopfield " << r.id << '\n';
+    return 4;
+}
+
+void Session::NeedRoomForWall(const GMapObjEdit& wall) {
+    if (m_editor.IsIntersectBetweenMazeWalls(m_editor.MazeWallFootprint(wall),
+                                             const_cast<GMapObjEdit*>(&wall))) {
+        Fail(m_command + ": the wall would overlap another maze wall");
+    }
+}
+
+size_t Session::AddWall(size_t i) {
+    GameMapEditor::EditList walls;
+    m_editor.GetMazeWallList(walls);
+    std::vector<uint32_t> ids;
+    for (const GMapObjEdit* w : walls) {
+        ids.push_back(static_cast<uint32_t>(w->GetMapID()));
+    }
+    tagMazeWallObj r{};
+    r.id = NextId(ids);
+    r.pos = D3DXVECTOR3(Float(Word(i + 1)), Float(Word(i + 2)), Float(Word(i + 3)));
+    r.yaw = Radians(Float(Word(i + 4)));
+    r.scale = D3DXVECTOR3(1, 1, 1);
+    auto* w = new GMapObjEdit;
+    w->Create(r, &m_editor);
+    w->SetWorldPos(r.pos);
+    try {
+        NeedRoomForWall(*w);
+    } catch (const Failure&) {
+        m_editor.DeleteMazeWall(r.id);
+        throw;
+    }
+    m_out << "wall " << r.id << '\n';
+    return 5;
+}
+
+size_t Session::MoveOrDeleteField(size_t i, bool move) {
+    const std::string& kind = Word(i + 1);
+    if (kind == "gather") {
+        tagGatherObj* g = m_editor.GetGatherData(Id(Word(i + 2)));
+        if (!g) {
+            Fail(m_command + ": no gather " + Word(i + 2));
+        }
+        if (!move) {
+            m_editor.DeleteGather(static_cast<unsigned long>(g->id));
+            return 3;
+        }
+        tagGatherObj changed = *g;
+        changed.tileX = Tile(Word(i + 3));
+        changed.tileZ = Tile(Word(i + 4));
+        m_editor.ModifyGatherProp(changed);
+        return 5;
+    }
+    if (kind == "chopfield") {
+        GMapChopFieldObjEdit* c = m_editor.FindChopField(Id(Word(i + 2)));
+        if (!c) {
+            Fail(m_command + ": no chop field " + Word(i + 2));
+        }
+        if (!move) {
+            m_editor.DeleteChopField(c->GetMapID());
+            return 3;
+        }
+        const tagPOINT tile{Tile(Word(i + 3)), Tile(Word(i + 4))};
+        if (m_editor.IsIntersectBetweenChopFields(tile, c->GetChopFieldType(), c)) {
+            Fail(m_command + ": the field would overlap another chop field");
+        }
+        c->SetWorldPos(tile);
+        return 5;
+    }
+    if (kind == "wall") {
+        GMapObjEdit* w = m_editor.FindMazeWall(Id(Word(i + 2)));
+        if (!w) {
+            Fail(m_command + ": no wall " + Word(i + 2));
+        }
+        if (!move) {
+            m_editor.DeleteMazeWall(w->GetMapID());
+            return 3;
+        }
+        const D3DXVECTOR3 was = w->GetWorldPos();
+        w->SetWorldPos({Float(Word(i + 3)), Float(Word(i + 4)), Float(Word(i + 5))});
+        try {
+            NeedRoomForWall(*w);
+        } catch (const Failure&) {
+            w->SetWorldPos(was);
+            throw;
+        }
+        return 6;
+    }
+    return 0;
+}
+
+// ------------------------------------------------- turns, scales, paths
+
+size_t Session::Turn(size_t i) {
+    const std::string& kind = Word(i + 1);
+    const float degrees = Float(Word(i + 3));
+    if (kind == "static" || kind == "npc") {
+        const auto type = kind == "npc" ? GMapObjEdit::ET_NPC : GMapObjEdit::ET_STATIC;
+        GMapObjEdit* o = NeedObject(type, Id(Word(i + 2)));
+        if (type == GMapObjEdit::ET_NPC) {
+            o->SetYawForNPC(degrees);
+        } else {
+            o->SetYawForStaticObj(Radians(degrees));
+        }
+    } else if (kind == "wall") {
+        GMapObjEdit* w = m_editor.FindMazeWall(Id(Word(i + 2)));
+        if (!w) {
+            Fail(m_command + ": no wall " + Word(i + 2));
+        }
+        const float was = w->GetMazeWallObj()->yaw;
+        w->SetYawForMazeWall(Radians(degrees));
+        try {
+            NeedRoomForWall(*w);
+        } catch (const Failure&) {
+            w->SetYawForMazeWall(was);
+            throw;
+        }
+    } else {
+        Fail(m_command + ": unknown kind " + kind + " (static, npc or wall)");
+    }
+    return 4;
+}
+
+size_t Session::Scale(size_t i) {
+    if (Word(i + 1) != "static") {
+        Fail(m_command + ": only static objects are scaled, not " + Word(i + 1));
+    }
+    GMapObjEdit* o = NeedObject(GMapObjEdit::ET_STATIC, Id(Word(i + 2)));
+    const float s = Float(Word(i + 3));
+    if (!(s > 0)) {
+        Fail(m_command + ": a scale must be above 0: " + Word(i + 3));
+    }
+    o->SetScaleForStaticObj(D3DXVECTOR3(s, s, s));
+    return 4;
+}
+
+size_t Session::Path(size_t i) {
+    if (Word(i + 1) != "npc") {
+        Fail(m_command + ": only NPCs patrol paths, not " + Word(i + 1));
+    }
+    GMapObjEdit* o = NeedObject(GMapObjEdit::ET_NPC, Id(Word(i + 2)));
+    const std::string& name = Word(i + 3);
+    if (name == "-") {
+        o->SetWayPointNameForNPC("");
+        return 4;
+    }
+    char field[kWayPointNameSize];
+    SetField(field, name, "a way-point path name");
+    o->SetWayPointNameForNPC(field);
+    return 4;
 }
 
 }  // namespace mapedit

@@ -35,6 +35,11 @@ uint32_t NextId(const std::vector<uint32_t>& used);
 // A fixed GBK field as UTF-8.
 std::string Text(const char* gbk, size_t size);
 
+// Angles: the command line speaks degrees, records hold radians (an NPC's
+// yaw excepted, which is degrees).
+float Degrees(float radians);
+float Radians(float degrees);
+
 // The extension of a path, lower case, without its dot.
 std::string LowerExtension(const std::string& path);
 
@@ -88,6 +93,21 @@ private:
     size_t MoveOrDelete(size_t i);
     size_t SaveMap(size_t i);
     size_t SaveAs(size_t i);
+    size_t Set(size_t i);
+    size_t AddGather(size_t i);
+    size_t AddChopField(size_t i);
+    size_t AddWall(size_t i);
+    size_t Turn(size_t i);
+    size_t Scale(size_t i);
+    size_t Path(size_t i);
+
+    // The settings as the set commands that make them.
+    void ListSettings();
+    // A wall's footprint must not overlap another's.
+    void NeedRoomForWall(const GFC::GMapObjEdit& wall);
+    // Moves and deletions of the kinds added later: gathers, chop fields
+    // and maze walls; answers 0 for another kind.
+    size_t MoveOrDeleteField(size_t i, bool move);
 
     const std::string& Word(size_t i) {
         if (i >= m_words->size()) {

@@ -60,6 +60,13 @@ public:
     // Poses the nodes with another scale, without storing it in the record
     // (static objects and maze walls only).
     void SetMdlScale(const D3DXVECTOR3& scale);
+    // Stores a static object's scale in its record and poses the nodes with
+    // it (a static object only).
+    void SetScaleForStaticObj(const D3DXVECTOR3& scale);
+    // Names the way-point path an NPC patrols; "" for none (an NPC only).
+    // The name is cut where the record's field ends, never inside a GBK
+    // character.
+    void SetWayPointNameForNPC(const char* name);
 
     void GetData(tagStaticMapObj& out) const { out = m_static; }
     void GetData(tagDynamicMapObj& out) const { out = m_dynamic; }

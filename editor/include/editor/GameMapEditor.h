@@ -241,6 +241,9 @@ public:
     void PickChopFieldByMouse(int x, int y);
     bool IsIntersectBetweenMazeWalls(Lumo::AABBox box, GMapObjEdit* skip) const;
     bool IsIntersectBetweenChopFields(const tagPOINT& tile, int type) const;
+    // The same, leaving out one field (the one being moved).
+    bool IsIntersectBetweenChopFields(const tagPOINT& tile, int type,
+                                      const GMapChopFieldObjEdit* skip) const;
 
     // ---- drawing (through Lumo::DrawX and the terrain's ground quads)
     void DrawEdit();

@@ -14,6 +14,7 @@
 #include "gamesys/GameMap.h"
 #include "lumo/DiskFS.h"
 #include "platform/fs.h"
+#include "platform/text.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
@@ -32,6 +33,18 @@ bool Near(const pictest::Image& img, int x, int y, uint32_t rgb) {
         }
     }
     return false;
+}
+
+// What list shows of the objects: its lines without the settings.
+std::string Objects(const std::string& listed) {
+    std::istringstream in(listed);
+    std::string line, kept;
+    while (std::getline(in, line)) {
+        if (line.rfind("set ", 0) != 0) {
+            kept += line + '\n';
+        }
+    }
+    return kept;
 }
 
 struct Outcome {
@@ -131,7 +144,7 @@ TEST_F(MapEdit, BuildsANewMapCommandByCommand) {
 
     r = Run({"list"});
     EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out,
+    EXPECT_EQ(Objects(r.out),
               "npc 0 7 300 0 400 90 -\n"
               "static 0 100 0 -250.5 models\\house.fak\n"
               "waypoint patrol 0 3 4 3 4\n"
@@ -208,7 +221,7 @@ TEST_F(MapEdit, MovesAndDeletesByKindAndId) {
                      "5",    "9",      "9",      "move", "sound", "0",       "1",    "1",
                      "1",    "delete", "static", "0",    "list",  "save"});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out,
+    EXPECT_EQ(Objects(r.out),
               "static 1 40 50 60 models\\house.fak\n"
               "waypoint p 0 7 8 7 8\n"
               "trigger 0 5 5 9 9\n"
@@ -216,7 +229,231 @@ TEST_F(MapEdit, MovesAndDeletesByKindAndId) {
     r = Run({"delete", "waypoint", "p", "0", "delete", "trigger", "0", "delete", "sound", "0",
              "save", "list"});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out, "static 1 40 50 60 models\\house.fak\n");
+    EXPECT_EQ(Objects(r.out), "static 1 40 50 60 models\\house.fak\n");
+}
+
+TEST_F(MapEdit, SettingsGathersChopFieldsWallsTurnsScalesAndPathsLoadAsWritten) {
+    Outcome r = Run({"--maze",
+                     Native("town.gma"),
+                     "set",
+                     "map-index",
+                     "12",
+                     "set",
+                     "city",
+                     "\xE9\x95\x9C\xE6\xB9\x96",
+                     "set",
+                     "time-zone",
+                     "-3",
+                     "set",
+                     "weather",
+                     "2",
+                     "17",
+                     "set",
+                     "dungeon",
+                     "1",
+                     "set",
+                     "instance",
+                     "1",
+                     "set",
+                     "instance-time",
+                     "600",
+                     "set",
+                     "reputation",
+                     "4",
+                     "set",
+                     "no-mount",
+                     "1",
+                     "set",
+                     "no-transmit",
+                     "1",
+                     "set",
+                     "fog",
+                     "0xFF102030",
+                     "100",
+                     "900",
+                     "0.5",
+                     "set",
+                     "sun-direction",
+                     "0",
+                     "-1",
+                     "1",
+                     "set",
+                     "sun-colour",
+                     "0.5",
+                     "0.25",
+                     "1",
+                     "add-gather",
+                     "3",
+                     "4",
+                     "add-gather",
+                     "5",
+                     "6",
+                     "move",
+                     "gather",
+                     "1",
+                     "7",
+                     "8",
+                     "add-chopfield",
+                     "1",
+                     "10",
+                     "10",
+                     "move",
+                     "chopfield",
+                     "0",
+                     "20",
+                     "30",
+                     "add-wall",
+                     "1000",
+                     "0",
+                     "1000",
+                     "90",
+                     "add-wall",
+                     "5000",
+                     "0",
+                     "5000",
+                     "0",
+                     "delete",
+                     "wall",
+                     "0",
+                     "add-static",
+                     "models\\house.fak",
+                     "1",
+                     "2",
+                     "3",
+                     "turn",
+                     "static",
+                     "0",
+                     "90",
+                     "scale",
+                     "static",
+                     "0",
+                     "2.5",
+                     "add-npc",
+                     "7",
+                     "300",
+                     "0",
+                     "400",
+                     "0",
+                     "turn",
+                     "npc",
+                     "0",
+                     "45",
+                     "add-waypoint",
+                     "patrol",
+                     "3",
+                     "4",
+                     "path",
+                     "npc",
+                     "0",
+                     "patrol",
+                     "save"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(
+        r.out,
+        "gather 0\ngather 1\nchopfield 0\nwall 0\nwall 1\nstatic 0\nnpc 0\nwaypoint patrol 0\n");
+
+    // The game's loader sees every record as intended.
+    GameMap map = LoadMap();
+    EXPECT_EQ(map.GetMapIndex(), 12u);
+    EXPECT_EQ(platform::GbkToUtf8(map.GetCityName()), "\xE9\x95\x9C\xE6\xB9\x96");
+    EXPECT_EQ(map.GetTimeZone(), -3);
+    EWeather w[4];
+    map.GetWeatherType(w[0], w[1], w[2], w[3]);
+    EXPECT_EQ(w[2], 17);
+    EXPECT_TRUE(map.GetDungeon());
+    EXPECT_TRUE(map.IsInstance());
+    EXPECT_EQ(map.GetInstanceTime(), 600u);
+    EXPECT_EQ(map.GetReputation(), 4);
+    EXPECT_TRUE(map.CannotMount());
+    EXPECT_TRUE(map.CannotTransmit());
+    Lumo::tagLight sun;
+    Lumo::tagDistFog fog;
+    map.GetData(sun, fog);
+    EXPECT_EQ(fog.colour, 0xFF102030u);
+    EXPECT_EQ(fog.end, 900.0f);
+    EXPECT_EQ(fog.density, 0.5f);
+    EXPECT_EQ(sun.direction, D3DXVECTOR3(0, -1, 1));
+    EXPECT_EQ(sun.diffuse.g, 0.25f);
+    ASSERT_EQ(map.GetStaticMapObjs().size(), 1u);
+    EXPECT_NEAR(map.GetStaticMapObjs()[0].rot.x, 3.14159265f / 2, 1e-5);
+    EXPECT_EQ(map.GetStaticMapObjs()[0].scale, D3DXVECTOR3(2.5f, 2.5f, 2.5f));
+    ASSERT_NE(map.FindMapNpc(0), nullptr);
+    EXPECT_EQ(map.FindMapNpc(0)->yaw, 45);
+    EXPECT_STREQ(map.FindMapNpc(0)->wayPointName, "patrol");
+    ASSERT_EQ(map.GetChopFields().size(), 1u);
+    EXPECT_EQ(map.GetChopFields()[0].type, 1);
+    EXPECT_EQ(map.GetChopFields()[0].tileX, 20);
+    EXPECT_EQ(map.GetChopFields()[0].tileZ, 30);
+
+    // Gathers and walls, through the editor (the game keeps neither).
+    Lumo::TerrainEditor terrain;
+    Lumo::CameraBase camera;
+    GameMapEditor editor;
+    editor.Create(&terrain, &camera);
+    ASSERT_TRUE(editor.LoadFromEditFile((dir / "town.gmb").c_str()));
+    ASSERT_TRUE(editor.LoadMazeObjFile((dir / "town.gma").c_str()));
+    GameMapEditor::GatherList gathers;
+    editor.GetGatherList(gathers);
+    ASSERT_EQ(gathers.size(), 2u);
+    EXPECT_EQ(gathers.back()->id, 1u);
+    EXPECT_EQ(gathers.back()->tileX, 7);
+    EXPECT_EQ(gathers.back()->tileZ, 8);
+    GameMapEditor::EditList walls;
+    editor.GetMazeWallList(walls);
+    ASSERT_EQ(walls.size(), 1u);
+    EXPECT_EQ(walls.front()->GetMapID(), 1u);
+    EXPECT_EQ(walls.front()->GetWorldPos(), D3DXVECTOR3(5000, 0, 5000));
+
+    // Load and save again: the same bytes.
+    r = Run({"--maze", Native("town.gma"), "save-as", Native("again.gmb")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(testsupport::ReadFile(dir / "again.gmb"), testsupport::ReadFile(dir / "town.gmb"));
+
+    // list shows the settings as the commands that make them.
+    r = Run({"--maze", Native("town.gma"), "list"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    for (const char* line :
+         {"set map-index 12\n", "set city \xE9\x95\x9C\xE6\xB9\x96\n", "set weather 2 17\n",
+          "set fog 0xFF102030 100 900 0.5\n", "static 0 1 2 3 models\\house.fak yaw 90 scale 2.5\n",
+          "npc 0 7 300 0 400 45 patrol\n", "gather 1 7 8\n", "chopfield 0 1 20 30\n",
+          "wall 1 5000 0 5000 0\n"}) {
+        EXPECT_NE(r.out.find(line), std::string::npos) << line << r.out;
+    }
+}
+
+TEST_F(MapEdit, WhatTheMapCannotHoldIsRefusedAndNothingIsSaved) {
+    ASSERT_EQ(Run({"--maze", Native("town.gma"), "add-static", "m.fak", "1", "2", "3", "add-npc",
+                   "7", "0", "0", "0", "0", "add-wall", "0", "0", "0", "0", "save"})
+                  .code,
+              0);
+    const std::string saved = testsupport::ReadFile(dir / "town.gmb");
+    const std::string maze = testsupport::ReadFile(dir / "town.gma");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"set", "weather", "4", "1", "save"}, "not a whole number in 0..3"},
+        {{"set", "weather", "0", "18", "save"}, "not a whole number in 0..17"},
+        {{"set", "city", std::string(36, 'c'), "save"}, "must be 1 to 35 bytes"},
+        {{"set", "dungeon", "2", "save"}, "not a whole number in 0..1"},
+        {{"set", "fog", "red", "1", "2", "0.5", "save"}, "not a colour"},
+        {{"set", "fog", "0", "1", "2", "1.5", "save"}, "not a number in 0..1"},
+        {{"set", "colour", "1", "save"}, "unknown field colour"},
+        {{"add-chopfield", "2", "0", "0", "save"}, "not a whole number in 0..1"},
+        {{"add-wall", "100", "0", "100", "0", "save"}, "would overlap another maze wall"},
+        {{"turn", "npc", "5", "90", "save"}, "no npc 5"},
+        {{"scale", "static", "0", "0", "save"}, "must be above 0"},
+        {{"scale", "npc", "0", "2", "save"}, "only static objects are scaled"},
+        {{"path", "npc", "0", std::string(32, 'p'), "save"}, "must be 1 to 31 bytes"},
+        {{"move", "gather", "0", "1", "1", "save"}, "no gather 0"},
+        {{"delete", "chopfield", "0", "save"}, "no chop field 0"},
+    };
+    for (const auto& [args, message] : cases) {
+        std::vector<std::string> withMaze = {"--maze", Native("town.gma")};
+        withMaze.insert(withMaze.end(), args.begin(), args.end());
+        Outcome r = Run(withMaze);
+        EXPECT_EQ(r.code, 1) << message;
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+        EXPECT_EQ(testsupport::ReadFile(dir / "town.gmb"), saved) << message;
+        EXPECT_EQ(testsupport::ReadFile(dir / "town.gma"), maze) << message;
+    }
 }
 
 TEST_F(MapEdit, FailuresStopBeforeTheSaveAndSayWhy) {
@@ -229,7 +466,7 @@ TEST_F(MapEdit, FailuresStopBeforeTheSaveAndSayWhy) {
         {{"frobnicate", "save"}, "unknown command frobnicate"},
         {{"delete", "sound", "7", "save"}, "no sound 7"},
         {{"delete", "static", "0", "save"}, "no static 0"},
-        {{"move", "wall", "0", "save"}, "unknown kind wall"},
+        {{"move", "tree", "0", "save"}, "unknown kind tree"},
         {{"add-npc", "8", "0", "0", "0", "0", "save"}, "no NPC attribute record 8"},
         {{"add-trigger", "1", "2", "3", "99999999999", "save"}, "not a whole number"},
         {{"add-waypoint", std::string(40, 'n'), "1", "1", "save"}, "must be 1 to 31 bytes"},
