@@ -105,6 +105,13 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
             s.Terrain().SetHeightmap(*nav.GetHeightMap());
             s.nav = &nav;
         }
+        const bool saves = std::find(words.begin(), words.end(), "save") != words.end() ||
+                           std::find(words.begin(), words.end(), "save-as") != words.end();
+        if (!platform::Exists(s.mapPath) && !saves) {
+            // Only a run that saves starts a new map: anything else on a
+            // missing one is a mistyped path.
+            Fail(map + ": no such map (a new map is started only by a run that saves it)");
+        }
         if (platform::Exists(s.mapPath)) {
             if (!s.Editor().LoadFromEditFile(s.mapPath.c_str())) {
                 Fail(map + " is not a map file, or it is damaged (see mapinfo --check)");

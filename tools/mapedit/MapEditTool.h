@@ -4,7 +4,8 @@
 //   mapedit MAP [--nav NAV] [--maze MAZE] [--data DIR] [--render OUT.png|OUT.bmp]
 //               [--size PX] [--force] COMMAND...
 //
-// MAP is loaded when it exists (else the commands start from an empty map);
+// MAP is loaded when it exists (else a run that saves starts an empty map,
+// and any other run fails);
 // the commands run in order and change only the editor's copy until `save`
 // or `save-as` writes it. Commands:
 //

@@ -76,6 +76,17 @@ std::string LowerExtension(const std::string& path) {
 
 // ------------------------------------------------------------- commands
 
+void Session::SetCorners(tagMapTrigger& t, size_t at) {
+    // Two opposite corners in any order: the game takes the area from the
+    // lower to the higher tile, so they are stored that way.
+    const int32_t x0 = Tile(Word(at)), z0 = Tile(Word(at + 1));
+    const int32_t x1 = Tile(Word(at + 2)), z1 = Tile(Word(at + 3));
+    t.tileX0 = std::min(x0, x1);
+    t.tileX1 = std::max(x0, x1);
+    t.tileZ0 = std::min(z0, z1);
+    t.tileZ1 = std::max(z0, z1);
+}
+
 const Session::Entry Session::kCommands[] = {
     {"list", &Session::List},
     {"add-static", &Session::AddStatic},
@@ -254,10 +265,7 @@ size_t Session::AddTrigger(size_t i) {
     }
     tagMapTrigger r{};
     r.id = NextId(ids);
-    r.tileX0 = Tile(Word(i + 1));
-    r.tileZ0 = Tile(Word(i + 2));
-    r.tileX1 = Tile(Word(i + 3));
-    r.tileZ1 = Tile(Word(i + 4));
+    SetCorners(r, i + 1);
     m_editor.AddTrigger(new tagMapTrigger(r));
     m_out << "trigger " << r.id << '\n';
     return 5;
@@ -306,10 +314,7 @@ size_t Session::MoveOrDelete(size_t i) {
         }
         if (move) {
             tagMapTrigger changed = *t;
-            changed.tileX0 = Tile(Word(i + 3));
-            changed.tileZ0 = Tile(Word(i + 4));
-            changed.tileX1 = Tile(Word(i + 5));
-            changed.tileZ1 = Tile(Word(i + 6));
+            SetCorners(changed, i + 3);
             m_editor.ModifyTriggerProp(changed);
             return 7;
         } else {

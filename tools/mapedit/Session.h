@@ -105,6 +105,8 @@ private:
     void ListSettings();
     // A wall's footprint must not overlap another's.
     void NeedRoomForWall(const GFC::GMapObjEdit& wall);
+    // A trigger's area from the four words at words[at].
+    void SetCorners(GFC::tagMapTrigger& t, size_t at);
     // Moves and deletions of the kinds added later: gathers, chop fields
     // and maze walls; answers 0 for another kind.
     size_t MoveOrDeleteField(size_t i, bool move);

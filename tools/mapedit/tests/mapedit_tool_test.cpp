@@ -421,6 +421,20 @@ TEST_F(MapEdit, SettingsGathersChopFieldsWallsTurnsScalesAndPathsLoadAsWritten) 
     }
 }
 
+TEST_F(MapEdit, TriggerCornersInAnyOrderMakeTheAreaTheGameReads) {
+    Outcome r = Run({"add-trigger", "5", "5", "1", "1", "add-trigger", "0", "0", "2", "2", "move",
+                     "trigger", "1", "9", "3", "4", "8", "save"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    GameMap map = LoadMap();
+    ASSERT_EQ(map.GetTriggers().size(), 2u);
+    const tagMapTrigger& a = map.GetTriggers()[0];
+    const tagMapTrigger& b = map.GetTriggers()[1];
+    EXPECT_EQ(std::vector<int32_t>({a.tileX0, a.tileZ0, a.tileX1, a.tileZ1}),
+              std::vector<int32_t>({1, 1, 5, 5}));
+    EXPECT_EQ(std::vector<int32_t>({b.tileX0, b.tileZ0, b.tileX1, b.tileZ1}),
+              std::vector<int32_t>({4, 3, 9, 8}));
+}
+
 TEST_F(MapEdit, WhatTheMapCannotHoldIsRefusedAndNothingIsSaved) {
     ASSERT_EQ(Run({"--maze", Native("town.gma"), "add-static", "m.fak", "1", "2", "3", "add-npc",
                    "7", "0", "0", "0", "0", "add-wall", "0", "0", "0", "0", "save"})
@@ -477,6 +491,15 @@ TEST_F(MapEdit, FailuresStopBeforeTheSaveAndSayWhy) {
         EXPECT_EQ(r.code, 1) << message;
         EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
         EXPECT_EQ(testsupport::ReadFile(dir / "town.gmb"), saved) << message;
+    }
+    {
+        // A mistyped path is no new map unless the run saves one.
+        const std::string typo = Native("typo.gmb");
+        std::vector<const char*> argv = {"mapedit", typo.c_str(), "list"};
+        std::ostringstream out, err;
+        EXPECT_EQ(mapedit::Run(3, argv.data(), out, err), 1);
+        EXPECT_NE(err.str().find("typo.gmb: no such map"), std::string::npos) << err.str();
+        EXPECT_FALSE(platform::Exists(dir / "typo.gmb"));
     }
     testsupport::WriteFile(dir / "town.gmb", "not a map");
     Outcome r = Run({"list"});
