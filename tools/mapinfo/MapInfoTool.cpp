@@ -197,6 +197,92 @@ int ShowMap(const std::string& bytes, std::ostream& out, std::ostream& err,
     return 0;
 }
 
+// ------------------------------------------------------- maze-wall files
+
+// The header of a maze-wall file, zero where the file is cut short.
+GFC::tagMazeFileHeader MazeHeader(const std::string& bytes) {
+    uint8_t raw[sizeof(GFC::tagMazeFileHeader)] = {};
+    std::memcpy(raw, bytes.data(), std::min(bytes.size(), sizeof raw));
+    GFC::tagMazeFileHeader h;
+    std::memcpy(&h, raw, sizeof h);
+    return h;
+}
+
+// The walls as the editor reads them: every record the section claims, or
+// none when the section does not fit.
+std::vector<GFC::tagMazeWallObj> MazeWalls(const std::string& bytes) {
+    const GFC::tagMazeFileHeader h = MazeHeader(bytes);
+    std::vector<GFC::tagMazeWallObj> walls;
+    if (!GFC::SectionFits(h.walls, sizeof(GFC::tagMazeWallObj),
+                          static_cast<uint32_t>(bytes.size()))) {
+        return walls;
+    }
+    // A last record cut short is read as far as it goes, the rest zero, as
+    // the editor reads it.
+    for (int32_t i = 0; i < h.walls.count; ++i) {
+        const size_t at = h.walls.offset + size_t(i) * sizeof(GFC::tagMazeWallObj);
+        uint8_t raw[sizeof(GFC::tagMazeWallObj)] = {};
+        std::memcpy(raw, bytes.data() + at, std::min(sizeof raw, bytes.size() - at));
+        GFC::tagMazeWallObj w;
+        std::memcpy(&w, raw, sizeof w);
+        walls.push_back(w);
+    }
+    return walls;
+}
+
+std::vector<std::string> CheckMaze(const std::string& bytes) {
+    std::vector<std::string> broken;
+    const size_t headerSize = sizeof(GFC::tagMazeFileHeader);
+    if (bytes.size() < headerSize) {
+        broken.push_back("header is cut short (" + std::to_string(bytes.size()) + " of " +
+                         std::to_string(headerSize) + " bytes)");
+    }
+    const GFC::tagMazeFileHeader h = MazeHeader(bytes);
+    if (std::memcmp(h.magic, GFC::kMazeMagic, sizeof h.magic) != 0) {
+        broken.push_back("magic is not GMA");
+    }
+    if (h.zero0 != 0 || !AllZero(h.zero1, sizeof h.zero1)) {
+        broken.push_back("header bytes that must be zero are not");
+    }
+    if (h.walls.count < 0) {
+        broken.push_back("wall count is negative (" + std::to_string(h.walls.count) + ")");
+    } else if (h.walls.count > 0 && h.walls.offset < headerSize) {
+        broken.push_back("walls start inside the header (offset " + std::to_string(h.walls.offset) +
+                         ")");
+    } else if (!GFC::SectionFits(h.walls, sizeof(GFC::tagMazeWallObj),
+                                 static_cast<uint32_t>(bytes.size()))) {
+        broken.push_back(std::to_string(h.walls.count) + " walls at " +
+                         std::to_string(h.walls.offset) + " run past the end of the file (" +
+                         std::to_string(bytes.size()) + " bytes)");
+    } else if (h.walls.count > 0) {
+        const uint64_t end =
+            uint64_t(h.walls.offset) + uint64_t(h.walls.count) * sizeof(GFC::tagMazeWallObj);
+        if (end > bytes.size()) {
+            broken.push_back("the last wall is cut short (" +
+                             std::to_string(sizeof(GFC::tagMazeWallObj) - (end - bytes.size())) +
+                             " of " + std::to_string(sizeof(GFC::tagMazeWallObj)) + " bytes)");
+        }
+    }
+    CheckUniqueIds(MazeWalls(bytes), "wall", broken);
+    return broken;
+}
+
+int ShowMaze(const std::string& bytes, std::ostream& out, std::ostream& err,
+             const std::string& shown) {
+    const GFC::tagMazeFileHeader h = MazeHeader(bytes);
+    if (bytes.size() < sizeof h || std::memcmp(h.magic, GFC::kMazeMagic, sizeof h.magic) != 0 ||
+        !GFC::SectionFits(h.walls, sizeof(GFC::tagMazeWallObj),
+                          static_cast<uint32_t>(bytes.size()))) {
+        // The editor refuses such a file as a whole.
+        err << "mapinfo: " << shown << ": maze-wall file damaged (try --check)\n";
+        return 1;
+    }
+    out << "kind: maze walls\n";
+    out << "map index: " << h.mapIndex << '\n';
+    out << "maze walls: " << std::max(0, h.walls.count) << '\n';
+    return 0;
+}
+
 // ------------------------------------------------------ navigation files
 
 struct NavKind {
@@ -357,6 +443,18 @@ std::string LowerExtension(const std::string& path) {
     return ext;
 }
 
+// A maze-wall file: by its magic, or by its extension when the magic is not
+// one of the other kinds'.
+bool IsMaze(const std::string& bytes, const std::string& path) {
+    if (bytes.size() >= 4 && std::memcmp(bytes.data(), GFC::kMazeMagic, 4) == 0) {
+        return true;
+    }
+    if (bytes.size() >= 4 && std::memcmp(bytes.data(), GFC::kMapMagic, 4) == 0) {
+        return false;
+    }
+    return LowerExtension(path) == "gma";
+}
+
 // The navigation kind of a file, or null for a map file.
 const NavKind* NavKindOf(const std::string& bytes, const std::string& path) {
     if (bytes.size() >= 4) {
@@ -382,11 +480,11 @@ const NavKind* NavKindOf(const std::string& bytes, const std::string& path) {
 
 int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
     CLI::App app{
-        "Shows a map file (GMB) or a navigation file (NAV, HM, CM, DM, LM, SGM): settings and "
-        "section counts, or size and walkable tiles."};
+        "Shows a map file (GMB), a maze-wall file (GMA) or a navigation file (NAV, HM, CM, DM, "
+        "LM, SGM): settings and section counts, wall counts, or size and walkable tiles."};
     std::string file;
     bool check = false;
-    app.add_option("FILE", file, "the map or navigation file")->required();
+    app.add_option("FILE", file, "the map, maze-wall or navigation file")->required();
     app.add_flag("--check", check, "exit 1 with one line per broken rule");
     try {
         app.parse(argc, argv);
@@ -411,6 +509,16 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         return 1;
     }
 
+    if (IsMaze(bytes, path)) {
+        if (!check) {
+            return ShowMaze(bytes, out, err, file);
+        }
+        const std::vector<std::string> broken = CheckMaze(bytes);
+        for (const std::string& line : broken) {
+            out << file << ": " << line << '\n';
+        }
+        return broken.empty() ? 0 : 1;
+    }
     const NavKind* nav = NavKindOf(bytes, path);
     if (!check) {
         return nav ? ShowNav(bytes, *nav, out, err, file) : ShowMap(bytes, out, err, file);

@@ -73,8 +73,16 @@ bool IsBridge(int z) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: mapedit_sample DIR\n";
+    const std::string usage =
+        "usage: mapedit_sample DIR\n"
+        "Writes the sample map (sample.gmb, sample.nav, sample.gma and a data\n"
+        "folder) into DIR, which it creates.\n";
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::cout << usage;
+        return 0;
+    }
+    if (argc != 2 || argv[1][0] == '-') {
+        std::cerr << usage;
         return 2;
     }
     const std::string dir = platform::SystemPathFromNative(argv[1]);
@@ -103,8 +111,12 @@ int main(int argc, char** argv) {
             cango.SafeSetVal(x, z, !water || (IsBridge(z) && x < 100));
         }
     }
+    // Every flag layer the file holds has the terrain's size, as the game's
+    // own navigation files do; no tile is a doodad, a leap or a lock.
+    Lumo::Heightmap none;
+    none.Create(0, kTilesX + 1, kTilesZ + 1, kTile, kTile, 1, 0);
     GNavMap nav;
-    nav.CreateFromTwoMap(height, cango);
+    nav.CreateFromFiveMap(height, cango, none, none, none);
     ok = ok && nav.SaveToFile((dir + "\\sample.nav").c_str());
 
     Lumo::DiskFS fs(data);

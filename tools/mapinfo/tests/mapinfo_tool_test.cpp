@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -270,6 +271,66 @@ TEST_F(MapInfo, CheckFindsDamagedNavigationFiles) {
     Outcome r = RunTool({Write("c.nav", good.substr(0, heightEnd + 3))});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("Nav file damaged"), std::string::npos);
+}
+
+// A maze-wall file as the editor writes it: the header, then the walls.
+std::string MazeFile(uint32_t mapIndex, const std::vector<uint32_t>& ids) {
+    tagMazeFileHeader h{};
+    std::memcpy(h.magic, kMazeMagic, sizeof h.magic);
+    h.mapIndex = mapIndex;
+    h.walls.count = static_cast<int32_t>(ids.size());
+    h.walls.offset = sizeof h;
+    std::string bytes(reinterpret_cast<const char*>(&h), sizeof h);
+    for (uint32_t id : ids) {
+        tagMazeWallObj w{};
+        w.id = id;
+        w.scale = D3DXVECTOR3(1, 1, 1);
+        bytes.append(reinterpret_cast<const char*>(&w), sizeof w);
+    }
+    return bytes;
+}
+
+TEST_F(MapInfo, MazeWallFilesAreShownAndCheckedAsTheEditorReadsThem) {
+    Outcome r = RunTool({Write("town.gma", MazeFile(4, {0, 1, 2}))});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "kind: maze walls\nmap index: 4\nmaze walls: 3\n");
+    EXPECT_EQ(RunTool({Write("town.gma", MazeFile(4, {0, 1, 2})), "--check"}).code, 0);
+
+    // By its magic whatever its name; by its name when cut before the magic.
+    EXPECT_EQ(RunTool({Write("walls.bin", MazeFile(4, {}))}).out,
+              "kind: maze walls\nmap index: 4\nmaze walls: 0\n");
+
+    struct Case {
+        std::string bytes;
+        std::string line;
+    };
+    std::string cut = MazeFile(4, {0, 1});
+    cut.resize(cut.size() - 1);
+    std::string claims = MazeFile(4, {0, 1});
+    reinterpret_cast<tagMazeFileHeader*>(&claims[0])->walls.count = 5;
+    std::string inside = MazeFile(4, {0});
+    reinterpret_cast<tagMazeFileHeader*>(&inside[0])->walls.offset = 8;
+    const std::vector<Case> cases = {
+        {"", "header is cut short (0 of 532 bytes)"},
+        {cut, "the last wall is cut short (419 of 420 bytes)"},
+        {claims, "5 walls at 532 run past the end of the file (1372 bytes)"},
+        {inside, "walls start inside the header (offset 8)"},
+        {MazeFile(4, {5, 5}), "wall id 5 appears 2 times"},
+    };
+    for (const Case& c : cases) {
+        const std::string path = Write("bad.gma", c.bytes);
+        Outcome checked = RunTool({path, "--check"});
+        EXPECT_EQ(checked.code, 1) << c.line;
+        EXPECT_NE(checked.out.find(c.line), std::string::npos) << checked.out;
+    }
+    // A last wall cut short is read as far as it goes, as the editor does;
+    // what the editor refuses as a whole is no maze to show.
+    r = RunTool({Write("cut.gma", cut)});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("maze walls: 2\n"), std::string::npos) << r.out;
+    r = RunTool({Write("bad.gma", claims)});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("maze-wall file damaged"), std::string::npos) << r.err;
 }
 
 TEST_F(MapInfo, BadArgumentsAndMissingFiles) {

@@ -1,5 +1,6 @@
 // Fuzz inputs are handed to the readers as real files: one scratch file per
-// target, in the temporary folder.
+// target, in the temporary folder. A reader that writes beside it (PATH.out)
+// has that removed too.
 #pragma once
 
 #include <cstddef>
@@ -22,7 +23,10 @@ inline std::string ScratchFile(const char* tag, const uint8_t* data, size_t size
     if (path.empty()) {
         path = platform::TempDirectory() + "\\tesmar-fuzz-" + tag + "-" +
                std::to_string(platform::CurrentProcessId());
-        std::atexit([] { (void)platform::DeleteFile(ScratchSlot()); });
+        std::atexit([] {
+            (void)platform::DeleteFile(ScratchSlot());
+            (void)platform::DeleteFile(ScratchSlot() + ".out");
+        });
     }
     auto f = platform::File::Open(path, platform::Access::kWrite, platform::kShareNone,
                                   platform::Disposition::kCreateAlways);
