@@ -65,6 +65,11 @@ void LoadList(Lumo::IFS* fs, const char* path, std::map<unsigned long, Rec>& tab
     if (!file.ReadAll(&count, sizeof count)) {
         count = 0;
     }
+    if (count < 0) {
+        Lumo::_WriteLogString("Att list file damaged,%s,record count %d.\r\n", path,
+                              static_cast<int>(count));
+        return;
+    }
     Rec rec;
     for (int32_t i = 0; i < count; ++i) {
         Prefill(rec);

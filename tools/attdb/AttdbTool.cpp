@@ -4,9 +4,11 @@
 #include <cctype>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "gamesys/GAttDataBase.h"
 #include "lumo/DiskFS.h"
+#include "lumo/Log.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 
@@ -77,7 +79,24 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
 
     Lumo::DiskFS fs(root);
     GFC::GAttDataBase db;
+    // The database reads what it can of a damaged list and says so in the
+    // engine log only: those lines are the tool's to show.
+    std::vector<std::string> damaged;
+    Lumo::SetLogListener(
+        [](const char* entry, void* user) {
+            const std::string text(entry);
+            if (text.rfind("Att list file truncated", 0) == 0 ||
+                text.rfind("Att list file damaged", 0) == 0) {
+                static_cast<std::vector<std::string>*>(user)->push_back(
+                    text.substr(0, text.find_last_not_of("\r\n") + 1));
+            }
+        },
+        &damaged);
     db.LoadFromFile(&fs);
+    Lumo::SetLogListener(nullptr, nullptr);
+    for (const std::string& line : damaged) {
+        err << "attdb: " << line << '\n';
+    }
 
     if (askNpc) {
         const GFC::tagNPCAtt* att = db.FindNpcAtt(npcId);
@@ -111,7 +130,7 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
             out << "missing: " << path << '\n';
         }
     }
-    return 0;
+    return damaged.empty() ? 0 : 1;
 }
 
 }  // namespace attdb

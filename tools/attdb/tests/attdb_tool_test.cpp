@@ -70,6 +70,25 @@ TEST_F(AttdbTool, PrintsTableSizesPetListsAndMissingLists) {
               "missing: system\\tagCompose.lst\n");
 }
 
+TEST_F(AttdbTool, DamagedListsAreNamedAndFailTheRun) {
+    std::string negative(4, '\xFF');  // a count of -1, then noise
+    negative += std::string(300, '\x5A');
+    Write(0, negative);
+    std::string cut =
+        ListFile(std::vector<tagBaseAtt>{attlist::Base(30, "cat"), attlist::Base(31, "sword")});
+    cut.resize(cut.size() - 10);
+    Write(1, cut);
+    Outcome r = RunTool({Dir()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.out.find("NPC 0\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("attdb: Att list file damaged,System\\tagNPCAtt.lst,record count -1"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("attdb: Att list file truncated,System\\tagBaseAtt.lst,2 of 2 records"),
+              std::string::npos)
+        << r.err;
+}
+
 TEST_F(AttdbTool, ShowsAnNpcsModelAndEffectByDecimalOrHexId) {
     Outcome r = RunTool({Dir(), "--npc", "0x10000002"});
     EXPECT_EQ(r.code, 0) << r.err;
