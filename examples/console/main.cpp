@@ -236,7 +236,18 @@ void ConsoleScript::OnRegFuncs() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const char* usage =
+        "usage: talvane_console\n"
+        "The in-game console on a terminal: type help for the commands, quit to end.\n";
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::cout << usage;
+        return 0;
+    }
+    if (argc > 1) {
+        std::cerr << "talvane_console: unknown argument " << argv[1] << '\n' << usage;
+        return 2;
+    }
     ConsoleApp app;
     return app.Run(std::cin);
 }
