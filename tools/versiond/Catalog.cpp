@@ -1,5 +1,6 @@
 #include "Catalog.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <set>
@@ -63,7 +64,53 @@ std::optional<int32_t> ParseNumber(const std::string& s, bool allowNegative) {
     return static_cast<int32_t>(v);
 }
 
+// True when the text is well-formed UTF-8 (plain ASCII included).
+bool IsUtf8(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        size_t extra = 0;
+        if (c >= 0xC2 && c <= 0xDF) {
+            extra = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            extra = 2;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            extra = 3;
+        } else if (c >= 0x80) {
+            return false;
+        }
+        if (text.size() - i - 1 < extra) {
+            return false;
+        }
+        for (size_t k = 1; k <= extra; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+                return false;
+            }
+        }
+        i += extra + 1;
+    }
+    return true;
+}
+
 }  // namespace
+
+std::optional<std::string> ServedPathFromManifest(const std::string& word, std::string* why) {
+    std::string gbk = word;
+    const bool ascii = std::all_of(word.begin(), word.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (!ascii && IsUtf8(word)) {
+        // UTF-8, as text files on Linux are; the patcher's names are GBK.
+        gbk = platform::Utf8ToGbk(word);
+        if (platform::GbkToUtf8(gbk) != word) {
+            *why = "a character GBK cannot hold";
+            return std::nullopt;
+        }
+    }
+    // Either separator, as cpk and ftpfetch take them; "/" is never a byte of
+    // a GBK character.
+    std::replace(gbk.begin(), gbk.end(), '/', '\\');
+    return gbk;
+}
 
 std::string CheckServedPath(const std::string& path) {
     if (path.size() < 3) {
@@ -183,12 +230,17 @@ std::optional<Manifest> ParseManifest(std::string_view text, std::string* error)
             if (!from) {
                 return fail(lineNo, "not a version number: " + w[1]);
             }
-            std::vector<std::string> files(w.begin() + 2, w.end());
-            for (const std::string& f : files) {
-                std::string why = CheckServedPath(f);
-                if (!why.empty()) {
-                    return fail(lineNo, f + ": " + why);
+            std::vector<std::string> files;
+            for (auto word = w.begin() + 2; word != w.end(); ++word) {
+                std::string why;
+                std::optional<std::string> f = ServedPathFromManifest(*word, &why);
+                if (f) {
+                    why = CheckServedPath(*f);
                 }
+                if (!why.empty()) {
+                    return fail(lineNo, *word + ": " + why);
+                }
+                files.push_back(std::move(*f));
             }
             if (!m.paths.emplace(*from, std::move(files)).second) {
                 return fail(lineNo, "a second path from version " + w[1]);

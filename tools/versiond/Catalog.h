@@ -39,6 +39,12 @@ std::optional<Manifest> ParseManifest(std::string_view text, std::string* error)
 // Answers the reason it is not, or "" when it is.
 std::string CheckServedPath(const std::string& path);
 
+// A file word of a manifest's path line as the patcher names it: UTF-8
+// text (the manifest as Linux editors write it) becomes GBK, GBK stays as
+// it is, and "/" separates as "\" does. Nothing, with *why, for a name GBK
+// cannot hold.
+std::optional<std::string> ServedPathFromManifest(const std::string& word, std::string* why);
+
 struct CatalogFile {
     std::string path;  // as in the manifest
     uint64_t size = 0;

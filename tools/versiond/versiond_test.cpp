@@ -9,6 +9,7 @@
 #include "VersionServer.h"
 #include "cpk/Md5.h"
 #include "platform/clock.h"
+#include "platform/text.h"
 #include "testsupport/wait.h"
 #include "version_servers.h"
 
@@ -47,6 +48,20 @@ TEST(Manifest, DirectivesCommentsAndLineEnds) {
     EXPECT_EQ(m->paths.at(9).size(), 1u);
 }
 
+TEST(Manifest, PathsInUtf8OrGbkWithEitherSeparatorNameTheSameFiles) {
+    const std::string gbk = platform::Utf8ToGbk("\xE4\xB8\xAD\xE6\x96\x87");  // two characters
+    const std::string text =
+        "latest 5\nmirror * 1.2.3.4\n"
+        "path 1 v1/\xE4\xB8\xAD\xE6\x96\x87\\x.cpk\n"  // UTF-8, both separators
+        "path 2 v2\\" +
+        gbk + "\\y.cpk\n";  // GBK
+    std::string error;
+    auto m = versiond::ParseManifest(text, &error);
+    ASSERT_TRUE(m) << error;
+    EXPECT_EQ(m->paths.at(1), std::vector<std::string>{"v1\\" + gbk + "\\x.cpk"});
+    EXPECT_EQ(m->paths.at(2), std::vector<std::string>{"v2\\" + gbk + "\\y.cpk"});
+}
+
 TEST(Manifest, MistakesAreReportedWithTheirLine) {
     const std::string base = "latest 5\nmirror * 1.2.3.4\n";
     const std::pair<std::string, std::string> cases[] = {
@@ -65,7 +80,9 @@ TEST(Manifest, MistakesAreReportedWithTheirLine) {
         {base + "path 1 ..\\up.cpk\n", "\"..\""},
         {base + "path 1 a\\\\b.cpk\n", "empty"},
         {base + "path 1 \\abs.cpk\n", "empty"},
-        {base + "path 1 a/b.cpk\n", "\"/\""},
+        {base + "path 1 a//b.cpk\n", "empty"},
+        {base + "path 1 /abs.cpk\n", "empty"},
+        {base + "path 1 \xF0\x9F\x98\x80.cpk\n", "a character GBK cannot hold"},  // an emoji
         {base + "path 1 c:x.cpk\n", "\":\""},
         {base + "path 1 ab\n", "shorter than 3"},
         {base + "path 1 d\\" + std::string(kPatchPathMax, 'n') + "\n", "longer than"},
