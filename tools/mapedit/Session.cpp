@@ -203,10 +203,10 @@ void Session::Save(const std::string& path) {
              " dynamic objects; saving would drop them (use --force)");
     }
     if (!m_editor.WriteEditFile(path.c_str())) {
-        Fail(m_command + ": cannot write " + platform::GbkToUtf8(path));
+        Fail(m_command + ": cannot write " + platform::NativePath(path));
     }
     if (!mazePath.empty() && !m_editor.WriteMazeObjFile(mazePath.c_str())) {
-        Fail(m_command + ": cannot write " + platform::GbkToUtf8(mazePath));
+        Fail(m_command + ": cannot write " + platform::NativePath(mazePath));
     }
 }
 

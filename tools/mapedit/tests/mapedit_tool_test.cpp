@@ -485,6 +485,8 @@ TEST_F(MapEdit, FailuresStopBeforeTheSaveAndSayWhy) {
         {{"add-trigger", "1", "2", "3", "99999999999", "save"}, "not a whole number"},
         {{"add-waypoint", std::string(40, 'n'), "1", "1", "save"}, "must be 1 to 31 bytes"},
         {{"add-static", "m.fak", "1", "2"}, "too few arguments"},
+        // The path as the system writes it, not the tool's inner form.
+        {{"save-as", Native("missing\\x.gmb")}, "cannot write " + Native("missing\\x.gmb")},
     };
     for (const auto& [args, message] : cases) {
         Outcome r = Run(args);
