@@ -55,14 +55,15 @@ int main() {
     std::string libraryPath = ProgramFolder() + "\\" + platform::SharedLibraryFileName("Dovwox");
     auto library = platform::SharedLibrary::Open(libraryPath);
     if (!library) {
-        std::fprintf(stderr, "cannot load %s: %s\n", libraryPath.c_str(),
+        std::fprintf(stderr, "cannot load %s: %s\n", platform::NativePath(libraryPath).c_str(),
                      library.error().Message().c_str());
         return 1;
     }
     auto getEntry = library->Function<DovwoxGetEntryFn>(kDovwoxEntryName);
     const tagDovwoxEntry* dov = getEntry != nullptr ? getEntry() : nullptr;
     if (dov == nullptr || dov->dwSize != sizeof(tagDovwoxEntry)) {
-        std::fprintf(stderr, "%s is not a Dovwox this program can use\n", libraryPath.c_str());
+        std::fprintf(stderr, "%s is not a Dovwox this program can use\n",
+                     platform::NativePath(libraryPath).c_str());
         return 1;
     }
     std::printf("Dovwox loaded\n");
