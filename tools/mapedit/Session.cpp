@@ -74,6 +74,16 @@ std::string LowerExtension(const std::string& path) {
     return ext;
 }
 
+// The ids in use in a list of records or objects.
+template <typename List, typename IdOf>
+std::vector<uint32_t> IdsOf(const List& list, IdOf idOf) {
+    std::vector<uint32_t> ids;
+    for (const auto* item : list) {
+        ids.push_back(static_cast<uint32_t>(idOf(*item)));
+    }
+    return ids;
+}
+
 // ------------------------------------------------------------- commands
 
 void Session::SetCorners(tagMapTrigger& t, size_t at) {
@@ -259,10 +269,7 @@ size_t Session::AddWayPoint(size_t i) {
 size_t Session::AddTrigger(size_t i) {
     GameMapEditor::TriggerList list;
     m_editor.GetTriggerList(list);
-    std::vector<uint32_t> ids;
-    for (const tagMapTrigger* t : list) {
-        ids.push_back(t->id);
-    }
+    const auto ids = IdsOf(list, [](const tagMapTrigger& t) { return t.id; });
     tagMapTrigger r{};
     r.id = NextId(ids);
     SetCorners(r, i + 1);
@@ -501,10 +508,7 @@ size_t Session::Set(size_t i) {
 size_t Session::AddGather(size_t i) {
     GameMapEditor::GatherList gathers;
     m_editor.GetGatherList(gathers);
-    std::vector<uint32_t> ids;
-    for (const tagGatherObj* g : gathers) {
-        ids.push_back(g->id);
-    }
+    const auto ids = IdsOf(gathers, [](const tagGatherObj& g) { return g.id; });
     auto g = std::make_unique<tagGatherObj>();
     *g = tagGatherObj{};
     g->id = NextId(ids);
@@ -518,10 +522,7 @@ size_t Session::AddGather(size_t i) {
 size_t Session::AddChopField(size_t i) {
     GameMapEditor::ChopFieldList chops;
     m_editor.GetChopFieldList(chops);
-    std::vector<uint32_t> ids;
-    for (const GMapChopFieldObjEdit* c : chops) {
-        ids.push_back(static_cast<uint32_t>(c->GetMapID()));
-    }
+    const auto ids = IdsOf(chops, [](const GMapChopFieldObjEdit& c) { return c.GetMapID(); });
     tagChopField r{};
     r.id = NextId(ids);
     r.type = static_cast<int32_t>(Integer(Word(i + 1), 0, 1));
@@ -548,10 +549,7 @@ void Session::NeedRoomForWall(const GMapObjEdit& wall) {
 size_t Session::AddWall(size_t i) {
     GameMapEditor::EditList walls;
     m_editor.GetMazeWallList(walls);
-    std::vector<uint32_t> ids;
-    for (const GMapObjEdit* w : walls) {
-        ids.push_back(static_cast<uint32_t>(w->GetMapID()));
-    }
+    const auto ids = IdsOf(walls, [](const GMapObjEdit& w) { return w.GetMapID(); });
     tagMazeWallObj r{};
     r.id = NextId(ids);
     r.pos = D3DXVECTOR3(Float(Word(i + 1)), Float(Word(i + 2)), Float(Word(i + 3)));
