@@ -85,10 +85,11 @@ shot() {
   mkdir -p "$dir"
   import -window "$of" "$dir/$name.png"
 }
-# A press, then the pointer goes where it lights no button up.
+# A press, then the pointer goes where it lights no button up (unless the
+# press closed the window: the exit button ends the program at once).
 press() {
   xdotool mousemove --window "$window" "$1" "$2" click 1
-  xdotool mousemove --window "$window" "${nowhere[@]}"
+  xdotool mousemove --window "$window" "${nowhere[@]}" 2> /dev/null || true
 }
 # Whether the update/stop button shows the picture of a letter (i start,
 # l stop): it is nearer to that picture than to the other.
