@@ -21,6 +21,12 @@
 
 namespace {
 
+// The limits of the runs that end on a silent or unusable server: short, so
+// that the tests do not wait long, yet with room for every step before the
+// silence to happen first on a loaded machine (and under Wine).
+constexpr int kReplyLimitMs = 2000;
+constexpr int kStallLimitMs = 4000;
+
 using namespace testsupport;
 
 constexpr size_t kFileSize = 300000;
@@ -161,7 +167,7 @@ TEST_F(ScriptedDownload, UnusablePasvRepliesNeverOpenADataConnectionAndTheRunEnd
         options.replies["PASV"] = reply;
         ScriptedFtpServer server(Files(), options);
         FtpDownloaderOptions o;
-        o.stallTimeoutMs = 1500;
+        o.stallTimeoutMs = kStallLimitMs;
         UpdateEventQueue sink;
         CFtpDownloader d;
         d.Create(&sink, &list_, o);
@@ -190,8 +196,8 @@ TEST_F(ScriptedDownload, UnusablePasvRepliesNeverOpenADataConnectionAndTheRunEnd
 // file gains nothing for the stall limit).
 TEST_F(ScriptedDownload, ASilentServerEndsTheAttemptWithinTheLimits) {
     FtpDownloaderOptions o;
-    o.replyTimeoutMs = 300;
-    o.stallTimeoutMs = 1500;
+    o.replyTimeoutMs = kReplyLimitMs;
+    o.stallTimeoutMs = kStallLimitMs;
     {
         ScriptedFtpOptions options;
         options.replies["greeting"] = "";
@@ -237,10 +243,11 @@ TEST_F(ScriptedDownload, FtpfetchGivesUpOnAServerWhoseTransfersCannotStart) {
     std::ostringstream out, err;
     int code = RunFtpFetch(
         {"127.0.0.1:" + std::to_string(server.port()), "v100/sub/a.cpk", list_.At(0).md5Text, "-o",
-         platform::GbkToUtf8(dir_.path()), "--stall-timeout", "1"},
+         platform::GbkToUtf8(dir_.path()), "--stall-timeout", std::to_string(kStallLimitMs / 1000)},
         out, err, false);
     EXPECT_EQ(code, 1);
-    EXPECT_NE(err.str().find("no data for 1 s: the server's passive-mode reply (PASV) names no "
+    EXPECT_NE(err.str().find("no data for " + std::to_string(kStallLimitMs / 1000) +
+                             " s: the server's passive-mode reply (PASV) names no "
                              "usable address"),
               std::string::npos)
         << err.str();
