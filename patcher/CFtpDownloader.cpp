@@ -8,7 +8,7 @@
 #include "cpk/DiscIOMgr.h"
 #include "cpk/Md5.h"
 #include "patcher/FtpReply.h"
-#include "patcher/ui/LocalText.h"
+#include "patcher/text/LocalText.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"

@@ -12,7 +12,7 @@
 
 #include "patcher/PatchFileList.h"
 #include "patcher/VersionRecord.h"
-#include "patcher/ui/LocalText.h"
+#include "patcher/text/LocalText.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"

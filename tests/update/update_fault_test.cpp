@@ -24,7 +24,7 @@
 #include "patcher/CFtpDownloader.h"
 #include "patcher/ConsoleFrontEnd.h"
 #include "patcher/UpdateDriver.h"
-#include "patcher/ui/LocalText.h"
+#include "patcher/text/LocalText.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/net.h"

@@ -11,7 +11,7 @@
 #include "GuiTestSupport.h"
 #include "patcher/gui/CSettingsDlg.h"
 #include "patcher/gui/CUpdateWnd.h"
-#include "patcher/ui/LocalText.h"
+#include "patcher/text/LocalText.h"
 #include "platform/clock.h"
 #include "platform/text.h"
 #include "testsupport/temp_dir.h"
