@@ -49,11 +49,12 @@ int main(int argc, char** argv) {
     std::vector<std::string> args = platform::Utf8Arguments(argc, argv);
     args.erase(args.begin());
     bool console = WantsConsole(args);
+    // In the window, boxes stay the system's own (the warning that another
+    // patcher runs, too).
+    std::optional<platform::ScopedMessageBoxHandler> consoleBoxes;
     if (console) {
         EnsureConsole();
-        // In the window, boxes stay the system's own (the warning that
-        // another patcher runs, too).
-        platform::SetMessageBoxHandler(platform::ConsoleMessageBox);
+        consoleBoxes.emplace(platform::ConsoleMessageBox);
     }
     if (!args.empty() && args[0] == "--options") {
         // The game's options, not an update: no instance lock, no window.

@@ -20,65 +20,49 @@
 #include "platform/file.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"
+#include "platform/progress_line.h"
 #include "platform/text.h"
 
 namespace {
 
-// How the boxes of the archive layer and the unpacker are answered.
-enum class Answers {
-    kEndStep,  // the button that ends the step without repeating it (Abort, Cancel, No, OK)
-    kGoOn,     // go on past what can be skipped (Ignore, OK, Yes), never retry
-    kAsk,      // ask on the terminal (without one: as kEndStep)
-};
-
-// Prints the boxes on err instead of showing them and answers them as told.
+// Prints the boxes of the archive layer and the unpacker on err instead of
+// showing them, and answers them by policy, or asks on the terminal.
 class MessagesToStream {
 public:
-    explicit MessagesToStream(std::ostream& err) {
-        previous_ = platform::SetMessageBoxHandler(
-            [this, &err](void* owner, const char* text, const char* caption, uint32_t type) {
-                if (answers_ == Answers::kAsk) {
-                    return platform::ConsoleMessageBox(owner, text, caption, type);
-                }
-                std::string body = platform::GbkToUtf8(text ? text : "");
-                std::string line;
-                for (char c : body) {
-                    line += c;
-                    if (c == '\n') {
-                        line += "    ";
-                    }
-                }
-                while (!line.empty() && (line.back() == '\n' || line.back() == ' ')) {
-                    line.pop_back();
-                }
-                err << "cpk: " << platform::GbkToUtf8(caption ? caption : "Error") << ": " << line
-                    << "\n";
-                const bool goOn = answers_ == Answers::kGoOn;
-                switch (type & 0xF) {
-                    case platform::kMbRetryCancel:
-                        return platform::kIdCancel;
-                    case platform::kMbOkCancel:
-                        return goOn ? platform::kIdOk : platform::kIdCancel;
-                    case platform::kMbYesNoCancel:
-                        return goOn ? platform::kIdYes : platform::kIdCancel;
-                    case platform::kMbAbortRetryIgnore:
-                        return goOn ? platform::kIdIgnore : platform::kIdAbort;
-                    case platform::kMbYesNo:
-                        return goOn ? platform::kIdYes : platform::kIdNo;
-                    default:
-                        return platform::kIdOk;
-                }
-            });
-    }
-    ~MessagesToStream() { platform::SetMessageBoxHandler(previous_); }
-    MessagesToStream(const MessagesToStream&) = delete;
-    MessagesToStream& operator=(const MessagesToStream&) = delete;
+    explicit MessagesToStream(std::ostream& err)
+        : handler_([this, &err](void* owner, const char* text, const char* caption, uint32_t type) {
+              if (ask_) {
+                  return platform::ConsoleMessageBox(owner, text, caption, type);
+              }
+              std::string body = platform::GbkToUtf8(text ? text : "");
+              std::string line;
+              for (char c : body) {
+                  line += c;
+                  if (c == '\n') {
+                      line += "    ";
+                  }
+              }
+              while (!line.empty() && (line.back() == '\n' || line.back() == ' ')) {
+                  line.pop_back();
+              }
+              err << "cpk: " << platform::GbkToUtf8(caption ? caption : "Error") << ": " << line
+                  << "\n";
+              return platform::PolicyAnswer(answers_, type);
+          }) {}
 
-    void SetAnswers(Answers answers) { answers_ = answers; }
+    // Answers by policy; --yes goes on past what can be skipped, --abort ends
+    // the step.
+    void SetAnswers(platform::BoxAnswers answers) {
+        answers_ = answers;
+        ask_ = false;
+    }
+    // Asks on the terminal (without one: the step ends).
+    void Ask() { ask_ = true; }
 
 private:
-    platform::MessageBoxHandler previous_;
-    Answers answers_ = Answers::kEndStep;
+    platform::BoxAnswers answers_ = platform::BoxAnswers::kEndStep;
+    bool ask_ = false;
+    platform::ScopedMessageBoxHandler handler_;  // last: it goes first
 };
 
 // A command failed; its message has been written.
@@ -87,7 +71,7 @@ struct Failed {};
 class Tool {
 public:
     Tool(std::ostream& out, std::ostream& err, bool progress)
-        : out_(out), err_(err), progress_(progress), vfs_(pool_) {}
+        : out_(out), err_(err), progress_(err, progress), vfs_(pool_) {}
 
     void Create(const std::string& archive);
     void Add(const std::string& archive, const std::vector<std::string>& files,
@@ -110,7 +94,7 @@ private:
     };
 
     [[noreturn]] void Fail(const std::string& message) {
-        EndProgress();
+        progress_.End();
         err_ << "cpk: " << message << "\n";
         throw Failed{};
     }
@@ -118,16 +102,13 @@ private:
     std::string InnerPath(const std::string& utf8);
     std::vector<Item> LiveEntries();
     int FindInner(const std::string& inner, const std::string& shown);
-    void Progress(size_t done, size_t total, const std::string& what);
-    void EndProgress();
     void AddTree(const std::string& folder, const std::string& inner, uint16_t method,
                  bool windowed, std::vector<std::pair<std::string, std::string>>& files);
     void ExtractOne(const Item& item, const std::string& dir);
 
     std::ostream& out_;
     std::ostream& err_;
-    bool progress_;
-    bool progressShown_ = false;
+    platform::ProgressLine progress_;
     BlockPool pool_;
     CPKVfs vfs_;
     std::string archive_;  // as given, for messages
@@ -167,25 +148,6 @@ void Tool::OpenArchive(const std::string& archive, CPKOpenMode mode) {
     }
     if (!vfs_.Open(path, mode)) {
         Fail(archive + ": cannot open the archive");
-    }
-}
-
-void Tool::Progress(size_t done, size_t total, const std::string& what) {
-    if (!progress_) {
-        return;
-    }
-    std::string shown = platform::GbkToUtf8(what);
-    if (shown.size() > 60) {
-        shown = "..." + shown.substr(shown.size() - 57);
-    }
-    err_ << "\r\x1b[K[" << done << "/" << total << "] " << shown << std::flush;
-    progressShown_ = true;
-}
-
-void Tool::EndProgress() {
-    if (progressShown_) {
-        err_ << "\r\x1b[K" << std::flush;
-        progressShown_ = false;
     }
 }
 
@@ -309,7 +271,7 @@ void Tool::Add(const std::string& archive, const std::vector<std::string>& files
         }
     }
     for (size_t i = 0; i < work.size(); ++i) {
-        Progress(i, work.size(), work[i].second);
+        progress_.Show(i, work.size(), work[i].second);
         if (work[i].second.size() > kCpkMaxPath) {
             Fail("inner path longer than 323 bytes: " + platform::GbkToUtf8(work[i].second));
         }
@@ -318,7 +280,7 @@ void Tool::Add(const std::string& archive, const std::vector<std::string>& files
                  "; the archive is unchanged");
         }
     }
-    EndProgress();
+    progress_.End();
     if (!vfs_.CommitBatch()) {
         Fail(archive + ": cannot write the changes" + SystemReason() +
              "; the archive is unchanged");
@@ -448,10 +410,10 @@ void Tool::Extract(const std::string& archive, const std::string& dir,
         }
     }
     for (size_t i = 0; i < chosen.size(); ++i) {
-        Progress(i, chosen.size(), chosen[i].path);
+        progress_.Show(i, chosen.size(), chosen[i].path);
         ExtractOne(chosen[i], target);
     }
-    EndProgress();
+    progress_.End();
 }
 
 void Tool::Remove(const std::string& archive, const std::string& inner) {
@@ -544,7 +506,7 @@ void Tool::Compact(const std::string& archive) {
             if (!vfs_.GetFileNameFromCRC(e.crc, name)) {
                 fail("cannot read the name of an entry");
             }
-            Progress(copied, live, name);
+            progress_.Show(copied, live, name);
             const int added = target.AddFile(name, e.parentCrc, e);
             if (added < 0) {
                 fail("cannot copy " + platform::GbkToUtf8(name) + SystemReason());
@@ -563,7 +525,7 @@ void Tool::Compact(const std::string& archive) {
             ++copied;
         }
     }
-    EndProgress();
+    progress_.End();
     if (copied != live) {
         fail(std::to_string(live - copied) +
              " entries cannot be reached from the root (see cpk check); nothing was changed");
@@ -620,7 +582,7 @@ void Tool::Apply(const std::vector<std::string>& packages, const std::string& ga
              " lies past the packages given");
     }
     UnpackContext context;
-    ApplyProgress progress([&](uint32_t percent) { Progress(percent, 100, "%"); });
+    ApplyProgress progress([&](uint32_t percent) { progress_.Show(percent, 100, "%"); });
     context.events = &progress;
     context.total = total;
     context.executableName = platform::Utf8ToGbk(executable);
@@ -647,7 +609,7 @@ void Tool::Apply(const std::vector<std::string>& packages, const std::string& ga
             Fail(gameArgument + ": cannot record the resume index");
         }
     }
-    EndProgress();
+    progress_.End();
     if (!context.skipped.empty()) {
         // Gone past without being written: the folder lacks what they hold.
         std::string names;
@@ -751,7 +713,12 @@ int RunCpkTool(const std::vector<std::string>& args, std::ostream& out, std::ost
         } else if (compact->parsed()) {
             tool.Compact(archive);
         } else if (apply->parsed()) {
-            messages.SetAnswers(yes ? Answers::kGoOn : abort ? Answers::kEndStep : Answers::kAsk);
+            if (yes || abort) {
+                messages.SetAnswers(yes ? platform::BoxAnswers::kSkip
+                                        : platform::BoxAnswers::kEndStep);
+            } else {
+                messages.Ask();
+            }
             tool.Apply(packages, game, executable);
         }
     } catch (const Failed&) {
