@@ -1,11 +1,15 @@
-# The layers of the modules: a module may include the headers of the modules
-# it links (directly or through others), never the other way round. At
+# The layers of the modules: a module may link only the modules below it in
+# the list given to tesmar_layer_check() (lowest first), and include the
+# headers of the modules it links (directly or through others), never the
+# other way round. At
 # configure time tesmar_layer_check() writes what the build knows (the module
 # folders, the links between the modules' own targets, the source files of
 # those targets, the include folders) to module-graph.cmake in the build
 # tree, and registers the test module_layers, which reads the #include lines
 # of those sources (CheckLayers.cmake) and fails on an include the links do
-# not allow and on a cycle among the links.
+# not allow, on a link up the layers and on a cycle among the links. The
+# test module_layers_back_edge gives the check a graph with a link up the
+# layers and passes only when the check refuses it.
 #
 # Test code (test programs, fixtures, fuzz targets, benchmarks) only uses
 # the modules; it is left out of the layers.
@@ -62,8 +66,8 @@ function(tesmar_is_test_target target out)
     set(${out} ${test} PARENT_SCOPE)
 endfunction()
 
-# tesmar_layer_check(MODULE...): the production module folders. Call it
-# after every module has been added.
+# tesmar_layer_check(MODULE...): the production module folders, lowest layer
+# first. Call it after every module has been added.
 function(tesmar_layer_check)
     set(modules ${ARGN})
     tesmar_collect_targets(${CMAKE_SOURCE_DIR} targets)
@@ -143,5 +147,19 @@ function(tesmar_layer_check)
                          -DALLOWED=${CMAKE_SOURCE_DIR}/cmake/layer-exceptions.txt
                          -P ${CMAKE_SOURCE_DIR}/cmake/CheckLayers.cmake)
         set_tests_properties(module_layers PROPERTIES TIMEOUT 300)
+
+        # The check itself: the patcher's core linking its interface pieces
+        # goes up the layers and must be refused.
+        set(bad ${CMAKE_BINARY_DIR}/module-graph-back-edge.cmake)
+        file(WRITE ${bad} "set(LAYER_SOURCE_DIR \"${CMAKE_SOURCE_DIR}\")\n"
+                          "set(LAYER_MODULES \"platform;patcher/text;patcher;patcher/ui\")\n"
+                          "set(LAYER_LINKS \"patcher>patcher/text;patcher>patcher/ui;"
+                          "patcher/ui>patcher/text;patcher/text>platform\")\n"
+                          "set(LAYER_SOURCES \"\")\n"
+                          "set(LAYER_INCLUDE_DIRS \"\")\n")
+        add_test(NAME module_layers_back_edge
+                 COMMAND ${CMAKE_COMMAND} -DGRAPH=${bad} -P ${CMAKE_SOURCE_DIR}/cmake/CheckLayers.cmake)
+        set_tests_properties(module_layers_back_edge PROPERTIES
+            PASS_REGULAR_EXPRESSION "patcher links patcher/ui, which sits above it in the layers")
     endif()
 endfunction()

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <optional>
 
 #include "cpk/CPKFormat.h"
 #include "cpk/CPKPath.h"
@@ -61,28 +62,39 @@ struct Range {
     bool live;
 };
 
-}  // namespace
+// The header and the table as the file holds them.
+struct Table {
+    CPKHeader header{};
+    std::vector<CPKEntry> records;  // capacity records
+    uint32_t used = 0;              // usedCount, at most the capacity
+};
 
-std::vector<std::string> CheckArchive(const std::string& path) {
-    Findings f;
-    auto file = platform::File::Open(path, platform::Access::kRead,
-                                     platform::kShareRead | platform::kShareWrite,
-                                     platform::Disposition::kOpenExisting);
-    if (!file) {
-        f.Add("open", "cannot open the file: %s", file.error().Message().c_str());
-        return f.Lines();
-    }
-    auto sizeResult = file->Size();
+// What the walk over the records found: the live records by crc, and the
+// byte ranges of the entries and free blocks that lie in the data region.
+struct RecordScan {
+    std::map<uint32_t, uint32_t> liveByCrc;  // crc -> record
+    std::vector<Range> ranges;
+};
+
+bool InDataRegion(const CPKHeader& h, uint64_t begin, uint64_t end) {
+    return begin >= kCpkHeaderSize && end <= h.tableOffset;
+}
+
+// Reads and checks the header and reads the table; nullopt when nothing
+// more can be checked.
+std::optional<Table> ReadTable(platform::File& file, Findings& f) {
+    auto sizeResult = file.Size();
     const uint64_t size = sizeResult ? *sizeResult : 0;
-    CPKHeader h{};
-    auto got = file->ReadAt(0, &h, sizeof h);
+    Table t;
+    CPKHeader& h = t.header;
+    auto got = file.ReadAt(0, &h, sizeof h);
     if (!got || *got != sizeof h) {
         f.Add("header", "the file is shorter than the %u-byte header", kCpkHeaderSize);
-        return f.Lines();
+        return std::nullopt;
     }
     if (h.magic != kCpkMagic) {
         f.Add("magic", "the magic is 0x%08X, not 0x%08X", h.magic, kCpkMagic);
-        return f.Lines();
+        return std::nullopt;
     }
     const uint64_t tableBytes = uint64_t{h.capacity} * kCpkEntrySize;
     const uint64_t tableEnd = uint64_t{h.tableOffset} + tableBytes;
@@ -97,37 +109,41 @@ std::vector<std::string> CheckArchive(const std::string& path) {
         f.Add("table",
               "the table (%u records at %u) runs past the end of the file (%" PRIu64 " bytes)",
               h.capacity, h.tableOffset, size);
-        return f.Lines();
+        return std::nullopt;
     }
     // Bytes past the table belong to no entry and no reader looks at them:
     // a change that was cut short leaves them, and the next one cuts them.
-    uint32_t used = h.usedCount;
-    if (used > h.capacity) {
-        f.Add("usedCount", "usedCount %u exceeds the capacity %u", used, h.capacity);
-        used = h.capacity;
+    t.used = h.usedCount;
+    if (t.used > h.capacity) {
+        f.Add("usedCount", "usedCount %u exceeds the capacity %u", t.used, h.capacity);
+        t.used = h.capacity;
     }
-
-    std::vector<CPKEntry> table(h.capacity);
+    t.records.resize(h.capacity);
     if (h.capacity > 0) {
-        got = file->ReadAt(h.tableOffset, table.data(), static_cast<size_t>(tableBytes));
+        got = file.ReadAt(h.tableOffset, t.records.data(), static_cast<size_t>(tableBytes));
         if (!got || *got != tableBytes) {
             f.Add("read", "the table cannot be read");
-            return f.Lines();
+            return std::nullopt;
         }
     }
+    return t;
+}
 
+// The records: order, use, counts, and where their bytes lie.
+RecordScan CheckRecords(const Table& t, Findings& f) {
+    const CPKHeader& h = t.header;
+    const std::vector<CPKEntry>& table = t.records;
     const CPKEntry zero{};
-    for (uint32_t i = used; i < h.capacity; ++i) {
+    for (uint32_t i = t.used; i < h.capacity; ++i) {
         if (std::memcmp(&table[i], &zero, sizeof zero) != 0) {
             f.Add("beyond", "record %u past usedCount is not empty", i);
         }
     }
 
+    RecordScan scan;
     uint32_t live = 0;
     uint32_t deleted = 0;
-    std::map<uint32_t, uint32_t> liveByCrc;
-    std::vector<Range> ranges;
-    for (uint32_t i = 0; i < used; ++i) {
+    for (uint32_t i = 0; i < t.used; ++i) {
         const CPKEntry& e = table[i];
         if (i > 0 && e.crc < table[i - 1].crc) {
             f.Add("order", "record %u (crc %08X) is out of order after crc %08X", i, e.crc,
@@ -148,27 +164,27 @@ std::vector<std::string> CheckArchive(const std::string& path) {
                 f.Add("deleted", "deleted record %u keeps a trailer size or parent", i);
             }
             const uint64_t end = begin + e.storedSize;
-            if (e.storedSize > 0 && (begin < kCpkHeaderSize || end > h.tableOffset)) {
+            if (e.storedSize > 0 && !InDataRegion(h, begin, end)) {
                 f.Add("free-region",
                       "free block of record %u [%" PRIu64 ", %" PRIu64
                       ") lies outside the data region",
                       i, begin, end);
             } else if (e.storedSize > 0) {
-                ranges.push_back({begin, end, i, false});
+                scan.ranges.push_back({begin, end, i, false});
             }
             continue;
         }
         ++live;
-        if (!liveByCrc.emplace(e.crc, i).second) {
-            f.Add("unique", "records %u and %u are both live with crc %08X", liveByCrc[e.crc], i,
-                  e.crc);
+        if (!scan.liveByCrc.emplace(e.crc, i).second) {
+            f.Add("unique", "records %u and %u are both live with crc %08X", scan.liveByCrc[e.crc],
+                  i, e.crc);
         }
         const uint64_t end = begin + e.storedSize + e.trailerSize;
-        if (begin < kCpkHeaderSize || end > h.tableOffset) {
+        if (!InDataRegion(h, begin, end)) {
             f.Add("region", "entry %08X [%" PRIu64 ", %" PRIu64 ") lies outside the data region",
                   e.crc, begin, end);
         } else if (end > begin) {
-            ranges.push_back({begin, end, i, true});
+            scan.ranges.push_back({begin, end, i, true});
         }
     }
     if (live != h.liveCount) {
@@ -177,12 +193,15 @@ std::vector<std::string> CheckArchive(const std::string& path) {
     if (deleted != h.freeCount) {
         f.Add("freeCount", "freeCount is %u but %u records are deleted", h.freeCount, deleted);
     }
+    return scan;
+}
 
+// Overlaps, against the furthest-reaching live range so far: overlaps among
+// live entries break the format; a free block over a live entry would let
+// new bytes overwrite it.
+void CheckOverlaps(std::vector<Range> ranges, Findings& f) {
     std::sort(ranges.begin(), ranges.end(),
               [](const Range& a, const Range& b) { return a.begin < b.begin; });
-    // Against the furthest-reaching live range so far: overlaps among live
-    // entries break the format; a free block over a live entry would let new
-    // bytes overwrite it.
     const Range* reach = nullptr;
     const Range* reachAny = nullptr;
     for (const Range& r : ranges) {
@@ -199,18 +218,22 @@ std::vector<std::string> CheckArchive(const std::string& path) {
             reachAny = &r;
         }
     }
+}
 
-    // Names, kinds and paths of the live entries.
+// Names and kinds of the live entries that lie in the data region: crc ->
+// name, for those whose trailer holds one.
+std::map<uint32_t, std::string> CheckNames(platform::File& file, const Table& t,
+                                           const RecordScan& scan, Findings& f) {
     std::map<uint32_t, std::string> names;
-    for (const auto& item : liveByCrc) {
-        const CPKEntry& e = table[item.second];
+    for (const auto& item : scan.liveByCrc) {
+        const CPKEntry& e = t.records[item.second];
         const uint64_t end = uint64_t{e.offset} + e.storedSize + e.trailerSize;
-        if (e.offset < kCpkHeaderSize || end > h.tableOffset) {
-            continue;  // reported above
+        if (!InDataRegion(t.header, e.offset, end)) {
+            continue;  // reported with the records
         }
         char buffer[kCpkMaxPath + 2];
         size_t want = std::min<size_t>(e.trailerSize, sizeof buffer);
-        got = file->ReadAt(uint64_t{e.offset} + e.storedSize, buffer, want);
+        auto got = file.ReadAt(uint64_t{e.offset} + e.storedSize, buffer, want);
         const void* zeroAt = got ? std::memchr(buffer, 0, *got) : nullptr;
         if (zeroAt == nullptr) {
             f.Add("name", "the trailer of entry %08X holds no terminated name", e.crc);
@@ -234,8 +257,15 @@ std::vector<std::string> CheckArchive(const std::string& path) {
         }
         names[e.crc] = name;
     }
-    for (const auto& item : liveByCrc) {
-        const CPKEntry& e = table[item.second];
+    return names;
+}
+
+// The full path of every named live entry: its parents are live
+// directories, it fits, and it hashes to the entry's crc.
+void CheckPaths(const Table& t, const RecordScan& scan,
+                const std::map<uint32_t, std::string>& names, Findings& f) {
+    for (const auto& item : scan.liveByCrc) {
+        const CPKEntry& e = t.records[item.second];
         auto own = names.find(e.crc);
         if (own == names.end()) {
             continue;
@@ -244,8 +274,8 @@ std::vector<std::string> CheckArchive(const std::string& path) {
         uint32_t parent = e.parentCrc;
         bool broken = false;
         while (parent != 0 && !broken) {
-            auto p = liveByCrc.find(parent);
-            if (p == liveByCrc.end() || !IsDirectory(table[p->second])) {
+            auto p = scan.liveByCrc.find(parent);
+            if (p == scan.liveByCrc.end() || !IsDirectory(t.records[p->second])) {
                 f.Add("parent", "the parent %08X of %s is not a live directory", parent,
                       full.c_str());
                 broken = true;
@@ -263,7 +293,7 @@ std::vector<std::string> CheckArchive(const std::string& path) {
                 broken = true;
                 break;
             }
-            parent = table[p->second].parentCrc;
+            parent = t.records[p->second].parentCrc;
         }
         if (broken) {
             continue;
@@ -275,5 +305,26 @@ std::vector<std::string> CheckArchive(const std::string& path) {
                   cpkpath::CrcOfPath(full));
         }
     }
+}
+
+}  // namespace
+
+std::vector<std::string> CheckArchive(const std::string& path) {
+    Findings f;
+    auto file = platform::File::Open(path, platform::Access::kRead,
+                                     platform::kShareRead | platform::kShareWrite,
+                                     platform::Disposition::kOpenExisting);
+    if (!file) {
+        f.Add("open", "cannot open the file: %s", file.error().Message().c_str());
+        return f.Lines();
+    }
+    std::optional<Table> table = ReadTable(*file, f);
+    if (!table) {
+        return f.Lines();
+    }
+    const RecordScan scan = CheckRecords(*table, f);
+    CheckOverlaps(scan.ranges, f);
+    const std::map<uint32_t, std::string> names = CheckNames(*file, *table, scan, f);
+    CheckPaths(*table, scan, names, f);
     return f.Lines();
 }

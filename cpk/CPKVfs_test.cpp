@@ -712,4 +712,42 @@ TEST_F(CPKVfsTest, RecordsPastTheUsedCountAreIgnoredAndCleared) {
     ExpectSound(path);
 }
 
+// Raw equality is what lets the patch builder leave out an unchanged entry
+// and the unpacker skip one already merged: every stored byte counts.
+TEST_F(CPKVfsTest, SameRawEntryComparesRecordsAndEveryStoredByte) {
+    Bytes big = Pattern(300000, 7);
+    Bytes changedAtEnd = big;
+    changedAtEnd.back() ^= 1;
+    std::string other = dir / "other.cpk";
+    CPKVfs a(pool), b(pool);
+    ASSERT_EQ(a.Create(path), 1);
+    ASSERT_EQ(b.Create(other), 1);
+    for (CPKVfs* vfs : {&a, &b}) {
+        ASSERT_EQ(AddEntryFromBuffer(*vfs, "d\\same", big.data(), static_cast<uint32_t>(big.size()),
+                                     kMethodStored, false),
+                  1);
+        ASSERT_EQ(AddEntryFromBuffer(*vfs, "d\\packed", big.data(),
+                                     static_cast<uint32_t>(big.size()), kMethodLzo, false),
+                  1);
+    }
+    ASSERT_EQ(AddEntryFromBuffer(a, "late", big.data(), static_cast<uint32_t>(big.size()),
+                                 kMethodStored, false),
+              1);
+    ASSERT_EQ(AddEntryFromBuffer(b, "late", changedAtEnd.data(),
+                                 static_cast<uint32_t>(changedAtEnd.size()), kMethodStored, false),
+              1);
+    auto at = [](CPKVfs& vfs, const char* inner) {
+        return vfs.FindEntry(cpkpath::CrcOfPath(inner));
+    };
+    EXPECT_TRUE(SameRawEntry(a, at(a, "d\\same"), b, at(b, "d\\same")));
+    EXPECT_TRUE(SameRawEntry(a, at(a, "d\\packed"), b, at(b, "d\\packed")));
+    EXPECT_TRUE(SameRawEntry(a, at(a, "d"), b, at(b, "d")));
+    // The same contents, stored another way, is another entry.
+    EXPECT_FALSE(SameRawEntry(a, at(a, "d\\same"), b, at(b, "d\\packed")));
+    // One bit, at the very end of a large entry.
+    EXPECT_FALSE(SameRawEntry(a, at(a, "late"), b, at(b, "late")));
+    // A directory and a file.
+    EXPECT_FALSE(SameRawEntry(a, at(a, "d"), b, at(b, "late")));
+}
+
 }  // namespace

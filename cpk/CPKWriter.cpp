@@ -176,3 +176,33 @@ int ReadEntryContents(CPKVfs& vfs, int index, std::vector<uint8_t>& contents) {
         return true;
     });
 }
+
+bool SameRawEntry(CPKVfs& a, int ia, CPKVfs& b, int ib) {
+    const CPKEntry& x = a.EntryAt(ia);
+    const CPKEntry& y = b.EntryAt(ib);
+    if (x.flags != y.flags || x.method != y.method || x.storedSize != y.storedSize ||
+        x.originalSize != y.originalSize || x.trailerSize != y.trailerSize) {
+        return false;
+    }
+    if (IsDirectory(x)) {
+        return true;  // its trailer says nothing more than its name
+    }
+    const uint32_t total = x.storedSize + x.trailerSize;
+    for (uint32_t at = 0; at < total;) {
+        CPKFile* fa = a.OpenEntry(ia, at, 1);
+        CPKFile* fb = b.OpenEntry(ib, at, 1);
+        const uint32_t n = fa && fb ? std::min(fa->mappedSize, fb->mappedSize) : 0;
+        const bool same = n > 0 && std::memcmp(fa->data, fb->data, n) == 0;
+        if (fa != nullptr) {
+            a.CloseEntry(fa);
+        }
+        if (fb != nullptr) {
+            b.CloseEntry(fb);
+        }
+        if (!same) {
+            return false;
+        }
+        at += n;
+    }
+    return true;
+}

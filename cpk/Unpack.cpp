@@ -17,6 +17,7 @@
 
 #include "cpk/CPKPath.h"
 #include "cpk/CPKVfs.h"
+#include "cpk/CPKWriter.h"
 #include "cpk/DiscIOMgr.h"
 #include "cpk/FileHelpers.h"
 #include "cpk/UnpackJournal.h"
@@ -173,33 +174,7 @@ uint32_t MakeInnerDirectories(CPKVfs& target, const std::string& inner, bool who
 // move it.
 bool AlreadyMerged(CPKVfs& target, uint32_t crc, CPKVfs& package, int index) {
     const int held = target.FindEntry(crc);
-    if (held < 0) {
-        return false;
-    }
-    const CPKEntry& a = target.EntryAt(held);
-    const CPKEntry& b = package.EntryAt(index);
-    if (a.flags != b.flags || a.method != b.method || a.storedSize != b.storedSize ||
-        a.originalSize != b.originalSize || a.trailerSize != b.trailerSize) {
-        return false;
-    }
-    const uint32_t total = b.storedSize + b.trailerSize;
-    for (uint32_t at = 0; at < total;) {
-        CPKFile* mine = target.OpenEntry(held, at, 1);
-        CPKFile* theirs = package.OpenEntry(index, at, 1);
-        const uint32_t n = mine && theirs ? std::min(mine->mappedSize, theirs->mappedSize) : 0;
-        const bool same = n > 0 && std::memcmp(mine->data, theirs->data, n) == 0;
-        if (mine != nullptr) {
-            target.CloseEntry(mine);
-        }
-        if (theirs != nullptr) {
-            package.CloseEntry(theirs);
-        }
-        if (!same) {
-            return false;
-        }
-        at += n;
-    }
-    return true;
+    return held >= 0 && SameRawEntry(target, held, package, index);
 }
 
 // Opens (or creates, with its folders) the archive a ".cpk" directory

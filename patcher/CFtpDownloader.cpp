@@ -8,7 +8,7 @@
 #include "cpk/DiscIOMgr.h"
 #include "cpk/Md5.h"
 #include "patcher/FtpReply.h"
-#include "patcher/ui/LocalText.h"
+#include "patcher/text/LocalText.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"
@@ -518,179 +518,186 @@ void CFtpDownloader::SegmentWorker(Segment segment, std::string remotePath, Conn
     std::vector<uint8_t> scratch;
 
     while (remaining > 0 && !cancel_.load()) {
-        platform::TcpSocket control;
-        platform::TcpSocket data;
-        int login = 0;
-        for (int attempt = 0; attempt < kLoginAttempts; ++attempt) {
-            login = LoginOn(control, c);
-            if (login != 0) {
-                break;
-            }
-            platform::SleepMs(kLoginRetrySleepMs);
-            if (cancel_.load()) {
-                break;
-            }
-        }
-        if (login != 1) {
-            if (!cancel_.load()) {
-                Post(UM_RECONNECTING, 0, 0);
-            }
-            control.Close();
+        std::optional<Transfer> transfer = OpenTransfer(c, remotePath, offset);
+        if (!transfer) {
             Pause(kReconnectPauseMs);
             continue;
         }
-
-        std::string reply;
-        std::optional<PasvAddress> pasv;
-        if (Expect(control, "TYPE I\r\n", 200) == 200 && Command(control, "PASV\r\n")) {
-            if (ReadReply(control, &reply) == 227) {
-                pasv = ParsePasvReply(reply);
-            }
-            if (!reply.empty() && !pasv) {
-                Problem(FtpProblem::kBadPassive);
-            }
-        }
-        if (!pasv) {
-            Shut(control);
-            Pause(kReconnectPauseMs);
-            continue;
-        }
-        // The data connection goes to the server we are talking to, whatever
-        // host the reply names: a reply naming another host would send our
-        // connection elsewhere (and servers behind NAT name private ones).
-        const std::string host = control.PeerAddress().value_or(std::string());
-        if (host.empty()) {
-            Shut(control);
-            Pause(kReconnectPauseMs);
-            continue;
-        }
-
-        // Servers without restart support start the transfer at the file's
-        // first byte; the bytes before offset are then read and dropped.
-        uint32_t skip = 0;
-        if (offset > 0) {
-            if (!Command(control, "REST " + std::to_string(offset) + "\r\n")) {
-                Shut(control);
-                Pause(kReconnectPauseMs);
-                continue;
-            }
-            int code = ReadReply(control);
-            if (code == 0) {
-                Shut(control);
-                Pause(kReconnectPauseMs);
-                continue;
-            }
-            if (code != 350) {
-                skip = offset;
-            }
-        }
-        if (!ConnectData(data, host, pasv->port)) {
-            Problem(FtpProblem::kNoConnection);
-            Shut(control);
-            Pause(kReconnectPauseMs);
-            continue;
-        }
-        int code = Command(control, "RETR " + remotePath + "\r\n") ? ReadReply(control) : 0;
-        if (code != 150 && code != 125) {
-            if (code != 0) {
-                Problem(FtpProblem::kRefused);
-            }
-            Shut(data);
-            Shut(control);
-            Pause(kReconnectPauseMs);
-            continue;
-        }
-
-        uint32_t cutAfter = firstTransfer ? options_.cutFirstTransferAfter : 0;
+        const uint32_t cutAfter = firstTransfer ? options_.cutFirstTransferAfter : 0;
         firstTransfer = false;
-        uint64_t received = 0;
-        DataBlock* block = nullptr;
-        int errors = 0;
-        while (remaining > 0) {
-            if (cancel_.load()) {
-                break;
-            }
-            if (queued_.load() > kQueueHighWater) {
-                WaitForRoom();
-            }
-            if (block == nullptr) {
-                block = NewBlock(segment.index, offset);
-                if (block == nullptr) {
-                    platform::SleepMs(kQueueFullSleepMs);
-                    continue;
-                }
-            }
-            if (block->length == kDataBlockBytes) {
-                offset += kDataBlockBytes;
-                Enqueue(block);
-                block = NewBlock(segment.index, offset);
-                if (block == nullptr) {
-                    continue;
-                }
-            }
-            if (cutAfter != 0 && received >= cutAfter) {
-                break;
-            }
-            size_t want =
-                std::min<size_t>({remaining, kDataBlockBytes - block->length, options_.receiveCap});
-            uint8_t* into = block->data + block->length;
-            if (skip > 0) {
-                scratch.resize(options_.receiveCap);
-                want = std::min<size_t>(skip, scratch.size());
-                into = scratch.data();
-            }
-            if (cutAfter != 0) {
-                want = std::min<size_t>(want, cutAfter - received);
-            }
-            // Read first and wait only when nothing is there: the same as
-            // waiting before every read, without a wait call per read.
-            auto got = data.Recv(into, want);
-            if (!got && platform::IsWouldBlock(got.error())) {
-                if (data.WaitReadable(kDataWaitMs) != platform::WaitResult::kReady) {
-                    continue;
-                }
-                got = data.Recv(into, want);
-                if (!got && platform::IsWouldBlock(got.error())) {
-                    continue;
-                }
-            }
-            if (!got) {
-                if (platform::IsConnectionReset(got.error())) {
-                    break;
-                }
-                if (++errors > kReceiveErrorsMax) {
-                    break;
-                }
-                Pause(kReceiveErrorSleepMs);
-                continue;
-            }
-            if (*got == 0) {
-                break;
-            }
-            errors = 0;
-            received += *got;
-            if (skip > 0) {
-                skip -= static_cast<uint32_t>(*got);
-                continue;
-            }
-            block->length += static_cast<uint32_t>(*got);
-            remaining -= static_cast<uint32_t>(*got);
-        }
-        if (block != nullptr) {
-            if (block->length > 0) {
-                offset += block->length;
-                Enqueue(block);
-            } else {
-                pool_.Put(block);
-            }
-        }
+        const uint64_t received =
+            ReceiveSegment(*transfer, segment.index, offset, remaining, cutAfter, scratch);
         if (received == 0 && !cancel_.load()) {
             Problem(FtpProblem::kNoData);
         }
-        Shut(data);
-        Shut(control);
+        Shut(transfer->data);
+        Shut(transfer->control);
     }
     active_.fetch_sub(1);
+}
+
+std::optional<CFtpDownloader::Transfer> CFtpDownloader::OpenTransfer(const Connection& c,
+                                                                     const std::string& remotePath,
+                                                                     uint32_t offset) {
+    Transfer t;
+    int login = 0;
+    for (int attempt = 0; attempt < kLoginAttempts; ++attempt) {
+        login = LoginOn(t.control, c);
+        if (login != 0) {
+            break;
+        }
+        platform::SleepMs(kLoginRetrySleepMs);
+        if (cancel_.load()) {
+            break;
+        }
+    }
+    if (login != 1) {
+        if (!cancel_.load()) {
+            Post(UM_RECONNECTING, 0, 0);
+        }
+        t.control.Close();
+        return std::nullopt;
+    }
+
+    std::string reply;
+    std::optional<PasvAddress> pasv;
+    if (Expect(t.control, "TYPE I\r\n", 200) == 200 && Command(t.control, "PASV\r\n")) {
+        if (ReadReply(t.control, &reply) == 227) {
+            pasv = ParsePasvReply(reply);
+        }
+        if (!reply.empty() && !pasv) {
+            Problem(FtpProblem::kBadPassive);
+        }
+    }
+    if (!pasv) {
+        Shut(t.control);
+        return std::nullopt;
+    }
+    // The data connection goes to the server we are talking to, whatever
+    // host the reply names: a reply naming another host would send our
+    // connection elsewhere (and servers behind NAT name private ones).
+    const std::string host = t.control.PeerAddress().value_or(std::string());
+    if (host.empty()) {
+        Shut(t.control);
+        return std::nullopt;
+    }
+
+    // Servers without restart support start the transfer at the file's
+    // first byte; the bytes before offset are then read and dropped.
+    if (offset > 0) {
+        const int code = Command(t.control, "REST " + std::to_string(offset) + "\r\n")
+                             ? ReadReply(t.control)
+                             : 0;
+        if (code == 0) {
+            Shut(t.control);
+            return std::nullopt;
+        }
+        if (code != 350) {
+            t.skip = offset;
+        }
+    }
+    if (!ConnectData(t.data, host, pasv->port)) {
+        Problem(FtpProblem::kNoConnection);
+        Shut(t.control);
+        return std::nullopt;
+    }
+    const int code = Command(t.control, "RETR " + remotePath + "\r\n") ? ReadReply(t.control) : 0;
+    if (code != 150 && code != 125) {
+        if (code != 0) {
+            Problem(FtpProblem::kRefused);
+        }
+        Shut(t.data);
+        Shut(t.control);
+        return std::nullopt;
+    }
+    return t;
+}
+
+uint64_t CFtpDownloader::ReceiveSegment(Transfer& t, uint32_t segmentIndex, uint32_t& offset,
+                                        uint32_t& remaining, uint32_t cutAfter,
+                                        std::vector<uint8_t>& scratch) {
+    uint64_t received = 0;
+    DataBlock* block = nullptr;
+    int errors = 0;
+    while (remaining > 0) {
+        if (cancel_.load()) {
+            break;
+        }
+        if (queued_.load() > kQueueHighWater) {
+            WaitForRoom();
+        }
+        if (block == nullptr) {
+            block = NewBlock(segmentIndex, offset);
+            if (block == nullptr) {
+                platform::SleepMs(kQueueFullSleepMs);
+                continue;
+            }
+        }
+        if (block->length == kDataBlockBytes) {
+            offset += kDataBlockBytes;
+            Enqueue(block);
+            block = NewBlock(segmentIndex, offset);
+            if (block == nullptr) {
+                continue;
+            }
+        }
+        if (cutAfter != 0 && received >= cutAfter) {
+            break;
+        }
+        size_t want =
+            std::min<size_t>({remaining, kDataBlockBytes - block->length, options_.receiveCap});
+        uint8_t* into = block->data + block->length;
+        if (t.skip > 0) {
+            scratch.resize(options_.receiveCap);
+            want = std::min<size_t>(t.skip, scratch.size());
+            into = scratch.data();
+        }
+        if (cutAfter != 0) {
+            want = std::min<size_t>(want, cutAfter - received);
+        }
+        // Read first and wait only when nothing is there: the same as
+        // waiting before every read, without a wait call per read.
+        auto got = t.data.Recv(into, want);
+        if (!got && platform::IsWouldBlock(got.error())) {
+            if (t.data.WaitReadable(kDataWaitMs) != platform::WaitResult::kReady) {
+                continue;
+            }
+            got = t.data.Recv(into, want);
+            if (!got && platform::IsWouldBlock(got.error())) {
+                continue;
+            }
+        }
+        if (!got) {
+            if (platform::IsConnectionReset(got.error())) {
+                break;
+            }
+            if (++errors > kReceiveErrorsMax) {
+                break;
+            }
+            Pause(kReceiveErrorSleepMs);
+            continue;
+        }
+        if (*got == 0) {
+            break;
+        }
+        errors = 0;
+        received += *got;
+        if (t.skip > 0) {
+            t.skip -= static_cast<uint32_t>(*got);
+            continue;
+        }
+        block->length += static_cast<uint32_t>(*got);
+        remaining -= static_cast<uint32_t>(*got);
+    }
+    if (block != nullptr) {
+        if (block->length > 0) {
+            offset += block->length;
+            Enqueue(block);
+        } else {
+            pool_.Put(block);
+        }
+    }
+    return received;
 }
 
 void CFtpDownloader::DownloadThread() {

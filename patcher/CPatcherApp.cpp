@@ -1,6 +1,6 @@
 #include "patcher/CPatcherApp.h"
 
-#include "patcher/ui/LocalText.h"
+#include "patcher/text/LocalText.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "patcher/ui/LocalText.h"
+#include "patcher/text/LocalText.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"
 #include "platform/process.h"

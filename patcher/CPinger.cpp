@@ -24,7 +24,17 @@ const char* PingWayName(PingWay way) {
     }
 }
 
-CPinger::CPinger() = default;
+platform::Result<platform::IcmpSocket> PingEnv::OpenSocket(platform::IcmpSocketKind kind, int ttl) {
+    return platform::IcmpSocket::Open(kind, ttl);
+}
+
+platform::Result<platform::IcmpHelper> PingEnv::LoadHelper() {
+    return platform::IcmpHelper::Load();
+}
+
+CPinger::CPinger(std::shared_ptr<PingEnv> env) {
+    shared_->env = env ? std::move(env) : std::make_shared<PingEnv>();
+}
 
 CPinger::~CPinger() {
     Stop();
@@ -50,7 +60,7 @@ bool CPinger::Init(uint32_t timeoutMs, bool preferRaw) {
         return false;
     }
     socketLibraryStarted_ = true;
-    auto helper = platform::IcmpHelper::Load();
+    auto helper = sh.env->LoadHelper();
     if (!helper) {
         platform::StopSocketLibrary();
         socketLibraryStarted_ = false;
@@ -174,12 +184,12 @@ void CPinger::Run(Task task) {
         return;
     }
 
-    auto socket = platform::IcmpSocket::Open(platform::IcmpSocketKind::kRaw, kPingTtl);
+    auto socket = sh.env->OpenSocket(platform::IcmpSocketKind::kRaw, kPingTtl);
     if (!socket) {
         // Raw sockets need privileges most players do not have: an
         // unprivileged ping socket measures the same, and where the system
         // has none the helper library does.
-        socket = platform::IcmpSocket::Open(platform::IcmpSocketKind::kDatagram, kPingTtl);
+        socket = sh.env->OpenSocket(platform::IcmpSocketKind::kDatagram, kPingTtl);
     }
     if (socket) {
         PingWay way = socket->kind() == platform::IcmpSocketKind::kRaw ? PingWay::kRawSocket
@@ -270,7 +280,7 @@ std::shared_ptr<platform::IcmpHelper> CPinger::Helper(Shared& shared) {
     std::lock_guard<std::mutex> lock(shared.mu);
     if (!shared.helperTried) {
         shared.helperTried = true;
-        auto helper = platform::IcmpHelper::Load();
+        auto helper = shared.env->LoadHelper();
         if (helper) {
             shared.helper = std::make_shared<platform::IcmpHelper>(std::move(*helper));
         }

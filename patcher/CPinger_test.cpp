@@ -161,12 +161,13 @@ TEST(Pinger, ANameThatTakesLongToResolveHoldsNeitherTheWaitNorTheStop) {
 }
 
 TEST(Pinger, RefusedRawSocketsFallBackOrRecordNoAnswer) {
-    pingtest::RawRefusal refusal;
+    auto refusing = std::make_shared<pingtest::RawRefusingEnv>();
     PingWay way = pingtest::ExpectedWay(true);
-    CPinger pinger;
+    CPinger pinger(refusing);
     ASSERT_TRUE(pinger.Init(kAnswerTimeoutMs, true));
     int id = pinger.Ping("127.0.0.1");
     int rtt = pinger.WaitForResult(id);
+    EXPECT_EQ(refusing->rawAsked.load(), 1);
     EXPECT_EQ(pinger.Way(id), way);
     EXPECT_NE(way, PingWay::kRawSocket);
     if (way == PingWay::kNone) {

@@ -11,7 +11,7 @@
 #include "patcher/PatchFileList.h"
 #include "patcher/UpdateDriver.h"
 #include "patcher/VersionRecord.h"
-#include "patcher/ui/LocalText.h"
+#include "patcher/text/LocalText.h"
 #include "platform/clock.h"
 #include "platform/file.h"
 #include "platform/fs.h"

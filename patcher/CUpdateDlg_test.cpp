@@ -6,13 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "patcher/PatchFileList.h"
 #include "patcher/VersionRecord.h"
-#include "patcher/ui/LocalText.h"
+#include "patcher/text/LocalText.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"
@@ -92,6 +94,13 @@ protected:
             o.text = [](const char* s) { return std::string(s); };
             o.tick = [this] { return now_.load(); };
             o.sleep = [this](uint32_t ms) { sleeps_.push_back(ms); };
+            o.wake = [this] {
+                {
+                    std::lock_guard<std::mutex> lock(wakeMu_);
+                    ++wakes_;
+                }
+                woken_.notify_all();
+            };
             o.modulePath = dir_ / "drevik";
             o.launchGame = [this](const std::string& path) {
                 log_.push_back("launch " + path);
@@ -122,6 +131,16 @@ protected:
     }
     static std::string FileName(const std::string& path) { return FileNamePart(path); }
     void Pump() { Dialog().PumpEvents(0); }
+    int Wakes() {
+        std::lock_guard<std::mutex> lock(wakeMu_);
+        return wakes_;
+    }
+    // Waits until something more than the seen wakes was queued for the UI
+    // thread (a worker's post or box), without handling it.
+    void WaitForWakeAfter(int seen) {
+        std::unique_lock<std::mutex> lock(wakeMu_);
+        woken_.wait(lock, [&] { return wakes_ > seen; });
+    }
     const UpdateDlgDisplay& View() { return Dialog().display(); }
     // The log from the first entry that starts with prefix on.
     std::vector<std::string> LogFrom(const std::string& prefix) const {
@@ -142,6 +161,9 @@ protected:
     std::vector<std::string> log_;
     RecordingWork* work_ = nullptr;
     std::function<void(RecordingWork&)> configure_;
+    std::mutex wakeMu_;
+    std::condition_variable woken_;
+    int wakes_ = 0;  // guarded by wakeMu_
     std::unique_ptr<CUpdateDlg> dialog_;
 };
 
@@ -527,20 +549,14 @@ TEST_F(UpdateDlgTest, WorkerBoxesAreShownOnTheUiThread) {
     EXPECT_EQ(shownOn.size(), 1u);
 
     // A box asked before the stop began and still waiting is answered too.
-    std::atomic<bool> asked{false};
+    int seen = Wakes();
     std::atomic<int> earlyAnswer{0};
     std::thread early([&] {
-        asked = true;
         earlyAnswer =
             platform::ShowMessageBox(nullptr, "x", nullptr, platform::kMbAbortRetryIgnore);
     });
-    while (!asked) {
-        std::this_thread::yield();
-    }
-    // Give the request time to reach the queue, without handling it.
-    for (int i = 0; i < 100 && earlyAnswer == 0; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    WaitForWakeAfter(seen);  // the request is queued and nobody handles it
+    EXPECT_EQ(earlyAnswer.load(), 0);
     work_->duringStop = nullptr;
     Dialog().OnExit();
     early.join();

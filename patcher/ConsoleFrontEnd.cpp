@@ -21,19 +21,6 @@ bool ParseRow(const std::string& text, int& row) {
     return row >= 1;
 }
 
-int GoOnAnswer(uint32_t type) {
-    switch (type & 0xF) {
-        case platform::kMbAbortRetryIgnore:
-        case platform::kMbRetryCancel:
-            return platform::kIdRetry;
-        case platform::kMbYesNoCancel:
-        case platform::kMbYesNo:
-            return platform::kIdYes;
-        default:
-            return platform::kIdOk;
-    }
-}
-
 }  // namespace
 
 bool ParseConsoleArguments(const std::vector<std::string>& args, ConsoleOptions& options,
@@ -78,7 +65,7 @@ int PolicyBoxes::Answer(void* /*owner*/, const char* text, const char* caption, 
     std::string body = text ? text : "";
     int answer = platform::StepEndingAnswer(type);
     if (policy_ == BoxPolicy::kYes) {
-        answer = GoOnAnswer(type);
+        answer = platform::PolicyAnswer(platform::BoxAnswers::kRetry, type);
         if (answer == platform::kIdRetry) {
             if (body == lastText_ && retries_ >= kPolicyRetries) {
                 answer = platform::StepEndingAnswer(type);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <string>
 
@@ -53,13 +54,19 @@ inline PingWay ExpectedWay(bool rawRefused = false) {
     return way;
 }
 
-// Restores raw sockets however the test ends.
-class RawRefusal {
+// The system's ways, except that raw sockets are refused as they are to an
+// unprivileged process; counts the raw sockets asked for.
+class RawRefusingEnv : public PingEnv {
 public:
-    RawRefusal() { platform::RefuseRawIcmpSockets(true); }
-    ~RawRefusal() { platform::RefuseRawIcmpSockets(false); }
-    RawRefusal(const RawRefusal&) = delete;
-    RawRefusal& operator=(const RawRefusal&) = delete;
+    platform::Result<platform::IcmpSocket> OpenSocket(platform::IcmpSocketKind kind,
+                                                      int ttl) override {
+        if (kind == platform::IcmpSocketKind::kRaw) {
+            ++rawAsked;
+            return platform::AccessDeniedError();
+        }
+        return PingEnv::OpenSocket(kind, ttl);
+    }
+    std::atomic<int> rawAsked{0};
 };
 
 }  // namespace pingtest

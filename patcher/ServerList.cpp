@@ -7,7 +7,7 @@
 
 #include "patcher/CConfigFile.h"
 #include "patcher/LoginChoice.h"
-#include "patcher/ui/LocalText.h"
+#include "patcher/text/LocalText.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"

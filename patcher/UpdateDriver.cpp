@@ -17,7 +17,7 @@
 #include "patcher/CFtpDownloader.h"
 #include "patcher/PatchFileList.h"
 #include "patcher/VersionRecord.h"
-#include "patcher/ui/LocalText.h"
+#include "patcher/text/LocalText.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"

@@ -1,6 +1,6 @@
 #include "patcher/VersionCheck.h"
 
-#include "patcher/ui/LocalText.h"
+#include "patcher/text/LocalText.h"
 
 #include <mutex>
 #include <vector>

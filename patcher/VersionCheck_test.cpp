@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "patcher/ui/LocalText.h"
+#include "patcher/text/LocalText.h"
 #include "platform/text.h"
 #include "testsupport/temp_dir.h"
 

@@ -9,6 +9,8 @@
 // missing are skipped with the reason.
 #include <benchmark/benchmark.h>
 
+#include <memory>
+
 #include <string>
 
 #include "patcher/CPinger.h"
@@ -25,14 +27,24 @@ constexpr uint32_t kTimeoutMs = 5000;
 
 // One echo to 127.0.0.1 and its answer; arg 0: raw socket, 1: raw refused
 // (the ping socket where there is one).
+// The system's ways with raw sockets refused, as for an unprivileged process.
+class RawRefusingEnv : public PingEnv {
+public:
+    platform::Result<platform::IcmpSocket> OpenSocket(platform::IcmpSocketKind kind,
+                                                      int ttl) override {
+        if (kind == platform::IcmpSocketKind::kRaw) {
+            return platform::AccessDeniedError();
+        }
+        return PingEnv::OpenSocket(kind, ttl);
+    }
+};
+
 void BM_Echo(benchmark::State& state) {
     bool refuseRaw = state.range(0) == 1;
-    platform::RefuseRawIcmpSockets(refuseRaw);
-    CPinger pinger;
+    CPinger pinger(refuseRaw ? std::make_shared<RawRefusingEnv>() : nullptr);
     pinger.Init(kTimeoutMs, true);
     int probe = pinger.Ping("127.0.0.1");
     if (pinger.WaitForResult(probe) == kNoAnswer) {
-        platform::RefuseRawIcmpSockets(false);
         state.SkipWithError(refuseRaw ? "no ping socket here" : "no raw socket here");
         return;
     }
@@ -42,7 +54,6 @@ void BM_Echo(benchmark::State& state) {
         benchmark::DoNotOptimize(pinger.WaitForResult(id));
     }
     pinger.Stop();
-    platform::RefuseRawIcmpSockets(false);
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_Echo)->Arg(0)->Arg(1)->UseRealTime();

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "fuzz_file.h"
-#include "patcher/ui/LocalText.h"
+#include "patcher/text/LocalText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string path = ScratchFile("lang", data, size);

@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "patcher/ui/LocalText.h"
+#include "patcher/text/LocalText.h"
 #include "platform/text.h"
 
 namespace {

@@ -110,15 +110,36 @@ const char* AnswerName(int answer) {
     }
 }
 
-ScriptedMessageBoxes::ScriptedMessageBoxes() {
-    previous_ =
-        SetMessageBoxHandler([this](void* owner, const char* text, const char* caption,
-                                    uint32_t type) { return Handle(owner, text, caption, type); });
+int PolicyAnswer(BoxAnswers policy, uint32_t type) {
+    if (policy == BoxAnswers::kEndStep) {
+        return StepEndingAnswer(type);
+    }
+    switch (type & 0xF) {
+        case kMbAbortRetryIgnore:
+            return policy == BoxAnswers::kRetry ? kIdRetry : kIdIgnore;
+        case kMbRetryCancel:
+            return policy == BoxAnswers::kRetry ? kIdRetry : kIdCancel;
+        case kMbYesNoCancel:
+        case kMbYesNo:
+            return kIdYes;
+        default:
+            return kIdOk;  // OK, and OK of OK/Cancel
+    }
 }
 
-ScriptedMessageBoxes::~ScriptedMessageBoxes() {
+ScopedMessageBoxHandler::ScopedMessageBoxHandler(MessageBoxHandler handler)
+    : previous_(SetMessageBoxHandler(std::move(handler))) {}
+
+ScopedMessageBoxHandler::~ScopedMessageBoxHandler() {
     SetMessageBoxHandler(std::move(previous_));
 }
+
+ScriptedMessageBoxes::ScriptedMessageBoxes()
+    : installed_([this](void* owner, const char* text, const char* caption, uint32_t type) {
+          return Handle(owner, text, caption, type);
+      }) {}
+
+ScriptedMessageBoxes::~ScriptedMessageBoxes() = default;
 
 void ScriptedMessageBoxes::Answer(int answer) {
     std::lock_guard<std::mutex> lock(mu_);

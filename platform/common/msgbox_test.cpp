@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -59,6 +61,46 @@ TEST(MessageBoxService, ButtonSets) {
     EXPECT_EQ(platform::ButtonsOf(platform::kMbYesNoCancel | platform::kMbIconQuestion),
               (std::vector<int>{platform::kIdYes, platform::kIdNo, platform::kIdCancel}));
     EXPECT_EQ(platform::ButtonsOf(platform::kMbOk), std::vector<int>{platform::kIdOk});
+}
+
+// Unattended answers are always a button the box has, and the policies
+// differ only where a box offers both to repeat and to skip.
+TEST(MessageBoxService, PolicyAnswersAreButtonsOfTheBox) {
+    using platform::BoxAnswers;
+    for (uint32_t type = 0; type <= platform::kMbRetryCancel; ++type) {
+        for (BoxAnswers policy : {BoxAnswers::kEndStep, BoxAnswers::kRetry, BoxAnswers::kSkip}) {
+            std::vector<int> buttons = platform::ButtonsOf(type | platform::kMbIconWarning);
+            int answer = platform::PolicyAnswer(policy, type | platform::kMbIconWarning);
+            EXPECT_NE(std::find(buttons.begin(), buttons.end(), answer), buttons.end())
+                << "type " << type << " answered " << platform::AnswerName(answer);
+        }
+        EXPECT_EQ(platform::PolicyAnswer(BoxAnswers::kEndStep, type),
+                  platform::StepEndingAnswer(type));
+    }
+    const uint32_t ari = platform::kMbAbortRetryIgnore;
+    EXPECT_EQ(platform::PolicyAnswer(BoxAnswers::kEndStep, ari), platform::kIdAbort);
+    EXPECT_EQ(platform::PolicyAnswer(BoxAnswers::kRetry, ari), platform::kIdRetry);
+    EXPECT_EQ(platform::PolicyAnswer(BoxAnswers::kSkip, ari), platform::kIdIgnore);
+    // Nothing to skip: the step ends rather than repeating.
+    EXPECT_EQ(platform::PolicyAnswer(BoxAnswers::kSkip, platform::kMbRetryCancel),
+              platform::kIdCancel);
+    EXPECT_EQ(platform::PolicyAnswer(BoxAnswers::kRetry, platform::kMbYesNo), platform::kIdYes);
+    EXPECT_EQ(platform::PolicyAnswer(BoxAnswers::kSkip, platform::kMbOkCancel), platform::kIdOk);
+}
+
+TEST(MessageBoxService, AScopedHandlerIsRestoredOnEveryWayOut) {
+    platform::ScriptedMessageBoxes outer;
+    auto answerNo = [](void*, const char*, const char*, uint32_t) { return platform::kIdNo; };
+    try {
+        platform::ScopedMessageBoxHandler inner(answerNo);
+        EXPECT_EQ(platform::ShowMessageBox(nullptr, "inner", "", platform::kMbYesNo),
+                  platform::kIdNo);
+        throw std::runtime_error("leaves the scope");
+    } catch (const std::runtime_error&) {
+    }
+    platform::ShowMessageBox(nullptr, "outer", "", platform::kMbYesNo);
+    ASSERT_EQ(outer.count(), 1u);
+    EXPECT_EQ(outer.asked()[0].text, "outer");
 }
 
 }  // namespace

@@ -15,8 +15,6 @@
 namespace platform {
 namespace {
 
-std::atomic<bool> g_refuseRaw{false};
-
 int Fd(intptr_t h) {
     return static_cast<int>(h);
 }
@@ -24,9 +22,6 @@ int Fd(intptr_t h) {
 }  // namespace
 
 Result<IcmpSocket> IcmpSocket::Open(IcmpSocketKind kind, int ttl) {
-    if (kind == IcmpSocketKind::kRaw && g_refuseRaw.load()) {
-        return Error{EPERM};
-    }
     int type = kind == IcmpSocketKind::kRaw ? SOCK_RAW : SOCK_DGRAM;
     int fd = ::socket(AF_INET, type | SOCK_CLOEXEC, IPPROTO_ICMP);
     if (fd < 0) {
@@ -92,8 +87,8 @@ bool IsAccessDenied(const Error& e) {
     return e.code == EPERM || e.code == EACCES;
 }
 
-void RefuseRawIcmpSockets(bool refuse) {
-    g_refuseRaw.store(refuse);
+Error AccessDeniedError() {
+    return Error{EPERM};
 }
 
 // There is no ICMP helper library on POSIX: no helper is ever loaded.

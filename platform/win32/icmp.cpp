@@ -13,8 +13,6 @@
 namespace platform {
 namespace {
 
-std::atomic<bool> g_refuseRaw{false};
-
 // The helper's replies carry an ICMP error message of up to 8 bytes beyond
 // the echoed data, and the call wants room for its own status block: a
 // buffer of only ICMP_ECHO_REPLY + data is refused as too small.
@@ -46,9 +44,6 @@ HANDLE H(intptr_t h) {
 Result<IcmpSocket> IcmpSocket::Open(IcmpSocketKind kind, int ttl) {
     if (kind == IcmpSocketKind::kDatagram) {
         return Error{static_cast<uint32_t>(WSAESOCKTNOSUPPORT)};  // no ping sockets here
-    }
-    if (g_refuseRaw.load()) {
-        return Error{static_cast<uint32_t>(WSAEACCES)};
     }
     win32::EnsureWinsock();
     SOCKET s = socket(AF_INET, SOCK_RAW, IPPROTO_ICMP);
@@ -106,8 +101,8 @@ bool IsAccessDenied(const Error& e) {
     return e.code == WSAEACCES || e.code == ERROR_ACCESS_DENIED;
 }
 
-void RefuseRawIcmpSockets(bool refuse) {
-    g_refuseRaw.store(refuse);
+Error AccessDeniedError() {
+    return Error{static_cast<uint32_t>(WSAEACCES)};
 }
 
 Result<IcmpHelper> IcmpHelper::Load() {

@@ -9,7 +9,7 @@
 
 #include "download_run.h"
 #include "patcher/CPartFile.h"
-#include "patcher/ui/LocalText.h"
+#include "patcher/text/LocalText.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"

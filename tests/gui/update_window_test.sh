@@ -185,8 +185,9 @@ printf '%s\r\n' 'ESOP_Res = 0;' 'ESOP_HZ = 1;' 'ESOP_Win = 1;' 'ESOP_TrnView = 2
   'ESOP_Reflect = 1;' 'ESOP_TrnLevel = 1;' 'ESOP_TrnSpecular = 0;' > expected-opt
 cmp expected-opt game/ClientOpt.txt || fail "ClientOpt.txt is not the defaults: $(od -c game/ClientOpt.txt | head)"
 
-# The exit button ends the program: 0, the update was done.
-press "${exit_button[@]}"
+# The exit button ends the program: 0, the update was done. The window may
+# be gone before the pointer could move off the button, so it stays there.
+xdotool mousemove --window "$window" "${exit_button[@]}" click 1
 code=0
 wait "$patcher_pid" || code=$?
 patcher_pid=""

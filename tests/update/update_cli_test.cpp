@@ -17,6 +17,7 @@
 #include "platform/process.h"
 #include "platform/profile.h"
 #include "testsupport/seed.h"
+#include "testsupport/wait.h"
 #include "update_fixture.h"
 
 namespace {
@@ -121,11 +122,9 @@ protected:
     }
     // Waits until no self-update helper of this folder runs any more.
     void WaitForHelper(const std::string& folder) {
-        uint64_t start = platform::TickCount64();
-        while (platform::IsProgramRunning(folder + "\\UpdatePackef.dat")) {
-            ASSERT_LT(platform::TickCount64() - start, static_cast<uint64_t>(kProgramLimitMs));
-            platform::SleepMs(50);
-        }
+        ASSERT_TRUE(testsupport::WaitUntil(
+            [&] { return !platform::IsProgramRunning(folder + "\\UpdatePackef.dat"); },
+            kProgramLimitMs));
     }
 
     // The patcher's lock and settings store live in folders of this test.

@@ -24,13 +24,13 @@
 #include "patcher/CFtpDownloader.h"
 #include "patcher/ConsoleFrontEnd.h"
 #include "patcher/UpdateDriver.h"
-#include "patcher/ui/LocalText.h"
+#include "patcher/text/LocalText.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/net.h"
 #include "platform/process.h"
-#include "platform/settings.h"
 #include "platform/text.h"
+#include "testsupport/settings_store.h"
 #include "update_fixture.h"
 
 namespace {
@@ -199,7 +199,6 @@ struct PatcherRun {
 class UpdateFaults : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::OverrideSettingsStore(platform::NativePath(settings_ / "registry.ini"));
         servers_ = std::make_unique<UpdateServers>();
         release_ = MakeRelease();
         if (!servers_->Start(release_)) {
@@ -226,7 +225,6 @@ protected:
         new_ = Snapshot(reference);
         ASSERT_NE(FolderDifference(old_, new_), "");
     }
-    void TearDown() override { platform::OverrideSettingsStore(""); }
 
     // What a game reads from the folder, and each archive's own bytes.
     std::map<std::string, std::string> Snapshot(const std::string& folder) const {
@@ -287,7 +285,7 @@ protected:
 
     static std::string Utf8(const std::string& gbk) { return platform::GbkToUtf8(gbk); }
 
-    TempDir settings_;
+    testsupport::ScopedSettingsStore settings_{"UpdateFaults"};
     TempDir work_;
     std::unique_ptr<UpdateServers> servers_;
     Release release_;

@@ -19,13 +19,13 @@
 #include "patcher/CUpdateDlg.h"
 #include "patcher/PatchFileList.h"
 #include "patcher/UpdateDriver.h"
-#include "patcher/ui/LocalText.h"
+#include "patcher/text/LocalText.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"
 #include "platform/profile.h"
-#include "platform/settings.h"
 #include "platform/text.h"
+#include "testsupport/settings_store.h"
 #include "testsupport/wait.h"
 #include "update_fixture.h"
 
@@ -99,13 +99,9 @@ struct ScriptedWalk {
 
 class UpdateFlow : public ::testing::Test {
 protected:
-    void SetUp() override {
-        platform::OverrideSettingsStore(platform::NativePath(settings_ / "registry.ini"));
-    }
     void TearDown() override {
         dialog_.reset();
         PatchFiles().Clear();
-        platform::OverrideSettingsStore("");
     }
 
     void Serve(const Release& release, int rateKBps = 0, bool refuseLogins = false) {
@@ -172,7 +168,7 @@ protected:
 
     bool realWalk_ = false;   // the real unpack walk instead of walk_
     std::string modulePath_;  // the patcher's program; in the game folder when empty
-    TempDir settings_;
+    testsupport::ScopedSettingsStore settings_{"UpdateFlow"};
     TempDir game_;
     CurrentDirGuard cwd_{game_.path()};
     platform::ScriptedMessageBoxes boxes_;

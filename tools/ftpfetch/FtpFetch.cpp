@@ -30,32 +30,16 @@ constexpr int kDefaultStallSeconds = 60;
 // the button that ends the step, and the last one is kept as the reason.
 class MessagesToStream {
 public:
-    MessagesToStream(std::ostream& err, std::string& last) {
-        previous_ = platform::SetMessageBoxHandler(
-            [&err, &last](void*, const char* text, const char* caption, uint32_t type) {
-                last = platform::GbkToUtf8(text ? text : "");
-                err << "\nftpfetch: " << platform::GbkToUtf8(caption ? caption : "Error") << ": "
-                    << last << "\n";
-                switch (type & 0xF) {
-                    case platform::kMbRetryCancel:
-                    case platform::kMbOkCancel:
-                    case platform::kMbYesNoCancel:
-                        return platform::kIdCancel;
-                    case platform::kMbAbortRetryIgnore:
-                        return platform::kIdAbort;
-                    case platform::kMbYesNo:
-                        return platform::kIdNo;
-                    default:
-                        return platform::kIdOk;
-                }
-            });
-    }
-    ~MessagesToStream() { platform::SetMessageBoxHandler(previous_); }
-    MessagesToStream(const MessagesToStream&) = delete;
-    MessagesToStream& operator=(const MessagesToStream&) = delete;
+    MessagesToStream(std::ostream& err, std::string& last)
+        : handler_([&err, &last](void*, const char* text, const char* caption, uint32_t type) {
+              last = platform::GbkToUtf8(text ? text : "");
+              err << "\nftpfetch: " << platform::GbkToUtf8(caption ? caption : "Error") << ": "
+                  << last << "\n";
+              return platform::PolicyAnswer(platform::BoxAnswers::kEndStep, type);
+          }) {}
 
 private:
-    platform::MessageBoxHandler previous_;
+    platform::ScopedMessageBoxHandler handler_;
 };
 
 bool IsHex(const std::string& s) {

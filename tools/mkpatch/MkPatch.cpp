@@ -18,6 +18,7 @@
 #include "platform/file.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"
+#include "platform/progress_line.h"
 #include "platform/text.h"
 
 namespace {
@@ -63,14 +64,14 @@ bool IsArchive(const std::string& disk, const std::string& name) {
 class Builder {
 public:
     Builder(std::ostream& out, std::ostream& err, bool progress)
-        : out_(out), err_(err), progress_(progress), package_(pool_) {}
+        : out_(out), err_(err), progress_(err, progress), package_(pool_) {}
 
     void Run(const std::string& oldDir, const std::string& newDir, const std::string& output,
              const std::string& methodName);
 
 private:
     [[noreturn]] void Fail(const std::string& message) {
-        EndProgress();
+        progress_.End();
         err_ << "mkpatch: " << message << "\n";
         throw Failed{};
     }
@@ -83,16 +84,13 @@ private:
     void AddLoose(const Node& node);
     void AddArchive(const Node& node, const Node* old);
     void Inexpressible(const std::string& what) {
-        EndProgress();
+        progress_.End();
         err_ << "mkpatch: cannot be expressed in a package: " << what << "\n";
     }
-    void Progress(const std::string& what);
-    void EndProgress();
 
     std::ostream& out_;
     std::ostream& err_;
-    bool progress_;
-    bool progressShown_ = false;
+    platform::ProgressLine progress_;
     size_t done_ = 0;
     size_t total_ = 0;
     uint16_t method_ = kMethodLzo;
@@ -102,26 +100,6 @@ private:
     size_t entriesAdded_ = 0;
     size_t archivesTouched_ = 0;
 };
-
-void Builder::Progress(const std::string& what) {
-    ++done_;
-    if (!progress_) {
-        return;
-    }
-    std::string shown = platform::GbkToUtf8(what);
-    if (shown.size() > 60) {
-        shown = "..." + shown.substr(shown.size() - 57);
-    }
-    err_ << "\r\x1b[K[" << done_ << "/" << total_ << "] " << shown << std::flush;
-    progressShown_ = true;
-}
-
-void Builder::EndProgress() {
-    if (progressShown_) {
-        err_ << "\r\x1b[K" << std::flush;
-        progressShown_ = false;
-    }
-}
 
 void Builder::Scan(const std::string& root, const std::string& relative, Tree& tree) {
     const std::string folder = relative.empty() ? root : root + "\\" + relative;
@@ -189,37 +167,6 @@ void Builder::AddLoose(const Node& node) {
         Fail("cannot add " + Shown(node.disk) + " to the package");
     }
     ++looseAdded_;
-}
-
-// Whether two archive entries are the same: record and raw bytes.
-bool SameEntry(CPKVfs& a, int ia, CPKVfs& b, int ib) {
-    const CPKEntry& x = a.EntryAt(ia);
-    const CPKEntry& y = b.EntryAt(ib);
-    if (x.flags != y.flags || x.method != y.method || x.storedSize != y.storedSize ||
-        x.originalSize != y.originalSize || x.trailerSize != y.trailerSize) {
-        return false;
-    }
-    if (IsDirectory(x)) {
-        return true;  // a directory is its name; its trailer says nothing more
-    }
-    const uint32_t total = x.storedSize + x.trailerSize;
-    for (uint32_t at = 0; at < total;) {
-        CPKFile* fa = a.OpenEntry(ia, at, 1);
-        CPKFile* fb = b.OpenEntry(ib, at, 1);
-        const uint32_t n = fa && fb ? std::min(fa->mappedSize, fb->mappedSize) : 0;
-        const bool same = n > 0 && std::memcmp(fa->data, fb->data, n) == 0;
-        if (fa) {
-            a.CloseEntry(fa);
-        }
-        if (fb) {
-            b.CloseEntry(fb);
-        }
-        if (!same) {
-            return false;
-        }
-        at += n;
-    }
-    return true;
 }
 
 // Live entries of an archive, parents before children: lowered path ->
@@ -291,8 +238,8 @@ void Builder::AddArchive(const Node& node, const Node* old) {
         const CPKEntry e = fresh.EntryAt(index);
         auto w = wasIndex.find(n.first);
         stillThere[n.first] = true;
-        Progress(node.path + "\\" + n.second.second);
-        if (w != wasIndex.end() && SameEntry(fresh, index, before, w->second)) {
+        progress_.Show(++done_, total_, node.path + "\\" + n.second.second);
+        if (w != wasIndex.end() && SameRawEntry(fresh, index, before, w->second)) {
             continue;
         }
         if (!touched) {
@@ -370,7 +317,7 @@ void Builder::Run(const std::string& oldDir, const std::string& newDir, const st
             auto was = before.find(item.first);
             const Node* old = was == before.end() ? nullptr : &was->second;
             if (node.directory) {
-                Progress(node.path);
+                progress_.Show(++done_, total_, node.path);
                 if (EndsWithArchiveName(node.path)) {
                     Inexpressible(platform::GbkToUtf8(node.path) +
                                   " (a folder named like an archive would be read as one)");
@@ -381,7 +328,7 @@ void Builder::Run(const std::string& oldDir, const std::string& newDir, const st
             } else if (node.archive) {
                 AddArchive(node, old != nullptr && old->archive ? old : nullptr);
             } else {
-                Progress(node.path);
+                progress_.Show(++done_, total_, node.path);
                 if (old == nullptr || old->directory || old->archive ||
                     !SameFile(old->disk, node.disk)) {
                     AddLoose(node);
@@ -393,7 +340,7 @@ void Builder::Run(const std::string& oldDir, const std::string& newDir, const st
                 Inexpressible(platform::GbkToUtf8(item.second.path) + " was deleted");
             }
         }
-        EndProgress();
+        progress_.End();
         if (!package_.CommitBatch()) {
             Fail(output + ": cannot write the package");
         }
@@ -411,11 +358,12 @@ void Builder::Run(const std::string& oldDir, const std::string& newDir, const st
 
 int RunMkPatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                bool progress) {
-    // The archive layer's boxes are printed, and answered by ending the step.
-    auto previous =
-        platform::SetMessageBoxHandler([&err](void*, const char* text, const char*, uint32_t type) {
+    // The archive layer's boxes are printed, and answered by ending the step
+    // with a button the box has.
+    platform::ScopedMessageBoxHandler boxes(
+        [&err](void*, const char* text, const char*, uint32_t type) {
             err << "mkpatch: " << platform::GbkToUtf8(text ? text : "") << "\n";
-            return (type & 0xF) == platform::kMbOk ? platform::kIdOk : platform::kIdCancel;
+            return platform::PolicyAnswer(platform::BoxAnswers::kEndStep, type);
         });
     CLI::App app(
         "Patch builder: compares two game folders and writes the package that turns the "
@@ -449,6 +397,5 @@ int RunMkPatch(const std::vector<std::string>& args, std::ostream& out, std::ost
     } catch (const Failed&) {
         code = 1;
     }
-    platform::SetMessageBoxHandler(previous);
     return code;
 }

@@ -30,3 +30,10 @@ int ReadEntryContents(CPKVfs& vfs, int index,
                       const std::function<bool(const uint8_t*, uint32_t)>& sink);
 // The whole contents in one buffer.
 int ReadEntryContents(CPKVfs& vfs, int index, std::vector<uint8_t>& contents);
+
+// Whether the live entries a[ia] and b[ib] are the same entry as stored:
+// equal records (flags, method, sizes) and equal raw bytes, contents as
+// stored and trailer, read without decompressing. Two directories with equal
+// records are the same (a directory is its name). False also when either
+// cannot be read.
+bool SameRawEntry(CPKVfs& a, int ia, CPKVfs& b, int ib);

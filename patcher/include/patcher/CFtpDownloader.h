@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -188,7 +189,28 @@ private:
     int Expect(platform::TcpSocket& socket, const std::string& command, int wanted);
     bool ConnectData(platform::TcpSocket& socket, const std::string& host, uint16_t port);
     void DownloadThread();
+    // One segment's thread: transfers, one after another, until the segment
+    // is complete or the download is cancelled.
     void SegmentWorker(Segment segment, std::string remotePath, Connection c);
+    // A transfer ready to receive: logged in, RETR accepted on the data
+    // connection; skip bytes come first that the server sends again (it
+    // did not take the restart offset).
+    struct Transfer {
+        platform::TcpSocket control;
+        platform::TcpSocket data;
+        uint32_t skip = 0;
+    };
+    // Opens a transfer of remotePath from offset on; nullopt, with the
+    // connections closed and the problem noted, when that failed.
+    std::optional<Transfer> OpenTransfer(const Connection& c, const std::string& remotePath,
+                                         uint32_t offset);
+    // Receives over t into blocks of the segment, queued for the writer,
+    // until remaining is 0, the data connection ends or fails, cutAfter
+    // bytes came (0: no cut) or the download is cancelled. Advances offset
+    // and remaining by what was queued; answers the bytes that arrived,
+    // skipped ones included.
+    uint64_t ReceiveSegment(Transfer& t, uint32_t segmentIndex, uint32_t& offset,
+                            uint32_t& remaining, uint32_t cutAfter, std::vector<uint8_t>& scratch);
     void Post(uint32_t message, uint64_t wParam, int64_t lParam);
     void JoinWorkers();
     void Enqueue(DataBlock* block);

@@ -60,11 +60,23 @@ enum class PingWay {
 };
 const char* PingWayName(PingWay way);
 
+// Where the pinger's echoes go out: the system's ICMP sockets and helper
+// library. Tests give a pinger one that refuses or counts. Called from the
+// ping threads, several at a time; a thread left behind by Stop keeps it.
+class PingEnv {
+public:
+    virtual ~PingEnv() = default;
+    virtual platform::Result<platform::IcmpSocket> OpenSocket(platform::IcmpSocketKind kind,
+                                                              int ttl);
+    virtual platform::Result<platform::IcmpHelper> LoadHelper();
+};
+
 class CPinger {
 public:
     enum class Mode { kNone, kRaw, kLibrary };
 
-    CPinger();
+    // env: where the echoes go out; null for the system's.
+    explicit CPinger(std::shared_ptr<PingEnv> env = nullptr);
     ~CPinger();  // Stop()
     CPinger(const CPinger&) = delete;
     CPinger& operator=(const CPinger&) = delete;
@@ -124,6 +136,7 @@ private:
         // while it uses it.
         std::shared_ptr<platform::IcmpHelper> helper;
         bool helperTried = false;
+        std::shared_ptr<PingEnv> env;  // set once, before any thread starts
     };
     // One ping's task, run on its own thread.
     struct Task {

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "patcher/CPinger.h"
-#include "patcher/ui/PicListModel.h"
+#include "patcher/text/PicListModel.h"
 
 // Every login address gets this long to answer; the rows say ">500 ms" for
 // those that did not.

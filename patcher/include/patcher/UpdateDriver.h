@@ -32,7 +32,7 @@
 #include "patcher/CUpdateDlg.h"
 #include "patcher/PatchFileList.h"
 #include "patcher/ServerList.h"
-#include "patcher/ui/PicListModel.h"
+#include "patcher/text/PicListModel.h"
 
 class CFtpDownloader;
 class CPKVfs;

@@ -4,7 +4,7 @@
 
 #include <windowsx.h>
 
-#include "patcher/ui/LocalText.h"
+#include "patcher/text/LocalText.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"
 

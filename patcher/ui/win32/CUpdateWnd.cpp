@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "patcher/gui/CSettingsDlg.h"
-#include "patcher/ui/LocalText.h"
+#include "patcher/text/LocalText.h"
 #include "platform/process.h"
 #include "platform/text.h"
 

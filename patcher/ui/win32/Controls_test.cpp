@@ -18,6 +18,7 @@
 #include "platform/text.h"
 #include "testsupport/bitmap.h"
 #include "testsupport/temp_dir.h"
+#include "testsupport/wait.h"
 
 namespace {
 
@@ -310,13 +311,8 @@ TEST(RealMessageBox, ABoxWithoutCaptionShowsTheProgramTitle) {
     });
     std::wstring wanted = gui::Wide(title);
     HWND box = nullptr;
-    uint32_t start = platform::TickCount();
-    while (box == nullptr && platform::TickCount() - start < kBoxAppearMs) {
-        box = FindWindowW(nullptr, wanted.c_str());
-        if (box == nullptr) {
-            platform::SleepMs(20);
-        }
-    }
+    testsupport::WaitUntil([&] { return (box = FindWindowW(nullptr, wanted.c_str())) != nullptr; },
+                           kBoxAppearMs);
     EXPECT_NE(box, nullptr);  // found by the program's title, not "Error"
     EXPECT_EQ(FindWindowW(nullptr, L"Error"), nullptr);
     if (box != nullptr) {

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "patcher/gui/CPicButtion.h"
-#include "patcher/ui/LocalText.h"
+#include "patcher/text/LocalText.h"
 #include "patcher/ui/PicControlRules.h"
 #include "platform/text.h"
 

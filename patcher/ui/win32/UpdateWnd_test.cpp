@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -11,7 +13,7 @@
 #include "GuiTestSupport.h"
 #include "patcher/gui/CSettingsDlg.h"
 #include "patcher/gui/CUpdateWnd.h"
-#include "patcher/ui/LocalText.h"
+#include "patcher/text/LocalText.h"
 #include "platform/clock.h"
 #include "platform/text.h"
 #include "testsupport/temp_dir.h"
@@ -22,6 +24,62 @@ using guitest::Pump;
 
 // How long a window may take to appear on a loaded machine.
 constexpr uint32_t kWindowAppearMs = 30000;
+
+// Tells another thread when a modal dialog takes over owner: the owner is
+// disabled only once the dialog has been created and shown. A hook of the
+// thread that runs the dialog, for the lifetime of the object.
+class ModalWatch {
+public:
+    explicit ModalWatch(HWND owner) {
+        owner_ = owner;
+        shown_ = &promise_;
+        hook_ =
+            SetWindowsHookExW(WH_CALLWNDPROCRET, &ModalWatch::Hook, nullptr, GetCurrentThreadId());
+    }
+    ~ModalWatch() {
+        if (hook_ != nullptr) {
+            UnhookWindowsHookEx(hook_);
+        }
+        shown_ = nullptr;
+    }
+    ModalWatch(const ModalWatch&) = delete;
+    ModalWatch& operator=(const ModalWatch&) = delete;
+
+    bool hooked() const { return hook_ != nullptr; }
+    // From another thread: true once the dialog is up, false after timeoutMs.
+    bool WaitShown(uint32_t timeoutMs) {
+        return future_.wait_for(std::chrono::milliseconds(timeoutMs)) == std::future_status::ready;
+    }
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM w, LPARAM l) {
+        const auto* m = reinterpret_cast<const CWPRETSTRUCT*>(l);
+        if (code == HC_ACTION && shown_ != nullptr && m->hwnd == owner_ &&
+            m->message == WM_ENABLE && m->wParam == FALSE) {
+            shown_->set_value();
+            shown_ = nullptr;
+        }
+        return CallNextHookEx(nullptr, code, w, l);
+    }
+
+    static inline HWND owner_ = nullptr;
+    static inline std::promise<void>* shown_ = nullptr;
+    std::promise<void> promise_;
+    std::future<void> future_ = promise_.get_future();
+    HHOOK hook_ = nullptr;
+};
+
+// Handles the window messages that arrive within timeoutMs, until done()
+// holds: waits on the thread's queue, not on a clock.
+template <typename Done>
+void PumpUntil(Done done, uint32_t timeoutMs) {
+    uint32_t since = platform::TickCount();
+    Pump();
+    while (!done() && platform::TickCount() - since < timeoutMs) {
+        MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        Pump();
+    }
+}
 
 void Click(HWND button) {
     SendMessageW(button, BM_CLICK, 0, 0);
@@ -178,23 +236,17 @@ TEST_F(UpdateWnd, TheSettingsButtonRunsTheDialogOverTheWindow) {
     DWORD ui = GetCurrentThreadId();
     bool found = false;
     std::string shot;
+    ModalWatch watch(wnd.hwnd());
+    ASSERT_TRUE(watch.hooked());
     std::thread player([&] {
-        HWND dlg = nullptr;
-        uint32_t since = platform::TickCount();
-        while (dlg == nullptr && platform::TickCount() - since < kWindowAppearMs) {
-            dlg = FindWindowW(nullptr, title.c_str());
-            HWND save = dlg ? GetDlgItem(dlg, kIdSaveClose) : nullptr;
-            if (save == nullptr || !IsWindowVisible(dlg)) {
-                dlg = nullptr;
-                platform::SleepMs(20);
-            }
-        }
-        if (dlg == nullptr) {
+        HWND dlg = watch.WaitShown(kWindowAppearMs) ? FindWindowW(nullptr, title.c_str()) : nullptr;
+        if (dlg == nullptr || GetDlgItem(dlg, kIdSaveClose) == nullptr || !IsWindowVisible(dlg)) {
             PostThreadMessageW(ui, WM_QUIT, 0, 0);  // ends the modal loop
             return;
         }
         found = true;
-        platform::SleepMs(200);  // let it draw
+        // Painted by the dialog's thread before this returns.
+        RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         shot = guitest::KeepScreenshot(dlg, "settings");
         PostMessageW(GetDlgItem(dlg, kIdSwitchOnFirst), BM_CLICK, 0, 0);
         PostMessageW(GetDlgItem(dlg, kIdSaveClose), BM_CLICK, 0, 0);
@@ -260,11 +312,7 @@ TEST_F(UpdateWnd, UrlsArriveLaterAndWakesRunOneAtATimeOnTheWindowsThread) {
     ASSERT_TRUE(other.Create("y", urls_));
     target = &other;
     std::thread([&other] { other.PostWake(); }).join();
-    uint32_t since = platform::TickCount();
-    while (wakes < 2 && platform::TickCount() - since < kWindowAppearMs) {
-        Pump();
-        platform::SleepMs(10);
-    }
+    PumpUntil([&] { return wakes >= 2; }, kWindowAppearMs);
     EXPECT_EQ(wakes, 2);
     EXPECT_EQ(deepest, 1);
     EXPECT_TRUE(onUi);

@@ -73,9 +73,10 @@ private:
 // privilege (EPERM/EACCES, WSAEACCES).
 bool IsAccessDenied(const Error& e);
 
-// For tests of the fallbacks: while set, opening a raw ICMP socket fails as
-// it does for an unprivileged process. Process-wide.
-void RefuseRawIcmpSockets(bool refuse);
+// The error the system gives an unprivileged process that asks for a raw
+// ICMP socket (IsAccessDenied accepts it), for code that stands in for the
+// system.
+Error AccessDeniedError();
 
 // The system's ICMP helper library with its handle. Move-only; the handle is
 // closed and the library unloaded in the destructor. SendEcho may be called

@@ -79,6 +79,30 @@ int StepEndingAnswer(uint32_t type);
 // English name of an answer ("OK", "Retry", ...).
 const char* AnswerName(int answer);
 
+// How a box is answered when nobody is asked (unattended runs, tools).
+enum class BoxAnswers {
+    kEndStep,  // the button that ends the step without repeating it (StepEndingAnswer)
+    kRetry,    // try again where the box offers it (Retry), else go on (Yes, OK); the
+               // caller bounds how often the same question is retried
+    kSkip,     // go on past what can be skipped (Ignore, Yes, OK), never repeat: where
+               // the box offers neither (Retry/Cancel) the step ends
+};
+// The button policy picks for a box of type; always one of its buttons.
+int PolicyAnswer(BoxAnswers policy, uint32_t type);
+
+// Installs a handler for its own lifetime and puts back the one it replaced
+// when it goes, on every way out of the scope (a return, an exception).
+class ScopedMessageBoxHandler {
+public:
+    explicit ScopedMessageBoxHandler(MessageBoxHandler handler);
+    ~ScopedMessageBoxHandler();
+    ScopedMessageBoxHandler(const ScopedMessageBoxHandler&) = delete;
+    ScopedMessageBoxHandler& operator=(const ScopedMessageBoxHandler&) = delete;
+
+private:
+    MessageBoxHandler previous_;
+};
+
 // For tests: installs itself as the handler for its lifetime, answers from a
 // queue and records every box it was asked to show. An empty queue answers
 // the first button of the set. Thread-safe.
@@ -107,7 +131,7 @@ private:
     mutable std::mutex mu_;
     std::deque<int> answers_;
     std::vector<Asked> asked_;
-    MessageBoxHandler previous_;
+    ScopedMessageBoxHandler installed_;  // last: it goes first
 };
 
 }  // namespace platform

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "patcher/ui/PicListModel.h"
+#include "patcher/text/PicListModel.h"
 #include "patcher/ui/SkinBitmap.h"
 
 struct PicRect {

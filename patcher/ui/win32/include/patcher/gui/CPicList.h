@@ -12,7 +12,7 @@
 
 #include "patcher/gui/CPicScrollBar.h"
 #include "patcher/gui/SkinGdi.h"
-#include "patcher/ui/PicListModel.h"
+#include "patcher/text/PicListModel.h"
 
 // Posted to the parent when a row was clicked.
 constexpr UINT kPicListClicked = 21024;

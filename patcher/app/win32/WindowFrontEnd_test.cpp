@@ -18,13 +18,13 @@
 #include "platform/native_windows.h"
 #include "platform/text.h"
 #include "testsupport/temp_dir.h"
+#include "testsupport/wait.h"
 
 namespace {
 
 // How long the watcher looks for a window before it gives up: far beyond
 // what the steps take, so that a fault fails the test instead of hanging it.
-constexpr int kWatchLimitMs = 60000;
-constexpr int kWatchStepMs = 20;
+constexpr uint32_t kWatchLimitMs = 60000;
 
 // The update's threads, reduced to one worker that runs a script; the
 // server list has two rows and remembers the selection the dialog keeps.
@@ -100,15 +100,9 @@ HWND FindThreadWindow(DWORD thread, const wchar_t* className) {
     return found.hwnd;
 }
 
-// Waits for a condition, a step at a time, up to the watch limit.
+// Waits for a condition up to the watch limit.
 bool WaitFor(const std::function<bool()>& done) {
-    for (int waited = 0; waited < kWatchLimitMs; waited += kWatchStepMs) {
-        if (done()) {
-            return true;
-        }
-        Sleep(kWatchStepMs);
-    }
-    return false;
+    return testsupport::WaitUntil(done, kWatchLimitMs);
 }
 
 // The text a control of the window shows (read from another thread).

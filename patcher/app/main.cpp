@@ -20,21 +20,19 @@
 // dialog does.
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "FrontEnds.h"
 #include "patcher/CPatcherApp.h"
 #include "patcher/ConsoleFrontEnd.h"
 #include "patcher/ServersCommand.h"
-#include "patcher/ui/LocalText.h"
+#include "patcher/text/LocalText.h"
 #include "patcher/ui/OptionsCommand.h"
 #include "platform/console.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"
-
-#ifdef _WIN32
-#include "patcher/WindowFrontEnd.h"
-#endif
 
 namespace {
 
@@ -42,21 +40,6 @@ constexpr const char* kUsage =
     "usage: drevik [--console] [--yes | --abort] [--server N] [--start]\n"
     "       drevik --servers\n"
     "       drevik --options [KEY=VALUE ...]\n";
-
-// Whether the update runs on the console: always where there is no window.
-bool WantsConsole(const std::vector<std::string>& args) {
-#ifdef _WIN32
-    for (const std::string& a : args) {
-        if (a == "--console" || a == "--options" || a == "--servers") {
-            return true;
-        }
-    }
-    return false;
-#else
-    (void)args;
-    return true;
-#endif
-}
 
 }  // namespace
 
@@ -66,15 +49,12 @@ int main(int argc, char** argv) {
     std::vector<std::string> args = platform::Utf8Arguments(argc, argv);
     args.erase(args.begin());
     bool console = WantsConsole(args);
-#ifdef _WIN32
+    // In the window, boxes stay the system's own (the warning that another
+    // patcher runs, too).
+    std::optional<platform::ScopedMessageBoxHandler> consoleBoxes;
     if (console) {
-        (void)AttachConsoleForFrontEnd();  // without one the output goes nowhere
-    }
-#endif
-    if (console) {
-        // In the window, boxes stay the system's own (the warning that
-        // another patcher runs, too).
-        platform::SetMessageBoxHandler(platform::ConsoleMessageBox);
+        EnsureConsole();
+        consoleBoxes.emplace(platform::ConsoleMessageBox);
     }
     if (!args.empty() && args[0] == "--options") {
         // The game's options, not an update: no instance lock, no window.
@@ -90,23 +70,17 @@ int main(int argc, char** argv) {
     ConsoleOptions options;
     std::string error;
     if (!ParseConsoleArguments(args, options, error)) {
-#ifdef _WIN32
         if (!console) {
-            (void)AttachConsoleForFrontEnd();
+            EnsureConsole();
         }
-#endif
         std::fprintf(stderr, "drevik: %s\n%s", error.c_str(), kUsage);
         return kExitUsage;
     }
-#ifdef _WIN32
     if (!console) {
-        CPatcherApp app([&] { return RunWindow(options); });
-        if (!app.InitInstance()) {
-            return kExitFailed;  // another patcher is running
+        if (std::optional<int> code = RunWindowUpdate(options)) {
+            return *code;
         }
-        return app.exitCode();
     }
-#endif
     platform::SetBinaryMode(platform::StdStream::kOutput);
     ConsoleIo io;
     io.terminal = platform::IsTerminal(platform::StdStream::kOutput);

@@ -1,4 +1,4 @@
-#include "patcher/ui/LocalText.h"
+#include "patcher/text/LocalText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "patcher/ui/PicListModel.h"
+#include "patcher/text/PicListModel.h"
 
 #include <algorithm>
 

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "patcher/gui/CUpdateWnd.h"
-#include "patcher/ui/LocalText.h"
+#include "patcher/text/LocalText.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"
 

@@ -1,0 +1,74 @@
+// The archive tool's commands on one archive at a time. The reading
+// commands (ls, cat, extract, info, check) are in ReadCommands.cpp, the
+// writing ones (create, add, rm, compact, apply) in WriteCommands.cpp, the
+// command line in CpkTool.cpp; Tool.cpp holds what they share.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cpk/BlockPool.h"
+#include "cpk/CPKVfs.h"
+#include "platform/progress_line.h"
+
+namespace cpktool {
+
+// A command failed; its message has been written.
+struct Failed {};
+
+class Tool {
+public:
+    Tool(std::ostream& out, std::ostream& err, bool progress)
+        : out_(out), err_(err), progress_(err, progress), vfs_(pool_) {}
+
+    void Create(const std::string& archive);
+    void Add(const std::string& archive, const std::vector<std::string>& files,
+             const std::string& as, bool hasAs, const std::string& method, bool windowed);
+    void List(const std::string& archive, bool longFormat);
+    void Cat(const std::string& archive, const std::string& inner);
+    void Extract(const std::string& archive, const std::string& dir,
+                 const std::vector<std::string>& inners);
+    void Remove(const std::string& archive, const std::string& inner);
+    void Info(const std::string& archive);
+    void Check(const std::string& archive);
+    void Compact(const std::string& archive);
+    void Apply(const std::vector<std::string>& packages, const std::string& game,
+               const std::string& executable);
+
+private:
+    struct Item {
+        std::string path;  // full path, GBK, stored case
+        int index;
+    };
+
+    [[noreturn]] void Fail(const std::string& message) {
+        progress_.End();
+        err_ << "cpk: " << message << "\n";
+        throw Failed{};
+    }
+    void OpenArchive(const std::string& archive, CPKOpenMode mode);
+    std::string InnerPath(const std::string& utf8);
+    std::vector<Item> LiveEntries();
+    int FindInner(const std::string& inner, const std::string& shown);
+    void AddTree(const std::string& folder, const std::string& inner, uint16_t method,
+                 bool windowed, std::vector<std::pair<std::string, std::string>>& files);
+    void ExtractOne(const Item& item, const std::string& dir);
+
+    std::ostream& out_;
+    std::ostream& err_;
+    platform::ProgressLine progress_;
+    BlockPool pool_;
+    CPKVfs vfs_;
+    std::string archive_;  // as given, for messages
+};
+
+// A system path as the user's shell writes it, for messages.
+std::string Shown(const std::string& systemPath);
+// ": <the system's text>" for the last failure of the file layer, when it
+// was a system error ("No space left on device").
+std::string SystemReason();
+
+}  // namespace cpktool
