@@ -1,11 +1,15 @@
 #include "proftpd_server.h"
 
+#include <dirent.h>
+
+#include <cstdlib>
 #include <string>
 
 #include "platform/clock.h"
 #include "platform/file.h"
 #include "platform/fs.h"
 #include "platform/net.h"
+#include "testsupport/wait.h"
 
 namespace testsupport {
 namespace {
@@ -203,6 +207,50 @@ std::vector<std::string> ProftpdServer::Commands() const {
         at = end + 1;
     }
     return lines;
+}
+
+namespace {
+
+// The parent of process pid, from /proc/PID/stat ("pid (name) state ppid"),
+// or -1.
+long ParentOf(const std::string& pid) {
+    auto stat = platform::ReadWholeFile("\\proc\\" + pid + "\\stat");
+    if (!stat) {
+        return -1;
+    }
+    size_t close = stat->rfind(')');
+    if (close == std::string::npos || close + 4 >= stat->size()) {
+        return -1;
+    }
+    return std::strtol(stat->c_str() + close + 4, nullptr, 10);
+}
+
+// Whether any process has parent as its parent.
+bool HasChildren(long parent) {
+    DIR* proc = opendir("/proc");
+    if (proc == nullptr) {
+        return false;
+    }
+    bool found = false;
+    while (dirent* e = readdir(proc)) {
+        if (e->d_name[0] >= '1' && e->d_name[0] <= '9' && ParentOf(e->d_name) == parent) {
+            found = true;
+            break;
+        }
+    }
+    closedir(proc);
+    return found;
+}
+
+}  // namespace
+
+bool ProftpdServer::WaitForSessionsToEnd() const {
+    // The standalone server forks a process for each session.
+    const long server = std::strtol(ReadFile(dir_ / "proftpd.pid").c_str(), nullptr, 10);
+    if (server <= 0) {
+        return false;
+    }
+    return WaitUntil([&] { return !HasChildren(server); });
 }
 
 std::string ProftpdServer::Log() const {

@@ -45,6 +45,12 @@ public:
     // Every command the sessions received so far, "VERB ARGS" (PASS shows
     // "(hidden)"), in the order the sessions logged them.
     std::vector<std::string> Commands() const;
+    // Waits (bounded by testsupport::kWaitLimitMs) until no session process
+    // runs any more, and says whether none does. A session logs a RETR when
+    // its transfer has ended on its side, which may be after the client has
+    // every byte and has ended; once the sessions of a finished client are
+    // gone, Commands() holds all it sent.
+    bool WaitForSessionsToEnd() const;
     // The server's own log, for failure messages.
     std::string Log() const;
 

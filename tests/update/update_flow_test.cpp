@@ -192,6 +192,7 @@ TEST_F(UpdateFlow, ACurrentClientLeavesEverythingAsItIs) {
     EXPECT_FALSE(platform::Exists("download"));
     EXPECT_TRUE(boxes_.asked().empty()) << BoxTexts()[0];
     // Nothing was fetched.
+    EXPECT_TRUE(servers_->ftp().WaitForSessionsToEnd());
     for (const std::string& c : servers_->ftp().Commands()) {
         EXPECT_EQ(c.find("RETR"), std::string::npos) << c;
     }
@@ -299,6 +300,7 @@ TEST_F(UpdateFlow, AnFtpServerThatRefusesTheLoginIsTold) {
     EXPECT_EQ(ReadVersion(game_.path()), 101);
     EXPECT_FALSE(platform::Exists("download\\p102.cpk"));
     // The patcher did reach the server and was turned away at the login.
+    EXPECT_TRUE(servers_->ftp().WaitForSessionsToEnd());
     std::vector<std::string> commands = servers_->ftp().Commands();
     EXPECT_NE(std::find(commands.begin(), commands.end(), "USER Anonymous"), commands.end())
         << servers_->ftp().Log();
@@ -372,6 +374,7 @@ TEST_F(UpdateFlow, AStopDuringTheDownloadKeepsWhatArrivedAndTheNextRunResumes) {
     EXPECT_TRUE(platform::Exists("download\\p102.cpk.jat"));
     EXPECT_FALSE(platform::Exists("download\\p102.cpk"));
     EXPECT_EQ(ReadVersion(game_.path()), 101);
+    EXPECT_TRUE(servers_->ftp().WaitForSessionsToEnd());
     size_t before = servers_->ftp().Commands().size();
 
     dialog_->OnUpdateButton();  // start again
@@ -681,12 +684,14 @@ TEST_F(UpdateFlow, APackageThatIsNoArchiveIsDeletedAndNamed) {
         }
         return n;
     };
+    // proftpd logs a transfer once it has ended on its side, which may come
+    // after the run has all the bytes.
+    EXPECT_TRUE(servers_->ftp().WaitForSessionsToEnd());
     const size_t fetched = fetches();
     dialog_->StartUpdate();
     ASSERT_TRUE(RunToOutcome());
-    // proftpd logs a transfer once it has ended on its side, which may come
-    // after the run has all the bytes.
-    EXPECT_TRUE(testsupport::WaitUntil([&] { return fetches() > fetched; }));
+    EXPECT_TRUE(servers_->ftp().WaitForSessionsToEnd());
+    EXPECT_GT(fetches(), fetched);
 }
 
 }  // namespace
