@@ -278,7 +278,12 @@ uint32_t CPKVfs::AddDirectoryInBatch(const std::string& name, uint32_t parentCrc
     }
     const uint32_t crc = ComputeNameCRC(path.c_str());
     if (crcs_.count(crc) != 0) {
-        return crc;
+        // A file cannot hold entries: children under it would make an
+        // archive that lists and extracts only in part.
+        return RefuseKindChange(crc, true) ? kCpkNoCrc : crc;
+    }
+    if (!IsLiveDirectory(parentCrc)) {
+        return kCpkNoCrc;
     }
     const uint32_t trailerSize = static_cast<uint32_t>(name.size()) + kCpkTrailerFixed;
     if (!HasRoomFor(trailerSize)) {
@@ -320,6 +325,34 @@ uint32_t CPKVfs::AddDirectoryInBatch(const std::string& name, uint32_t parentCrc
     return crc;
 }
 
+bool CPKVfs::RefuseKindChange(uint32_t crc, bool directoryWanted) {
+    const int index = FindEntry(crc);
+    if (index < 0 || IsDirectory(table_[static_cast<size_t>(index)]) == directoryWanted) {
+        return false;
+    }
+    std::string held;
+    (void)GetFullPath(crc, held);
+    ShowMessage(directoryWanted ? "%s is a file" : "%s is a folder", held.c_str());
+    return true;
+}
+
+bool CPKVfs::IsLiveDirectory(uint32_t crc) {
+    if (crc == 0) {
+        return true;  // the root
+    }
+    const int index = FindEntry(crc);
+    if (index >= 0 && IsDirectory(table_[static_cast<size_t>(index)])) {
+        return true;
+    }
+    std::string held;
+    if (index >= 0 && GetFullPath(crc, held)) {
+        ShowMessage("%s is a file", held.c_str());
+    } else {
+        ShowMessage("No folder %08X to add to in %s", crc, path_.c_str());
+    }
+    return false;
+}
+
 uint32_t CPKVfs::AddPath(const std::string& relativePath, uint32_t parentCrc) {
     for (const std::string& part : cpkpath::Split(relativePath)) {
         // No GBK trail byte is a ".", so a dot found is a dot.
@@ -345,6 +378,13 @@ int CPKVfs::AddFile(const std::string& filePath, uint32_t parentCrc, const CPKEn
     }
     const uint32_t crc = ComputeNameCRC(path.c_str());
     const uint64_t size = uint64_t{source.storedSize} + source.trailerSize;
+    // A file put where a folder is would take the folder's whole tree with
+    // it; a folder record where a file is, the file.
+    if (!IsLiveDirectory(parentCrc) ||
+        (crcs_.count(crc) != 0 && RefuseKindChange(crc, IsDirectory(source)))) {
+        EndChange(false);
+        return -1;
+    }
     if (!HasRoomFor(size)) {
         EndChange(false);
         return -1;

@@ -201,7 +201,7 @@ int CPKVfs::Create(const std::string& path) {
         DiscIOMgr::CreateFile(temporary, platform::Access::kReadWrite, platform::kShareNone,
                               platform::Disposition::kCreateAlways);
     if (!file.IsOpen()) {
-        ShowMessage("Couldn't open file");
+        ShowSystemError(kStorageErrorBox, "Couldn't open file %s", path.c_str());
         return 0;
     }
     const std::vector<CPKEntry> table(kCpkTableGrowth, CPKEntry{});
@@ -219,7 +219,7 @@ int CPKVfs::Create(const std::string& path) {
     }
     if (!ok) {
         (void)platform::DeleteFile(temporary);
-        ShowMessage("Couldn't open file");
+        ShowSystemError(kStorageErrorBox, "Couldn't open file %s", path.c_str());
         return 0;
     }
     return Open(path);

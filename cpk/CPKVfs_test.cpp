@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -502,6 +503,42 @@ TEST_F(CPKVfsTest, RemovingADirectoryRemovesItsWholeSubtree) {
     // Adding the directory again makes a new, empty one.
     EXPECT_NE(vfs.AddDirectory("a", 0), kCpkNoCrc);
     EXPECT_EQ(vfs.ListChildFiles(cpkpath::CrcOfPath("a")), 0u);
+    vfs.Close();
+    ExpectSound(path);
+}
+
+// A file where a folder is (or the other way round) would take the folder's
+// tree with it, or leave children under a file that no listing reaches: the
+// archive layer refuses both, whoever the caller is, and stays sound.
+TEST_F(CPKVfsTest, AFileAndAFolderNeverTakeEachOthersPlace) {
+    CPKVfs vfs(pool);
+    ASSERT_EQ(vfs.Create(path), 1);
+    ASSERT_EQ(AddEntryFromBuffer(vfs, "f.txt", "f", 1, kMethodStored, false), 1);
+    ASSERT_EQ(AddEntryFromBuffer(vfs, "src\\a\\b.txt", "b", 1, kMethodStored, false), 1);
+    const uint32_t live = vfs.Header().liveCount;
+
+    EXPECT_EQ(vfs.AddDirectory("F.TXT", 0), kCpkNoCrc);
+    EXPECT_EQ(AddEntryFromBuffer(vfs, "f.txt\\x", "x", 1, kMethodStored, false), 0);
+    EXPECT_EQ(AddEntryFromBuffer(vfs, "src", "s", 1, kMethodStored, false), 0);
+    EXPECT_EQ(AddEntryFromBuffer(vfs, "src\\a", "s", 1, kMethodLzss, false), 0);
+    // A parent that is a file, named by its crc.
+    CPKEntry record{};
+    record.storedSize = record.originalSize = 1;
+    record.trailerSize = 1 + kCpkTrailerFixed;
+    EXPECT_EQ(vfs.AddFile("y", cpkpath::CrcOfPath("f.txt"), record), -1);
+    // Within a batch too, and the batch's other changes still commit.
+    ASSERT_EQ(vfs.BeginBatch(), 1);
+    EXPECT_EQ(AddEntryFromBuffer(vfs, "src\\a", "s", 1, kMethodStored, false), 0);
+    EXPECT_EQ(AddEntryFromBuffer(vfs, "g.txt", "g", 1, kMethodStored, false), 1);
+    ASSERT_EQ(vfs.CommitBatch(), 1);
+
+    EXPECT_EQ(vfs.Header().liveCount, live + 1);
+    EXPECT_EQ(Contents(vfs, "src\\a\\b.txt"), Bytes{'b'});
+    EXPECT_EQ(Contents(vfs, "f.txt"), Bytes{'f'});
+    const std::vector<std::string> texts = Texts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "f.txt is a file"), texts.end());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "src is a folder"), texts.end());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "src\\a is a folder"), texts.end());
     vfs.Close();
     ExpectSound(path);
 }

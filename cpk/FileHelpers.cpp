@@ -1,5 +1,6 @@
 #include "cpk/FileHelpers.h"
 
+#include "cpk/DiscIOMgr.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"
@@ -13,7 +14,9 @@ void CreateDirectoryChain(const std::string& path) {
 platform::File CreateReplacingFile(const std::string& path) {
     if (platform::Exists(path)) {
         (void)platform::SetReadOnly(path, false);
-        if (!platform::DeleteFile(path)) {
+        auto deleted = platform::DeleteFile(path);
+        if (!deleted) {
+            DiscIOMgr::SetLastError(deleted.error().code);
             // Literal texts: this box does not go through the text table.
             std::string text = "fail to delete file:" + path;
             platform::ShowMessageBox(nullptr, text.c_str(), "error", platform::kMbOk);
@@ -26,5 +29,9 @@ platform::File CreateReplacingFile(const std::string& path) {
     }
     auto f = platform::File::Open(path, platform::Access::kReadWrite, platform::kShareNone,
                                   platform::Disposition::kOpenAlways);
-    return f ? std::move(f.value()) : platform::File();
+    if (!f) {
+        DiscIOMgr::SetLastError(f.error().code);
+        return platform::File();
+    }
+    return std::move(f.value());
 }

@@ -406,11 +406,17 @@ int ExtractToDisk(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVfs
     }
     platform::File out;
     for (;;) {
+        DiscIOMgr::SetLastError(0);
         out = CreateReplacingFile(disk);
         if (out.IsOpen()) {
             break;
         }
-        const int answer = platform::ShowMessageBox(dialog.owner, "fail to create file", nullptr,
+        // The box's own text, then which file and why.
+        std::string text = "fail to create file\n" + platform::NativePath(disk);
+        if (const uint32_t code = DiscIOMgr::LastError()) {
+            text += "\n" + platform::Error{code}.Message();
+        }
+        const int answer = platform::ShowMessageBox(dialog.owner, text.c_str(), nullptr,
                                                     platform::kMbAbortRetryIgnore);
         if (answer != platform::kIdRetry) {
             // Abort, or a box closed without an answer, stops everything;

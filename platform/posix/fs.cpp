@@ -91,6 +91,18 @@ bool IsDirectory(const std::string& path) {
     return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool IsRegularFile(const std::string& path) {
+    struct stat st;
+    return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa;
+    struct stat sb;
+    return ::stat(NativePath(a).c_str(), &sa) == 0 && ::stat(NativePath(b).c_str(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 Status DeleteFile(const std::string& path) {
     std::string n = NativePath(path);
     struct stat st;
@@ -190,6 +202,7 @@ Result<std::vector<DirEntry>> ListDirectory(const std::string& path) {
         }
         DirEntry entry;
         entry.name = Utf8ToGbk(name);
+        entry.nameIsExact = GbkToUtf8(entry.name) == name;
         struct stat st;
         std::string full = (n.empty() ? std::string(".") : n) + "/" + name;
         entry.isDirectory = ::stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

@@ -32,6 +32,37 @@ bool IsDirectory(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool IsRegularFile(const std::string& path) {
+    DWORD a = GetFileAttributesW(W(path).c_str());
+    return a != INVALID_FILE_ATTRIBUTES &&
+           (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+}
+
+namespace {
+
+// The volume and index that tell a file apart, or false.
+bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+    HANDLE h =
+        CreateFileW(W(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const bool ok = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    return ok;
+}
+
+}  // namespace
+
+bool SameFile(const std::string& a, const std::string& b) {
+    BY_HANDLE_FILE_INFORMATION ia;
+    BY_HANDLE_FILE_INFORMATION ib;
+    return FileIdentity(a, ia) && FileIdentity(b, ib) &&
+           ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
+           ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+}
+
 Status DeleteFile(const std::string& path) {
     if (!DeleteFileW(W(path).c_str())) {
         return LastError();
@@ -118,6 +149,7 @@ Result<std::vector<DirEntry>> ListDirectory(const std::string& path) {
         }
         DirEntry e;
         e.name = win32::Narrow(name);
+        e.nameIsExact = GbkToUtf16(e.name) == std::u16string(name.begin(), name.end());
         e.isDirectory = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         entries.push_back(std::move(e));
     } while (FindNextFileW(h, &fd));

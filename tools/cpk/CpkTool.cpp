@@ -150,6 +150,7 @@ int RunCpkTool(const std::vector<std::string>& args, std::ostream& out, std::ost
             tool.Apply(packages, game, executable);
         }
     } catch (const Failed&) {
+        tool.Abandon();
         return 1;
     }
     return 0;

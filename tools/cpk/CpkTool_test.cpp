@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <random>
 #include <sstream>
 
@@ -15,6 +16,10 @@
 #include "platform/fs.h"
 #include "platform/text.h"
 #include "testsupport/temp_dir.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -165,7 +170,7 @@ TEST_F(CpkToolTest, FailuresExitWithOneAndSayWhy) {
         {{"add", archive, Arg(dir / "f.txt"), Arg(dir / "g.txt"), "--as", "x"}, "single FILE"},
         {{"add", archive, Arg(dir / "none.txt")}, "no such file"},
         {{"add", archive, Arg(dir / "f.txt"), "--as", "a\\..\\b"}, "unusable inner path"},
-        {{"ls", Arg(dir / "not.cpk")}, "Unknow file format"},
+        {{"ls", Arg(dir / "not.cpk")}, "not.cpk: not a CPK archive"},
         {{"ls", Arg(dir / "absent.cpk")}, "no such archive"},
         {{"info", Arg(dir / "not.cpk")}, "not a CPK archive"},
         {{"check", Arg(dir / "not.cpk")}, "the magic is"},
@@ -206,8 +211,8 @@ TEST_F(CpkToolTest, CheckListsEachBrokenInvariant) {
     WriteFile(dir / "game.cpk", bytes);
     Outcome r = Cpk({"check", archive});
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.out,
-              "liveCount is 7 but 1 records are live\nfreeCount is 3 but 0 records are deleted\n");
+    EXPECT_EQ(r.out, archive + ": liveCount is 7 but 1 records are live\n" + archive +
+                         ": freeCount is 3 but 0 records are deleted\n");
 }
 
 TEST_F(CpkToolTest, CompactRewritesWithoutFreeSpaceAndKeepsEveryEntry) {
@@ -290,5 +295,94 @@ TEST_F(CpkToolTest, AnAddThatFailsHalfwayLeavesTheArchiveAsItWas) {
     ASSERT_EQ(Cpk({"add", archive, Arg(dir / "src")}).code, 0);  // with room it goes in
     EXPECT_EQ(Cpk({"cat", archive, "src/f39"}).out, Noise(20000, 39));
 }
+
+// Every add that would leave an archive its own check refuses, or read
+// for ever, is refused with the reason; the archive stays as it was.
+TEST_F(CpkToolTest, AddRefusesWhatWouldBreakTheArchive) {
+    WriteFile(dir / "new.txt", "new");
+    WriteFile(dir / "src\\a\\b.txt", "b");
+    ASSERT_EQ(Cpk({"add", archive, Arg(dir / "new.txt"), "--as", "f.txt"}).code, 0);
+    ASSERT_EQ(Cpk({"add", archive, Arg(dir / "src")}).code, 0);
+    const std::string before = ReadFile(dir / "game.cpk");
+    struct Case {
+        std::vector<std::string> args;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{"add", archive, Arg(dir / "new.txt"), "--as", "f.txt/x"}, "f.txt is a file"},
+        {{"add", archive, Arg(dir / "new.txt"), "--as", "SRC"}, "src is a folder"},
+        {{"add", archive, Arg(dir / "new.txt"), "--as", "src/a/b.txt/c"},
+         "src\\a\\b.txt is a file"},
+        {{"add", archive, archive}, "is the archive itself"},
+        {{"add", archive, Arg(dir / "new.txt"), "--as", "\xF0\x9F\x98\x80.txt"},
+         "cannot be stored in an archive"},
+    };
+    for (const Case& c : cases) {
+        Outcome r = Cpk(c.args);
+        EXPECT_EQ(r.code, 1) << c.args.back();
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << c.args.back() << ": " << r.err;
+        EXPECT_EQ(ReadFile(dir / "game.cpk"), before) << c.args.back();
+    }
+    Outcome r = Cpk({"check", archive});
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(Cpk({"ls", archive}).out, "f.txt\nsrc\\\nsrc\\a\\\nsrc\\a\\b.txt\n");
+}
+
+// A folder that holds the archive being filled: the archive is skipped, not
+// read into itself.
+TEST_F(CpkToolTest, AnArchiveInsideTheFolderAddedIsNotAddedToItself) {
+    WriteFile(dir / "self\\q.txt", "q");
+    const std::string inner = Arg(dir / "self\\self.cpk");
+    Outcome r = Cpk({"add", inner, Arg(dir / "self")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.err.find("skipped, it is the archive itself"), std::string::npos) << r.err;
+    EXPECT_EQ(Cpk({"ls", inner}).out, "self\\\nself\\q.txt\n");
+    EXPECT_EQ(Cpk({"check", inner}).code, 0);
+}
+
+// A command that fails leaves no archive it created, and says why in one
+// line: no box dump with a source file and line.
+TEST_F(CpkToolTest, AFailedCommandLeavesNoNewArchiveAndSaysWhyInOneLine) {
+    WriteFile(dir / "ok.txt", "ok");
+    WriteFile(dir / "short.cpk", std::string(10, 'x'));
+    const std::string fresh = Arg(dir / "fresh.cpk");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"add", fresh, Arg(dir / "ok.txt"), Arg(dir / "none.txt")},
+          std::vector<std::string>{"add", fresh, Arg(dir / "ok.txt"), "--as", "a\\..\\..\\b"},
+          std::vector<std::string>{"add", fresh, Arg(dir / "ok.txt"), "--method", "zip"}}) {
+        Outcome r = Cpk(args);
+        EXPECT_EQ(r.code, 1) << args.back();
+        EXPECT_FALSE(platform::Exists(dir / "fresh.cpk")) << args.back();
+    }
+    Outcome r = Cpk({"ls", Arg(dir / "short.cpk")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "cpk: " + Arg(dir / "short.cpk") +
+                         ": not a CPK archive: 10 bytes, shorter than an archive header\n");
+}
+
+#ifndef _WIN32
+// A pipe would be read for ever, and a name GBK cannot hold would go in as
+// "?": both are refused, and the new archive goes with the failure.
+TEST_F(CpkToolTest, PipesAndNamesGbkCannotHoldAreRefused) {
+    const std::string folder = platform::NativePath(dir.path());
+    ASSERT_EQ(mkfifo((folder + "/pipe").c_str(), 0600), 0);
+    Outcome r = Cpk({"add", archive, folder + "/pipe"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("not a regular file"), std::string::npos) << r.err;
+    EXPECT_FALSE(platform::Exists(dir / "game.cpk"));
+
+    ASSERT_TRUE(platform::CreateDirectory(dir / "emoji"));
+    const std::string smile = "\xF0\x9F\x98\x80.txt";
+    std::FILE* f = std::fopen((folder + "/emoji/" + smile).c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+    for (const std::string& source : {folder + "/emoji", folder + "/emoji/" + smile}) {
+        r = Cpk({"add", archive, source});
+        EXPECT_EQ(r.code, 1) << source;
+        EXPECT_NE(r.err.find("cannot be stored in an archive"), std::string::npos) << r.err;
+        EXPECT_FALSE(platform::Exists(dir / "game.cpk"));
+    }
+}
+#endif
 
 }  // namespace

@@ -85,8 +85,7 @@ void Tool::ExtractOne(const Item& item, const std::string& dir) {
         if (!platform::IsDirectory(folder)) {
             auto made = platform::CreateDirectory(folder);
             if (!made) {
-                Fail(platform::GbkToUtf8(folder) + ": " +
-                     platform::GbkToUtf8(made.error().Message()));
+                Fail(Shown(folder) + ": " + platform::GbkToUtf8(made.error().Message()));
             }
         }
     }
@@ -97,7 +96,7 @@ void Tool::ExtractOne(const Item& item, const std::string& dir) {
     auto file = platform::File::Open(target, platform::Access::kWrite, 0,
                                      platform::Disposition::kCreateAlways);
     if (!file) {
-        Fail(platform::GbkToUtf8(target) + ": " + platform::GbkToUtf8(file.error().Message()));
+        Fail(Shown(target) + ": " + platform::GbkToUtf8(file.error().Message()));
     }
     std::string writeError;
     int ok = ReadEntryContents(vfs_, item.index, [&](const uint8_t* p, uint32_t n) {
@@ -108,7 +107,7 @@ void Tool::ExtractOne(const Item& item, const std::string& dir) {
         return static_cast<bool>(written);
     });
     if (!ok) {
-        Fail(platform::GbkToUtf8(target) + ": " +
+        Fail(Shown(target) + ": " +
              (writeError.empty() ? "cannot read the entry from the archive" : writeError));
     }
 }
@@ -123,8 +122,7 @@ void Tool::Extract(const std::string& archive, const std::string& dir,
         if (!platform::IsDirectory(prefix)) {
             auto made = platform::CreateDirectory(prefix);
             if (!made) {
-                Fail(platform::GbkToUtf8(prefix) + ": " +
-                     platform::GbkToUtf8(made.error().Message()));
+                Fail(Shown(prefix) + ": " + platform::GbkToUtf8(made.error().Message()));
             }
         }
     }
@@ -153,21 +151,7 @@ void Tool::Extract(const std::string& archive, const std::string& dir,
 }
 
 void Tool::Info(const std::string& archive) {
-    std::string path = platform::SystemPathFromArgument(archive);
-    auto file = platform::File::Open(path, platform::Access::kRead,
-                                     platform::kShareRead | platform::kShareWrite,
-                                     platform::Disposition::kOpenExisting);
-    if (!file) {
-        Fail(archive + ": " + platform::GbkToUtf8(file.error().Message()));
-    }
-    CPKHeader h{};
-    auto got = file->ReadAt(0, &h, sizeof h);
-    if (!got || *got != sizeof h) {
-        Fail(archive + ": shorter than an archive header");
-    }
-    if (h.magic != kCpkMagic) {
-        Fail(archive + ": not a CPK archive");
-    }
+    const CPKHeader h = ReadHeader(archive, platform::SystemPathFromArgument(archive));
     char text[512];
     std::snprintf(text, sizeof text,
                   "magic: 0x%08" PRIX32 "\nversion: %" PRIu32 "\ntableOffset: %" PRIu32
@@ -182,7 +166,7 @@ void Tool::Check(const std::string& archive) {
     std::string path = platform::SystemPathFromArgument(archive);
     std::vector<std::string> problems = CheckArchive(path);
     for (const auto& p : problems) {
-        out_ << platform::GbkToUtf8(p) << "\n";
+        out_ << archive << ": " << platform::GbkToUtf8(p) << "\n";
     }
     if (!problems.empty()) {
         throw Failed{};

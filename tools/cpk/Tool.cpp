@@ -40,14 +40,43 @@ std::string Tool::InnerPath(const std::string& utf8) {
     return joined;
 }
 
+bool NameFits(const std::string& utf8) {
+    return platform::GbkToUtf8(platform::Utf8ToGbk(utf8)) == utf8;
+}
+
+CPKHeader Tool::ReadHeader(const std::string& archive, const std::string& path) {
+    auto file = platform::File::Open(path, platform::Access::kRead,
+                                     platform::kShareRead | platform::kShareWrite,
+                                     platform::Disposition::kOpenExisting);
+    if (!file) {
+        Fail(archive + ": " + platform::GbkToUtf8(file.error().Message()));
+    }
+    CPKHeader h{};
+    auto got = file->ReadAt(0, &h, sizeof h);
+    if (!got) {
+        Fail(archive + ": " + platform::GbkToUtf8(got.error().Message()));
+    }
+    if (*got != sizeof h) {
+        Fail(archive + ": not a CPK archive: " + std::to_string(*got) +
+             " bytes, shorter than an archive header");
+    }
+    if (h.magic != kCpkMagic) {
+        Fail(archive + ": not a CPK archive (another kind of file)");
+    }
+    return h;
+}
+
 void Tool::OpenArchive(const std::string& archive, CPKOpenMode mode) {
     archive_ = archive;
     std::string path = platform::SystemPathFromArgument(archive);
     if (!platform::Exists(path)) {
         Fail(archive + ": no such archive");
     }
+    // What the archive layer would say in a box with a source line, said
+    // here in one line.
+    (void)ReadHeader(archive, path);
     if (!vfs_.Open(path, mode)) {
-        Fail(archive + ": cannot open the archive");
+        Fail(archive + ": cannot open the archive" + SystemReason());
     }
 }
 

@@ -37,6 +37,9 @@ public:
     void Compact(const std::string& archive);
     void Apply(const std::vector<std::string>& packages, const std::string& game,
                const std::string& executable);
+    // After a failed command: removes the archive the command created, so
+    // that a failure leaves no file behind.
+    void Abandon();
 
 private:
     struct Item {
@@ -49,7 +52,16 @@ private:
         err_ << "cpk: " << message << "\n";
         throw Failed{};
     }
+    // Opens the archive, or fails with the reason: no such file, not an
+    // archive (too short, another format), or what the archive layer said.
     void OpenArchive(const std::string& archive, CPKOpenMode mode);
+    // Reads the header as the system has it: the file's reason when it
+    // cannot be read, "not a CPK archive" when it is none.
+    CPKHeader ReadHeader(const std::string& archive, const std::string& path);
+    // Creates a new archive and remembers it until the command is done.
+    void CreateArchive(const std::string& archive, const std::string& path);
+    // Refuses a source that is neither a folder nor a regular file.
+    void CheckSource(const std::string& source, const std::string& shown);
     std::string InnerPath(const std::string& utf8);
     std::vector<Item> LiveEntries();
     int FindInner(const std::string& inner, const std::string& shown);
@@ -62,8 +74,17 @@ private:
     platform::ProgressLine progress_;
     BlockPool pool_;
     CPKVfs vfs_;
-    std::string archive_;  // as given, for messages
+    std::string archive_;      // as given, for messages
+    std::string archivePath_;  // its system path, while adding
+    std::string created_;      // an archive this command created, until it is done
 };
+
+// Why a name given on the command line or met in a folder cannot go into an
+// archive, whose names are GBK.
+constexpr const char* kUnstorableName =
+    "the name cannot be stored in an archive (a character GBK does not have)";
+// Whether UTF-8 text survives the way into GBK and back.
+bool NameFits(const std::string& utf8);
 
 // A system path as the user's shell writes it, for messages.
 std::string Shown(const std::string& systemPath);

@@ -39,8 +39,37 @@ void Tool::Create(const std::string& archive) {
     if (platform::Exists(path)) {
         Fail(archive + " already exists");
     }
-    if (!vfs_.Create(path)) {
-        Fail(archive + ": cannot create the archive");
+    CreateArchive(archive, path);
+    created_.clear();  // done: it stays
+}
+
+void Tool::CreateArchive(const std::string& archive, const std::string& path) {
+    if (!NameFits(archive)) {
+        Fail(archive + ": " + kUnstorableName);
+    }
+    const bool existed = platform::Exists(path);
+    const int made = vfs_.Create(path);
+    if (!existed && platform::Exists(path)) {
+        created_ = path;  // removed again should the command fail
+    }
+    if (!made) {
+        Fail(archive + ": cannot create the archive" + SystemReason());
+    }
+}
+
+void Tool::Abandon() {
+    progress_.End();
+    if (created_.empty()) {
+        return;
+    }
+    vfs_.Close();
+    (void)platform::DeleteFile(created_);
+    created_.clear();
+}
+
+void Tool::CheckSource(const std::string& source, const std::string& shown) {
+    if (!platform::IsDirectory(source) && !platform::IsRegularFile(source)) {
+        Fail(shown + ": not a regular file (a device, pipe or socket is not read)");
     }
 }
 
@@ -64,9 +93,16 @@ void Tool::AddTree(const std::string& folder, const std::string& inner, uint16_t
     for (const auto& e : *entries) {
         std::string child = folder + "\\" + e.name;
         std::string childInner = inner + "\\" + e.name;
+        if (!e.nameIsExact) {
+            Fail(Shown(folder) + ": " + platform::GbkToUtf8(e.name) + ": " + kUnstorableName);
+        }
         if (e.isDirectory) {
             AddTree(child, childInner, method, windowed, files);
+        } else if (platform::SameFile(child, archivePath_)) {
+            // The archive being filled is never read into itself.
+            err_ << "cpk: " << Shown(child) << ": skipped, it is the archive itself\n";
         } else {
+            CheckSource(child, Shown(child));
             files.push_back({child, childInner});
         }
     }
@@ -87,11 +123,17 @@ void Tool::Add(const std::string& archive, const std::vector<std::string>& files
     if (hasAs && files.size() != 1) {
         Fail("--as names the inner path of a single FILE");
     }
+    if (hasAs && !NameFits(as)) {
+        Fail(as + ": " + kUnstorableName);
+    }
     std::string innerAs = hasAs ? InnerPath(as) : std::string();
     archive_ = archive;
     std::string path = platform::SystemPathFromArgument(archive);
-    if (platform::Exists(path) ? !vfs_.Open(path) : !vfs_.Create(path)) {
-        Fail(archive + ": cannot open the archive" + SystemReason());
+    archivePath_ = path;
+    if (platform::Exists(path)) {
+        OpenArchive(archive, CPKOpenMode::kReadWrite);
+    } else {
+        CreateArchive(archive, path);
     }
     // All files go in as one change: should anything fail, or the tool be
     // stopped, the archive stays as it was.
@@ -101,10 +143,17 @@ void Tool::Add(const std::string& archive, const std::vector<std::string>& files
     // Gather (source, inner path) pairs first, so that progress has a total.
     std::vector<std::pair<std::string, std::string>> work;
     for (const std::string& file : files) {
+        if (!NameFits(file)) {
+            Fail(file + ": " + kUnstorableName);
+        }
         std::string source = platform::SystemPathFromArgument(file);
         if (!platform::Exists(source)) {
             Fail(file + ": no such file or folder");
         }
+        if (platform::SameFile(source, path)) {
+            Fail(file + ": is the archive itself");
+        }
+        CheckSource(source, file);
         // The last component; "folder/" names the folder.
         std::vector<std::string> sourceParts = cpkpath::Split(source);
         std::string base = sourceParts.empty() ? std::string() : sourceParts.back();
@@ -136,6 +185,7 @@ void Tool::Add(const std::string& archive, const std::vector<std::string>& files
         Fail(archive + ": cannot write the changes" + SystemReason() +
              "; the archive is unchanged");
     }
+    created_.clear();  // done: it stays
 }
 
 void Tool::Remove(const std::string& archive, const std::string& inner) {

@@ -137,7 +137,8 @@ public:
                             uint32_t capacity = 0) const;
 
     // Adds directory `name` under parentCrc and answers its crc, or the crc
-    // of the entry already there; kCpkNoCrc on failure.
+    // of the directory already there; kCpkNoCrc on failure, also when a file
+    // is there or parentCrc is no directory.
     uint32_t AddDirectory(const std::string& name, uint32_t parentCrc);
     // Adds the directories of a backslash path under parentCrc and answers
     // the crc of the last one. A "." ends the walk: what follows is a file
@@ -145,8 +146,10 @@ public:
     uint32_t AddPath(const std::string& relativePath, uint32_t parentCrc);
     // Makes a record for a file at the last component of filePath under
     // parentCrc, with source's flags, method, sizes and trailer size (an
-    // existing entry at that path is removed first), and answers its index,
-    // or -1. The caller writes its storedSize + trailerSize bytes with
+    // existing entry of the same kind at that path is removed first), and
+    // answers its index, or -1. A file where a directory is (or the other
+    // way round) is refused, and so is a parent that is no directory. The
+    // caller writes its storedSize + trailerSize bytes with
     // WriteEntryData and then calls CommitEntry; until then the entry is
     // pending, and any other change, CommitBatch or Close drops it. Outside
     // a batch, dropping it also brings back the entry it was to replace.
@@ -212,6 +215,13 @@ private:
     bool Commit();
     void RollBack();
     uint32_t AddDirectoryInBatch(const std::string& name, uint32_t parentCrc);
+    // Whether the live entry at crc is of the other kind (a file where a
+    // directory is wanted, or a directory where a file is), said in a
+    // message. Replacing one kind by the other is refused.
+    bool RefuseKindChange(uint32_t crc, bool directoryWanted);
+    // Whether crc is the root or a live directory, said in a message when it
+    // is not: entries go only under directories.
+    bool IsLiveDirectory(uint32_t crc);
     int RemoveInBatch(uint32_t crc);
     void DeleteRecord(int index);
 

@@ -16,5 +16,6 @@ void CreateDirectoryChain(const std::string& path);
 // writing, not shared: an existing file loses its read-only mark and is
 // deleted first (when that fails the box "fail to delete file:%s" / "error"
 // is shown and a closed File answered); the directories before the last
-// separator are created. A closed File also when the file cannot be created.
+// separator are created. A closed File also when the file cannot be created
+// (DiscIOMgr::LastError() then holds the system's code).
 platform::File CreateReplacingFile(const std::string& path);

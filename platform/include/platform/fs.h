@@ -23,6 +23,11 @@ std::string SystemPathFromNative(const std::string& native);
 
 bool Exists(const std::string& path);  // a file or a directory
 bool IsDirectory(const std::string& path);
+// Whether path names a regular file: not a folder, device, pipe or socket
+// (which a reader could wait on for ever).
+bool IsRegularFile(const std::string& path);
+// Whether both paths reach the same existing file (a link, another spelling).
+bool SameFile(const std::string& a, const std::string& b);
 
 Status DeleteFile(const std::string& path);
 Status DeleteDirectory(const std::string& path);  // must be empty
@@ -42,6 +47,9 @@ Result<uint64_t> FileSize(const std::string& path);
 struct DirEntry {
     std::string name;  // GBK, no directory part
     bool isDirectory = false;
+    // False when the system's name has a character GBK does not: name then
+    // holds "?" for it and reaches another file, or none.
+    bool nameIsExact = true;
 };
 // The entries of a directory, without "." and "..", in no particular order.
 Result<std::vector<DirEntry>> ListDirectory(const std::string& path);
