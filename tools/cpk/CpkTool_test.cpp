@@ -15,6 +15,7 @@
 #include "cpk/DiscIOMgr.h"
 #include "platform/fs.h"
 #include "platform/text.h"
+#include "testsupport/seed.h"
 #include "testsupport/temp_dir.h"
 
 #ifndef _WIN32
@@ -358,6 +359,95 @@ TEST_F(CpkToolTest, AFailedCommandLeavesNoNewArchiveAndSaysWhyInOneLine) {
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "cpk: " + Arg(dir / "short.cpk") +
                          ": not a CPK archive: 10 bytes, shorter than an archive header\n");
+}
+
+// Random sequences of add (files and folders, over files and folders
+// already there), rm and compact: whatever each command answers, the
+// archive afterwards is one its own check accepts, and a command that fails
+// leaves it byte for byte as it was.
+TEST_F(CpkToolTest, RandomAddsRemovesAndCompactsNeverLeaveAnArchiveCheckRefuses) {
+    std::mt19937 random(testsupport::TestSeed("cpk add/rm/compact"));
+    const char* const names[] = {"a", "b", "c.txt", "D.dat", "e"};
+    auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
+    // An inner path of one to three parts from a small set, so that paths
+    // meet each other: a file where a folder was, a folder under a file.
+    auto innerPath = [&] {
+        std::string path;
+        for (size_t parts = 1 + pick(3); parts > 0; --parts) {
+            path += (path.empty() ? "" : (pick(2) ? "/" : "\\")) + std::string(names[pick(5)]);
+        }
+        return path;
+    };
+    // A small tree on disk: files and folders under one folder.
+    int trees = 0;
+    auto makeTree = [&] {
+        const std::string root = dir / ("tree" + std::to_string(trees++));
+        EXPECT_TRUE(platform::CreateDirectory(root));
+        for (size_t i = 1 + pick(4); i > 0; --i) {
+            std::string inner = root;
+            for (size_t depth = pick(3); depth > 0; --depth) {
+                inner += "\\" + std::string(names[pick(5)]);
+                if (platform::Exists(inner) && !platform::IsDirectory(inner)) {
+                    break;
+                }
+                (void)platform::CreateDirectory(inner);
+            }
+            const std::string file = inner + "\\" + names[pick(5)] + std::to_string(i);
+            if (platform::IsDirectory(inner) && !platform::Exists(file)) {
+                WriteFile(file, Noise(pick(3000), static_cast<uint32_t>(i)));
+            }
+        }
+        return root;
+    };
+    WriteFile(dir / "one.bin", Noise(5000, 7));
+    ASSERT_EQ(Cpk({"create", archive}).code, 0);
+    int failed = 0;
+    for (int step = 0; step < 100; ++step) {
+        std::vector<std::string> args;
+        switch (pick(6)) {
+            case 0:
+            case 1:
+                args = {"add", archive, Arg(dir / "one.bin"), "--as", innerPath()};
+                break;
+            case 2:
+                args = {"add", archive, Arg(makeTree()), "--as", innerPath()};
+                break;
+            case 3:
+                args = {"add", archive, Arg(makeTree())};
+                break;
+            case 4:
+                args = {"rm", archive, innerPath()};
+                break;
+            default:
+                args = {"compact", archive};
+                break;
+        }
+        if (pick(3) == 0 && args[0] == "add") {
+            args.push_back("--method");
+            args.push_back(pick(2) ? "lzss" : "lzo");
+        }
+        std::string shown;
+        for (const std::string& a : args) {
+            shown += a + " ";
+        }
+        const std::string before = ReadFile(dir / "game.cpk");
+        Outcome r = Cpk(args);
+        if (r.code != 0) {
+            ++failed;
+            ASSERT_EQ(ReadFile(dir / "game.cpk"), before) << "step " << step << ": " << shown;
+        }
+        Outcome checked = Cpk({"check", archive});
+        ASSERT_EQ(checked.code, 0) << "step " << step << ": " << shown << "\n" << checked.out;
+        if (step % 10 == 9) {
+            // What check accepts, extract walks to the end.
+            ASSERT_EQ(Cpk({"extract", archive, "-C", Arg(dir / ("x" + std::to_string(step)))}).code,
+                      0)
+                << "step " << step << ": " << shown;
+        }
+    }
+    // Both kinds of outcome were met.
+    EXPECT_GT(failed, 0);
+    EXPECT_LT(failed, 100);
 }
 
 #ifndef _WIN32
