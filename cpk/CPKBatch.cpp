@@ -119,11 +119,12 @@ bool CPKVfs::CanChange() {
         return false;
     }
     if (readOnly_) {
-        ShowMessage("The CPK %s is open for reading only", path_.c_str());
+        ShowMessage("The CPK %s is open for reading only", platform::NativePath(path_).c_str());
         return false;
     }
     if (!refusal_.empty()) {
-        ShowMessage("The CPK %s cannot be changed: %s", path_.c_str(), refusal_.c_str());
+        ShowMessage("The CPK %s cannot be changed: %s", platform::NativePath(path_).c_str(),
+                    refusal_.c_str());
         return false;
     }
     return true;
@@ -348,7 +349,7 @@ bool CPKVfs::IsLiveDirectory(uint32_t crc) {
     if (index >= 0 && GetFullPath(crc, held)) {
         ShowMessage("%s is a file", held.c_str());
     } else {
-        ShowMessage("No folder %08X to add to in %s", crc, path_.c_str());
+        ShowMessage("No folder %08X to add to in %s", crc, platform::NativePath(path_).c_str());
     }
     return false;
 }
@@ -441,8 +442,8 @@ int CPKVfs::CopyEntryData(int index, CPKVfs& source, int sourceIndex) {
         return 0;
     }
     if (!source.EntryFits(from)) {
-        ShowMessage("Corrupt CPK %s: entry %08X lies outside the data region", source.path_.c_str(),
-                    from.crc);
+        ShowMessage("Corrupt CPK %s: entry %08X lies outside the data region",
+                    platform::NativePath(source.path_).c_str(), from.crc);
         return 0;
     }
     const uint32_t total = from.storedSize + from.trailerSize;
@@ -563,7 +564,7 @@ bool CPKVfs::EnsureTableCapacity() {
     }
     if (uint64_t{header_.endOffset} + uint64_t{kCpkTableGrowth} * kCpkEntrySize >=
         kCpkMaxFileSize) {
-        ShowMessage("The CPK %s cannot grow beyond 2 GiB", path_.c_str());
+        ShowMessage("The CPK %s cannot grow beyond 2 GiB", platform::NativePath(path_).c_str());
         return false;
     }
     const uint32_t oldCapacity = header_.capacity;
@@ -580,7 +581,7 @@ bool CPKVfs::EnsureTableCapacity() {
 
 bool CPKVfs::HasRoomFor(uint64_t size) {
     if (uint64_t{header_.endOffset} + size >= kCpkMaxFileSize) {
-        ShowMessage("The CPK %s cannot grow beyond 2 GiB", path_.c_str());
+        ShowMessage("The CPK %s cannot grow beyond 2 GiB", platform::NativePath(path_).c_str());
         return false;
     }
     return true;
@@ -856,7 +857,7 @@ bool CPKVfs::Park(uint64_t clear, uint64_t wanted) {
         }
     }
     if (clear + bytes >= kCpkMaxFileSize) {
-        ShowMessage("The CPK %s cannot grow beyond 2 GiB", path_.c_str());
+        ShowMessage("The CPK %s cannot grow beyond 2 GiB", platform::NativePath(path_).c_str());
     }
     return false;
 }

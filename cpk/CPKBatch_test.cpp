@@ -413,7 +413,8 @@ TEST_F(CPKBatchTest, AnArchiveThatOthersReadOpensForReadingOnly) {
         EXPECT_EQ(vfs.RemoveByCRC(cpkpath::CrcOfPath("system")), 0);
         EXPECT_EQ(vfs.BeginBatch(), 0);
         ASSERT_EQ(boxes.count(), 3u);
-        EXPECT_EQ(boxes.asked()[0].text, "The CPK " + path + " is open for reading only");
+        EXPECT_EQ(boxes.asked()[0].text,
+                  "The CPK " + platform::NativePath(path) + " is open for reading only");
         EXPECT_EQ(CheckArchive(path), std::vector<std::string>{});
     }
     ASSERT_TRUE(platform::SetReadOnly(path, false));

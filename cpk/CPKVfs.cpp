@@ -88,17 +88,18 @@ int CPKVfs::Open(const std::string& path, CPKOpenMode mode) {
         path, readOnly_ ? platform::Access::kRead : platform::Access::kReadWrite,
         platform::kShareRead | platform::kShareWrite, platform::Disposition::kOpenExisting);
     if (!file_.IsOpen()) {
-        ShowMessage("Couldn't open file %s", path.c_str());
+        ShowSystemError(kStorageErrorBox, "Couldn't open file %s",
+                        platform::NativePath(path).c_str());
         path_.clear();
         return 0;
     }
     if (!DiscIOMgr::Read(file_, &header_, kCpkHeaderSize)) {
-        ShowMessage("Could not load table from the CPK %s", path.c_str());
+        ShowMessage("Could not load table from the CPK %s", platform::NativePath(path).c_str());
         CloseFile();
         return 0;
     }
     if (header_.magic != kCpkMagic) {
-        ShowMessage("Unknow file format %s", path.c_str());
+        ShowMessage("Unknow file format %s", platform::NativePath(path).c_str());
         CloseFile();
         return 0;
     }
@@ -125,7 +126,7 @@ int CPKVfs::Open(const std::string& path, CPKOpenMode mode) {
                       header_.usedCount, header_.capacity);
     }
     if (why[0] != '\0') {
-        ShowMessage("Corrupt CPK %s: %s", path.c_str(), why);
+        ShowMessage("Corrupt CPK %s: %s", platform::NativePath(path).c_str(), why);
         CloseFile();
         return 0;
     }
@@ -143,14 +144,14 @@ int CPKVfs::Open(const std::string& path, CPKOpenMode mode) {
         ResetTable(header_.capacity);
     }
     if (DiscIOMgr::Seek(file_, header_.tableOffset) != header_.tableOffset) {
-        ShowMessage("Could not seek table from the CPK %s, seekpos=%ld", path.c_str(),
-                    static_cast<long>(header_.tableOffset));
+        ShowMessage("Could not seek table from the CPK %s, seekpos=%ld",
+                    platform::NativePath(path).c_str(), static_cast<long>(header_.tableOffset));
         CloseFile();
         return 0;
     }
     if (header_.capacity > 0 &&
         !DiscIOMgr::Read(file_, table_.data(), header_.capacity * kCpkEntrySize)) {
-        ShowMessage("Could not load table from the CPK %s", path.c_str());
+        ShowMessage("Could not load table from the CPK %s", platform::NativePath(path).c_str());
         CloseFile();
         return 0;
     }
@@ -169,7 +170,7 @@ int CPKVfs::Open(const std::string& path, CPKOpenMode mode) {
     if (!mapping_.IsOpen()) {
         ShowSystemError(kStorageErrorBox,
                         "Error : _T(\"couldn't create file mapping %s\")\nFile : %s\nLine : %d",
-                        path.c_str(), kSource, __LINE__);
+                        platform::NativePath(path).c_str(), kSource, __LINE__);
         CloseFile();
         return 0;
     }
@@ -201,7 +202,8 @@ int CPKVfs::Create(const std::string& path) {
         DiscIOMgr::CreateFile(temporary, platform::Access::kReadWrite, platform::kShareNone,
                               platform::Disposition::kCreateAlways);
     if (!file.IsOpen()) {
-        ShowSystemError(kStorageErrorBox, "Couldn't open file %s", path.c_str());
+        ShowSystemError(kStorageErrorBox, "Couldn't open file %s",
+                        platform::NativePath(path).c_str());
         return 0;
     }
     const std::vector<CPKEntry> table(kCpkTableGrowth, CPKEntry{});
@@ -219,7 +221,8 @@ int CPKVfs::Create(const std::string& path) {
     }
     if (!ok) {
         (void)platform::DeleteFile(temporary);
-        ShowSystemError(kStorageErrorBox, "Couldn't open file %s", path.c_str());
+        ShowSystemError(kStorageErrorBox, "Couldn't open file %s",
+                        platform::NativePath(path).c_str());
         return 0;
     }
     return Open(path);
@@ -286,8 +289,8 @@ bool CPKVfs::EntryFits(const CPKEntry& e) const {
 
 bool CPKVfs::ReadEntryName(const CPKEntry& e, std::string& name) {
     if (!EntryFits(e) || e.trailerSize == 0) {
-        ShowMessage("Corrupt CPK %s: entry %08X lies outside the data region", path_.c_str(),
-                    e.crc);
+        ShowMessage("Corrupt CPK %s: entry %08X lies outside the data region",
+                    platform::NativePath(path_).c_str(), e.crc);
         return false;
     }
     // Only the name is wanted: it ends at the first zero byte, within the
@@ -302,7 +305,8 @@ bool CPKVfs::ReadEntryName(const CPKEntry& e, std::string& name) {
     }
     const void* end = std::memchr(buffer, 0, length);
     if (end == nullptr) {
-        ShowMessage("Corrupt CPK %s: the name of entry %08X has no end", path_.c_str(), e.crc);
+        ShowMessage("Corrupt CPK %s: the name of entry %08X has no end",
+                    platform::NativePath(path_).c_str(), e.crc);
         return false;
     }
     name.assign(buffer, static_cast<size_t>(static_cast<const char*>(end) - buffer));
@@ -510,7 +514,8 @@ CPKFile* CPKVfs::OpenEntry(int index, uint32_t start, int noDecompress) {
         ShowMessage(
             "Corrupt CPK %s: entry %08X (%u bytes at %u, from %u) lies outside the data "
             "region",
-            path_.c_str(), e.crc, static_cast<uint32_t>(total), e.offset, start);
+            platform::NativePath(path_).c_str(), e.crc, static_cast<uint32_t>(total), e.offset,
+            start);
         return nullptr;
     }
     const uint32_t position = e.offset + start;
@@ -531,8 +536,8 @@ CPKFile* CPKVfs::OpenEntry(int index, uint32_t start, int noDecompress) {
     if (decompress && known && e.originalSize > limit) {
         // Not even the densest stream of this method could hold it: the
         // size is a lie, and no buffer is set aside for it.
-        ShowMessage("Corrupt CPK %s: entry %08X claims %u bytes from %u stored", path_.c_str(),
-                    e.crc, e.originalSize, e.storedSize);
+        ShowMessage("Corrupt CPK %s: entry %08X claims %u bytes from %u stored",
+                    platform::NativePath(path_).c_str(), e.crc, e.originalSize, e.storedSize);
         return nullptr;
     }
 
@@ -541,7 +546,7 @@ CPKFile* CPKVfs::OpenEntry(int index, uint32_t start, int noDecompress) {
         DiscIOMgr::SetLastError(0);
         ShowSystemError(kStorageErrorBox,
                         "Error : _T(\"could not malloc for fp in %s\")\nFile : %s\nLine : %d",
-                        path_.c_str(), kSource, __LINE__);
+                        platform::NativePath(path_).c_str(), kSource, __LINE__);
         return nullptr;
     }
     CPKFile* file = new (memory) CPKFile{};

@@ -15,6 +15,7 @@
 #include "cpk/Codec.h"
 #include "cpk/Md5.h"
 #include "cpk/NameCRC.h"
+#include "platform/fs.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"
 #include "testsupport/temp_dir.h"
@@ -135,7 +136,8 @@ TEST_F(CPKVfsTest, OpenRefusesWhatIsNotAnArchive) {
 
     WriteFile(dir / "text.cpk", std::string(200, 'x'));
     EXPECT_EQ(vfs.Open(dir / "text.cpk"), 0);
-    EXPECT_EQ(Texts(), std::vector<std::string>{"Unknow file format " + (dir / "text.cpk")});
+    EXPECT_EQ(Texts(), std::vector<std::string>{"Unknow file format " +
+                                                platform::NativePath(dir / "text.cpk")});
     EXPECT_FALSE(vfs.IsOpen());
 
     // Too short for a header: the file layer's box, then the archive's.
@@ -143,7 +145,8 @@ TEST_F(CPKVfsTest, OpenRefusesWhatIsNotAnArchive) {
     EXPECT_EQ(vfs.Open(dir / "short.cpk"), 0);
     ASSERT_EQ(boxes.count(), 3u);
     EXPECT_NE(Texts()[1].find("CE_CANNOT_READ_DISC_FILE"), std::string::npos);
-    EXPECT_EQ(Texts()[2], "Could not load table from the CPK " + (dir / "short.cpk"));
+    EXPECT_EQ(Texts()[2],
+              "Could not load table from the CPK " + platform::NativePath(dir / "short.cpk"));
 }
 
 TEST_F(CPKVfsTest, OpenRefusesHeadersThatDoNotFitTheFile) {
@@ -174,7 +177,9 @@ TEST_F(CPKVfsTest, OpenRefusesHeadersThatDoNotFitTheFile) {
         EXPECT_EQ(vfs.Open(path), 0) << lie.what;
         EXPECT_FALSE(vfs.IsOpen());
         ASSERT_EQ(boxes.count(), before + 1) << lie.what;
-        EXPECT_EQ(boxes.asked().back().text.rfind("Corrupt CPK " + path + ": ", 0), 0u)
+        EXPECT_EQ(
+            boxes.asked().back().text.rfind("Corrupt CPK " + platform::NativePath(path) + ": ", 0),
+            0u)
             << boxes.asked().back().text;
         EXPECT_FALSE(CheckArchive(path).empty()) << lie.what;
     }

@@ -18,7 +18,7 @@ platform::File CreateReplacingFile(const std::string& path) {
         if (!deleted) {
             DiscIOMgr::SetLastError(deleted.error().code);
             // Literal texts: this box does not go through the text table.
-            std::string text = "fail to delete file:" + path;
+            std::string text = "fail to delete file:" + platform::NativePath(path);
             platform::ShowMessageBox(nullptr, text.c_str(), "error", platform::kMbOk);
             return platform::File();
         }

@@ -62,7 +62,7 @@ TEST(CreateReplacingFile, AFileThatCannotBeDeletedIsReported) {
     EXPECT_FALSE(f.IsOpen());
     ASSERT_EQ(boxes.count(), 1u);
     auto asked = boxes.asked()[0];
-    EXPECT_EQ(asked.text, "fail to delete file:" + (dir / "busy"));
+    EXPECT_EQ(asked.text, "fail to delete file:" + platform::NativePath(dir / "busy"));
     EXPECT_EQ(asked.caption, "error");
     EXPECT_EQ(asked.type, platform::kMbOk);
     EXPECT_EQ(ReadFile(dir / "busy\\inside.txt"), "x");

@@ -15,6 +15,15 @@ bool IsUtf8Continuation(char c) {
 }  // namespace
 
 void ProgressLine::Show(size_t done, size_t total, const std::string& what) {
+    Draw("[" + std::to_string(done < total ? done : total) + "/" + std::to_string(total) + "] ",
+         what);
+}
+
+void ProgressLine::ShowPercent(size_t percent, const std::string& what) {
+    Draw("[" + std::to_string(percent < 100 ? percent : 100) + "%] ", what);
+}
+
+void ProgressLine::Draw(const std::string& count, const std::string& what) {
     if (!enabled_) {
         return;
     }
@@ -26,7 +35,7 @@ void ProgressLine::Show(size_t done, size_t total, const std::string& what) {
         }
         shown = kCutMark + shown.substr(from);
     }
-    out_ << kClearLine << "[" << done << "/" << total << "] " << shown << std::flush;
+    out_ << kClearLine << count << shown << std::flush;
     shown_ = true;
 }
 

@@ -20,6 +20,13 @@ TEST(ProgressLine, DrawsOverItselfAndClearsOnlyWhatItDrew) {
     line.End();
     EXPECT_EQ(out.str(), "\r\x1b[K[1/3] a\\b\r\x1b[K[2/3] c\r\x1b[K");
 
+    // Never past the end, whatever the caller counted.
+    std::ostringstream capped;
+    platform::ProgressLine counts(capped, true);
+    counts.Show(15, 11, "x");
+    counts.ShowPercent(116, "y");
+    EXPECT_EQ(capped.str(), "\r\x1b[K[11/11] x\r\x1b[K[100%] y");
+
     std::ostringstream quiet;
     platform::ProgressLine off(quiet, false);
     off.Show(1, 1, "x");

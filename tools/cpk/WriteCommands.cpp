@@ -307,7 +307,7 @@ void Tool::Apply(const std::vector<std::string>& packages, const std::string& ga
              " lies past the packages given");
     }
     UnpackContext context;
-    ApplyProgress progress([&](uint32_t percent) { progress_.Show(percent, 100, "%"); });
+    ApplyProgress progress([&](uint32_t percent) { progress_.ShowPercent(percent, "unpacking"); });
     context.events = &progress;
     context.total = total;
     context.executableName = platform::Utf8ToGbk(executable);
