@@ -1,11 +1,11 @@
 #include "FtpFetch.h"
 
-#include <CLI/CLI.hpp>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <optional>
 
+#include "cli/CommandLine.h"
 #include "cpk/Md5.h"
 #include "patcher/CFtpDownloader.h"
 #include "patcher/CPartFile.h"
@@ -158,11 +158,8 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
                    "Give up after this many seconds without data (0: reconnect until stopped)")
         ->capture_default_str()
         ->check(CLI::NonNegativeNumber);
-    std::vector<std::string> rest(args.rbegin(), args.rend());  // CLI11 takes them last first
-    try {
-        app.parse(rest);
-    } catch (const CLI::ParseError& e) {
-        return app.exit(e, out, err);
+    if (std::optional<int> code = cli::Parse(app, "ftpfetch", args, out, err)) {
+        return *code;
     }
 
     // HOST[:PORT]
@@ -174,18 +171,16 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
         unsigned long v = 0;
         if (p.empty() || p.size() > 5 || !std::all_of(p.begin(), p.end(), ::isdigit) ||
             (v = std::stoul(p)) == 0 || v > 65535) {
-            err << "ftpfetch: bad port in " << server << "\n";
-            return 1;
+            return cli::UsageError(err, "ftpfetch", "bad port in " + server);
         }
         port = static_cast<uint16_t>(v);
+    }
+    if (!IsHex(md5)) {
+        return cli::UsageError(err, "ftpfetch", "MD5 must be 32 hexadecimal digits");
     }
     std::vector<std::string> addresses = platform::ResolveIPv4(host);
     if (addresses.empty()) {
         err << "ftpfetch: cannot resolve " << host << "\n";
-        return 1;
-    }
-    if (!IsHex(md5)) {
-        err << "ftpfetch: MD5 must be 32 hexadecimal digits\n";
         return 1;
     }
 

@@ -1,13 +1,13 @@
 #include "MkPatch.h"
 
-#include <CLI/CLI.hpp>
-
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
+#include "cli/CommandLine.h"
 #include "cpk/BlockPool.h"
 #include "cpk/CPKPath.h"
 #include "cpk/CPKVfs.h"
@@ -380,22 +380,19 @@ int RunMkPatch(const std::vector<std::string>& args, std::ostream& out, std::ost
     newOption->needs(oldOption);
     dirOption->excludes(oldOption)->excludes(newOption);
 
-    std::vector<std::string> rest(args.size() > 1 ? args.begin() + 1 : args.end(), args.end());
-    std::reverse(rest.begin(), rest.end());  // CLI11 takes them last first
-    int code = 0;
+    const std::vector<std::string> rest(args.size() > 1 ? args.begin() + 1 : args.end(),
+                                        args.end());
+    if (std::optional<int> code = cli::Parse(app, "mkpatch", rest, out, err)) {
+        return *code;
+    }
+    if (dir.empty() && newDir.empty()) {
+        return cli::UsageError(err, "mkpatch", "--dir or --old and --new are required");
+    }
     try {
-        app.parse(rest);
-        if (dir.empty() && newDir.empty()) {
-            throw CLI::RequiredError("--dir or --old and --new");
-        }
         Builder builder(out, err, progress);
         builder.Run(oldDir, dir.empty() ? newDir : dir, output, method);
-    } catch (const CLI::CallForHelp& e) {
-        code = app.exit(e, out, err);
-    } catch (const CLI::ParseError& e) {
-        code = app.exit(e, out, err);
     } catch (const Failed&) {
-        code = 1;
+        return cli::kExitFailed;
     }
-    return code;
+    return cli::kExitOk;
 }
