@@ -505,7 +505,8 @@ int main(int argc, char** argv) {
         app.Create(arena::kArenaWidth, arena::kArenaHeight, ("Tesmar arena - " + opts.name).c_str(),
                    !opts.windowed, nullptr);
     } catch (const Lumo::Exception& e) {
-        std::fprintf(stderr, "arena: %s (%s:%d)\n", e.what(), e.GetSrcFile(), e.GetLine());
+        // Mostly: no display to open the window on.
+        std::fprintf(stderr, "arena: cannot open the window: %s (no display?)\n", e.what());
         return 1;
     }
     GFC::WinApi::ShowWindow(app.GetHWnd(), SW_SHOW);

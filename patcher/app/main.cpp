@@ -59,16 +59,15 @@ std::vector<std::string> AfterConsoleFlags(const std::vector<std::string>& args)
     return std::vector<std::string>(args.begin() + static_cast<std::ptrdiff_t>(first), args.end());
 }
 
-// Says why there is nothing to update, on the console or, for the window
-// front end, in a box: the player may have started the program from the
-// wrong folder.
+// Says why there is nothing to update, on standard error and, for the
+// window front end, in a box: the player may have started the program from
+// the wrong folder.
 void SayConfigMissing(const std::string& config, bool console) {
     const std::string line =
         cli::FailureLine(kName, "cannot update", platform::GbkToUtf8(platform::NativePath(config)),
                          "update.ini is missing");
-    if (console) {
-        platform::WriteText(platform::StdStream::kError, line + "\n");
-    } else {
+    platform::WriteText(platform::StdStream::kError, line + "\n");
+    if (!console) {
         platform::ShowMessageBox(nullptr, platform::Utf8ToGbk(line).c_str(), nullptr,
                                  platform::kMbOk | platform::kMbIconError);
     }
