@@ -64,15 +64,15 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         return *code;
     }
 
-    const std::string root = platform::SystemPathFromNative(dir);
-    if (!platform::IsDirectory(root)) {
-        err << "attdb: " << dir << " is not a folder\n";
-        return 1;
-    }
     const bool askNpc = npcOption->count() > 0;
     unsigned long npcId = 0;
     if (askNpc && !ParseId(npc, npcId)) {
-        err << "attdb: bad NPC id " << npc << " (decimal or 0x-hexadecimal, 32 bits)\n";
+        return cli::UsageError(err, "attdb",
+                               "bad NPC id " + npc + " (decimal or 0x-hexadecimal, 32 bits)");
+    }
+    const std::string root = platform::SystemPathFromNative(dir);
+    if (!platform::IsDirectory(root)) {
+        err << "attdb: " << dir << " is not a folder\n";
         return 1;
     }
 
