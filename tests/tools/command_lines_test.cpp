@@ -245,6 +245,35 @@ TEST_P(CommandLines, NoArgumentsDoesWhatTheReadmeSays) {
     }
 }
 
+// The patcher's print-only commands go through the console --console asks
+// for, and the update itself needs update.ini before it touches anything.
+TEST(PatcherCommandLine, ConsoleCommandsAndAFolderWithoutUpdateIni) {
+    const Program& drevik = kPrograms[0];
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--console", "--servers"}, {"--servers", "--console"}}) {
+        Outcome r = Start(drevik, args);
+        ASSERT_TRUE(r.ended) << Describe(drevik, args[0] + " " + args[1], r);
+        // The file is missing: 1, as --servers documents, not a usage error.
+        EXPECT_EQ(r.code, 1) << Describe(drevik, args[0] + " " + args[1], r);
+        EXPECT_NE(r.out.find("update.ini"), std::string::npos)
+            << Describe(drevik, args[0] + " " + args[1], r);
+    }
+    Outcome extra = Start(drevik, {"--servers", "--yes"});
+    EXPECT_EQ(extra.code, cli::kExitUsage) << Describe(drevik, "--servers --yes", extra);
+
+    Outcome r = Start(drevik, {"--console", "--yes"});
+    ASSERT_TRUE(r.ended) << Describe(drevik, "--console --yes", r);
+    EXPECT_EQ(r.code, cli::kExitFailed) << Describe(drevik, "--console --yes", r);
+    EXPECT_EQ(FirstLine(r.err).rfind("drevik: cannot update: ", 0), 0u)
+        << Describe(drevik, "--console --yes", r);
+    EXPECT_NE(r.err.find("update.ini is missing"), std::string::npos)
+        << Describe(drevik, "--console --yes", r);
+    // Not a word about servers, and no empty version.dat.
+    EXPECT_EQ(r.out.find(std::string("无法连接服务器")), std::string::npos)
+        << Describe(drevik, "--console --yes", r);
+    EXPECT_TRUE(r.leftovers.empty()) << Describe(drevik, "--console --yes", r);
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryProgram, CommandLines, ::testing::ValuesIn(kPrograms),
                          [](const ::testing::TestParamInfo<Program>& info) {
                              std::string n = info.param.name;
