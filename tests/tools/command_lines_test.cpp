@@ -6,6 +6,7 @@
 // touched; without a display the window programs must fail with a message.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <functional>
 #include <memory>
@@ -69,6 +70,11 @@ struct Outcome {
     std::vector<std::string> leftovers;  // what it left in its working folder
 };
 
+std::string WithoutCr(std::string text) {
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
+
 // A run's own folders: work\ (its working folder, empty) and home\ (HOME
 // and the XDG folders), and its standard streams as files beside them.
 class Sandbox {
@@ -100,8 +106,9 @@ public:
         return {dir_ / "in.txt", dir_ / "out.txt", dir_ / "err.txt"};
     }
     std::string Work() const { return dir_ / "work"; }
-    std::string Out() const { return ReadFile(dir_ / "out.txt"); }
-    std::string Err() const { return ReadFile(dir_ / "err.txt"); }
+    // Text streams end their lines in "\r\n" on Windows.
+    std::string Out() const { return WithoutCr(ReadFile(dir_ / "out.txt")); }
+    std::string Err() const { return WithoutCr(ReadFile(dir_ / "err.txt")); }
 
     std::vector<std::string> Leftovers() const {
         std::vector<std::string> names;
