@@ -233,12 +233,14 @@ void Builder::AddArchive(const Node& node, const Node* old) {
     bool touched = old == nullptr;  // a new archive is made even when empty
     uint32_t archiveCrc = touched ? PackageDirectories(archiveParts, archiveParts.size()) : 0;
     std::map<std::string, bool> stillThere;
+    // The archive is one item of the count, whatever it holds.
+    const size_t item = ++done_;
     for (const auto& n : now) {
         const int index = n.second.first;
         const CPKEntry e = fresh.EntryAt(index);
         auto w = wasIndex.find(n.first);
         stillThere[n.first] = true;
-        progress_.Show(++done_, total_, node.path + "\\" + n.second.second);
+        progress_.Show(item, total_, node.path + "\\" + n.second.second);
         if (w != wasIndex.end() && SameRawEntry(fresh, index, before, w->second)) {
             continue;
         }
@@ -344,7 +346,8 @@ void Builder::Run(const std::string& oldDir, const std::string& newDir, const st
         if (!package_.CommitBatch()) {
             Fail(output + ": cannot write the package");
         }
-    } catch (const Failed&) {
+    } catch (...) {
+        // Whatever stopped it, the half-made package goes.
         package_.Close();
         (void)platform::DeleteFile(target);
         throw;
