@@ -16,7 +16,7 @@
 
 // Exit codes of drevik --options.
 constexpr int kOptionsOk = 0;
-constexpr int kOptionsCannotSave = 1;   // the file could not be written
+constexpr int kOptionsCannotSave = 1;  // the file could not be written
 // An unknown key or a value out of range: a usage error of the command line,
 // with the code every program gives one; nothing saved.
 constexpr int kOptionsBadArgument = 64;
