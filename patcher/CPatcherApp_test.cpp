@@ -83,19 +83,21 @@ TEST_F(CPatcherAppTest, TheProgramEndsAtOnceWhenAnotherInstanceRuns) {
     testsupport::ScopedEnv scope("XDG_RUNTIME_DIR", platform::NativePath(runtime.path()));
     platform::SingleInstanceLock::OverrideLockFolder("");
 #endif
-    // Alone, the program runs an update: in a folder without update.ini it
-    // fails at once (no version server), having read version.dat.
+    // Alone, in a folder without update.ini, it fails at once and writes
+    // nothing: there is no server to ask.
     {
         testsupport::TempDir folder;
         auto alone = platform::StartProgram(program, {"--console"}, folder.path());
         ASSERT_TRUE(alone) << alone.error().Message();
         EXPECT_EQ(alone->Wait(kProgramWaitMs).value_or(-1), 1);
-        EXPECT_TRUE(platform::Exists(folder / "version.dat"));
+        EXPECT_FALSE(platform::Exists(folder / "version.dat"));
     }
-    // With another one running it ends before it looks at anything.
+    // With another one running it ends before it looks at anything, even
+    // with an update.ini to go by.
     platform::SingleInstanceLock first(CPatcherApp::kInstanceName);
     ASSERT_EQ(first.state(), State::kAcquired);
     testsupport::TempDir folder;
+    testsupport::WriteFile(folder / "update.ini", "");
     auto second = platform::StartProgram(program, {"--console"}, folder.path());
     ASSERT_TRUE(second);
     EXPECT_EQ(second->Wait(kProgramWaitMs).value_or(-1), 1);
@@ -122,7 +124,7 @@ TEST_F(CPatcherAppTest, OptionsAreSetWithoutTheLockWhileAPatcherRuns) {
     EXPECT_NE(text.find("ESOP_Music = 0;\r\n"), std::string::npos) << text;
     auto wrong = platform::StartProgram(program, {"--options", "ESOP_Res=99"}, dir_.path());
     ASSERT_TRUE(wrong);
-    EXPECT_EQ(wrong->Wait(kProgramWaitMs).value_or(-1), 2);
+    EXPECT_EQ(wrong->Wait(kProgramWaitMs).value_or(-1), 64);  // a usage error
     EXPECT_EQ(testsupport::ReadFile(dir_ / "ClientOpt.txt"), text);
 }
 

@@ -182,14 +182,22 @@ void ConsoleView::Release() {
 
 // ---- The run ----
 
-bool StartGameProgram(const std::string& gamePath) {
+bool StartGameProgram(const std::string& gamePath, std::string* why) {
     if (gamePath.empty()) {
+        if (why) {
+            *why = "update.ini names no game ([game] tesmar)";
+        }
         return false;
     }
     std::string program = platform::IsAbsolutePath(gamePath)
                               ? gamePath
                               : platform::CurrentDirectory() + "\\" + gamePath;
-    return platform::StartProgram(program, {}, "").ok();
+    auto started = platform::StartProgram(program, {}, "");
+    if (!started && why) {
+        *why = platform::GbkToUtf8(platform::NativePath(program)) + ": " +
+               platform::GbkToUtf8(started.error().Message());
+    }
+    return started.ok();
 }
 
 int RunConsole(const ConsoleOptions& options, const ConsoleIo& io, UpdateDlgOptions dialogOptions) {
@@ -204,9 +212,18 @@ int RunConsole(const ConsoleOptions& options, const ConsoleIo& io, UpdateDlgOpti
         return policy.Answer(owner, text, caption, type);
     };
     dialogOptions.helperArgs = options.arguments;
-    if (!dialogOptions.launchGame) {
-        dialogOptions.launchGame = StartGameProgram;
-    }
+    // The dialog goes on whether the game started or not; the run's exit
+    // code must not.
+    std::string gameNotStarted;
+    dialogOptions.launchGame = [&gameNotStarted,
+                                launch = dialogOptions.launchGame](const std::string& gamePath) {
+        std::string why;
+        const bool started = launch ? launch(gamePath) : StartGameProgram(gamePath, &why);
+        if (!started) {
+            gameNotStarted = why.empty() ? platform::GbkToUtf8(gamePath) : why;
+        }
+        return started;
+    };
 
     CUpdateDlg dialog(std::move(dialogOptions));
     dialog.OnInitDialog();
@@ -237,6 +254,10 @@ int RunConsole(const ConsoleOptions& options, const ConsoleIo& io, UpdateDlgOpti
                     dialog.OnStartGame();
                     if (!dialog.ended()) {  // no server chosen: nothing started
                         dialog.OnExit();
+                        return kExitFailed;
+                    }
+                    if (!gameNotStarted.empty()) {
+                        io.note("drevik: cannot start the game: " + gameNotStarted + "\n");
                         return kExitFailed;
                     }
                     return kExitCurrent;

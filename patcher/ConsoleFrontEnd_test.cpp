@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fs.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"
 #include "testsupport/temp_dir.h"
@@ -227,6 +228,39 @@ TEST(ConsoleRun, ExitCodesFollowTheOutcome) {
         selfUpdate.out.find(std::string("发现新的更新程序,请退出后重新运行更新程序以继续更新")),
         std::string::npos)
         << selfUpdate.out;
+}
+
+TEST(ConsoleRun, AGameThatCannotBeStartedIsNamedAndFailsTheRun) {
+    testsupport::TempDir dir;
+    testsupport::CurrentDirGuard cwd(dir.path());
+    // The program the front end starts by itself: missing.
+    std::string why;
+    EXPECT_FALSE(StartGameProgram("Tesmar.exe", &why));
+    EXPECT_NE(why.find(platform::GbkToUtf8(platform::NativePath(dir / "Tesmar.exe"))),
+              std::string::npos)
+        << why;
+    EXPECT_GT(why.size(), platform::NativePath(dir / "Tesmar.exe").size() + 2) << why;
+    EXPECT_FALSE(StartGameProgram("", &why));
+    EXPECT_NE(why.find("[game] tesmar"), std::string::npos) << why;
+
+    // A launch that fails: the update is done, the run is not.
+    ConsoleRun r;
+    ConsoleOptions options;
+    std::string error;
+    ASSERT_TRUE(ParseConsoleArguments({"--yes", "--start"}, options, error)) << error;
+    ConsoleIo io;
+    io.out = [&](const std::string& s) { r.out += s; };
+    io.note = [&](const std::string& s) { r.notes += s; };
+    UpdateDlgOptions d;
+    d.text = [](const char* s) { return std::string(s); };
+    d.launchGame = [](const std::string&) { return false; };
+    d.makeWork = [&](CUpdateDlg& dialog, UpdateShared& shared) {
+        shared.gamePath = "Tesmar.exe";
+        return std::make_unique<ScriptedWork>(dialog, std::vector<uint32_t>{UM_UPDATE_DONE}, r.log);
+    };
+    EXPECT_EQ(RunConsole(options, io, std::move(d)), kExitFailed);
+    EXPECT_NE(r.notes.find("drevik: cannot start the game: Tesmar.exe"), std::string::npos)
+        << r.notes;
 }
 
 TEST(ConsoleRun, ServerChoiceAndStart) {

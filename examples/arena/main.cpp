@@ -13,12 +13,14 @@
 //   GInput       keyboard and mouse snapshots, taken each frame
 //   GActionMap   keys and buttons as numbered actions
 //   GConsole     the developer console, fed from WM_CHAR
-#include <CLI/CLI.hpp>
 #include <cstdio>
+#include <iostream>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "ArenaProtocol.h"
+#include "cli/CommandLine.h"
 #include "framework/DIKeys.h"
 #include "framework/GActionMap.h"
 #include "framework/GConsole.h"
@@ -492,7 +494,9 @@ int main(int argc, char** argv) {
     cli.add_option("--name", opts.name, "player name (15 characters at most)");
     cli.add_option("--script", opts.script, "Lua file to run after arena.lua");
     cli.add_flag("--windowed", opts.windowed, "a captioned window instead of a borderless one");
-    CLI11_PARSE(cli, argc, argv);
+    if (std::optional<int> code = cli::Parse(cli, "arena", argc, argv, std::cout, std::cerr)) {
+        return *code;
+    }
 
     GFC::GNetPlugin::Inst()->LoadDll(nullptr);
     ArenaApp app(opts);
@@ -501,7 +505,8 @@ int main(int argc, char** argv) {
         app.Create(arena::kArenaWidth, arena::kArenaHeight, ("Tesmar arena - " + opts.name).c_str(),
                    !opts.windowed, nullptr);
     } catch (const Lumo::Exception& e) {
-        std::fprintf(stderr, "arena: %s (%s:%d)\n", e.what(), e.GetSrcFile(), e.GetLine());
+        // Mostly: no display to open the window on.
+        std::fprintf(stderr, "arena: cannot open the window: %s (no display?)\n", e.what());
         return 1;
     }
     GFC::WinApi::ShowWindow(app.GetHWnd(), SW_SHOW);

@@ -4,10 +4,12 @@
 //
 // Listens on ADDR (127.0.0.1 by default) and port N (0 = any free port),
 // writes the port to FILE when asked, and serves until it is stopped.
-#include <CLI/CLI.hpp>
 #include <cstdio>
+#include <iostream>
+#include <optional>
 
 #include "ArenaServer.h"
+#include "cli/CommandLine.h"
 
 namespace {
 constexpr int kPumpMs = 50;
@@ -21,7 +23,10 @@ int main(int argc, char** argv) {
     cli.add_option("--address", address, "address to listen on");
     cli.add_option("--port", port, "port to listen on (0: any free port)");
     cli.add_option("--port-file", portFile, "file to write the port to");
-    CLI11_PARSE(cli, argc, argv);
+    if (std::optional<int> code =
+            cli::Parse(cli, "arena_server", argc, argv, std::cout, std::cerr)) {
+        return *code;
+    }
 
     arena::ArenaServer server;
     if (!server.Listen(address.c_str(), port)) {

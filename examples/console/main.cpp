@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CommandLine.h"
 #include "framework/GConsole.h"
 #include "framework/GLua.h"
 #include "framework/GScript.h"
@@ -239,14 +240,19 @@ void ConsoleScript::OnRegFuncs() {
 int main(int argc, char** argv) {
     const char* usage =
         "usage: talvane_console\n"
+        "       talvane_console --help | --version\n"
         "The in-game console on a terminal: type help for the commands, quit to end.\n";
     if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
         std::cout << usage;
-        return 0;
+        return cli::kExitOk;
+    }
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::cout << cli::VersionLine("talvane_console");
+        return cli::kExitOk;
     }
     if (argc > 1) {
-        std::cerr << "talvane_console: unknown argument " << argv[1] << '\n' << usage;
-        return 2;
+        return cli::UsageError(std::cerr, "talvane_console",
+                               std::string("unknown argument ") + argv[1], usage);
     }
     ConsoleApp app;
     return app.Run(std::cin);

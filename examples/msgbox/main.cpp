@@ -4,9 +4,11 @@
 // A game does the same with real input: open a box on its panel, wait for
 // the result event (EWOXE_MsgBoxResult), close the box.
 #include <cstdio>
+#include <iostream>
 #include <string>
 #include <vector>
 
+#include "cli/CommandLine.h"
 #include "dovwox/DovwoxPlugin.h"
 #include "platform/fs.h"
 #include "platform/library.h"
@@ -51,12 +53,32 @@ std::string TakeResults(woxscript::Recorder* panel) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const char* usage =
+        "usage: msgbox_demo\n"
+        "       msgbox_demo --help | --version\n"
+        "Opens a message box of each kind through the Dovwox plug-in, clicks its\n"
+        "buttons and prints what reached the box's parent.\n";
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::fputs(usage, stdout);
+        return cli::kExitOk;
+    }
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::fputs(cli::VersionLine("msgbox_demo").c_str(), stdout);
+        return cli::kExitOk;
+    }
+    if (argc > 1) {
+        return cli::UsageError(std::cerr, "msgbox_demo", std::string("unknown argument ") + argv[1],
+                               usage);
+    }
     std::string libraryPath = ProgramFolder() + "\\" + platform::SharedLibraryFileName("Dovwox");
     auto library = platform::SharedLibrary::Open(libraryPath);
     if (!library) {
-        std::fprintf(stderr, "cannot load %s: %s\n", platform::NativePath(libraryPath).c_str(),
-                     library.error().Message().c_str());
+        const std::string line =
+            cli::FailureLine("msgbox_demo", "cannot load the plug-in",
+                             platform::GbkToUtf8(platform::NativePath(libraryPath)),
+                             platform::GbkToUtf8(library.error().Message()));
+        std::fprintf(stderr, "%s\n", line.c_str());
         return 1;
     }
     auto getEntry = library->Function<DovwoxGetEntryFn>(kDovwoxEntryName);

@@ -1,8 +1,9 @@
 // Drevik, the patcher.
 //
 //   drevik [--console] [--yes | --abort] [--server N] [--start]
-//   drevik --servers
-//   drevik --options [KEY=VALUE ...]
+//   drevik [--console] --servers
+//   drevik [--console] --options [KEY=VALUE ...]
+//   drevik --help | --version
 //
 // Run in the game folder. On Windows the update runs in the update window,
 // unless --console asks for the console front end (the program has no
@@ -12,34 +13,65 @@
 // prompts; --yes / --abort answer them for unattended runs, --server N picks
 // row N of the server list, --start starts the game once the update is done.
 // Exit codes: 0 updated or already current, 1 failed (or another patcher
-// runs), 2 stopped for a self-update.
+// runs, or the folder has no update.ini), 2 stopped for a self-update, 64 a
+// wrong command line.
 //
 // --servers prints the server list the patcher builds from update.ini in the
 // current folder, and ends. --options prints the game client's options
 // (ClientOpt.txt), or sets the ones given and saves the file, as the settings
-// dialog does.
-#include <cstdio>
+// dialog does. --help and --version print and end without touching anything.
+#include <algorithm>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "FrontEnds.h"
+#include "cli/CommandLine.h"
 #include "patcher/CPatcherApp.h"
 #include "patcher/ConsoleFrontEnd.h"
 #include "patcher/ServersCommand.h"
 #include "patcher/text/LocalText.h"
 #include "patcher/ui/OptionsCommand.h"
 #include "platform/console.h"
+#include "platform/fs.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"
 
 namespace {
 
+constexpr const char* kName = "drevik";
 constexpr const char* kUsage =
     "usage: drevik [--console] [--yes | --abort] [--server N] [--start]\n"
-    "       drevik --servers\n"
-    "       drevik --options [KEY=VALUE ...]\n";
+    "       drevik [--console] --servers\n"
+    "       drevik [--console] --options [KEY=VALUE ...]\n"
+    "       drevik --help | --version\n";
+
+static_assert(kExitUsage == cli::kExitUsage && kExitFailed == cli::kExitFailed,
+              "the patcher's exit codes are the suite's");
+
+// The words after the --console flags that come first.
+std::vector<std::string> AfterConsoleFlags(const std::vector<std::string>& args) {
+    size_t first = 0;
+    while (first < args.size() && args[first] == "--console") {
+        ++first;
+    }
+    return std::vector<std::string>(args.begin() + static_cast<std::ptrdiff_t>(first), args.end());
+}
+
+// Says why there is nothing to update, on standard error and, for the
+// window front end, in a box: the player may have started the program from
+// the wrong folder.
+void SayConfigMissing(const std::string& config, bool console) {
+    const std::string line =
+        cli::FailureLine(kName, "cannot update", platform::GbkToUtf8(platform::NativePath(config)),
+                         "update.ini is missing");
+    platform::WriteText(platform::StdStream::kError, line + "\n");
+    if (!console) {
+        platform::ShowMessageBox(nullptr, platform::Utf8ToGbk(line).c_str(), nullptr,
+                                 platform::kMbOk | platform::kMbIconError);
+    }
+}
 
 }  // namespace
 
@@ -48,6 +80,13 @@ int main(int argc, char** argv) {
     platform::SetDefaultCaption(GetLocalText(GBK("《Tesmar》更新程序")));
     std::vector<std::string> args = platform::Utf8Arguments(argc, argv);
     args.erase(args.begin());
+    // The usage and the version only print: no lock, no window, no file.
+    if (cli::Asked asked = cli::AskedHelpOrVersion(args); asked != cli::Asked::kNothing) {
+        EnsureConsole();
+        platform::WriteText(platform::StdStream::kOutput,
+                            asked == cli::Asked::kHelp ? kUsage : cli::VersionLine(kName));
+        return cli::kExitOk;
+    }
     bool console = WantsConsole(args);
     // In the window, boxes stay the system's own (the warning that another
     // patcher runs, too).
@@ -56,13 +95,21 @@ int main(int argc, char** argv) {
         EnsureConsole();
         consoleBoxes.emplace(platform::ConsoleMessageBox);
     }
-    if (!args.empty() && args[0] == "--options") {
+    // --options and --servers print through the console --console asks for.
+    const std::vector<std::string> command = AfterConsoleFlags(args);
+    if (!command.empty() && command[0] == "--options") {
         // The game's options, not an update: no instance lock, no window.
         platform::SetBinaryMode(platform::StdStream::kOutput);
-        return RunOptionsCommand(std::vector<std::string>(args.begin() + 1, args.end()), std::cout,
-                                 std::cerr);
+        return RunOptionsCommand(std::vector<std::string>(command.begin() + 1, command.end()),
+                                 std::cout, std::cerr);
     }
-    if (args.size() == 1 && args[0] == "--servers") {
+    if (!command.empty() && command[0] == "--servers") {
+        const bool extra = std::any_of(command.begin() + 1, command.end(),
+                                       [](const std::string& a) { return a != "--console"; });
+        if (extra) {
+            EnsureConsole();
+            return cli::UsageError(std::cerr, kName, "--servers takes no arguments", kUsage);
+        }
         // A check of update.ini, not an update: no instance lock, no window.
         platform::SetBinaryMode(platform::StdStream::kOutput);
         return RunServersCommand(std::cout);
@@ -73,8 +120,14 @@ int main(int argc, char** argv) {
         if (!console) {
             EnsureConsole();
         }
-        std::fprintf(stderr, "drevik: %s\n%s", error.c_str(), kUsage);
-        return kExitUsage;
+        return cli::UsageError(std::cerr, kName, error, kUsage);
+    }
+    // Without its configuration the patcher knows no server to ask: say so
+    // before anything is started or written.
+    const std::string config = platform::CurrentDirectory() + "\\update.ini";
+    if (!platform::Exists(config)) {
+        SayConfigMissing(config, console);
+        return kExitFailed;
     }
     if (!console) {
         if (std::optional<int> code = RunWindowUpdate(options)) {

@@ -17,6 +17,11 @@ std::string Join(const std::string& folder, const std::string& name) {
     return folder.empty() ? name : folder + "\\" + name;
 }
 
+// A system path as the user's system writes it, in UTF-8.
+std::string Shown(const std::string& path) {
+    return platform::GbkToUtf8(platform::NativePath(path));
+}
+
 std::string Describe(const std::string& what, const platform::Error& e) {
     return what + ": " + platform::GbkToUtf8(e.Message());
 }
@@ -38,7 +43,17 @@ SelfUpdateResult RunSelfUpdate(const SelfUpdateOptions& options) {
     const std::string incoming = Join(folder, "download\\" + options.patcher);
 
     if (!platform::Exists(incoming)) {
-        result.error = "no new patcher in " + platform::GbkToUtf8(incoming);
+        result.error = "no new patcher in " + Shown(incoming);
+        return result;
+    }
+    // A folder of the patcher's name is no program: moved over the patcher
+    // it would leave the game without one.
+    if (platform::IsDirectory(incoming)) {
+        result.error = Shown(incoming) + " is a folder, not a new patcher; nothing was replaced";
+        return result;
+    }
+    if (platform::IsDirectory(target)) {
+        result.error = Shown(target) + " is a folder, not the patcher; nothing was replaced";
         return result;
     }
     // The patcher ends after it started us; its lock goes with it. Taking the
@@ -66,12 +81,11 @@ SelfUpdateResult RunSelfUpdate(const SelfUpdateOptions& options) {
         sleep(kMoveRetryMs);
     }
     if (!moved) {
-        result.error = Describe("cannot replace " + platform::GbkToUtf8(target), moved.error());
+        result.error = Describe("cannot replace " + Shown(target), moved.error());
         return result;
     }
     if (auto s = platform::SetExecutable(target); !s) {
-        result.error =
-            Describe("cannot make " + platform::GbkToUtf8(target) + " executable", s.error());
+        result.error = Describe("cannot make " + Shown(target) + " executable", s.error());
         return result;
     }
     if (!options.restart) {
@@ -80,7 +94,7 @@ SelfUpdateResult RunSelfUpdate(const SelfUpdateOptions& options) {
     }
     auto started = platform::StartProgram(target, options.args, folder);
     if (!started) {
-        result.error = Describe("cannot start " + platform::GbkToUtf8(target), started.error());
+        result.error = Describe("cannot start " + Shown(target), started.error());
         return result;
     }
     auto code = started->Wait(-1);

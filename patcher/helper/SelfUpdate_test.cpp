@@ -11,6 +11,7 @@
 #include "platform/fs.h"
 #include "platform/instance.h"
 #include "platform/process.h"
+#include "platform/text.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
@@ -105,6 +106,33 @@ TEST_F(SelfUpdateTest, NothingToInstallStartsNothing) {
     EXPECT_NE(r.error, "");
     EXPECT_EQ(ReadFile(dir_ / PatcherName()), "old patcher");
     EXPECT_FALSE(platform::Exists(dir_ / "restarted.txt"));
+}
+
+TEST_F(SelfUpdateTest, AFolderOfThePatchersNameIsRefusedBeforeAnythingMoves) {
+    // In download\: the old patcher stays, and so does the folder.
+    ASSERT_TRUE(platform::DeleteFile(dir_ / ("download\\" + PatcherName())));
+    WriteFile(dir_ / ("download\\" + PatcherName() + "\\inside.txt"), "x");
+    SelfUpdateResult r = RunSelfUpdate(options_);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.error.find("is a folder"), std::string::npos) << r.error;
+    // Named as the system writes paths.
+    EXPECT_NE(r.error.find(
+                  platform::GbkToUtf8(platform::NativePath(dir_ / ("download\\" + PatcherName())))),
+              std::string::npos)
+        << r.error;
+    EXPECT_EQ(ReadFile(dir_ / PatcherName()), "old patcher");
+    EXPECT_EQ(ReadFile(dir_ / ("download\\" + PatcherName() + "\\inside.txt")), "x");
+
+    // In place of the patcher: the new one waits in download\.
+    testsupport::RemoveTree(dir_ / ("download\\" + PatcherName()));
+    WriteFile(dir_ / ("download\\" + PatcherName()), program_);
+    ASSERT_TRUE(platform::DeleteFile(dir_ / PatcherName()));
+    WriteFile(dir_ / (PatcherName() + "\\inside.txt"), "y");
+    r = RunSelfUpdate(options_);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.error.find("is a folder"), std::string::npos) << r.error;
+    EXPECT_EQ(ReadFile(dir_ / (PatcherName() + "\\inside.txt")), "y");
+    EXPECT_EQ(ReadFile(dir_ / ("download\\" + PatcherName())), program_);
 }
 
 // The installed program, "UpdatePackef.dat", started the way the patcher

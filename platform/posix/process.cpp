@@ -65,7 +65,7 @@ std::string FirstArgument(const std::string& procDir) {
 }
 
 Result<Process> Spawn(const std::string& program, const std::vector<std::string>& args,
-                      const std::string& workDir, pid_t& pid) {
+                      const std::string& workDir, const StandardStreams& streams, pid_t& pid) {
     std::string native = NativePath(program);
     std::vector<std::string> argStore;
     argStore.push_back(native);
@@ -80,6 +80,23 @@ Result<Process> Spawn(const std::string& program, const std::vector<std::string>
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    // Opened before the change of folder, so relative paths are the caller's.
+    const struct {
+        const std::string& path;
+        int fd;
+        int flags;
+    } redirects[] = {{streams.input, STDIN_FILENO, O_RDONLY},
+                     {streams.output, STDOUT_FILENO, O_WRONLY | O_CREAT | O_TRUNC},
+                     {streams.error, STDERR_FILENO, O_WRONLY | O_CREAT | O_TRUNC}};
+    std::vector<std::string> nativeStreams;
+    nativeStreams.reserve(3);
+    for (const auto& r : redirects) {
+        if (!r.path.empty()) {
+            nativeStreams.push_back(NativePath(r.path));
+            posix_spawn_file_actions_addopen(&actions, r.fd, nativeStreams.back().c_str(), r.flags,
+                                             0644);
+        }
+    }
     std::string dir = workDir.empty() ? std::string() : NativePath(workDir);
     if (!dir.empty()) {
         posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
@@ -167,8 +184,13 @@ void Process::Terminate() {
 
 Result<Process> StartProgram(const std::string& program, const std::vector<std::string>& args,
                              const std::string& workDir) {
+    return StartProgram(program, args, workDir, StandardStreams{});
+}
+
+Result<Process> StartProgram(const std::string& program, const std::vector<std::string>& args,
+                             const std::string& workDir, const StandardStreams& streams) {
     pid_t pid = 0;
-    auto r = Spawn(program, args, workDir, pid);
+    auto r = Spawn(program, args, workDir, streams, pid);
     if (!r) {
         return r;
     }

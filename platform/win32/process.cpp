@@ -122,6 +122,44 @@ void Process::Terminate() {
 
 Result<Process> StartProgram(const std::string& program, const std::vector<std::string>& args,
                              const std::string& workDir) {
+    return StartProgram(program, args, workDir, StandardStreams{});
+}
+
+Result<Process> StartProgram(const std::string& program, const std::vector<std::string>& args,
+                             const std::string& workDir, const StandardStreams& streams) {
+    // The files the child's streams go to, inheritable for the child only;
+    // ours are closed once it has them.
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    const struct {
+        const std::string& path;
+        DWORD which;
+        bool output;
+    } redirects[] = {{streams.input, STD_INPUT_HANDLE, false},
+                     {streams.output, STD_OUTPUT_HANDLE, true},
+                     {streams.error, STD_ERROR_HANDLE, true}};
+    HANDLE handles[3] = {nullptr, nullptr, nullptr};
+    bool redirected = false;
+    for (size_t i = 0; i < 3; ++i) {
+        const auto& r = redirects[i];
+        if (r.path.empty()) {
+            handles[i] = GetStdHandle(r.which);
+            continue;
+        }
+        redirected = true;
+        handles[i] =
+            CreateFileW(win32::Wide(r.path).c_str(), r.output ? GENERIC_WRITE : GENERIC_READ,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                        r.output ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handles[i] == INVALID_HANDLE_VALUE) {
+            Error e = LastError();
+            for (size_t j = 0; j < i; ++j) {
+                if (!redirects[j].path.empty()) {
+                    CloseHandle(handles[j]);
+                }
+            }
+            return e;
+        }
+    }
     std::wstring cmd = Quote(win32::Wide(program));
     for (const auto& a : args) {
         cmd += L" " + Quote(win32::Wide(a));
@@ -129,12 +167,26 @@ Result<Process> StartProgram(const std::string& program, const std::vector<std::
     std::wstring dir = win32::Wide(workDir);
     STARTUPINFOW si{};
     si.cb = sizeof si;
+    if (redirected) {
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdInput = handles[0];
+        si.hStdOutput = handles[1];
+        si.hStdError = handles[2];
+    }
     PROCESS_INFORMATION pi{};
     // No application name: the system finds the program from the command
     // line as a shortcut would, adding ".exe" and searching the path.
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        workDir.empty() ? nullptr : dir.c_str(), &si, &pi)) {
-        return LastError();
+    const BOOL created =
+        CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, redirected ? TRUE : FALSE, 0, nullptr,
+                       workDir.empty() ? nullptr : dir.c_str(), &si, &pi);
+    const Error failure = created ? Error{} : LastError();
+    for (size_t i = 0; i < 3; ++i) {
+        if (!redirects[i].path.empty()) {
+            CloseHandle(handles[i]);
+        }
+    }
+    if (!created) {
+        return failure;
     }
     CloseHandle(pi.hThread);
     Process p;

@@ -15,6 +15,7 @@
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"
+#include "platform/net.h"
 #include "platform/text.h"
 #include "testsupport/scripted_ftp.h"
 #include "testsupport/temp_dir.h"
@@ -252,6 +253,35 @@ TEST_F(ScriptedDownload, FtpfetchGivesUpOnAServerWhoseTransfersCannotStart) {
               std::string::npos)
         << err.str();
     EXPECT_EQ(CountCommands(server, "RETR"), 0);
+}
+
+// With the server down, ftpfetch says the connection was refused and why;
+// a correct file already in place needs no server at all.
+TEST_F(ScriptedDownload, FtpfetchWithTheServerDown) {
+    auto closed = platform::TcpSocket::Bind("127.0.0.1", 0);  // refuses every connect
+    ASSERT_TRUE(closed) << closed.error().Message();
+    const std::string server = "127.0.0.1:" + std::to_string(closed->LocalPort().value_or(0));
+    const std::vector<std::string> args{server, "v100/sub/a.cpk", list_.At(0).md5Text, "-o",
+                                        platform::GbkToUtf8(dir_ / "download")};
+    {
+        std::ostringstream out, err;
+        EXPECT_EQ(RunFtpFetch(args, out, err, false), 1);
+        EXPECT_NE(err.str().find("ftpfetch: cannot connect to " + server + ": "), std::string::npos)
+            << err.str();
+        EXPECT_EQ(err.str().find("log in"), std::string::npos) << err.str();
+    }
+    WriteFile(Local(), contents_);
+    {
+        std::ostringstream out, err;
+        EXPECT_EQ(RunFtpFetch(args, out, err, false), 0) << err.str();
+        EXPECT_EQ(out.str(), platform::GbkToUtf8(platform::NativePath(Local())) + "\n");
+    }
+    // A file with other bytes is no answer: the server is needed for it.
+    WriteFile(Local(), contents_.substr(1));
+    {
+        std::ostringstream out, err;
+        EXPECT_EQ(RunFtpFetch(args, out, err, false), 1);
+    }
 }
 
 // A transfer damaged on the way fails the check; the file is fetched once

@@ -1,11 +1,12 @@
 #include "AttdbTool.h"
 
-#include <CLI/CLI.hpp>
 #include <cctype>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/CommandLine.h"
 #include "gamesys/GAttDataBase.h"
 #include "lumo/DiskFS.h"
 #include "lumo/Log.h"
@@ -59,21 +60,19 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     app.add_option("DIR", dir, "the game's data folder (holding System\\)")->required();
     CLI::Option* npcOption =
         app.add_option("--npc", npc, "model and effect paths of this NPC id (decimal or 0x...)");
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        return app.exit(e, out, err);
+    if (std::optional<int> code = cli::Parse(app, "attdb", argc, argv, out, err)) {
+        return *code;
     }
 
-    const std::string root = platform::SystemPathFromNative(dir);
-    if (!platform::IsDirectory(root)) {
-        err << "attdb: " << dir << " is not a folder\n";
-        return 1;
-    }
     const bool askNpc = npcOption->count() > 0;
     unsigned long npcId = 0;
     if (askNpc && !ParseId(npc, npcId)) {
-        err << "attdb: bad NPC id " << npc << " (decimal or 0x-hexadecimal, 32 bits)\n";
+        return cli::UsageError(err, "attdb",
+                               "bad NPC id " + npc + " (decimal or 0x-hexadecimal, 32 bits)");
+    }
+    const std::string root = platform::SystemPathFromNative(dir);
+    if (!platform::IsDirectory(root)) {
+        err << "attdb: " << dir << " is not a folder\n";
         return 1;
     }
 

@@ -1,10 +1,10 @@
 #include "CpkTool.h"
 
-#include <CLI/CLI.hpp>
-
+#include <optional>
 #include <string>
 
 #include "Tool.h"
+#include "cli/CommandLine.h"
 #include "platform/console.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"
@@ -108,16 +108,10 @@ int RunCpkTool(const std::vector<std::string>& args, std::ostream& out, std::ost
         apply->add_flag("--yes", yes, "Answer questions by going on (skip, never retry)");
     apply->add_flag("--abort", abort, "Answer questions by stopping")->excludes(yesFlag);
 
-    std::vector<std::string> rest(args.size() > 1 ? args.begin() + 1 : args.end(), args.end());
-    std::reverse(rest.begin(), rest.end());  // CLI11 takes them last first
-    try {
-        app.parse(rest);
-    } catch (const CLI::CallForHelp& e) {
-        app.exit(e, out, err);
-        return 0;
-    } catch (const CLI::ParseError& e) {
-        app.exit(e, out, err);
-        return 1;
+    const std::vector<std::string> rest(args.size() > 1 ? args.begin() + 1 : args.end(),
+                                        args.end());
+    if (std::optional<int> code = cli::Parse(app, "cpk", rest, out, err)) {
+        return *code;
     }
 
     Tool tool(out, err, progress);

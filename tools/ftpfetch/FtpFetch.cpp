@@ -1,11 +1,11 @@
 #include "FtpFetch.h"
 
-#include <CLI/CLI.hpp>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <optional>
 
+#include "cli/CommandLine.h"
 #include "cpk/Md5.h"
 #include "patcher/CFtpDownloader.h"
 #include "patcher/CPartFile.h"
@@ -128,6 +128,21 @@ private:
     std::string note_;
 };
 
+// The system's reason a connection to the server is not made (refused, no
+// route...): the downloader only knows that it was not. Asked once more,
+// plainly, for the user's sake.
+std::string ConnectFailure(const std::string& address, uint16_t port) {
+    auto socket = platform::TcpSocket::Create();
+    if (!socket) {
+        return platform::GbkToUtf8(socket.error().Message());
+    }
+    auto connected = socket->Connect(address, port);
+    if (!connected) {
+        return platform::GbkToUtf8(connected.error().Message());
+    }
+    return "the server closed the connection before its greeting";
+}
+
 }  // namespace
 
 int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -158,11 +173,8 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
                    "Give up after this many seconds without data (0: reconnect until stopped)")
         ->capture_default_str()
         ->check(CLI::NonNegativeNumber);
-    std::vector<std::string> rest(args.rbegin(), args.rend());  // CLI11 takes them last first
-    try {
-        app.parse(rest);
-    } catch (const CLI::ParseError& e) {
-        return app.exit(e, out, err);
+    if (std::optional<int> code = cli::Parse(app, "ftpfetch", args, out, err)) {
+        return *code;
     }
 
     // HOST[:PORT]
@@ -174,19 +186,12 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
         unsigned long v = 0;
         if (p.empty() || p.size() > 5 || !std::all_of(p.begin(), p.end(), ::isdigit) ||
             (v = std::stoul(p)) == 0 || v > 65535) {
-            err << "ftpfetch: bad port in " << server << "\n";
-            return 1;
+            return cli::UsageError(err, "ftpfetch", "bad port in " + server);
         }
         port = static_cast<uint16_t>(v);
     }
-    std::vector<std::string> addresses = platform::ResolveIPv4(host);
-    if (addresses.empty()) {
-        err << "ftpfetch: cannot resolve " << host << "\n";
-        return 1;
-    }
     if (!IsHex(md5)) {
-        err << "ftpfetch: MD5 must be 32 hexadecimal digits\n";
-        return 1;
+        return cli::UsageError(err, "ftpfetch", "MD5 must be 32 hexadecimal digits");
     }
 
     // REMOTE_PATH: directory and file name, in the patcher's "\" form.
@@ -206,6 +211,21 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
     entry.localPath = folder + "\\" + entry.fileName;
     entry.md5Text = Lower(md5);
     bool wasThere = platform::Exists(entry.localPath);
+    const std::string shown = platform::GbkToUtf8(platform::NativePath(entry.localPath));
+    // A file already there with the right digest is the file asked for: the
+    // server is not needed for it (and may well be down).
+    if (wasThere) {
+        uint8_t digest[16] = {};
+        if (Md5OfFile(entry.localPath.c_str(), digest) && Md5Hex(digest) == entry.md5Text) {
+            out << shown << "\n";
+            return 0;
+        }
+    }
+    std::vector<std::string> addresses = platform::ResolveIPv4(host);
+    if (addresses.empty()) {
+        err << "ftpfetch: cannot resolve " << host << "\n";
+        return 1;
+    }
 
     std::string reason;
     MessagesToStream messages(err, reason);
@@ -221,8 +241,15 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
 
     int login = downloader.Login(addresses.front(), port, kAnonymousUser, kAnonymousPassword);
     if (login != 1) {
-        err << "ftpfetch: " << (login == 0 ? "the server refused the user name" : "cannot log in")
-            << " at " << addresses.front() << ":" << port << "\n";
+        const std::string where = addresses.front() + ":" + std::to_string(port);
+        if (login == 0) {
+            err << "ftpfetch: the server refused the user name at " << where << "\n";
+        } else if (downloader.lastProblem() == FtpProblem::kNoConnection) {
+            err << "ftpfetch: cannot connect to " << where << ": "
+                << ConnectFailure(addresses.front(), port) << "\n";
+        } else {
+            err << "ftpfetch: cannot log in at " << where << "\n";
+        }
         return 1;
     }
     if (!downloader.Start()) {
@@ -271,7 +298,6 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
     downloader.Destroy();
     line.End();
 
-    std::string shown = platform::GbkToUtf8(platform::NativePath(entry.localPath));
     if (!done) {
         if (downloader.stalled()) {
             // Why it gave up, and why no data came.

@@ -1,14 +1,15 @@
 #include "MapEditTool.h"
 
-#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "Picture.h"
 #include "Session.h"
+#include "cli/CommandLine.h"
 #include "lumo/DiskFS.h"
 #include "lumo/Exception.h"
 #include "lumo/Kernel.h"
@@ -73,10 +74,8 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         ->check(CLI::Range(16, kMaxPictureSide));
     app.add_flag("--force", force, "save even when loading dropped NPCs or dynamic objects");
     app.positionals_at_end(false);
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        return app.exit(e, out, err);
+    if (std::optional<int> code = cli::Parse(app, "mapedit", argc, argv, out, err)) {
+        return *code;
     }
 
     try {

@@ -1,13 +1,14 @@
 #include "MapInfoTool.h"
 
-#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "cli/CommandLine.h"
 #include "framework/FsFile.h"
 #include "gamesys/GNavMap.h"
 #include "gamesys/GameMap.h"
@@ -486,10 +487,8 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     bool check = false;
     app.add_option("FILE", file, "the map, maze-wall or navigation file")->required();
     app.add_flag("--check", check, "exit 1 with one line per broken rule");
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        return app.exit(e, out, err);
+    if (std::optional<int> code = cli::Parse(app, "mapinfo", argc, argv, out, err)) {
+        return *code;
     }
 
     const std::string path = platform::SystemPathFromNative(file);

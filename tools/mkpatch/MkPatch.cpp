@@ -1,13 +1,13 @@
 #include "MkPatch.h"
 
-#include <CLI/CLI.hpp>
-
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
+#include "cli/CommandLine.h"
 #include "cpk/BlockPool.h"
 #include "cpk/CPKPath.h"
 #include "cpk/CPKVfs.h"
@@ -233,12 +233,14 @@ void Builder::AddArchive(const Node& node, const Node* old) {
     bool touched = old == nullptr;  // a new archive is made even when empty
     uint32_t archiveCrc = touched ? PackageDirectories(archiveParts, archiveParts.size()) : 0;
     std::map<std::string, bool> stillThere;
+    // The archive is one item of the count, whatever it holds.
+    const size_t item = ++done_;
     for (const auto& n : now) {
         const int index = n.second.first;
         const CPKEntry e = fresh.EntryAt(index);
         auto w = wasIndex.find(n.first);
         stillThere[n.first] = true;
-        progress_.Show(++done_, total_, node.path + "\\" + n.second.second);
+        progress_.Show(item, total_, node.path + "\\" + n.second.second);
         if (w != wasIndex.end() && SameRawEntry(fresh, index, before, w->second)) {
             continue;
         }
@@ -344,7 +346,8 @@ void Builder::Run(const std::string& oldDir, const std::string& newDir, const st
         if (!package_.CommitBatch()) {
             Fail(output + ": cannot write the package");
         }
-    } catch (const Failed&) {
+    } catch (...) {
+        // Whatever stopped it, the half-made package goes.
         package_.Close();
         (void)platform::DeleteFile(target);
         throw;
@@ -380,22 +383,19 @@ int RunMkPatch(const std::vector<std::string>& args, std::ostream& out, std::ost
     newOption->needs(oldOption);
     dirOption->excludes(oldOption)->excludes(newOption);
 
-    std::vector<std::string> rest(args.size() > 1 ? args.begin() + 1 : args.end(), args.end());
-    std::reverse(rest.begin(), rest.end());  // CLI11 takes them last first
-    int code = 0;
+    const std::vector<std::string> rest(args.size() > 1 ? args.begin() + 1 : args.end(),
+                                        args.end());
+    if (std::optional<int> code = cli::Parse(app, "mkpatch", rest, out, err)) {
+        return *code;
+    }
+    if (dir.empty() && newDir.empty()) {
+        return cli::UsageError(err, "mkpatch", "--dir or --old and --new are required");
+    }
     try {
-        app.parse(rest);
-        if (dir.empty() && newDir.empty()) {
-            throw CLI::RequiredError("--dir or --old and --new");
-        }
         Builder builder(out, err, progress);
         builder.Run(oldDir, dir.empty() ? newDir : dir, output, method);
-    } catch (const CLI::CallForHelp& e) {
-        code = app.exit(e, out, err);
-    } catch (const CLI::ParseError& e) {
-        code = app.exit(e, out, err);
     } catch (const Failed&) {
-        code = 1;
+        return cli::kExitFailed;
     }
-    return code;
+    return cli::kExitOk;
 }

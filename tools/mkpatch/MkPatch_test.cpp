@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <sstream>
@@ -252,6 +253,42 @@ TEST_F(MkPatchTest, ThePackageTurnsTheOldFolderIntoTheNewOne) {
     ASSERT_EQ(applied.code, 0) << applied.err;
     const auto rebuilt = Snapshot(fresh);
     EXPECT_TRUE(rebuilt == want) << FirstDifference(rebuilt, want);
+}
+
+// The progress line counts files and archives, an archive once whatever
+// it holds: the count never passes the total.
+TEST_F(MkPatchTest, TheProgressCountNeverPassesTheTotal) {
+    MakeFolders();
+    std::map<std::string, Entry> many;
+    for (int i = 0; i < 12; ++i) {
+        many["e" + std::to_string(i)] = {Noise(50, static_cast<uint32_t>(i))};
+    }
+    MakeArchive(newDir + "\\Data\\Many.cpk", many);
+    std::ostringstream out, err;
+    ASSERT_EQ(
+        RunMkPatch({"mkpatch", "--old", Arg(oldDir), "--new", Arg(newDir), "-o", Arg(package)}, out,
+                   err, true),
+        0)
+        << err.str();
+    const std::string text = err.str();
+    int shown = 0;
+    for (size_t at = text.find('['); at != std::string::npos; at = text.find('[', at + 1)) {
+        size_t slash = text.find('/', at), close = text.find(']', at);
+        auto digits = [&](size_t from, size_t to) {
+            return to > from && std::all_of(text.begin() + static_cast<std::ptrdiff_t>(from),
+                                            text.begin() + static_cast<std::ptrdiff_t>(to),
+                                            [](char c) { return c >= '0' && c <= '9'; });
+        };
+        if (slash == std::string::npos || close == std::string::npos || slash > close ||
+            !digits(at + 1, slash) || !digits(slash + 1, close)) {
+            continue;  // not a counter (the line's clearing sequence)
+        }
+        const int done = std::stoi(text.substr(at + 1, slash - at - 1));
+        const int total = std::stoi(text.substr(slash + 1, close - slash - 1));
+        EXPECT_LE(done, total) << text.substr(at, close - at + 1);
+        ++shown;
+    }
+    EXPECT_GT(shown, 12);
 }
 
 TEST_F(MkPatchTest, DeletionsAreListedAndUsageErrorsSayWhy) {

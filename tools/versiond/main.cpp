@@ -4,16 +4,18 @@
 //   versiond serve --manifest FILE --root DIR [--address A] [--port P]
 //   versiond query HOST PORT VERSION [LINE]
 
-#include <CLI/CLI.hpp>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
+#include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "Catalog.h"
 #include "VersionServer.h"
+#include "cli/CommandLine.h"
 #include "patcher/VersionCheck.h"
 #include "platform/file.h"
 #include "platform/net.h"
@@ -200,7 +202,9 @@ int main(int argc, char** argv) {
     queryCmd->add_option("VERSION", query.version, "installed version")->required();
     queryCmd->add_option("LINE", query.line, "line type (default 0)");
 
-    CLI11_PARSE(app, argc, argv);
+    if (std::optional<int> code = cli::Parse(app, "versiond", argc, argv, std::cout, std::cerr)) {
+        return *code;
+    }
     if (serveCmd->parsed()) {
         return Serve(serve);
     }

@@ -199,6 +199,16 @@ bool RegisterAppClass(HICON /*icon*/) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         return false;
     }
+    // Without a display SDL falls back to a driver that shows nothing; a
+    // window nobody can see is only right when it was asked for.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    const bool headless =
+        driver && (std::string(driver) == "offscreen" || std::string(driver) == "dummy");
+    if (headless && !(asked && *asked)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
     std::lock_guard<std::mutex> lock(s.mu);
     ++s.videoRefs;
     if (s.postedEvent == 0) {

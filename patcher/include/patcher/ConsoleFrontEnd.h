@@ -112,5 +112,6 @@ int RunConsole(const ConsoleOptions& options, const ConsoleIo& io,
                UpdateDlgOptions dialogOptions = {});
 
 // Starts the game program directly (the console has no shell to "open" it
-// with): gamePath relative to the current folder unless absolute.
-bool StartGameProgram(const std::string& gamePath);
+// with): gamePath relative to the current folder unless absolute. When it
+// cannot, why (when given) names the program and the system's reason, UTF-8.
+bool StartGameProgram(const std::string& gamePath, std::string* why = nullptr);

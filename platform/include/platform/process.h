@@ -15,6 +15,15 @@ namespace platform {
 // processes cannot be enumerated.
 bool IsProgramRunning(const std::string& pathPart);
 
+// Where a started program's standard streams go: files, as system paths
+// (the output files are created, or emptied). "" leaves a stream the
+// parent's.
+struct StandardStreams {
+    std::string input;
+    std::string output;
+    std::string error;
+};
+
 // A started child process. Move-only; the destructor does not wait or kill.
 class Process {
 public:
@@ -40,7 +49,7 @@ public:
 
 private:
     friend Result<Process> StartProgram(const std::string&, const std::vector<std::string>&,
-                                        const std::string&);
+                                        const std::string&, const StandardStreams&);
     // Gives the handle back to the system (a pid needs nothing) and forgets it.
     void Release();
 
@@ -54,6 +63,9 @@ private:
 // ("" = the current directory). Paths in system form.
 Result<Process> StartProgram(const std::string& program, const std::vector<std::string>& args,
                              const std::string& workDir);
+// The same with its standard streams sent to files.
+Result<Process> StartProgram(const std::string& program, const std::vector<std::string>& args,
+                             const std::string& workDir, const StandardStreams& streams);
 
 // Opens a file, program or web address with the system's handler (the
 // shell's "open" verb on Windows, xdg-open on POSIX), without waiting for it.

@@ -108,14 +108,14 @@ TEST_F(AttdbTool, FailsClearlyOnUnknownNpcsBadIdsAndBadFolders) {
     EXPECT_NE(r.err.find("no NPC with id 8"), std::string::npos);
     for (const char* bad : {"12abc", "0x", "0x100000000", "4294967296", "-1", ""}) {
         r = RunTool({Dir(), "--npc", bad});
-        EXPECT_EQ(r.code, 1) << bad;
+        EXPECT_EQ(r.code, 64) << bad;
         EXPECT_TRUE(r.out.empty()) << bad;
     }
     r = RunTool({Dir() + "/nothing"});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("is not a folder"), std::string::npos);
     r = RunTool({});
-    EXPECT_NE(r.code, 0);
+    EXPECT_EQ(r.code, 64);
 }
 
 TEST_F(AttdbTool, TooLongResourceNameIsAFailureNotACutPath) {

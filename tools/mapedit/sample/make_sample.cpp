@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "AttListWriter.h"
+#include "cli/CommandLine.h"
 #include "editor/GameMapEditor.h"
 #include "lumo/DiskFS.h"
 #include "lumo/Kernel.h"
@@ -75,15 +76,26 @@ bool IsBridge(int z) {
 int main(int argc, char** argv) {
     const std::string usage =
         "usage: mapedit_sample DIR\n"
+        "       mapedit_sample --help | --version\n"
         "Writes the sample map (sample.gmb, sample.nav, sample.gma and a data\n"
         "folder) into DIR, which it creates.\n";
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::cout << usage;
-        return 0;
+        return cli::kExitOk;
     }
-    if (argc != 2 || argv[1][0] == '-') {
-        std::cerr << usage;
-        return 2;
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::cout << cli::VersionLine("mapedit_sample");
+        return cli::kExitOk;
+    }
+    if (argc < 2) {
+        return cli::UsageError(std::cerr, "mapedit_sample", "DIR is required", usage);
+    }
+    if (argc > 2) {
+        return cli::UsageError(std::cerr, "mapedit_sample", "too many arguments", usage);
+    }
+    if (argv[1][0] == '-') {
+        return cli::UsageError(std::cerr, "mapedit_sample",
+                               std::string("unknown option ") + argv[1], usage);
     }
     const std::string dir = platform::SystemPathFromNative(argv[1]);
     const std::string data = dir + "\\data";

@@ -16,8 +16,10 @@
 
 // Exit codes of drevik --options.
 constexpr int kOptionsOk = 0;
-constexpr int kOptionsCannotSave = 1;   // the file could not be written
-constexpr int kOptionsBadArgument = 2;  // an unknown key or a value out of range; nothing saved
+constexpr int kOptionsCannotSave = 1;  // the file could not be written
+// An unknown key or a value out of range: a usage error of the command line,
+// with the code every program gives one; nothing saved.
+constexpr int kOptionsBadArgument = 64;
 
 // Prints to out in UTF-8, one line per option in file order:
 // "KEY = VALUE" and, in parentheses, the label with the entry shown for it
