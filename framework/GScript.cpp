@@ -40,6 +40,20 @@ const char* ErrorText(lua_State* L) {
     return text ? text : "unknown";
 }
 
+constexpr const char* kSyntaxError = "syntax";
+constexpr const char* kRuntimeError = "runtime";
+
+// A script that does not compile is a syntax error; one that compiles and
+// then fails (error(), a nil indexed) a runtime error, said so.
+bool LogError(lua_State* L, const char* kind) {
+    Lumo::_WriteLogString("Script %s error,error=%s\r\n", kind, ErrorText(L));
+    return false;
+}
+
+bool Run(lua_State* L, int results) {
+    return lua_pcall(L, 0, results, 0) == 0 || LogError(L, kRuntimeError);
+}
+
 }  // namespace
 
 GScript::GScript() = default;
@@ -79,16 +93,9 @@ bool GScript::RunFile(Lumo::IFS* fs, const char* path) {
         return false;
     }
     const uint32_t loaded = fs->LoadFile(buffer, size, path);
-    int status = luaL_loadbuffer(L, buffer, loaded, path);
-    if (status == 0) {
-        status = lua_pcall(L, 0, 0, 0);
-    }
+    const int status = luaL_loadbuffer(L, buffer, loaded, path);
     delete[] buffer;
-    if (status != 0) {
-        Lumo::_WriteLogString("Script syntax error,error=%s\r\n", ErrorText(L));
-        return false;
-    }
-    return true;
+    return status == 0 ? Run(L, 0) : LogError(L, kSyntaxError);
 }
 
 void GScript::RunString(const char* code) {
@@ -97,8 +104,10 @@ void GScript::RunString(const char* code) {
         return;
     }
     const int top = lua_gettop(L);
-    if (luaL_loadstring(L, code) != 0 || lua_pcall(L, 0, LUA_MULTRET, 0) != 0) {
-        Lumo::_WriteLogString("Script syntax error,error=%s\r\n", ErrorText(L));
+    if (luaL_loadstring(L, code) != 0) {
+        LogError(L, kSyntaxError);
+    } else {
+        (void)Run(L, LUA_MULTRET);
     }
     lua_settop(L, top);
 }

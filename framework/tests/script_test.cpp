@@ -131,6 +131,8 @@ TEST_F(Script, RuntimeErrorNamesTheFileAndLineAndLeavesTheErrorOnTheStack) {
     EXPECT_EQ(g_notes, (std::vector<std::string>{"before"}));
     auto log = Log();
     ASSERT_EQ(log.size(), 1u);
+    // It compiled: a runtime error, not a syntax error.
+    EXPECT_EQ(log[0].rfind("Script runtime error,error=", 0), 0u) << log[0];
     EXPECT_NE(log[0].find("Scripts\\quest.lua\"]:3:"), std::string::npos) << log[0];
     lua_State* L = script.GetLuaState();
     ASSERT_EQ(lua_gettop(L), 1);
@@ -158,7 +160,8 @@ TEST_F(Script, RunStringLogsErrorsAndLeavesTheStackAsItWas) {
     ASSERT_EQ(log.size(), 3u);
     EXPECT_EQ(log[0].rfind("Script syntax error,error=[string \"this is not lua\"]:1:", 0), 0u)
         << log[0];
-    EXPECT_EQ(log[1], "Script syntax error,error=unknown\r\n");
+    EXPECT_EQ(log[1], "Script runtime error,error=unknown\r\n");
+    EXPECT_EQ(log[2].rfind("Script runtime error,error=", 0), 0u) << log[2];
     EXPECT_NE(log[2].find("plain"), std::string::npos);
     script.RunString(nullptr);
 }
@@ -166,7 +169,7 @@ TEST_F(Script, RunStringLogsErrorsAndLeavesTheStackAsItWas) {
 TEST_F(Script, ErrorObjectsThatAreNotTextAreLoggedAsUnknown) {
     fs.AddFile("t.lua", "error({code = 5})");
     EXPECT_FALSE(script.LoadScript(&fs, "t.lua"));
-    EXPECT_EQ(Log(), (std::vector<std::string>{"Script syntax error,error=unknown\r\n"}));
+    EXPECT_EQ(Log(), (std::vector<std::string>{"Script runtime error,error=unknown\r\n"}));
 }
 
 TEST_F(Script, SecondRegistrationOfANameWins) {
