@@ -309,37 +309,34 @@ void UpdateDriver::WaitUnpackThread() {
     JoinUnpackThread();
 }
 
-void UpdateDriver::UnpackThread() {
-    shared_.unpackResult = 0;
-    // A new patcher noted by an earlier attempt of this run is no news to
-    // this one.
-    shared_.unpack.selfUpdatePending = 0;
+void UpdateDriver::FailUnpack() {
+    shared_.unpackResult = -1;
+    dialog_.Post(UM_UPDATE_FAILED, 0, 0);
+}
+
+bool UpdateDriver::WaitForGameToClose() {
     auto isRunning = options_.isGameRunning ? options_.isGameRunning : IsGameRunning;
     while (isRunning(shared_.gamePath)) {
         if (Ask(GBK("游戏客户端正在运行,需先关闭,否则无法更新!"), platform::kMbRetryCancel) !=
             platform::kIdRetry) {
-            shared_.unpackResult = -1;
-            dialog_.Post(UM_UPDATE_FAILED, 0, 0);
-            return;
+            FailUnpack();
+            return false;
         }
     }
+    return true;
+}
 
-    shared_.unpack.total = 0;
-    uint32_t counter = 0;
+bool UpdateDriver::CountEntries(std::vector<PatchFileEntry>& files, uint32_t& total) {
     CPKVfs package(blockPool_);
-    CPKVfs target(blockPool_);
-    std::vector<PatchFileEntry> files = PatchFiles().Snapshot();
-
-    uint32_t total = 0;
+    total = 0;
     for (size_t i = 0; i < files.size(); ++i) {
         if (!package.Open(files[i].localPath, CPKOpenMode::kReadOnly)) {
             // Kept, it would count as downloaded on every later attempt:
             // it goes, and the next attempt fetches it again.
             (void)platform::DeleteFile(files[i].localPath);
             Tell(GBK("补丁文件%s已损坏,已将其删除,请重新更新"), files[i].fileName);
-            shared_.unpackResult = -1;
-            dialog_.Post(UM_UPDATE_FAILED, 0, 0);
-            return;
+            FailUnpack();
+            return false;
         }
         int32_t live = static_cast<int32_t>(package.Header().liveCount);
         files[i].entryCount = live;
@@ -347,6 +344,51 @@ void UpdateDriver::UnpackThread() {
         total += static_cast<uint32_t>(live);
         package.Close();
     }
+    return true;
+}
+
+bool UpdateDriver::BeginJournal(UnpackJournal& journal, const std::string& key) {
+    const std::string pending = journal.PendingKey();
+    if (!pending.empty() && pending != key) {
+        // Another update's journal: that update completed (its version is
+        // the one recorded) or it is undone before this one starts.
+        if (UnpackJournal::KeyVersion(pending) == ReadInstalledVersion(nullptr)) {
+            (void)journal.Commit();
+        } else if (journal.Begin(pending) && journal.Rollback()) {
+            (void)WriteResumeIndex(0, shared_.gameFolder);
+        } else {
+            Tell(GBK("无法恢复%s,请重新更新"), journal.failedPath());
+            FailUnpack();
+            return false;
+        }
+    }
+    DiscIOMgr::SetLastError(0);
+    if (!journal.Begin(key)) {
+        Tell(GBK("无法创建文件%s,请检查下载目录"), journal.failedPath(), DiscIOMgr::LastError());
+        FailUnpack();
+        return false;
+    }
+    return true;
+}
+
+void UpdateDriver::UnpackThread() {
+    shared_.unpackResult = 0;
+    // A new patcher noted by an earlier attempt of this run is no news to
+    // this one.
+    shared_.unpack.selfUpdatePending = 0;
+    if (!WaitForGameToClose()) {
+        return;
+    }
+
+    shared_.unpack.total = 0;
+    uint32_t counter = 0;
+    std::vector<PatchFileEntry> files = PatchFiles().Snapshot();
+    uint32_t total = 0;
+    if (!CountEntries(files, total)) {
+        return;
+    }
+    CPKVfs package(blockPool_);
+    CPKVfs target(blockPool_);
     shared_.unpack.total = total;
     shared_.unpack.events = &progress_;
     shared_.unpack.owner = dialog_.owner();
@@ -363,26 +405,7 @@ void UpdateDriver::UnpackThread() {
         updateKey_ = key;
     }
     UnpackJournal journal(kJournalFolder);
-    const std::string pending = journal.PendingKey();
-    if (!pending.empty() && pending != key) {
-        // Another update's journal: that update completed (its version is
-        // the one recorded) or it is undone before this one starts.
-        if (UnpackJournal::KeyVersion(pending) == ReadInstalledVersion(nullptr)) {
-            (void)journal.Commit();
-        } else if (journal.Begin(pending) && journal.Rollback()) {
-            (void)WriteResumeIndex(0, shared_.gameFolder);
-        } else {
-            Tell(GBK("无法恢复%s,请重新更新"), journal.failedPath());
-            shared_.unpackResult = -1;
-            dialog_.Post(UM_UPDATE_FAILED, 0, 0);
-            return;
-        }
-    }
-    DiscIOMgr::SetLastError(0);
-    if (!journal.Begin(key)) {
-        Tell(GBK("无法创建文件%s,请检查下载目录"), journal.failedPath(), DiscIOMgr::LastError());
-        shared_.unpackResult = -1;
-        dialog_.Post(UM_UPDATE_FAILED, 0, 0);
+    if (!BeginJournal(journal, key)) {
         return;
     }
     shared_.unpack.journal = &journal;
@@ -404,8 +427,7 @@ void UpdateDriver::UnpackThread() {
         } else {
             Tell(GBK("无法恢复%s,请重新更新"), journal.failedPath());
         }
-        shared_.unpackResult = -1;
-        dialog_.Post(UM_UPDATE_FAILED, 0, 0);
+        FailUnpack();
     };
 
     bool selfUpdateLast = false;

@@ -29,6 +29,7 @@
 #include <thread>
 
 #include "cpk/BlockPool.h"
+#include "cpk/UnpackJournal.h"
 #include "patcher/CUpdateDlg.h"
 #include "patcher/PatchFileList.h"
 #include "patcher/ServerList.h"
@@ -116,6 +117,15 @@ private:
     void UpdateThread();
     void StartDownload(const std::string& ftpAddress);
     void UnpackThread();
+    // UnpackThread's steps before the packages: each answers false once it
+    // has told the player and failed the unpacking (FailUnpack).
+    bool WaitForGameToClose();
+    // Counts each package's entries into files and total; a package that
+    // does not open is deleted.
+    bool CountEntries(std::vector<PatchFileEntry>& files, uint32_t& total);
+    // Settles another update's journal left behind and begins this one's.
+    bool BeginJournal(UnpackJournal& journal, const std::string& key);
+    void FailUnpack();
     void ServerListThread();
     bool UpdateStopped() const { return updateStop_.load(); }
     void Box(const char* gbkText, const char* gbkCaption, uint32_t type = 0);
