@@ -143,6 +143,69 @@ std::string ConnectFailure(const std::string& address, uint16_t port) {
     return "the server closed the connection before its greeting";
 }
 
+// How a download run ended.
+struct RunEnd {
+    bool done = false;          // the file is there and verified
+    bool verifyFailed = false;  // a fetched file failed its MD5 check
+    bool stopped = false;       // the caller asked it to stop
+};
+
+// Follows the downloader's events on the progress line until the run ends,
+// stopping it when *stop turns true.
+RunEnd FollowRun(CFtpDownloader& downloader, UpdateEventQueue& sink, ProgressLine& line,
+                 const std::atomic<bool>* stop) {
+    RunEnd end;
+    uint64_t lastBytes = 0;
+    int baselines = 0;
+    for (;;) {
+        if (stop && stop->load() && !end.stopped) {
+            end.stopped = true;
+            downloader.Stop();
+        }
+        if (sink.baselineCount() != baselines) {
+            baselines = sink.baselineCount();
+            line.Baseline(sink.baselineTick(), sink.baselineBytes());
+        }
+        auto e = sink.Take(kEventPollMs);
+        if (!e) {
+            continue;
+        }
+        if (e->message == UM_PROGRESS) {
+            line.Percent(e->lParam);
+        } else if (e->message == UM_SPEED) {
+            if (e->wParam != lastBytes) {
+                lastBytes = e->wParam;
+                line.Note("");
+            }
+            line.Speed(e->wParam, e->lParam);
+        } else if (e->message == UM_RECONNECTING) {
+            line.Note("(reconnecting)");
+        } else if (e->message == UM_VERIFY_FAILED) {
+            end.verifyFailed = true;
+        } else if (e->message == UM_DOWNLOAD_DONE) {
+            end.done = true;
+            return end;
+        } else if (e->message == UM_RESET) {
+            return end;
+        }
+    }
+}
+
+// REMOTE_PATH as the patcher's entry: directory and file name in its "\"
+// form, the file going to folder. False when the path names no file.
+bool EntryFromRemotePath(const std::string& remote, const std::string& folder,
+                         PatchFileEntry& entry) {
+    std::string path = platform::WithBackslashes(platform::Utf8ToGbk(remote));
+    while (!path.empty() && path.front() == '\\') {
+        path.erase(path.begin());
+    }
+    size_t cut = platform::LastSeparator(path, platform::PathSeparators::kBackslash);
+    entry.directory = cut == std::string::npos ? "" : path.substr(0, cut);
+    entry.fileName = cut == std::string::npos ? path : path.substr(cut + 1);
+    entry.localPath = folder + "\\" + entry.fileName;
+    return !entry.fileName.empty() && entry.fileName != "." && entry.fileName != "..";
+}
+
 }  // namespace
 
 int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -194,21 +257,11 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
         return cli::UsageError(err, "ftpfetch", "MD5 must be 32 hexadecimal digits");
     }
 
-    // REMOTE_PATH: directory and file name, in the patcher's "\" form.
-    std::string path = platform::WithBackslashes(platform::Utf8ToGbk(remote));
-    while (!path.empty() && path.front() == '\\') {
-        path.erase(path.begin());
-    }
-    size_t cut = platform::LastSeparator(path, platform::PathSeparators::kBackslash);
     PatchFileEntry entry;
-    entry.directory = cut == std::string::npos ? "" : path.substr(0, cut);
-    entry.fileName = cut == std::string::npos ? path : path.substr(cut + 1);
-    if (entry.fileName.empty() || entry.fileName == "." || entry.fileName == "..") {
+    if (!EntryFromRemotePath(remote, platform::SystemPathFromArgument(dir), entry)) {
         err << "ftpfetch: REMOTE_PATH names no file\n";
         return 1;
     }
-    std::string folder = platform::SystemPathFromArgument(dir);
-    entry.localPath = folder + "\\" + entry.fileName;
     entry.md5Text = Lower(md5);
     bool wasThere = platform::Exists(entry.localPath);
     const std::string shown = platform::GbkToUtf8(platform::NativePath(entry.localPath));
@@ -258,57 +311,21 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
     }
 
     ProgressLine line(err, progress);
-    bool done = false;
-    bool verifyFailed = false;
-    bool stopped = false;
-    uint64_t lastBytes = 0;
-    int baselines = 0;
-    for (;;) {
-        if (stop && stop->load() && !stopped) {
-            stopped = true;
-            downloader.Stop();
-        }
-        if (sink.baselineCount() != baselines) {
-            baselines = sink.baselineCount();
-            line.Baseline(sink.baselineTick(), sink.baselineBytes());
-        }
-        auto e = sink.Take(kEventPollMs);
-        if (!e) {
-            continue;
-        }
-        if (e->message == UM_PROGRESS) {
-            line.Percent(e->lParam);
-        } else if (e->message == UM_SPEED) {
-            if (e->wParam != lastBytes) {
-                lastBytes = e->wParam;
-                line.Note("");
-            }
-            line.Speed(e->wParam, e->lParam);
-        } else if (e->message == UM_RECONNECTING) {
-            line.Note("(reconnecting)");
-        } else if (e->message == UM_VERIFY_FAILED) {
-            verifyFailed = true;
-        } else if (e->message == UM_DOWNLOAD_DONE) {
-            done = true;
-            break;
-        } else if (e->message == UM_RESET) {
-            break;
-        }
-    }
+    const RunEnd end = FollowRun(downloader, sink, line, stop);
     downloader.Destroy();
     line.End();
 
-    if (!done) {
+    if (!end.done) {
         if (downloader.stalled()) {
             // Why it gave up, and why no data came.
             reason = "no data for " + std::to_string(stallSeconds) +
                      " s: " + FtpProblemText(downloader.lastProblem());
-        } else if (verifyFailed) {
+        } else if (end.verifyFailed) {
             reason =
                 "MD5 mismatch, also when fetched again: the file on the server differs "
                 "(the downloaded file was deleted)";
         } else if (reason.empty()) {
-            reason = stopped ? "stopped; run again to resume" : "the download is incomplete";
+            reason = end.stopped ? "stopped; run again to resume" : "the download is incomplete";
         }
         err << "ftpfetch: " << shown << ": " << reason << "\n";
         return 1;
