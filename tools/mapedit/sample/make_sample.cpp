@@ -71,6 +71,140 @@ bool IsBridge(int z) {
     return z >= 58 && z <= 61;
 }
 
+// A point on the terrain at (x, z).
+D3DXVECTOR3 Ground(GNavMap& nav, float x, float z) {
+    return D3DXVECTOR3(x, nav.GetHeight(D3DXVECTOR3(x, 0, z)), z);
+}
+
+// The village, the forest and the rocks, the paths and the people on them.
+void PlaceObjects(GameMapEditor& ed, GNavMap& nav) {
+    std::mt19937 rng(2024);
+    uint32_t id = 1;
+    auto place = [&](const char* model, float x, float z, float yaw) {
+        tagStaticMapObj r{};
+        r.id = id++;
+        std::strcpy(r.modelPath, model);
+        r.pos = Ground(nav, x, z);
+        r.rot = D3DXVECTOR3(yaw, 0, 0);
+        r.scale = D3DXVECTOR3(1, 1, 1);
+        auto* o = new GMapObjEdit;
+        o->Create(r, &ed);
+        o->SetWorldPos(r.pos);
+    };
+    // The village west of the bridge.
+    for (int i = 0; i < 7; ++i) {
+        place("models\\house.fak", 3000 + 700.0f * (i % 4), 5000 + 900.0f * (i / 4),
+              i % 2 ? 1.5708f : 0);
+    }
+    place("effects\\campfire.sfx", 4050, 5450, 0);
+    // Forest in the south-east, rocks scattered about.
+    std::uniform_real_distribution<float> fx(9000, 15000), fz(1000, 5000), any(500, 15500),
+        anyZ(500, 11500);
+    for (int i = 0; i < 90; ++i) {
+        place("models\\tree.fak", fx(rng), fz(rng), 0);
+    }
+    for (int i = 0; i < 25; ++i) {
+        float x = any(rng), z = anyZ(rng);
+        if (!IsWater(int(x / kTile), int(z / kTile))) {
+            place("models\\rock.fak", x, z, 0.7f * float(i));
+        }
+    }
+
+    // Guards walk a patrol path from the village over the bridge.
+    int seq;
+    const uint32_t path[][2] = {{30, 48}, {45, 50}, {58, 59}, {72, 60}, {85, 52}, {85, 40}};
+    for (const auto& p : path) {
+        auto* wp = new tagMapWayPoint{};
+        std::strcpy(wp->name, "patrol");
+        wp->tileX0 = p[0];
+        wp->tileZ0 = p[1];
+        wp->tileX1 = p[0] + 3;
+        wp->tileZ1 = p[1] + 3;
+        ed.AddWayPoint(wp, seq);
+    }
+    const uint32_t watch[][2] = {{20, 70}, {26, 80}, {36, 78}};
+    for (const auto& p : watch) {
+        auto* wp = new tagMapWayPoint{};
+        std::strcpy(wp->name, "watch");
+        wp->tileX0 = wp->tileX1 = p[0];
+        wp->tileZ0 = wp->tileZ1 = p[1];
+        ed.AddWayPoint(wp, seq);
+    }
+    auto npc = [&](uint32_t npcId, uint32_t att, float x, float z, float yaw, const char* route) {
+        tagMapNPC r{};
+        r.id = npcId;
+        r.npcAttId = att;
+        r.pos = Ground(nav, x, z);
+        std::strcpy(r.wayPointName, route);
+        auto* o = new GMapObjEdit;
+        if (o->Create(r, &ed)) {
+            o->SetWorldPos(r.pos);
+            o->SetYawForNPC(yaw);
+        } else {
+            delete o;
+        }
+    };
+    npc(1, 1, 3100, 4900, 90, "patrol");
+    npc(2, 1, 2100, 7100, 180, "watch");
+    for (uint32_t i = 0; i < 6; ++i) {
+        npc(10 + i, 0x10000001, 8500 + 450.0f * i, 10400 + 300.0f * (i % 3), 30.0f * i, "");
+    }
+}
+
+// The village gate, a sound box along the river, herbs, a logging field and a
+// maze of walls.
+void PlaceAreas(GameMapEditor& ed, GNavMap& nav) {
+    auto* gate = new tagMapTrigger{};
+    gate->id = 1;
+    gate->tileX0 = 24;
+    gate->tileZ0 = 44;
+    gate->tileX1 = 33;
+    gate->tileZ1 = 47;
+    ed.AddTrigger(gate);
+    for (int z = 10; z < 120; z += 25) {
+        auto* s = new tagMapSound{};
+        s->pos = Ground(nav, RiverX(float(z)) * kTile, float(z) * kTile);
+        int sid;
+        ed.AddSound(s, sid);
+    }
+    const int herbs[][2] = {{100, 20}, {110, 28}, {40, 100}, {15, 15}};
+    for (uint32_t i = 0; i < 4; ++i) {
+        auto* g = new tagGatherObj{};
+        g->id = i + 1;
+        g->tileX = herbs[i][0];
+        g->tileZ = herbs[i][1];
+        ed.AddGather(g);
+    }
+    tagChopField field{};
+    field.id = 1;
+    field.type = 1;
+    field.tileX = 95;
+    field.tileZ = 8;
+    std::strcpy(field.modelPath0, "models\\tree.fak");
+    auto* chop = new GMapChopFieldObjEdit;
+    chop->Create(field, &ed);
+    chop->SetWorldPos({field.tileX, field.tileZ});
+
+    // A maze of walls on the northern hill.
+    uint32_t wall = 1;
+    for (int row = 0; row < 3; ++row) {
+        for (int col = 0; col < 4; ++col) {
+            if ((row + col) % 3 == 1) {
+                continue;
+            }
+            tagMazeWallObj w{};
+            w.id = wall++;
+            std::strcpy(w.modelPath, "models\\wall.fak");
+            w.pos = Ground(nav, 2500 + 1000.0f * col, 9300 + 700.0f * row);
+            w.scale = D3DXVECTOR3(1, 1, 1);
+            w.yaw = (row + col) % 2 ? 1.5708f : 0;
+            auto* o = new GMapObjEdit;
+            o->Create(w, &ed);
+            o->SetWorldPos(w.pos);
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -145,132 +279,8 @@ int main(int argc, char** argv) {
         ed.SetTimeZone(8);
         ed.SetWeatherType(1, 4, 0, 0);
 
-        std::mt19937 rng(2024);
-        auto ground = [&](float x, float z) {
-            return D3DXVECTOR3(x, nav.GetHeight(D3DXVECTOR3(x, 0, z)), z);
-        };
-        uint32_t id = 1;
-        auto place = [&](const char* model, float x, float z, float yaw) {
-            tagStaticMapObj r{};
-            r.id = id++;
-            std::strcpy(r.modelPath, model);
-            r.pos = ground(x, z);
-            r.rot = D3DXVECTOR3(yaw, 0, 0);
-            r.scale = D3DXVECTOR3(1, 1, 1);
-            auto* o = new GMapObjEdit;
-            o->Create(r, &ed);
-            o->SetWorldPos(r.pos);
-        };
-        // The village west of the bridge.
-        for (int i = 0; i < 7; ++i) {
-            place("models\\house.fak", 3000 + 700.0f * (i % 4), 5000 + 900.0f * (i / 4),
-                  i % 2 ? 1.5708f : 0);
-        }
-        place("effects\\campfire.sfx", 4050, 5450, 0);
-        // Forest in the south-east, rocks scattered about.
-        std::uniform_real_distribution<float> fx(9000, 15000), fz(1000, 5000), any(500, 15500),
-            anyZ(500, 11500);
-        for (int i = 0; i < 90; ++i) {
-            place("models\\tree.fak", fx(rng), fz(rng), 0);
-        }
-        for (int i = 0; i < 25; ++i) {
-            float x = any(rng), z = anyZ(rng);
-            if (!IsWater(int(x / kTile), int(z / kTile))) {
-                place("models\\rock.fak", x, z, 0.7f * float(i));
-            }
-        }
-
-        // Guards walk a patrol path from the village over the bridge.
-        int seq;
-        const uint32_t path[][2] = {{30, 48}, {45, 50}, {58, 59}, {72, 60}, {85, 52}, {85, 40}};
-        for (const auto& p : path) {
-            auto* wp = new tagMapWayPoint{};
-            std::strcpy(wp->name, "patrol");
-            wp->tileX0 = p[0];
-            wp->tileZ0 = p[1];
-            wp->tileX1 = p[0] + 3;
-            wp->tileZ1 = p[1] + 3;
-            ed.AddWayPoint(wp, seq);
-        }
-        const uint32_t watch[][2] = {{20, 70}, {26, 80}, {36, 78}};
-        for (const auto& p : watch) {
-            auto* wp = new tagMapWayPoint{};
-            std::strcpy(wp->name, "watch");
-            wp->tileX0 = wp->tileX1 = p[0];
-            wp->tileZ0 = wp->tileZ1 = p[1];
-            ed.AddWayPoint(wp, seq);
-        }
-        auto npc = [&](uint32_t npcId, uint32_t att, float x, float z, float yaw,
-                       const char* route) {
-            tagMapNPC r{};
-            r.id = npcId;
-            r.npcAttId = att;
-            r.pos = ground(x, z);
-            std::strcpy(r.wayPointName, route);
-            auto* o = new GMapObjEdit;
-            if (o->Create(r, &ed)) {
-                o->SetWorldPos(r.pos);
-                o->SetYawForNPC(yaw);
-            } else {
-                delete o;
-            }
-        };
-        npc(1, 1, 3100, 4900, 90, "patrol");
-        npc(2, 1, 2100, 7100, 180, "watch");
-        for (uint32_t i = 0; i < 6; ++i) {
-            npc(10 + i, 0x10000001, 8500 + 450.0f * i, 10400 + 300.0f * (i % 3), 30.0f * i, "");
-        }
-
-        // The village gate, a sound box along the river, herbs, a logging field.
-        auto* gate = new tagMapTrigger{};
-        gate->id = 1;
-        gate->tileX0 = 24;
-        gate->tileZ0 = 44;
-        gate->tileX1 = 33;
-        gate->tileZ1 = 47;
-        ed.AddTrigger(gate);
-        for (int z = 10; z < 120; z += 25) {
-            auto* s = new tagMapSound{};
-            s->pos = ground(RiverX(float(z)) * kTile, float(z) * kTile);
-            int sid;
-            ed.AddSound(s, sid);
-        }
-        const int herbs[][2] = {{100, 20}, {110, 28}, {40, 100}, {15, 15}};
-        for (uint32_t i = 0; i < 4; ++i) {
-            auto* g = new tagGatherObj{};
-            g->id = i + 1;
-            g->tileX = herbs[i][0];
-            g->tileZ = herbs[i][1];
-            ed.AddGather(g);
-        }
-        tagChopField field{};
-        field.id = 1;
-        field.type = 1;
-        field.tileX = 95;
-        field.tileZ = 8;
-        std::strcpy(field.modelPath0, "models\\tree.fak");
-        auto* chop = new GMapChopFieldObjEdit;
-        chop->Create(field, &ed);
-        chop->SetWorldPos({field.tileX, field.tileZ});
-
-        // A maze of walls on the northern hill.
-        uint32_t wall = 1;
-        for (int row = 0; row < 3; ++row) {
-            for (int col = 0; col < 4; ++col) {
-                if ((row + col) % 3 == 1) {
-                    continue;
-                }
-                tagMazeWallObj w{};
-                w.id = wall++;
-                std::strcpy(w.modelPath, "models\\wall.fak");
-                w.pos = ground(2500 + 1000.0f * col, 9300 + 700.0f * row);
-                w.scale = D3DXVECTOR3(1, 1, 1);
-                w.yaw = (row + col) % 2 ? 1.5708f : 0;
-                auto* o = new GMapObjEdit;
-                o->Create(w, &ed);
-                o->SetWorldPos(w.pos);
-            }
-        }
+        PlaceObjects(ed, nav);
+        PlaceAreas(ed, nav);
         ok = ok && ed.WriteEditFile((dir + "\\sample.gmb").c_str()) &&
              ed.WriteMazeObjFile((dir + "\\sample.gma").c_str());
     }
