@@ -225,7 +225,14 @@ private:
     void DrainQueueToPool();
     Connection Params() const;
     void Pause(uint32_t ms) const;  // sleeps in slices, ending early on cancel
-    void Problem(FtpProblem problem) { problem_ = problem; }
+    // Notes what went wrong. Once the run is being stopped (by the caller or
+    // by the stall limit), connections cut short by the stop itself are no
+    // news: they would hide why the run was stopped.
+    void Problem(FtpProblem problem) {
+        if (cancel_.load() == 0) {
+            problem_ = problem;
+        }
+    }
     // Tells the user (a box without owner, text through the text table with
     // name filled in).
     void Tell(const char* gbkText, const std::string& name) const;
