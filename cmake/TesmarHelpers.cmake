@@ -71,6 +71,13 @@ function(tesmar_test_environment)
                  COMMAND ${CMAKE_COMMAND} -DPREFIX=${prefix} -DWINE=${CMAKE_CROSSCOMPILING_EMULATOR}
                          -P ${CMAKE_SOURCE_DIR}/cmake/WinePrefix.cmake)
         set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
+        # The prefix's wineserver, started by the fixture for the whole run,
+        # is stopped once the last test that needs it has ended.
+        get_filename_component(winedir ${CMAKE_CROSSCOMPILING_EMULATOR} DIRECTORY)
+        add_test(NAME wine_prefix_stop
+                 COMMAND sh -c "\"$0\" -k; \"$0\" -w; exit 0" ${winedir}/wineserver)
+        set_tests_properties(wine_prefix_stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 120
+                             ENVIRONMENT "WINEPREFIX=${prefix}")
     endif()
 endfunction()
 
