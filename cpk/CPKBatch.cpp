@@ -306,7 +306,7 @@ uint32_t CPKVfs::AddDirectoryInBatch(const std::string& name, uint32_t parentCrc
     // The trailer is written before the record exists, so that a failed
     // write leaves nothing to undo but the space.
     if (!Guard(offset, trailerSize) ||
-        !DiscIOMgr::WriteAt(file_, offset, trailer.data(), trailerSize)) {
+        !DiscIOMgr::WriteAt(file_, offset, trailer.data(), trailerSize, store_)) {
         ReleaseSpace(offset, trailerSize);
         return kCpkNoCrc;
     }
@@ -428,7 +428,7 @@ int CPKVfs::WriteEntryData(int index, uint32_t at, const void* buffer, uint32_t 
         return 0;
     }
     return Guard(uint64_t{e.offset} + at, length) &&
-           DiscIOMgr::WriteAt(file_, e.offset + at, buffer, length);
+           DiscIOMgr::WriteAt(file_, e.offset + at, buffer, length, store_);
 }
 
 int CPKVfs::CopyEntryData(int index, CPKVfs& source, int sourceIndex) {
@@ -454,7 +454,7 @@ int CPKVfs::CopyEntryData(int index, CPKVfs& source, int sourceIndex) {
         return 0;
     }
     if (total >= kCopyInSystemFrom) {
-        return DiscIOMgr::CopyRange(source.file_, from.offset, file_, to.offset, total);
+        return DiscIOMgr::CopyRange(source.file_, from.offset, file_, to.offset, total, store_);
     }
     // Small entries cost less written from the source's mapped piece than
     // handed to the system's copy.
@@ -462,9 +462,9 @@ int CPKVfs::CopyEntryData(int index, CPKVfs& source, int sourceIndex) {
     platform::MappedView none;
     const uint8_t* bytes = source.MapRange(from.offset, total, chunk, none, false);
     if (bytes == nullptr) {
-        return DiscIOMgr::CopyRange(source.file_, from.offset, file_, to.offset, total);
+        return DiscIOMgr::CopyRange(source.file_, from.offset, file_, to.offset, total, store_);
     }
-    const int written = DiscIOMgr::WriteAt(file_, to.offset, bytes, total);
+    const int written = DiscIOMgr::WriteAt(file_, to.offset, bytes, total, store_);
     source.ReleaseChunk(chunk);
     return written;
 }
@@ -863,8 +863,9 @@ bool CPKVfs::Park(uint64_t clear, uint64_t wanted) {
 }
 
 bool CPKVfs::WriteTableAt(uint32_t offset, const CPKEntry* records, uint32_t count) {
-    return count == 0 || (Guard(offset, uint64_t{count} * kCpkEntrySize) &&
-                          DiscIOMgr::WriteAt(file_, offset, records, count * kCpkEntrySize));
+    return count == 0 ||
+           (Guard(offset, uint64_t{count} * kCpkEntrySize) &&
+            DiscIOMgr::WriteAt(file_, offset, records, count * kCpkEntrySize, store_));
 }
 
 bool CPKVfs::Guard(uint64_t offset, uint64_t length) {
@@ -873,14 +874,14 @@ bool CPKVfs::Guard(uint64_t offset, uint64_t length) {
 
 bool CPKVfs::SwitchHeader(const CPKHeader& header) {
     // Whatever the new header points at must be on the disk before it is.
-    if (!DiscIOMgr::Flush(file_) || !Guard(0, kCpkHeaderSize) ||
-        !DiscIOMgr::WriteAt(file_, 0, &header, kCpkHeaderSize)) {
+    if (!DiscIOMgr::Flush(file_, store_) || !Guard(0, kCpkHeaderSize) ||
+        !DiscIOMgr::WriteAt(file_, 0, &header, kCpkHeaderSize, store_)) {
         return false;
     }
     // Written is switched: every reader sees the new header from now on. The
     // flush only makes it outlive a power cut.
     disk_ = header;
-    DiscIOMgr::Flush(file_);
+    DiscIOMgr::Flush(file_, store_);
     return true;
 }
 
@@ -898,6 +899,6 @@ void CPKVfs::CutBehindTable() {
     DropIdleChunks();
     mapping_.Close();
     if (DiscIOMgr::Seek(file_, disk_.endOffset) == disk_.endOffset) {
-        DiscIOMgr::SetEndOfFile(file_);
+        DiscIOMgr::SetEndOfFile(file_, store_);
     }
 }

@@ -23,6 +23,7 @@
 #include "platform/msgbox.h"
 #include "platform/text.h"
 #include "testsupport/archive_tree.h"
+#include "testsupport/faulty_disk.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
@@ -55,20 +56,12 @@ int Add(CPKVfs& vfs, const std::string& inner, const std::string& contents, uint
                               method, false);
 }
 
-// Restores the file layer's test hooks whatever way a test ends.
-struct Hooks {
-    ~Hooks() {
-        DiscIOMgr::SetWriteObserver({});
-        DiscIOMgr::SimulateDiskSpace(DiscIOMgr::kNoDiskLimit);
-    }
-};
-
 class CPKBatchTest : public ::testing::Test {
 protected:
     TempDir dir;
     BlockPool pool;
     platform::ScriptedMessageBoxes boxes;
-    Hooks hooks;
+    testsupport::FaultyDisk disk;
     std::string path = dir / "game.cpk";
 
     // An archive with directories, files of every method and two free
@@ -107,11 +100,11 @@ protected:
         const Tree before = ReadArchive(path, pool);
         std::vector<std::string> moments;
         {
-            CPKVfs vfs(pool);
+            disk.SetObserver([&] { moments.push_back(ReadFile(path)); });
+            CPKVfs vfs(pool, disk);
             ASSERT_EQ(vfs.Open(path), 1);
-            DiscIOMgr::SetWriteObserver([&] { moments.push_back(ReadFile(path)); });
             change(vfs);
-            DiscIOMgr::SetWriteObserver({});
+            disk.SetObserver({});
         }
         const Tree after = ReadArchive(path, pool);
         ASSERT_NE(before, after) << "the change changed nothing";
@@ -340,12 +333,12 @@ TEST_F(CPKBatchTest, AFullDiskFailsTheChangeAndKeepsTheArchive) {
     int failed = 0;
     for (uint64_t space = 0; space < needed; space += space < 1000 ? 97 : 12007) {
         WriteFile(path, base);
-        CPKVfs vfs(pool);
+        CPKVfs vfs(pool, disk);
         ASSERT_EQ(vfs.Open(path), 1);
-        DiscIOMgr::SimulateDiskSpace(static_cast<int64_t>(space));
+        disk.SetSpace(static_cast<int64_t>(space));
         const bool ok = change(vfs);
         const uint32_t error = DiscIOMgr::LastError();
-        DiscIOMgr::SimulateDiskSpace(DiscIOMgr::kNoDiskLimit);
+        disk.SetSpace(testsupport::FaultyDisk::kUnlimited);
         ASSERT_EQ(CheckArchive(path), std::vector<std::string>{}) << space;
         EXPECT_EQ(ReadArchive(path, pool), ok ? after : before) << space;
         if (!ok) {
@@ -366,20 +359,20 @@ TEST_F(CPKBatchTest, AFailedSingleChangeIsReportedAndUndone) {
     // Each write of a change in turn is the one that fails.
     for (int skip = 0;; ++skip) {
         WriteFile(path, base);
-        CPKVfs vfs(pool);
+        CPKVfs vfs(pool, disk);
         ASSERT_EQ(vfs.Open(path), 1);
         int writes = 0;
         bool failing = false;
-        DiscIOMgr::SetWriteObserver([&] {
+        disk.SetObserver([&] {
             if (++writes == skip) {
-                DiscIOMgr::FailNextWrites(1);
+                disk.FailNextWrites(1);
                 failing = true;
             }
         });
         const int added = Add(vfs, "data\\tex\\t5.dds", "replacement", kMethodStored);
         const int removed = vfs.RemoveByCRC(cpkpath::CrcOfPath("data\\tex\\t6.dds"));
-        DiscIOMgr::SetWriteObserver({});
-        DiscIOMgr::FailNextWrites(0);
+        disk.SetObserver({});
+        disk.FailNextWrites(0);
         Tree now = Read(vfs);
         ASSERT_EQ(ReadArchive(path, pool), now) << skip;
         ASSERT_EQ(CheckArchive(path), std::vector<std::string>{}) << skip;

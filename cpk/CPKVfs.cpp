@@ -47,7 +47,8 @@ constexpr const char kCreateSuffix[] = ".new";
 
 }  // namespace
 
-CPKVfs::CPKVfs(BlockPool& pool) : granularity_(platform::AllocationGranularity()), pool_(pool) {
+CPKVfs::CPKVfs(BlockPool& pool, DiscIOMgr::Disk& disk)
+    : granularity_(platform::AllocationGranularity()), pool_(pool), store_(disk) {
     ResetTable(kCpkTableGrowth);
 }
 
@@ -207,10 +208,10 @@ int CPKVfs::Create(const std::string& path) {
         return 0;
     }
     const std::vector<CPKEntry> table(kCpkTableGrowth, CPKEntry{});
-    bool ok =
-        DiscIOMgr::WriteAt(file, 0, &h, kCpkHeaderSize) &&
-        DiscIOMgr::WriteAt(file, kCpkHeaderSize, table.data(), kCpkTableGrowth * kCpkEntrySize) &&
-        DiscIOMgr::Flush(file);
+    bool ok = DiscIOMgr::WriteAt(file, 0, &h, kCpkHeaderSize, store_) &&
+              DiscIOMgr::WriteAt(file, kCpkHeaderSize, table.data(),
+                                 kCpkTableGrowth * kCpkEntrySize, store_) &&
+              DiscIOMgr::Flush(file, store_);
     file.Close();
     if (ok) {
         auto moved = platform::MoveFile(temporary, path, false);

@@ -1,7 +1,6 @@
 #include "cpk/DiscIOMgr.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <limits>
@@ -17,81 +16,15 @@ namespace {
 constexpr const char kSource[] = ".\\cpk\\DiscIOMgr";
 
 thread_local uint32_t t_lastError = 0;
-std::atomic<int> g_failWrites{0};
-std::atomic<int64_t> g_diskSpace{kNoDiskLimit};
-std::function<void()> g_observer;
-std::atomic<bool> g_flushes{true};
-
-void Observe() {
-    if (g_observer) {
-        g_observer();
-    }
-}
 
 bool Record(const platform::Error& e) {
     t_lastError = e.code;
     return false;
 }
 
-// The simulated disk's say on count bytes going to `at` in the file: how
-// many of them fit (all when no disk is simulated); the room they take is
-// spent.
-uint64_t Room(platform::File& file, uint64_t at, uint64_t count) {
-    const int64_t left = g_diskSpace.load();
-    if (left == kNoDiskLimit) {
-        return count;
-    }
-    auto size = file.Size();
-    if (!size) {
-        return count;
-    }
-    // As on a disk without sparse files, a write past the end fills the gap
-    // before it too.
-    const uint64_t end = at + count;
-    const uint64_t growth = end > *size ? end - *size : 0;
-    if (growth <= static_cast<uint64_t>(left)) {
-        g_diskSpace.fetch_sub(static_cast<int64_t>(growth));
-        return count;
-    }
-    const uint64_t limit = *size + static_cast<uint64_t>(left);
-    const uint64_t fits = limit > at ? std::min(limit - at, count) : 0;
-    if (fits > 0) {
-        g_diskSpace.store(0);
-    }
-    return fits;
-}
-
-// Whether this write is one that FailNextWrites asked to fail.
-bool FailThisWrite() {
-    int pending = g_failWrites.load();
-    while (pending > 0 && !g_failWrites.compare_exchange_weak(pending, pending - 1)) {
-    }
-    return pending > 0;
-}
-
 // One attempt at writing all count bytes at the file position.
-bool WriteOnce(platform::File& file, const void* buffer, uint32_t count) {
-    if (FailThisWrite()) {
-        (void)file.Write(buffer, count / 2);
-        Observe();
-        t_lastError = platform::ErrorDiskFull();
-        return false;
-    }
-    if (g_diskSpace.load() != kNoDiskLimit) {
-        auto at = file.Seek(0, platform::SeekFrom::kCurrent);
-        const uint64_t fits = at ? Room(file, *at, count) : count;
-        if (fits < count) {
-            // What fits is written, and the disk is full.
-            if (fits > 0) {
-                (void)file.Write(buffer, static_cast<size_t>(fits));
-            }
-            Observe();
-            t_lastError = platform::ErrorDiskFull();
-            return false;
-        }
-    }
-    auto written = file.Write(buffer, count);
-    Observe();
+bool WriteOnce(Disk& disk, platform::File& file, const void* buffer, uint32_t count) {
+    auto written = disk.Write(file, buffer, count);
     if (!written) {
         return Record(written.error());
     }
@@ -99,6 +32,28 @@ bool WriteOnce(platform::File& file, const void* buffer, uint32_t count) {
 }
 
 }  // namespace
+
+platform::Result<size_t> Disk::Write(platform::File& file, const void* buffer, size_t count) {
+    return file.Write(buffer, count);
+}
+
+platform::Result<size_t> Disk::CopyRange(platform::File& from, uint64_t fromOffset,
+                                         platform::File& to, uint64_t toOffset, size_t count) {
+    return platform::CopyFileRange(from, fromOffset, to, toOffset, count);
+}
+
+platform::Status Disk::Flush(platform::File& file) {
+    return file.Flush();
+}
+
+platform::Status Disk::SetEndOfFile(platform::File& file) {
+    return file.SetEndOfFile();
+}
+
+Disk& Disk::System() {
+    static Disk* disk = new Disk;  // stateless; never destroyed: used until the process ends
+    return *disk;
+}
 
 platform::File CreateFile(const std::string& path, platform::Access access, uint32_t share,
                           platform::Disposition disposition) {
@@ -179,8 +134,9 @@ int Read(platform::File& file, void* buffer, uint32_t count) {
     return 0;
 }
 
-int Write(platform::File& file, const void* buffer, uint32_t count, int64_t retryPosition) {
-    if (WriteOnce(file, buffer, count)) {
+int Write(platform::File& file, const void* buffer, uint32_t count, int64_t retryPosition,
+          Disk& disk) {
+    if (WriteOnce(disk, file, buffer, count)) {
         return 1;
     }
     if (retryPosition == kNoRetry) {
@@ -195,7 +151,7 @@ int Write(platform::File& file, const void* buffer, uint32_t count, int64_t retr
             Record(at.error());
             continue;
         }
-        if (WriteOnce(file, buffer, count)) {
+        if (WriteOnce(disk, file, buffer, count)) {
             return 1;
         }
     }
@@ -206,7 +162,8 @@ int Write(platform::File& file, const void* buffer, uint32_t count, int64_t retr
     return 0;
 }
 
-int WriteAt(platform::File& file, uint32_t position, const void* buffer, uint32_t count) {
+int WriteAt(platform::File& file, uint32_t position, const void* buffer, uint32_t count,
+            Disk& disk) {
     if (position > static_cast<uint32_t>(std::numeric_limits<int32_t>::max())) {
         t_lastError = 0;
         return 0;
@@ -215,21 +172,14 @@ int WriteAt(platform::File& file, uint32_t position, const void* buffer, uint32_
     if (!at) {
         return Record(at.error());
     }
-    return WriteOnce(file, buffer, count) ? 1 : 0;
+    return WriteOnce(disk, file, buffer, count) ? 1 : 0;
 }
 
 int CopyRange(platform::File& from, uint32_t fromOffset, platform::File& to, uint32_t toOffset,
-              uint32_t count) {
-    const uint64_t fits = FailThisWrite() ? count / 2 : Room(to, toOffset, count);
-    auto copied =
-        platform::CopyFileRange(from, fromOffset, to, toOffset, static_cast<size_t>(fits));
-    Observe();
+              uint32_t count, Disk& disk) {
+    auto copied = disk.CopyRange(from, fromOffset, to, toOffset, count);
     if (!copied) {
         return Record(copied.error());
-    }
-    if (fits < count) {
-        t_lastError = platform::ErrorDiskFull();
-        return 0;
     }
     if (*copied != count) {
         t_lastError = 0;  // the source ended early: not a system error
@@ -238,13 +188,8 @@ int CopyRange(platform::File& from, uint32_t fromOffset, platform::File& to, uin
     return 1;
 }
 
-int Flush(platform::File& file) {
-    if (!g_flushes.load()) {
-        Observe();
-        return 1;
-    }
-    auto s = file.Flush();
-    Observe();
+int Flush(platform::File& file, Disk& disk) {
+    auto s = disk.Flush(file);
     if (!s) {
         return Record(s.error());
     }
@@ -271,9 +216,8 @@ uint32_t GetFileSize(const platform::File& file) {
     return static_cast<uint32_t>(*size);
 }
 
-int SetEndOfFile(platform::File& file) {
-    auto s = file.SetEndOfFile();
-    Observe();
+int SetEndOfFile(platform::File& file, Disk& disk) {
+    auto s = disk.SetEndOfFile(file);
     if (!s) {
         return Record(s.error());
     }
@@ -290,22 +234,6 @@ uint32_t LastError() {
 
 void SetLastError(uint32_t code) {
     t_lastError = code;
-}
-
-void FailNextWrites(int count) {
-    g_failWrites.store(count);
-}
-
-void SimulateDiskSpace(int64_t bytes) {
-    g_diskSpace.store(bytes);
-}
-
-void EnableFlushes(bool enabled) {
-    g_flushes.store(enabled);
-}
-
-void SetWriteObserver(std::function<void()> observer) {
-    g_observer = std::move(observer);
 }
 
 }  // namespace DiscIOMgr

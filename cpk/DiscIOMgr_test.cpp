@@ -8,6 +8,7 @@
 #include "platform/fs.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"
+#include "testsupport/faulty_disk.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
@@ -22,11 +23,6 @@ platform::File OpenRw(const std::string& path) {
     return DiscIOMgr::CreateFile(path, Access::kReadWrite, platform::kShareRead,
                                  Disposition::kOpenAlways);
 }
-
-// Faults left over from a failing case must not leak into the next one.
-struct NoFaults {
-    ~NoFaults() { DiscIOMgr::FailNextWrites(0); }
-};
 
 TEST(DiscIOMgr, ShortReadShowsTheErrorBoxQuietReadDoesNot) {
     TempDir dir;
@@ -83,7 +79,7 @@ TEST(DiscIOMgr, FileExistsSeesFilesAndFolders) {
 }
 
 TEST(DiscIOMgr, ShortWriteOfAPieceIsRewrittenAtItsOwnOffset) {
-    NoFaults guard;
+    testsupport::FaultyDisk disk;
     TempDir dir;
     platform::File f = OpenRw(dir / "big");
     const uint32_t kPiece = 8u << 20;
@@ -92,12 +88,13 @@ TEST(DiscIOMgr, ShortWriteOfAPieceIsRewrittenAtItsOwnOffset) {
     for (size_t i = 0; i < second.size(); ++i) {
         second[i] = static_cast<uint8_t>(i * 7);
     }
-    ASSERT_EQ(DiscIOMgr::Write(f, first.data(), kPiece, 0), 1);
+    ASSERT_EQ(DiscIOMgr::Write(f, first.data(), kPiece, 0, disk), 1);
     platform::ScriptedMessageBoxes boxes;
-    DiscIOMgr::FailNextWrites(1);
+    disk.FailNextWrites(1);
     // The first attempt writes half and fails; the disk has room, so no box
     // is shown and the whole piece is written again at 8 MiB.
-    EXPECT_EQ(DiscIOMgr::Write(f, second.data(), static_cast<uint32_t>(second.size()), kPiece), 1);
+    EXPECT_EQ(
+        DiscIOMgr::Write(f, second.data(), static_cast<uint32_t>(second.size()), kPiece, disk), 1);
     EXPECT_EQ(boxes.count(), 0u);
     f.Close();
     std::string bytes = ReadFile(dir / "big");
@@ -107,24 +104,24 @@ TEST(DiscIOMgr, ShortWriteOfAPieceIsRewrittenAtItsOwnOffset) {
 }
 
 TEST(DiscIOMgr, WriteWithoutRetryPositionAnswersAtOnce) {
-    NoFaults guard;
+    testsupport::FaultyDisk disk;
     TempDir dir;
     platform::File f = OpenRw(dir / "f");
     platform::ScriptedMessageBoxes boxes;
-    DiscIOMgr::FailNextWrites(1);
-    EXPECT_EQ(DiscIOMgr::Write(f, "abcd", 4, DiscIOMgr::kNoRetry), 0);
+    disk.FailNextWrites(1);
+    EXPECT_EQ(DiscIOMgr::Write(f, "abcd", 4, DiscIOMgr::kNoRetry, disk), 0);
     EXPECT_TRUE(platform::IsDiskFull(platform::Error{DiscIOMgr::LastError()}));
     EXPECT_EQ(boxes.count(), 0u);
-    EXPECT_EQ(DiscIOMgr::Write(f, "abcd", 4, DiscIOMgr::kNoRetry), 1);
+    EXPECT_EQ(DiscIOMgr::Write(f, "abcd", 4, DiscIOMgr::kNoRetry, disk), 1);
 }
 
 TEST(DiscIOMgr, WriteThatKeepsFailingWithRoomOnDiskGivesUp) {
-    NoFaults guard;
+    testsupport::FaultyDisk disk;
     TempDir dir;
     platform::File f = OpenRw(dir / "f");
     platform::ScriptedMessageBoxes boxes;
-    DiscIOMgr::FailNextWrites(1000);
-    EXPECT_EQ(DiscIOMgr::Write(f, "abcdefgh", 8, 0), 0);
+    disk.FailNextWrites(1000);
+    EXPECT_EQ(DiscIOMgr::Write(f, "abcdefgh", 8, 0, disk), 0);
     ASSERT_EQ(boxes.count(), 1u);  // the final error, no disk-space prompt
     EXPECT_NE(boxes.asked()[0].text.find("CE_CANNOT_WRITE_DISC_FILE"), std::string::npos);
 }

@@ -433,13 +433,13 @@ int ExtractToDisk(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVfs
     const uint32_t total = file->originalSize;
     bool ok = true;
     if (file->compressed || file->mappedSize >= total) {
-        ok = total == 0 || DiscIOMgr::Write(out, file->contents, total, 0);
+        ok = total == 0 || DiscIOMgr::Write(out, file->contents, total, 0, *dialog.disk);
     } else {
         // A windowed stored entry, one piece at a time; each piece, should
         // the disk be full, is written again at its own offset.
         for (uint32_t written = 0; ok && written < total;) {
             const uint32_t piece = std::min({total - written, kPieceSize, file->mappedSize});
-            ok = DiscIOMgr::Write(out, file->contents, piece, written);
+            ok = DiscIOMgr::Write(out, file->contents, piece, written, *dialog.disk);
             written += piece;
             if (ok && written < total) {
                 package.CloseEntry(file);

@@ -20,6 +20,7 @@
 #include "cpk/Unpack.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"
+#include "testsupport/faulty_disk.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
@@ -84,6 +85,7 @@ protected:
     TempDir dir;
     BlockPool pool;
     platform::ScriptedMessageBoxes boxes;
+    testsupport::FaultyDisk disk;
     std::string game = dir / "game";
     std::string undo = game + "\\download\\undo";
 
@@ -141,13 +143,14 @@ protected:
     // Applies packages in order with the journal; the walk's result.
     int Apply(UnpackJournal& journal, const std::vector<std::string>& packages) {
         UnpackContext context;
+        context.disk = &disk;
         context.gameFolder = game;
         context.journal = &journal;
         context.total = 1;
         uint32_t counter = 0;
         for (const std::string& p : packages) {
-            CPKVfs package(pool);
-            CPKVfs target(pool);
+            CPKVfs package(pool, disk);
+            CPKVfs target(pool, disk);
             EXPECT_EQ(package.Open(p, CPKOpenMode::kReadOnly), 1);
             if (!UnpackDirectory(context, 0, counter, package, target)) {
                 failed = context.failedPath;
@@ -232,9 +235,9 @@ TEST_F(UnpackJournalTest, AFullDiskInTheMiddleRollsBackToTheStart) {
     ASSERT_TRUE(journal.Begin(kKey));
     ASSERT_EQ(Apply(journal, {packages[0]}), 1);
     boxes.Answer(platform::kIdCancel);  // the file layer asks for room
-    DiscIOMgr::SimulateDiskSpace(12000);
+    disk.SetSpace(12000);
     const int result = Apply(journal, {packages[1]});
-    DiscIOMgr::SimulateDiskSpace(DiscIOMgr::kNoDiskLimit);
+    disk.SetSpace(testsupport::FaultyDisk::kUnlimited);
     EXPECT_EQ(result, 0);
     EXPECT_NE(failed, "");
     ASSERT_TRUE(journal.Rollback());

@@ -18,6 +18,7 @@
 #include "platform/msgbox.h"
 #include "platform/text.h"
 #include "testsupport/archive_tree.h"
+#include "testsupport/faulty_disk.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
@@ -62,6 +63,7 @@ protected:
     TempDir dir;
     BlockPool pool;
     platform::ScriptedMessageBoxes boxes;
+    testsupport::FaultyDisk disk;
     UnpackContext context;
     Recorder events{context};
     std::string game = dir / "game";
@@ -104,8 +106,9 @@ protected:
 
     // Applies the package as the update driver does; answers the walk's result.
     int Apply(uint32_t* counterOut = nullptr) {
-        CPKVfs source(pool);
-        CPKVfs target(pool);
+        CPKVfs source(pool, disk);
+        CPKVfs target(pool, disk);
+        context.disk = &disk;
         EXPECT_EQ(source.Open(package, CPKOpenMode::kReadOnly), 1);
         context.total = source.Header().liveCount;
         uint32_t counter = 0;
@@ -362,9 +365,9 @@ TEST_F(UnpackTest, AMergeThatFailsLeavesTheArchiveAsItWas) {
         items.push_back({"a.cpk\\n" + std::to_string(i), Text(static_cast<uint32_t>(i), 50000)});
     }
     MakePackage(items);
-    DiscIOMgr::SimulateDiskSpace(400000);
+    disk.SetSpace(400000);
     const int result = Apply();
-    DiscIOMgr::SimulateDiskSpace(DiscIOMgr::kNoDiskLimit);
+    disk.SetSpace(testsupport::FaultyDisk::kUnlimited);
     EXPECT_EQ(result, 0);
     EXPECT_EQ(ReadFile(game + "\\a.cpk"), before);
     ASSERT_EQ(Apply(), 1);  // with room it goes in

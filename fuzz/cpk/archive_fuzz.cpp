@@ -58,7 +58,6 @@ void Walk(CPKVfs& vfs, uint32_t crc, int depth) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     SilenceMessageBoxes();
-    DiscIOMgr::EnableFlushes(false);
     (void)ArchivePath();
     std::atexit([] { (void)platform::DeleteFile(ArchivePath()); });
     return 0;
@@ -76,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool sound = CheckArchive(path).empty();
     static BlockPool pool;
     {
-        CPKVfs reader(pool);
+        CPKVfs reader(pool, FuzzDisk());
         if (reader.Open(path, CPKOpenMode::kReadOnly)) {
             Walk(reader, 0, 0);
             if (reader.AddDirectory("refused", 0) != kCpkNoCrc) {
@@ -84,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
         }
     }
-    CPKVfs vfs(pool);
+    CPKVfs vfs(pool, FuzzDisk());
     if (vfs.Open(path)) {
         Walk(vfs, 0, 0);
         for (uint32_t i = 0; i < vfs.Header().usedCount && i < 256; ++i) {

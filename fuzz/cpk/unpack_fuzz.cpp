@@ -53,7 +53,7 @@ bool WriteWhole(const std::string& path, const void* data, size_t size) {
 // often than mutating the bytes of a package does.
 bool WriteScripted(const std::string& path, const uint8_t* data, size_t size) {
     static BlockPool pool;
-    CPKVfs vfs(pool);
+    CPKVfs vfs(pool, FuzzDisk());
     if (!vfs.Create(path) || !vfs.BeginBatch()) {
         return false;
     }
@@ -104,10 +104,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     static BlockPool pool;
     {
-        CPKVfs source(pool);
-        CPKVfs target(pool);
+        CPKVfs source(pool, FuzzDisk());
+        CPKVfs target(pool, FuzzDisk());
         if (source.Open(package, CPKOpenMode::kReadOnly)) {
             UnpackContext context;
+            context.disk = &FuzzDisk();
             context.total = source.Header().liveCount;
             context.executableName = "Drevik.exe";
             context.gameFolder = game;

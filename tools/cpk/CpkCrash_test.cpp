@@ -27,6 +27,7 @@
 #include "platform/process.h"
 #include "platform/text.h"
 #include "testsupport/archive_tree.h"
+#include "testsupport/faulty_disk.h"
 #include "testsupport/kill.h"
 #include "testsupport/seed.h"
 #include "testsupport/temp_dir.h"
@@ -219,10 +220,10 @@ TEST_F(CpkCrashTest, AddOnAFullDiskFailsWithTheDiskFullMessageAndKeepsTheArchive
     args.insert(args.begin(), "cpk");
     for (int share = 0; share < 20; ++share) {
         const uint64_t space = growth * static_cast<uint64_t>(share) / 20;
-        DiscIOMgr::SimulateDiskSpace(static_cast<int64_t>(space));
+        testsupport::FaultyDisk disk;
+        disk.SetSpace(static_cast<int64_t>(space));
         std::ostringstream out, err;
-        const int code = RunCpkTool(args, out, err, false);
-        DiscIOMgr::SimulateDiskSpace(DiscIOMgr::kNoDiskLimit);
+        const int code = RunCpkTool(args, out, err, false, disk);
         EXPECT_EQ(code, 1) << space;
         EXPECT_NE(err.str().find(full), std::string::npos) << space << ": " << err.str();
         EXPECT_NE(err.str().find("the archive is unchanged"), std::string::npos) << err.str();

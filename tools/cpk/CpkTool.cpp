@@ -57,7 +57,7 @@ private:
 }  // namespace
 
 int RunCpkTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-               bool progress) {
+               bool progress, DiscIOMgr::Disk& disk) {
     MessagesToStream messages(err);
     CLI::App app("CPK archive tool: create, fill, list, read and check game archives.", "cpk");
     app.require_subcommand(1);
@@ -114,7 +114,7 @@ int RunCpkTool(const std::vector<std::string>& args, std::ostream& out, std::ost
         return *code;
     }
 
-    Tool tool(out, err, progress);
+    Tool tool(out, err, progress, disk);
     try {
         if (create->parsed()) {
             tool.Create(archive);

@@ -25,9 +25,12 @@
 #include <string>
 #include <vector>
 
+#include "cpk/DiscIOMgr.h"
+
 // Runs one command; args[0] is the program name. Contents (cat) and listings
 // go to out, errors and the archive layer's messages to err. progress
 // allows a progress line on err for long operations (err is a terminal).
+// Archives, and the files apply extracts, are written through disk.
 // Answers the exit code: 0 success, 1 failure.
 int RunCpkTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-               bool progress);
+               bool progress, DiscIOMgr::Disk& disk = DiscIOMgr::Disk::System());

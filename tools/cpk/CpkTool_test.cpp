@@ -15,6 +15,7 @@
 #include "cpk/DiscIOMgr.h"
 #include "platform/fs.h"
 #include "platform/text.h"
+#include "testsupport/faulty_disk.h"
 #include "testsupport/seed.h"
 #include "testsupport/temp_dir.h"
 
@@ -34,10 +35,10 @@ struct Outcome {
     std::string err;
 };
 
-Outcome Cpk(std::vector<std::string> args) {
+Outcome Cpk(std::vector<std::string> args, DiscIOMgr::Disk& disk = DiscIOMgr::Disk::System()) {
     args.insert(args.begin(), "cpk");
     std::ostringstream out, err;
-    int code = RunCpkTool(args, out, err, false);
+    int code = RunCpkTool(args, out, err, false, disk);
     return {code, out.str(), err.str()};
 }
 
@@ -286,9 +287,9 @@ TEST_F(CpkToolTest, AnAddThatFailsHalfwayLeavesTheArchiveAsItWas) {
     ASSERT_EQ(Cpk({"add", archive, Arg(dir / "one.txt")}).code, 0);
     const std::string before = ReadFile(dir / "game.cpk");
     // A disk that fills up while the files go in.
-    DiscIOMgr::SimulateDiskSpace(300000);
-    Outcome r = Cpk({"add", archive, Arg(dir / "src")});
-    DiscIOMgr::SimulateDiskSpace(DiscIOMgr::kNoDiskLimit);
+    testsupport::FaultyDisk disk;
+    disk.SetSpace(300000);
+    Outcome r = Cpk({"add", archive, Arg(dir / "src")}, disk);
     EXPECT_EQ(r.code, 1);
     const std::string full =
         platform::GbkToUtf8(platform::Error{platform::ErrorDiskFull()}.Message());

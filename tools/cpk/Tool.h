@@ -21,8 +21,8 @@ struct Failed {};
 
 class Tool {
 public:
-    Tool(std::ostream& out, std::ostream& err, bool progress)
-        : out_(out), err_(err), progress_(err, progress), vfs_(pool_) {}
+    Tool(std::ostream& out, std::ostream& err, bool progress, DiscIOMgr::Disk& disk)
+        : out_(out), err_(err), progress_(err, progress), disk_(disk), vfs_(pool_, disk) {}
 
     void Create(const std::string& archive);
     void Add(const std::string& archive, const std::vector<std::string>& files,
@@ -72,6 +72,7 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     platform::ProgressLine progress_;
+    DiscIOMgr::Disk& disk_;
     BlockPool pool_;
     CPKVfs vfs_;
     std::string archive_;      // as given, for messages

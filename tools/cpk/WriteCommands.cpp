@@ -218,7 +218,7 @@ void Tool::Compact(const std::string& archive) {
             bytes += uint64_t{e.storedSize} + e.trailerSize;
         }
     }
-    CPKVfs target(pool_);
+    CPKVfs target(pool_, disk_);
     if (!target.Create(temporary) || !target.BeginBatch(bytes)) {
         Fail(archive + ": cannot create " + Shown(temporary) + SystemReason());
     }
@@ -293,7 +293,7 @@ void Tool::Apply(const std::vector<std::string>& packages, const std::string& ga
     uint32_t total = 0;
     for (const std::string& argument : packages) {
         paths.push_back(platform::SystemPathFromArgument(argument));
-        CPKVfs package(pool_);
+        CPKVfs package(pool_, disk_);
         if (!platform::Exists(paths.back()) ||
             !package.Open(paths.back(), CPKOpenMode::kReadOnly)) {
             Fail(argument + ": cannot open the package");
@@ -307,19 +307,20 @@ void Tool::Apply(const std::vector<std::string>& packages, const std::string& ga
              " lies past the packages given");
     }
     UnpackContext context;
+    context.disk = &disk_;
     ApplyProgress progress([&](uint32_t percent) { progress_.ShowPercent(percent, "unpacking"); });
     context.events = &progress;
     context.total = total;
     context.executableName = platform::Utf8ToGbk(executable);
     context.gameFolder = game;
     uint32_t counter = 0;
-    CPKVfs target(pool_);
+    CPKVfs target(pool_, disk_);
     for (size_t i = 0; i < paths.size(); ++i) {
         if (i < static_cast<size_t>(resume)) {
             counter += live[i];  // unpacked by an earlier run
             continue;
         }
-        CPKVfs package(pool_);
+        CPKVfs package(pool_, disk_);
         if (!package.Open(paths[i], CPKOpenMode::kReadOnly)) {
             Fail(packages[i] + ": cannot open the package");
         }

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "cpk/CPKFormat.h"
+#include "cpk/DiscIOMgr.h"
 #include "platform/file.h"
 
 class BlockPool;
@@ -73,8 +74,9 @@ public:
 class CPKVfs {
 public:
     // pool supplies the open-entry records; it is shared by the owner's
-    // archives and must outlive this one.
-    explicit CPKVfs(BlockPool& pool);
+    // archives and must outlive this one. Every write, copy, flush and cut of
+    // the archive's file goes through disk, which must outlive it too.
+    explicit CPKVfs(BlockPool& pool, DiscIOMgr::Disk& disk = DiscIOMgr::Disk::System());
     ~CPKVfs();
     CPKVfs(const CPKVfs&) = delete;
     CPKVfs& operator=(const CPKVfs&) = delete;
@@ -290,7 +292,8 @@ private:
     uint32_t appendStart_ = 0;        // where a batch's first appended byte goes
     uint32_t granularity_;
     BlockPool& pool_;
-    int pending_ = -1;  // record added by AddFile and not committed yet
+    DiscIOMgr::Disk& store_;  // what the file is written through
+    int pending_ = -1;        // record added by AddFile and not committed yet
     Batch batch_ = Batch::kNone;
     bool dirty_ = false;     // the batch has changed something
     bool touched_ = false;   // committed_ holds the records as committed

@@ -10,12 +10,34 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "platform/file.h"
 
 namespace DiscIOMgr {
+
+// The disk under the storage code. The archive (CPKVfs), the unpacker and
+// the cpk tool are each given one and make every write, copy, flush and cut
+// of a file through it; System() is the machine's own. Tests give one that
+// runs out of room, fails writes or looks at the files after each step.
+class Disk {
+public:
+    virtual ~Disk() = default;
+    // Writes count bytes at the file position: all of them, or an error
+    // (the bytes that fitted may be in the file).
+    virtual platform::Result<size_t> Write(platform::File& file, const void* buffer, size_t count);
+    // platform::CopyFileRange: the count copied, short only where `from`
+    // ends.
+    virtual platform::Result<size_t> CopyRange(platform::File& from, uint64_t fromOffset,
+                                               platform::File& to, uint64_t toOffset, size_t count);
+    // Makes what was written to the file durable.
+    virtual platform::Status Flush(platform::File& file);
+    // Cuts or extends the file at its position.
+    virtual platform::Status SetEndOfFile(platform::File& file);
+
+    // The machine's own disk.
+    static Disk& System();
+};
 
 // Write(): no retry position, a short write is answered at once.
 constexpr int64_t kNoRetry = -1;
@@ -47,25 +69,27 @@ int ReadQuiet(platform::File& file, void* buffer, uint32_t count);
 // buffer is written again at that position, until it is all written (1), the
 // user cancels (0), or kWriteRetriesMax retries have failed although the disk
 // reported enough space (0, with an error box).
-int Write(platform::File& file, const void* buffer, uint32_t count, int64_t retryPosition);
+int Write(platform::File& file, const void* buffer, uint32_t count, int64_t retryPosition,
+          Disk& disk = Disk::System());
 // Writes count bytes at position (0 .. 2^31 - 1) without retrying: 1 when
 // all were written. Unlike Seek followed by Write, a failed seek to 0 cannot
 // pass for success.
-int WriteAt(platform::File& file, uint32_t position, const void* buffer, uint32_t count);
+int WriteAt(platform::File& file, uint32_t position, const void* buffer, uint32_t count,
+            Disk& disk = Disk::System());
 // Copies count bytes of `from` at fromOffset to `to` at toOffset without
 // retrying (inside the system where it can): 1 when all were copied.
 int CopyRange(platform::File& from, uint32_t fromOffset, platform::File& to, uint32_t toOffset,
-              uint32_t count);
+              uint32_t count, Disk& disk = Disk::System());
 // Makes what was written to the file durable (on the disk, not only in the
 // system's cache) before the call returns.
-int Flush(platform::File& file);
+int Flush(platform::File& file, Disk& disk = Disk::System());
 // Moves the file position to position (0 .. 2^31 - 1) from the start and
 // answers the new position; 0 on failure, so a seek to 0 reads as failure.
 uint32_t Seek(platform::File& file, uint32_t position);
 // Low 32 bits of the file's size (0 on failure).
 uint32_t GetFileSize(const platform::File& file);
 // Cuts or extends the file at its position.
-int SetEndOfFile(platform::File& file);
+int SetEndOfFile(platform::File& file, Disk& disk = Disk::System());
 // 1 when a file or folder exists at path.
 int FileExists(const std::string& path);
 
@@ -73,25 +97,6 @@ int FileExists(const std::string& path);
 // (0 when the last failure was not a system error, e.g. a short read).
 uint32_t LastError();
 void SetLastError(uint32_t code);
-
-// Fault injection for tests: the next `count` writes of this layer (on any
-// thread) write only half of their bytes and then fail as a full disk does.
-void FailNextWrites(int count);
-// Fault injection for tests: a disk with `bytes` bytes left. Writes of this
-// layer may then make files grow by that much in all (overwriting bytes a
-// file already has costs nothing; a write past the end pays for the gap
-// before it, as on a disk without sparse files); the write that would need
-// more writes what fits and fails as a full disk does. kNoDiskLimit lifts
-// the limit.
-constexpr int64_t kNoDiskLimit = -1;
-void SimulateDiskSpace(int64_t bytes);
-// For fuzzers: Flush returns at once without reaching the disk (a power cut
-// is not what they try; a flush costs milliseconds). On by default.
-void EnableFlushes(bool enabled);
-// For tests: called on the writing thread after every write, flush and cut
-// or extension of a file by this layer, so that a test can see each file as
-// a crash at that moment would leave it. An empty function removes it.
-void SetWriteObserver(std::function<void()> observer);
 
 }  // namespace DiscIOMgr
 

@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "cpk/DiscIOMgr.h"
+
 class CPKVfs;
 class UnpackJournal;
 
@@ -66,6 +68,9 @@ struct UnpackContext {
     std::vector<std::string> skipped;
     // What the walk stopped at when it failed (a path), where it knows.
     std::string failedPath;
+    // The disk the walk writes extracted files through; the archives it
+    // merges into write through their own.
+    DiscIOMgr::Disk* disk = &DiscIOMgr::Disk::System();
 };
 
 // Walks the package's directory crc (0: its root): folders are created,
