@@ -69,7 +69,7 @@ function(tesmar_test_environment)
             "WINEDLLOVERRIDES=mscoree,mshtml=" PARENT_SCOPE)
         add_test(NAME wine_prefix
                  COMMAND ${CMAKE_COMMAND} -DPREFIX=${prefix} -DWINE=${CMAKE_CROSSCOMPILING_EMULATOR}
-                         -P ${CMAKE_SOURCE_DIR}/cmake/WinePrefix.cmake)
+                         -DSERVE=ON -P ${CMAKE_SOURCE_DIR}/cmake/WinePrefix.cmake)
         set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
         # The prefix's wineserver, started by the fixture for the whole run,
         # is stopped once the last test that needs it has ended.

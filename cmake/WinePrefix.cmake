@@ -1,5 +1,5 @@
 # Creates the Wine prefix of a build tree once (later runs find it ready)
-# and starts its wineserver for the test run.
+# and, with -DSERVE=ON, starts its wineserver for the test run.
 get_filename_component(winedir ${WINE} DIRECTORY)
 set(ENV{WINEPREFIX} ${PREFIX})
 set(ENV{WINEDEBUG} -all)
@@ -31,17 +31,19 @@ if(NOT EXISTS ${fonts_done})
     file(TOUCH ${fonts_done})
 endif()
 
-# The tests' Windows programs share one wineserver, started here for the
-# whole run (the cleanup fixture stops it; if a run is cut short it goes
-# ten minutes after its last program). Whatever process starts the server
-# also starts Wine's service processes, and they keep that process's output
-# pipes open for as long as the server lives: started by a test, they would
-# hold its output open until the last other test of the prefix ended, and
-# ctest would wait for them until the test timed out. Started here, they
+# With -DSERVE=ON: the tests' Windows programs share one wineserver, started
+# here for the whole run (the cleanup fixture stops it; if a run is cut short
+# it goes ten minutes after its last program). Whatever process starts the
+# server also starts Wine's service processes, and they keep that process's
+# output pipes open for as long as the server lives: started by a test, they
+# would hold its output open until the last other test of the prefix ended,
+# and ctest would wait for them until the test timed out. Started here, they
 # write nowhere.
-execute_process(COMMAND sh -c "\"$0\" -p600 </dev/null >/dev/null 2>&1" ${winedir}/wineserver)
-execute_process(COMMAND sh -c "\"$0\" wineboot </dev/null >/dev/null 2>&1" ${WINE}
-                RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "could not start the Wine prefix ${PREFIX} (wineboot exit ${rc})")
+if(SERVE)
+    execute_process(COMMAND sh -c "\"$0\" -p600 </dev/null >/dev/null 2>&1" ${winedir}/wineserver)
+    execute_process(COMMAND sh -c "\"$0\" wineboot </dev/null >/dev/null 2>&1" ${WINE}
+                    RESULT_VARIABLE rc)
+    if(NOT rc EQUAL 0)
+        message(FATAL_ERROR "could not start the Wine prefix ${PREFIX} (wineboot exit ${rc})")
+    endif()
 endif()

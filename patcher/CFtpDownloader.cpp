@@ -514,7 +514,6 @@ FileStart CFtpDownloader::StartFile(const PatchFileEntry& entry) {
 void CFtpDownloader::SegmentWorker(Segment segment, std::string remotePath, Connection c) {
     uint32_t offset = segment.start + segment.received;
     uint32_t remaining = segment.length - segment.received;
-    bool firstTransfer = true;
     std::vector<uint8_t> scratch;
 
     while (remaining > 0 && !cancel_.load()) {
@@ -523,10 +522,11 @@ void CFtpDownloader::SegmentWorker(Segment segment, std::string remotePath, Conn
             Pause(kReconnectPauseMs);
             continue;
         }
-        const uint32_t cutAfter = firstTransfer ? options_.cutFirstTransferAfter : 0;
-        firstTransfer = false;
+        if (options_.dataReader != nullptr) {
+            options_.dataReader->Begin(transfer->data, offset);
+        }
         const uint64_t received =
-            ReceiveSegment(*transfer, segment.index, offset, remaining, cutAfter, scratch);
+            ReceiveSegment(*transfer, segment.index, offset, remaining, scratch);
         if (received == 0 && !cancel_.load()) {
             Problem(FtpProblem::kNoData);
         }
@@ -613,9 +613,16 @@ std::optional<CFtpDownloader::Transfer> CFtpDownloader::OpenTransfer(const Conne
     return t;
 }
 
+platform::Result<size_t> CFtpDownloader::ReadData(platform::TcpSocket& data, void* buffer,
+                                                  size_t size) {
+    if (options_.dataReader != nullptr) {
+        return options_.dataReader->Read(data, buffer, size);
+    }
+    return data.Recv(buffer, size);
+}
+
 uint64_t CFtpDownloader::ReceiveSegment(Transfer& t, uint32_t segmentIndex, uint32_t& offset,
-                                        uint32_t& remaining, uint32_t cutAfter,
-                                        std::vector<uint8_t>& scratch) {
+                                        uint32_t& remaining, std::vector<uint8_t>& scratch) {
     uint64_t received = 0;
     DataBlock* block = nullptr;
     int errors = 0;
@@ -641,9 +648,6 @@ uint64_t CFtpDownloader::ReceiveSegment(Transfer& t, uint32_t segmentIndex, uint
                 continue;
             }
         }
-        if (cutAfter != 0 && received >= cutAfter) {
-            break;
-        }
         size_t want =
             std::min<size_t>({remaining, kDataBlockBytes - block->length, options_.receiveCap});
         uint8_t* into = block->data + block->length;
@@ -652,17 +656,14 @@ uint64_t CFtpDownloader::ReceiveSegment(Transfer& t, uint32_t segmentIndex, uint
             want = std::min<size_t>(t.skip, scratch.size());
             into = scratch.data();
         }
-        if (cutAfter != 0) {
-            want = std::min<size_t>(want, cutAfter - received);
-        }
         // Read first and wait only when nothing is there: the same as
         // waiting before every read, without a wait call per read.
-        auto got = t.data.Recv(into, want);
+        auto got = ReadData(t.data, into, want);
         if (!got && platform::IsWouldBlock(got.error())) {
             if (t.data.WaitReadable(kDataWaitMs) != platform::WaitResult::kReady) {
                 continue;
             }
-            got = t.data.Recv(into, want);
+            got = ReadData(t.data, into, want);
             if (!got && platform::IsWouldBlock(got.error())) {
                 continue;
             }

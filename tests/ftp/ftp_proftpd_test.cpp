@@ -5,7 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <map>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "download_run.h"
 #include "patcher/CPartFile.h"
@@ -196,11 +200,49 @@ TEST_F(ProftpdDownload, APartialFileThatCannotBeCreatedIsNamed) {
     EXPECT_EQ(Count("RETR"), 0);
 }
 
+// A network that drops every transfer starting at one of the given offsets
+// once it has carried `after` bytes, as a server or a router may.
+class DroppingReader : public FtpDataReader {
+public:
+    DroppingReader(std::vector<uint32_t> starts, size_t after)
+        : starts_(std::move(starts)), after_(after) {}
+
+    void Begin(platform::TcpSocket& data, uint32_t offset) override {
+        std::lock_guard<std::mutex> lock(mu_);
+        const bool drop = std::find(starts_.begin(), starts_.end(), offset) != starts_.end();
+        left_[&data] = drop ? after_ : SIZE_MAX;
+    }
+    platform::Result<size_t> Read(platform::TcpSocket& data, void* buffer, size_t size) override {
+        size_t left;
+        {
+            std::lock_guard<std::mutex> lock(mu_);
+            left = left_.at(&data);
+        }
+        if (left == 0) {
+            return size_t{0};  // the connection ends here
+        }
+        auto got = data.Recv(buffer, std::min(size, left));
+        if (got && left != SIZE_MAX) {
+            std::lock_guard<std::mutex> lock(mu_);
+            left_[&data] = left - *got;
+        }
+        return got;
+    }
+
+private:
+    const std::vector<uint32_t> starts_;
+    const size_t after_;
+    std::mutex mu_;
+    std::map<const platform::TcpSocket*, size_t> left_;
+};
+
 TEST_F(ProftpdDownload, DroppedTransfersResumeWhereTheirQueuedBytesEnd) {
     StartServer();
     std::string a = Serve("v100", "p101.cpk", 900000, 8);
+    // Each segment's first transfer is dropped after 50,000 bytes.
+    DroppingReader network({0, 300000, 600000}, 50000);
     FtpDownloaderOptions options;
-    options.cutFirstTransferAfter = 50000;
+    options.dataReader = &network;
     DownloadRun run = RunDownload(server_->port(), list_, options);
     ASSERT_EQ(run.last(), UM_DOWNLOAD_DONE);
     EXPECT_EQ(ReadFile(Local("p101.cpk")), a);

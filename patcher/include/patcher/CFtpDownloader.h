@@ -73,6 +73,19 @@ constexpr uint16_t kFtpPort = 21;
 constexpr const char* kAnonymousUser = "Anonymous";
 constexpr const char* kAnonymousPassword = "patcher@tesmar.net";
 
+// What the segment workers read their transfers through. Without one they
+// read the data connection as it is; tests give one that drops transfers
+// part-way, as a server or a network may. Called from the workers' threads.
+class FtpDataReader {
+public:
+    virtual ~FtpDataReader() = default;
+    // A transfer of the file from byte offset on begins on data.
+    virtual void Begin(platform::TcpSocket& data, uint32_t offset) = 0;
+    // Reads up to size bytes of the transfer (as platform::TcpSocket::Recv;
+    // 0 when it has ended).
+    virtual platform::Result<size_t> Read(platform::TcpSocket& data, void* buffer, size_t size) = 0;
+};
+
 struct FtpDownloaderOptions {
     // Bytes asked for per read of the data connection (1..kDataBlockBytes).
     size_t receiveCap = kReceiveCap;
@@ -84,10 +97,9 @@ struct FtpDownloaderOptions {
     // Most segments a file is split into (1..3): ProbeResume's answer is
     // capped by it.
     int segmentsMax = kSegmentsMax;
-    // Fault injection for tests: the first data connection of each segment
-    // worker is closed by us after this many bytes (0 = never), as a server
-    // or network that drops the transfer would.
-    uint32_t cutFirstTransferAfter = 0;
+    // What the transfers are read through (null: the data connections as
+    // they are). It must outlive the downloader's run.
+    FtpDataReader* dataReader = nullptr;
 };
 
 // What went wrong last on the way to the server, for the message of a
@@ -205,12 +217,14 @@ private:
     std::optional<Transfer> OpenTransfer(const Connection& c, const std::string& remotePath,
                                          uint32_t offset);
     // Receives over t into blocks of the segment, queued for the writer,
-    // until remaining is 0, the data connection ends or fails, cutAfter
-    // bytes came (0: no cut) or the download is cancelled. Advances offset
-    // and remaining by what was queued; answers the bytes that arrived,
-    // skipped ones included.
+    // until remaining is 0, the data connection ends or fails or the
+    // download is cancelled. Advances offset and remaining by what was
+    // queued; answers the bytes that arrived, skipped ones included.
     uint64_t ReceiveSegment(Transfer& t, uint32_t segmentIndex, uint32_t& offset,
-                            uint32_t& remaining, uint32_t cutAfter, std::vector<uint8_t>& scratch);
+                            uint32_t& remaining, std::vector<uint8_t>& scratch);
+    // One read of a transfer's data connection, through the options'
+    // reader when there is one.
+    platform::Result<size_t> ReadData(platform::TcpSocket& data, void* buffer, size_t size);
     void Post(uint32_t message, uint64_t wParam, int64_t lParam);
     void JoinWorkers();
     void Enqueue(DataBlock* block);
