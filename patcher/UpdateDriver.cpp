@@ -371,6 +371,51 @@ bool UpdateDriver::BeginJournal(UnpackJournal& journal, const std::string& key) 
     return true;
 }
 
+bool UpdateDriver::AskForRoom(uint64_t size) {
+    while (!EnsureDiskSpace(nullptr, size)) {
+        if (Ask(GBK("磁盘空间不足, 更新被中止!"), platform::kMbRetryCancel) != platform::kIdRetry) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool UpdateDriver::StopForSelfUpdate(size_t index, const std::string& key) {
+    // The patcher stops here: the next start goes on with the next package,
+    // the journal kept for it.
+    const int32_t next = static_cast<int32_t>(index + 1);
+    if (WriteResumeIndex(next, shared_.gameFolder, key)) {
+        shared_.resumeIndex = next;
+        shared_.unpack.journal = nullptr;
+        shared_.unpackResult = 2;
+        dialog_.PostCloseRequest(next);
+        return true;
+    }
+    // Without the index the next start would begin again at the first
+    // package and stop at this one for ever: go on now, as the next start
+    // would have; the hand-over follows the last.
+    Tell(GBK("无法保存更新进度到%s,更新将继续进行"), shared_.gameFolder + "\\unpack_log.ini");
+    shared_.unpack.selfUpdatePending = 0;
+    return false;
+}
+
+bool UpdateDriver::FinishUnpack(int32_t version, const std::vector<PatchFileEntry>& files,
+                                UnpackJournal& journal) {
+    if (!WriteInstalledVersion(
+            version, [this](const std::string& text) { dialog_.PostVersionText(text); })) {
+        return false;
+    }
+    // The version is recorded: from now on no index may skip a package.
+    (void)WriteResumeIndex(0, shared_.gameFolder);
+    shared_.unpack.journal = nullptr;
+    (void)journal.Commit();
+    for (const PatchFileEntry& entry : files) {
+        (void)platform::DeleteFile(entry.localPath);
+    }
+    shared_.unpackResult = 1;
+    return true;
+}
+
 void UpdateDriver::UnpackThread() {
     shared_.unpackResult = 0;
     // A new patcher noted by an earlier attempt of this run is no news to
@@ -441,15 +486,7 @@ void UpdateDriver::UnpackThread() {
             fail(files[i].localPath);
             return;
         }
-        uint64_t size = platform::FileSize(files[i].localPath).ok()
-                            ? *platform::FileSize(files[i].localPath)
-                            : 0;
-        bool room = true;
-        while (room && !EnsureDiskSpace(nullptr, size)) {
-            room = Ask(GBK("磁盘空间不足, 更新被中止!"), platform::kMbRetryCancel) ==
-                   platform::kIdRetry;
-        }
-        if (!room) {
+        if (!AskForRoom(platform::FileSize(files[i].localPath).value_or(0))) {
             fail("");
             return;
         }
@@ -477,21 +514,9 @@ void UpdateDriver::UnpackThread() {
                 selfUpdateLast = true;  // the hand-over follows the last package
                 break;
             }
-            // The patcher stops here: the next start goes on with the next
-            // package, the journal kept for it.
-            if (WriteResumeIndex(static_cast<int>(i + 1), shared_.gameFolder, key)) {
-                shared_.resumeIndex = static_cast<int32_t>(i + 1);
-                shared_.unpack.journal = nullptr;
-                shared_.unpackResult = 2;
-                dialog_.PostCloseRequest(static_cast<int32_t>(i + 1));
+            if (StopForSelfUpdate(i, key)) {
                 return;
             }
-            // Without the index the next start would begin again at the
-            // first package and stop at this one for ever: go on now, as
-            // the next start would have; the hand-over follows the last.
-            Tell(GBK("无法保存更新进度到%s,更新将继续进行"),
-                 shared_.gameFolder + "\\unpack_log.ini");
-            shared_.unpack.selfUpdatePending = 0;
         }
     }
 
@@ -500,19 +525,10 @@ void UpdateDriver::UnpackThread() {
         fail(Names(shared_.unpack.skipped));
         return;
     }
-    if (!WriteInstalledVersion(
-            version, [this](const std::string& text) { dialog_.PostVersionText(text); })) {
+    if (!FinishUnpack(version, files, journal)) {
         fail(kVersionFile);
         return;
     }
-    // The version is recorded: from now on no index may skip a package.
-    (void)WriteResumeIndex(0, shared_.gameFolder);
-    shared_.unpack.journal = nullptr;
-    (void)journal.Commit();
-    for (const PatchFileEntry& entry : files) {
-        (void)platform::DeleteFile(entry.localPath);
-    }
-    shared_.unpackResult = 1;
     if (selfUpdateLast) {
         // The dialog hands over on the last progress; nothing follows.
         dialog_.PostCloseRequest(0);

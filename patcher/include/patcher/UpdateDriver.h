@@ -125,6 +125,18 @@ private:
     bool CountEntries(std::vector<PatchFileEntry>& files, uint32_t& total);
     // Settles another update's journal left behind and begins this one's.
     bool BeginJournal(UnpackJournal& journal, const std::string& key);
+    // UnpackThread's steps for one package and after the last.
+    // Asks for room for a package of size bytes until there is some or the
+    // player gives up (false).
+    bool AskForRoom(uint64_t size);
+    // After package index, which carried a new patcher and is not the last:
+    // true when the patcher stops here for the hand-over (the next start
+    // goes on with the next package); false when the unpacking goes on.
+    bool StopForSelfUpdate(size_t index, const std::string& key);
+    // Records the new version, keeps the update and removes its packages;
+    // false (nothing kept) when the version cannot be recorded.
+    bool FinishUnpack(int32_t version, const std::vector<PatchFileEntry>& files,
+                      UnpackJournal& journal);
     void FailUnpack();
     void ServerListThread();
     bool UpdateStopped() const { return updateStop_.load(); }
