@@ -206,33 +206,39 @@ bool EntryFromRemotePath(const std::string& remote, const std::string& folder,
     return !entry.fileName.empty() && entry.fileName != "." && entry.fileName != "..";
 }
 
-}  // namespace
+// What the command line asks for.
+struct Request {
+    std::string server, remote, md5, dir = ".";
+    size_t readSize = kReceiveCap;
+    int segments = kSegmentsMax;
+    int stallSeconds = kDefaultStallSeconds;
+    std::string host;  // server without its port
+    uint16_t port = kFtpPort;
+};
 
-int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                bool progress, const std::atomic<bool>* stop) {
+// Reads the command line into r; an exit code when the program ends here
+// (help, version or a usage error).
+std::optional<int> ParseRequest(const std::vector<std::string>& args, std::ostream& out,
+                                std::ostream& err, Request& r) {
     CLI::App app(
         "Download one file from an FTP server the way the patcher does: anonymous login, up to\n"
         "three byte ranges at once, a resumable partial file (FILE.jat) and an MD5 check.\n"
         "Run it again after an interruption and it resumes. Exit 0 only when the file is there\n"
         "and verified, 1 with the reason otherwise.",
         "ftpfetch");
-    std::string server, remote, md5, dir = ".";
-    size_t readSize = kReceiveCap;
-    int segments = kSegmentsMax;
-    int stallSeconds = kDefaultStallSeconds;
-    app.add_option("HOST[:PORT]", server, "FTP server (port 21 when none is given)")->required();
-    app.add_option("REMOTE_PATH", remote, "Path of the file on the server, e.g. v100/p101.cpk")
+    app.add_option("HOST[:PORT]", r.server, "FTP server (port 21 when none is given)")->required();
+    app.add_option("REMOTE_PATH", r.remote, "Path of the file on the server, e.g. v100/p101.cpk")
         ->required();
-    app.add_option("MD5", md5, "The file's MD5 digest, 32 hexadecimal digits")->required();
-    app.add_option("-o,--output", dir, "Folder to download into")->capture_default_str();
-    app.add_option("--read-size", readSize,
+    app.add_option("MD5", r.md5, "The file's MD5 digest, 32 hexadecimal digits")->required();
+    app.add_option("-o,--output", r.dir, "Folder to download into")->capture_default_str();
+    app.add_option("--read-size", r.readSize,
                    "Bytes asked for per read of a data connection (1..8192; the patcher's is 500)")
         ->capture_default_str()
         ->check(CLI::Range(size_t{1}, size_t{kDataBlockBytes}));
-    app.add_option("--segments", segments, "Most byte ranges fetched at once (1..3)")
+    app.add_option("--segments", r.segments, "Most byte ranges fetched at once (1..3)")
         ->capture_default_str()
         ->check(CLI::Range(1, kSegmentsMax));
-    app.add_option("--stall-timeout", stallSeconds,
+    app.add_option("--stall-timeout", r.stallSeconds,
                    "Give up after this many seconds without data (0: reconnect until stopped)")
         ->capture_default_str()
         ->check(CLI::NonNegativeNumber);
@@ -241,28 +247,51 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
     }
 
     // HOST[:PORT]
-    std::string host = server;
-    uint16_t port = kFtpPort;
-    if (size_t colon = server.rfind(':'); colon != std::string::npos) {
-        host = server.substr(0, colon);
-        std::string p = server.substr(colon + 1);
+    r.host = r.server;
+    if (size_t colon = r.server.rfind(':'); colon != std::string::npos) {
+        r.host = r.server.substr(0, colon);
+        std::string p = r.server.substr(colon + 1);
         unsigned long v = 0;
         if (p.empty() || p.size() > 5 || !std::all_of(p.begin(), p.end(), ::isdigit) ||
             (v = std::stoul(p)) == 0 || v > 65535) {
-            return cli::UsageError(err, "ftpfetch", "bad port in " + server);
+            return cli::UsageError(err, "ftpfetch", "bad port in " + r.server);
         }
-        port = static_cast<uint16_t>(v);
+        r.port = static_cast<uint16_t>(v);
     }
-    if (!IsHex(md5)) {
+    if (!IsHex(r.md5)) {
         return cli::UsageError(err, "ftpfetch", "MD5 must be 32 hexadecimal digits");
+    }
+    return std::nullopt;
+}
+
+// Why the log-in at address:port answered login (not 1).
+std::string LoginFailure(int login, const CFtpDownloader& downloader, const std::string& address,
+                         uint16_t port) {
+    const std::string where = address + ":" + std::to_string(port);
+    if (login == 0) {
+        return "the server refused the user name at " + where;
+    }
+    if (downloader.lastProblem() == FtpProblem::kNoConnection) {
+        return "cannot connect to " + where + ": " + ConnectFailure(address, port);
+    }
+    return "cannot log in at " + where;
+}
+
+}  // namespace
+
+int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                bool progress, const std::atomic<bool>* stop) {
+    Request r;
+    if (std::optional<int> code = ParseRequest(args, out, err, r)) {
+        return *code;
     }
 
     PatchFileEntry entry;
-    if (!EntryFromRemotePath(remote, platform::SystemPathFromArgument(dir), entry)) {
+    if (!EntryFromRemotePath(r.remote, platform::SystemPathFromArgument(r.dir), entry)) {
         err << "ftpfetch: REMOTE_PATH names no file\n";
         return 1;
     }
-    entry.md5Text = Lower(md5);
+    entry.md5Text = Lower(r.md5);
     bool wasThere = platform::Exists(entry.localPath);
     const std::string shown = platform::GbkToUtf8(platform::NativePath(entry.localPath));
     // A file already there with the right digest is the file asked for: the
@@ -274,9 +303,9 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
             return 0;
         }
     }
-    std::vector<std::string> addresses = platform::ResolveIPv4(host);
+    std::vector<std::string> addresses = platform::ResolveIPv4(r.host);
     if (addresses.empty()) {
-        err << "ftpfetch: cannot resolve " << host << "\n";
+        err << "ftpfetch: cannot resolve " << r.host << "\n";
         return 1;
     }
 
@@ -286,23 +315,15 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
     list.Append(entry);
     UpdateEventQueue sink;
     FtpDownloaderOptions options;
-    options.stallTimeoutMs = static_cast<uint32_t>(stallSeconds) * 1000;
-    options.receiveCap = readSize;
-    options.segmentsMax = segments;
+    options.stallTimeoutMs = static_cast<uint32_t>(r.stallSeconds) * 1000;
+    options.receiveCap = r.readSize;
+    options.segmentsMax = r.segments;
     CFtpDownloader downloader;
     downloader.Create(&sink, &list, options);
 
-    int login = downloader.Login(addresses.front(), port, kAnonymousUser, kAnonymousPassword);
+    int login = downloader.Login(addresses.front(), r.port, kAnonymousUser, kAnonymousPassword);
     if (login != 1) {
-        const std::string where = addresses.front() + ":" + std::to_string(port);
-        if (login == 0) {
-            err << "ftpfetch: the server refused the user name at " << where << "\n";
-        } else if (downloader.lastProblem() == FtpProblem::kNoConnection) {
-            err << "ftpfetch: cannot connect to " << where << ": "
-                << ConnectFailure(addresses.front(), port) << "\n";
-        } else {
-            err << "ftpfetch: cannot log in at " << where << "\n";
-        }
+        err << "ftpfetch: " << LoginFailure(login, downloader, addresses.front(), r.port) << "\n";
         return 1;
     }
     if (!downloader.Start()) {
@@ -318,7 +339,7 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
     if (!end.done) {
         if (downloader.stalled()) {
             // Why it gave up, and why no data came.
-            reason = "no data for " + std::to_string(stallSeconds) +
+            reason = "no data for " + std::to_string(r.stallSeconds) +
                      " s: " + FtpProblemText(downloader.lastProblem());
         } else if (end.verifyFailed) {
             reason =
