@@ -35,7 +35,8 @@ function(tesmar_collect_targets dir out)
 endfunction()
 
 # True when a target is test code: a test program or fixture (sources or
-# include folders under a tests folder, a *_test source, GoogleTest linked).
+# include folders under a tests folder, a *_test source or header, GoogleTest
+# linked).
 function(tesmar_is_test_target target out)
     set(test OFF)
     get_target_property(type ${target} TYPE)
@@ -55,8 +56,12 @@ function(tesmar_is_test_target target out)
     if(incs)
         list(APPEND paths ${incs})
     endif()
+    get_target_property(headers ${target} INTERFACE_SOURCES)
+    if(headers)
+        list(APPEND paths ${headers})
+    endif()
     foreach(p ${paths})
-        if(p MATCHES "(^|/)tests(/|$)" OR p MATCHES "_test\\.cpp$")
+        if(p MATCHES "(^|/)tests(/|$)" OR p MATCHES "_test\\.(cpp|h)$")
             set(test ON)
         endif()
     endforeach()

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "PingTestSupport.h"
+#include "PingSupport_test.h"
 #include "testsupport/loopback.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "PingTestSupport.h"
+#include "PingSupport_test.h"
 #include "patcher/LoginChoice.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"

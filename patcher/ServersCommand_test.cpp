@@ -5,7 +5,7 @@
 #include <sstream>
 #include <string>
 
-#include "PingTestSupport.h"
+#include "PingSupport_test.h"
 #include "patcher/LoginChoice.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "AttListWriter.h"
+#include "AttListWriter_test.h"
 #include "gamesys/GAttDataBase.h"
 #include "lumo/DiskFS.h"
 #include "lumo/MemFS.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "MapFileWriter.h"
+#include "MapFileWriter_test.h"
 #include "gamesys/GameMap.h"
 #include "lumo/DiskFS.h"
 #include "lumo/MemFS.h"

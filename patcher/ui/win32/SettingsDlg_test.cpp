@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "GuiTestSupport.h"
+#include "GuiSupport_test.h"
 #include "patcher/gui/CSettingsDlg.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "GuiTestSupport.h"
+#include "GuiSupport_test.h"
 #include "patcher/gui/CSettingsDlg.h"
 #include "patcher/gui/CUpdateWnd.h"
 #include "patcher/text/LocalText.h"

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "AttListWriter.h"
+#include "AttListWriter_test.h"
 #include "cli/CommandLine.h"
 #include "editor/GameMapEditor.h"
 #include "lumo/DiskFS.h"

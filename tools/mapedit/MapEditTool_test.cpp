@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "AttListWriter.h"
+#include "AttListWriter_test.h"
 #include "MapEditTool.h"
-#include "MapFileWriter.h"
-#include "PictureReader.h"
+#include "MapFileWriter_test.h"
+#include "PictureReader_test.h"
 #include "editor/GameMapEditor.h"
 #include "gamesys/GNavMap.h"
 #include "gamesys/GameMap.h"

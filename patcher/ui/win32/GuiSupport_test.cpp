@@ -1,4 +1,4 @@
-#include "GuiTestSupport.h"
+#include "GuiSupport_test.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "Picture.h"
-#include "PictureReader.h"
+#include "PictureReader_test.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "MapFileWriter.h"
+#include "MapFileWriter_test.h"
 #include "MapInfoTool.h"
 #include "gamesys/GNavMap.h"
 #include "gamesys/GameMap.h"

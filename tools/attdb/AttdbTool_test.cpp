@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "AttListWriter.h"
+#include "AttListWriter_test.h"
 #include "AttdbTool.h"
 #include "platform/fs.h"
 #include "testsupport/temp_dir.h"

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "helper_path.h"
+#include "helper_path_test.h"
 #include "platform/fs.h"
 #include "platform/process.h"
 #include "platform/text.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "EditorFixture.h"
+#include "EditorFixture_test.h"
 #include "lumo/Transform.h"
 
 namespace {

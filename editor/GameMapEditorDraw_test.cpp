@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "EditorFixture.h"
+#include "EditorFixture_test.h"
 
 namespace {
 

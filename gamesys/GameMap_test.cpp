@@ -4,7 +4,7 @@
 #include <random>
 #include <string>
 
-#include "MapFileWriter.h"
+#include "MapFileWriter_test.h"
 #include "gamesys/GameMap.h"
 #include "lumo/DiskFS.h"
 #include "lumo/Exception.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "MsgBoxText.h"
-#include "msgbox_fixture.h"
+#include "msgbox_fixture_test.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "AttListWriter.h"
+#include "AttListWriter_test.h"
 #include "editor/GameMapEditor.h"
 #include "lumo/DiskFS.h"
 #include "lumo/DrawX.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "helper_path.h"
+#include "helper_path_test.h"
 #include "platform/fs.h"
 #include "platform/process.h"
 #include "platform/settings.h"

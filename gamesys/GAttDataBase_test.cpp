@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "AttListWriter.h"
+#include "AttListWriter_test.h"
 #include "cpk/BlockPool.h"
 #include "cpk/CPKVfs.h"
 #include "cpk/CPKWriter.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "helper_path.h"
+#include "helper_path_test.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 

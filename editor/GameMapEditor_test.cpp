@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "EditorFixture.h"
-#include "MapFileWriter.h"
+#include "EditorFixture_test.h"
+#include "MapFileWriter_test.h"
 #include "gamesys/MapFile.h"
 #include "gamesys/SaveFile.h"
 #include "lumo/Exception.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "msgbox_fixture.h"
+#include "msgbox_fixture_test.h"
 #include "wox/CWOXRender.h"
 
 namespace {
