@@ -308,6 +308,11 @@ TEST_F(CpkToolTest, AddRefusesWhatWouldBreakTheArchive) {
     WriteFile(dir / "src\\a\\b.txt", "b");
     ASSERT_EQ(Cpk({"add", archive, Arg(dir / "new.txt"), "--as", "f.txt"}).code, 0);
     ASSERT_EQ(Cpk({"add", archive, Arg(dir / "src")}).code, 0);
+    WriteFile(dir / "tree\\0new\\n.txt", "n");
+    WriteFile(dir / "tree\\a\\b.txt\\c", "c");
+    WriteFile(dir / "gap.bin", Noise(4000, 3));
+    ASSERT_EQ(Cpk({"add", archive, Arg(dir / "gap.bin")}).code, 0);
+    ASSERT_EQ(Cpk({"rm", archive, "gap.bin"}).code, 0);  // free space inside
     const std::string before = ReadFile(dir / "game.cpk");
     struct Case {
         std::vector<std::string> args;
@@ -318,6 +323,9 @@ TEST_F(CpkToolTest, AddRefusesWhatWouldBreakTheArchive) {
         {{"add", archive, Arg(dir / "new.txt"), "--as", "SRC"}, "src is a folder"},
         {{"add", archive, Arg(dir / "new.txt"), "--as", "src/a/b.txt/c"},
          "src\\a\\b.txt is a file"},
+        // A new folder sorts before the one that meets the file: nothing
+        // of the tree is written, not even into the archive's free space.
+        {{"add", archive, Arg(dir / "tree"), "--as", "src"}, "src\\a\\b.txt is a file"},
         {{"add", archive, archive}, "is the archive itself"},
         {{"add", archive, Arg(dir / "new.txt"), "--as", "\xF0\x9F\x98\x80.txt"},
          "cannot be stored in an archive"},
@@ -438,7 +446,9 @@ TEST_F(CpkToolTest, RandomAddsRemovesAndCompactsNeverLeaveAnArchiveCheckRefuses)
         Outcome r = Cpk(args);
         if (r.code != 0) {
             ++failed;
-            ASSERT_EQ(ReadFile(dir / "game.cpk"), before) << "step " << step << ": " << shown;
+            ASSERT_EQ(ReadFile(dir / "game.cpk"), before)
+                << "step " << step << ": " << shown << "\n"
+                << r.err;
         }
         Outcome checked = Cpk({"check", archive});
         ASSERT_EQ(checked.code, 0) << "step " << step << ": " << shown << "\n" << checked.out;

@@ -65,8 +65,17 @@ private:
     std::string InnerPath(const std::string& utf8);
     std::vector<Item> LiveEntries();
     int FindInner(const std::string& inner, const std::string& shown);
-    void AddTree(const std::string& folder, const std::string& inner, uint16_t method,
-                 bool windowed, std::vector<std::pair<std::string, std::string>>& files);
+    // What an add puts in: folders (parents before children) and
+    // (source, inner path) pairs of files.
+    struct AddPlan {
+        std::vector<std::string> folders;
+        std::vector<std::pair<std::string, std::string>> files;
+    };
+    void AddTree(const std::string& folder, const std::string& inner, AddPlan& plan);
+    // Refuses, before anything is written, a planned path that meets the
+    // archive or the plan as the other kind: a file where a folder is, or
+    // a folder (or a file's parent) where a file is.
+    void CheckKinds(const AddPlan& plan);
     void ExtractOne(const Item& item, const std::string& dir);
 
     std::ostream& out_;

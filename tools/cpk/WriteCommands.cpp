@@ -73,21 +73,13 @@ void Tool::CheckSource(const std::string& source, const std::string& shown) {
     }
 }
 
-void Tool::AddTree(const std::string& folder, const std::string& inner, uint16_t method,
-                   bool windowed, std::vector<std::pair<std::string, std::string>>& files) {
+void Tool::AddTree(const std::string& folder, const std::string& inner, AddPlan& plan) {
     auto entries = platform::ListDirectory(folder);
     if (!entries) {
         Fail(Shown(folder) + ": " + platform::GbkToUtf8(entries.error().Message()));
     }
     // Empty folders are kept as directories of the archive.
-    uint32_t parent = 0;
-    for (const std::string& part : cpkpath::Split(inner)) {
-        parent = vfs_.AddDirectory(part, parent);
-        if (parent == kCpkNoCrc) {
-            Fail(archive_ + ": cannot add the directory " + platform::GbkToUtf8(inner) +
-                 SystemReason() + "; the archive is unchanged");
-        }
-    }
+    plan.folders.push_back(inner);
     std::sort(entries->begin(), entries->end(),
               [](const auto& a, const auto& b) { return a.name < b.name; });
     for (const auto& e : *entries) {
@@ -97,14 +89,59 @@ void Tool::AddTree(const std::string& folder, const std::string& inner, uint16_t
             Fail(Shown(folder) + ": " + platform::GbkToUtf8(e.name) + ": " + kUnstorableName);
         }
         if (e.isDirectory) {
-            AddTree(child, childInner, method, windowed, files);
+            AddTree(child, childInner, plan);
         } else if (platform::SameFile(child, archivePath_)) {
             // The archive being filled is never read into itself.
             err_ << "cpk: " << Shown(child) << ": skipped, it is the archive itself\n";
         } else {
             CheckSource(child, Shown(child));
-            files.push_back({child, childInner});
+            plan.files.push_back({child, childInner});
         }
+    }
+}
+
+void Tool::CheckKinds(const AddPlan& plan) {
+    std::map<uint32_t, bool> planned;  // path CRC -> a folder
+    auto place = [&](const std::string& inner, bool folder) {
+        const std::vector<std::string> parts = cpkpath::Split(inner);
+        std::string path;
+        for (size_t i = 0; i < parts.size(); ++i) {
+            path += (i == 0 ? "" : "\\") + parts[i];
+            const bool last = i + 1 == parts.size();
+            const bool wanted = folder || !last;
+            const uint32_t crc = cpkpath::CrcOfPath(path);
+            const int index = vfs_.FindEntry(crc);
+            const auto mine = planned.find(crc);
+            bool held = false;
+            bool heldFolder = false;
+            if (index >= 0) {
+                held = true;
+                heldFolder = IsDirectory(vfs_.EntryAt(index));
+            } else if (mine != planned.end()) {
+                held = true;
+                heldFolder = mine->second;
+            }
+            if (held && heldFolder != wanted) {
+                std::string shown = path;
+                if (index >= 0) {
+                    (void)vfs_.GetFullPath(crc, shown);
+                }
+                Fail(archive_ + ": cannot add " + platform::GbkToUtf8(inner) + ": " +
+                     platform::GbkToUtf8(shown) + (heldFolder ? " is a folder" : " is a file") +
+                     "; the archive is unchanged");
+            }
+            // A file's parents are made by the add only where they are
+            // folders of a tree, which are planned on their own.
+            if (!held && (folder || last)) {
+                planned[crc] = wanted;
+            }
+        }
+    };
+    for (const std::string& folder : plan.folders) {
+        place(folder, true);
+    }
+    for (const auto& file : plan.files) {
+        place(file.second, false);
     }
 }
 
@@ -140,8 +177,9 @@ void Tool::Add(const std::string& archive, const std::vector<std::string>& files
     if (!vfs_.BeginBatch()) {
         Fail(archive + ": cannot change the archive");
     }
-    // Gather (source, inner path) pairs first, so that progress has a total.
-    std::vector<std::pair<std::string, std::string>> work;
+    // Gather what goes in first, so that progress has a total and a path
+    // that cannot go in is refused before anything is written.
+    AddPlan plan;
     for (const std::string& file : files) {
         if (!NameFits(file)) {
             Fail(file + ": " + kUnstorableName);
@@ -165,11 +203,23 @@ void Tool::Add(const std::string& archive, const std::vector<std::string>& files
             Fail("unusable inner path " + platform::GbkToUtf8(inner));
         }
         if (platform::IsDirectory(source)) {
-            AddTree(source, inner, method, windowed, work);
+            AddTree(source, inner, plan);
         } else {
-            work.push_back({source, inner});
+            plan.files.push_back({source, inner});
         }
     }
+    CheckKinds(plan);
+    for (const std::string& folder : plan.folders) {
+        uint32_t parent = 0;
+        for (const std::string& part : cpkpath::Split(folder)) {
+            parent = vfs_.AddDirectory(part, parent);
+            if (parent == kCpkNoCrc) {
+                Fail(archive + ": cannot add the directory " + platform::GbkToUtf8(folder) +
+                     SystemReason() + "; the archive is unchanged");
+            }
+        }
+    }
+    const auto& work = plan.files;
     for (size_t i = 0; i < work.size(); ++i) {
         progress_.Show(i, work.size(), work[i].second);
         if (work[i].second.size() > kCpkMaxPath) {
