@@ -1,13 +1,13 @@
 # Outside libraries. Natively they come from Debian's packages; the mingw
-# builds compile Debian's sources of LZO and Lua (fetched by
+# builds compile Debian's sources of LZO, Lua and libsodium (fetched by
 # scripts/bootstrap into third_party/src) and GoogleTest from
 # /usr/src/googletest, once per build tree.
 
 set(TESMAR_THIRD_PARTY_SRC ${CMAKE_SOURCE_DIR}/third_party/src CACHE PATH
-    "Debian source packages of LZO and Lua for the Windows builds")
+    "Debian source packages of LZO, Lua and libsodium for the Windows builds")
 
 if(WIN32)
-    foreach(pkg lzo2 lua5.1)
+    foreach(pkg lzo2 lua5.1 libsodium)
         if(NOT EXISTS ${TESMAR_THIRD_PARTY_SRC}/${pkg})
             message(FATAL_ERROR "${TESMAR_THIRD_PARTY_SRC}/${pkg} is missing: run scripts/bootstrap")
         endif()
@@ -35,6 +35,8 @@ if(WIN32)
     endforeach()
     target_include_directories(tesmar_lua SYSTEM PUBLIC ${lua_inc} PRIVATE ${lua_dir})
     target_compile_options(tesmar_lua PRIVATE -w)
+
+    include(Libsodium)
 else()
     find_library(LZO2_LIBRARY NAMES lzo2 REQUIRED)
     find_path(LZO2_INCLUDE_DIR lzo/lzo1x.h REQUIRED)
@@ -47,6 +49,12 @@ else()
     add_library(tesmar_lua INTERFACE)
     target_link_libraries(tesmar_lua INTERFACE ${LUA51_LIBRARY} m ${CMAKE_DL_LIBS})
     target_include_directories(tesmar_lua SYSTEM INTERFACE ${LUA51_INCLUDE_DIR})
+
+    find_library(SODIUM_LIBRARY NAMES sodium REQUIRED)
+    find_path(SODIUM_INCLUDE_DIR sodium.h REQUIRED)
+    add_library(tesmar_sodium INTERFACE)
+    target_link_libraries(tesmar_sodium INTERFACE ${SODIUM_LIBRARY})
+    target_include_directories(tesmar_sodium SYSTEM INTERFACE ${SODIUM_INCLUDE_DIR})
 endif()
 
 # CLI11 is header-only; the mingw builds must not see /usr/include, so they
