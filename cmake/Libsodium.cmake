@@ -17,6 +17,7 @@ set(sodium_sources
     crypto_hash/sha512/hash_sha512.c crypto_hash/sha512/cp/hash_sha512_cp.c
     crypto_core/ed25519/ref10/ed25519_ref10.c
     crypto_sign/ed25519/sign_ed25519.c crypto_sign/ed25519/ref10/open.c
+    crypto_sign/ed25519/ref10/sign.c
     crypto_generichash/blake2b/ref/generichash_blake2b.c
     crypto_generichash/blake2b/ref/blake2b-ref.c
     crypto_generichash/blake2b/ref/blake2b-compress-ref.c
@@ -28,7 +29,8 @@ set(sodium_sources
     crypto_scalarmult/curve25519/scalarmult_curve25519.c
     crypto_scalarmult/curve25519/ref10/x25519_ref10.c
     crypto_stream/chacha20/stream_chacha20.c crypto_stream/chacha20/ref/chacha20_ref.c
-    crypto_stream/salsa20/stream_salsa20.c crypto_stream/salsa20/ref/salsa20_ref.c)
+    crypto_stream/salsa20/stream_salsa20.c crypto_stream/salsa20/ref/salsa20_ref.c
+    crypto_core/salsa/ref/core_salsa_ref.c)
 
 # The SIMD variants, each compiled for its instruction set only; runtime.c
 # finds out which the processor has before one of them is used.
@@ -66,8 +68,15 @@ endforeach()
 set_source_files_properties(${sodium_dir}/sodium/runtime.c PROPERTIES COMPILE_OPTIONS -mxsave
                             COMPILE_DEFINITIONS HAVE__XGETBV=1)
 
-# version.h is made by upstream's configure from version.h.in.
+# The public headers, beside version.h, which upstream's configure makes
+# from version.h.in.
 set(sodium_inc ${CMAKE_BINARY_DIR}/_sodium/include)
+file(GLOB sodium_headers ${sodium_dir}/include/sodium/*.h)
+foreach(h ${sodium_headers})
+    get_filename_component(name ${h} NAME)
+    configure_file(${h} ${sodium_inc}/sodium/${name} COPYONLY)
+endforeach()
+configure_file(${sodium_dir}/include/sodium.h ${sodium_inc}/sodium.h COPYONLY)
 set(VERSION 1.0.18)
 set(SODIUM_LIBRARY_VERSION_MAJOR 10)
 set(SODIUM_LIBRARY_VERSION_MINOR 3)
@@ -75,7 +84,7 @@ set(SODIUM_LIBRARY_MINIMAL_DEF "")
 configure_file(${sodium_dir}/include/sodium/version.h.in ${sodium_inc}/sodium/version.h @ONLY)
 
 add_library(tesmar_sodium STATIC ${sodium_files})
-target_include_directories(tesmar_sodium SYSTEM PUBLIC ${sodium_dir}/include ${sodium_inc}
+target_include_directories(tesmar_sodium SYSTEM PUBLIC ${sodium_inc}
                                           PRIVATE ${sodium_dir}/include/sodium ${sodium_inc}/sodium)
 target_compile_definitions(tesmar_sodium PUBLIC SODIUM_STATIC
     PRIVATE CONFIGURED=1 NATIVE_LITTLE_ENDIAN=1 HAVE_CPUID=1 HAVE_MMINTRIN_H=1
