@@ -55,19 +55,56 @@ bool StartsWith(const std::string& text, const char* prefix) {
     return text.compare(0, std::strlen(prefix), prefix) == 0;
 }
 
-// Canonical base64 (standard alphabet, "=" padding, no other characters)
-// decoding to exactly size bytes.
+// The value of a base64 letter (standard alphabet), or -1.
+int Base64Value(char c) {
+    if (c >= 'A' && c <= 'Z') {
+        return c - 'A';
+    }
+    if (c >= 'a' && c <= 'z') {
+        return c - 'a' + 26;
+    }
+    if (c >= '0' && c <= '9') {
+        return c - '0' + 52;
+    }
+    if (c == '+') {
+        return 62;
+    }
+    if (c == '/') {
+        return 63;
+    }
+    return -1;
+}
+
+// Canonical base64 (standard alphabet, "=" padding, unused bits zero, no
+// other characters) of exactly size bytes. Written here rather than taken
+// from libsodium, whose decoder lets some bytes above 0x7F pass as letters.
 bool DecodeExact(const std::string& base64, uint8_t* out, size_t size) {
-    if (base64.size() != sodium_base64_ENCODED_LEN(size, sodium_base64_VARIANT_ORIGINAL) - 1) {
+    const size_t letters = (size * 8 + 5) / 6;
+    if (base64.size() != (size + 2) / 3 * 4) {
         return false;
     }
-    size_t got = 0;
-    const char* end = nullptr;
-    if (sodium_base642bin(out, size, base64.data(), base64.size(), nullptr, &got, &end,
-                          sodium_base64_VARIANT_ORIGINAL) != 0) {
-        return false;
+    for (size_t i = letters; i < base64.size(); ++i) {
+        if (base64[i] != '=') {
+            return false;
+        }
     }
-    return got == size && end == base64.data() + base64.size();
+    uint32_t acc = 0;
+    int bits = 0;
+    size_t written = 0;
+    for (size_t i = 0; i < letters; ++i) {
+        int v = Base64Value(base64[i]);
+        if (v < 0) {
+            return false;
+        }
+        acc = (acc << 6) | static_cast<uint32_t>(v);
+        bits += 6;
+        if (bits >= 8) {
+            bits -= 8;
+            out[written++] = static_cast<uint8_t>(acc >> bits);
+            acc &= (1u << bits) - 1;
+        }
+    }
+    return written == size && acc == 0;
 }
 
 std::string AlgorithmText(const uint8_t* bytes) {

@@ -141,6 +141,7 @@ TEST(MinisignKeys, RefusesWhatIsNotAnEd25519Key) {
         Base64(raw.substr(0, 41)),
         Base64(raw + "x"),
         "*" + line.substr(1),
+        line.substr(0, 17) + "\x8b\xbc\xb5\xc8" + line.substr(21),  // bytes above 0x7F
         line.substr(0, 20) + " " + line.substr(20),
         Base64(otherAlgorithm),
         sigLine,
@@ -216,6 +217,9 @@ TEST(MinisignSignatureText, RefusesDamagedText) {
         {"signature 73 bytes", with(1, Base64(raw.substr(0, 73)))},
         {"signature 75 bytes", with(1, Base64(raw + "x"))},
         {"signature not canonical", with(1, nonCanonical)},
+        {"signature bytes above 0x7F",
+         with(1, lines[1].substr(0, 17) + "\x8b\xbc\xb5\xc8" + lines[1].substr(21))},
+        {"global not canonical", with(3, lines[3].substr(0, lines[3].size() - 3) + "B==")},
         {"signature space", with(1, lines[1].substr(0, 30) + " " + lines[1].substr(30))},
         {"algorithm", with(1, Base64(unknownAlgorithm))},
         {"global short", with(3, lines[3].substr(0, lines[3].size() - 4))},
