@@ -246,7 +246,9 @@ std::string KeyIdText(const std::array<uint8_t, 8>& id) {
         text += kHex[id[i] >> 4];
         text += kHex[id[i] & 0xF];
     }
-    return text;
+    // minisign prints the id as a number, without leading zeros.
+    size_t first = text.find_first_not_of('0');
+    return first == std::string::npos ? "0" : text.substr(first);
 }
 
 std::optional<Signature> ParseSignature(const std::string& text, std::string* why) {
@@ -401,7 +403,8 @@ Check VerifyFile(const std::string& systemPath, const std::string& minisigText,
         std::string expected =
             platform::BaseName(expectedFileName, platform::PathSeparators::kBoth);
         std::string named = TrustedFileName(sig->trustedComment);
-        if (named != expected) {
+        // A name that ends in a separator names no file: nothing matches it.
+        if (expected.empty() || named != expected) {
             return {Verdict::kWrongFile,
                     "the signature of " + systemPath + " is for " +
                         (named.empty() ? std::string("no file name") : "\"" + named + "\"") +

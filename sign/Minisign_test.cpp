@@ -118,12 +118,16 @@ TEST(MinisignKeys, ReadsMinisignsKeyFilesAndIds) {
         EXPECT_EQ(fromFile->key, fromLine->key);
         // minisign names the key by the same id in its comment line.
         std::string comment = lines[0];
-        EXPECT_EQ(comment.substr(comment.size() - 16), sign::KeyIdText(fromFile->id)) << comment;
+        EXPECT_EQ(comment.substr(comment.rfind(' ') + 1), sign::KeyIdText(fromFile->id)) << comment;
         // The file with Windows line ends, and the bare line as a file.
         EXPECT_TRUE(sign::ParsePublicKeyFile(lines[0] + "\r\n" + lines[1] + "\r\n", &why));
         EXPECT_TRUE(sign::ParsePublicKeyFile(lines[1], &why));
     }
     EXPECT_NE(Key("key1.pub").id, Key("key2.pub").id);
+    EXPECT_EQ(sign::KeyIdText({0x70, 0xFB, 0xA5, 0xF6, 0x76, 0x29, 0x7B, 0x10}),
+              "107B2976F6A5FB70");
+    EXPECT_EQ(sign::KeyIdText({0xDD, 0x61, 0x7D, 0x7E, 0x20, 0x57, 0x44, 0x0C}), "C4457207E7D61DD");
+    EXPECT_EQ(sign::KeyIdText({0, 0, 0, 0, 0, 0, 0, 0}), "0");
 }
 
 TEST(MinisignKeys, RefusesWhatIsNotAnEd25519Key) {
@@ -399,6 +403,7 @@ TEST_F(MinisignVerify, TheTrustedCommentMustNameTheFile) {
     EXPECT_EQ(c.verdict, Verdict::kWrongFile) << c.reason;
     EXPECT_NE(c.reason.find("no file name"), std::string::npos) << c.reason;
     EXPECT_VERDICT(VerifyA(noFile, ""), Verdict::kGood);
+    EXPECT_VERDICT(VerifyA(noFile, "download\\"), Verdict::kWrongFile);
     // A GBK name whose second byte is "\": the base name keeps the pair.
     std::string gbkSig = FixtureText("a-gbk.minisig");
     EXPECT_VERDICT(VerifyA(gbkSig, "download\\\x95\\a.bin"), Verdict::kGood);

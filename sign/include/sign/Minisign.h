@@ -42,7 +42,8 @@ std::optional<PublicKey> ParsePublicKey(const std::string& base64, std::string* 
 // bare key line as ParsePublicKey takes it.
 std::optional<PublicKey> ParsePublicKeyFile(const std::string& text, std::string* why);
 
-// The key id as minisign prints it: 16 upper-case hexadecimal digits.
+// The key id as minisign prints it: the little-endian number in upper-case
+// hexadecimal, without leading zeros.
 std::string KeyIdText(const std::array<uint8_t, 8>& id);
 
 struct Signature {
@@ -84,9 +85,11 @@ struct Check {
 // against minisigText: the signature against whichever of keys has its key
 // id, the global signature over signature and trusted comment, and, when
 // expectedFileName is not empty, that TrustedFileName equals its base name
-// (what follows the last "\" or "/"), byte for byte. The file is streamed
-// in large blocks for "ED"; the legacy "Ed" form maps it whole, so a file
-// larger than the address space allows is kUnreadable there.
+// (what follows the last "\" or "/"; an empty base name matches nothing),
+// byte for byte. The file is streamed in large blocks for "ED"; the legacy
+// "Ed" form maps it whole, so a file larger than the address space allows
+// is kUnreadable there. The checks run in that order, the cheap ones first:
+// a file is read only under a trusted comment that names it.
 Check VerifyFile(const std::string& systemPath, const std::string& minisigText,
                  const std::vector<PublicKey>& keys, const std::string& expectedFileName);
 
