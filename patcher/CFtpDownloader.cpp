@@ -8,6 +8,7 @@
 #include "cpk/DiscIOMgr.h"
 #include "cpk/Md5.h"
 #include "patcher/FtpReply.h"
+#include "patcher/Signatures.h"
 #include "patcher/text/LocalText.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
@@ -733,7 +734,7 @@ bool CFtpDownloader::FetchFile(const PatchFileEntry& entry, int64_t& done, int64
     if (platform::Exists(entry.localPath)) {
         if (DigestMatches(entry)) {
             done += entry.size;
-            return true;
+            return !fetchSignatures_ || FetchSignature(entry);
         }
         (void)platform::DeleteFile(entry.localPath);
     }
@@ -747,7 +748,7 @@ bool CFtpDownloader::FetchFile(const PatchFileEntry& entry, int64_t& done, int64
         }
         if (DigestMatches(entry)) {
             done += entry.size;
-            return true;
+            return !fetchSignatures_ || FetchSignature(entry);
         }
         part_.SetReceived(0);
         (void)platform::DeleteFile(entry.localPath);
@@ -764,6 +765,69 @@ bool CFtpDownloader::FetchFile(const PatchFileEntry& entry, int64_t& done, int64
         // The box says the file will be downloaded again, and so it is.
         Post(UM_VERIFY_FAILED, 0, 0);
     }
+}
+
+bool CFtpDownloader::FetchSignature(const PatchFileEntry& entry) {
+    const std::string remote = RemoteFilePath(entry.directory, entry.fileName) + kSignatureSuffix;
+    const std::string local = entry.localPath + kSignatureSuffix;
+    (void)platform::DeleteFile(local);  // never one of an earlier release
+    problem_ = FtpProblem::kNone;
+    std::optional<Transfer> t = OpenTransfer(Params(), remote, 0);
+    if (!t) {
+        if (cancel_.load()) {
+            return false;
+        }
+        if (problem_.load() == FtpProblem::kRefused) {
+            // The server has no signature for it: not the publisher's.
+            DeletePackage(entry.localPath);
+            Tell(GBK("补丁文件%s没有发布者的签名,已将其删除"), entry.fileName);
+        } else {
+            TellConnectionLost();
+        }
+        return false;
+    }
+    std::string text;
+    bool whole = false;
+    uint32_t lastData = platform::TickCount();
+    char buffer[1024];
+    while (text.size() <= kSignatureFileMax && !cancel_.load()) {
+        auto got = t->data.Recv(buffer, sizeof buffer);
+        if (!got && platform::IsWouldBlock(got.error())) {
+            if (Since(lastData) >= options_.replyTimeoutMs) {
+                problem_ = FtpProblem::kNoAnswer;
+                break;
+            }
+            (void)t->data.WaitReadable(kDataWaitMs);
+            continue;
+        }
+        if (!got) {
+            break;
+        }
+        if (*got == 0) {
+            whole = true;
+            break;
+        }
+        text.append(buffer, *got);
+        lastData = platform::TickCount();
+    }
+    t->data.Close();
+    t->control.Close();
+    if (cancel_.load()) {
+        return false;
+    }
+    if (!whole) {
+        TellConnectionLost();
+        return false;
+    }
+    // Whatever came is kept as it came: the unpacking judges it, and says
+    // why when it is not a signature (too large, damaged, foreign).
+    auto file = platform::File::Open(local, platform::Access::kWrite, platform::kShareRead,
+                                     platform::Disposition::kCreateAlways);
+    if (!file || !file->Write(text.data(), text.size()) || !file->Flush()) {
+        Tell(GBK("无法写入文件%s,请检查磁盘空间"), local);
+        return false;
+    }
+    return true;
 }
 
 bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t total) {

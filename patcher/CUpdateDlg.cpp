@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "patcher/PatchFileList.h"
+#include "patcher/Signatures.h"
 #include "patcher/UpdateDriver.h"
 #include "patcher/VersionRecord.h"
 #include "patcher/text/LocalText.h"
@@ -633,7 +634,7 @@ void CUpdateDlg::HandOverCheck() {
     // what is left of the packages goes.
     shared_.installedVersion = shared_.targetVersion.load();
     for (const PatchFileEntry& entry : PatchFiles().Snapshot()) {
-        (void)platform::DeleteFile(entry.localPath);
+        DeletePackage(entry.localPath);
     }
     outcome_ = UpdateOutcome::kHandedOver;
     OnExit();

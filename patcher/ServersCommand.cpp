@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "patcher/Signatures.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 
@@ -87,6 +88,20 @@ int RunServersCommand(std::ostream& out, const ServerListOptions& options) {
     }
     if (data.versionHosts.empty()) {
         problems.push_back("checkversion num names no version server");
+    }
+
+    const PublisherKeys keys = ReadPublisherKeysOf(folder);
+    out << "\npublisher keys: ";
+    if (!keys.required) {
+        out << "none (packages are not checked for signatures)\n";
+    } else {
+        out << keys.keys.size() << " (only packages one of them signed are installed)\n";
+        for (const sign::PublicKey& key : keys.keys) {
+            out << "  " << sign::KeyIdText(key.id) << "\n";
+        }
+        for (const std::string& u : keys.unusable) {
+            problems.push_back("sign " + u);
+        }
     }
 
     if (!problems.empty()) {

@@ -16,6 +16,7 @@
 #include "patcher/CConfigFile.h"
 #include "patcher/CFtpDownloader.h"
 #include "patcher/PatchFileList.h"
+#include "patcher/Signatures.h"
 #include "patcher/VersionRecord.h"
 #include "patcher/text/LocalText.h"
 #include "platform/clock.h"
@@ -146,6 +147,12 @@ void UpdateDriver::Init() {
     } else {
         downloader_->Create(&dialog_, &PatchFiles());
     }
+    // The keys the installation holds when the patcher starts decide
+    // whether packages must be signed; an update that brings new keys
+    // (a rotation) is checked package by package against the keys in
+    // place before each (see CheckSignature).
+    startKeys_ = ReadPublisherKeys(config);
+    downloader_->SetFetchSignatures(startKeys_.required);
     // The resume index belongs to the game folder (not to wherever the
     // program lies: one program may serve several folders); the unpacking
     // takes it only when it belongs to its update.
@@ -333,7 +340,7 @@ bool UpdateDriver::CountEntries(std::vector<PatchFileEntry>& files, uint32_t& to
         if (!package.Open(files[i].localPath, CPKOpenMode::kReadOnly)) {
             // Kept, it would count as downloaded on every later attempt:
             // it goes, and the next attempt fetches it again.
-            (void)platform::DeleteFile(files[i].localPath);
+            DeletePackage(files[i].localPath);
             Tell(GBK("补丁文件%s已损坏,已将其删除,请重新更新"), files[i].fileName);
             FailUnpack();
             return false;
@@ -410,7 +417,7 @@ bool UpdateDriver::FinishUnpack(int32_t version, const std::vector<PatchFileEntr
     shared_.unpack.journal = nullptr;
     (void)journal.Commit();
     for (const PatchFileEntry& entry : files) {
-        (void)platform::DeleteFile(entry.localPath);
+        DeletePackage(entry.localPath);
     }
     shared_.unpackResult = 1;
     return true;
@@ -482,6 +489,10 @@ void UpdateDriver::UnpackThread() {
             dialog_.Post(UM_PROGRESS, 1, Percent(counter, total));
             continue;
         }
+        if (!CheckSignature(files[i])) {
+            fail("");
+            return;
+        }
         if (!package.Open(files[i].localPath, CPKOpenMode::kReadOnly)) {
             fail(files[i].localPath);
             return;
@@ -535,6 +546,32 @@ void UpdateDriver::UnpackThread() {
         return;
     }
     dialog_.Post(UM_UPDATE_DONE, 0, 0);
+}
+
+bool UpdateDriver::CheckSignature(const PatchFileEntry& entry) {
+    if (!startKeys_.required) {
+        return true;
+    }
+    // The keys in place now: an earlier package of this update may have
+    // brought new ones. A folder whose update.ini lists none any more is
+    // held to the keys it started with.
+    PublisherKeys keys = ReadPublisherKeysOf(shared_.gameFolder);
+    if (!keys.required) {
+        keys = startKeys_;
+    }
+    const sign::Check check = CheckPackageSignature(entry.localPath, entry.fileName, keys);
+    if (check.verdict == sign::Verdict::kGood) {
+        return true;
+    }
+    // Kept, it would be taken again on every attempt: it goes, and the
+    // next attempt fetches it (and its signature) again.
+    DeletePackage(entry.localPath);
+    std::string text =
+        FillInText(dialog_.Text(GBK("补丁文件%s没有发布者的有效签名,已将其删除")), entry.fileName);
+    text += "\n" + check.reason;
+    platform::ShowMessageBox(dialog_.owner(), text.c_str(), dialog_.Text(GBK("提示")).c_str(),
+                             platform::kMbOk);
+    return false;
 }
 
 void UpdateDriver::Tell(const char* gbkText, const std::string& name, uint32_t systemError) {

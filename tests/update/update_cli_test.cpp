@@ -109,14 +109,30 @@ protected:
         EXPECT_TRUE(p) << p.error().Message();
         return p ? std::move(p.value()) : platform::Process();
     }
-    int Run(const std::string& folder) {
-        platform::Process p = Start(folder);
+    // Runs the patcher; output, when given, receives what it printed.
+    int Run(const std::string& folder, std::string* output = nullptr) {
+        const std::string out = env_ / "patcher.out";
+        const std::string err = env_ / "patcher.err";
+        platform::Process p;
+        if (output != nullptr) {
+            auto started = platform::StartProgram(folder + "\\" + kPatcher, {"--console", "--yes"},
+                                                  folder, platform::StandardStreams{"", out, err});
+            EXPECT_TRUE(started) << started.error().Message();
+            if (started) {
+                p = std::move(started.value());
+            }
+        } else {
+            p = Start(folder);
+        }
         auto code = p.Wait(kProgramLimitMs);
         if (!code) {
             p.Kill();
             p.Wait(-1);
             ADD_FAILURE() << "the patcher did not end";
             return -1;
+        }
+        if (output != nullptr) {
+            *output = ReadFile(out) + ReadFile(err);
         }
         return *code;
     }
@@ -224,6 +240,209 @@ TEST_F(UpdateProgram, ANewPatcherInAnEarlierPackageStoresTheResumeIndex) {
     EXPECT_EQ(ReadFile(game + "\\readme.txt"), "version 103");
     EXPECT_FALSE(platform::Exists(game + "\\unpack_log.ini"));
 }
+
+// ---- The publisher's signatures ----
+
+#ifndef _WIN32
+constexpr const char* kMinisign = "/usr/bin/minisign";
+
+// A publisher's key pair made with minisign: the secret key's file and the
+// public key's base64 line, as update.ini lists it.
+struct PublisherKey {
+    std::string secretPath;
+    std::string publicLine;
+};
+
+int RunMinisign(const std::vector<std::string>& args, const std::string& dir) {
+    auto p = platform::StartProgram(
+        kMinisign, args, dir, platform::StandardStreams{"", dir + "\\ms.out", dir + "\\ms.err"});
+    if (!p) {
+        ADD_FAILURE() << kMinisign << ": " << p.error().Message()
+                      << " (scripts/bootstrap installs it)";
+        return -1;
+    }
+    auto code = p->Wait(kProgramLimitMs);
+    return code ? *code : -1;
+}
+
+PublisherKey MakeKey(const std::string& dir, const std::string& name) {
+    platform::CreateDirectory(dir);
+    PublisherKey key{dir + "\\" + name + ".key", ""};
+    EXPECT_EQ(RunMinisign({"-G", "-W", "-p", platform::NativePath(dir + "\\" + name + ".pub"), "-s",
+                           platform::NativePath(key.secretPath)},
+                          dir),
+              0)
+        << ReadFile(dir + "\\ms.err");
+    const std::string pub = ReadFile(dir + "\\" + name + ".pub");
+    const size_t line = pub.find('\n');
+    key.publicLine = pub.substr(line + 1, pub.find('\n', line + 1) - line - 1);
+    return key;
+}
+
+// The signature minisign writes for bytes stored as fileName.
+std::string Sign(const PublisherKey& key, const std::string& dir, const std::string& fileName,
+                 const std::string& bytes) {
+    const std::string file = dir + "\\" + fileName;
+    WriteFile(file, bytes);
+    EXPECT_EQ(RunMinisign({"-S", "-s", platform::NativePath(key.secretPath), "-m",
+                           platform::NativePath(file)},
+                          dir),
+              0)
+        << ReadFile(dir + "\\ms.err");
+    std::string signature = ReadFile(file + ".minisig");
+    (void)platform::DeleteFile(file);
+    (void)platform::DeleteFile(file + ".minisig");
+    return signature;
+}
+
+// update.ini's [sign] listing these keys.
+std::string SignSection(const std::vector<std::string>& publicLines) {
+    std::string s = "[sign]\r\nnum=" + std::to_string(publicLines.size()) + "\r\n";
+    for (size_t i = 0; i < publicLines.size(); ++i) {
+        s += "key" + std::to_string(i) + "=" + publicLines[i] + "\r\n";
+    }
+    return s;
+}
+
+// Two packages from 100 to 102: loose files and an archive entry, then a
+// second package on top.
+Release Release100To102() {
+    Release r;
+    r.manifest =
+        "latest 102\n"
+        "mirror * {FTP}\n"
+        "path 100 v100\\p101.cpk v101\\p102.cpk\n"
+        "path 101 v101\\p102.cpk\n";
+    r.files["v100\\p101.cpk"] = BuildArchive({{"readme.txt", "version 101"},
+                                              {"data\\scene.cpk\\tex\\b.dds", "b101"},
+                                              {"maps\\map01.dat", PatternBytes(200000, 4)}});
+    r.files["v101\\p102.cpk"] = BuildArchive(
+        {{"readme.txt", "version 102"}, {"data\\ui.cpk\\ui\\main.xml", "<ui v=102/>"}});
+    return r;
+}
+
+class SignedUpdate : public UpdateProgram {
+protected:
+    void SetUp() override {
+        keyA_ = MakeKey(keys_.path(), "a");
+        keyB_ = MakeKey(keys_.path(), "b");
+        keyC_ = MakeKey(keys_.path(), "c");
+    }
+    // Serves make's release with a signature beside every package, made by
+    // the key signer picks, then changed by spoil; game folders list keys.
+    void ServeSigned(const std::function<Release(const std::string& ini)>& make,
+                     const std::vector<std::string>& keys,
+                     const std::function<const PublisherKey*(const std::string&)>& signer,
+                     const std::function<void(Release&)>& spoil = nullptr) {
+        Serve([&](const std::string& ini) {
+            gameIni_ = ini + SignSection(keys);
+            Release release = make(ini);
+            std::map<std::string, std::string> signatures;
+            for (const auto& [path, bytes] : release.files) {
+                if (const PublisherKey* key = signer(path)) {
+                    signatures[path + ".minisig"] =
+                        Sign(*key, keys_.path(), FileNamePart(path), bytes);
+                }
+            }
+            release.files.insert(signatures.begin(), signatures.end());
+            if (spoil) {
+                spoil(release);
+            }
+            return release;
+        });
+    }
+    void NewSignedGame(const std::string& folder) {
+        NewGame(folder);
+        WriteFile(folder + "\\update.ini", gameIni_);
+    }
+
+    TempDir keys_;
+    PublisherKey keyA_, keyB_, keyC_;
+    std::string gameIni_;
+};
+
+// Every package signed by one of the listed keys: the update goes through,
+// and no signature file is left behind.
+TEST_F(SignedUpdate, PackagesSignedByAListedKeyUpdateTheFolder) {
+    ServeSigned([](const std::string&) { return Release100To102(); },
+                {keyA_.publicLine, keyB_.publicLine},
+                [&](const std::string& path) {
+                    return path.find("p101") != std::string::npos ? &keyA_ : &keyB_;
+                });
+    const std::string game = work_ / "game";
+    NewSignedGame(game);
+    EXPECT_EQ(Run(game), 0);
+    EXPECT_EQ(ReadVersion(game), 102);
+    EXPECT_EQ(ReadFile(game + "\\readme.txt"), "version 102");
+    auto left = platform::ListDirectory(game + "\\download");
+    ASSERT_TRUE(left);
+    EXPECT_TRUE(left->empty());
+}
+
+// A key rotation: the first package, signed by the old key, brings an
+// update.ini that lists only the new one, which signed the second package.
+// Each package is held to the keys in place before it.
+TEST_F(SignedUpdate, APackageThatListsANewKeyLetsTheNextOneUseIt) {
+    std::string rotated;
+    ServeSigned(
+        [&](const std::string& ini) {
+            Release release = Release100To102();
+            rotated = ini + SignSection({keyB_.publicLine});
+            release.files["v100\\p101.cpk"] =
+                BuildArchive({{"readme.txt", "version 101"}, {"update.ini", rotated}});
+            return release;
+        },
+        {keyA_.publicLine},
+        [&](const std::string& path) {
+            return path.find("p101") != std::string::npos ? &keyA_ : &keyB_;
+        });
+    const std::string game = work_ / "game";
+    NewSignedGame(game);
+    EXPECT_EQ(Run(game), 0);
+    EXPECT_EQ(ReadVersion(game), 102);
+    EXPECT_EQ(ReadFile(game + "\\update.ini"), rotated);
+}
+
+// Whatever is wrong with the second package's signature, the package goes,
+// the first package's changes are undone (the folder is byte for byte as
+// before), the run fails and names the package.
+TEST_F(SignedUpdate, PackagesThePublisherDidNotSignAreRefusedAndNothingChanges) {
+    const std::string second = "v101\\p102.cpk";
+    const std::string signature = second + ".minisig";
+    const std::vector<std::pair<const char*, std::function<void(Release&)>>> cases = {
+        {"changed after signing",
+         [&](Release& r) {
+             r.files[second] = BuildArchive({{"readme.txt", "version 666"}});
+         }},
+        {"no signature", [&](Release& r) { r.files.erase(signature); }},
+        {"signed by a key not listed",
+         [&](Release& r) {
+             r.files[signature] = Sign(keyC_, keys_.path(), "p102.cpk", r.files[second]);
+         }},
+        {"signed as another file",
+         [&](Release& r) {
+             r.files[signature] = Sign(keyA_, keys_.path(), "p101.cpk", r.files[second]);
+         }},
+        {"a damaged signature",
+         [&](Release& r) { r.files[signature].resize(r.files[signature].size() / 2); }},
+    };
+    for (const auto& [name, spoil] : cases) {
+        SCOPED_TRACE(name);
+        ServeSigned([](const std::string&) { return Release100To102(); }, {keyA_.publicLine},
+                    [&](const std::string&) { return &keyA_; }, spoil);
+        const std::string game = work_ / "game";
+        NewSignedGame(game);
+        const auto before = FolderContents(game, {"download"}, true);
+        std::string output;
+        EXPECT_EQ(Run(game, &output), 1);
+        EXPECT_EQ(ReadVersion(game), 100);
+        EXPECT_EQ(FolderDifference(before, FolderContents(game, {"download"}, true)), "");
+        EXPECT_FALSE(platform::Exists(game + "\\download\\p102.cpk"));
+        EXPECT_FALSE(platform::Exists(game + "\\download\\p102.cpk.minisig"));
+        EXPECT_NE(output.find("p102.cpk"), std::string::npos) << output;
+    }
+}
+#endif
 
 #ifndef _WIN32
 // Killed during the hand-over, at a moment picked at random once the last

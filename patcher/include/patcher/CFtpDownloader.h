@@ -166,6 +166,11 @@ public:
     // already is finished instead.
     FileStart StartFile(const PatchFileEntry& entry);
 
+    // Whether each package's signature file (PATH.minisig) is fetched into
+    // download\ beside it once the package checks out (update.ini lists the
+    // publisher's keys). Set before Start.
+    void SetFetchSignatures(bool fetch) { fetchSignatures_ = fetch; }
+
     bool cancelled() const { return cancel_.load() != 0; }
     // The last problem met since Login; kNone when all went well.
     FtpProblem lastProblem() const { return problem_.load(); }
@@ -258,6 +263,10 @@ private:
     // workers end; true when the partial file is complete and finished.
     bool Receive(const PatchFileEntry& entry, int64_t done, int64_t total);
     bool DigestMatches(const PatchFileEntry& entry) const;
+    // The package's signature file, whole, over a connection of its own,
+    // into download\ beside it. False after telling the user; a server
+    // that has no signature for it refuses the package, which goes.
+    bool FetchSignature(const PatchFileEntry& entry);
 
     UpdateEventSink* owner_ = nullptr;
     PatchFileList* list_ = nullptr;
@@ -269,6 +278,7 @@ private:
 
     CPartFile part_;
     int segments_ = 1;
+    bool fetchSignatures_ = false;
 
     std::atomic<int> cancel_{0};
     std::atomic<FtpProblem> problem_{FtpProblem::kNone};

@@ -33,6 +33,7 @@
 #include "patcher/CUpdateDlg.h"
 #include "patcher/PatchFileList.h"
 #include "patcher/ServerList.h"
+#include "patcher/Signatures.h"
 #include "patcher/text/PicListModel.h"
 
 class CFtpDownloader;
@@ -137,6 +138,10 @@ private:
     // false (nothing kept) when the version cannot be recorded.
     bool FinishUnpack(int32_t version, const std::vector<PatchFileEntry>& files,
                       UnpackJournal& journal);
+    // Before a package is unpacked: true when the installation needs no
+    // signatures or one of the publisher's keys signed it; otherwise the
+    // package goes and the player learns which and why.
+    bool CheckSignature(const PatchFileEntry& entry);
     void FailUnpack();
     void ServerListThread();
     bool UpdateStopped() const { return updateStop_.load(); }
@@ -168,6 +173,7 @@ private:
     ManualResetEvent serverListChanged_;
     std::unique_ptr<CFtpDownloader> downloader_;
     BlockPool blockPool_;
+    PublisherKeys startKeys_;  // update.ini [sign] when the patcher started
 
     std::thread serverListThread_;
     std::thread updateThread_;
