@@ -107,11 +107,25 @@ int RunCpkTool(const std::vector<std::string>& args, std::ostream& out, std::ost
     auto* yesFlag =
         apply->add_flag("--yes", yes, "Answer questions by going on (skip, never retry)");
     apply->add_flag("--abort", abort, "Answer questions by stopping")->excludes(yesFlag);
+    std::vector<std::string> keyLines;
+    apply->add_option("--key", keyLines,
+                      "A publisher's minisign public key (base64); with any, every package "
+                      "must be signed by one (PACKAGE.minisig beside it)");
 
     const std::vector<std::string> rest(args.size() > 1 ? args.begin() + 1 : args.end(),
                                         args.end());
     if (std::optional<int> code = cli::Parse(app, "cpk", rest, out, err)) {
         return *code;
+    }
+
+    std::vector<sign::PublicKey> keys;
+    for (const std::string& line : keyLines) {
+        std::string why;
+        std::optional<sign::PublicKey> key = sign::ParsePublicKey(line, &why);
+        if (!key) {
+            return cli::UsageError(err, "cpk", "--key " + line + ": " + why);
+        }
+        keys.push_back(*key);
     }
 
     Tool tool(out, err, progress, disk);
@@ -141,7 +155,7 @@ int RunCpkTool(const std::vector<std::string>& args, std::ostream& out, std::ost
             } else {
                 messages.Ask();
             }
-            tool.Apply(packages, game, executable);
+            tool.Apply(packages, game, executable, keys);
         }
     } catch (const Failed&) {
         tool.Abandon();

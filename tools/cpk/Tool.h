@@ -13,6 +13,7 @@
 #include "cpk/BlockPool.h"
 #include "cpk/CPKVfs.h"
 #include "platform/progress_line.h"
+#include "sign/Minisign.h"
 
 namespace cpktool {
 
@@ -35,8 +36,10 @@ public:
     void Info(const std::string& archive);
     void Check(const std::string& archive);
     void Compact(const std::string& archive);
+    // keys: when any are given, every package must carry a good signature
+    // of one of them beside it (PACKAGE.minisig); none is unpacked otherwise.
     void Apply(const std::vector<std::string>& packages, const std::string& game,
-               const std::string& executable);
+               const std::string& executable, const std::vector<sign::PublicKey>& keys = {});
     // After a failed command: removes the archive the command created, so
     // that a failure leaves no file behind.
     void Abandon();

@@ -329,10 +329,33 @@ void Tool::Compact(const std::string& archive) {
 }
 
 void Tool::Apply(const std::vector<std::string>& packages, const std::string& gameArgument,
-                 const std::string& executable) {
+                 const std::string& executable, const std::vector<sign::PublicKey>& keys) {
     const std::string game = platform::SystemPathFromArgument(gameArgument);
     if (!platform::IsDirectory(game)) {
         Fail(gameArgument + ": no such game folder");
+    }
+    // Every signature is checked before anything is unpacked.
+    for (const std::string& argument : packages) {
+        if (keys.empty()) {
+            break;
+        }
+        const std::string path = platform::SystemPathFromArgument(argument);
+        const platform::Result<uint64_t> size = platform::FileSize(path + ".minisig");
+        if (!size) {
+            Fail(argument + ": not signed (no " + argument + ".minisig)");
+        }
+        if (*size > sign::kMinisigBytesMax) {
+            Fail(argument + ".minisig: too large to be a signature");
+        }
+        const platform::Result<std::string> signature = platform::ReadWholeFile(path + ".minisig");
+        if (!signature) {
+            Fail(argument + ".minisig: " + platform::GbkToUtf8(signature.error().Message()));
+        }
+        const sign::Check check = sign::VerifyFile(
+            path, *signature, keys, platform::BaseName(path, platform::PathSeparators::kBoth));
+        if (check.verdict != sign::Verdict::kGood) {
+            Fail(argument + ": not signed by the publisher: " + check.reason);
+        }
     }
     // As the update driver does: count every package first, then unpack
     // them in order from the resume index on. The index moves on after each

@@ -9,6 +9,7 @@
 #include "cpk/Md5.h"
 #include "patcher/CFtpDownloader.h"
 #include "patcher/CPartFile.h"
+#include "patcher/Signatures.h"
 #include "patcher/UpdateEvents.h"
 #include "platform/clock.h"
 #include "platform/console.h"
@@ -214,6 +215,8 @@ struct Request {
     int stallSeconds = kDefaultStallSeconds;
     std::string host;  // server without its port
     uint16_t port = kFtpPort;
+    std::vector<std::string> keyLines;
+    PublisherKeys keys;  // with any, the file must be signed by one
 };
 
 // Reads the command line into r; an exit code when the program ends here
@@ -242,9 +245,21 @@ std::optional<int> ParseRequest(const std::vector<std::string>& args, std::ostre
                    "Give up after this many seconds without data (0: reconnect until stopped)")
         ->capture_default_str()
         ->check(CLI::NonNegativeNumber);
+    app.add_option("--key", r.keyLines,
+                   "A publisher's minisign public key (base64); with any, the file must be "
+                   "signed by one (REMOTE_PATH.minisig, fetched beside it)");
     if (std::optional<int> code = cli::Parse(app, "ftpfetch", args, out, err)) {
         return *code;
     }
+    for (const std::string& line : r.keyLines) {
+        std::string why;
+        std::optional<sign::PublicKey> key = sign::ParsePublicKey(line, &why);
+        if (!key) {
+            return cli::UsageError(err, "ftpfetch", "--key " + line + ": " + why);
+        }
+        r.keys.keys.push_back(*key);
+    }
+    r.keys.required = !r.keys.keys.empty();
 
     // HOST[:PORT]
     r.host = r.server;
@@ -298,7 +313,10 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
     // server is not needed for it (and may well be down).
     if (wasThere) {
         uint8_t digest[16] = {};
-        if (Md5OfFile(entry.localPath.c_str(), digest) && Md5Hex(digest) == entry.md5Text) {
+        if (Md5OfFile(entry.localPath.c_str(), digest) && Md5Hex(digest) == entry.md5Text &&
+            (!r.keys.required ||
+             CheckPackageSignature(entry.localPath, entry.fileName, r.keys).verdict ==
+                 sign::Verdict::kGood)) {
             out << shown << "\n";
             return 0;
         }
@@ -320,6 +338,7 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
     options.segmentsMax = r.segments;
     CFtpDownloader downloader;
     downloader.Create(&sink, &list, options);
+    downloader.SetFetchSignatures(r.keys.required);
 
     int login = downloader.Login(addresses.front(), r.port, kAnonymousUser, kAnonymousPassword);
     if (login != 1) {
@@ -356,6 +375,15 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
         uint8_t digest[16] = {};
         if (!Md5OfFile(entry.localPath.c_str(), digest) || Md5Hex(digest) != entry.md5Text) {
             err << "ftpfetch: " << shown << " is there already and its MD5 differs\n";
+            return 1;
+        }
+    }
+    if (r.keys.required) {
+        const sign::Check check = CheckPackageSignature(entry.localPath, entry.fileName, r.keys);
+        if (check.verdict != sign::Verdict::kGood) {
+            DeletePackage(entry.localPath);
+            err << "ftpfetch: " << shown << ": not signed by the publisher: " << check.reason
+                << " (the file was deleted)\n";
             return 1;
         }
     }

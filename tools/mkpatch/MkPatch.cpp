@@ -18,6 +18,7 @@
 #include "platform/file.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"
+#include "platform/process.h"
 #include "platform/progress_line.h"
 #include "platform/text.h"
 
@@ -357,6 +358,32 @@ void Builder::Run(const std::string& oldDir, const std::string& newDir, const st
          << archivesTouched_ << " archives: " << output << "\n";
 }
 
+// Signs the package with minisign (which asks for the key's password on
+// the terminal when it has one), the signature beside it.
+int SignPackage(const std::string& package, const std::string& secretKey, std::ostream& out,
+                std::ostream& err) {
+    const std::string path = platform::SystemPathFromArgument(package);
+    (void)platform::DeleteFile(path + ".minisig");  // never one of an earlier package
+    auto signer = platform::StartProgram(
+        "minisign",
+        {"-S", "-s", platform::NativePath(platform::SystemPathFromArgument(secretKey)), "-m",
+         platform::NativePath(path)},
+        "");
+    if (!signer) {
+        err << "mkpatch: cannot run minisign to sign " << package << ": "
+            << platform::GbkToUtf8(signer.error().Message()) << " (is minisign installed?)\n";
+        return cli::kExitFailed;
+    }
+    auto code = signer->Wait(-1);
+    if (!code || *code != 0 || !platform::Exists(path + ".minisig")) {
+        err << "mkpatch: minisign did not sign " << package
+            << "; the package is written, unsigned\n";
+        return cli::kExitFailed;
+    }
+    out << "signed: " << package << ".minisig\n";
+    return cli::kExitOk;
+}
+
 }  // namespace
 
 int RunMkPatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -379,6 +406,9 @@ int RunMkPatch(const std::vector<std::string>& args, std::ostream& out, std::ost
     app.add_option("-o,--output", output, "The package to write")->required();
     app.add_option("--method", method, "Compression of loose files: stored, lzo or lzss")
         ->capture_default_str();
+    std::string secretKey;
+    app.add_option("--sign", secretKey,
+                   "Sign the package with this minisign secret key (writes PACKAGE.minisig)");
     oldOption->needs(newOption);
     newOption->needs(oldOption);
     dirOption->excludes(oldOption)->excludes(newOption);
@@ -396,6 +426,9 @@ int RunMkPatch(const std::vector<std::string>& args, std::ostream& out, std::ost
         builder.Run(oldDir, dir.empty() ? newDir : dir, output, method);
     } catch (const Failed&) {
         return cli::kExitFailed;
+    }
+    if (!secretKey.empty()) {
+        return SignPackage(output, secretKey, out, err);
     }
     return cli::kExitOk;
 }

@@ -16,9 +16,11 @@
 #include "Catalog.h"
 #include "VersionServer.h"
 #include "cli/CommandLine.h"
+#include "patcher/Signatures.h"
 #include "patcher/VersionCheck.h"
 #include "platform/file.h"
 #include "platform/net.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -70,7 +72,39 @@ struct ServeArgs {
     unsigned stallSeconds = 10;
     size_t maxClients = 8192;
     bool quiet = false;
+    std::string publicKeyFile;  // --require-signatures
 };
+
+// The publisher's safety net: every file the catalog names has a good
+// signature of the key beside it. The first that has none, and why, in
+// *error.
+bool AllSigned(const versiond::Catalog& catalog, const std::string& root,
+               const std::string& publicKeyFile, std::string* error) {
+    std::string text;
+    if (!ReadWholeFile(publicKeyFile, text, *error)) {
+        return false;
+    }
+    std::string why;
+    std::optional<sign::PublicKey> key = sign::ParsePublicKeyFile(text, &why);
+    if (!key) {
+        *error = publicKeyFile + ": " + why;
+        return false;
+    }
+    PublisherKeys keys;
+    keys.required = true;
+    keys.keys.push_back(*key);
+    for (const versiond::CatalogFile& f : catalog.files()) {
+        const std::string full = root + "\\" + f.path;
+        const sign::Check check = CheckPackageSignature(
+            full, platform::BaseName(f.path, platform::PathSeparators::kBoth), keys);
+        if (check.verdict != sign::Verdict::kGood) {
+            *error = platform::GbkToUtf8(f.path) + " is not signed by the key of " + publicKeyFile +
+                     ": " + check.reason;
+            return false;
+        }
+    }
+    return true;
+}
 
 int Serve(const ServeArgs& args) {
     std::string text;
@@ -87,6 +121,11 @@ int Serve(const ServeArgs& args) {
     auto catalog = versiond::Catalog::Build(*manifest, args.root, &error);
     if (!catalog) {
         Line(stderr, "versiond: " + error);
+        return 1;
+    }
+    if (!args.publicKeyFile.empty() &&
+        !AllSigned(*catalog, args.root, args.publicKeyFile, &error)) {
+        Line(stderr, "versiond: " + error + "; not serving");
         return 1;
     }
     versiond::ServerOptions options;
@@ -194,6 +233,9 @@ int main(int argc, char** argv) {
         ->check(CLI::Range(size_t{1}, size_t{1} << 20))
         ->capture_default_str();
     serveCmd->add_flag("--quiet", serve.quiet, "no log line per request");
+    serveCmd->add_option("--require-signatures", serve.publicKeyFile,
+                         "refuse to start unless every file named has a good minisign "
+                         "signature (FILE.minisig) of this public key (minisign.pub)");
 
     QueryArgs query;
     CLI::App* queryCmd = app.add_subcommand("query", "ask a version server as the patcher does");
