@@ -9,7 +9,8 @@
 #   pick_version_address               sets VERSION_ADDRESS and VERSION_PORT
 #                                      (before the release is built: its
 #                                      update.ini names them)
-#   start_versiond MANIFEST ROOT DIR   serves there ($VERSIOND is the program)
+#   start_versiond MANIFEST ROOT DIR [OPTION...]
+#                                      serves there ($VERSIOND is the program)
 #   stop_servers                       stops both (also on exit, via trap)
 
 SERVER_PIDS=()
@@ -95,9 +96,10 @@ pick_version_address() {
 
 start_versiond() {
   local manifest=$1 root=$2 dir=$3 i line
+  shift 3
   mkdir -p "$dir"
   "$VERSIOND" serve --manifest "$manifest" --root "$root" --address "$VERSION_ADDRESS" \
-    --port "$VERSION_PORT" > "$dir/versiond.out" 2> "$dir/versiond.log" &
+    --port "$VERSION_PORT" "$@" > "$dir/versiond.out" 2> "$dir/versiond.log" &
   SERVER_PIDS+=($!)
   for i in $(seq 200); do
     line=$(head -n1 "$dir/versiond.out" 2>/dev/null || true)
