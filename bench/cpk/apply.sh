@@ -14,19 +14,7 @@ bin=build/native/bin
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-best() {  # best wall time in seconds of: PREPARE; "$@" (PREPARE untimed)
-  local prepare=$1; shift
-  local best=""
-  for _ in $(seq "$runs"); do
-    bash -c "$prepare"
-    local t0 t1
-    t0=$(date +%s.%N)
-    "$@" >/dev/null
-    t1=$(date +%s.%N)
-    best=$(echo "$t0 $t1 ${best:-999999}" | awk '{d=$2-$1; print (d<$3)?d:$3}')
-  done
-  echo "$best"
-}
+. bench/timing.sh
 
 mkdir -p "$work/pristine/data"
 "$bin/cpk_side" game "$work/pristine/data/scene.cpk" 50000
@@ -34,10 +22,10 @@ echo "== game archive: 50,000 entries, $(du -m "$work/pristine/data/scene.cpk" |
 for n in 10000 20000 40000; do
   "$bin/cpk_side" package "$work/p$n.cpk" "$n"
   restore="rm -rf '$work/game' && cp -r '$work/pristine' '$work/game' && sync"
-  ours=$(best "$restore" "$bin/cpk" apply "$work/p$n.cpk" --game "$work/game" --abort)
+  ours=$(best_prepared "$restore" "$bin/cpk" apply "$work/p$n.cpk" --game "$work/game" --abort)
   "$bin/cpk" check "$work/game/data/scene.cpk" >/dev/null
-  theirs=$(best "rm -f '$work/copy.bin'" cp "$work/p$n.cpk" "$work/copy.bin")
-  synced=$(best "rm -f '$work/copy.bin'" bash -c "cp '$work/p$n.cpk' '$work/copy.bin' && sync '$work/copy.bin'")
+  theirs=$(best_prepared "rm -f '$work/copy.bin'" cp "$work/p$n.cpk" "$work/copy.bin")
+  synced=$(best_prepared "rm -f '$work/copy.bin'" bash -c "cp '$work/p$n.cpk' '$work/copy.bin' && sync '$work/copy.bin'")
   awk -v n="$n" -v a="$ours" -v b="$theirs" -v c="$synced" 'BEGIN {
     printf "%6d entries: apply %7.3f s (%6.1f us/entry)   cp %6.3f s (ratio %5.2f)   cp+sync %6.3f s (ratio %5.2f)\n",
       n, a, a / n * 1e6, b, a / b, c, a / c }'

@@ -13,23 +13,7 @@ bin=build/native/bin
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-best() {  # best wall time in seconds of running "$@" $runs times
-  local best=""
-  for _ in $(seq "$runs"); do
-    local t0 t1
-    t0=$(date +%s.%N)
-    "$@" >/dev/null
-    t1=$(date +%s.%N)
-    best=$(echo "$t0 $t1 ${best:-999999}" | awk '{d=$2-$1; print (d<$3)?d:$3}')
-  done
-  echo "$best"
-}
-
-report() {  # name ours theirs bytes
-  awk -v n="$1" -v a="$2" -v b="$3" -v s="$4" 'BEGIN {
-    printf "%-34s ours %7.3f s (%7.1f MB/s)   theirs %7.3f s (%7.1f MB/s)   ratio %.2f\n",
-      n, a, s/a/1e6, b, s/b/1e6, a/b }'
-}
+. bench/timing.sh
 
 echo "== data: $size_mib MiB"
 head -c $((size_mib * 1024 * 1024)) /dev/urandom > "$work/blob.bin"
