@@ -6,10 +6,12 @@
 # (given their MD5, which it checks, as the patcher does) followed by cp of
 # the same bytes the update writes. Prints the seconds of each run, the
 # medians, and the ratio patcher / (aria2c + cp); the goal is at most 1.3.
+# Each round also runs the same update with the packages signed (minisign)
+# and the key listed, and the end shows what the signatures add.
 #
 #   bench/update/compare.sh [SIZE_MIB] [RUNS]
 # Needs the native preset built (drevik, UpdatePackef.dat, versiond, cpk),
-# proftpd, aria2c and root (proftpd's anonymous sessions, port 21).
+# proftpd, aria2c, minisign and root (proftpd's anonymous sessions, port 21).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
@@ -46,6 +48,12 @@ for p in 101 102 103; do
   cp -r "stage$p/files$p" unpacked/
   rm -rf "stage$p"
 done
+# The same packages signed, for the signed update's run: the cost of the
+# signatures is what it adds.
+minisign -G -W -p key.pub -s key.key > /dev/null
+for p in 101 102 103; do
+  minisign -S -s key.key -m "serve/v$((p - 1))/p$p.cpk" > /dev/null
+done
 cat > manifest <<EOF
 latest 103
 mirror * FTP_ADDRESS
@@ -61,11 +69,15 @@ now() { date +%s.%N; }
 elapsed() { echo "$1 $2" | awk '{printf "%.3f", $2 - $1}'; }
 declare -A times
 
-patcher_run() {
+patcher_run() {  # plain|signed
+  local kind=$1
   rm -rf game
   mkdir game
   cp "$bin/drevik" "$bin/UpdatePackef.dat" game/
   game_ini Tesmar.exe > game/update.ini
+  if [ "$kind" = signed ]; then
+    printf '[sign]\r\nnum=1\r\nkey0=%s\r\n' "$(sed -n 2p key.pub)" >> game/update.ini
+  fi
   write_version game/version.dat 100
   sync
   local t0 t1
@@ -75,7 +87,9 @@ patcher_run() {
   t1=$(now)
   [ "$(read_version game/version.dat)" = 103 ] || { echo "drevik did not reach 103"; exit 1; }
   diff -r unpacked/files101 game/files101 > /dev/null || { echo "drevik: wrong files"; exit 1; }
-  times[patcher]="${times[patcher]:-} $(elapsed "$t0" "$t1")"
+  local name=patcher
+  [ "$kind" = plain ] || name=signed
+  times[$name]="${times[$name]:-} $(elapsed "$t0" "$t1")"
 }
 
 anchor_run() {
@@ -105,11 +119,14 @@ median() {
 
 echo "== update of $((total / 1048576)) MiB in 3 packages; load: $(cut -d' ' -f1-3 /proc/loadavg)"
 for i in $(seq "$runs"); do
-  patcher_run
+  patcher_run plain
   anchor_run
+  patcher_run signed
   echo " round $i: patcher $(echo "${times[patcher]}" | awk '{print $NF}') s," \
-    "aria2c $(echo "${times[aria2c]}" | awk '{print $NF}') s, cp $(echo "${times[cp]}" | awk '{print $NF}') s"
+    "aria2c $(echo "${times[aria2c]}" | awk '{print $NF}') s, cp $(echo "${times[cp]}" | awk '{print $NF}') s," \
+    "signed patcher $(echo "${times[signed]}" | awk '{print $NF}') s"
 done
-p=$(median patcher) a=$(median aria2c) c=$(median cp)
+p=$(median patcher) a=$(median aria2c) c=$(median cp) s=$(median signed)
 echo "== medians: patcher $p s; aria2c -x3 -s3 $a s + cp $c s = $(echo "$a $c" | awk '{printf "%.3f", $1 + $2}') s"
 echo "== ratio patcher / (aria2c + cp): $(echo "$p $a $c" | awk '{printf "%.2f", $1 / ($2 + $3)}') (goal: at most 1.3)"
+echo "== signed update: $s s, of which the signatures (fetching and checking) $(echo "$s $p" | awk '{printf "%.3f s (%.0f%%)", $1 - $2, 100 * ($1 - $2) / $1}')"
