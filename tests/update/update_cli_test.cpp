@@ -356,6 +356,11 @@ protected:
         WriteFile(folder + "\\update.ini", gameIni_);
     }
 
+    // The first package signed with key A, the others with key B.
+    const PublisherKey* FirstByAThenB(const std::string& path) const {
+        return path.find("p101") != std::string::npos ? &keyA_ : &keyB_;
+    }
+
     TempDir keys_;
     PublisherKey keyA_, keyB_, keyC_;
     std::string gameIni_;
@@ -366,9 +371,7 @@ protected:
 TEST_F(SignedUpdate, PackagesSignedByAListedKeyUpdateTheFolder) {
     ServeSigned([](const std::string&) { return Release100To102(); },
                 {keyA_.publicLine, keyB_.publicLine},
-                [&](const std::string& path) {
-                    return path.find("p101") != std::string::npos ? &keyA_ : &keyB_;
-                });
+                [&](const std::string& path) { return FirstByAThenB(path); });
     const std::string game = work_ / "game";
     NewSignedGame(game);
     EXPECT_EQ(Run(game), 0);
@@ -392,10 +395,7 @@ TEST_F(SignedUpdate, APackageThatListsANewKeyLetsTheNextOneUseIt) {
                 BuildArchive({{"readme.txt", "version 101"}, {"update.ini", rotated}});
             return release;
         },
-        {keyA_.publicLine},
-        [&](const std::string& path) {
-            return path.find("p101") != std::string::npos ? &keyA_ : &keyB_;
-        });
+        {keyA_.publicLine}, [&](const std::string& path) { return FirstByAThenB(path); });
     const std::string game = work_ / "game";
     NewSignedGame(game);
     EXPECT_EQ(Run(game), 0);
