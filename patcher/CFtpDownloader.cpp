@@ -6,6 +6,7 @@
 #include <new>
 
 #include "cpk/DiscIOMgr.h"
+#include "cpk/FileHelpers.h"
 #include "cpk/Md5.h"
 #include "patcher/FtpReply.h"
 #include "patcher/Signatures.h"
@@ -559,7 +560,13 @@ std::optional<CFtpDownloader::Transfer> CFtpDownloader::OpenTransfer(const Conne
         t.control.Close();
         return std::nullopt;
     }
+    if (!RequestTransfer(t, remotePath, offset)) {
+        return std::nullopt;
+    }
+    return t;
+}
 
+bool CFtpDownloader::RequestTransfer(Transfer& t, const std::string& remotePath, uint32_t offset) {
     std::string reply;
     std::optional<PasvAddress> pasv;
     if (Expect(t.control, "TYPE I\r\n", 200) == 200 && Command(t.control, "PASV\r\n")) {
@@ -572,7 +579,7 @@ std::optional<CFtpDownloader::Transfer> CFtpDownloader::OpenTransfer(const Conne
     }
     if (!pasv) {
         Shut(t.control);
-        return std::nullopt;
+        return false;
     }
     // The data connection goes to the server we are talking to, whatever
     // host the reply names: a reply naming another host would send our
@@ -580,7 +587,7 @@ std::optional<CFtpDownloader::Transfer> CFtpDownloader::OpenTransfer(const Conne
     const std::string host = t.control.PeerAddress().value_or(std::string());
     if (host.empty()) {
         Shut(t.control);
-        return std::nullopt;
+        return false;
     }
 
     // Servers without restart support start the transfer at the file's
@@ -591,7 +598,7 @@ std::optional<CFtpDownloader::Transfer> CFtpDownloader::OpenTransfer(const Conne
                              : 0;
         if (code == 0) {
             Shut(t.control);
-            return std::nullopt;
+            return false;
         }
         if (code != 350) {
             t.skip = offset;
@@ -600,7 +607,7 @@ std::optional<CFtpDownloader::Transfer> CFtpDownloader::OpenTransfer(const Conne
     if (!ConnectData(t.data, host, pasv->port)) {
         Problem(FtpProblem::kNoConnection);
         Shut(t.control);
-        return std::nullopt;
+        return false;
     }
     const int code = Command(t.control, "RETR " + remotePath + "\r\n") ? ReadReply(t.control) : 0;
     if (code != 150 && code != 125) {
@@ -609,9 +616,9 @@ std::optional<CFtpDownloader::Transfer> CFtpDownloader::OpenTransfer(const Conne
         }
         Shut(t.data);
         Shut(t.control);
-        return std::nullopt;
+        return false;
     }
-    return t;
+    return true;
 }
 
 platform::Result<size_t> CFtpDownloader::ReadData(platform::TcpSocket& data, void* buffer,
@@ -708,9 +715,14 @@ void CFtpDownloader::DownloadThread() {
         Post(UM_RESET, 0, 0);
         return;
     }
-    control_.Close();
-    int64_t done = 0;
     std::vector<PatchFileEntry> entries = list_->Snapshot();
+    const bool haveSignatures = !fetchSignatures_ || FetchSignatures(entries);
+    control_.Close();
+    if (!haveSignatures) {
+        Post(UM_RESET, 0, 0);
+        return;
+    }
+    int64_t done = 0;
     for (const PatchFileEntry& entry : entries) {
         if (!FetchFile(entry, done, total)) {
             Post(UM_RESET, 0, 0);
@@ -734,7 +746,7 @@ bool CFtpDownloader::FetchFile(const PatchFileEntry& entry, int64_t& done, int64
     if (platform::Exists(entry.localPath)) {
         if (DigestMatches(entry)) {
             done += entry.size;
-            return !fetchSignatures_ || FetchSignature(entry);
+            return true;
         }
         (void)platform::DeleteFile(entry.localPath);
     }
@@ -748,7 +760,7 @@ bool CFtpDownloader::FetchFile(const PatchFileEntry& entry, int64_t& done, int64
         }
         if (DigestMatches(entry)) {
             done += entry.size;
-            return !fetchSignatures_ || FetchSignature(entry);
+            return true;
         }
         part_.SetReceived(0);
         (void)platform::DeleteFile(entry.localPath);
@@ -767,67 +779,87 @@ bool CFtpDownloader::FetchFile(const PatchFileEntry& entry, int64_t& done, int64
     }
 }
 
-bool CFtpDownloader::FetchSignature(const PatchFileEntry& entry) {
-    const std::string remote = RemoteFilePath(entry.directory, entry.fileName) + kSignatureSuffix;
-    const std::string local = entry.localPath + kSignatureSuffix;
-    (void)platform::DeleteFile(local);  // never one of an earlier release
-    problem_ = FtpProblem::kNone;
-    std::optional<Transfer> t = OpenTransfer(Params(), remote, 0);
-    if (!t) {
+bool CFtpDownloader::FetchSignatures(const std::vector<PatchFileEntry>& entries) {
+    // One after another on the control connection of the sizes: a session
+    // of its own per signature would cost a log-in (and, with many servers,
+    // a good part of a second) each.
+    Transfer t;
+    t.control = std::move(control_);
+    for (const PatchFileEntry& entry : entries) {
+        const std::string local = entry.localPath + kSignatureSuffix;
+        (void)platform::DeleteFile(local);  // never one of an earlier release
+        problem_ = FtpProblem::kNone;
+        if (!RequestTransfer(t, RemoteFilePath(entry.directory, entry.fileName) + kSignatureSuffix,
+                             0)) {
+            if (cancel_.load()) {
+                return false;
+            }
+            if (problem_.load() == FtpProblem::kRefused) {
+                // The server has no signature for it: not the publisher's.
+                // Not fetched, and one left from before goes.
+                DeletePackage(entry.localPath);
+                Tell(GBK("补丁文件%s没有发布者的签名,不能更新"), entry.fileName);
+            } else {
+                TellConnectionLost();
+            }
+            return false;
+        }
+        std::string text;
+        const bool whole = ReceiveWhole(t.data, text, kSignatureFileMax);
+        t.data.Close();
+        // The transfer's end on the control connection, before the next
+        // command.
+        const int end = whole ? ReadReply(t.control) : 0;
         if (cancel_.load()) {
             return false;
         }
-        if (problem_.load() == FtpProblem::kRefused) {
-            // The server has no signature for it: not the publisher's.
-            DeletePackage(entry.localPath);
-            Tell(GBK("补丁文件%s没有发布者的签名,已将其删除"), entry.fileName);
-        } else {
+        if (!whole || end / 100 != 2) {
             TellConnectionLost();
+            return false;
         }
-        return false;
+        // Whatever came is kept as it came: the unpacking judges it, and
+        // says why when it is not a signature (too large, damaged, foreign).
+        const std::string folder = platform::DirName(local, platform::PathSeparators::kBoth);
+        if (!folder.empty()) {
+            CreateDirectoryChain(folder);
+        }
+        auto file = platform::File::Open(local, platform::Access::kWrite, platform::kShareRead,
+                                         platform::Disposition::kCreateAlways);
+        if (!file || !file->Write(text.data(), text.size()) || !file->Flush()) {
+            Tell(GBK("无法写入文件%s,请检查磁盘空间"), local);
+            return false;
+        }
     }
-    std::string text;
-    bool whole = false;
+    control_ = std::move(t.control);
+    return true;
+}
+
+bool CFtpDownloader::ReceiveWhole(platform::TcpSocket& data, std::string& text, size_t most) {
     uint32_t lastData = platform::TickCount();
     char buffer[1024];
-    while (text.size() <= kSignatureFileMax && !cancel_.load()) {
-        auto got = t->data.Recv(buffer, sizeof buffer);
+    while (!cancel_.load()) {
+        auto got = data.Recv(buffer, sizeof buffer);
         if (!got && platform::IsWouldBlock(got.error())) {
             if (Since(lastData) >= options_.replyTimeoutMs) {
                 problem_ = FtpProblem::kNoAnswer;
-                break;
+                return false;
             }
-            (void)t->data.WaitReadable(kDataWaitMs);
+            (void)data.WaitReadable(kDataWaitMs);
             continue;
         }
         if (!got) {
-            break;
+            return false;
         }
         if (*got == 0) {
-            whole = true;
-            break;
+            return true;
         }
-        text.append(buffer, *got);
+        // A little past the bound, so that the reader sees it is too large.
+        if (text.size() <= most) {
+            text.append(buffer, std::min<size_t>(*got, most + 1 - text.size()));
+        }
         lastData = platform::TickCount();
     }
-    t->data.Close();
-    t->control.Close();
-    if (cancel_.load()) {
-        return false;
-    }
-    if (!whole) {
-        TellConnectionLost();
-        return false;
-    }
-    // Whatever came is kept as it came: the unpacking judges it, and says
-    // why when it is not a signature (too large, damaged, foreign).
-    auto file = platform::File::Open(local, platform::Access::kWrite, platform::kShareRead,
-                                     platform::Disposition::kCreateAlways);
-    if (!file || !file->Write(text.data(), text.size()) || !file->Flush()) {
-        Tell(GBK("无法写入文件%s,请检查磁盘空间"), local);
-        return false;
-    }
-    return true;
+    return false;
 }
 
 bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t total) {

@@ -166,8 +166,8 @@ public:
     // already is finished instead.
     FileStart StartFile(const PatchFileEntry& entry);
 
-    // Whether each package's signature file (PATH.minisig) is fetched into
-    // download\ beside it once the package checks out (update.ini lists the
+    // Whether every package's signature file (PATH.minisig) is fetched into
+    // download\ beside it, before the packages (update.ini lists the
     // publisher's keys). Set before Start.
     void SetFetchSignatures(bool fetch) { fetchSignatures_ = fetch; }
 
@@ -221,6 +221,10 @@ private:
     // connections closed and the problem noted, when that failed.
     std::optional<Transfer> OpenTransfer(const Connection& c, const std::string& remotePath,
                                          uint32_t offset);
+    // The part of OpenTransfer after the log-in, on t's control connection:
+    // TYPE I, PASV, REST, the data connection, RETR. False, with the
+    // connections closed and the problem noted, when that failed.
+    bool RequestTransfer(Transfer& t, const std::string& remotePath, uint32_t offset);
     // Receives over t into blocks of the segment, queued for the writer,
     // until remaining is 0, the data connection ends or fails or the
     // download is cancelled. Advances offset and remaining by what was
@@ -263,10 +267,15 @@ private:
     // workers end; true when the partial file is complete and finished.
     bool Receive(const PatchFileEntry& entry, int64_t done, int64_t total);
     bool DigestMatches(const PatchFileEntry& entry) const;
-    // The package's signature file, whole, over a connection of its own,
-    // into download\ beside it. False after telling the user; a server
-    // that has no signature for it refuses the package, which goes.
-    bool FetchSignature(const PatchFileEntry& entry);
+    // Every package's signature file, whole, on the control connection of
+    // ReadSizes, into download\ beside where the package goes. False after
+    // telling the user; a package the server has no signature for is not
+    // fetched (one left from before goes).
+    bool FetchSignatures(const std::vector<PatchFileEntry>& entries);
+    // Reads data to its end, keeping at most most + 1 bytes; false when the
+    // connection failed, kept silent for the reply time-out or the run was
+    // cancelled.
+    bool ReceiveWhole(platform::TcpSocket& data, std::string& text, size_t most);
 
     UpdateEventSink* owner_ = nullptr;
     PatchFileList* list_ = nullptr;
