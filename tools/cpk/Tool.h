@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -75,6 +76,8 @@ private:
         std::vector<std::pair<std::string, std::string>> files;
     };
     void AddTree(const std::string& folder, const std::string& inner, AddPlan& plan);
+    // Whether a file met in a folder being added is the archive itself.
+    bool IsTheArchive(const std::string& file) const;
     // Refuses, before anything is written, a planned path that meets the
     // archive or the plan as the other kind: a file where a folder is, or
     // a folder (or a file's parent) where a file is.
@@ -87,9 +90,10 @@ private:
     DiscIOMgr::Disk& disk_;
     BlockPool pool_;
     CPKVfs vfs_;
-    std::string archive_;      // as given, for messages
-    std::string archivePath_;  // its system path, while adding
-    std::string created_;      // an archive this command created, until it is done
+    std::string archive_;                  // as given, for messages
+    std::string archivePath_;              // its system path, while adding
+    std::optional<uint64_t> archiveSize_;  // its size before the add, when known
+    std::string created_;                  // an archive this command created, until it is done
 };
 
 // Why a name given on the command line or met in a folder cannot go into an

@@ -90,7 +90,7 @@ void Tool::AddTree(const std::string& folder, const std::string& inner, AddPlan&
         }
         if (e.isDirectory) {
             AddTree(child, childInner, plan);
-        } else if (platform::SameFile(child, archivePath_)) {
+        } else if (IsTheArchive(child)) {
             // The archive being filled is never read into itself.
             err_ << "cpk: " << Shown(child) << ": skipped, it is the archive itself\n";
         } else {
@@ -98,6 +98,20 @@ void Tool::AddTree(const std::string& folder, const std::string& inner, AddPlan&
             plan.files.push_back({child, childInner});
         }
     }
+}
+
+bool Tool::IsTheArchive(const std::string& file) const {
+    // Telling two files apart opens both (and under Wine asks for the
+    // volume, a walk up to the root): only a file of the archive's size
+    // can be the archive, and the size is one cheap question. The plan is
+    // made before anything is written, so the size still holds.
+    if (archiveSize_) {
+        const platform::Result<uint64_t> size = platform::FileSize(file);
+        if (size && *size != *archiveSize_) {
+            return false;
+        }
+    }
+    return platform::SameFile(file, archivePath_);
 }
 
 void Tool::CheckKinds(const AddPlan& plan) {
@@ -179,6 +193,8 @@ void Tool::Add(const std::string& archive, const std::vector<std::string>& files
     }
     // Gather what goes in first, so that progress has a total and a path
     // that cannot go in is refused before anything is written.
+    const platform::Result<uint64_t> archiveSize = platform::FileSize(path);
+    archiveSize_ = archiveSize ? std::optional<uint64_t>(*archiveSize) : std::nullopt;
     AddPlan plan;
     for (const std::string& file : files) {
         if (!NameFits(file)) {
