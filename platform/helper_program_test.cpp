@@ -1,11 +1,12 @@
 // Helper program of the seam's tests, started as a child process:
 //   helper exit CODE            ends at once with CODE
 //   helper sleep MS             sleeps, then ends with 0
-//   helper lock NAME FOLDER MS  takes the single-instance lock NAME (lock
-//                               files in FOLDER on POSIX), holds it for MS,
-//                               ends with 0 (acquired), 1 (already running)
-//                               or 2 (failed); once it holds the lock it
-//                               creates the file FOLDER/NAME.held
+//   helper lock NAME FOLDER MS  takes the single-instance lock NAME (on
+//                               POSIX in the runtime folder its environment
+//                               names, which the test points at FOLDER),
+//                               holds it for MS, ends with 0 (acquired),
+//                               1 (already running) or 2 (failed); once it
+//                               holds the lock it creates FOLDER/NAME.held
 //   helper write PATH TEXT      writes TEXT to PATH (in the working folder)
 //   helper args PATH ...        writes its arguments as the seam gives them
 //                               (UTF-8), one per line, to PATH
@@ -43,7 +44,6 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (cmd == "lock" && argc == 5) {
-        platform::SingleInstanceLock::OverrideLockFolder(argv[3]);
         platform::SingleInstanceLock lock(argv[2]);
         if (lock.state() != platform::SingleInstanceLock::State::kAcquired) {
             return lock.state() == platform::SingleInstanceLock::State::kAlreadyRunning ? 1 : 2;
