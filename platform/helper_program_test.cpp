@@ -16,8 +16,9 @@
 //                               binary mode, "binary" and a line break
 //   helper settings WHERE PREFIX COUNT
 //                               writes the values PREFIX0 .. PREFIX<COUNT-1>
-//                               into the settings store at WHERE (see
-//                               OverrideSettingsStore), one change at a time;
+//                               into the settings store at WHERE (a file
+//                               on POSIX, a subkey of HKEY_LOCAL_MACHINE on
+//                               Windows), one change at a time;
 //                               ends with 0, or 4 when a write failed
 #include <cstdio>
 #include <cstdlib>
@@ -82,11 +83,11 @@ int main(int argc, char** argv) {
         return std::fclose(stdout) == 0 ? 0 : 3;
     }
     if (cmd == "settings" && argc == 5) {
-        platform::OverrideSettingsStore(argv[2]);
+        const platform::SettingsStore settings(argv[2]);
         int count = std::atoi(argv[4]);
         for (int i = 0; i < count; ++i) {
             std::string name = argv[3] + std::to_string(i);
-            if (!platform::WriteSettingsString(name, name)) {
+            if (!settings.WriteString(name, name)) {
                 return 4;
             }
         }
