@@ -58,6 +58,40 @@ TEST_F(SettingsStore, ValuesRoundTripWithinTheBuffer) {
     EXPECT_EQ(settings_.ReadString("Borough", 100).status, platform::SettingsRead::kNoValue);
 }
 
+// Each store is its own place: a back end that lost track of where would
+// mix a test's values with another's, or with the player's.
+TEST_F(SettingsStore, StoresAtOtherPlacesKeepTheirOwnValues) {
+    testsupport::ScopedSettingsStore other("Other");
+    ASSERT_TRUE(settings_.CreateKey());
+    EXPECT_FALSE(other.store().KeyExists());
+    ASSERT_TRUE(other.store().CreateKey());
+    ASSERT_TRUE(settings_.WriteString("Borough", "10.0.0.1"));
+    ASSERT_TRUE(other.store().WriteString("Borough", "10.0.0.2"));
+    EXPECT_EQ(settings_.ReadString("Borough", 100).text, "10.0.0.1");
+    EXPECT_EQ(other.store().ReadString("Borough", 100).text, "10.0.0.2");
+    ASSERT_TRUE(other.store().DeleteKey());
+    EXPECT_EQ(settings_.ReadString("Borough", 100).text, "10.0.0.1");
+}
+
+#ifndef _WIN32
+// The system's store is the file under $XDG_CONFIG_HOME, looked up at each
+// use, not when the store was made: the game and the patcher started in
+// the same session agree on it.
+TEST_F(SettingsStore, TheSystemStoreIsTheFileTheEnvironmentNamesAtEachUse) {
+    const platform::SettingsStore system = platform::SettingsStore::System();
+    EXPECT_EQ(system.where(), "");
+    {
+        testsupport::ScopedEnv config("XDG_CONFIG_HOME", platform::NativePath(dir_ / "one"));
+        ASSERT_TRUE(system.CreateKey());
+        ASSERT_TRUE(system.WriteString("Borough", "10.1.2.3"));
+        EXPECT_EQ(testsupport::ReadFile(dir_ / "one\\tesmar\\registry.ini"), "Borough=10.1.2.3\n");
+    }
+    testsupport::ScopedEnv config("XDG_CONFIG_HOME", platform::NativePath(dir_ / "two"));
+    EXPECT_FALSE(system.KeyExists());
+    EXPECT_EQ(system.ReadString("Borough", 100).status, platform::SettingsRead::kNoKey);
+}
+#endif
+
 #ifdef _WIN32
 // The game is a 32-bit program: it reads HKLM\SOFTWARE\Tesmar through the
 // 32-bit registry view, which a 64-bit process sees as
