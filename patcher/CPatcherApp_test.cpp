@@ -81,7 +81,6 @@ TEST_F(CPatcherAppTest, TheProgramEndsAtOnceWhenAnotherInstanceRuns) {
     const std::string program = testsupport::ProgramDir() + "\\drevik";
     testsupport::TempDir runtime;
     testsupport::ScopedEnv scope("XDG_RUNTIME_DIR", platform::NativePath(runtime.path()));
-    platform::SingleInstanceLock::OverrideLockFolder("");
 #endif
     // Alone, in a folder without update.ini, it fails at once and writes
     // nothing: there is no server to ask.
@@ -111,7 +110,6 @@ TEST_F(CPatcherAppTest, OptionsAreSetWithoutTheLockWhileAPatcherRuns) {
     const std::string program = testsupport::ProgramDir() + "\\drevik";
     testsupport::TempDir runtime;
     testsupport::ScopedEnv scope("XDG_RUNTIME_DIR", platform::NativePath(runtime.path()));
-    platform::SingleInstanceLock::OverrideLockFolder("");
 #endif
     platform::SingleInstanceLock running(CPatcherApp::kInstanceName);
     ASSERT_EQ(running.state(), State::kAcquired);

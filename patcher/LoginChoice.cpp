@@ -1,10 +1,8 @@
 #include "patcher/LoginChoice.h"
 
-#include "platform/settings.h"
-
-LoginChoice ReadLoginChoice() {
+LoginChoice ReadLoginChoice(const platform::SettingsStore& settings) {
     LoginChoice choice;
-    platform::SettingsValue v = platform::ReadSettingsString(kLoginValueName, kLoginValueBuffer);
+    platform::SettingsValue v = settings.ReadString(kLoginValueName, kLoginValueBuffer);
     if (v.status == platform::SettingsRead::kOk) {
         choice.found = true;
         choice.text = v.text;
@@ -12,9 +10,9 @@ LoginChoice ReadLoginChoice() {
     return choice;
 }
 
-bool WriteLoginChoice(const std::string& text) {
-    if (!platform::SettingsKeyExists() && !platform::CreateSettingsKey()) {
+bool WriteLoginChoice(const platform::SettingsStore& settings, const std::string& text) {
+    if (!settings.KeyExists() && !settings.CreateKey()) {
         return false;
     }
-    return platform::WriteSettingsString(kLoginValueName, text).ok();
+    return settings.WriteString(kLoginValueName, text).ok();
 }

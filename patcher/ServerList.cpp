@@ -76,7 +76,7 @@ void BuildServerList(ServerListState& state, PicListModel& list, const ServerLis
 
     CPinger pinger;
     pinger.SetDeliveryFilter(options.deliver);
-    LoginChoice stored = ReadLoginChoice();
+    LoginChoice stored = ReadLoginChoice(options.settings);
 
     std::string folder = options.folder.empty() ? platform::CurrentDirectory() : options.folder;
     CConfigFile config;
@@ -191,7 +191,8 @@ void BuildServerList(ServerListState& state, PicListModel& list, const ServerLis
     }
 }
 
-void StoreLoginChoice(ServerListState& state, const PicListModel& list, void* owner) {
+void StoreLoginChoice(ServerListState& state, const PicListModel& list, void* owner,
+                      const platform::SettingsStore& settings) {
     int selected = list.GetCurSel();
     std::string chosen;
     std::string stored;
@@ -204,7 +205,7 @@ void StoreLoginChoice(ServerListState& state, const PicListModel& list, void* ow
     if (chosen.empty() || chosen == stored) {
         return;
     }
-    if (!WriteLoginChoice(chosen)) {
+    if (!WriteLoginChoice(settings, chosen)) {
         ShowOk(owner, GBK("将区域信息写入注册表失败，请解锁注册表"));
     }
 }

@@ -58,6 +58,7 @@ protected:
         o.folder = dir_.path();
         o.owner = &owner_;
         o.deliver = [this](const std::string& ip) { return dropped_.count(ip) == 0; };
+        o.settings = store_.store();
         return o;
     }
 
@@ -159,14 +160,14 @@ TEST_F(ServerListTest, TheStoredAddressSelectsItsServersRow) {
     WriteConfig({{"one", 1, {"127.0.0.1"}},
                  {"two", 2, {"127.0.0.2"}},
                  {"three", 3, {"127.0.0.9", "127.0.0.3"}}});
-    ASSERT_TRUE(WriteLoginChoice("127.0.0.3"));
+    ASSERT_TRUE(WriteLoginChoice(store_.store(), "127.0.0.3"));
     ServerListData d = Build();
     EXPECT_EQ(list_.GetCurSel(), 2);
     EXPECT_TRUE(d.registryFound);
     EXPECT_EQ(d.registryLogin, "127.0.0.3");
 
     // Equal means equal: a trailing blank matches no address.
-    ASSERT_TRUE(WriteLoginChoice("127.0.0.3 "));
+    ASSERT_TRUE(WriteLoginChoice(store_.store(), "127.0.0.3 "));
     Build();
     EXPECT_EQ(list_.GetCurSel(), 0);
 }
@@ -177,7 +178,7 @@ TEST_F(ServerListTest, TheSelectedRowStaysInViewOnceTheListIsFull) {
         servers.push_back({"s" + std::to_string(i), i, {"127.0.0." + std::to_string(i + 1)}});
     }
     WriteConfig(servers);
-    ASSERT_TRUE(WriteLoginChoice("127.0.0.8"));  // server 7
+    ASSERT_TRUE(WriteLoginChoice(store_.store(), "127.0.0.8"));  // server 7
     Build();
     EXPECT_EQ(list_.GetCount(), 10);
     EXPECT_EQ(list_.GetCurSel(), 7);
@@ -190,7 +191,7 @@ TEST_F(ServerListTest, TheSelectedRowStaysInViewOnceTheListIsFull) {
 TEST_F(ServerListTest, ARebuildReplacesRowsAndResults) {
     WriteConfig({{"a", 1, {"127.0.0.1"}}, {"b", 2, {"127.0.0.2"}}, {"c", 3, {"127.0.0.3"}}},
                 {"127.0.0.1", "127.0.0.2"});
-    ASSERT_TRUE(WriteLoginChoice("127.0.0.3"));
+    ASSERT_TRUE(WriteLoginChoice(store_.store(), "127.0.0.3"));
     Build();
     ASSERT_EQ(list_.GetCurSel(), 2);
 
@@ -256,26 +257,26 @@ TEST_F(ServerListTest, HugeCountsAreCapped) {
 
 TEST_F(ServerListTest, StoringTheChoiceWritesOnlyAChangedNonEmptyAddress) {
     WriteConfig({{"a", 1, {"127.0.0.1"}}, {"b", 2, {"127.0.0.2"}}, {"none", 3, {}}});
-    ASSERT_TRUE(WriteLoginChoice("127.0.0.2"));
+    ASSERT_TRUE(WriteLoginChoice(store_.store(), "127.0.0.2"));
     Build();
     ASSERT_EQ(list_.GetCurSel(), 1);
 
     // The same address as read: not written. (The store is changed behind
     // the build's back; a write would bring 127.0.0.2 back.)
-    ASSERT_TRUE(WriteLoginChoice("sentinel"));
-    StoreLoginChoice(state_, list_, &owner_);
-    EXPECT_EQ(ReadLoginChoice().text, "sentinel");
+    ASSERT_TRUE(WriteLoginChoice(store_.store(), "sentinel"));
+    StoreLoginChoice(state_, list_, &owner_, store_.store());
+    EXPECT_EQ(ReadLoginChoice(store_.store()).text, "sentinel");
     EXPECT_EQ(state_.Snapshot().chosenLogin, "127.0.0.2");
 
     // A server without an address: nothing to store.
     list_.SetCurSel(2);
-    StoreLoginChoice(state_, list_, &owner_);
-    EXPECT_EQ(ReadLoginChoice().text, "sentinel");
+    StoreLoginChoice(state_, list_, &owner_, store_.store());
+    EXPECT_EQ(ReadLoginChoice(store_.store()).text, "sentinel");
     EXPECT_EQ(state_.Snapshot().chosenLogin, "");
 
     list_.SetCurSel(0);
-    StoreLoginChoice(state_, list_, &owner_);
-    EXPECT_EQ(ReadLoginChoice().text, "127.0.0.1");
+    StoreLoginChoice(state_, list_, &owner_, store_.store());
+    EXPECT_EQ(ReadLoginChoice(store_.store()).text, "127.0.0.1");
     EXPECT_EQ(boxes_.count(), 0u);
 }
 
@@ -285,12 +286,13 @@ TEST_F(ServerListTest, AFailedRegistryWriteIsReported) {
     // A store that cannot be created: on Windows a key name longer than the
     // registry allows, elsewhere a folder that is a file.
 #ifdef _WIN32
-    platform::OverrideSettingsStore("SOFTWARE\\" + std::string(300, 'k'));
+    const platform::SettingsStore unusable("SOFTWARE\\" + std::string(300, 'k'));
 #else
     testsupport::WriteFile(dir_ / "blocker", "x");
-    platform::OverrideSettingsStore(platform::NativePath(dir_ / "blocker") + "/registry.ini");
+    const platform::SettingsStore unusable(platform::NativePath(dir_ / "blocker") +
+                                           "/registry.ini");
 #endif
-    StoreLoginChoice(state_, list_, &owner_);
+    StoreLoginChoice(state_, list_, &owner_, unusable);
     auto asked = boxes_.asked();
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].text, Utf8ToGbk("将区域信息写入注册表失败，请解锁注册表"));

@@ -25,6 +25,7 @@ protected:
         ServerListOptions options;
         options.folder = dir_.path();
         options.pingTimeoutMs = pingtest::kAnswerTimeoutMs;
+        options.settings = store_.store();
         std::ostringstream out;
         int rc = RunServersCommand(out, options);
         output = out.str();
@@ -47,7 +48,7 @@ TEST_F(ServersCommand, PrintsWhatThePatcherMakesOfUpdateIni) {
                                                "[Borough1]\r\nname=西区\r\ndianxin=5\r\n"
                                                "login_num=1\r\nip0=127.0.0.2\r\n"
                                                "[checkversion]\r\nnum=1\r\nip0=127.0.0.1\r\n"));
-    ASSERT_TRUE(WriteLoginChoice("127.0.0.2"));
+    ASSERT_TRUE(WriteLoginChoice(store_.store(), "127.0.0.2"));
     std::string out;
     EXPECT_EQ(Run(out), kServersOk) << out;
     // Rows in UTF-8, the selected one marked.
@@ -59,14 +60,14 @@ TEST_F(ServersCommand, PrintsWhatThePatcherMakesOfUpdateIni) {
         << out;
     EXPECT_FALSE(Has(out, "problems")) << out;
     // Looking is all it does.
-    EXPECT_EQ(ReadLoginChoice().text, "127.0.0.2");
+    EXPECT_EQ(ReadLoginChoice(store_.store()).text, "127.0.0.2");
 }
 
 TEST_F(ServersCommand, NamesTheProblemsOfAFileThatCannotWork) {
     testsupport::WriteFile(dir_ / "update.ini",
                            "[config]\r\nBorough_num=1\r\n[Borough0]\r\nname=x\r\n"
                            "[checkversion]\r\nnum=2\r\nip0=127.0.0.1\r\nip1=nosuch.invalid\r\n");
-    ASSERT_TRUE(WriteLoginChoice("10.1.1.1"));
+    ASSERT_TRUE(WriteLoginChoice(store_.store(), "10.1.1.1"));
     std::string out;
     EXPECT_EQ(Run(out), kServersProblems) << out;
     EXPECT_TRUE(Has(out, "    no login address\n")) << out;

@@ -204,7 +204,7 @@ bool UpdateDriver::HasServerSelection() const {
 }
 
 void UpdateDriver::StoreLoginChoice() {
-    ::StoreLoginChoice(servers_, list_, dialog_.owner());
+    ::StoreLoginChoice(servers_, list_, dialog_.owner(), options_.serverList.settings);
 }
 
 void UpdateDriver::StoreResumeIndex(int32_t index) {

@@ -1,11 +1,12 @@
 // Helper program of the seam's tests, started as a child process:
 //   helper exit CODE            ends at once with CODE
 //   helper sleep MS             sleeps, then ends with 0
-//   helper lock NAME FOLDER MS  takes the single-instance lock NAME (lock
-//                               files in FOLDER on POSIX), holds it for MS,
-//                               ends with 0 (acquired), 1 (already running)
-//                               or 2 (failed); once it holds the lock it
-//                               creates the file FOLDER/NAME.held
+//   helper lock NAME FOLDER MS  takes the single-instance lock NAME (on
+//                               POSIX in the runtime folder its environment
+//                               names, which the test points at FOLDER),
+//                               holds it for MS, ends with 0 (acquired),
+//                               1 (already running) or 2 (failed); once it
+//                               holds the lock it creates FOLDER/NAME.held
 //   helper write PATH TEXT      writes TEXT to PATH (in the working folder)
 //   helper args PATH ...        writes its arguments as the seam gives them
 //                               (UTF-8), one per line, to PATH
@@ -15,8 +16,9 @@
 //                               binary mode, "binary" and a line break
 //   helper settings WHERE PREFIX COUNT
 //                               writes the values PREFIX0 .. PREFIX<COUNT-1>
-//                               into the settings store at WHERE (see
-//                               OverrideSettingsStore), one change at a time;
+//                               into the settings store at WHERE (a file
+//                               on POSIX, a subkey of HKEY_LOCAL_MACHINE on
+//                               Windows), one change at a time;
 //                               ends with 0, or 4 when a write failed
 #include <cstdio>
 #include <cstdlib>
@@ -43,7 +45,6 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (cmd == "lock" && argc == 5) {
-        platform::SingleInstanceLock::OverrideLockFolder(argv[3]);
         platform::SingleInstanceLock lock(argv[2]);
         if (lock.state() != platform::SingleInstanceLock::State::kAcquired) {
             return lock.state() == platform::SingleInstanceLock::State::kAlreadyRunning ? 1 : 2;
@@ -82,11 +83,11 @@ int main(int argc, char** argv) {
         return std::fclose(stdout) == 0 ? 0 : 3;
     }
     if (cmd == "settings" && argc == 5) {
-        platform::OverrideSettingsStore(argv[2]);
+        const platform::SettingsStore settings(argv[2]);
         int count = std::atoi(argv[4]);
         for (int i = 0; i < count; ++i) {
             std::string name = argv[3] + std::to_string(i);
-            if (!platform::WriteSettingsString(name, name)) {
+            if (!settings.WriteString(name, name)) {
                 return 4;
             }
         }

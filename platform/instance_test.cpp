@@ -6,6 +6,7 @@
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/process.h"
+#include "testsupport/temp_dir.h"
 
 namespace {
 
@@ -19,13 +20,14 @@ std::string UniqueName(const char* tag) {
     return std::string("TesmarTest-") + tag + "-" + std::to_string(platform::CurrentProcessId());
 }
 
+// On POSIX the lock files go to the runtime folder the environment names,
+// here one of the test's own, for the test and for the helpers it starts
+// (they inherit the environment); named mutexes under Wine belong to the
+// build tree's own prefix.
 class InstanceLock : public ::testing::Test {
 protected:
-    void SetUp() override {
-        platform::SingleInstanceLock::OverrideLockFolder(platform::NativePath(dir_.path()));
-    }
-    void TearDown() override { platform::SingleInstanceLock::OverrideLockFolder(""); }
     testsupport::TempDir dir_;
+    testsupport::ScopedEnv runtime_{"XDG_RUNTIME_DIR", platform::NativePath(dir_.path())};
 };
 
 TEST_F(InstanceLock, SecondHolderIsRefusedUntilTheFirstLetsGo) {

@@ -9,7 +9,7 @@
 #include "platform/fs.h"
 #include "platform/process.h"
 #include "platform/settings.h"
-#include "testsupport/temp_dir.h"
+#include "testsupport/settings_store.h"
 
 namespace {
 
@@ -17,22 +17,16 @@ constexpr int kWriters = 4;
 constexpr int kValuesEach = 40;
 
 TEST(SettingsStoreProcesses, ConcurrentWritersLoseNoValue) {
-    testsupport::TempDir dir;
-#ifdef _WIN32
-    const std::string where =
-        "SOFTWARE\\TesmarTestProcs" + std::to_string(platform::CurrentProcessId());
-#else
-    const std::string where = platform::NativePath(dir / "registry.ini");
-#endif
-    platform::OverrideSettingsStore(where);
-    (void)platform::DeleteSettingsKey();
-    ASSERT_TRUE(platform::CreateSettingsKey());
+    testsupport::ScopedSettingsStore store("Procs");
+    const platform::SettingsStore& settings = store.store();
+    ASSERT_TRUE(settings.CreateKey());
 
     std::vector<platform::Process> writers;
     for (int w = 0; w < kWriters; ++w) {
         std::string prefix = "w" + std::to_string(w) + "_";
         auto p = platform::StartProgram(
-            HelperProgram(), {"settings", where, prefix, std::to_string(kValuesEach)}, "");
+            HelperProgram(), {"settings", settings.where(), prefix, std::to_string(kValuesEach)},
+            "");
         ASSERT_TRUE(p) << p.error().Message();
         writers.push_back(std::move(p.value()));
     }
@@ -45,15 +39,14 @@ TEST(SettingsStoreProcesses, ConcurrentWritersLoseNoValue) {
     for (int w = 0; w < kWriters; ++w) {
         for (int i = 0; i < kValuesEach; ++i) {
             std::string name = "w" + std::to_string(w) + "_" + std::to_string(i);
-            auto v = platform::ReadSettingsString(name, 100);
+            auto v = settings.ReadString(name, 100);
             if (v.status != platform::SettingsRead::kOk || v.text != name) {
                 ++missing;
             }
         }
     }
     EXPECT_EQ(missing, 0);
-    EXPECT_TRUE(platform::DeleteSettingsKey());
-    platform::OverrideSettingsStore("");
+    EXPECT_TRUE(settings.DeleteKey());
 }
 
 }  // namespace

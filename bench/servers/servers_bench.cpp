@@ -16,9 +16,8 @@
 #include "patcher/CPinger.h"
 #include "patcher/EchoPacket.h"
 #include "patcher/ServerList.h"
-#include "platform/fs.h"
 #include "platform/icmp.h"
-#include "platform/settings.h"
+#include "testsupport/settings_store.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
@@ -62,7 +61,7 @@ BENCHMARK(BM_Echo)->Arg(0)->Arg(1)->UseRealTime();
 // server given as an address.
 void BM_BuildServerList(benchmark::State& state) {
     testsupport::TempDir dir;
-    platform::OverrideSettingsStore(platform::NativePath(dir / "registry.ini"));
+    testsupport::ScopedSettingsStore settings("ServersBench");
     int servers = static_cast<int>(state.range(0));
     std::string ini = "[config]\r\nBorough_num=" + std::to_string(servers) + "\r\n";
     for (int i = 0; i < servers; ++i) {
@@ -79,13 +78,13 @@ void BM_BuildServerList(benchmark::State& state) {
     ServerListOptions options;
     options.folder = dir.path();
     options.pingTimeoutMs = kTimeoutMs;
+    options.settings = settings.store();
     for (auto _ : state) {
         ServerListState results;
         PicListModel list;
         BuildServerList(results, list, options);
         benchmark::DoNotOptimize(list.GetCount());
     }
-    platform::OverrideSettingsStore("");
     state.SetItemsProcessed(state.iterations() * servers * 3);  // addresses probed
 }
 BENCHMARK(BM_BuildServerList)

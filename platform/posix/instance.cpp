@@ -6,26 +6,11 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <mutex>
 
 namespace platform {
 namespace {
 
-std::mutex& FolderMutex() {
-    static std::mutex mu;
-    return mu;
-}
-
-std::string& FolderOverride() {
-    static std::string folder;
-    return folder;
-}
-
 std::string LockPath(const std::string& name) {
-    std::lock_guard<std::mutex> lock(FolderMutex());
-    if (!FolderOverride().empty()) {
-        return FolderOverride() + "/" + name + ".lock";
-    }
     if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run && *run) {
         return std::string(run) + "/" + name + ".lock";
     }
@@ -58,11 +43,6 @@ SingleInstanceLock::~SingleInstanceLock() {
     if (handle_ != -1) {
         ::close(static_cast<int>(handle_));
     }
-}
-
-void SingleInstanceLock::OverrideLockFolder(const std::string& folder) {
-    std::lock_guard<std::mutex> lock(FolderMutex());
-    FolderOverride() = folder;
 }
 
 }  // namespace platform

@@ -30,15 +30,10 @@ std::mutex& StoreMutex() {
     return mu;
 }
 
-std::string& Override() {
-    static std::string where;
-    return where;
-}
-
-// System path of the store file.
-std::string StorePath() {
-    if (!Override().empty()) {
-        return SystemPathFromNative(Override());
+// System path of the store file at where ("" = the system's).
+std::string StorePath(const std::string& where) {
+    if (!where.empty()) {
+        return SystemPathFromNative(where);
     }
     std::string base;
     if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x) {
@@ -121,8 +116,8 @@ std::string Unescape(const std::string& v) {
     return out;
 }
 
-bool Load(std::map<std::string, std::string>& values) {
-    auto read = ReadWholeFile(StorePath());
+bool Load(const std::string& path, std::map<std::string, std::string>& values) {
+    auto read = ReadWholeFile(path);
     if (!read) {
         return false;
     }
@@ -144,12 +139,11 @@ bool Load(std::map<std::string, std::string>& values) {
     return true;
 }
 
-Status Save(const std::map<std::string, std::string>& values) {
+Status Save(const std::string& path, const std::map<std::string, std::string>& values) {
     std::string text;
     for (const auto& kv : values) {
         text += kv.first + "=" + Escape(kv.second) + "\n";
     }
-    std::string path = StorePath();
     std::string tmp = path + ".tmp";
     {
         auto f = File::Open(tmp, Access::kWrite, kShareNone, Disposition::kCreateAlways);
@@ -174,11 +168,11 @@ bool ValidName(const std::string& name) {
 
 }  // namespace
 
-SettingsValue ReadSettingsString(const std::string& name, size_t bufferBytes) {
+SettingsValue SettingsStore::ReadString(const std::string& name, size_t bufferBytes) const {
     std::lock_guard<std::mutex> lock(StoreMutex());
     std::map<std::string, std::string> values;
     SettingsValue out;
-    if (!Load(values)) {
+    if (!Load(StorePath(where_), values)) {
         out.status = SettingsRead::kNoKey;
         return out;
     }
@@ -196,14 +190,14 @@ SettingsValue ReadSettingsString(const std::string& name, size_t bufferBytes) {
     return out;
 }
 
-bool SettingsKeyExists() {
+bool SettingsStore::KeyExists() const {
     std::lock_guard<std::mutex> lock(StoreMutex());
-    return Exists(StorePath());
+    return Exists(StorePath(where_));
 }
 
-Status CreateSettingsKey() {
+Status SettingsStore::CreateKey() const {
     std::lock_guard<std::mutex> lock(StoreMutex());
-    std::string path = StorePath();
+    std::string path = StorePath(where_);
     if (Exists(path)) {
         return Status::Ok();
     }
@@ -227,60 +221,58 @@ Status CreateSettingsKey() {
     return Status::Ok();
 }
 
-Status WriteSettingsString(const std::string& name, const std::string& value) {
+Status SettingsStore::WriteString(const std::string& name, const std::string& value) const {
     std::lock_guard<std::mutex> lock(StoreMutex());
     if (!ValidName(name)) {
         return Error{0};
     }
-    if (!Exists(StorePath())) {
+    std::string path = StorePath(where_);
+    if (!Exists(path)) {
         return Error{ErrorNotFound()};  // the key must exist
     }
-    ChangeLock change(StorePath());
+    ChangeLock change(path);
     if (!change.held()) {
         return change.error();
     }
     std::map<std::string, std::string> values;
-    if (!Load(values)) {
+    if (!Load(path, values)) {
         return Error{ErrorNotFound()};  // the key must exist
     }
     values[name] = value;
-    return Save(values);
+    return Save(path, values);
 }
 
-Status DeleteSettingsValue(const std::string& name) {
+Status SettingsStore::DeleteValue(const std::string& name) const {
     std::lock_guard<std::mutex> lock(StoreMutex());
-    if (!Exists(StorePath())) {
+    std::string path = StorePath(where_);
+    if (!Exists(path)) {
         return Error{ErrorNotFound()};
     }
-    ChangeLock change(StorePath());
+    ChangeLock change(path);
     if (!change.held()) {
         return change.error();
     }
     std::map<std::string, std::string> values;
-    if (!Load(values)) {
+    if (!Load(path, values)) {
         return Error{ErrorNotFound()};
     }
     if (values.erase(name) == 0) {
         return Error{ErrorNotFound()};
     }
-    return Save(values);
+    return Save(path, values);
 }
 
-Status DeleteSettingsKey() {
+Status SettingsStore::DeleteKey() const {
     std::lock_guard<std::mutex> lock(StoreMutex());
-    if (!Exists(StorePath())) {
+    std::string path = StorePath(where_);
+    if (!Exists(path)) {
         return Error{ErrorNotFound()};
     }
-    ChangeLock change(StorePath());
+    ChangeLock change(path);
     if (!change.held()) {
         return change.error();
     }
-    return DeleteFile(StorePath());
-}
-
-void OverrideSettingsStore(const std::string& where) {
-    std::lock_guard<std::mutex> lock(StoreMutex());
-    Override() = where;
+    return DeleteFile(path);
 }
 
 }  // namespace platform

@@ -26,7 +26,4 @@ SingleInstanceLock::~SingleInstanceLock() {
     }
 }
 
-// Named mutexes live in the session's namespace; there is no folder.
-void SingleInstanceLock::OverrideLockFolder(const std::string&) {}
-
 }  // namespace platform

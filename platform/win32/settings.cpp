@@ -9,7 +9,6 @@
 // 32-bit view seen from a 64-bit process).
 #include "platform/settings.h"
 
-#include <mutex>
 #include <vector>
 
 #include "platform/native_windows.h"
@@ -22,19 +21,10 @@ constexpr const char* kDefaultKey = "SOFTWARE\\Tesmar";
 // Added to every access mask; a no-op for a 32-bit build.
 constexpr REGSAM kView = KEY_WOW64_32KEY;
 
-std::mutex& KeyMutex() {
-    static std::mutex mu;
-    return mu;
-}
-
-std::string& KeyOverride() {
-    static std::string key;
-    return key;
-}
-
-std::wstring SubKey() {
-    std::lock_guard<std::mutex> lock(KeyMutex());
-    return win32::Wide(KeyOverride().empty() ? std::string(kDefaultKey) : KeyOverride());
+// The subkey under HKEY_LOCAL_MACHINE of the store at where ("" = the
+// system's).
+std::wstring SubKey(const std::string& where) {
+    return win32::Wide(where.empty() ? std::string(kDefaultKey) : where);
 }
 
 // Closes a registry key when it goes out of scope.
@@ -56,10 +46,10 @@ private:
 
 }  // namespace
 
-SettingsValue ReadSettingsString(const std::string& name, size_t bufferBytes) {
+SettingsValue SettingsStore::ReadString(const std::string& name, size_t bufferBytes) const {
     SettingsValue out;
     ScopedKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, SubKey().c_str(), 0, KEY_READ | kView, key.out()) !=
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, SubKey(where_).c_str(), 0, KEY_READ | kView, key.out()) !=
         ERROR_SUCCESS) {
         out.status = SettingsRead::kNoKey;
         return out;
@@ -94,26 +84,27 @@ SettingsValue ReadSettingsString(const std::string& name, size_t bufferBytes) {
     return out;
 }
 
-bool SettingsKeyExists() {
+bool SettingsStore::KeyExists() const {
     ScopedKey key;
-    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, SubKey().c_str(), 0, KEY_READ | kView, key.out()) ==
-           ERROR_SUCCESS;
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, SubKey(where_).c_str(), 0, KEY_READ | kView,
+                         key.out()) == ERROR_SUCCESS;
 }
 
-Status CreateSettingsKey() {
+Status SettingsStore::CreateKey() const {
     ScopedKey key;
-    LONG rc =
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, SubKey().c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS | kView, nullptr, key.out(), nullptr);
+    LONG rc = RegCreateKeyExW(HKEY_LOCAL_MACHINE, SubKey(where_).c_str(), 0, nullptr,
+                              REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS | kView, nullptr, key.out(),
+                              nullptr);
     if (rc != ERROR_SUCCESS) {
         return Error{static_cast<uint32_t>(rc)};
     }
     return Status::Ok();
 }
 
-Status WriteSettingsString(const std::string& name, const std::string& value) {
+Status SettingsStore::WriteString(const std::string& name, const std::string& value) const {
     ScopedKey key;
-    LONG rc = RegOpenKeyExW(HKEY_LOCAL_MACHINE, SubKey().c_str(), 0, KEY_WRITE | kView, key.out());
+    LONG rc =
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, SubKey(where_).c_str(), 0, KEY_WRITE | kView, key.out());
     if (rc != ERROR_SUCCESS) {
         return Error{static_cast<uint32_t>(rc)};
     }
@@ -127,9 +118,10 @@ Status WriteSettingsString(const std::string& name, const std::string& value) {
     return Status::Ok();
 }
 
-Status DeleteSettingsValue(const std::string& name) {
+Status SettingsStore::DeleteValue(const std::string& name) const {
     ScopedKey key;
-    LONG rc = RegOpenKeyExW(HKEY_LOCAL_MACHINE, SubKey().c_str(), 0, KEY_WRITE | kView, key.out());
+    LONG rc =
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, SubKey(where_).c_str(), 0, KEY_WRITE | kView, key.out());
     if (rc == ERROR_SUCCESS) {
         rc = RegDeleteValueW(key.get(), win32::Wide(name).c_str());
     }
@@ -139,17 +131,12 @@ Status DeleteSettingsValue(const std::string& name) {
     return Status::Ok();
 }
 
-Status DeleteSettingsKey() {
-    LONG rc = RegDeleteKeyExW(HKEY_LOCAL_MACHINE, SubKey().c_str(), kView, 0);
+Status SettingsStore::DeleteKey() const {
+    LONG rc = RegDeleteKeyExW(HKEY_LOCAL_MACHINE, SubKey(where_).c_str(), kView, 0);
     if (rc != ERROR_SUCCESS) {
         return Error{static_cast<uint32_t>(rc)};
     }
     return Status::Ok();
-}
-
-void OverrideSettingsStore(const std::string& where) {
-    std::lock_guard<std::mutex> lock(KeyMutex());
-    KeyOverride() = where;
 }
 
 }  // namespace platform

@@ -2,25 +2,29 @@
 
 #include "platform/fs.h"
 #include "platform/process.h"
-#include "platform/settings.h"
 
 namespace testsupport {
 
-ScopedSettingsStore::ScopedSettingsStore(const std::string& tag, const std::string& file) {
+platform::SettingsStore ScopedSettingsStore::Place(const TempDir& dir, const std::string& tag,
+                                                   const std::string& file) {
 #ifdef _WIN32
+    (void)dir;
     (void)file;
-    platform::OverrideSettingsStore("SOFTWARE\\Tesmar" + tag + "Test" +
-                                    std::to_string(platform::CurrentProcessId()));
+    return platform::SettingsStore("SOFTWARE\\Tesmar" + tag + "Test" +
+                                   std::to_string(platform::CurrentProcessId()));
 #else
     (void)tag;
-    platform::OverrideSettingsStore(platform::NativePath(dir_ / file));
+    return platform::SettingsStore(platform::NativePath(dir / file));
 #endif
-    (void)platform::DeleteSettingsKey();
+}
+
+ScopedSettingsStore::ScopedSettingsStore(const std::string& tag, const std::string& file)
+    : store_(Place(dir_, tag, file)) {
+    (void)store_.DeleteKey();
 }
 
 ScopedSettingsStore::~ScopedSettingsStore() {
-    (void)platform::DeleteSettingsKey();
-    platform::OverrideSettingsStore("");
+    (void)store_.DeleteKey();
 }
 
 }  // namespace testsupport

@@ -257,6 +257,7 @@ protected:
         ftp->stallTimeoutMs = kStallTimeoutMs;
         o.ftp = ftp;
         o.replyPolls = kReplyPolls;
+        o.serverList.settings = settings_.store();
         UpdateDlgOptions d;
         d.modulePath = folder + "\\" + kPatcherName;
         d.makeWork = [o](CUpdateDlg& dialog, UpdateShared& shared) {

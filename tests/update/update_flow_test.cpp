@@ -127,6 +127,7 @@ protected:
             };
         }
         o.replyPolls = 300;
+        o.serverList.settings = settings_.store();
         UpdateDlgOptions d;
         d.text = [](const char* s) { return std::string(s); };
         d.modulePath = modulePath_.empty() ? game_ / "drevik" : modulePath_;

@@ -20,6 +20,7 @@
 
 #include "patcher/CPinger.h"
 #include "patcher/text/PicListModel.h"
+#include "platform/settings.h"
 
 // Every login address gets this long to answer; the rows say ">500 ms" for
 // those that did not.
@@ -110,6 +111,8 @@ struct ServerListOptions {
     CPinger::DeliveryFilter deliver;
     // Asked to repaint the dialog at the end of the build.
     std::function<void()> repaint;
+    // Where the stored choice is read, and StoreLoginChoice writes it.
+    platform::SettingsStore settings = platform::SettingsStore::System();
 };
 
 // Builds the list: rows into list (cleared first; the stored choice's row,
@@ -126,4 +129,5 @@ std::string FormatServerRow(const std::string& name, int rtt);
 // ("" when that row has none); written to the settings store when it is not
 // empty and differs from the value the build read. A failed write shows
 // "将区域信息写入注册表失败，请解锁注册表" (OK, owner, default caption).
-void StoreLoginChoice(ServerListState& state, const PicListModel& list, void* owner);
+void StoreLoginChoice(ServerListState& state, const PicListModel& list, void* owner,
+                      const platform::SettingsStore& settings);

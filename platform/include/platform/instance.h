@@ -24,9 +24,6 @@ public:
 
     State state() const { return state_; }
 
-    // For tests on POSIX: the folder where lock files are made ("" = default).
-    static void OverrideLockFolder(const std::string& folder);
-
 private:
     State state_ = State::kFailed;
     intptr_t handle_ = -1;

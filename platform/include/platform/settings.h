@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 
 #include "platform/result.h"
 
@@ -27,23 +28,39 @@ struct SettingsValue {
     std::string text;  // set when status is kOk
 };
 
-// Reads a string value into a buffer of bufferBytes bytes (terminating NUL
-// included), as a registry query with that buffer would.
-SettingsValue ReadSettingsString(const std::string& name, size_t bufferBytes);
+// One place of the store, passed to the code that uses it. System() is the
+// system's own: on Windows HKEY_LOCAL_MACHINE\SOFTWARE\Tesmar, on POSIX the
+// file under $XDG_CONFIG_HOME (or ~/.config), the environment read at each
+// use. Tests make stores of their own elsewhere. A plain value, cheap to
+// copy; stores at the same place see the same values, in this process and in
+// others.
+class SettingsStore {
+public:
+    static SettingsStore System() { return SettingsStore(std::string()); }
+    // On POSIX the path of the file (a native path), on Windows the subkey
+    // under HKEY_LOCAL_MACHINE (in its 32-bit view). An empty text names the
+    // system's store.
+    explicit SettingsStore(std::string where) : where_(std::move(where)) {}
 
-bool SettingsKeyExists();
-Status CreateSettingsKey();  // non-volatile, full access; no error if it exists
-// Sets a string value (REG_SZ, stored with its terminating NUL). The key must
-// exist.
-Status WriteSettingsString(const std::string& name, const std::string& value);
-Status DeleteSettingsValue(const std::string& name);
-// Removes the key with all its values (an uninstaller's step; tests clean up
-// with it).
-Status DeleteSettingsKey();
+    // "" for the system's store.
+    const std::string& where() const { return where_; }
 
-// Points the store elsewhere, for tests: on POSIX the path of the file, on
-// Windows the subkey under HKEY_LOCAL_MACHINE. An empty text restores the
-// default. Not thread-safe against concurrent store use.
-void OverrideSettingsStore(const std::string& where);
+    // Reads a string value into a buffer of bufferBytes bytes (terminating
+    // NUL included), as a registry query with that buffer would.
+    SettingsValue ReadString(const std::string& name, size_t bufferBytes) const;
+
+    bool KeyExists() const;
+    Status CreateKey() const;  // non-volatile, full access; no error if it exists
+    // Sets a string value (REG_SZ, stored with its terminating NUL). The key
+    // must exist.
+    Status WriteString(const std::string& name, const std::string& value) const;
+    Status DeleteValue(const std::string& name) const;
+    // Removes the key with all its values (an uninstaller's step; tests clean
+    // up with it).
+    Status DeleteKey() const;
+
+private:
+    std::string where_;
+};
 
 }  // namespace platform
