@@ -39,19 +39,7 @@ void DeletePackage(const std::string& packagePath) {
 
 sign::Check CheckPackageSignature(const std::string& packagePath, const std::string& fileName,
                                   const PublisherKeys& keys) {
-    const std::string signaturePath = packagePath + kSignatureSuffix;
-    const platform::Result<uint64_t> size = platform::FileSize(signaturePath);
-    if (size && *size > kSignatureFileMax) {
-        return {sign::Verdict::kDamaged, "the signature file is too large to be one", ""};
-    }
-    platform::Result<std::string> text = platform::ReadWholeFile(signaturePath);
-    if (!text) {
-        return {sign::Verdict::kUnreadable,
-                "no signature file " + platform::GbkToUtf8(signaturePath) + " (" +
-                    platform::GbkToUtf8(text.error().Message()) + ")",
-                ""};
-    }
-    sign::Check check = sign::VerifyFile(packagePath, *text, keys.keys, fileName);
+    sign::Check check = sign::VerifySignedFile(packagePath, keys.keys, fileName);
     if (check.verdict == sign::Verdict::kForeignKey && !keys.unusable.empty()) {
         // Say why a key the publisher meant to list did not count.
         for (const std::string& u : keys.unusable) {

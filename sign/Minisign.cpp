@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/file.h"
+#include "platform/fs.h"
 #include "platform/text.h"
 
 namespace sign {
@@ -449,6 +450,28 @@ Check VerifyFile(const std::string& systemPath, const std::string& minisigText,
                 sig->trustedComment};
     }
     return {Verdict::kGood, std::string(), sig->trustedComment};
+}
+
+Check VerifySignedFile(const std::string& systemPath, const std::vector<PublicKey>& keys,
+                       const std::string& expectedFileName) {
+    const std::string signaturePath = systemPath + kSignatureSuffix;
+    const std::string shown = platform::GbkToUtf8(platform::NativePath(signaturePath));
+    const platform::Result<uint64_t> size = platform::FileSize(signaturePath);
+    if (!size) {
+        return {Verdict::kUnreadable,
+                "no signature " + shown + " (" + platform::GbkToUtf8(size.error().Message()) + ")",
+                {}};
+    }
+    if (*size > kMinisigBytesMax) {
+        return {Verdict::kDamaged, shown + " is too large to be a signature", {}};
+    }
+    const platform::Result<std::string> text = platform::ReadWholeFile(signaturePath);
+    if (!text) {
+        return {Verdict::kUnreadable,
+                shown + " cannot be read (" + platform::GbkToUtf8(text.error().Message()) + ")",
+                {}};
+    }
+    return VerifyFile(systemPath, *text, keys, expectedFileName);
 }
 
 }  // namespace sign

@@ -312,6 +312,25 @@ TEST_F(MinisignVerify, FileChangedAfterSigning) {
     }
 }
 
+TEST_F(MinisignVerify, TheSignatureBesideTheFile) {
+    const std::string path = temp_ / "a.bin";
+    testsupport::WriteFile(path, FixtureText("a.bin"));
+    sign::Check missing = sign::VerifySignedFile(path, keys_, "a.bin");
+    EXPECT_EQ(missing.verdict, Verdict::kUnreadable) << missing.reason;
+    EXPECT_NE(missing.reason.find("a.bin.minisig"), std::string::npos) << missing.reason;
+
+    testsupport::WriteFile(path + sign::kSignatureSuffix, aSig_);
+    EXPECT_VERDICT(sign::VerifySignedFile(path, keys_, "a.bin"), Verdict::kGood);
+    EXPECT_VERDICT(sign::VerifySignedFile(path, {key2_}, "a.bin"), Verdict::kForeignKey);
+
+    // A file far larger than any signature is not read at all.
+    testsupport::WriteFile(path + sign::kSignatureSuffix,
+                           aSig_ + std::string(sign::kMinisigBytesMax, '\n'));
+    sign::Check large = sign::VerifySignedFile(path, keys_, "a.bin");
+    EXPECT_EQ(large.verdict, Verdict::kDamaged) << large.reason;
+    EXPECT_NE(large.reason.find("too large"), std::string::npos) << large.reason;
+}
+
 TEST_F(MinisignVerify, SignatureOfAnotherFile) {
     std::string bSig = FixtureText("b.bin.minisig");
     EXPECT_VERDICT(VerifyA(bSig, ""), Verdict::kBadSignature);

@@ -356,19 +356,8 @@ void Tool::Apply(const std::vector<std::string>& packages, const std::string& ga
             break;
         }
         const std::string path = platform::SystemPathFromArgument(argument);
-        const platform::Result<uint64_t> size = platform::FileSize(path + ".minisig");
-        if (!size) {
-            Fail(argument + ": not signed (no " + argument + ".minisig)");
-        }
-        if (*size > sign::kMinisigBytesMax) {
-            Fail(argument + ".minisig: too large to be a signature");
-        }
-        const platform::Result<std::string> signature = platform::ReadWholeFile(path + ".minisig");
-        if (!signature) {
-            Fail(argument + ".minisig: " + platform::GbkToUtf8(signature.error().Message()));
-        }
-        const sign::Check check = sign::VerifyFile(
-            path, *signature, keys, platform::BaseName(path, platform::PathSeparators::kBoth));
+        const sign::Check check = sign::VerifySignedFile(
+            path, keys, platform::BaseName(path, platform::PathSeparators::kBoth));
         if (check.verdict != sign::Verdict::kGood) {
             Fail(argument + ": not signed by the publisher: " + check.reason);
         }

@@ -16,9 +16,9 @@
 class CConfigFile;
 
 // Beside a package on the server and in download\.
-constexpr const char* kSignatureSuffix = ".minisig";
+using sign::kSignatureSuffix;
 // A signature file is a few hundred bytes; anything much larger is not one.
-constexpr size_t kSignatureFileMax = 16 * 1024;
+constexpr size_t kSignatureFileMax = sign::kMinisigBytesMax;
 constexpr int kMaxPublisherKeys = 16;
 
 struct PublisherKeys {

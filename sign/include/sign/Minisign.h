@@ -25,6 +25,8 @@ namespace sign {
 // Largest .minisig text read, and largest trusted comment in it; minisign
 // itself writes far less.
 constexpr size_t kMinisigBytesMax = 16 * 1024;
+// A signed file's signature lies beside it, under its name and this suffix.
+constexpr const char* kSignatureSuffix = ".minisig";
 constexpr size_t kTrustedCommentBytesMax = 8 * 1024;
 
 struct PublicKey {
@@ -92,6 +94,13 @@ struct Check {
 // a file is read only under a trusted comment that names it.
 Check VerifyFile(const std::string& systemPath, const std::string& minisigText,
                  const std::vector<PublicKey>& keys, const std::string& expectedFileName);
+
+// VerifyFile against the signature beside the file (systemPath +
+// kSignatureSuffix), read only when it is no larger than kMinisigBytesMax. A
+// signature that is missing or cannot be read is kUnreadable, one too large
+// kDamaged; the reason names the signature file and the system's reason.
+Check VerifySignedFile(const std::string& systemPath, const std::vector<PublicKey>& keys,
+                       const std::string& expectedFileName);
 
 // A short English name of a verdict ("good", "damaged signature", ...).
 const char* VerdictName(Verdict verdict);
