@@ -454,21 +454,22 @@ Check VerifyFile(const std::string& systemPath, const std::string& minisigText,
 
 Check VerifySignedFile(const std::string& systemPath, const std::vector<PublicKey>& keys,
                        const std::string& expectedFileName) {
+    // Reasons name files as VerifyFile's do: the system path, in the
+    // system's text.
     const std::string signaturePath = systemPath + kSignatureSuffix;
-    const std::string shown = platform::GbkToUtf8(platform::NativePath(signaturePath));
     const platform::Result<uint64_t> size = platform::FileSize(signaturePath);
     if (!size) {
         return {Verdict::kUnreadable,
-                "no signature " + shown + " (" + platform::GbkToUtf8(size.error().Message()) + ")",
+                "no signature " + signaturePath + " (" + size.error().Message() + ")",
                 {}};
     }
     if (*size > kMinisigBytesMax) {
-        return {Verdict::kDamaged, shown + " is too large to be a signature", {}};
+        return {Verdict::kDamaged, signaturePath + " is too large to be a signature", {}};
     }
     const platform::Result<std::string> text = platform::ReadWholeFile(signaturePath);
     if (!text) {
         return {Verdict::kUnreadable,
-                shown + " cannot be read (" + platform::GbkToUtf8(text.error().Message()) + ")",
+                signaturePath + " cannot be read (" + text.error().Message() + ")",
                 {}};
     }
     return VerifyFile(systemPath, *text, keys, expectedFileName);
