@@ -1,7 +1,12 @@
 #include "patcher/ConsoleFrontEnd.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
+#include <mutex>
+#include <optional>
 
+#include "patcher/NewsPages.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"
@@ -200,6 +205,85 @@ bool StartGameProgram(const std::string& gamePath, std::string* why) {
     return started.ok();
 }
 
+namespace {
+
+// Loads the update notes beside the update and prints their first lines
+// once, above the view's block.
+class NotesPrinter {
+public:
+    NotesPrinter(const std::string& url, const ConsoleIo& io, ConsoleView& view)
+        : io_(io), view_(view) {
+        if (url.empty()) {
+            printed_ = true;
+            return;
+        }
+        loader_.Start(url, NewsFetchOptions(), [this](http::FetchResult result) {
+            std::lock_guard<std::mutex> lock(mu_);
+            result_ = std::move(result);
+            arrived_ = true;
+            cv_.notify_all();
+        });
+    }
+    ~NotesPrinter() { loader_.Cancel(); }
+
+    void PrintIfLoaded() {
+        if (printed_) {
+            return;
+        }
+        std::optional<http::FetchResult> result;
+        {
+            std::lock_guard<std::mutex> lock(mu_);
+            if (!arrived_) {
+                return;
+            }
+            result = std::move(result_);
+        }
+        printed_ = true;
+        NewsPage page = ReadNewsPage(*result);
+        if (!page.loaded) {
+            io_.note("drevik: the update notes were not loaded: " + page.reason + "\n");
+            return;
+        }
+        std::vector<std::string> lines = NewsLines(page.page, io_.columns, io_.notesLines);
+        if (lines.empty()) {
+            return;
+        }
+        view_.Release();
+        std::string text;
+        for (const std::string& line : lines) {
+            text += line + "\n";
+        }
+        io_.out(text + "\n");
+    }
+
+    // The run ends: the notes are printed if they arrive in time.
+    void Finish() {
+        if (printed_) {
+            return;
+        }
+        {
+            std::unique_lock<std::mutex> lock(mu_);
+            cv_.wait_for(lock, std::chrono::milliseconds(io_.notesWaitMs),
+                         [this] { return arrived_; });
+        }
+        PrintIfLoaded();
+        printed_ = true;
+        loader_.Cancel();
+    }
+
+private:
+    const ConsoleIo& io_;
+    ConsoleView& view_;
+    std::mutex mu_;
+    std::condition_variable cv_;
+    bool arrived_ = false;
+    std::optional<http::FetchResult> result_;
+    bool printed_ = false;
+    http::PageLoader loader_;  // last: its thread ends before the rest goes
+};
+
+}  // namespace
+
 int RunConsole(const ConsoleOptions& options, const ConsoleIo& io, UpdateDlgOptions dialogOptions) {
     ConsoleView view(io.terminal, io.out);
     PolicyBoxes policy(options.policy, io.note,
@@ -227,12 +311,14 @@ int RunConsole(const ConsoleOptions& options, const ConsoleIo& io, UpdateDlgOpti
 
     CUpdateDlg dialog(std::move(dialogOptions));
     dialog.OnInitDialog();
+    NotesPrinter notes(dialog.shared().urls[1], io, view);
     bool serverWarned = false;
     for (;;) {
         dialog.PumpEvents(kConsolePollMs);
         UpdateWork::ServerRows servers = dialog.work().ServerList();
         if (dialog.ended()) {
             view.Render(dialog.display(), servers);
+            notes.Finish();
             return dialog.outcome() == UpdateOutcome::kHandedOver ? kExitSelfUpdate : kExitFailed;
         }
         if (options.server > 0 && !servers.rows.empty()) {
@@ -248,6 +334,12 @@ int RunConsole(const ConsoleOptions& options, const ConsoleIo& io, UpdateDlgOpti
             }
         }
         view.Render(dialog.display(), servers);
+        if (dialog.shared().targetVersion != 0 || dialog.outcome() != UpdateOutcome::kPending) {
+            notes.PrintIfLoaded();
+        }
+        if (dialog.outcome() != UpdateOutcome::kPending) {
+            notes.Finish();
+        }
         switch (dialog.outcome()) {
             case UpdateOutcome::kDone:
                 if (options.start) {

@@ -114,6 +114,95 @@ start_versiond() {
   return 1
 }
 
+pick_web_address() {
+  WEB_PORT=$((20000 + RANDOM % 30000))
+  WEB_ADDRESS=$(free_loopback_address "$WEB_PORT")
+  WEB_URL="http://$WEB_ADDRESS:$WEB_PORT"
+}
+
+start_web() {
+  local root=$1 dir=$2 i address=$WEB_ADDRESS port=$WEB_PORT
+  mkdir -p "$dir/temp"
+  cat > "$dir/nginx.conf" <<EOF
+daemon off;
+user root;
+worker_processes 1;
+pid $dir/nginx.pid;
+error_log $dir/error.log;
+events { worker_connections 64; }
+http {
+  access_log off;
+  client_body_temp_path $dir/temp/body;
+  proxy_temp_path $dir/temp/proxy;
+  fastcgi_temp_path $dir/temp/fastcgi;
+  uwsgi_temp_path $dir/temp/uwsgi;
+  scgi_temp_path $dir/temp/scgi;
+  types { text/html html; text/plain txt; }
+  default_type application/octet-stream;
+  server {
+    listen $address:$port;
+    root $root;
+  }
+}
+EOF
+  /usr/sbin/nginx -p "$dir" -c "$dir/nginx.conf" -e "$dir/error.log" > "$dir/nginx.out" 2>&1 &
+  SERVER_PIDS+=($!)
+  for i in $(seq 200); do
+    accepts "$address" "$port" && return 0
+    kill -0 "${SERVER_PIDS[-1]}" 2>/dev/null || break
+    sleep 0.05
+  done
+  echo "nginx did not start:" >&2
+  cat "$dir/nginx.out" "$dir/error.log" >&2 2>/dev/null || true
+  return 1
+}
+
+# The announcement and update notes of the demo into ROOT: the announcement
+# in GBK (named by its meta tag), the notes in UTF-8, with Chinese text, a
+# list and links.
+write_news_pages() {
+  local root=$1
+  mkdir -p "$root"
+  iconv -f UTF-8 -t GBK > "$root/notice.html" <<'EOF'
+<!DOCTYPE html>
+<html><head><meta charset="gbk"><title>公告</title>
+<style>p { color: red }</style><script>document.title = "x";</script></head>
+<body>
+<h2>《Tesmar》服务器维护公告</h2>
+<p>亲爱的玩家：本周四上午 8:00 至 10:00 全部服务器停机维护，维护期间无法登录游戏。</p>
+<ul>
+<li>新增副本“雪原古堡”，等级 40 以上可进入。</li>
+<li>修正了部分任务无法完成的问题。</li>
+<li>调整了商城道具的价格。</li>
+<li>优化了登录排队的速度。</li>
+</ul>
+<p>详细说明请看<a href="notes.html">更新信息</a>或访问<a href="http://tesmar.example/forum">玩家论坛</a>。</p>
+<p>感谢您的支持！<br>《Tesmar》运营团队</p>
+</body></html>
+EOF
+  cat > "$root/notes.html" <<'EOF'
+<!DOCTYPE html>
+<html><head><meta charset="utf-8"><title>更新信息</title></head>
+<body>
+<h3>版本 1.0.103 更新内容</h3>
+<ol>
+<li>地图“北境”的地形与怪物分布调整。</li>
+<li>补丁包由发行者签名，更新程序逐个检查。</li>
+<li>更新窗口显示公告与更新信息。</li>
+</ol>
+</body></html>
+EOF
+}
+
+# update.ini's [url] section naming the two pages under BASE (the keys in
+# GBK, as the patcher reads them).
+news_ini() {
+  local base=$1
+  printf '[url]\r\n%s=%s/notice.html\r\n%s=%s/notes.html\r\n' \
+    "$(printf '公告' | iconv -f UTF-8 -t GBK)" "$base" \
+    "$(printf '更新信息' | iconv -f UTF-8 -t GBK)" "$base"
+}
+
 stop_servers() {
   local pid
   for pid in "${SERVER_PIDS[@]}"; do

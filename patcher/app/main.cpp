@@ -3,6 +3,7 @@
 //   drevik [--console] [--yes | --abort] [--server N] [--start]
 //   drevik [--console] --servers
 //   drevik [--console] --options [KEY=VALUE ...]
+//   drevik [--console] --news
 //   drevik --help | --version
 //
 // Run in the game folder. On Windows the update runs in the update window,
@@ -19,8 +20,11 @@
 // --servers prints the server list the patcher builds from update.ini in the
 // current folder, and ends. --options prints the game client's options
 // (ClientOpt.txt), or sets the ones given and saves the file, as the settings
-// dialog does. --help and --version print and end without touching anything.
+// dialog does. --news prints the announcement and the update notes, the two
+// web pages update.ini names, as text, and ends: 0 when both were loaded.
+// --help and --version print and end without touching anything.
 #include <algorithm>
+#include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -30,6 +34,7 @@
 #include "cli/CommandLine.h"
 #include "patcher/CPatcherApp.h"
 #include "patcher/ConsoleFrontEnd.h"
+#include "patcher/NewsPages.h"
 #include "patcher/ServersCommand.h"
 #include "patcher/text/LocalText.h"
 #include "patcher/ui/OptionsCommand.h"
@@ -45,6 +50,7 @@ constexpr const char* kUsage =
     "usage: drevik [--console] [--yes | --abort] [--server N] [--start]\n"
     "       drevik [--console] --servers\n"
     "       drevik [--console] --options [KEY=VALUE ...]\n"
+    "       drevik [--console] --news\n"
     "       drevik --help | --version\n";
 
 static_assert(kExitUsage == cli::kExitUsage && kExitFailed == cli::kExitFailed,
@@ -57,6 +63,13 @@ std::vector<std::string> AfterConsoleFlags(const std::vector<std::string>& args)
         ++first;
     }
     return std::vector<std::string>(args.begin() + static_cast<std::ptrdiff_t>(first), args.end());
+}
+
+// The terminal's width for wrapped text: COLUMNS when the shell exports it.
+int TerminalColumns() {
+    const char* columns = std::getenv("COLUMNS");
+    int n = columns != nullptr ? std::atoi(columns) : 0;
+    return n >= 20 && n <= 1000 ? n : 80;
 }
 
 // Says why there is nothing to update, on standard error and, for the
@@ -114,6 +127,15 @@ int main(int argc, char** argv) {
         platform::SetBinaryMode(platform::StdStream::kOutput);
         return RunServersCommand(std::cout);
     }
+    if (!command.empty() && command[0] == "--news") {
+        if (command.size() > 1) {
+            EnsureConsole();
+            return cli::UsageError(std::cerr, kName, "--news takes no arguments", kUsage);
+        }
+        // Pages to read, not an update: no instance lock, no window.
+        platform::SetBinaryMode(platform::StdStream::kOutput);
+        return RunNewsCommand(std::cout, std::cerr, TerminalColumns());
+    }
     ConsoleOptions options;
     std::string error;
     if (!ParseConsoleArguments(args, options, error)) {
@@ -137,6 +159,7 @@ int main(int argc, char** argv) {
     platform::SetBinaryMode(platform::StdStream::kOutput);
     ConsoleIo io;
     io.terminal = platform::IsTerminal(platform::StdStream::kOutput);
+    io.columns = TerminalColumns();
     io.out = [](const std::string& s) { platform::WriteText(platform::StdStream::kOutput, s); };
     io.note = [](const std::string& s) { platform::WriteText(platform::StdStream::kError, s); };
     CPatcherApp app([&] { return RunConsole(options, io); });

@@ -5,15 +5,19 @@
 # the native build). The player's part is played with xdotool: the update
 # runs by itself; a press of the stop button stops it, a press of the update
 # button goes on, and once the folder is at 101 the exit button ends the
-# program with 0. Screenshots of the window as it goes (updating, stopped,
-# done) are kept in TESMAR_SCREENSHOT_DIR when it is set.
+# program with 0. The announcement and update notes come from nginx on
+# loopback: both are drawn in their panels, the wheel scrolls the
+# announcement, and a click on its link asks the shell to open it (Wine's
+# browser setting points at a script of the test that notes the address).
+# Screenshots of the window as it goes (pages, updating, stopped, done) are
+# kept in TESMAR_SCREENSHOT_DIR when it is set.
 #
 #   with-xvfb update_window_test.sh
 #
 # Environment: TESMAR_SOURCE_DIR, TESMAR_BINARY_DIR (the Windows build),
 # WINE (wine64), WINEPREFIX (a prefix for windowed programs). Skipped (77)
 # where the servers cannot run: no proftpd, not root, no xdotool or
-# ImageMagick. The native build's tools must be there (the test fixture
+# ImageMagick or nginx. The native build's tools must be there (the test fixture
 # native_tools builds them): their absence fails the run.
 set -euo pipefail
 source_dir=${TESMAR_SOURCE_DIR:?}
@@ -23,6 +27,7 @@ wine=${WINE:?}
 [ "$(id -u)" = 0 ] || { echo "skip: proftpd's anonymous sessions need root"; exit 77; }
 command -v xdotool > /dev/null || { echo "skip: xdotool is missing"; exit 77; }
 command -v import > /dev/null || { echo "skip: ImageMagick is missing"; exit 77; }
+[ -x /usr/sbin/nginx ] || { echo "skip: nginx is not installed"; exit 77; }
 native=$source_dir/build/native/bin
 for tool in versiond mkpatch; do
   [ -x "$native/$tool" ] || { echo "$native/$tool is missing: build the native preset first"; exit 1; }
@@ -57,6 +62,7 @@ cleanup() {
     wait "$patcher_pid" 2> /dev/null || true
   fi
   stop_servers
+  "$wine" reg delete 'HKCU\Software\Wine\WineBrowser' /v Browsers /f > /dev/null 2>&1 || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -105,12 +111,32 @@ button_shows() {
 }
 size_of() { stat -c %s "$1" 2> /dev/null || echo 0; }
 
+# ---- The pages: an announcement that starts with a link and is longer
+# than its panel (GBK), update notes (UTF-8) ----
+pick_web_address
+mkdir -p web
+{
+  printf '<html><head><meta charset="gbk"></head><body>\n'
+  printf '<p><a href="http://tesmar.example/first">%s</a></p>\n' "第一条链接"
+  printf '<h2>%s</h2><ul>\n' "服务器维护公告"
+  for i in $(seq 1 30); do printf '<li>%s %d</li>\n' "维护内容第几条" "$i"; done
+  printf '</ul></body></html>\n'
+} | iconv -f UTF-8 -t GBK > web/notice.html
+printf '<html><head><meta charset="utf-8"></head><body><h3>%s</h3><p>%s</p></body></html>\n' \
+  "版本 1.0.101 更新内容" "新增地图与修正。" > web/notes.html
+start_web "$work/web" "$work/nginx"
+# The shell's browser: a script that notes what it was asked to open.
+printf '#!/bin/sh\necho "$1" >> "%s/opened"\n' "$work" > browser
+chmod +x browser
+"$wine" reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$work/browser" /f > /dev/null 2>&1 ||
+  fail "cannot set Wine's browser"
+
 # ---- The release: 100 and 101, one patch ----
 pick_version_address
 mkdir -p v100/maps
 echo "Tesmar client 1.0.100" > v100/readme.txt
 head -c 65536 /dev/urandom > v100/maps/map01.dat
-game_ini Tesmar.exe > v100/update.ini
+{ game_ini Tesmar.exe; news_ini "$WEB_URL"; } > v100/update.ini
 cp -a v100 v101
 echo "Tesmar client 1.0.101" > v101/readme.txt
 head -c 8388608 /dev/urandom > v101/maps/map02.dat
@@ -163,6 +189,42 @@ updated() { [ "$(read_version game/version.dat)" = 101 ] && button_shows i l; }
 wait_for "version 101" updated
 sleep 1  # the last texts
 shot update-done
+
+# Both pages are drawn: their panels differ from the skin's background
+# there by the text's pixels.
+announcement=455x165+296+179
+notes_panel=455x80+296+370
+convert game/skin/N_update-bj-01.bmp "$work/background.png"
+panel_text() {  # RECT: pixels of the panel that differ from the background
+  import -window "$window" -crop "$1" +repage "$work/panel.png" || return 1
+  convert "$work/background.png" -crop "$1" +repage "$work/panel-bg.png"
+  differing "$work/panel.png" "$work/panel-bg.png"
+}
+drawn() { local n; n=$(panel_text "$1"); [ -n "$n" ] && [ "${n%.*}" -gt 200 ]; }
+pages_drawn() { drawn "$announcement" && drawn "$notes_panel"; }
+wait_for "both pages" pages_drawn
+shot update-pages
+
+# The wheel over the announcement scrolls it.
+import -window "$window" -crop "$announcement" +repage "$work/top.png"
+xdotool mousemove --window "$window" 500 260 click --repeat 3 5
+scrolled() {
+  import -window "$window" -crop "$announcement" +repage "$work/now.png" || return 1
+  local n; n=$(differing "$work/top.png" "$work/now.png")
+  [ -n "$n" ] && [ "${n%.*}" -gt 200 ]
+}
+wait_for "the announcement to scroll" scrolled
+# Back at the top, a click on the first line's link goes to the shell.
+xdotool mousemove --window "$window" 500 260 click --repeat 20 4
+at_top() {
+  import -window "$window" -crop "$announcement" +repage "$work/now.png" || return 1
+  [ "$(differing "$work/top.png" "$work/now.png")" = 0 ]
+}
+wait_for "the announcement back at the top" at_top
+xdotool mousemove --window "$window" 310 187 click 1
+xdotool mousemove --window "$window" "${nowhere[@]}"
+link_opened() { grep -qx 'http://tesmar.example/first' "$work/opened" 2> /dev/null; }
+wait_for "the link to open" link_opened
 
 # The settings dialog over the window: saved as it opened, ClientOpt.txt
 # holds the defaults.

@@ -7,7 +7,7 @@
 
 bool WantsConsole(const std::vector<std::string>& args) {
     for (const std::string& a : args) {
-        if (a == "--console" || a == "--options" || a == "--servers") {
+        if (a == "--console" || a == "--options" || a == "--servers" || a == "--news") {
             return true;
         }
     }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <utility>
 
+#include "patcher/NewsPages.h"
 #include "patcher/gui/CUpdateWnd.h"
 #include "patcher/text/LocalText.h"
 #include "platform/msgbox.h"
@@ -83,6 +84,7 @@ int RunWindow(const ConsoleOptions& options, UpdateDlgOptions dialogOptions,
         }
     };
     CUpdateWnd wnd(std::move(events), window.skinFolder, window.gameFolder);
+    wnd.SetPageFetchOptions(NewsFetchOptions());
     if (!wnd.Create(GetLocalText(GBK("《Tesmar》更新程序")), {})) {
         return kExitFailed;
     }

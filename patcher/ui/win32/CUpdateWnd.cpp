@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "patcher/gui/CSettingsDlg.h"
+#include "news/Page.h"
 #include "patcher/text/LocalText.h"
 #include "platform/process.h"
 #include "platform/text.h"
@@ -16,6 +17,8 @@ namespace {
 constexpr wchar_t kClassName[] = L"TesmarUpdateWnd";
 // Posted by PostWake.
 constexpr UINT kWakeMessage = WM_APP + 17;
+// Posted by a page's loader: wParam the page's index.
+constexpr UINT kPageMessage = WM_APP + 18;
 
 RECT ToRect(const PicRect& r) {
     return RECT{r.left, r.top, r.right, r.bottom};
@@ -36,6 +39,10 @@ CUpdateWnd::CUpdateWnd(UpdateWindowEvents events, std::string skinFolder, std::s
       gameFolder_(std::move(gameFolder)) {}
 
 CUpdateWnd::~CUpdateWnd() {
+    // The loaders' threads end before anything they post to goes.
+    for (PagePanel& page : pages_) {
+        page.loader.Cancel();
+    }
     // Controls go before the window that holds them.
     buttons_.clear();
     gui::DestroyOwnedWindow(hwnd_);
@@ -78,11 +85,23 @@ bool CUpdateWnd::Create(const std::string& titleGbk, const UpdateWindowUrls& url
 
     for (const UpdateControl& c : layout_.controls) {
         switch (c.kind) {
-            case UpdateControlKind::kLinkButton:
-            case UpdateControlKind::kPage: {
+            case UpdateControlKind::kLinkButton: {
                 const std::string& url = urls_[static_cast<size_t>(c.url)];
                 urlById_[c.id] = url;
-                buttons_[c.id] = MakeButton(c, PageText(c, url), !url.empty());
+                buttons_[c.id] = MakeButton(c, "", !url.empty());
+                break;
+            }
+            case UpdateControlKind::kPage: {
+                const size_t index = static_cast<size_t>(c.url);
+                CPageView& view = pages_[index].view;
+                view.Create(ToRect(c.rect), hwnd_, c.id);
+                view.SetBackdrop(gui::Backdrop{&background_, POINT{c.rect.left, c.rect.top}});
+                view.SetTextColour(kSkinTextColour);
+                if (const UpdateControl* bar = layout_.Find(kIdServerBar)) {
+                    view.SetBarSprite(bar->pictures[0]);
+                }
+                view.SetLinkHandler([this](const std::string& url) { OpenUrl(url); });
+                LoadPage(index, urls_[index]);
                 break;
             }
             case UpdateControlKind::kButton:
@@ -125,26 +144,80 @@ bool CUpdateWnd::Create(const std::string& titleGbk, const UpdateWindowUrls& url
     return true;
 }
 
-std::string CUpdateWnd::PageText(const UpdateControl& c, const std::string& url) {
-    // A page panel names its page and shows where it lies.
-    if (c.kind != UpdateControlKind::kPage) {
-        return {};
+void CUpdateWnd::LoadPage(size_t index, const std::string& url) {
+    PagePanel& page = pages_[index];
+    page.loader.Cancel();
+    int generation = 0;
+    {
+        std::lock_guard<std::mutex> lock(pagesMu_);
+        page.url = url;
+        generation = ++page.generation;
+        page.arrived.reset();
     }
-    return std::string(GetLocalText(c.url == 0 ? GBK("公告") : GBK("更新信息"))) + "  " + url;
+    if (url.empty()) {
+        page.view.SetEmpty();
+        return;
+    }
+    page.view.SetLoading(url);
+    page.loader.Start(url, pageOptions_, [this, index, generation](http::FetchResult result) {
+        {
+            std::lock_guard<std::mutex> lock(pagesMu_);
+            pages_[index].arrived.emplace(generation, std::move(result));
+        }
+        PostMessageW(hwnd_, kPageMessage, static_cast<WPARAM>(index), 0);
+    });
+}
+
+void CUpdateWnd::OnPageArrived(size_t index) {
+    if (index >= pages_.size()) {
+        return;
+    }
+    PagePanel& page = pages_[index];
+    std::optional<std::pair<int, http::FetchResult>> arrived;
+    std::string url;
+    {
+        std::lock_guard<std::mutex> lock(pagesMu_);
+        arrived = std::move(page.arrived);
+        page.arrived.reset();
+        if (!arrived || arrived->first != page.generation) {
+            return;  // nothing new, or a page of an address given before
+        }
+        url = page.url;
+    }
+    const http::FetchResult& result = arrived->second;
+    if (!result.ok) {
+        // The reasons are ASCII, the same bytes in GBK.
+        page.view.SetFailed(url, result.error);
+        return;
+    }
+    page.view.SetPage(news::ReadPage(result.body, result.finalUrl, result.charset));
+}
+
+void CUpdateWnd::OpenUrl(const std::string& url) {
+    if (events_.openUrl) {
+        events_.openUrl(url);
+    } else {
+        platform::OpenWithSystemHandler(url, true);
+    }
 }
 
 void CUpdateWnd::SetUrls(const UpdateWindowUrls& urls) {
+    const UpdateWindowUrls before = urls_;
     urls_ = urls;
     for (const UpdateControl& c : layout_.controls) {
         if (c.url < 0) {
             continue;
         }
-        const std::string& url = urls_[static_cast<size_t>(c.url)];
+        const size_t index = static_cast<size_t>(c.url);
+        const std::string& url = urls_[index];
+        if (c.kind == UpdateControlKind::kPage) {
+            if (url != before[index] && hwnd_ != nullptr) {
+                LoadPage(index, url);
+            }
+            continue;
+        }
         urlById_[c.id] = url;
         if (CPicButtion* b = Button(c.id)) {
-            if (c.kind == UpdateControlKind::kPage) {
-                b->SetText(PageText(c, url));
-            }
             b->Enable(!url.empty());
         }
     }
@@ -253,11 +326,7 @@ void CUpdateWnd::OnCommand(int id) {
     }
     auto url = urlById_.find(id);
     if (url != urlById_.end() && !url->second.empty()) {
-        if (events_.openUrl) {
-            events_.openUrl(url->second);
-        } else {
-            platform::OpenWithSystemHandler(url->second, true);
-        }
+        OpenUrl(url->second);
     }
 }
 
@@ -308,6 +377,23 @@ LRESULT CUpdateWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (events_.serverChosen) {
                 events_.serverChosen(static_cast<int>(wParam));
             }
+            return 0;
+        case WM_MOUSEWHEEL: {
+            // The wheel turns where the focus is; it scrolls the page under
+            // the mouse.
+            POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            for (PagePanel& page : pages_) {
+                RECT r{};
+                if (page.view.hwnd() != nullptr && GetWindowRect(page.view.hwnd(), &r) &&
+                    PtInRect(&r, at)) {
+                    page.view.OnWheel(GET_WHEEL_DELTA_WPARAM(wParam));
+                    return 0;
+                }
+            }
+            break;
+        }
+        case kPageMessage:
+            OnPageArrived(static_cast<size_t>(wParam));
             return 0;
         case WM_VSCROLL:
             servers_.OnScroll(LOWORD(wParam), static_cast<int>(static_cast<short>(HIWORD(wParam))));

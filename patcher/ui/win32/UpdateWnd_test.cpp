@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <chrono>
 #include <future>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "GuiSupport_test.h"
 #include "patcher/gui/CSettingsDlg.h"
+#include "news/Page.h"
 #include "patcher/gui/CUpdateWnd.h"
 #include "patcher/text/LocalText.h"
 #include "platform/clock.h"
@@ -142,11 +144,11 @@ TEST_F(UpdateWnd, ShowsEachStateOfAnUpdateAndReportsPresses) {
     EXPECT_EQ(r.right - r.left, kUpdateWindowWidth);
     EXPECT_EQ(r.bottom - r.top, kUpdateWindowHeight);
 
-    // Empty URLs leave their link button and page disabled.
+    // Empty URLs leave their link button disabled and their page empty.
     EXPECT_TRUE(wnd.Button(kIdLinkA)->IsEnabled());
     EXPECT_FALSE(wnd.Button(kIdLinkC)->IsEnabled());
-    EXPECT_TRUE(wnd.Button(kIdAnnouncementPage)->IsEnabled());
-    EXPECT_FALSE(wnd.Button(kIdNotesPage)->IsEnabled());
+    EXPECT_NE(wnd.Page(0).model().state(), PageState::kEmpty);
+    EXPECT_EQ(wnd.Page(1).model().state(), PageState::kEmpty);
     EXPECT_FALSE(wnd.Button(kIdStartGame)->IsEnabled());
     EXPECT_EQ(wnd.Button(kIdDownloadLabel)->GetText(), GBK("文件下载") + std::string("  0"));
 
@@ -197,8 +199,7 @@ TEST_F(UpdateWnd, ShowsEachStateOfAnUpdateAndReportsPresses) {
     // Presses.
     Click(wnd.Button(kIdLinkA)->hwnd());
     Click(wnd.Button(kIdLinkC)->hwnd());  // disabled: nothing
-    Click(wnd.Button(kIdAnnouncementPage)->hwnd());
-    EXPECT_EQ(opened_, (std::vector<std::string>{urls_[2], urls_[0]}));
+    EXPECT_EQ(opened_, (std::vector<std::string>{urls_[2]}));
     Click(wnd.Button(kIdUpdateStop)->hwnd());
     Click(wnd.Button(kIdStartGame)->hwnd());
     Click(wnd.Button(kIdExit)->hwnd());
@@ -279,16 +280,112 @@ TEST_F(UpdateWnd, WithoutASkinTheWindowStillWorks) {
     EXPECT_EQ(commands_, (std::vector<int>{kIdExit}));
 }
 
+// Pixels within r of a screenshot close to the colour (a COLORREF): text
+// may be drawn smoothed.
+int CountPixels(const std::string& shot, const PicRect& r, COLORREF colour) {
+    const int want[3] = {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y) {
+        for (int x = r.left; x < r.right; ++x) {
+            long p = guitest::PixelOf(shot, x, y);
+            const int got[3] = {static_cast<int>((p >> 16) & 0xFF),
+                                static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF)};
+            bool near = p >= 0;
+            for (int c = 0; c < 3; ++c) {
+                near = near && std::abs(got[c] - want[c]) <= 24;
+            }
+            n += near ? 1 : 0;
+        }
+    }
+    return n;
+}
+
+TEST_F(UpdateWnd, APageIsDrawnInItsPanelScrolledByTheWheelAndItsLinksOpen) {
+    CUpdateWnd wnd(events_);
+    ASSERT_TRUE(wnd.Create("x", UpdateWindowUrls{}));
+    std::string html = "<h1>公告</h1><p>本周维护：<a href=\"/detail.html\">详情</a></p><ul>";
+    for (int i = 0; i < 30; ++i) {
+        html += "<li>第" + std::to_string(i) + "条 新的内容</li>";
+    }
+    html += "</ul>";
+    Pump();
+    const PicRect panel = MakeUpdateWindowLayout().Find(kIdAnnouncementPage)->rect;
+    const PicRect notes = MakeUpdateWindowLayout().Find(kIdNotesPage)->rect;
+    const COLORREF text = kSkinTextColour;
+    const COLORREF link = kPageLinkColour;
+    std::string empty = guitest::Screenshot(wnd.hwnd());
+    CPageView& page = wnd.Page(0);
+    page.SetPage(news::ReadPage(html, "http://news.test/a/index.html", "utf-8"));
+    Pump();
+    std::string shot = guitest::KeepScreenshot(wnd.hwnd(), "update-pages");
+    EXPECT_GT(CountPixels(shot, panel, text), CountPixels(empty, panel, text) + 50);
+    EXPECT_GT(CountPixels(shot, panel, link), CountPixels(empty, panel, link) + 5);
+    // The empty notes panel shows nothing but the background.
+    EXPECT_EQ(CountPixels(shot, notes, text), CountPixels(empty, notes, text));
+
+    // The page is longer than the panel: the bar shows, the wheel turned
+    // over the panel (the window gets it, as the focus is elsewhere)
+    // scrolls it, and what is drawn moves.
+    ASSERT_TRUE(page.model().Scrollable());
+    EXPECT_TRUE(IsWindowVisible(page.scrollBar().hwnd()));
+    POINT over{panel.left + 50, panel.top + 50};
+    ClientToScreen(wnd.hwnd(), &over);
+    SendMessageW(wnd.hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)),
+                 MAKELPARAM(over.x, over.y));
+    Pump();
+    EXPECT_GT(page.model().scroll(), 0);
+    EXPECT_EQ(page.scrollBar().GetPos(), page.model().scroll());
+    std::string scrolled = guitest::Screenshot(wnd.hwnd());
+    EXPECT_NE(CountPixels(scrolled, panel, text), CountPixels(shot, panel, text));
+    // Elsewhere the wheel scrolls no page.
+    const int at = page.model().scroll();
+    POINT away{20, 20};
+    ClientToScreen(wnd.hwnd(), &away);
+    SendMessageW(wnd.hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)),
+                 MAKELPARAM(away.x, away.y));
+    EXPECT_EQ(page.model().scroll(), at);
+
+    // Back at the top, a click on the link opens its target, resolved
+    // against the page's address; a click on text opens nothing.
+    SendMessageW(page.hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(10 * WHEEL_DELTA)),
+                 0);
+    ASSERT_EQ(page.model().scroll(), 0);
+    const PageLayout& layout = page.model().layout();
+    ASSERT_EQ(layout.links.size(), 1u);
+    const PageRun* linkRun = nullptr;
+    int linkY = 0;
+    for (const PageLine& line : layout.lines) {
+        for (const PageRun& run : line.runs) {
+            if (run.link == 0 && linkRun == nullptr) {
+                linkRun = &run;
+                linkY = line.y;
+            }
+        }
+    }
+    ASSERT_NE(linkRun, nullptr);
+    SendMessageW(page.hwnd(), WM_LBUTTONUP, 0,
+                 MAKELPARAM(kPagePadding + linkRun->x + 2, kPagePadding + linkY + 4));
+    SendMessageW(page.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(kPagePadding + 2, kPagePadding + 4));
+    EXPECT_EQ(opened_, (std::vector<std::string>{"http://news.test/detail.html"}));
+
+    // Loading and failing say so in the panel.
+    page.SetFailed("http://news.test/", "HTTP 404");
+    Pump();
+    std::string failed = guitest::Screenshot(wnd.hwnd());
+    EXPECT_GT(CountPixels(failed, panel, text), CountPixels(empty, panel, text) + 20);
+    EXPECT_FALSE(IsWindowVisible(page.scrollBar().hwnd()));
+}
+
 TEST_F(UpdateWnd, UrlsArriveLaterAndWakesRunOneAtATimeOnTheWindowsThread) {
     CUpdateWnd wnd(events_);
     ASSERT_TRUE(wnd.Create("x", UpdateWindowUrls{}));
     EXPECT_FALSE(wnd.Button(kIdLinkA)->IsEnabled());
-    EXPECT_FALSE(wnd.Button(kIdAnnouncementPage)->IsEnabled());
+    EXPECT_EQ(wnd.Page(0).model().state(), PageState::kEmpty);
     wnd.SetUrls(urls_);
     EXPECT_TRUE(wnd.Button(kIdLinkA)->IsEnabled());
     EXPECT_FALSE(wnd.Button(kIdLinkC)->IsEnabled());
-    EXPECT_TRUE(wnd.Button(kIdAnnouncementPage)->IsEnabled());
-    EXPECT_NE(wnd.Button(kIdAnnouncementPage)->GetText().find(urls_[0]), std::string::npos);
+    EXPECT_NE(wnd.Page(0).model().state(), PageState::kEmpty);
+    EXPECT_EQ(wnd.Page(1).model().state(), PageState::kEmpty);
     Click(wnd.Button(kIdLinkG)->hwnd());
     EXPECT_EQ(opened_, (std::vector<std::string>{urls_[8]}));
 

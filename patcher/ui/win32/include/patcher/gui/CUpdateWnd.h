@@ -5,8 +5,9 @@
 // they mean. The settings button is the window's own business: it runs the
 // client settings dialog over the window.
 //
-// The two web pages are panels that show the page's address; a press opens
-// the page in the system's browser, as the link buttons do.
+// The two web pages are page panels (CPageView): each page is fetched in
+// the background when its address is known, read, and shown; a click on a
+// link opens it in the system's browser, as the link buttons do.
 //
 // One thread: the UI thread, which also runs the window's messages.
 #pragma once
@@ -15,9 +16,13 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "http/Fetch.h"
+#include "patcher/gui/CPageView.h"
 #include "patcher/gui/CPicButtion.h"
 #include "patcher/gui/CPicList.h"
 #include "patcher/gui/CPicProgressCtrl.h"
@@ -35,8 +40,8 @@ struct UpdateWindowEvents {
     std::function<void(int row)> serverChosen;
     // The window's close request (Alt+F4, the task bar); the window stays.
     std::function<void()> closeRequest;
-    // A link button or page panel was pressed with this URL; the system's
-    // browser opens it, maximised, unless replaced.
+    // A link button or a link of a page was pressed with this URL; the
+    // system's browser opens it, maximised, unless replaced.
     std::function<void(const std::string& url)> openUrl;
     // Whenever the settings dialog was closed (saved or not).
     std::function<void(bool saved)> settingsClosed;
@@ -56,12 +61,17 @@ public:
     CUpdateWnd(const CUpdateWnd&) = delete;
     CUpdateWnd& operator=(const CUpdateWnd&) = delete;
 
+    // How the pages are fetched (bounds, certificates); before Create.
+    void SetPageFetchOptions(http::FetchOptions options) { pageOptions_ = std::move(options); }
+
     // Creates and shows the window centred on the work area, with every
-    // control; a link button or page whose URL is empty is disabled.
+    // control; a link button whose URL is empty is disabled, a page whose
+    // URL is empty shows nothing. The pages start loading.
     bool Create(const std::string& titleGbk, const UpdateWindowUrls& urls);
     HWND hwnd() const { return hwnd_; }
     // The URLs once they are known (the window may exist before they are
-    // read): enables the buttons and pages that have one.
+    // read): enables the buttons that have one, loads the pages again whose
+    // address changed.
     void SetUrls(const UpdateWindowUrls& urls);
     void SetTitle(const std::string& gbk);
 
@@ -87,6 +97,8 @@ public:
     CPicButtion* Button(int id);
     CPicList& serverList() { return servers_; }
     CPicProgressCtrl& Bar(int id) { return id == kIdDownloadBar ? downloadBar_ : updateBar_; }
+    // The page panels: 0 the announcement, 1 the update notes.
+    CPageView& Page(int index) { return pages_[static_cast<size_t>(index)].view; }
 
 private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -97,7 +109,9 @@ private:
                                             bool enabled);
     void SetLabel(int id, const std::string& gbk);
     static std::string FormatLabel(const std::string& captionGbk);
-    static std::string PageText(const UpdateControl& c, const std::string& url);
+    void LoadPage(size_t index, const std::string& url);
+    void OnPageArrived(size_t index);
+    void OpenUrl(const std::string& url);
 
     UpdateWindowEvents events_;
     std::string skinFolder_;
@@ -111,6 +125,19 @@ private:
     CPicList servers_;
     CPicProgressCtrl downloadBar_;
     CPicProgressCtrl updateBar_;
+    // A page panel and what fetches its page. A result arrives on the
+    // loader's thread and is handed over under the lock with a wake-up
+    // message; one of an earlier address (generation) is dropped.
+    struct PagePanel {
+        CPageView view;
+        std::string url;
+        int generation = 0;
+        std::optional<std::pair<int, http::FetchResult>> arrived;
+        http::PageLoader loader;
+    };
+    std::array<PagePanel, 2> pages_;
+    std::mutex pagesMu_;
+    http::FetchOptions pageOptions_;
     std::vector<std::string> rows_;
     int selected_ = -1;
     bool running_ = false;
