@@ -167,7 +167,7 @@ std::string Bullet(const news::Block& block) {
     if (block.ordered) {
         return std::to_string(std::max(block.number, 0)) + ". ";
     }
-    return std::string(GBK("・")) + " ";
+    return std::string(GBK("·")) + " ";
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ TEST(PageLayout, WrapsWordsAtSpacesAndChineseBetweenCharacters) {
     ExpectWellFormed(chinese, 60);
     ASSERT_EQ(chinese.lines.size(), 3u);
     EXPECT_EQ(LineText(chinese.lines[0]), "公告内容更");
-    EXPECT_EQ(LineText(chinese.lines[2]), "说明");
+    EXPECT_EQ(LineText(chinese.lines[2]), "本说明");
 
     // An odd width: a character that does not fit whole goes to the next line.
     PageLayout odd = LayOutPage({Paragraph("a公告内容")}, 31, Measure);
