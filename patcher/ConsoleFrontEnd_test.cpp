@@ -10,6 +10,7 @@
 #include "platform/fs.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"
+#include "testsupport/nginx_server.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
@@ -180,12 +181,12 @@ struct ConsoleRun {
 };
 
 ConsoleRun RunConsoleWith(const std::vector<std::string>& args, std::vector<uint32_t> events,
-                          std::function<void(UpdateShared&)> prepare = nullptr) {
+                          std::function<void(UpdateShared&)> prepare = nullptr,
+                          ConsoleIo io = {}) {
     ConsoleRun r;
     ConsoleOptions options;
     std::string error;
     EXPECT_TRUE(ParseConsoleArguments(args, options, error)) << error;
-    ConsoleIo io;
     io.out = [&](const std::string& s) { r.out += s; };
     io.note = [&](const std::string& s) { r.notes += s; };
     UpdateDlgOptions d;
@@ -285,6 +286,39 @@ TEST(ConsoleRun, PolicyAnswersTheBoxesOfTheRun) {
     EXPECT_NE(r.notes.find(std::string("下载的补丁文件没有通过验证，将重新下载") + " -> OK"),
               std::string::npos)
         << r.notes;
+}
+
+// The update notes arrive beside the update and are printed once, wrapped
+// to the terminal, before the run ends; notes that cannot be loaded are a
+// note, not a failure of the update.
+TEST(ConsoleRun, TheUpdateNotesArePrintedWrappedAndTheirFailureIsANote) {
+    testsupport::TempDir dir;
+    testsupport::CurrentDirGuard cwd(dir.path());
+    testsupport::NginxServer server;
+    ASSERT_TRUE(server.ok()) << server.error();
+    testsupport::WriteFile(server.root() + "\\notes.html",
+                           "<meta charset=\"utf-8\"><h3>版本 1.0.103 更新内容</h3><p>" +
+                               std::string(40, 'x') + " 新增地图</p>");
+    ConsoleIo io;
+    io.columns = 24;
+    io.notesWaitMs = 120000;  // the page always arrives: only a hang would wait this long
+    auto notes = [&](const std::string& url) {
+        return [url](UpdateShared& s) { s.urls[1] = url; };
+    };
+
+    ConsoleRun done =
+        RunConsoleWith({}, {UM_UPDATE_DONE}, notes(server.HttpBase() + "/notes.html"), io);
+    EXPECT_EQ(done.code, kExitCurrent);
+    size_t at = done.out.find("版本 1.0.103 更新内容\n");
+    ASSERT_NE(at, std::string::npos) << done.out;
+    EXPECT_EQ(done.out.find("版本 1.0.103", at + 1), std::string::npos);  // once
+    EXPECT_NE(done.out.find("\n" + std::string(24, 'x') + "\n"), std::string::npos) << done.out;
+
+    ConsoleRun missing =
+        RunConsoleWith({}, {UM_UPDATE_DONE}, notes(server.HttpBase() + "/gone.html"), io);
+    EXPECT_EQ(missing.code, kExitCurrent);
+    EXPECT_NE(missing.notes.find("the update notes were not loaded: HTTP 404"), std::string::npos)
+        << missing.notes;
 }
 
 }  // namespace
