@@ -44,7 +44,7 @@ bool IsCleanGbk(const std::string& s) {
             if (t < 0x40 || t == 0x7F || t == 0xFF) {
                 return false;
             }
-        } else if (c < 0x20 || c >= 0x7F) {
+        } else if (c < 0x20 || c == 0x7F || c == 0xFF) {  // 0x80 is the euro sign
             return false;
         }
     }
