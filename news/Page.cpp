@@ -8,6 +8,7 @@
 // [SECTION] ReadPage
 #include <gumbo.h>
 
+#include <chrono>
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
@@ -31,12 +32,15 @@ namespace {
 // linked into a list, a page may hold no more than kParserBytesMax at once
 // (and allocate no more than kParserAllocatedBytesMax in all), and the list
 // is freed at the end without looking at the tree. When a page goes over,
-// the allocation leaves the parser with longjmp: gumbo holds nothing but
+// or takes longer than kParseMillisecondsMax, the allocation leaves the
+// parser with longjmp: gumbo holds nothing but
 // this memory, so dropping the whole list afterwards is a complete clean-up.
 
 // Bytes gumbo may allocate over one parse, freed or not; it bounds the time
 // a page can make it spend copying.
 constexpr std::size_t kParserAllocatedBytesMax = 16 * kParserBytesMax;
+// Allocations between two looks at the clock.
+constexpr unsigned kAllocationsPerClockCheck = 256;
 
 struct alignas(16) Allocation {
     Allocation* prev;
@@ -48,6 +52,8 @@ struct ParserMemory {
     Allocation list{&list, &list, 0};  // sentinel of the circular list
     std::size_t live = 0;
     std::size_t allocated = 0;
+    std::chrono::steady_clock::time_point deadline;
+    unsigned sinceClockCheck = 0;
     std::jmp_buf escape;
 
     ParserMemory() = default;
@@ -72,6 +78,14 @@ void* Allocate(void* userdata, size_t size) {
     ParserMemory* m = static_cast<ParserMemory*>(userdata);
     if (size > kParserBytesMax - m->live || size > kParserAllocatedBytesMax - m->allocated) {
         std::longjmp(m->escape, 1);
+    }
+    // Deep nesting makes gumbo search its long stack of open elements at
+    // every tag; it allocates for every tag too, so here it can be stopped.
+    if (++m->sinceClockCheck == kAllocationsPerClockCheck) {
+        m->sinceClockCheck = 0;
+        if (std::chrono::steady_clock::now() > m->deadline) {
+            std::longjmp(m->escape, 1);
+        }
     }
     Allocation* a = static_cast<Allocation*>(std::malloc(sizeof(Allocation) + size));
     if (a == nullptr) {
@@ -631,11 +645,14 @@ Page ReadPage(std::string_view bytes, const std::string& pageUrl,
             utf8 = detail::SanitizeUtf8(text);
         }
         ParserMemory memory;
+        memory.deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(kParseMillisecondsMax);
         GumboOutput* output = Parse(utf8.data(), utf8.size(), &memory);
         if (output == nullptr) {
-            // Too costly to parse whole: read a shorter beginning.
+            // Too costly to parse whole: read a shorter beginning (the
+            // costly shapes cost more than in proportion to their length).
             page.cut = true;
-            size = CutPoint(bytes, page.charset, size / 2);
+            size = CutPoint(bytes, page.charset, size / 4);
             if (size == 0) {
                 return page;
             }

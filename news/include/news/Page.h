@@ -53,6 +53,10 @@ constexpr std::size_t kOutputBytesMax = 4 << 20;  // text and link targets of al
 // that makes the parser copy large attributes again and again) is read
 // again from a shorter beginning, and marked cut.
 constexpr std::size_t kParserBytesMax = 64 * 1024 * 1024;
+// Time the parser may take over one page, likewise. An ordinary page of
+// kParseBytesMax takes a small fraction of it; only markup nested many
+// thousand levels deep comes near.
+constexpr int kParseMillisecondsMax = 3000;
 
 // Reads an HTML page. pageUrl (the page's own address) resolves relative
 // links: from http://h/a/b.html, "c.html" is http://h/a/c.html, "/x" is
