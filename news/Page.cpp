@@ -307,6 +307,18 @@ std::string CollapseSpaces(std::string_view text) {
     return out;
 }
 
+// word with each no-break space (&nbsp;, which GBK lacks) as a plain space
+// that does not collapse.
+std::string WithPlainSpaces(std::string_view word) {
+    std::string out(word);
+    std::size_t at = 0;
+    while ((at = out.find("\xC2\xA0", at)) != std::string::npos) {
+        out.replace(at, 2, " ");
+        ++at;
+    }
+    return out;
+}
+
 class Walker {
 public:
     explicit Walker(const std::string& pageUrl) : pageUrl_(pageUrl) {}
@@ -511,7 +523,7 @@ void Walker::Text(std::string_view text) {
             while (end < text.size() && !IsSpace(text[end]) && !IsControl(text[end])) {
                 ++end;
             }
-            Append(text.substr(i, end - i));
+            Append(WithPlainSpaces(text.substr(i, end - i)));
             i = end;
         }
     }
@@ -523,7 +535,8 @@ void Walker::Append(std::string_view text) {
     if (!OpenBlock()) {
         return;
     }
-    const std::string& link = links_.empty() ? std::string() : links_.back();
+    static const std::string kNoLink;
+    const std::string& link = links_.empty() ? kNoLink : links_.back();
     std::vector<Span>& line = blocks.back().lines.back();
     std::string word;
     if (pendingSpace_ && !line.empty()) {
