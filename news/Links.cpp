@@ -42,7 +42,6 @@ std::string SchemeOf(std::string_view url) {
 struct Base {
     std::string origin;  // "http://host:port"
     std::string path;    // "/a/b.html", at least "/"
-    std::string query;   // "?q" or ""
 };
 
 bool ParseBase(std::string_view url, Base* base) {
@@ -63,10 +62,7 @@ bool ParseBase(std::string_view url, Base* base) {
     }
     base->origin = scheme + ":" + std::string(rest.substr(0, authorityEnd));
     rest = rest.substr(authorityEnd);
-    rest = rest.substr(0, rest.find('#'));
-    std::size_t q = rest.find('?');
-    base->path = std::string(rest.substr(0, q));
-    base->query = q == std::string_view::npos ? "" : std::string(rest.substr(q));
+    base->path = std::string(rest.substr(0, rest.find_first_of("?#")));
     if (base->path.empty()) {
         base->path = "/";
     }
