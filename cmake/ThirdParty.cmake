@@ -1,13 +1,13 @@
 # Outside libraries. Natively they come from Debian's packages; the mingw
-# builds compile Debian's sources of LZO, Lua and libsodium (fetched by
+# builds compile Debian's sources of LZO, Lua, libsodium and gumbo (fetched by
 # scripts/bootstrap into third_party/src) and GoogleTest from
 # /usr/src/googletest, once per build tree.
 
 set(TESMAR_THIRD_PARTY_SRC ${CMAKE_SOURCE_DIR}/third_party/src CACHE PATH
-    "Debian source packages of LZO, Lua and libsodium for the Windows builds")
+    "Debian source packages of LZO, Lua, libsodium and gumbo for the Windows builds")
 
 if(WIN32)
-    foreach(pkg lzo2 lua5.1 libsodium)
+    foreach(pkg lzo2 lua5.1 libsodium gumbo-parser)
         if(NOT EXISTS ${TESMAR_THIRD_PARTY_SRC}/${pkg})
             message(FATAL_ERROR "${TESMAR_THIRD_PARTY_SRC}/${pkg} is missing: run scripts/bootstrap")
         endif()
@@ -37,6 +37,7 @@ if(WIN32)
     target_compile_options(tesmar_lua PRIVATE -w)
 
     include(Libsodium)
+    include(Gumbo)
 else()
     find_library(LZO2_LIBRARY NAMES lzo2 REQUIRED)
     find_path(LZO2_INCLUDE_DIR lzo/lzo1x.h REQUIRED)
@@ -55,6 +56,12 @@ else()
     add_library(tesmar_sodium INTERFACE)
     target_link_libraries(tesmar_sodium INTERFACE ${SODIUM_LIBRARY})
     target_include_directories(tesmar_sodium SYSTEM INTERFACE ${SODIUM_INCLUDE_DIR})
+
+    find_library(GUMBO_LIBRARY NAMES gumbo REQUIRED)
+    find_path(GUMBO_INCLUDE_DIR gumbo.h REQUIRED)
+    add_library(tesmar_gumbo INTERFACE)
+    target_link_libraries(tesmar_gumbo INTERFACE ${GUMBO_LIBRARY})
+    target_include_directories(tesmar_gumbo SYSTEM INTERFACE ${GUMBO_INCLUDE_DIR})
 endif()
 
 # CLI11 is header-only; the mingw builds must not see /usr/include, so they
