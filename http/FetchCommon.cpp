@@ -37,6 +37,46 @@ std::string RangeSpec(const FetchOptions& options) {
     return spec;
 }
 
+std::string ResolveLocation(const std::string& base, const std::string& location) {
+    std::string target = location.substr(0, location.find('#'));
+    while (!target.empty() && (target.front() == ' ' || target.front() == '\t')) {
+        target.erase(0, 1);
+    }
+    while (!target.empty() && (target.back() == ' ' || target.back() == '\t')) {
+        target.pop_back();
+    }
+    const size_t schemeEnd = base.find("://");
+    if (target.empty() || schemeEnd == std::string::npos || schemeEnd == 0) {
+        return "";
+    }
+    // "scheme:" before any '/', '?' names a scheme: absolute.
+    const size_t colon = target.find(':');
+    if (colon != std::string::npos && colon > 0 && target.find_first_of("/?", 0) > colon) {
+        return target;
+    }
+    const std::string scheme = base.substr(0, schemeEnd);
+    if (target.compare(0, 2, "//") == 0) {
+        return scheme + ":" + target;
+    }
+    const size_t authorityStart = schemeEnd + 3;
+    size_t pathStart = base.find_first_of("/?#", authorityStart);
+    if (pathStart == std::string::npos) {
+        pathStart = base.size();
+    }
+    const std::string origin = base.substr(0, pathStart);
+    if (target.front() == '/') {
+        return origin + target;
+    }
+    std::string path = base.substr(pathStart);
+    path = path.substr(0, path.find_first_of("?#"));
+    if (target.front() == '?') {
+        return origin + (path.empty() ? "/" : path) + target;
+    }
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "/" : path.substr(0, slash + 1);
+    return origin + folder + target;
+}
+
 void ReadHeaders(FetchResult& result, const std::string& contentType,
                  const std::string& contentLength, const std::string& contentRange) {
     result.contentType = contentType;

@@ -22,6 +22,12 @@ std::string OneLine(const std::string& text);
 // "first-" or "first-last" of a byte range, without the unit.
 std::string RangeSpec(const FetchOptions& options);
 
+// The address a redirect's Location names, seen from the address base:
+// absolute ("https://h/p"), scheme-relative ("//h/p"), path-absolute ("/p"),
+// query-only ("?q") or relative to base's folder ("p"). A fragment is
+// dropped. "" for an empty Location or a base without scheme and host.
+std::string ResolveLocation(const std::string& base, const std::string& location);
+
 // Fills contentType, charset, contentLength, range and rangeTotal from the
 // raw header values of the last answer ("" when absent).
 void ReadHeaders(FetchResult& result, const std::string& contentType,

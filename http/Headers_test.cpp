@@ -133,6 +133,24 @@ TEST(JudgeAnswer, AcceptsOnlyTheRangeAskedFor) {
     EXPECT_FALSE(result.ok);
 }
 
+TEST(ResolveLocation, EveryFormOfRedirectTarget) {
+    const std::string base = "http://a.example:8080/dir/page.html?x=1#top";
+    EXPECT_EQ(detail::ResolveLocation(base, "https://b.example/p"), "https://b.example/p");
+    EXPECT_EQ(detail::ResolveLocation(base, "//b.example/p"), "http://b.example/p");
+    EXPECT_EQ(detail::ResolveLocation(base, "/other?y"), "http://a.example:8080/other?y");
+    EXPECT_EQ(detail::ResolveLocation(base, "?y=2"), "http://a.example:8080/dir/page.html?y=2");
+    EXPECT_EQ(detail::ResolveLocation(base, "next.html#frag"),
+              "http://a.example:8080/dir/next.html");
+    EXPECT_EQ(detail::ResolveLocation(base, " x/y:z "), "http://a.example:8080/dir/x/y:z");
+    EXPECT_EQ(detail::ResolveLocation("http://h", "p"), "http://h/p");
+    EXPECT_EQ(detail::ResolveLocation("http://h?q", "?r"), "http://h/?r");
+    // Another scheme stays as it is (and is refused by the fetch).
+    EXPECT_EQ(detail::ResolveLocation(base, "ftp://h/f"), "ftp://h/f");
+    EXPECT_EQ(detail::ResolveLocation(base, ""), "");
+    EXPECT_EQ(detail::ResolveLocation(base, "#only"), "");
+    EXPECT_EQ(detail::ResolveLocation("no-scheme", "/p"), "");
+}
+
 TEST(BodyCollector, CutsOnlyWhatGoesBeyondTheLimit) {
     FetchOptions options;
     options.maxBytes = 6;
