@@ -14,10 +14,13 @@
 //
 // Section index: handles and text; the request's completions; one hop;
 // certificate check; Fetch.
-#include <wincrypt.h>
+// <windows.h> comes before the headers that build on it.
 #include <windows.h>
+//
+#include <wincrypt.h>
 #include <winhttp.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -34,9 +37,6 @@ using Clock = std::chrono::steady_clock;
 
 // How often a waiting fetch looks at the cancel flag and its bounds.
 constexpr auto kWaitSlice = std::chrono::milliseconds(50);
-// How long to wait for WinHTTP to confirm a closed request handle before
-// its context is given up (leaked) rather than freed under a late callback.
-constexpr auto kCloseWait = std::chrono::milliseconds(10000);
 // Longest header value read (Location, Content-Type, ...).
 constexpr DWORD kMaxHeaderBytes = 16384;
 // Largest read asked of WinHTTP at once.
@@ -91,12 +91,27 @@ struct Completion {
     DWORD size = 0;          // bytes available or read
     DWORD secureFlags = 0;   // of WINHTTP_CALLBACK_STATUS_SECURE_FAILURE
     bool connected = false;  // the TCP connection stands
-    bool closed = false;     // WINHTTP_CALLBACK_STATUS_HANDLE_CLOSING arrived
+    // Owners of the record: the fetch and WinHTTP, which lets go with
+    // WINHTTP_CALLBACK_STATUS_HANDLE_CLOSING; the last one frees it. Wine
+    // does not always send that status for a request closed while an
+    // operation is pending: the record then stays, a small leak, rather
+    // than the fetch waiting for it.
+    std::atomic<int> owners{2};
 };
+
+void Release(Completion* c) {
+    if (c->owners.fetch_sub(1) == 1) {
+        delete c;
+    }
+}
 
 void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID info, DWORD infoSize) {
     auto* c = reinterpret_cast<Completion*>(context);
     if (c == nullptr) {
+        return;
+    }
+    if (status == WINHTTP_CALLBACK_STATUS_HANDLE_CLOSING) {
+        Release(c);  // the last callback of the handle
         return;
     }
     std::lock_guard<std::mutex> lock(c->mutex);
@@ -130,9 +145,6 @@ void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID info, 
             c->done = true;
             break;
         }
-        case WINHTTP_CALLBACK_STATUS_HANDLE_CLOSING:
-            c->closed = true;
-            break;
         default:
             return;
     }
@@ -142,15 +154,11 @@ void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID info, 
 // Why a wait ended early.
 enum class Interrupt { kNone, kCancelled, kStalled, kConnectTimeout, kOverall };
 
-// One request handle with its completion record; closing waits for WinHTTP
-// to let go of the record.
+// One request handle with its completion record.
 class Request {
 public:
     Request() : completion_(new Completion) {}
-    ~Request() {
-        Close();
-        delete completion_;  // when no handle was ever opened
-    }
+    ~Request() { Close(); }
     Request(const Request&) = delete;
     Request& operator=(const Request&) = delete;
 
@@ -165,9 +173,9 @@ public:
         if (!WinHttpSetOption(handle_, WINHTTP_OPTION_CONTEXT_VALUE, &context, sizeof context)) {
             return false;
         }
-        callbackSet_ = WinHttpSetStatusCallback(handle_, OnStatus,
-                                                WINHTTP_CALLBACK_FLAG_ALL_NOTIFICATIONS,
-                                                0) != WINHTTP_INVALID_STATUS_CALLBACK;
+        callbackSet_ =
+            WinHttpSetStatusCallback(handle_, OnStatus, WINHTTP_CALLBACK_FLAG_ALL_NOTIFICATIONS,
+                                     0) != WINHTTP_INVALID_STATUS_CALLBACK;
         return callbackSet_;
     }
 
@@ -209,24 +217,17 @@ public:
     }
 
     void Close() {
-        if (handle_ == nullptr) {
-            return;
+        if (handle_ != nullptr) {
+            WinHttpCloseHandle(handle_);
+            handle_ = nullptr;
         }
-        WinHttpCloseHandle(handle_);
-        handle_ = nullptr;
-        if (!callbackSet_) {
-            delete completion_;
+        if (completion_ != nullptr) {
+            if (!callbackSet_) {
+                Release(completion_);  // WinHTTP never had it
+            }
+            Release(completion_);
             completion_ = nullptr;
-            return;
         }
-        std::unique_lock<std::mutex> lock(completion_->mutex);
-        if (completion_->changed.wait_for(lock, kCloseWait,
-                                          [this] { return completion_->closed; })) {
-            lock.unlock();
-            delete completion_;
-        }
-        // Otherwise a late callback may still come: the record stays.
-        completion_ = nullptr;
     }
 
 private:
@@ -396,6 +397,7 @@ private:
     detail::BodyCollector body_;
     Clock::time_point start_;
     Clock::time_point lastByte_;
+    bool connectedSeen_ = false;  // of the hop being made
 };
 
 void Fetcher::FailInterrupt(Interrupt why) {
@@ -417,17 +419,20 @@ void Fetcher::FailInterrupt(Interrupt why) {
     }
 }
 
-// While connecting (and until the request is sent, which includes the TLS
-// handshake) the connect bound applies; then silence counts.
+// Until the connection stands the connect bound applies; from then on
+// silence counts (the TLS handshake included).
 Interrupt Fetcher::Bound(bool connecting, Clock::time_point hopStart, bool connected) {
-    (void)connected;
     const Clock::time_point now = Clock::now();
     if (now - start_ >= options_.overallTimeout) {
         return Interrupt::kOverall;
     }
-    if (connecting) {
+    if (connecting && !connected) {
         return now - hopStart >= options_.connectTimeout ? Interrupt::kConnectTimeout
                                                          : Interrupt::kNone;
+    }
+    if (connecting && !connectedSeen_) {
+        connectedSeen_ = true;
+        lastByte_ = now;
     }
     return now - lastByte_ >= options_.stallTimeout ? Interrupt::kStalled : Interrupt::kNone;
 }
@@ -488,6 +493,7 @@ Hop Fetcher::OneHop(HINTERNET session, const std::string& url) {
 
     const Clock::time_point hopStart = Clock::now();
     bool connecting = true;
+    connectedSeen_ = false;
     auto bound = [&](bool connected) { return Bound(connecting, hopStart, connected); };
     // Each step: arm, issue, wait; a synchronous refusal or a reported error
     // ends the hop.
@@ -508,7 +514,8 @@ Hop Fetcher::OneHop(HINTERNET session, const std::string& url) {
             error = request.completion().error;
         }
         if (error == ERROR_WINHTTP_TIMEOUT) {
-            FailInterrupt(connecting ? Interrupt::kConnectTimeout : Interrupt::kStalled);
+            FailInterrupt(connecting && !connectedSeen_ ? Interrupt::kConnectTimeout
+                                                        : Interrupt::kStalled);
             return false;
         }
         if (error != 0) {
@@ -631,6 +638,15 @@ void Fetcher::Run(const std::string& url) {
     if (!session) {
         Fail(ErrorText(GetLastError()));
         return;
+    }
+    // TLS 1.2 and later only: older versions are what servers refuse today,
+    // and WinHTTP's default on older systems (and Wine) is TLS 1.0.
+    DWORD protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2;
+    if (!WinHttpSetOption(session.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols,
+                          sizeof protocols)) {
+        protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2;
+        WinHttpSetOption(session.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols,
+                         sizeof protocols);
     }
     // WinHTTP's own bounds back ours up; ours end the fetch first.
     const DWORD connectMs = Millis(options_.connectTimeout);
