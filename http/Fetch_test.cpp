@@ -245,16 +245,23 @@ TEST_F(FetchTest, ByteRanges) {
 }
 
 TEST_F(FetchTest, HttpsTrustsTheGivenAuthorityOnly) {
-    FetchOptions options;
-    options.caFile = server_->caFile();
-    FetchResult r = Fetch(server_->HttpsBase() + "/small.txt", options);
-    ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(r.body, "hello from nginx\n");
-
-    r = Fetch(server_->HttpsBase() + "/small.txt");
+    const std::string url = server_->HttpsBase() + "/small.txt";
+    FetchResult r = Fetch(url);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.status, 0);
     EXPECT_FALSE(r.error.empty());
+
+    FetchOptions options;
+    options.caFile = server_->caFile();
+    r = Fetch(url, options);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.body, "hello from nginx\n");
+
+    // A connection that was trusted through the extra authority is not
+    // reused for a fetch that does not trust it.
+    r = Fetch(url);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.status, 0);
 }
 
 TEST_F(FetchTest, SinkReceivesTheBodyAndCanStopIt) {

@@ -478,12 +478,23 @@ Hop Fetcher::OneHop(HINTERNET session, const std::string& url) {
         Fail(ErrorText(GetLastError()));
         return hop;
     }
-    DWORD noRedirects = WINHTTP_DISABLE_REDIRECTS;
-    WinHttpSetOption(request.handle(), WINHTTP_OPTION_DISABLE_FEATURE, &noRedirects,
-                     sizeof noRedirects);
-    if (secure && !options_.caFile.empty()) {
+    // A connection let through by the relaxed check must not go back to
+    // WinHTTP's pool (which Wine shares between sessions): a later fetch
+    // without the extra authority would be sent over it unchecked.
+    const bool relaxed = secure && !options_.caFile.empty();
+    DWORD disabled = WINHTTP_DISABLE_REDIRECTS | (relaxed ? WINHTTP_DISABLE_KEEP_ALIVE : 0);
+    if (!WinHttpSetOption(request.handle(), WINHTTP_OPTION_DISABLE_FEATURE, &disabled,
+                          sizeof disabled)) {
+        Fail(ErrorText(GetLastError()));
+        return hop;
+    }
+    if (relaxed) {
         DWORD flags = SECURITY_FLAG_IGNORE_UNKNOWN_CA;
-        WinHttpSetOption(request.handle(), WINHTTP_OPTION_SECURITY_FLAGS, &flags, sizeof flags);
+        if (!WinHttpSetOption(request.handle(), WINHTTP_OPTION_SECURITY_FLAGS, &flags,
+                              sizeof flags)) {
+            Fail(ErrorText(GetLastError()));
+            return hop;
+        }
     }
     if (options_.useRange) {
         const std::wstring range = Widen("Range: bytes=" + detail::RangeSpec(options_));
@@ -535,7 +546,7 @@ Hop Fetcher::OneHop(HINTERNET session, const std::string& url) {
     }
     connecting = false;
     lastByte_ = Clock::now();
-    if (secure && !options_.caFile.empty()) {
+    if (relaxed) {
         const std::string why = CheckServerCertificate(request.handle(), options_.caFile);
         if (!why.empty()) {
             Fail(why);

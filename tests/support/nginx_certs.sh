@@ -3,6 +3,9 @@
 # signed for 127.0.0.1 and localhost, in DIR: ca.pem (the authority the
 # client trusts), server.pem and server.key (for nginx).
 #
+# The address is also named as a DNS name: Wine's WinHTTP compares only DNS
+# names with the host of the address and fails an IP entry alone.
+#
 #   nginx_certs.sh DIR
 set -eu
 dir=$1
@@ -15,7 +18,7 @@ cat > "$dir/server.cnf" <<CNF
 basicConstraints = CA:FALSE
 keyUsage = critical, digitalSignature, keyEncipherment
 extendedKeyUsage = serverAuth
-subjectAltName = IP:127.0.0.1, DNS:localhost
+subjectAltName = IP:127.0.0.1, DNS:127.0.0.1, DNS:localhost
 authorityKeyIdentifier = keyid
 subjectKeyIdentifier = hash
 CNF
