@@ -173,6 +173,17 @@ TEST(FetchFailures, SilentServerEndsAtTheStallBound) {
     EXPECT_EQ(r.error, "timed out: no data for 1 s");
 }
 
+// A download that goes on but too slowly for the whole-fetch bound.
+TEST_F(FetchTest, SlowAnswerEndsAtTheOverallBound) {
+    FetchOptions options;
+    options.maxBytes = kBigSize;
+    options.overallTimeout = 1s;
+    FetchResult r = Fetch(Url("/slow/big.bin"), options);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, "timed out: over 1 s in all");
+    EXPECT_LT(r.body.size(), kBigSize);
+}
+
 TEST_F(FetchTest, LargeBodyIsCutAtMaxBytes) {
     const std::string big = Pattern(kBigSize, 1);
     FetchOptions options;
@@ -226,6 +237,15 @@ TEST_F(FetchTest, ByteRanges) {
     ASSERT_TRUE(r.range);
     EXPECT_EQ(r.range->second, kRangeFileSize - 1);
     EXPECT_TRUE(r.body == file.substr(kRangeFileSize - 10));
+
+    // A range that ends before it starts is refused before any request.
+    options.rangeFirst = 10;
+    options.rangeLast = 9;
+    r = Fetch(Url("/range.bin"), options);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.error, "empty byte range");
+    options.rangeLast.reset();
 
     // Past the end: 416, a failure.
     options.rangeFirst = kRangeFileSize;

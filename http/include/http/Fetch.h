@@ -27,8 +27,8 @@ struct FetchOptions {
     // Redirects followed, also to other hosts (http and https only); one
     // more than this is a failure "too many redirects".
     int maxRedirects = 5;
-    // Bounds: to connect (and finish the TLS handshake); of silence once
-    // connected (no byte for this long); of the whole fetch.
+    // Bounds: to connect; of silence once connected (no byte for this long,
+    // the TLS handshake included); of the whole fetch, redirects included.
     std::chrono::milliseconds connectTimeout{10000};
     std::chrono::milliseconds stallTimeout{15000};
     std::chrono::milliseconds overallTimeout{60000};
