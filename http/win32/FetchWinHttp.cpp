@@ -22,8 +22,10 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdio>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "FetchCommon.h"
 #include "http/Fetch.h"
@@ -73,6 +75,12 @@ std::string Narrow(const std::wstring& text) {
     return narrow;
 }
 
+std::string Hex(DWORD value) {
+    char text[9];
+    std::snprintf(text, sizeof text, "%08lx", static_cast<unsigned long>(value));
+    return text;
+}
+
 DWORD Millis(std::chrono::milliseconds ms) {
     const long long n = ms.count();
     return n <= 0 ? 1 : (n > 0x7fffffff ? 0x7fffffff : static_cast<DWORD>(n));
@@ -91,6 +99,9 @@ struct Completion {
     DWORD size = 0;          // bytes available or read
     DWORD secureFlags = 0;   // of WINHTTP_CALLBACK_STATUS_SECURE_FAILURE
     bool connected = false;  // the TCP connection stands
+    // Where WinHttpReadData puts the body. It lives as long as the record:
+    // a read still pending when the handle is closed may write to it.
+    std::vector<char> buffer;
     // Owners of the record: the fetch and WinHTTP, which lets go with
     // WINHTTP_CALLBACK_STATUS_HANDLE_CLOSING; the last one frees it. Wine
     // does not always send that status for a request closed while an
@@ -520,13 +531,19 @@ Hop Fetcher::OneHop(HINTERNET session, const std::string& url) {
             return false;
         }
         DWORD error = 0;
+        DWORD secureFlags = 0;
         {
             std::lock_guard<std::mutex> lock(request.completion().mutex);
             error = request.completion().error;
+            secureFlags = request.completion().secureFlags;
         }
         if (error == ERROR_WINHTTP_TIMEOUT) {
             FailInterrupt(connecting && !connectedSeen_ ? Interrupt::kConnectTimeout
                                                         : Interrupt::kStalled);
+            return false;
+        }
+        if (error == ERROR_WINHTTP_SECURE_FAILURE && secureFlags != 0) {
+            Fail("server certificate not trusted (WinHTTP flags 0x" + Hex(secureFlags) + ")");
             return false;
         }
         if (error != 0) {
@@ -586,7 +603,8 @@ Hop Fetcher::OneHop(HINTERNET session, const std::string& url) {
     }
 
     // The body: ask what is there, read it, until the end or maxBytes.
-    std::string buffer;
+    std::vector<char>& buffer = request.completion().buffer;
+    buffer.resize(kReadChunk);
     std::uint64_t received = 0;
     while (true) {
         if (!step([&] { return WinHttpQueryDataAvailable(request.handle(), nullptr); })) {
@@ -600,17 +618,15 @@ Hop Fetcher::OneHop(HINTERNET session, const std::string& url) {
         if (available == 0) {
             break;  // the end of the body
         }
-        buffer.resize(std::min(available, kReadChunk));
-        if (!step([&] {
-                return WinHttpReadData(request.handle(), &buffer[0],
-                                       static_cast<DWORD>(buffer.size()), nullptr);
-            })) {
+        const DWORD want = std::min(available, kReadChunk);
+        if (!step(
+                [&] { return WinHttpReadData(request.handle(), buffer.data(), want, nullptr); })) {
             return hop;
         }
         DWORD read = 0;
         {
             std::lock_guard<std::mutex> lock(request.completion().mutex);
-            read = std::min<DWORD>(request.completion().size, static_cast<DWORD>(buffer.size()));
+            read = std::min(request.completion().size, want);
         }
         if (read == 0) {
             break;
