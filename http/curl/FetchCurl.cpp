@@ -2,7 +2,9 @@
 // shared state but the library's one-time initialisation.
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <limits>
 #include <memory>
 #include <mutex>
 
@@ -158,6 +160,16 @@ std::string ConnectError(CURL* handle, const std::string& detail) {
     return "cannot connect: " + detail;
 }
 
+// A bound for libcurl, which reads 0 as "none": at least 1 ms.
+long Millis(std::chrono::milliseconds bound) {
+    const long long ms = bound.count();
+    if (ms < 1) {
+        return 1;
+    }
+    return ms > std::numeric_limits<long>::max() ? std::numeric_limits<long>::max()
+                                                 : static_cast<long>(ms);
+}
+
 std::once_flag curlInitOnce;
 
 }  // namespace
@@ -176,16 +188,13 @@ FetchResult Fetch(const std::string& url, const FetchOptions& options) {
     char errorText[CURL_ERROR_SIZE] = {};
     CURL* h = handle.get();
 
-    const long ms = 1;
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, static_cast<long>(std::max(options.maxRedirects, 0)));
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS,
-                     static_cast<long>(std::max<long long>(options.connectTimeout.count(), ms)));
-    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS,
-                     static_cast<long>(std::max<long long>(options.overallTimeout.count(), ms)));
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, Millis(options.connectTimeout));
+    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, Millis(options.overallTimeout));
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, OnHeader);
