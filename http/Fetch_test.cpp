@@ -360,7 +360,20 @@ TEST_F(FetchTest, PageLoaderDeliversAndCancels) {
     EXPECT_EQ(slow.result.error, "cancelled");
     EXPECT_LT(bytes.load(), kBigSize);
 
-    // The destructor cancels as well; the loader can be used again first.
+    // Starting again cancels the fetch that runs and then delivers the new one.
+    DoneBox first;
+    DoneBox second;
+    bytes = 0;
+    loader.Start(Url("/slow/big.bin"), options, first.Callback());
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return bytes.load() > 0; }));
+    loader.Start(Url("/small.txt"), {}, second.Callback());
+    EXPECT_EQ(first.calls, 1);
+    EXPECT_EQ(first.result.error, "cancelled");
+    ASSERT_TRUE(second.Wait());
+    EXPECT_TRUE(second.result.ok) << second.result.error;
+    EXPECT_EQ(second.result.body, "hello from nginx\n");
+
+    // The destructor cancels as well.
     DoneBox again;
     bytes = 0;
     {
