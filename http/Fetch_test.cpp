@@ -142,9 +142,18 @@ TEST_F(FetchTest, OnlyHttpAndHttpsAddresses) {
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.error, "not an http or https address");
-    // A redirect to another scheme is not followed either.
     r = Fetch("file:///etc/hostname");
     EXPECT_FALSE(r.ok);
+    // Nor is a scheme guessed for an address without one.
+    r = Fetch("127.0.0.1:" + std::to_string(server_->port()) + "/small.txt");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.status, 0);
+    for (const char* bad : {"", "http://", "http:///small.txt", "HTTP:/small.txt"}) {
+        r = Fetch(bad);
+        EXPECT_FALSE(r.ok) << bad;
+        EXPECT_EQ(r.status, 0) << bad;
+        EXPECT_FALSE(r.error.empty()) << bad;
+    }
 }
 
 TEST(FetchFailures, ConnectionRefused) {

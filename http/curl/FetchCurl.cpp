@@ -178,6 +178,12 @@ FetchResult Fetch(const std::string& url, const FetchOptions& options) {
     std::call_once(curlInitOnce, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     FetchResult result;
     result.finalUrl = url;
+    // libcurl would guess a scheme for an address without one.
+    const std::string scheme = Lower(url.substr(0, url.find("://") + 1));
+    if (url.find("://") == std::string::npos || (scheme != "http:" && scheme != "https:")) {
+        result.error = "not an http or https address";
+        return result;
+    }
     CurlHandle handle(curl_easy_init());
     if (!handle) {
         result.error = "cannot start a transfer";

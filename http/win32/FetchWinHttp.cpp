@@ -202,8 +202,8 @@ public:
         completion_->size = 0;
     }
 
-    // Waits for the operation in flight; an interrupt closes the handle.
-    // deadline: the earliest of the bounds that apply now, told by bound().
+    // Waits for the operation in flight; bound(connected) tells whether one
+    // of the fetch's bounds ran out. An interrupt closes the handle.
     template <typename Bound>
     Interrupt Wait(const FetchOptions& options, Bound bound) {
         std::unique_lock<std::mutex> lock(completion_->mutex);
@@ -470,10 +470,17 @@ Hop Fetcher::OneHop(HINTERNET session, const std::string& url) {
         return hop;
     }
     const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
-    const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
-    std::wstring path(parts.lpszUrlPath, parts.dwUrlPathLength);
-    std::wstring extra(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    auto part = [](const wchar_t* text, DWORD length) {
+        return text != nullptr ? std::wstring(text, length) : std::wstring();
+    };
+    const std::wstring host = part(parts.lpszHostName, parts.dwHostNameLength);
+    std::wstring path = part(parts.lpszUrlPath, parts.dwUrlPathLength);
+    std::wstring extra = part(parts.lpszExtraInfo, parts.dwExtraInfoLength);
     extra = extra.substr(0, extra.find(L'#'));
+    if (host.empty()) {
+        Fail("not a valid address");
+        return hop;
+    }
     if (path.empty()) {
         path = L"/";
     }
