@@ -9,6 +9,7 @@
 #include "platform/file.h"
 #include "platform/fs.h"
 #include "platform/net.h"
+#include "testsupport/server_process.h"
 #include "testsupport/wait.h"
 
 namespace testsupport {
@@ -17,7 +18,6 @@ namespace {
 constexpr const char* kProftpd = "/usr/sbin/proftpd";
 constexpr int kPortAttempts = 5;
 constexpr uint32_t kStartPollMs = 50;
-constexpr int kStopTimeoutMs = 10000;
 constexpr uint16_t kPassivePorts = 64;
 
 // The uid of this process, from /proc (POSIX only, like proftpd itself).
@@ -36,21 +36,6 @@ std::string Uid() {
     }
     size_t end = status->find_first_not_of("0123456789", at);
     return status->substr(at, end - at);
-}
-
-// A port nobody listens on now; the server binds it a moment later.
-uint16_t FreePort(const std::string& address) {
-    auto l = platform::TcpSocket::Listen(address, 0, 1);
-    return l ? *l->LocalPort() : 0;
-}
-
-bool Accepts(const std::string& address, uint16_t port) {
-    auto s = platform::TcpSocket::Create();
-    if (!s) {
-        return false;
-    }
-    auto c = s->Connect(address, port);
-    return c && *c == platform::TcpSocket::ConnectState::kConnected;
 }
 
 }  // namespace
@@ -179,15 +164,8 @@ bool ProftpdServer::StartOn(uint16_t port, uint16_t passiveFirst) {
 }
 
 ProftpdServer::~ProftpdServer() {
-    if (!process_.IsValid()) {
-        return;
-    }
     // SIGTERM lets the server end its session processes as well.
-    process_.Terminate();
-    if (!process_.Wait(kStopTimeoutMs)) {
-        process_.Kill();
-        process_.Wait(-1);
-    }
+    StopServer(process_);
 }
 
 std::vector<std::string> ProftpdServer::Commands() const {
