@@ -91,18 +91,26 @@ function(tesmar_register_test name)
     endif()
 endfunction()
 
-# tesmar_test(NAME SOURCES ... LIBS ... [LABELS ...])
+# tesmar_test(NAME [NGINX] SOURCES ... LIBS ... [LABELS ...])
 # One GoogleTest program; CTest runs it as one test so that Wine starts once
 # per program, not once per case.
 function(tesmar_test name)
     if(NOT TESMAR_TESTS)
         return()
     endif()
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    cmake_parse_arguments(ARG "NGINX" "" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} tesmar_gtest_main)
     tesmar_warnings(${name})
-    tesmar_register_test(${name} ${name} --gtest_color=no)
+    if(ARG_NGINX AND CMAKE_CROSSCOMPILING_EMULATOR)
+        # A test against nginx on loopback (testsupport::NginxServer): under
+        # wine64, where it cannot start a native program, a wrapper starts
+        # nginx around it instead.
+        tesmar_register_test(${name} sh ${CMAKE_SOURCE_DIR}/tests/support/with-nginx.sh
+            ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}> --gtest_color=no)
+    else()
+        tesmar_register_test(${name} ${name} --gtest_color=no)
+    endif()
     if(ARG_LABELS)
         set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
     endif()
