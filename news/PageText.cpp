@@ -115,13 +115,19 @@ std::vector<std::string> PageText(const std::vector<Block>& blocks, int width) {
     width = std::max(width, 2);
     const int prefixMax = width - 2;
     std::vector<std::string> out;
+    const Block* previous = nullptr;
     for (const Block& block : blocks) {
         if (block.lines.empty()) {
             continue;
         }
-        if (!out.empty()) {
+        // A blank line between blocks, but the items of a list stay
+        // together.
+        const bool sameList = previous != nullptr && previous->kind == BlockKind::kListItem &&
+                              block.kind == BlockKind::kListItem;
+        if (!out.empty() && !sameList) {
             out.emplace_back();
         }
+        previous = &block;
         std::string first;
         if (block.kind == BlockKind::kListItem) {
             std::string marker = block.ordered ? std::to_string(block.number) + ". " : "- ";

@@ -99,7 +99,7 @@ TEST(PageText, ListsHeadingsAndLinks) {
             {{{"see ", ""}, {"here", "http://h/x"}, {" or ", ""}, {"http://h/y", "http://h/y"}}}),
     };
     EXPECT_EQ(PageText(blocks, 14),
-              (std::vector<std::string>{"News", "", "- first item", "  text", "", "  - nested", "",
+              (std::vector<std::string>{"News", "", "- first item", "  text", "  - nested",
                                         "12. numbered", "", "see here", "<http://h/x>",
                                         "or http://h/y"}));
     // Deep nesting in a narrow view: the text keeps room of its own.

@@ -181,8 +181,7 @@ struct ConsoleRun {
 };
 
 ConsoleRun RunConsoleWith(const std::vector<std::string>& args, std::vector<uint32_t> events,
-                          std::function<void(UpdateShared&)> prepare = nullptr,
-                          ConsoleIo io = {}) {
+                          std::function<void(UpdateShared&)> prepare = nullptr, ConsoleIo io = {}) {
     ConsoleRun r;
     ConsoleOptions options;
     std::string error;

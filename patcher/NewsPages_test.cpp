@@ -39,11 +39,12 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(server_.ok()) << server_.error();
         ResetLocalText();
-        std::string notice = "<html><head><title>公告</title><script>var x = 1;</script></head>"
-                             "<body><h2>服务器维护公告</h2><p>本周四上午停机维护，"
-                             "维护期间无法登录游戏。</p><ul><li>新增副本</li>"
-                             "<li>修正问题</li></ul><p><a href=\"/forum\">玩家论坛</a></p>"
-                             "</body></html>";
+        std::string notice =
+            "<html><head><title>公告</title><script>var x = 1;</script></head>"
+            "<body><h2>服务器维护公告</h2><p>本周四上午停机维护，"
+            "维护期间无法登录游戏。</p><ul><li>新增副本</li>"
+            "<li>修正问题</li></ul><p><a href=\"/forum\">玩家论坛</a></p>"
+            "</body></html>";
         // The announcement comes in GBK, named by the server's header only.
         WriteFile(server_.root() + "\\gbk\\notice.html", platform::Utf8ToGbk(notice));
         WriteFile(server_.root() + "\\notes.html",

@@ -30,8 +30,8 @@ void Tokenise(const std::string& text, PageRunStyle style, int link, std::vector
     while (i < text.size()) {
         unsigned char c = static_cast<unsigned char>(text[i]);
         if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-            while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' ||
-                                       text[i] == '\n')) {
+            while (i < text.size() &&
+                   (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n')) {
                 ++i;
             }
             out.push_back(Token{" ", true, true, style, link});

@@ -99,8 +99,7 @@ TEST(PageLayout, AWordWiderThanThePanelBreaksBetweenItsCharacters) {
 
 TEST(PageLayout, ListItemsAreIndentedBehindTheirBulletOrNumber) {
     PageLayout layout = LayOutPage(
-        {Item("first item wraps here", 1, 1), Item("nested", 2), Paragraph("after")}, 120,
-        Measure);
+        {Item("first item wraps here", 1, 1), Item("nested", 2), Paragraph("after")}, 120, Measure);
     ExpectWellFormed(layout, 120);
     ASSERT_EQ(layout.lines.size(), 4u);
     // "1. " is 18 pixels; the wrapped line hangs at the text, not the number.

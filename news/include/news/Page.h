@@ -76,10 +76,10 @@ std::string DetectCharset(std::string_view bytes, const std::string& headerChars
 // The blocks as plain GBK text lines no wider than width columns (an ASCII
 // byte is one column, a GBK character two, and one is never split): wrapped
 // at spaces where possible, anywhere between characters otherwise; a blank
-// line between blocks; list items marked "- " or "N. " and indented two
-// columns per level of nesting, their wrapped lines under their text; links
-// as "text <target>" unless the text is the target. A width below 2 counts
-// as 2. For the console and drevik --news.
+// line between blocks, but not between the items of a list; list items marked "- " or "N. " and
+// indented two columns per level of nesting, their wrapped lines under their text; links as "text
+// <target>" unless the text is the target. A width below 2 counts as 2. For the console and drevik
+// --news.
 std::vector<std::string> PageText(const std::vector<Block>& blocks, int width);
 
 }  // namespace news

@@ -100,8 +100,8 @@ private:
 };
 
 struct ConsoleIo {
-    bool terminal = false;                         // standard output is a terminal
-    int columns = 80;                              // the terminal's width
+    bool terminal = false;  // standard output is a terminal
+    int columns = 80;       // the terminal's width
     // The update notes are printed once the version check has answered and
     // the page has arrived, first lines only. A run that ends before the
     // page arrives waits for it at most this long.

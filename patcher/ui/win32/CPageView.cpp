@@ -208,8 +208,7 @@ void CPageView::Paint(HDC dc) {
 }
 
 LRESULT CALLBACK CPageView::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return gui::ForwardToOwner(hwnd, msg, wParam, lParam, &CPageView::hwnd_,
-                               &CPageView::OnMessage);
+    return gui::ForwardToOwner(hwnd, msg, wParam, lParam, &CPageView::hwnd_, &CPageView::OnMessage);
 }
 
 LRESULT CPageView::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -6,8 +6,8 @@
 
 #include <utility>
 
-#include "patcher/gui/CSettingsDlg.h"
 #include "news/Page.h"
+#include "patcher/gui/CSettingsDlg.h"
 #include "patcher/text/LocalText.h"
 #include "platform/process.h"
 #include "platform/text.h"

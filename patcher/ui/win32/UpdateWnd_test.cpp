@@ -4,16 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <chrono>
+#include <cstdlib>
 #include <future>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "GuiSupport_test.h"
-#include "patcher/gui/CSettingsDlg.h"
 #include "news/Page.h"
+#include "patcher/gui/CSettingsDlg.h"
 #include "patcher/gui/CUpdateWnd.h"
 #include "patcher/text/LocalText.h"
 #include "platform/clock.h"
@@ -347,8 +347,7 @@ TEST_F(UpdateWnd, APageIsDrawnInItsPanelScrolledByTheWheelAndItsLinksOpen) {
 
     // Back at the top, a click on the link opens its target, resolved
     // against the page's address; a click on text opens nothing.
-    SendMessageW(page.hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(10 * WHEEL_DELTA)),
-                 0);
+    SendMessageW(page.hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(10 * WHEEL_DELTA)), 0);
     ASSERT_EQ(page.model().scroll(), 0);
     const PageLayout& layout = page.model().layout();
     ASSERT_EQ(layout.links.size(), 1u);

@@ -28,8 +28,7 @@ struct PageRun {
     int link = -1;  // index into PageLayout::links, -1 for text
 
     bool operator==(const PageRun& o) const {
-        return x == o.x && width == o.width && text == o.text && style == o.style &&
-               link == o.link;
+        return x == o.x && width == o.width && text == o.text && style == o.style && link == o.link;
     }
 };
 
@@ -69,7 +68,7 @@ enum class PageState {
     kEmpty,    // no address: nothing is shown
     kLoading,  // the page is on its way
     kLoaded,
-    kFailed,   // the address and the reason are shown
+    kFailed,  // the address and the reason are shown
 };
 
 class PageViewModel {
