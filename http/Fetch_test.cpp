@@ -10,6 +10,7 @@
 #include "http/Fetch.h"
 #include "platform/net.h"
 #include "testsupport/nginx_server.h"
+#include "testsupport/pattern.h"
 #include "testsupport/server_process.h"
 #include "testsupport/temp_dir.h"
 #include "testsupport/wait.h"
@@ -24,15 +25,8 @@ using testsupport::WriteFile;
 constexpr size_t kBigSize = 6 * 1024 * 1024 + 123;
 constexpr size_t kRangeFileSize = 10000;
 
-// Bytes that differ at every offset of interest, so a misplaced byte shows.
 std::string Pattern(size_t size, unsigned seed) {
-    std::string bytes(size, '\0');
-    uint32_t x = seed * 2654435761u + 1;
-    for (size_t i = 0; i < size; ++i) {
-        x = x * 1664525u + 1013904223u;
-        bytes[i] = static_cast<char>(x >> 24);
-    }
-    return bytes;
+    return testsupport::PatternBytes(size, seed);
 }
 
 // "中文页面" in GBK.

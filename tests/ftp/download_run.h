@@ -10,6 +10,7 @@
 #include "cpk/Md5.h"
 #include "patcher/CFtpDownloader.h"
 #include "patcher/UpdateEvents.h"
+#include "testsupport/pattern.h"
 
 namespace testsupport {
 
@@ -25,13 +26,7 @@ inline std::string Md5HexOf(const std::string& bytes) {
 
 // Bytes that differ at every offset of a block, so a misplaced range shows.
 inline std::string Contents(size_t size, uint32_t seed) {
-    std::string s(size, '\0');
-    uint32_t x = seed * 2654435761u + 1;
-    for (size_t i = 0; i < size; ++i) {
-        x = x * 1664525u + 1013904223u;
-        s[i] = static_cast<char>(x >> 24);
-    }
-    return s;
+    return PatternBytes(size, seed);
 }
 
 inline PatchFileEntry Entry(const std::string& directory, const std::string& fileName,

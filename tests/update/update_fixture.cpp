@@ -102,16 +102,6 @@ std::string FreeLoopbackAddress(uint16_t port) {
     return "";
 }
 
-std::string PatternBytes(size_t size, uint32_t seed) {
-    std::string s(size, '\0');
-    uint32_t x = seed * 2654435761u + 1;
-    for (size_t i = 0; i < size; ++i) {
-        x = x * 1664525u + 1013904223u;
-        s[i] = static_cast<char>(x >> 24);
-    }
-    return s;
-}
-
 std::string BuildArchive(const std::vector<PackageEntry>& entries, bool lzo) {
     TempDir dir;
     std::string path = dir / "package.cpk";

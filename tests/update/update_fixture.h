@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "proftpd_server.h"
+#include "testsupport/pattern.h"
 #include "testsupport/temp_dir.h"
 #include "version_servers.h"
 
@@ -19,10 +20,6 @@ namespace testsupport {
 // A loopback address (127.x.y.z, never 127.0.0.1) whose port is free now,
 // picked at random so that runs side by side do not meet.
 std::string FreeLoopbackAddress(uint16_t port);
-
-// size bytes that differ at every offset of a block (seeded), so that a
-// misplaced or repeated range shows.
-std::string PatternBytes(size_t size, uint32_t seed);
 
 // One entry of a patch package: its inner path and contents; a path that
 // ends in "\" is an empty directory.
