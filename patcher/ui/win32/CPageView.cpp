@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "patcher/text/LocalText.h"
+#include "platform/text.h"
 
 namespace {
 

@@ -290,11 +290,11 @@ int CountPixels(const std::string& shot, const PicRect& r, COLORREF colour) {
             long p = guitest::PixelOf(shot, x, y);
             const int got[3] = {static_cast<int>((p >> 16) & 0xFF),
                                 static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF)};
-            bool near = p >= 0;
+            bool alike = p >= 0;
             for (int c = 0; c < 3; ++c) {
-                near = near && std::abs(got[c] - want[c]) <= 24;
+                alike = alike && std::abs(got[c] - want[c]) <= 24;
             }
-            n += near ? 1 : 0;
+            n += alike ? 1 : 0;
         }
     }
     return n;
