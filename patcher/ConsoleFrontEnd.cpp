@@ -318,7 +318,8 @@ int RunConsole(const ConsoleOptions& options, const ConsoleIo& io, UpdateDlgOpti
         UpdateWork::ServerRows servers = dialog.work().ServerList();
         if (dialog.ended()) {
             view.Render(dialog.display(), servers);
-            notes.Finish();
+            // Handed over or closed: nothing waits for the notes.
+            notes.PrintIfLoaded();
             return dialog.outcome() == UpdateOutcome::kHandedOver ? kExitSelfUpdate : kExitFailed;
         }
         if (options.server > 0 && !servers.rows.empty()) {

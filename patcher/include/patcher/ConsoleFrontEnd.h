@@ -103,8 +103,9 @@ struct ConsoleIo {
     bool terminal = false;  // standard output is a terminal
     int columns = 80;       // the terminal's width
     // The update notes are printed once the version check has answered and
-    // the page has arrived, first lines only. A run that ends before the
-    // page arrives waits for it at most this long.
+    // the page has arrived, first lines only. A run that ends (done or
+    // failed) before the page arrives waits for it at most this long; one
+    // that hands over to the self-update helper does not wait.
     uint32_t notesWaitMs = 3000;
     size_t notesLines = 12;
     std::function<void(const std::string&)> out;   // the view's output
