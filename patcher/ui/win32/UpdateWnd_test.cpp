@@ -17,6 +17,7 @@
 #include "patcher/gui/CUpdateWnd.h"
 #include "patcher/text/LocalText.h"
 #include "platform/clock.h"
+#include "platform/net.h"
 #include "platform/text.h"
 #include "testsupport/temp_dir.h"
 
@@ -373,6 +374,34 @@ TEST_F(UpdateWnd, APageIsDrawnInItsPanelScrolledByTheWheelAndItsLinksOpen) {
     std::string failed = guitest::Screenshot(wnd.hwnd());
     EXPECT_GT(CountPixels(failed, panel, text), CountPixels(empty, panel, text) + 20);
     EXPECT_FALSE(IsWindowVisible(page.scrollBar().hwnd()));
+}
+
+// A web server that takes the connection and never answers: the panel says
+// "loading" until the page's bound, then that the page cannot be loaded,
+// with its address and the reason; the other panel, without an address,
+// shows nothing throughout.
+TEST_F(UpdateWnd, APageThatNeverComesIsGivenUpAtItsBoundAndSaysWhy) {
+    auto silent = platform::TcpSocket::Listen("127.0.0.1", 0, 4);
+    ASSERT_TRUE(silent);
+    UpdateWindowUrls urls;
+    urls[0] = "http://127.0.0.1:" + std::to_string(*silent->LocalPort()) + "/notice.html";
+    CUpdateWnd wnd(events_);
+    http::FetchOptions options;
+    options.stallTimeout = std::chrono::seconds(1);
+    wnd.SetPageFetchOptions(options);
+    ASSERT_TRUE(wnd.Create("x", urls));
+    EXPECT_EQ(wnd.Page(0).model().state(), PageState::kLoading);
+    PumpUntil([&] { return wnd.Page(0).model().state() != PageState::kLoading; }, kWindowAppearMs);
+    ASSERT_EQ(wnd.Page(0).model().state(), PageState::kFailed);
+    std::string shown;
+    for (const PageLine& line : wnd.Page(0).model().layout().lines) {
+        for (const PageRun& run : line.runs) {
+            shown += run.text;
+        }
+    }
+    EXPECT_NE(shown.find("/notice.html"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("no data for 1 s"), std::string::npos) << shown;
+    EXPECT_EQ(wnd.Page(1).model().state(), PageState::kEmpty);
 }
 
 TEST_F(UpdateWnd, UrlsArriveLaterAndWakesRunOneAtATimeOnTheWindowsThread) {
