@@ -34,7 +34,7 @@ free_loopback_address() {
 }
 
 start_ftp() {
-  local root=$1 dir=$2 i passive
+  local root=$1 dir=$2 passive
   mkdir -p "$dir"
   FTP_ADDRESS=$(free_loopback_address 21)
   passive=$((20000 + RANDOM % 30000))
@@ -79,13 +79,21 @@ ${FTP_RATE:+TransferRate RETR $FTP_RATE}
 EOF
   /usr/sbin/proftpd -n -q -c "$dir/proftpd.conf" > "$dir/proftpd.out" 2>&1 &
   SERVER_PIDS+=($!)
+  wait_accepting proftpd "$FTP_ADDRESS" 21 "$dir/proftpd.out" "$dir/system.log"
+}
+
+# Waits until the server started last accepts at ADDRESS:PORT; when it ends
+# first or takes too long, shows its LOGS and fails.
+wait_accepting() {
+  local name=$1 address=$2 port=$3 i
+  shift 3
   for i in $(seq 200); do
-    accepts "$FTP_ADDRESS" 21 && return 0
+    accepts "$address" "$port" && return 0
     kill -0 "${SERVER_PIDS[-1]}" 2>/dev/null || break
     sleep 0.05
   done
-  echo "proftpd did not start:" >&2
-  cat "$dir/proftpd.out" "$dir/system.log" >&2 2>/dev/null || true
+  echo "$name did not start:" >&2
+  cat "$@" >&2 2>/dev/null || true
   return 1
 }
 
@@ -121,7 +129,7 @@ pick_web_address() {
 }
 
 start_web() {
-  local root=$1 dir=$2 i address=$WEB_ADDRESS port=$WEB_PORT
+  local root=$1 dir=$2 address=$WEB_ADDRESS port=$WEB_PORT
   mkdir -p "$dir/temp"
   cat > "$dir/nginx.conf" <<EOF
 daemon off;
@@ -147,14 +155,7 @@ http {
 EOF
   /usr/sbin/nginx -p "$dir" -c "$dir/nginx.conf" -e "$dir/error.log" > "$dir/nginx.out" 2>&1 &
   SERVER_PIDS+=($!)
-  for i in $(seq 200); do
-    accepts "$address" "$port" && return 0
-    kill -0 "${SERVER_PIDS[-1]}" 2>/dev/null || break
-    sleep 0.05
-  done
-  echo "nginx did not start:" >&2
-  cat "$dir/nginx.out" "$dir/error.log" >&2 2>/dev/null || true
-  return 1
+  wait_accepting nginx "$address" "$port" "$dir/nginx.out" "$dir/error.log"
 }
 
 # The announcement and update notes of the demo into ROOT: the announcement
