@@ -802,8 +802,8 @@ bool CFtpDownloader::FetchSignatures(const std::vector<PatchFileEntry>& entries)
         std::string text;
         if (!FetchSignatureFromMirror(entry, text)) {
             problem_ = FtpProblem::kNone;
-            if (!RequestTransfer(t, RemoteFilePath(entry.directory, entry.fileName) + kSignatureSuffix,
-                                 0)) {
+            if (!RequestTransfer(
+                    t, RemoteFilePath(entry.directory, entry.fileName) + kSignatureSuffix, 0)) {
                 if (cancel_.load()) {
                     return false;
                 }

@@ -179,8 +179,7 @@ bool CFtpDownloader::HttpSegment(uint32_t segmentIndex, uint32_t& offset, uint32
                     continue;
                 }
             }
-            const size_t n =
-                std::min<size_t>({count, remaining, kDataBlockBytes - block->length});
+            const size_t n = std::min<size_t>({count, remaining, kDataBlockBytes - block->length});
             std::memcpy(block->data + block->length, data, n);
             block->length += static_cast<uint32_t>(n);
             remaining -= static_cast<uint32_t>(n);

@@ -13,8 +13,7 @@ namespace {
 bool StartsWithNoCase(const std::string& text, const char* prefix) {
     size_t i = 0;
     for (; prefix[i] != '\0'; ++i) {
-        if (i >= text.size() ||
-            std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) {
+        if (i >= text.size() || std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) {
             return false;
         }
     }

@@ -327,8 +327,8 @@ private:
     std::mutex mirrorMu_;
     std::string fileMirrorPath_[2];  // directory and name of the file
     uint32_t fileMirrorSize_ = 0;
-    std::string fileMirror_;          // the base in use ("" none yet)
-    bool fileMirrorRanges_ = false;   // it answers Range
+    std::string fileMirror_;         // the base in use ("" none yet)
+    bool fileMirrorRanges_ = false;  // it answers Range
     std::atomic<FtpProblem> problem_{FtpProblem::kNone};
     std::atomic<bool> stalled_{false};
 

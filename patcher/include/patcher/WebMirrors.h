@@ -7,7 +7,7 @@
 //   [mirror]
 //   num=2
 //   url0=https://cdn.example.net/tesmar
-//   url1=http://10.1.2.3:8080/patches/
+//   url1=http://files.example.net:8080/patches/
 //   ca=certs\mirrors.pem      (optional: an extra authority, in the game folder)
 #pragma once
 
