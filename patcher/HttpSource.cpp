@@ -208,6 +208,8 @@ bool CFtpDownloader::HttpSegment(uint32_t segmentIndex, uint32_t& offset, uint32
     std::string why;
     if (r.ok && r.status == 206 && r.rangeTotal && *r.rangeTotal != size) {
         why = "the file has " + SizeText(*r.rangeTotal) + ", not " + SizeText(size);
+    } else if (r.ok && r.status == 206 && r.range && r.range->first != first) {
+        why = "answered another range than the one asked for";
     } else if (r.ok && ranges && r.status != 206 && first > 0) {
         // The bytes from the file's start went where the range belongs; the
         // digest check of the file finds them.
