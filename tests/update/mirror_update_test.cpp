@@ -300,3 +300,35 @@ TEST_F(MirrorUpdate, ADownloadStoppedOverFtpIsFinishedOverHttp) {
 }
 
 }  // namespace
+
+TEST_F(MirrorUpdate, ADownloadStoppedOverHttpIsFinishedOverFtp) {
+    release_ = ThreePatches(PatternBytes(3 << 20, 11));
+    Serve({"slow"});  // nginx's /slow/ is rate-limited
+    Game({nginx_.HttpBase() + "/slow"});
+    Open();
+    ASSERT_TRUE(RunUntil([this] { return dialog_->display().downloadBar >= 10; }));
+    dialog_->OnUpdateButton();  // stop
+    ASSERT_TRUE(RunUntil([this] { return dialog_->updateState() == 0; }));
+    ASSERT_TRUE(platform::Exists("download\\p102.cpk.jat"));
+    EXPECT_EQ(Failures(), "");
+    const size_t before = FtpCommands().size();
+    dialog_.reset();
+    PatchFiles().Clear();
+
+    Game({});
+    Open();
+    ExpectUpdated();
+    // The FTP server was asked only for what the mirror had not sent: every
+    // range of the big package restarts inside it.
+    const std::vector<std::string> commands = FtpCommands();
+    const long third = static_cast<long>(release_.files["v101\\p102.cpk"].size() / 3);
+    int restarts = 0;
+    for (size_t i = before; i < commands.size(); ++i) {
+        if (commands[i].rfind("REST ", 0) == 0 && commands[i] != "REST 100") {
+            const long offset = std::stol(commands[i].substr(5));
+            EXPECT_NE(offset % third, 0) << commands[i];
+            ++restarts;
+        }
+    }
+    EXPECT_GT(restarts, 0);
+}
