@@ -3,7 +3,10 @@
 // (one SegmentWorker thread per range, each with its own control and data
 // connection), written by one writer thread (DownloadThread) into the file's
 // partial file (CPartFile), checked against its MD5 digest and moved to its
-// final name. Every download resumes from its partial file.
+// final name. Every download resumes from its partial file. Where
+// update.ini lists web mirrors (SetMirrors), the same workers fetch their
+// ranges over HTTP from a mirror first (HttpSource.cpp) and fall back to
+// the FTP server once none is left.
 //
 // Threads: the owner's thread calls Create, Login, Start, SetCancel, Stop
 // and Destroy (UpdateThread calls Login and Start). DownloadThread and the
