@@ -97,6 +97,7 @@ void CFtpDownloader::Create(UpdateEventSink* owner, PatchFileList* list,
     options_.receiveCap = std::clamp<size_t>(options_.receiveCap, 1, kDataBlockBytes);
     options_.segmentsMax = std::clamp(options_.segmentsMax, 1, kSegmentsMax);
     cancel_ = 0;
+    httpCancel_ = false;
     if (!poolReady_) {
         pool_.AddClass(kDataBlockSize, kPoolBlocks);
         poolReady_ = true;
@@ -253,6 +254,7 @@ int CFtpDownloader::Login(const std::string& host, uint16_t port, const std::str
         params_ = Connection{host, port, user, password};
     }
     cancel_ = 0;
+    httpCancel_ = false;
     problem_ = FtpProblem::kNone;
     stalled_ = false;
     return LoginOn(control_, Params());
@@ -265,6 +267,7 @@ bool CFtpDownloader::Start() {
     if (downloadThread_.joinable()) {
         downloadThread_.join();
     }
+    mirrors_.Reset(mirrorSettings_.bases);
     try {
         downloadThread_ = std::thread([this] { DownloadThread(); });
     } catch (const std::system_error&) {
@@ -274,7 +277,7 @@ bool CFtpDownloader::Start() {
 }
 
 void CFtpDownloader::SetCancel() {
-    cancel_ = 1;
+    CancelAll();
 }
 
 void CFtpDownloader::JoinWorkers() {
@@ -295,7 +298,7 @@ void CFtpDownloader::JoinWorkers() {
 }
 
 void CFtpDownloader::Stop() {
-    cancel_ = 1;
+    CancelAll();
     JoinWorkers();
 }
 
@@ -439,7 +442,10 @@ void CFtpDownloader::TellConnectionLost() const {
 }
 
 FileStart CFtpDownloader::StartFile(const PatchFileEntry& entry) {
-    int segments = ProbeResume();
+    int segments = StartFileOnMirror(entry);
+    if (segments == 0) {
+        segments = cancel_.load() ? -1 : ProbeResume();
+    }
     if (segments < 0) {
         if (!cancel_.load()) {
             TellConnectionLost();
@@ -519,6 +525,11 @@ void CFtpDownloader::SegmentWorker(Segment segment, std::string remotePath, Conn
     std::vector<uint8_t> scratch;
 
     while (remaining > 0 && !cancel_.load()) {
+        // The web mirrors first, while one serves the file; the FTP server
+        // takes over where they left off.
+        if (HttpSegment(segment.index, offset, remaining)) {
+            continue;
+        }
         std::optional<Transfer> transfer = OpenTransfer(c, remotePath, offset);
         if (!transfer) {
             Pause(kReconnectPauseMs);
@@ -788,34 +799,36 @@ bool CFtpDownloader::FetchSignatures(const std::vector<PatchFileEntry>& entries)
     for (const PatchFileEntry& entry : entries) {
         const std::string local = entry.localPath + kSignatureSuffix;
         (void)platform::DeleteFile(local);  // never one of an earlier release
-        problem_ = FtpProblem::kNone;
-        if (!RequestTransfer(t, RemoteFilePath(entry.directory, entry.fileName) + kSignatureSuffix,
-                             0)) {
+        std::string text;
+        if (!FetchSignatureFromMirror(entry, text)) {
+            problem_ = FtpProblem::kNone;
+            if (!RequestTransfer(
+                    t, RemoteFilePath(entry.directory, entry.fileName) + kSignatureSuffix, 0)) {
+                if (cancel_.load()) {
+                    return false;
+                }
+                if (problem_.load() == FtpProblem::kRefused) {
+                    // The server has no signature for it: not the publisher's.
+                    // Not fetched, and one left from before goes.
+                    DeletePackage(entry.localPath);
+                    Tell(GBK("补丁文件%s没有发布者的签名,不能更新"), entry.fileName);
+                } else {
+                    TellConnectionLost();
+                }
+                return false;
+            }
+            const bool whole = ReceiveWhole(t.data, text, kSignatureFileMax);
+            t.data.Close();
+            // The transfer's end on the control connection, before the next
+            // command.
+            const int end = whole ? ReadReply(t.control) : 0;
             if (cancel_.load()) {
                 return false;
             }
-            if (problem_.load() == FtpProblem::kRefused) {
-                // The server has no signature for it: not the publisher's.
-                // Not fetched, and one left from before goes.
-                DeletePackage(entry.localPath);
-                Tell(GBK("补丁文件%s没有发布者的签名,不能更新"), entry.fileName);
-            } else {
+            if (!whole || end / 100 != 2) {
                 TellConnectionLost();
+                return false;
             }
-            return false;
-        }
-        std::string text;
-        const bool whole = ReceiveWhole(t.data, text, kSignatureFileMax);
-        t.data.Close();
-        // The transfer's end on the control connection, before the next
-        // command.
-        const int end = whole ? ReadReply(t.control) : 0;
-        if (cancel_.load()) {
-            return false;
-        }
-        if (!whole || end / 100 != 2) {
-            TellConnectionLost();
-            return false;
         }
         // Whatever came is kept as it came: the unpacking judges it, and
         // says why when it is not a signature (too large, damaged, foreign).
@@ -916,7 +929,7 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
             Since(lastData) >= options_.stallTimeoutMs && !cancel_.load()) {
             // The workers end at their next look at the flag.
             silent = true;
-            cancel_ = 1;
+            CancelAll();
         }
         if (!finishing) {
             // Blocks wake the writer at once: at full speed the workers

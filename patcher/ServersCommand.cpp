@@ -3,7 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "patcher/CConfigFile.h"
 #include "patcher/Signatures.h"
+#include "patcher/WebMirrors.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 
@@ -101,6 +103,25 @@ int RunServersCommand(std::ostream& out, const ServerListOptions& options) {
         }
         for (const std::string& u : keys.unusable) {
             problems.push_back("sign " + u);
+        }
+    }
+
+    // Shown only where update.ini has a [mirror] section: without one the
+    // packages come from FTP alone.
+    CConfigFile ini;
+    (void)ini.Load((folder + "\\update.ini").c_str(), true);
+    const MirrorSettings mirrors = ReadMirrorSettings(ini, folder);
+    if (!mirrors.bases.empty() || !mirrors.notes.empty()) {
+        out << "\nweb mirrors: " << mirrors.bases.size()
+            << " (tried before the FTP server, one picked at random per package)\n";
+        for (const std::string& base : mirrors.bases) {
+            out << "  " << Utf8(base) << "\n";
+        }
+        if (!mirrors.caFile.empty()) {
+            out << "  extra authority: " << Utf8(mirrors.caFile) << "\n";
+        }
+        for (const std::string& note : mirrors.notes) {
+            problems.push_back("mirror " + Utf8(note));
         }
     }
 

@@ -80,6 +80,29 @@ TEST_F(ServersCommand, NamesTheProblemsOfAFileThatCannotWork) {
     EXPECT_EQ(boxes_.count(), 1u);  // the build's own box, through the service
 }
 
+TEST_F(ServersCommand, ListsTheWebMirrorsAndTheEntriesLeftOut) {
+    const std::string ini =
+        "[config]\r\nBorough_num=1\r\n[Borough0]\r\nname=x\r\nlogin_num=1\r\n"
+        "ip0=127.0.0.1\r\n[checkversion]\r\nnum=1\r\nip0=127.0.0.1\r\n";
+    testsupport::WriteFile(dir_ / "update.ini", ini);
+    std::string out;
+    EXPECT_EQ(Run(out), kServersOk) << out;
+    EXPECT_FALSE(Has(out, "web mirrors")) << out;
+
+    testsupport::WriteFile(dir_ / "update.ini",
+                           ini +
+                               "[mirror]\r\nnum=2\r\nurl0=https://cdn.example.net/p/\r\n"
+                               "url1=ftp://files.example.net\r\nca=ca.pem\r\n");
+    EXPECT_EQ(Run(out), kServersProblems) << out;
+    EXPECT_TRUE(Has(out, "web mirrors: 1 (")) << out;
+    EXPECT_TRUE(Has(out, "\n  https://cdn.example.net/p\n")) << out;
+    EXPECT_TRUE(Has(out,
+                    "  mirror url1=ftp://files.example.net: not an http:// or https:// "
+                    "address, ignored\n"))
+        << out;
+    EXPECT_TRUE(Has(out, "  mirror ca=ca.pem: no such file\n")) << out;
+}
+
 TEST_F(ServersCommand, AMissingFileIsSaidSo) {
     std::string out;
     EXPECT_EQ(Run(out), kServersNoConfig);

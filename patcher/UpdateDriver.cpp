@@ -153,6 +153,8 @@ void UpdateDriver::Init() {
     // place before each (see CheckSignature).
     startKeys_ = ReadPublisherKeys(config);
     downloader_->SetFetchSignatures(startKeys_.required);
+    // Web mirrors, where update.ini lists any, come before the FTP server.
+    downloader_->SetMirrors(ReadMirrorSettings(config, platform::CurrentDirectory()));
     // The resume index belongs to the game folder (not to wherever the
     // program lies: one program may serve several folders); the unpacking
     // takes it only when it belongs to its update.

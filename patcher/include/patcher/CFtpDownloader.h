@@ -3,7 +3,10 @@
 // (one SegmentWorker thread per range, each with its own control and data
 // connection), written by one writer thread (DownloadThread) into the file's
 // partial file (CPartFile), checked against its MD5 digest and moved to its
-// final name. Every download resumes from its partial file.
+// final name. Every download resumes from its partial file. Where
+// update.ini lists web mirrors (SetMirrors), the same workers fetch their
+// ranges over HTTP from a mirror first (HttpSource.cpp) and fall back to
+// the FTP server once none is left.
 //
 // Threads: the owner's thread calls Create, Login, Start, SetCancel, Stop
 // and Destroy (UpdateThread calls Login and Start). DownloadThread and the
@@ -26,6 +29,7 @@
 #include "patcher/CPartFile.h"
 #include "patcher/PatchFileList.h"
 #include "patcher/UpdateEvents.h"
+#include "patcher/WebMirrors.h"
 #include "platform/net.h"
 
 // ---- Limits and timing ----
@@ -170,6 +174,13 @@ public:
     // download\ beside it, before the packages (update.ini lists the
     // publisher's keys). Set before Start.
     void SetFetchSignatures(bool fetch) { fetchSignatures_ = fetch; }
+    // The web mirrors (update.ini's [mirror]) tried before the FTP server
+    // for every package and signature; none: FTP alone, as always. Each run
+    // (Start) begins with all of them. Set before Start.
+    void SetMirrors(MirrorSettings mirrors) { mirrorSettings_ = std::move(mirrors); }
+    // The mirrors that failed in the last run and why ("BASE: why"); look
+    // when the run has ended.
+    std::vector<std::string> mirrorFailures() const { return mirrors_.Failures(); }
 
     bool cancelled() const { return cancel_.load() != 0; }
     // The last problem met since Login; kNone when all went well.
@@ -277,6 +288,27 @@ private:
     // cancelled.
     bool ReceiveWhole(platform::TcpSocket& data, std::string& text, size_t most);
 
+    // ---- Web mirrors (HttpSource.cpp) ----
+    // The mirror the current file's workers fetch from: the one in use while
+    // it serves, else the next one picked that answers with the file's size.
+    // False when no mirror is left (the FTP server then serves the file).
+    bool CurrentMirror(std::string& base, bool& ranges);
+    // Whether base serves the current file with its size, and Range.
+    bool ProbeMirror(const std::string& base, bool& ranges);
+    // The current file's setup for the mirrors; the segments to use, or 0
+    // when no mirror serves it.
+    int StartFileOnMirror(const PatchFileEntry& entry);
+    // One HTTP transfer of the segment's remaining bytes from the current
+    // mirror, queued for the writer as FTP's are; a mirror that fails
+    // leaves the list. False when no mirror is left for the file.
+    bool HttpSegment(uint32_t segmentIndex, uint32_t& offset, uint32_t& remaining);
+    // A package's signature file from a mirror; false when none served it.
+    bool FetchSignatureFromMirror(const PatchFileEntry& entry, std::string& text);
+    void CancelAll() {
+        cancel_ = 1;
+        httpCancel_ = true;
+    }
+
     UpdateEventSink* owner_ = nullptr;
     PatchFileList* list_ = nullptr;
     FtpDownloaderOptions options_;
@@ -290,6 +322,16 @@ private:
     bool fetchSignatures_ = false;
 
     std::atomic<int> cancel_{0};
+    std::atomic<bool> httpCancel_{false};  // cancel_ as the HTTP layer reads it
+
+    MirrorSettings mirrorSettings_;
+    MirrorList mirrors_;
+    // The current file on the mirrors: set by StartFile, read by its workers.
+    std::mutex mirrorMu_;
+    std::string fileMirrorPath_[2];  // directory and name of the file
+    uint32_t fileMirrorSize_ = 0;
+    std::string fileMirror_;         // the base in use ("" none yet)
+    bool fileMirrorRanges_ = false;  // it answers Range
     std::atomic<FtpProblem> problem_{FtpProblem::kNone};
     std::atomic<bool> stalled_{false};
 

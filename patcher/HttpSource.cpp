@@ -1,0 +1,258 @@
+// The downloader's second source: packages and their signature files from
+// the web mirrors of update.ini's [mirror], over http:// or https://. A
+// segment's bytes go into the same blocks, queue and writer as an FTP
+// transfer's, so the partial file cannot tell where they came from: a
+// download begun over one protocol is finished over the other.
+//
+// A mirror serves the current file once it answers a one-byte range (or the
+// whole file, for a server that ignores Range) with the size the FTP server
+// gave. A mirror that fails (no connection, an error status, silence, a
+// different size, a cut transfer) is dropped for the rest of the run and the
+// next one is picked; with none left, the FTP server serves the rest.
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+#include "http/Fetch.h"
+#include "patcher/CFtpDownloader.h"
+#include "patcher/Signatures.h"
+#include "platform/clock.h"
+
+namespace {
+
+// A file takes as long as it takes: silence ends a transfer, not its length.
+constexpr std::chrono::hours kTransferLimit{24};
+constexpr std::chrono::milliseconds kMirrorConnectTimeout{10000};
+
+std::string SizeText(std::uint64_t size) {
+    return std::to_string(size) + " bytes";
+}
+
+}  // namespace
+
+int CFtpDownloader::StartFileOnMirror(const PatchFileEntry& entry) {
+    {
+        std::lock_guard<std::mutex> lock(mirrorMu_);
+        fileMirrorPath_[0] = entry.directory;
+        fileMirrorPath_[1] = entry.fileName;
+        fileMirrorSize_ = static_cast<uint32_t>(std::max<int32_t>(entry.size, 0));
+        fileMirror_.clear();
+        fileMirrorRanges_ = false;
+    }
+    std::string base;
+    bool ranges = false;
+    if (!CurrentMirror(base, ranges)) {
+        return 0;
+    }
+    // A server that ignores Range sends the whole file to every request:
+    // one connection reads it from the start.
+    return ranges ? options_.segmentsMax : 1;
+}
+
+bool CFtpDownloader::CurrentMirror(std::string& base, bool& ranges) {
+    // One worker at a time looks for the next mirror; the others then take
+    // the one it found instead of each probing one of their own.
+    std::lock_guard<std::mutex> lock(mirrorMu_);
+    if (!fileMirror_.empty() && mirrors_.Usable(fileMirror_)) {
+        base = fileMirror_;
+        ranges = fileMirrorRanges_;
+        return true;
+    }
+    fileMirror_.clear();
+    while (!cancel_.load()) {
+        std::optional<std::string> next = mirrors_.Pick();
+        if (!next) {
+            return false;
+        }
+        if (ProbeMirror(*next, ranges)) {
+            fileMirror_ = *next;
+            fileMirrorRanges_ = ranges;
+            base = *next;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CFtpDownloader::ProbeMirror(const std::string& base, bool& ranges) {
+    const uint32_t size = fileMirrorSize_;
+    http::FetchOptions o;
+    o.caFile = mirrorSettings_.caFile;
+    o.cancel = &httpCancel_;
+    o.connectTimeout = kMirrorConnectTimeout;
+    o.stallTimeout = std::chrono::milliseconds(options_.replyTimeoutMs);
+    o.overallTimeout = std::chrono::milliseconds(options_.replyTimeoutMs) + kMirrorConnectTimeout;
+    // The first byte tells whether the server takes ranges and how large
+    // the file is; an empty file has no first byte to ask for.
+    o.useRange = size > 0;
+    o.rangeFirst = 0;
+    o.rangeLast = 0;
+    o.maxBytes = 1;
+    const http::FetchResult r =
+        http::Fetch(MirrorFileUrl(base, fileMirrorPath_[0], fileMirrorPath_[1]), o);
+    if (cancel_.load()) {
+        return false;
+    }
+    std::string why;
+    if (!r.ok) {
+        why = r.error;
+    } else if (r.status == 206) {
+        ranges = true;
+        if (!r.rangeTotal) {
+            why = "no file size in its Content-Range";
+        } else if (*r.rangeTotal != size) {
+            why = "the file has " + SizeText(*r.rangeTotal) + ", not " + SizeText(size);
+        }
+    } else {
+        ranges = false;
+        if (!r.contentLength) {
+            why = "no Content-Length";
+        } else if (*r.contentLength != size) {
+            why = "the file has " + SizeText(*r.contentLength) + ", not " + SizeText(size);
+        }
+    }
+    if (!why.empty()) {
+        mirrors_.Fail(base, why);
+        return false;
+    }
+    return true;
+}
+
+bool CFtpDownloader::HttpSegment(uint32_t segmentIndex, uint32_t& offset, uint32_t& remaining) {
+    std::string base;
+    bool ranges = false;
+    if (!CurrentMirror(base, ranges)) {
+        return false;
+    }
+    std::string url;
+    uint32_t size = 0;
+    {
+        std::lock_guard<std::mutex> lock(mirrorMu_);
+        url = MirrorFileUrl(base, fileMirrorPath_[0], fileMirrorPath_[1]);
+        size = fileMirrorSize_;
+    }
+    http::FetchOptions o;
+    o.caFile = mirrorSettings_.caFile;
+    o.cancel = &httpCancel_;
+    o.connectTimeout = kMirrorConnectTimeout;
+    o.stallTimeout = std::chrono::milliseconds(options_.replyTimeoutMs);
+    o.overallTimeout = kTransferLimit;
+    // Without Range support the answer starts at the file's first byte:
+    // those before offset are read and dropped, as with an FTP server that
+    // does not restart.
+    const uint32_t first = offset;
+    uint64_t skip = 0;
+    if (ranges) {
+        o.useRange = true;
+        o.rangeFirst = offset;
+        o.rangeLast = uint64_t{offset} + remaining - 1;
+        o.maxBytes = remaining;
+    } else {
+        skip = offset;
+        o.maxBytes = uint64_t{offset} + remaining;
+    }
+    DataBlock* block = nullptr;
+    uint64_t arrived = 0;
+    o.sink = [&](const char* data, std::size_t count) {
+        arrived += count;
+        while (count > 0) {
+            if (cancel_.load()) {
+                return false;
+            }
+            if (skip > 0) {
+                const size_t n = static_cast<size_t>(std::min<uint64_t>(skip, count));
+                skip -= n;
+                data += n;
+                count -= n;
+                continue;
+            }
+            if (remaining == 0) {
+                return false;  // more than asked for: the rest is not ours
+            }
+            if (block == nullptr) {
+                if (queued_.load() > kQueueHighWater) {
+                    WaitForRoom();
+                }
+                block = NewBlock(segmentIndex, offset);
+                if (block == nullptr) {
+                    Pause(kQueueFullSleepMs);
+                    continue;
+                }
+            }
+            const size_t n = std::min<size_t>({count, remaining, kDataBlockBytes - block->length});
+            std::memcpy(block->data + block->length, data, n);
+            block->length += static_cast<uint32_t>(n);
+            remaining -= static_cast<uint32_t>(n);
+            data += n;
+            count -= n;
+            if (block->length == kDataBlockBytes) {
+                offset += block->length;
+                Enqueue(block);
+                block = nullptr;
+            }
+        }
+        return true;
+    };
+    const http::FetchResult r = http::Fetch(url, o);
+    if (block != nullptr) {
+        if (block->length > 0) {
+            offset += block->length;
+            Enqueue(block);
+        } else {
+            pool_.Put(block);
+        }
+    }
+    if (cancel_.load()) {
+        return true;  // the worker sees the flag
+    }
+    std::string why;
+    if (r.ok && r.status == 206 && r.rangeTotal && *r.rangeTotal != size) {
+        why = "the file has " + SizeText(*r.rangeTotal) + ", not " + SizeText(size);
+    } else if (r.ok && r.status == 206 && r.range && r.range->first != first) {
+        why = "answered another range than the one asked for";
+    } else if (r.ok && ranges && r.status != 206 && first > 0) {
+        // The bytes from the file's start went where the range belongs; the
+        // digest check of the file finds them.
+        why = "answered a range with the whole file";
+    } else if (remaining == 0) {
+        return true;
+    } else if (!r.ok) {
+        why = r.error;
+    } else {
+        why = "the transfer ended after " + SizeText(arrived);
+    }
+    mirrors_.Fail(base, why);
+    if (arrived == 0) {
+        Problem(FtpProblem::kNoData);
+    }
+    return true;
+}
+
+bool CFtpDownloader::FetchSignatureFromMirror(const PatchFileEntry& entry, std::string& text) {
+    while (!cancel_.load()) {
+        std::optional<std::string> base = mirrors_.Pick();
+        if (!base) {
+            return false;
+        }
+        http::FetchOptions o;
+        o.caFile = mirrorSettings_.caFile;
+        o.cancel = &httpCancel_;
+        o.connectTimeout = kMirrorConnectTimeout;
+        o.stallTimeout = std::chrono::milliseconds(options_.replyTimeoutMs);
+        o.overallTimeout = std::chrono::milliseconds(options_.replyTimeoutMs) * 2;
+        // A little past the bound, so that the unpacking sees it is too
+        // large, as over FTP.
+        o.maxBytes = kSignatureFileMax + 1;
+        http::FetchResult r = http::Fetch(
+            MirrorFileUrl(*base, entry.directory, entry.fileName + kSignatureSuffix), o);
+        if (cancel_.load()) {
+            return false;
+        }
+        if (r.ok) {
+            text = std::move(r.body);
+            return true;
+        }
+        mirrors_.Fail(*base, r.error);
+    }
+    return false;
+}
