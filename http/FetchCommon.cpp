@@ -30,11 +30,11 @@ std::string OneLine(const std::string& text) {
 }
 
 std::string RangeSpec(const FetchOptions& options) {
-    std::string spec = std::to_string(options.rangeFirst) + "-";
+    std::string bytes = std::to_string(options.rangeFirst) + "-";
     if (options.rangeLast) {
-        spec += std::to_string(*options.rangeLast);
+        bytes += std::to_string(*options.rangeLast);
     }
-    return spec;
+    return bytes;
 }
 
 std::string ResolveLocation(const std::string& base, const std::string& location) {
