@@ -243,26 +243,33 @@ bool CFtpDownloader::ConnectData(platform::TcpSocket& socket, const std::string&
 
 int CFtpDownloader::Login(const std::string& host, uint16_t port, const std::string& user,
                           const std::string& password) {
+    BeginRun();
+    {
+        std::lock_guard<std::mutex> lock(paramsMu_);
+        params_ = Connection{host, port, user, password};
+    }
+    return LoginOn(control_, Params());
+}
+
+void CFtpDownloader::BeginRun() {
     if (downloadThread_.joinable()) {
         // The run before this one was stopped; wait until it has wound down
         // so that it cannot outlive the cancel flag cleared below.
         Stop();
         downloadThread_.join();
     }
-    {
-        std::lock_guard<std::mutex> lock(paramsMu_);
-        params_ = Connection{host, port, user, password};
-    }
     cancel_ = 0;
     httpCancel_ = false;
     problem_ = FtpProblem::kNone;
     stalled_ = false;
-    return LoginOn(control_, Params());
 }
 
 bool CFtpDownloader::Start() {
     if (list_ == nullptr || list_->Count() == 0) {
         return false;
+    }
+    if (mirrorSettings_.webOnly) {
+        BeginRun();  // no Login began it
     }
     if (downloadThread_.joinable()) {
         downloadThread_.join();
@@ -414,9 +421,7 @@ int64_t CFtpDownloader::ReadSizes() {
             if (code == 0) {
                 TellConnectionLost();
             } else {
-                std::string text =
-                    std::string(GetLocalText(GBK("无法下载该补丁文件"))) + ":" + entry.fileName;
-                platform::ShowMessageBox(nullptr, text.c_str(), GBK("提示"), platform::kMbOk);
+                TellCannotDownload(entry.fileName);
             }
             control_.Close();
             return -1;
@@ -432,6 +437,11 @@ void CFtpDownloader::Tell(const char* gbkText, const std::string& name) const {
     platform::ShowMessageBox(nullptr, text.c_str(), GetLocalText(GBK("提示")), platform::kMbOk);
 }
 
+void CFtpDownloader::TellCannotDownload(const std::string& name) const {
+    std::string text = std::string(GetLocalText(GBK("无法下载该补丁文件"))) + ":" + name;
+    platform::ShowMessageBox(nullptr, text.c_str(), GBK("提示"), platform::kMbOk);
+}
+
 void CFtpDownloader::TellConnectionLost() const {
     if (problem_.load() == FtpProblem::kNoAnswer) {
         Tell(GBK("下载服务器%s没有响应,请稍后重试"), Params().host);
@@ -443,6 +453,12 @@ void CFtpDownloader::TellConnectionLost() const {
 
 FileStart CFtpDownloader::StartFile(const PatchFileEntry& entry) {
     int segments = StartFileOnMirror(entry);
+    if (segments == 0 && mirrorSettings_.webOnly) {
+        if (!cancel_.load()) {
+            TellCannotDownload(entry.fileName);
+        }
+        return FileStart::kFailed;
+    }
     if (segments == 0) {
         segments = cancel_.load() ? -1 : ProbeResume();
     }
@@ -474,6 +490,14 @@ FileStart CFtpDownloader::StartFile(const PatchFileEntry& entry) {
         // It held every byte already and was moved to its final name: what
         // is left is the check of its digest.
         if (platform::Exists(entry.localPath) && !platform::Exists(partPath)) {
+            return FileStart::kFinished;
+        }
+        Tell(GBK("无法创建文件%s,请检查下载目录"), entry.localPath);
+        return FileStart::kFailed;
+    }
+    if (part_.IsComplete()) {
+        // Nothing to fetch (an empty file): it is whole as it stands.
+        if (part_.Close()) {
             return FileStart::kFinished;
         }
         Tell(GBK("无法创建文件%s,请检查下载目录"), entry.localPath);
@@ -529,6 +553,9 @@ void CFtpDownloader::SegmentWorker(Segment segment, std::string remotePath, Conn
         // takes over where they left off.
         if (HttpSegment(segment.index, offset, remaining)) {
             continue;
+        }
+        if (mirrorSettings_.webOnly) {
+            break;  // no mirror is left, and no FTP server stands behind them
         }
         std::optional<Transfer> transfer = OpenTransfer(c, remotePath, offset);
         if (!transfer) {
@@ -721,7 +748,7 @@ uint64_t CFtpDownloader::ReceiveSegment(Transfer& t, uint32_t segmentIndex, uint
 }
 
 void CFtpDownloader::DownloadThread() {
-    int64_t total = ReadSizes();
+    int64_t total = mirrorSettings_.webOnly ? ReadMirrorSizes() : ReadSizes();
     if (total < 0) {
         Post(UM_RESET, 0, 0);
         return;
@@ -800,7 +827,17 @@ bool CFtpDownloader::FetchSignatures(const std::vector<PatchFileEntry>& entries)
         const std::string local = entry.localPath + kSignatureSuffix;
         (void)platform::DeleteFile(local);  // never one of an earlier release
         std::string text;
-        if (!FetchSignatureFromMirror(entry, text)) {
+        const bool fromMirror = FetchSignatureFromMirror(entry, text);
+        if (!fromMirror && mirrorSettings_.webOnly) {
+            if (!cancel_.load()) {
+                // Not the publisher's, or not to be had: either way not
+                // installed, and one left from before goes.
+                DeletePackage(entry.localPath);
+                Tell(GBK("补丁文件%s没有发布者的签名,不能更新"), entry.fileName);
+            }
+            return false;
+        }
+        if (!fromMirror) {
             problem_ = FtpProblem::kNone;
             if (!RequestTransfer(
                     t, RemoteFilePath(entry.directory, entry.fileName) + kSignatureSuffix, 0)) {

@@ -8,10 +8,14 @@
 // whole file, for a server that ignores Range) with the size the FTP server
 // gave. A mirror that fails (no connection, an error status, silence, a
 // different size, a cut transfer) is dropped for the rest of the run and the
-// next one is picked; with none left, the FTP server serves the rest.
+// next one is picked; with none left, the FTP server serves the rest. A run
+// with no FTP server behind the mirrors (MirrorSettings::webOnly, ftpfetch
+// with a web address) takes the sizes from them too, and ends with the file
+// when none is left.
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <limits>
 
 #include "http/Fetch.h"
 #include "patcher/CFtpDownloader.h"
@@ -255,4 +259,66 @@ bool CFtpDownloader::FetchSignatureFromMirror(const PatchFileEntry& entry, std::
         mirrors_.Fail(*base, r.error);
     }
     return false;
+}
+
+int64_t CFtpDownloader::ReadMirrorSizes() {
+    int64_t total = 0;
+    const size_t count = list_->Count();
+    for (size_t i = 0; i < count && !cancel_.load(); ++i) {
+        const PatchFileEntry entry = list_->At(i);
+        std::optional<int32_t> size;
+        while (!size && !cancel_.load()) {
+            std::optional<std::string> base = mirrors_.Pick();
+            if (!base) {
+                break;
+            }
+            http::FetchOptions o;
+            o.caFile = mirrorSettings_.caFile;
+            o.cancel = &httpCancel_;
+            o.connectTimeout = kMirrorConnectTimeout;
+            o.stallTimeout = std::chrono::milliseconds(options_.replyTimeoutMs);
+            o.overallTimeout =
+                std::chrono::milliseconds(options_.replyTimeoutMs) + kMirrorConnectTimeout;
+            o.useRange = true;
+            o.rangeFirst = 0;
+            o.rangeLast = 0;
+            o.maxBytes = 1;
+            const http::FetchResult r =
+                http::Fetch(MirrorFileUrl(*base, entry.directory, entry.fileName), o);
+            if (cancel_.load()) {
+                break;
+            }
+            std::optional<uint64_t> found;
+            std::string why;
+            if (r.ok && r.status == 206) {
+                found = r.rangeTotal;
+                why = "no file size in its Content-Range";
+            } else if (r.ok) {
+                found = r.contentLength;
+                why = "no Content-Length";
+            } else if (r.status == 416) {
+                found = 0;  // no first byte to send: the file is empty
+            } else {
+                why = r.error;
+            }
+            if (found && *found > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
+                why = "the file has " + SizeText(*found) + ", more than a package may hold";
+                found.reset();
+            }
+            if (found) {
+                size = static_cast<int32_t>(*found);
+            } else {
+                mirrors_.Fail(*base, why);
+            }
+        }
+        if (!size) {
+            if (!cancel_.load()) {
+                TellCannotDownload(entry.fileName);
+            }
+            return -1;
+        }
+        list_->SetSize(i, *size);
+        total += *size;
+    }
+    return cancel_.load() ? -1 : total;
 }

@@ -9,7 +9,9 @@
 
 #include "cpk/Md5.h"
 #include "patcher/CFtpDownloader.h"
+#include "patcher/CPartFile.h"
 #include "patcher/UpdateEvents.h"
+#include "platform/file.h"
 #include "testsupport/pattern.h"
 
 namespace testsupport {
@@ -22,6 +24,28 @@ inline std::string Md5HexOf(const std::string& bytes) {
     uint8_t d[16];
     Md5OfBuffer(bytes.data(), bytes.size(), d);
     return Md5Hex(d);
+}
+
+// What the partial file's trailer counts now (0 when there is none yet);
+// reads only the trailer.
+inline uint32_t ReceivedNow(const std::string& partPath) {
+    auto f = platform::File::Open(partPath, platform::Access::kRead,
+                                  platform::kShareRead | platform::kShareWrite,
+                                  platform::Disposition::kOpenExisting);
+    if (!f) {
+        return 0;
+    }
+    auto size = f->Size();
+    uint8_t bytes[kPartTrailerSize];
+    if (!size || *size < kPartTrailerSize) {
+        return 0;
+    }
+    auto got = f->ReadAt(*size - kPartTrailerSize, bytes, sizeof bytes);
+    PartTrailer t{};
+    if (!got || *got != sizeof bytes || !DecodePartTrailer(bytes, sizeof bytes, *size, t)) {
+        return 0;
+    }
+    return t.received;
 }
 
 // Bytes that differ at every offset of a block, so a misplaced range shows.

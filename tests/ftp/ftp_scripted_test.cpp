@@ -73,6 +73,20 @@ TEST_F(ScriptedDownload, ThreeRangesWhenRestIsAccepted) {
     EXPECT_EQ(boxes_.count(), 0u);
 }
 
+// An empty file has no byte to fetch: it is there once its size is known.
+TEST_F(ScriptedDownload, AnEmptyFileIsThereWithoutATransfer) {
+    PatchFileList list;
+    list.Append(Entry("v100", "empty.cpk", dir_ / "download", ""));
+    ScriptedFtpServer server(std::map<std::string, std::string>{{"/v100/empty.cpk", ""}});
+    ASSERT_TRUE(server.ok());
+    DownloadRun run = RunDownload(server.port(), list);
+    ASSERT_EQ(run.last(), UM_DOWNLOAD_DONE);
+    EXPECT_TRUE(platform::Exists(dir_ / "download\\empty.cpk"));
+    EXPECT_FALSE(platform::Exists(dir_ / "download\\empty.cpk.jat"));
+    EXPECT_EQ(CountCommands(server, "RETR"), 0);
+    EXPECT_EQ(boxes_.count(), 0u);
+}
+
 TEST_F(ScriptedDownload, OneRangeWhenTheServerRefusesRest) {
     ScriptedFtpOptions options;
     options.allowRest = false;

@@ -36,28 +36,6 @@ constexpr int kStartTimeoutMs = 60000;
 // times that.
 constexpr int kLastRunTimeoutMs = 300000;
 
-// What the partial file's trailer counts now (0 when there is none yet);
-// reads only the trailer.
-uint32_t ReceivedNow(const std::string& partPath) {
-    auto f = platform::File::Open(partPath, platform::Access::kRead,
-                                  platform::kShareRead | platform::kShareWrite,
-                                  platform::Disposition::kOpenExisting);
-    if (!f) {
-        return 0;
-    }
-    auto size = f->Size();
-    uint8_t bytes[kPartTrailerSize];
-    if (!size || *size < kPartTrailerSize) {
-        return 0;
-    }
-    auto got = f->ReadAt(*size - kPartTrailerSize, bytes, sizeof bytes);
-    PartTrailer t{};
-    if (!got || *got != sizeof bytes || !DecodePartTrailer(bytes, sizeof bytes, *size, t)) {
-        return 0;
-    }
-    return t.received;
-}
-
 TEST(KillAndResume, TwentyKillsThenTheRightFile) {
     if (!ProftpdServer::Unavailable().empty()) {
         GTEST_SKIP() << ProftpdServer::Unavailable();

@@ -145,4 +145,26 @@ std::string NginxServer::Log() const {
     return logFile_.empty() ? "" : ReadFile(logFile_);
 }
 
+std::vector<std::string> NginxServer::Requests() const {
+    std::vector<std::string> lines;
+    if (logFile_.empty()) {
+        return lines;
+    }
+    // access.log lies beside error.log.
+    const std::string text =
+        ReadFile(logFile_.substr(0, logFile_.find_last_of("\\/") + 1) + "access.log");
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        if (end > start) {
+            lines.push_back(text.substr(start, end - start));
+        }
+        start = end + 1;
+    }
+    return lines;
+}
+
 }  // namespace testsupport

@@ -207,9 +207,64 @@ bool EntryFromRemotePath(const std::string& remote, const std::string& folder,
     return !entry.fileName.empty() && entry.fileName != "." && entry.fileName != "..";
 }
 
+// "%41" in a URL's path as "A"; nullopt when a '%' is not followed by two
+// hexadecimal digits.
+std::optional<std::string> PercentDecoded(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            out += text[i];
+            continue;
+        }
+        if (i + 2 >= text.size() || !std::isxdigit(static_cast<unsigned char>(text[i + 1])) ||
+            !std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
+            return std::nullopt;
+        }
+        out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+        i += 2;
+    }
+    return out;
+}
+
+bool IsWebAddress(const std::string& text) {
+    const std::string lower = Lower(text.substr(0, 8));
+    return lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0;
+}
+
+// A web address as the mirror base it lies under and the file's name there
+// (decoded); the reason when it names no file the tool can keep.
+std::string SplitWebAddress(const std::string& url, std::string& base, std::string& name) {
+    if (url.find_first_of("?#") != std::string::npos) {
+        return "a web address with a query or a fragment is not supported";
+    }
+    const size_t hostStart = url.find("://") + 3;
+    const size_t slash = url.rfind('/');
+    if (slash == std::string::npos || slash < hostStart || url.find('/', hostStart) > slash) {
+        return url + " names no file";
+    }
+    base = url.substr(0, slash);
+    std::optional<std::string> decoded = PercentDecoded(url.substr(slash + 1));
+    if (!decoded) {
+        return url + ": a '%' not followed by two hexadecimal digits";
+    }
+    name = *decoded;
+    // The name becomes a file in the output folder: nothing that would put
+    // it elsewhere.
+    const bool unsafe = std::any_of(name.begin(), name.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == '/' || c == '\\' || c == ':';
+    });
+    if (name.empty() || name == "." || name == ".." || unsafe) {
+        return url + " names no file that can be kept under its name";
+    }
+    return "";
+}
+
 // What the command line asks for.
 struct Request {
+    std::vector<std::string> words;  // HOST[:PORT] REMOTE_PATH MD5, or URL MD5 ("")
     std::string server, remote, md5, dir = ".";
+    // A web address: the file is fetched over HTTP from base/name alone.
+    std::string url, base, name, caFile;
     size_t readSize = kReceiveCap;
     int segments = kSegmentsMax;
     int stallSeconds = kDefaultStallSeconds;
@@ -224,18 +279,27 @@ struct Request {
 std::optional<int> ParseRequest(const std::vector<std::string>& args, std::ostream& out,
                                 std::ostream& err, Request& r) {
     CLI::App app(
-        "Download one file from an FTP server the way the patcher does: anonymous login, up to\n"
-        "three byte ranges at once, a resumable partial file (FILE.jat) and an MD5 check.\n"
-        "Run it again after an interruption and it resumes. Exit 0 only when the file is there\n"
-        "and verified, 1 with the reason otherwise.",
+        "Download one file the way the patcher does, from an FTP server (anonymous login) or\n"
+        "a web server (http:// or https://): up to three byte ranges at once, a resumable\n"
+        "partial file (FILE.jat) and an MD5 check. Run it again after an interruption and it\n"
+        "resumes. Exit 0 only when the file is there and verified, 1 with the reason otherwise.\n"
+        "  ftpfetch HOST[:PORT] REMOTE_PATH MD5 [OPTIONS]\n"
+        "  ftpfetch URL MD5 [OPTIONS]",
         "ftpfetch");
-    app.add_option("HOST[:PORT]", r.server, "FTP server (port 21 when none is given)")->required();
-    app.add_option("REMOTE_PATH", r.remote, "Path of the file on the server, e.g. v100/p101.cpk")
+    r.words.resize(3);
+    app.add_option("HOST[:PORT]|URL", r.words[0],
+                   "An FTP server (port 21 when none is given), or the file's http:// or "
+                   "https:// address")
         ->required();
-    app.add_option("MD5", r.md5, "The file's MD5 digest, 32 hexadecimal digits")->required();
+    app.add_option("REMOTE_PATH|MD5", r.words[1],
+                   "The path of the file on the FTP server (v100/p101.cpk); after a URL, the "
+                   "file's MD5")
+        ->required();
+    app.add_option("MD5", r.words[2], "The file's MD5 digest, 32 hexadecimal digits");
     app.add_option("-o,--output", r.dir, "Folder to download into")->capture_default_str();
     app.add_option("--read-size", r.readSize,
-                   "Bytes asked for per read of a data connection (1..8192; the patcher's is 500)")
+                   "Bytes asked for per read of an FTP data connection (1..8192; the patcher's "
+                   "is 500)")
         ->capture_default_str()
         ->check(CLI::Range(size_t{1}, size_t{kDataBlockBytes}));
     app.add_option("--segments", r.segments, "Most byte ranges fetched at once (1..3)")
@@ -248,8 +312,30 @@ std::optional<int> ParseRequest(const std::vector<std::string>& args, std::ostre
     app.add_option("--key", r.keyLines,
                    "A publisher's minisign public key (base64); with any, the file must be "
                    "signed by one (REMOTE_PATH.minisig, fetched beside it)");
+    app.add_option("--ca", r.caFile,
+                   "A PEM file of a certificate authority trusted for https:// besides the "
+                   "system's");
     if (std::optional<int> code = cli::Parse(app, "ftpfetch", args, out, err)) {
         return *code;
+    }
+    const bool web = IsWebAddress(r.words[0]);
+    if (r.words[2].empty()) {
+        r.words.pop_back();
+    }
+    if (web != (r.words.size() == 2)) {
+        return cli::UsageError(
+            err, "ftpfetch", web ? "give URL MD5" : "give HOST[:PORT] REMOTE_PATH MD5, or URL MD5");
+    }
+    r.md5 = r.words.back();
+    if (web) {
+        r.url = r.words[0];
+        const std::string why = SplitWebAddress(r.url, r.base, r.name);
+        if (!why.empty()) {
+            return cli::UsageError(err, "ftpfetch", why);
+        }
+    } else {
+        r.server = r.words[0];
+        r.remote = r.words[1];
     }
     for (const std::string& line : r.keyLines) {
         std::string why;
@@ -263,7 +349,7 @@ std::optional<int> ParseRequest(const std::vector<std::string>& args, std::ostre
 
     // HOST[:PORT]
     r.host = r.server;
-    if (size_t colon = r.server.rfind(':'); colon != std::string::npos) {
+    if (size_t colon = r.server.rfind(':'); !web && colon != std::string::npos) {
         r.host = r.server.substr(0, colon);
         std::string p = r.server.substr(colon + 1);
         unsigned long v = 0;
@@ -302,7 +388,13 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
     }
 
     PatchFileEntry entry;
-    if (!EntryFromRemotePath(r.remote, platform::SystemPathFromArgument(r.dir), entry)) {
+    const std::string folder = platform::SystemPathFromArgument(r.dir);
+    if (!r.url.empty()) {
+        // The name as the server has it goes into the address again; on
+        // disk it is the name in the system's characters.
+        entry.fileName = r.name;
+        entry.localPath = folder + "\\" + platform::Utf8ToGbk(r.name);
+    } else if (!EntryFromRemotePath(r.remote, folder, entry)) {
         err << "ftpfetch: REMOTE_PATH names no file\n";
         return 1;
     }
@@ -321,10 +413,13 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
             return 0;
         }
     }
-    std::vector<std::string> addresses = platform::ResolveIPv4(r.host);
-    if (addresses.empty()) {
-        err << "ftpfetch: cannot resolve " << r.host << "\n";
-        return 1;
+    std::vector<std::string> addresses;
+    if (r.url.empty()) {
+        addresses = platform::ResolveIPv4(r.host);
+        if (addresses.empty()) {
+            err << "ftpfetch: cannot resolve " << r.host << "\n";
+            return 1;
+        }
     }
 
     std::string reason;
@@ -339,11 +434,19 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
     CFtpDownloader downloader;
     downloader.Create(&sink, &list, options);
     downloader.SetFetchSignatures(r.keys.required);
-
-    int login = downloader.Login(addresses.front(), r.port, kAnonymousUser, kAnonymousPassword);
-    if (login != 1) {
-        err << "ftpfetch: " << LoginFailure(login, downloader, addresses.front(), r.port) << "\n";
-        return 1;
+    if (!r.url.empty()) {
+        MirrorSettings web;
+        web.bases = {r.base};
+        web.caFile = r.caFile.empty() ? "" : platform::SystemPathFromArgument(r.caFile);
+        web.webOnly = true;
+        downloader.SetMirrors(web);
+    } else {
+        int login = downloader.Login(addresses.front(), r.port, kAnonymousUser, kAnonymousPassword);
+        if (login != 1) {
+            err << "ftpfetch: " << LoginFailure(login, downloader, addresses.front(), r.port)
+                << "\n";
+            return 1;
+        }
     }
     if (!downloader.Start()) {
         err << "ftpfetch: cannot start the download\n";
@@ -356,10 +459,21 @@ int RunFtpFetch(const std::vector<std::string>& args, std::ostream& out, std::os
     line.End();
 
     if (!end.done) {
+        // Over HTTP the server's own answer says why ("HTTP 404", "timed
+        // out: ..."): the one mirror's failure.
+        const std::vector<std::string> failures = downloader.mirrorFailures();
+        const std::string webWhy =
+            failures.empty()
+                ? ""
+                : failures.back().substr(std::min(failures.back().size(), r.base.size() + 2));
         if (downloader.stalled()) {
             // Why it gave up, and why no data came.
-            reason = "no data for " + std::to_string(r.stallSeconds) +
-                     " s: " + FtpProblemText(downloader.lastProblem());
+            reason = "no data for " + std::to_string(r.stallSeconds) + " s: " +
+                     (r.url.empty()    ? FtpProblemText(downloader.lastProblem())
+                      : webWhy.empty() ? "the server does not answer"
+                                       : webWhy);
+        } else if (!r.url.empty() && !webWhy.empty() && !end.stopped) {
+            reason = r.url + ": " + webWhy;
         } else if (end.verifyFailed) {
             reason =
                 "MD5 mismatch, also when fetched again: the file on the server differs "

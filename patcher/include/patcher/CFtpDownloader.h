@@ -178,6 +178,8 @@ public:
     // for every package and signature; none: FTP alone, as always. Each run
     // (Start) begins with all of them. Set before Start.
     void SetMirrors(MirrorSettings mirrors) { mirrorSettings_ = std::move(mirrors); }
+    // With mirrors.webOnly, Start needs no Login: the run asks the mirrors
+    // alone.
     // The mirrors that failed in the last run and why ("BASE: why"); look
     // when the run has ended.
     std::vector<std::string> mirrorFailures() const { return mirrors_.Failures(); }
@@ -271,6 +273,8 @@ private:
     // name filled in).
     void Tell(const char* gbkText, const std::string& name) const;
     void TellConnectionLost() const;
+    // "无法下载该补丁文件:NAME".
+    void TellCannotDownload(const std::string& name) const;
     // One file: fetched (or found present and sound), checked; false when
     // the run ends (UM_RESET posted by the caller).
     bool FetchFile(const PatchFileEntry& entry, int64_t& done, int64_t total);
@@ -304,6 +308,12 @@ private:
     bool HttpSegment(uint32_t segmentIndex, uint32_t& offset, uint32_t& remaining);
     // A package's signature file from a mirror; false when none served it.
     bool FetchSignatureFromMirror(const PatchFileEntry& entry, std::string& text);
+    // Without an FTP server: the size of every file from the first mirror
+    // that names one (stored in the list). The total, or -1 after telling
+    // the user.
+    int64_t ReadMirrorSizes();
+    // The flags of a new run, after the previous run has wound down.
+    void BeginRun();
     void CancelAll() {
         cancel_ = 1;
         httpCancel_ = true;

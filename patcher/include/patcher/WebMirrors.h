@@ -31,6 +31,10 @@ struct MirrorSettings {
     std::string caFile;
     // One line of English per entry that was left out, and why.
     std::vector<std::string> notes;
+    // No FTP server stands behind the mirrors (a download from web
+    // addresses alone): the sizes come from the mirrors, and a file that no
+    // mirror serves fails instead of falling back.
+    bool webOnly = false;
 };
 
 // Reads [mirror] of update.ini; gameFolder (system path) anchors a relative

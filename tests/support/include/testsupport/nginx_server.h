@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/process.h"
 #include "testsupport/temp_dir.h"
@@ -54,6 +55,10 @@ public:
     const std::string& caFile() const { return caFile_; }
     // The server's error log, for failure messages.
     std::string Log() const;
+    // One line per answered request: `URI "RANGE" STATUS BODY_BYTES`
+    // (RANGE the request's Range header, "-" without one). nginx writes a
+    // line when the answer has ended.
+    std::vector<std::string> Requests() const;
 
 private:
     bool StartOn(uint16_t port, uint16_t tlsPort);
