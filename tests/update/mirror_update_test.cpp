@@ -110,6 +110,7 @@ protected:
             return shared.unpack.stopFlag.load() ? 0 : 1;
         };
         o.replyPolls = 300;
+        o.ftp = ftpOptions_;
         o.serverList.settings = settings_.store();
         UpdateDlgOptions d;
         d.text = [](const char* s) { return std::string(s); };
@@ -181,6 +182,7 @@ protected:
     }
 
     NginxServer nginx_;
+    std::shared_ptr<const FtpDownloaderOptions> ftpOptions_;
     Release release_;
     testsupport::ScopedSettingsStore settings_{"MirrorUpdate"};
     TempDir game_;
@@ -299,8 +301,6 @@ TEST_F(MirrorUpdate, ADownloadStoppedOverFtpIsFinishedOverHttp) {
     EXPECT_FALSE(platform::Exists("download\\p102.cpk.jat"));
 }
 
-}  // namespace
-
 TEST_F(MirrorUpdate, ADownloadStoppedOverHttpIsFinishedOverFtp) {
     release_ = ThreePatches(PatternBytes(3 << 20, 11));
     Serve({"slow"});  // nginx's /slow/ is rate-limited
@@ -332,3 +332,81 @@ TEST_F(MirrorUpdate, ADownloadStoppedOverHttpIsFinishedOverFtp) {
     }
     EXPECT_GT(restarts, 0);
 }
+
+TEST_F(MirrorUpdate, AMirrorThatRedirectsToAnotherHostServes) {
+    Serve({""});
+    Game({nginx_.HttpBase() + "/redirect"});  // to 127.0.0.2, the same files
+    Open();
+    ExpectUpdated();
+    EXPECT_EQ(Failures(), "");
+    EXPECT_FALSE(HasRetr(FtpCommands()));
+}
+
+// A mirror that takes the connection and never answers is given up after
+// the reply time-out; the FTP server serves.
+TEST_F(MirrorUpdate, ASilentMirrorIsGivenUpAfterTheReplyTimeOut) {
+    auto options = std::make_shared<FtpDownloaderOptions>();
+    options->replyTimeoutMs = 2000;
+    ftpOptions_ = options;
+    auto silent = platform::TcpSocket::Listen("127.0.0.1", 0, 8);
+    ASSERT_TRUE(silent);
+    const std::string base = "http://127.0.0.1:" + std::to_string(silent->LocalPort().value_or(0));
+    Serve({});
+    Game({base});
+    Open();
+    ExpectUpdated();
+    EXPECT_TRUE(HasRetr(FtpCommands()));
+    EXPECT_EQ(Failures().rfind(base + ": timed out", 0), 0u) << Failures();
+}
+
+// Two mirrors, each sending slowly; the one serving the big package is
+// stopped in the middle of it, and the other one finishes the package from
+// where the first one left off.
+TEST_F(MirrorUpdate, AMirrorKilledDuringATransferIsReplacedByTheNext) {
+    release_ = ThreePatches(PatternBytes(3 << 20, 13));
+    Serve({});
+    NginxOptions slow;
+    slow.limitRate = "256k";
+    std::unique_ptr<NginxServer> mirrors[2] = {std::make_unique<NginxServer>(slow),
+                                               std::make_unique<NginxServer>(slow)};
+    for (auto& m : mirrors) {
+        ASSERT_TRUE(m->ok()) << m->error();
+        for (const auto& [path, contents] : release_.files) {
+            WriteFile(m->root() + "\\slow\\" + path, contents);
+        }
+    }
+    const std::string bases[2] = {mirrors[0]->HttpBase() + "/slow",
+                                  mirrors[1]->HttpBase() + "/slow"};
+    Game({bases[0], bases[1]});
+    Open();
+    ASSERT_TRUE(RunUntil([this] { return dialog_->display().downloadBar >= 10; }));
+    // The one that answered the big package's probe is the one serving it.
+    int serving = -1;
+    for (int i = 0; i < 2; ++i) {
+        for (const std::string& line : mirrors[i]->Requests()) {
+            if (line.rfind("/slow/v101/p102.cpk ", 0) == 0) {
+                serving = i;
+            }
+        }
+    }
+    ASSERT_NE(serving, -1);
+    const int other = 1 - serving;
+    mirrors[serving].reset();
+    ExpectUpdated();
+    EXPECT_FALSE(HasRetr(FtpCommands()));
+    const std::string failures = Failures();
+    EXPECT_EQ(failures.rfind(bases[serving] + ": ", 0), 0u) << failures;
+    EXPECT_EQ(failures.find(bases[other]), std::string::npos) << failures;
+    // The other mirror sent what was missing, not the whole package again.
+    uint64_t sent = 0;
+    for (const std::string& line : mirrors[other]->Requests()) {
+        if (line.rfind("/slow/v101/p102.cpk ", 0) == 0 &&
+            line.find("\"bytes=0-0\"") == std::string::npos) {
+            sent += std::stoull(line.substr(line.rfind(' ') + 1));
+        }
+    }
+    EXPECT_LT(sent, release_.files["v101\\p102.cpk"].size());
+    EXPECT_GT(sent, 0u);
+}
+
+}  // namespace
