@@ -139,7 +139,8 @@ pid $dir/nginx.pid;
 error_log $dir/error.log;
 events { worker_connections 64; }
 http {
-  access_log off;
+  log_format demo '\$request_uri "\$http_range" \$status \$body_bytes_sent';
+  access_log $dir/access.log demo;
   client_body_temp_path $dir/temp/body;
   proxy_temp_path $dir/temp/proxy;
   fastcgi_temp_path $dir/temp/fastcgi;
