@@ -241,6 +241,27 @@ bool CFtpDownloader::ConnectData(platform::TcpSocket& socket, const std::string&
 
 // ---- The owner's operations ----
 
+namespace {
+
+// How many blocks from batch[first] follow one another in one segment, each
+// starting where the one before ends (at least 1; at most kRunBlocksMax).
+size_t RunLength(const std::vector<DataBlock*>& batch, size_t first) {
+    constexpr size_t kRunBlocksMax = 64;
+    size_t n = 1;
+    while (first + n < batch.size() && n < kRunBlocksMax) {
+        const DataBlock& prev = *batch[first + n - 1];
+        const DataBlock& b = *batch[first + n];
+        if (b.segment != prev.segment || b.length == 0 ||
+            b.fileOffset != prev.fileOffset + prev.length) {
+            break;
+        }
+        ++n;
+    }
+    return n;
+}
+
+}  // namespace
+
 int CFtpDownloader::Login(const std::string& host, uint16_t port, const std::string& user,
                           const std::string& password) {
     BeginRun();
@@ -333,12 +354,18 @@ DataBlock* CFtpDownloader::NewBlock(uint32_t segment, uint32_t offset) {
 }
 
 void CFtpDownloader::Enqueue(DataBlock* block) {
+    bool wake = false;
     {
         std::lock_guard<std::mutex> lock(queueMu_);
         queue_.push_back(block);
         queued_ = queue_.size();
+        wake = writerWaiting_;
     }
-    queued_cv_.notify_one();
+    // A writer busy writing takes this block with the others it finds: a
+    // wake-up per block would cost more than the block.
+    if (wake) {
+        queued_cv_.notify_one();
+    }
 }
 
 void CFtpDownloader::WaitForRoom() {
@@ -349,7 +376,23 @@ void CFtpDownloader::WaitForRoom() {
 
 void CFtpDownloader::WaitForBlocks(uint32_t ms) {
     std::unique_lock<std::mutex> lock(queueMu_);
+    writerWaiting_ = true;
     queued_cv_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return !queue_.empty(); });
+    writerWaiting_ = false;
+}
+
+void CFtpDownloader::DequeueAll(std::vector<DataBlock*>& blocks) {
+    bool drained = false;
+    {
+        std::lock_guard<std::mutex> lock(queueMu_);
+        drained = queue_.size() > kQueueHighWater;
+        blocks.insert(blocks.end(), queue_.begin(), queue_.end());
+        queue_.clear();
+        queued_ = 0;
+    }
+    if (drained) {
+        drained_cv_.notify_all();
+    }
 }
 
 DataBlock* CFtpDownloader::Dequeue() {
@@ -925,6 +968,8 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
     bool stalled = false;
     bool silent = false;  // no byte for the stall limit: the attempt ends
     bool writeFailed = false;
+    std::vector<DataBlock*> batch;
+    size_t next = 0;
     for (bool finishing = false; !finishing;) {
         if (active_.load() == 0) {
             finishing = true;
@@ -933,19 +978,46 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
             Post(UM_SPEED, static_cast<uint64_t>(done + part_.received()), total);
             lastSpeed = platform::TickCount();
         }
-        while (DataBlock* block = Dequeue()) {
+        // Every block queued so far in one go; after a failed write the
+        // rest of them are tried again on the next round.
+        if (next == batch.size()) {
+            batch.clear();
+            next = 0;
+            DequeueAll(batch);
+            // Each segment's blocks together, in the order they came: runs
+            // that one write puts on the disk. Nothing is credited on disk
+            // before the trailer is saved, so the order of writes between
+            // segments does not matter.
+            std::stable_sort(
+                batch.begin(), batch.end(),
+                [](const DataBlock* a, const DataBlock* b) { return a->segment < b->segment; });
+        }
+        while (next < batch.size()) {
+            DataBlock* block = batch[next];
             if (block->length == 0) {
                 pool_.Put(block);
+                ++next;
                 continue;
             }
             stalled = false;
             lastData = platform::TickCount();
-            const bool fits = BlockFits(part_.trailer(), *block);
-            if (!part_.Write(*block)) {
-                // A block that fits and still cannot be written: the disk.
-                writeFailed = writeFailed || fits;
+            const size_t run = RunLength(batch, next);
+            if (run > 1 && part_.WriteRun(&batch[next], run)) {
+                for (size_t i = 0; i < run; ++i) {
+                    pool_.Put(batch[next + i]);
+                }
+                next += run;
+            } else {
+                // One block, as a run that failed would have it: a block
+                // that fits and still cannot be written is the disk's fault.
+                ++next;
+                const bool fits = BlockFits(part_.trailer(), *block);
+                if (!part_.Write(*block)) {
+                    writeFailed = writeFailed || fits;
+                    pool_.Put(block);
+                    break;
+                }
                 pool_.Put(block);
-                break;
             }
             int64_t now = Percent(done + part_.received(), total);
             if (now > percent) {
@@ -953,7 +1025,6 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
                 Post(UM_PROGRESS, 0, percent);
                 part_.SaveInBackground();
             }
-            pool_.Put(block);
         }
         if (!stalled) {
             stalled = true;
@@ -975,6 +1046,9 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
         }
     }
     // Blocks a failed write left behind must not reach the next file.
+    for (; next < batch.size(); ++next) {
+        pool_.Put(batch[next]);
+    }
     DrainQueueToPool();
     part_.Close();
     if (part_.IsComplete()) {

@@ -316,6 +316,35 @@ bool CPartFile::Write(const DataBlock& block) {
     return true;
 }
 
+bool CPartFile::WriteRun(DataBlock* const* blocks, size_t count) {
+    if (!file_.IsOpen() || count == 0) {
+        return false;
+    }
+    PartTrailer after = trailer_;
+    std::vector<platform::File::Piece> pieces;
+    pieces.reserve(count);
+    size_t total = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const DataBlock& b = *blocks[i];
+        if (!BlockFits(after, b) || b.segment != blocks[0]->segment ||
+            (i > 0 && b.fileOffset != blocks[i - 1]->fileOffset + blocks[i - 1]->length)) {
+            return false;
+        }
+        if (b.segment != kNoSegment) {
+            after.segment[b.segment].received += b.length;
+            after.received += b.length;
+        }
+        pieces.push_back({b.data, b.length});
+        total += b.length;
+    }
+    auto wrote = file_.WriteAtGather(blocks[0]->fileOffset, pieces.data(), pieces.size());
+    if (!wrote || *wrote != total) {
+        return false;
+    }
+    trailer_ = after;
+    return true;
+}
+
 bool CPartFile::Save() {
     if (!file_.IsOpen()) {
         return false;

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "platform/fs.h"
 #include "platform/text.h"
@@ -125,6 +126,33 @@ TEST(File, RangesCopyBetweenFilesAndStopWhereTheSourceEnds) {
     EXPECT_EQ(got.substr(0, 5), bytes.substr(bytes.size() - 5));
     EXPECT_EQ(got.substr(5, 5), std::string(5, '\0'));
     EXPECT_EQ(got.substr(10), bytes.substr(100, (2u << 20) + 3));
+}
+
+// Many pieces (more than one system call takes), empty ones among them,
+// land one after another at the offset, and the file position stays.
+TEST(File, GatheredWritesLandInOrder) {
+    TempDir dir;
+    std::string p = dir / "g.bin";
+    auto f = File::Open(p, Access::kReadWrite, 0, Disposition::kCreateAlways);
+    ASSERT_TRUE(f);
+    ASSERT_TRUE(f->Write("head", 4));
+    std::vector<std::string> texts;
+    for (int i = 0; i < 150; ++i) {
+        texts.push_back(i % 7 == 3 ? ""
+                                   : std::string(static_cast<size_t>(i % 13 + 1), 'a' + i % 26));
+    }
+    std::vector<File::Piece> pieces;
+    std::string expected;
+    for (const std::string& t : texts) {
+        pieces.push_back({t.data(), t.size()});
+        expected += t;
+    }
+    auto wrote = f->WriteAtGather(10, pieces.data(), pieces.size());
+    ASSERT_TRUE(wrote);
+    EXPECT_EQ(*wrote, expected.size());
+    ASSERT_TRUE(f->Write("!", 1));  // at the position the first write left
+    f->Close();
+    EXPECT_EQ(ReadFile(p), std::string("head!") + std::string(5, '\0') + expected);
 }
 
 TEST(File, MovedHandlesKeepTheirFile) {

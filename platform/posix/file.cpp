@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -125,6 +126,50 @@ Result<size_t> File::ReadAt(uint64_t offset, void* buffer, size_t size) {
             break;
         }
         done += static_cast<size_t>(n);
+    }
+    return done;
+}
+
+Result<size_t> File::WriteAtGather(uint64_t offset, const Piece* pieces, size_t count) {
+    constexpr size_t kPiecesPerCall = 64;  // well under every system's IOV_MAX
+    size_t done = 0;
+    size_t first = 0;
+    size_t skip = 0;  // bytes of pieces[first] written already
+    while (first < count) {
+        struct iovec iov[kPiecesPerCall];
+        size_t n = 0;
+        for (size_t i = first; i < count && n < kPiecesPerCall; ++i, ++n) {
+            const size_t from = i == first ? skip : 0;
+            iov[n].iov_base = const_cast<char*>(static_cast<const char*>(pieces[i].data) + from);
+            iov[n].iov_len = pieces[i].size - from;
+        }
+        ssize_t wrote =
+            ::pwritev(ToFd(handle_), iov, static_cast<int>(n), static_cast<off_t>(offset + done));
+        if (wrote < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return LastError();
+        }
+        if (wrote == 0) {
+            bool empty = true;
+            for (size_t i = 0; i < n; ++i) {
+                empty = empty && iov[i].iov_len == 0;
+            }
+            if (!empty) {
+                return Error{ENOSPC};
+            }
+        }
+        done += static_cast<size_t>(wrote);
+        // Past the pieces written whole; a piece written in part goes again
+        // from where it stopped.
+        size_t left = static_cast<size_t>(wrote);
+        while (first < count && left >= pieces[first].size - skip) {
+            left -= pieces[first].size - skip;
+            skip = 0;
+            ++first;
+        }
+        skip += left;
     }
     return done;
 }

@@ -135,6 +135,19 @@ Result<size_t> File::ReadAt(uint64_t offset, void* buffer, size_t size) {
     return done;
 }
 
+Result<size_t> File::WriteAtGather(uint64_t offset, const Piece* pieces, size_t count) {
+    // WriteFileGather wants page-sized, unbuffered pieces: one write each.
+    size_t done = 0;
+    for (size_t i = 0; i < count; ++i) {
+        auto wrote = WriteAt(offset + done, pieces[i].data, pieces[i].size);
+        if (!wrote) {
+            return wrote.error();
+        }
+        done += *wrote;
+    }
+    return done;
+}
+
 Result<size_t> File::WriteAt(uint64_t offset, const void* data, size_t size) {
     auto pos = Seek(0, SeekFrom::kCurrent);
     if (!pos) {

@@ -251,6 +251,8 @@ private:
     void JoinWorkers();
     void Enqueue(DataBlock* block);
     DataBlock* Dequeue();
+    // Moves every queued block to the end of blocks.
+    void DequeueAll(std::vector<DataBlock*>& blocks);
     // Sleeps up to ms, waking early when a block is queued.
     void WaitForBlocks(uint32_t ms);
     // Back-pressure: waits up to kQueueFullSleepMs, ending as soon as the
@@ -352,6 +354,7 @@ private:
     std::mutex queueMu_;
     std::condition_variable queued_cv_;   // a block was queued
     std::condition_variable drained_cv_;  // the queue fell to the high-water mark
+    bool writerWaiting_ = false;          // the writer waits on queued_cv_
     std::deque<DataBlock*> queue_;
     std::atomic<size_t> queued_{0};
 

@@ -55,6 +55,13 @@ public:
     // Positioned variants that leave the file position alone.
     Result<size_t> ReadAt(uint64_t offset, void* buffer, size_t size);
     Result<size_t> WriteAt(uint64_t offset, const void* data, size_t size);
+    // Writes the pieces one after another from offset, all of them or
+    // fails: one system call for many buffers where the system has one.
+    struct Piece {
+        const void* data;
+        size_t size;
+    };
+    Result<size_t> WriteAtGather(uint64_t offset, const Piece* pieces, size_t count);
 
     Result<uint64_t> Seek(int64_t offset, SeekFrom from);
     Result<uint64_t> Size() const;
