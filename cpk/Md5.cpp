@@ -214,6 +214,20 @@ int Md5OfFile(const char* path, uint8_t digest[16]) {
     return 1;
 }
 
+int Md5OfFileRest(const char* path, uint64_t offset, Md5& md5, uint8_t digest[16]) {
+    if (path == nullptr) {
+        return 0;
+    }
+    auto file = platform::File::Open(path, platform::Access::kRead, platform::kShareRead,
+                                     platform::Disposition::kOpenExisting);
+    if (!file || !file->Seek(static_cast<int64_t>(offset), platform::SeekFrom::kBegin) ||
+        !DigestByReading(*file, md5)) {
+        return 0;
+    }
+    md5.Final(digest);
+    return 1;
+}
+
 std::string Md5Hex(const uint8_t digest[16]) {
     static const char kDigits[] = "0123456789abcdef";
     std::string out(32, '0');

@@ -813,14 +813,21 @@ void CFtpDownloader::DownloadThread() {
     Post(UM_DOWNLOAD_DONE, 0, 0);
 }
 
-bool CFtpDownloader::DigestMatches(const PatchFileEntry& entry) const {
+bool CFtpDownloader::DigestMatches(const PatchFileEntry& entry) {
     uint8_t digest[16] = {};
-    // A file that cannot be read leaves a digest that matches nothing.
-    (void)Md5OfFile(entry.localPath.c_str(), digest);
+    // A file that cannot be read leaves a digest that matches nothing. What
+    // the writer digested on the way is not read again.
+    if (streamHashing_ && streamHashed_ > 0) {
+        (void)Md5OfFileRest(entry.localPath.c_str(), streamHashed_, streamMd5_, digest);
+    } else {
+        (void)Md5OfFile(entry.localPath.c_str(), digest);
+    }
+    streamHashing_ = false;
     return Md5Hex(digest) == entry.md5Text;
 }
 
 bool CFtpDownloader::FetchFile(const PatchFileEntry& entry, int64_t& done, int64_t total) {
+    streamHashing_ = false;  // nothing of this file digested yet
     // A package that is here already is used only when it is the one the
     // version server names: a damaged, cut or re-released file of the same
     // name is fetched again instead of failing every unpacking.
@@ -832,6 +839,7 @@ bool CFtpDownloader::FetchFile(const PatchFileEntry& entry, int64_t& done, int64
         (void)platform::DeleteFile(entry.localPath);
     }
     for (int attempt = 0;; ++attempt) {
+        streamHashing_ = false;
         FileStart start = StartFile(entry);
         if (start == FileStart::kFailed) {
             return false;
@@ -970,6 +978,25 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
     bool writeFailed = false;
     std::vector<DataBlock*> batch;
     size_t next = 0;
+    // The first segment arrives in order from the file's first byte: its
+    // blocks are digested as they are written, while the data is at hand,
+    // and the check after the download reads only the rest of the file.
+    const PartTrailer& started = part_.trailer();
+    streamMd5_ = Md5();
+    streamHashed_ = 0;
+    streamHashing_ = started.segmentCount > 0 && started.segment[0].start == 0 &&
+                     started.segment[0].received == 0;
+    auto digestWritten = [this](const DataBlock& b) {
+        if (!streamHashing_ || b.segment != 0) {
+            return;
+        }
+        if (b.fileOffset != streamHashed_) {
+            streamHashing_ = false;  // not the next bytes: the check reads them all
+            return;
+        }
+        streamMd5_.Update(b.data, b.length);
+        streamHashed_ += b.length;
+    };
     for (bool finishing = false; !finishing;) {
         if (active_.load() == 0) {
             finishing = true;
@@ -1004,6 +1031,7 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
             const size_t run = RunLength(batch, next);
             if (run > 1 && part_.WriteRun(&batch[next], run)) {
                 for (size_t i = 0; i < run; ++i) {
+                    digestWritten(*batch[next + i]);
                     pool_.Put(batch[next + i]);
                 }
                 next += run;
@@ -1014,9 +1042,11 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
                 const bool fits = BlockFits(part_.trailer(), *block);
                 if (!part_.Write(*block)) {
                     writeFailed = writeFailed || fits;
+                    streamHashing_ = streamHashing_ && block->segment != 0;
                     pool_.Put(block);
                     break;
                 }
+                digestWritten(*block);
                 pool_.Put(block);
             }
             int64_t now = Percent(done + part_.received(), total);

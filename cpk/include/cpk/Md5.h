@@ -30,6 +30,9 @@ int Md5OfString(const char* text, uint8_t digest[16]);
 // the file cannot be opened or read. The file is read in 64 KiB chunks,
 // whatever its size.
 int Md5OfFile(const char* path, uint8_t digest[16]);
+// Goes on with md5, which holds the file's first offset bytes already, over
+// the rest of the file, and finishes it into digest. 0 as Md5OfFile.
+int Md5OfFileRest(const char* path, uint64_t offset, Md5& md5, uint8_t digest[16]);
 
 // The 32 lowercase hexadecimal characters of a digest, as the version server
 // sends them.

@@ -25,6 +25,7 @@
 #include <thread>
 #include <vector>
 
+#include "cpk/Md5.h"
 #include "patcher/CBufferPool.h"
 #include "patcher/CPartFile.h"
 #include "patcher/PatchFileList.h"
@@ -283,7 +284,7 @@ private:
     // DownloadThread's writing of the file StartFile started, until the
     // workers end; true when the partial file is complete and finished.
     bool Receive(const PatchFileEntry& entry, int64_t done, int64_t total);
-    bool DigestMatches(const PatchFileEntry& entry) const;
+    bool DigestMatches(const PatchFileEntry& entry);
     // Every package's signature file, whole, on the control connection of
     // ReadSizes, into download\ beside where the package goes. False after
     // telling the user; a package the server has no signature for is not
@@ -355,6 +356,11 @@ private:
     std::condition_variable queued_cv_;   // a block was queued
     std::condition_variable drained_cv_;  // the queue fell to the high-water mark
     bool writerWaiting_ = false;          // the writer waits on queued_cv_
+    // DownloadThread's digest of the current file's first bytes, taken as
+    // Receive wrote them (streamHashed_ of them; valid while streamHashing_).
+    Md5 streamMd5_;
+    uint64_t streamHashed_ = 0;
+    bool streamHashing_ = false;
     std::deque<DataBlock*> queue_;
     std::atomic<size_t> queued_{0};
 
