@@ -44,14 +44,14 @@ stop_server() {
 now() { date +%s.%N; }
 
 # run NAME COMMAND...: times one download into $work/out, checks the file.
-declare -A times
+declare -A times cpu
 run() {
   local name=$1; shift
   rm -rf "$work/out"; mkdir -p "$work/out"
   sync
-  local t0 t1
+  local t0 t1 used
   t0=$(now)
-  "$@" > /dev/null 2>&1 || { echo "$name failed"; exit 1; }
+  used=$( { TIMEFORMAT='%U %S'; time "$@" > /dev/null 2>&1; } 2>&1 ) || { echo "$name failed"; exit 1; }
   t1=$(now)
   local got
   got=$(md5sum "$work/out/big.cpk" | cut -d' ' -f1)
@@ -59,7 +59,10 @@ run() {
   local d
   d=$(echo "$t0 $t1" | awk '{printf "%.3f", $2 - $1}')
   times[$name]="${times[$name]:-} $d"
-  printf "  %-22s %8s s  %7.1f MB/s\n" "$name" "$d" "$(echo "$d $bytes" | awk '{print $2/$1/1e6}')"
+  used=$(echo "$used" | awk '{printf "%.3f", $1 + $2}')
+  cpu[$name]="${cpu[$name]:-} $used"
+  printf "  %-22s %8s s  %7.1f MB/s  cpu %6s s\n" "$name" "$d" \
+    "$(echo "$d $bytes" | awk '{print $2/$1/1e6}')" "$used"
 }
 
 tools() {  # round: runs every tool once
@@ -77,6 +80,11 @@ tools() {  # round: runs every tool once
   fi
 }
 
+median_cpu() {  # name -> median processor seconds per 100 MiB
+  echo "${cpu[$1]}" | tr ' ' '\n' | grep . | sort -n |
+    awk -v m="$size_mib" '{a[NR]=$1} END {printf "%.3f", ((NR%2)?a[(NR+1)/2]:(a[NR/2]+a[NR/2+1])/2) * 100 / m}'
+}
+
 stats() {  # name -> "median best"
   echo "${times[$1]}" | tr ' ' '\n' | grep . | sort -n |
     awk '{a[NR]=$1} END {m=(NR%2)?a[(NR+1)/2]:(a[NR/2]+a[NR/2+1])/2; printf "%.3f %.3f", m, a[1]}'
@@ -90,11 +98,11 @@ report() {  # title
   for name in ftpfetch "ftpfetch --read-size 8192" "aria2c -x3 -s3" curl "curl + md5sum"; do
     [ -n "${times[$name]:-}" ] || continue
     read -r med best <<< "$(stats "$name")"
-    printf "  %-26s %8s / %8s   ratio %5.2f (500-byte reads)  %5.2f (8 KiB reads)   runs:%s\n" \
+    printf "  %-26s %8s / %8s   ratio %5.2f (500-byte reads)  %5.2f (8 KiB reads)   cpu %6s s/100 MiB   runs:%s\n" \
       "$name" "$med" "$best" "$(echo "$med $ours" | awk '{print $1/$2}')" \
-      "$(echo "$med $ours8" | awk '{print $1/$2}')" "${times[$name]}"
+      "$(echo "$med $ours8" | awk '{print $1/$2}')" "$(median_cpu "$name")" "${times[$name]}"
   done
-  times=()
+  times=(); cpu=()
 }
 
 echo "== $size_mib MiB, md5 $md5; load: $(cut -d' ' -f1-3 /proc/loadavg)"
