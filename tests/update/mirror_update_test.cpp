@@ -346,7 +346,8 @@ TEST_F(MirrorUpdate, AMirrorThatRedirectsToAnotherHostServes) {
 // the reply time-out; the FTP server serves.
 TEST_F(MirrorUpdate, ASilentMirrorIsGivenUpAfterTheReplyTimeOut) {
     auto options = std::make_shared<FtpDownloaderOptions>();
-    options->replyTimeoutMs = 2000;
+    // Short, yet long enough for proftpd to answer on a loaded machine.
+    options->replyTimeoutMs = 5000;
     ftpOptions_ = options;
     auto silent = platform::TcpSocket::Listen("127.0.0.1", 0, 8);
     ASSERT_TRUE(silent);
