@@ -58,7 +58,7 @@ std::vector<std::string> LastLineWords(const std::string& text) {
 }  // namespace
 
 const char* KindWord(Selection::Kind kind) {
-    static const char* const kWords[] = {"",      "static", "npc",    "waypoint", "trigger",
+    static const char* const kWords[] = {"",      "static", "npc",       "waypoint", "trigger",
                                          "sound", "gather", "chopfield", "wall"};
     return kWords[kind];
 }
@@ -158,6 +158,10 @@ std::string EditController::MapBytes() {
     return Take().map;
 }
 
+std::string EditController::MazeBytes() {
+    return Take().maze;
+}
+
 // ------------------------------------------------------------- commands
 
 bool EditController::RunWords(const std::vector<std::string>& words, std::string& out) {
@@ -202,9 +206,8 @@ std::string EditController::Status() {
         return "";
     }
     std::string prefix = std::string(KindWord(m_picked.kind)) + ' ';
-    prefix += m_picked.kind == Selection::kWayPoint
-                  ? m_picked.path + ' ' + Int(m_picked.seq) + ' '
-                  : Int(m_picked.id) + ' ';
+    prefix += m_picked.kind == Selection::kWayPoint ? m_picked.path + ' ' + Int(m_picked.seq) + ' '
+                                                    : Int(m_picked.id) + ' ';
     std::string listing;
     if (!RunWords({"list"}, listing)) {
         return "";
@@ -476,8 +479,7 @@ bool EditController::EndBand(int x, int y, std::string& out) {
     ed.SetCurPosForTrigger(false, ed.GetCurPosForTrigger());
     const tagPOINT a = TileAt(m_bandFrom), b = TileAt(ed.GetCurPosForTrigger());
     std::string said;
-    const bool ok =
-        Apply({"add-trigger", Int(a.x), Int(a.y), Int(b.x), Int(b.y)}, said);
+    const bool ok = Apply({"add-trigger", Int(a.x), Int(a.y), Int(b.x), Int(b.y)}, said);
     out += said;
     if (ok) {
         const auto w = LastLineWords(said);
@@ -513,7 +515,8 @@ bool EditController::AddAt(AddKind kind, int x, int y, std::string& out) {
             break;
         }
         case AddKind::kNpc: {
-            const GMapObjEdit* like = m_picked.kind == Selection::kNpc ? ed.GetSelectedObj() : nullptr;
+            const GMapObjEdit* like =
+                m_picked.kind == Selection::kNpc ? ed.GetSelectedObj() : nullptr;
             for (const GMapObjEdit* o : ed.GetMapObjEditList()) {
                 if (!like && o->GetType() == GMapObjEdit::ET_NPC) {
                     like = o;

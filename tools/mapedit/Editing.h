@@ -112,8 +112,9 @@ public:
 
     // The picked thing's line of `mapedit list`; "" when nothing is picked.
     std::string Status();
-    // The bytes the map would be saved as now.
+    // The bytes the map and its maze walls would be saved as now.
     std::string MapBytes();
+    std::string MazeBytes();
 
     // Screen position of each thing of the map (its position, a trigger's
     // or way point's first corner), one line each: "KIND ID X Y" (a way

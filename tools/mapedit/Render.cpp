@@ -138,7 +138,7 @@ void Session::DrawTopView(Picture& pic, const Lumo::CameraBase& view) {
     size_t lost = 0;
     Lumo::DrawX::ClearRecorded();
     for (const GMapObjEdit* o : m_editor.GetMapObjEditList()) {
-        const uint32_t colour = o == m_editor.GetSelectedObj() ? (kColourSelected & 0xFFFFFF)
+        const uint32_t colour = o == m_editor.GetSelectedObj()        ? (kColourSelected & 0xFFFFFF)
                                 : o->GetType() == GMapObjEdit::ET_NPC ? kNpcColour
                                                                       : kStaticColour;
         if (o->GetSGNode() && o->GetSGNode()->HasResource()) {
@@ -190,7 +190,6 @@ void Session::DrawTopView(Picture& pic, const Lumo::CameraBase& view) {
     }
     m_camera = before;
 }
-
 
 void Session::Render(const std::string& outPath, int size) {
     const std::string ext = LowerExtension(outPath);
