@@ -124,6 +124,10 @@ void Session::DrawTopView(Picture& pic, const Lumo::CameraBase& view) {
         for (int px = 0; px < pic.Width(); ++px) {
             Lumo::Ray ray;
             m_camera.GetMouseRay(px, py, ray);
+            if (ray.origin.x < 0 || ray.origin.z < 0 || ray.origin.x > extentX ||
+                ray.origin.z > extentZ) {
+                continue;  // beyond the ground (a window's view may show it)
+            }
             const tagPOINT t = hm.World2Tile(ray.origin);
             const int v = hm.GetValue(t.x, t.y);
             const int shade = 60 + (hi > lo ? (v - lo) * 120 / (hi - lo) : 0);
