@@ -91,7 +91,11 @@ private:
     bool m_redraw = true;
     std::vector<ColourRect> m_rects;  // the last top view drawn
     int m_viewW = 0, m_viewH = 0;
-    GFC::POINT m_last{0, 0};  // the cursor in the previous frame
+    // The cursor in client coordinates, as the mouse messages last placed
+    // it (they follow every move, also while a button is held), and where
+    // it was in the previous frame.
+    GFC::POINT m_cursor{0, 0};
+    GFC::POINT m_last{0, 0};
     bool m_panning = false;
     bool m_asking = false;  // the close question is up
     std::string m_status, m_message, m_title;
@@ -116,6 +120,7 @@ void MapWindow::OnCreate() {
     GFC::RECT client{0, 0, int(kWidth), int(kHeight)};
     GFC::WinApi::GetClientRect(GetHWnd(), &client);
     m_console.Init(GFC::RECT{0, 0, client.right, 360});
+    m_cursor = m_last = GFC::GInput::Inst()->GetCursorPos();
     m_console.SetActive(false);
     Register(m_console, std::make_index_sequence<kCommandCount>());
 
@@ -161,9 +166,13 @@ void MapWindow::Command(const char* name, const std::vector<std::string>& args) 
 
 void MapWindow::Say(const std::string& text) {
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
+    int lines = 0;
+    for (std::string line; std::getline(in, line); ++lines) {
         m_console.Print("%s", line.c_str());
         m_message = line;
+    }
+    if (lines > 1) {
+        m_message = std::to_string(lines) + " lines in the console (`)";
     }
 }
 
@@ -181,7 +190,7 @@ void MapWindow::ReadInput() {
     input->UpdateKBInput();
     input->UpdateMouseInput();
     m_actions.Update();
-    const GFC::POINT p = input->GetCursorPos();
+    const GFC::POINT p = m_cursor;
     const bool inView = p.x >= 0 && p.y >= 0 && p.x < m_viewW && p.y < m_viewH;
     const bool moved = p.x != m_last.x || p.y != m_last.y;
     const bool shift = input->KeyDown(DIK_LSHIFT) || input->KeyDown(DIK_RSHIFT);
@@ -385,6 +394,17 @@ uint32_t MapWindow::OnWin32Msg(GFC::HWND hWnd, GFC::UINT msg, GFC::WPARAM w, GFC
         case WM_CLOSE:
             RequestClose();
             return 0;
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP:
+            // Client coordinates, signed 16 bits each.
+            m_cursor.x = static_cast<int16_t>(static_cast<uint32_t>(l) & 0xFFFF);
+            m_cursor.y = static_cast<int16_t>((static_cast<uint32_t>(l) >> 16) & 0xFFFF);
+            return GWin32App::OnWin32Msg(hWnd, msg, w, l);
         default:
             return GWin32App::OnWin32Msg(hWnd, msg, w, l);
     }
