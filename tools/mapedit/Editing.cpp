@@ -16,17 +16,6 @@ using namespace GFC;
 
 namespace {
 
-// A number as a command word that reads back as the same float.
-std::string Num(float v) {
-    std::ostringstream s;
-    s << std::setprecision(9) << v;
-    return s.str();
-}
-
-std::string Int(int64_t v) {
-    return std::to_string(v);
-}
-
 bool WriteBytes(const std::string& path, const std::string& bytes) {
     auto f = platform::File::Open(path, platform::Access::kWrite, platform::kShareNone,
                                   platform::Disposition::kCreateAlways);
@@ -56,6 +45,16 @@ std::vector<std::string> LastLineWords(const std::string& text) {
 }
 
 }  // namespace
+
+std::string FloatWord(float v) {
+    std::ostringstream s;
+    s << std::setprecision(9) << v;
+    return s.str();
+}
+
+std::string IntWord(int64_t v) {
+    return std::to_string(v);
+}
 
 const char* KindWord(Selection::Kind kind) {
     static const char* const kWords[] = {"",      "static", "npc",       "waypoint", "trigger",
@@ -206,8 +205,9 @@ std::string EditController::Status() {
         return "";
     }
     std::string prefix = std::string(KindWord(m_picked.kind)) + ' ';
-    prefix += m_picked.kind == Selection::kWayPoint ? m_picked.path + ' ' + Int(m_picked.seq) + ' '
-                                                    : Int(m_picked.id) + ' ';
+    prefix += m_picked.kind == Selection::kWayPoint
+                  ? m_picked.path + ' ' + IntWord(m_picked.seq) + ' '
+                  : IntWord(m_picked.id) + ' ';
     std::string listing;
     if (!RunWords({"list"}, listing)) {
         return "";
@@ -410,9 +410,9 @@ void EditController::DragTo(int x, int y) {
     std::vector<std::string> words{"move", kind};
     if (m_picked.kind == Selection::kWayPoint) {
         words.push_back(m_picked.path);
-        words.push_back(Int(m_picked.seq));
+        words.push_back(IntWord(m_picked.seq));
     } else {
-        words.push_back(Int(m_picked.id));
+        words.push_back(IntWord(m_picked.id));
     }
     switch (m_picked.kind) {
         case Selection::kStatic:
@@ -420,16 +420,16 @@ void EditController::DragTo(int x, int y) {
         case Selection::kWall:
         case Selection::kSound: {
             const D3DXVECTOR3 p = m_dragWorld + (now - m_dragFrom);
-            words.insert(words.end(), {Num(p.x), Num(p.y), Num(p.z)});
+            words.insert(words.end(), {FloatWord(p.x), FloatWord(p.y), FloatWord(p.z)});
             break;
         }
         case Selection::kTrigger:
-            words.insert(words.end(), {Int(m_dragTileX + dx), Int(m_dragTileZ + dz),
-                                       Int(m_dragTileX + dx + m_dragSpanX),
-                                       Int(m_dragTileZ + dz + m_dragSpanZ)});
+            words.insert(words.end(), {IntWord(m_dragTileX + dx), IntWord(m_dragTileZ + dz),
+                                       IntWord(m_dragTileX + dx + m_dragSpanX),
+                                       IntWord(m_dragTileZ + dz + m_dragSpanZ)});
             break;
         default:
-            words.insert(words.end(), {Int(m_dragTileX + dx), Int(m_dragTileZ + dz)});
+            words.insert(words.end(), {IntWord(m_dragTileX + dx), IntWord(m_dragTileZ + dz)});
             break;
     }
     std::string out;
@@ -479,7 +479,8 @@ bool EditController::EndBand(int x, int y, std::string& out) {
     ed.SetCurPosForTrigger(false, ed.GetCurPosForTrigger());
     const tagPOINT a = TileAt(m_bandFrom), b = TileAt(ed.GetCurPosForTrigger());
     std::string said;
-    const bool ok = Apply({"add-trigger", Int(a.x), Int(a.y), Int(b.x), Int(b.y)}, said);
+    const bool ok =
+        Apply({"add-trigger", IntWord(a.x), IntWord(a.y), IntWord(b.x), IntWord(b.y)}, said);
     out += said;
     if (ok) {
         const auto w = LastLineWords(said);
@@ -489,215 +490,6 @@ bool EditController::EndBand(int x, int y, std::string& out) {
         }
     }
     return ok;
-}
-
-// ------------------------------------------------------------ key edits
-
-bool EditController::AddAt(AddKind kind, int x, int y, std::string& out) {
-    GameMapEditor& ed = m_session.Editor();
-    ApplyCamera();
-    D3DXVECTOR3 p;
-    if (!ed.MousePick(x, y, p)) {
-        p = m_view.Ground(x, y);
-    }
-    const tagPOINT t = TileAt(p);
-    std::vector<std::string> words;
-    Selection::Kind added = Selection::kNone;
-    switch (kind) {
-        case AddKind::kStatic: {
-            std::string model = kDefaultModel;
-            if (m_picked.kind == Selection::kStatic) {
-                const tagStaticMapObj* r = ed.GetSelectedObj()->GetStaticMapObj();
-                model = Text(r->modelPath, sizeof r->modelPath);
-            }
-            words = {"add-static", model, Num(p.x), Num(p.y), Num(p.z)};
-            added = Selection::kStatic;
-            break;
-        }
-        case AddKind::kNpc: {
-            const GMapObjEdit* like =
-                m_picked.kind == Selection::kNpc ? ed.GetSelectedObj() : nullptr;
-            for (const GMapObjEdit* o : ed.GetMapObjEditList()) {
-                if (!like && o->GetType() == GMapObjEdit::ET_NPC) {
-                    like = o;
-                }
-            }
-            if (!like) {
-                out += "mapedit: no NPC to copy: add the first with add-npc ATTID X Y Z YAW\n";
-                return false;
-            }
-            words = {"add-npc", Int(like->GetMapNPC()->npcAttId), Num(p.x), Num(p.y), Num(p.z),
-                     "0"};
-            added = Selection::kNpc;
-            break;
-        }
-        case AddKind::kWayPoint: {
-            std::string path;
-            bool assign = false;
-            if (m_picked.kind == Selection::kWayPoint) {
-                path = m_picked.path;
-            } else if (m_picked.kind == Selection::kNpc) {
-                const tagMapNPC* r = ed.GetSelectedObj()->GetMapNPC();
-                path = Text(r->wayPointName, sizeof r->wayPointName);
-                assign = path.empty();
-            }
-            if (path.empty()) {
-                for (int n = 1; path.empty(); ++n) {
-                    const std::string name = kNewPathPrefix + Int(n);
-                    if (!ed.IsExistWayPointWithSameName(name.c_str())) {
-                        path = name;
-                    }
-                }
-            }
-            words = {"add-waypoint", path, Int(t.x), Int(t.y)};
-            if (assign) {
-                // The picked NPC walks the new path.
-                words.insert(words.end(), {"path", "npc", Int(m_picked.id), path});
-            }
-            added = Selection::kWayPoint;
-            break;
-        }
-        case AddKind::kSound:
-            words = {"add-sound", Num(p.x), Num(p.y), Num(p.z)};
-            added = Selection::kSound;
-            break;
-        case AddKind::kGather:
-            words = {"add-gather", Int(t.x), Int(t.y)};
-            added = Selection::kGather;
-            break;
-        case AddKind::kChopField:
-            words = {"add-chopfield", "0", Int(t.x), Int(t.y)};
-            added = Selection::kChopField;
-            break;
-        case AddKind::kWall:
-            words = {"add-wall", Num(p.x), Num(p.y), Num(p.z), "0"};
-            added = Selection::kWall;
-            break;
-    }
-    std::string said;
-    const bool ok = Apply(words, said);
-    out += said;
-    if (ok) {
-        // The command's answer names what it added: "KIND ID" or
-        // "waypoint PATH SEQ" (before any "path" command, which prints
-        // nothing).
-        std::istringstream in(said);
-        std::vector<std::string> w;
-        for (std::string word; in >> word;) {
-            w.push_back(word);
-        }
-        Selection s;
-        s.kind = added;
-        if (added == Selection::kWayPoint && w.size() >= 3) {
-            s.path = w[1];
-            s.seq = int(Integer(w[2], 0, 255));
-        } else if (w.size() >= 2) {
-            s.id = Id(w[1]);
-        }
-        m_picked = s;
-        Reselect();
-    }
-    return ok;
-}
-
-bool EditController::DeletePicked(std::string& out) {
-    if (m_picked.kind == Selection::kNone) {
-        return false;
-    }
-    std::vector<std::string> words{"delete", KindWord(m_picked.kind)};
-    if (m_picked.kind == Selection::kWayPoint) {
-        words.insert(words.end(), {m_picked.path, Int(m_picked.seq)});
-    } else {
-        words.push_back(Int(m_picked.id));
-    }
-    const bool ok = Apply(words, out);
-    ClearSelection();
-    return ok;
-}
-
-bool EditController::TurnPicked(float degrees, std::string& out) {
-    GameMapEditor& ed = m_session.Editor();
-    float yaw = 0;
-    switch (m_picked.kind) {
-        case Selection::kStatic:
-            yaw = Degrees(ed.GetSelectedObj()->GetStaticMapObj()->rot.x);
-            break;
-        case Selection::kNpc:
-            yaw = ed.GetSelectedObj()->GetMapNPC()->yaw;
-            break;
-        case Selection::kWall:
-            yaw = Degrees(ed.GetSelectMazeWall()->GetMazeWallObj()->yaw);
-            break;
-        default:
-            out += "mapedit: turn: only statics, NPCs and walls turn\n";
-            return false;
-    }
-    yaw = std::fmod(yaw + degrees, 360.0f);
-    if (yaw < 0) {
-        yaw += 360.0f;
-    }
-    return Apply({"turn", KindWord(m_picked.kind), Int(m_picked.id), Num(yaw)}, out);
-}
-
-bool EditController::ScalePicked(float factor, std::string& out) {
-    if (m_picked.kind != Selection::kStatic) {
-        out += "mapedit: scale: only statics scale\n";
-        return false;
-    }
-    const float s = m_session.Editor().GetSelectedObj()->GetStaticMapObj()->scale.x * factor;
-    return Apply({"scale", "static", Int(m_picked.id), Num(s)}, out);
-}
-
-// ---------------------------------------------------------------- layout
-
-std::vector<std::string> EditController::Layout() {
-    GameMapEditor& ed = m_session.Editor();
-    const Lumo::Heightmap& hm = *m_session.Terrain().GetHeightmap();
-    std::vector<std::string> lines;
-    auto add = [&](const std::string& what, const D3DXVECTOR3& p) {
-        float x = 0, y = 0;
-        m_view.ToScreen(p, x, y);
-        lines.push_back(what + ' ' + Int(std::lround(x)) + ' ' + Int(std::lround(y)));
-    };
-    auto tile = [&](int64_t x, int64_t z) {
-        return D3DXVECTOR3(float(x) * hm.GetXScale(), 0, float(z) * hm.GetYScale());
-    };
-    for (const GMapObjEdit* o : ed.GetMapObjEditList()) {
-        add((o->GetType() == GMapObjEdit::ET_NPC ? "npc " : "static ") + Int(o->GetMapID()),
-            o->GetWorldPos());
-    }
-    GameMapEditor::WayPointList wps;
-    ed.GetWayPointList(wps);
-    for (const tagMapWayPoint* w : wps) {
-        add("waypoint " + Text(w->name, sizeof w->name) + ' ' + Int(w->seq),
-            tile(w->tileX0, w->tileZ0));
-    }
-    GameMapEditor::TriggerList triggers;
-    ed.GetTriggerList(triggers);
-    for (const tagMapTrigger* t : triggers) {
-        add("trigger " + Int(t->id), tile(t->tileX0, t->tileZ0));
-    }
-    GameMapEditor::SoundList sounds;
-    ed.GetSoundList(sounds);
-    for (const tagMapSound* s : sounds) {
-        add("sound " + Int(s->id), s->pos);
-    }
-    GameMapEditor::GatherList gathers;
-    ed.GetGatherList(gathers);
-    for (const tagGatherObj* g : gathers) {
-        add("gather " + Int(g->id), tile(g->tileX, g->tileZ));
-    }
-    GameMapEditor::ChopFieldList chops;
-    ed.GetChopFieldList(chops);
-    for (const GMapChopFieldObjEdit* c : chops) {
-        add("chopfield " + Int(c->GetMapID()), tile(c->GetWorldPos().x, c->GetWorldPos().y));
-    }
-    GameMapEditor::EditList walls;
-    ed.GetMazeWallList(walls);
-    for (const GMapObjEdit* w : walls) {
-        add("wall " + Int(w->GetMazeWallObj()->id), w->GetWorldPos());
-    }
-    return lines;
 }
 
 }  // namespace mapedit

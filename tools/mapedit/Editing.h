@@ -33,6 +33,10 @@ struct Selection {
     bool operator!=(const Selection& o) const { return !(*this == o); }
 };
 
+// Numbers as command words; a float reads back as the same float.
+std::string FloatWord(float v);
+std::string IntWord(int64_t v);
+
 // The word a command uses for a kind ("static", "waypoint"...; "" for none).
 const char* KindWord(Selection::Kind kind);
 
