@@ -349,7 +349,12 @@ void MapWindow::Draw() {
             GFC::WinApi::SetWindowTextA(GetHWnd(), title.c_str());
         }
         if (m_opts.printLayout) {
-            m_out << "layout " << w << ' ' << h << '\n';
+            GFC::POINT origin{0, 0};  // the client area's top left on the screen
+            if (ScreenToClient(&origin)) {
+                origin.x = -origin.x;
+                origin.y = -origin.y;
+            }
+            m_out << "layout " << w << ' ' << h << ' ' << origin.x << ' ' << origin.y << '\n';
             for (const std::string& line : m_edit.Layout()) {
                 m_out << line << '\n';
             }

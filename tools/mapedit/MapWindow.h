@@ -23,9 +23,10 @@
 //
 // Standard output gets the console's lines ("console: ...") and every new
 // status line ("status: ..."); with --print-layout, after each redraw, the
-// screen position of everything on the map ("layout W H", one line per
-// thing as EditController::Layout gives it, "layout end"), for scripts that
-// drive the window.
+// view's size and where its top left lies on the screen ("layout W H X Y"),
+// the position in the view of everything on the map (one line per thing as
+// EditController::Layout gives it) and "layout end", for scripts that drive
+// the window.
 #pragma once
 
 #include <ostream>

@@ -5,24 +5,33 @@
 # rubber band, undoes and redoes that, is asked about unsaved changes when
 # closed, saves and closes. The saved map must then load in mapinfo (the
 # game's map loader) with the NPC moved and the trigger added.
-#   window.sh WORKDIR MAPEDIT MAPEDIT_SAMPLE MAPINFO SHOT.png
+#   window.sh WORKDIR MAPEDIT MAPEDIT_SAMPLE MAPINFO SHOT.png [EMULATOR]
 # Every position comes from the window's --print-layout lines; every step
 # waits for the window's answer on standard output (bounded), never for a
-# fixed time.
+# fixed time. Under Wine the window runs in a Wine virtual desktop that
+# covers the screen (as the arena's screenshot test explains).
 set -euo pipefail
 work=$1 mapedit=$2 sample=$3 mapinfo=$4 shot=$5
+emu=()
+[ $# -ge 6 ] && [ -n "$6" ] && emu=("$6")
 selected="#FF0000"  # the editor's selection colour
 
 rm -rf "$work"
 mkdir -p "$work" "$(dirname "$shot")"
 cd "$work"
-"$sample" . >/dev/null
-before=$("$mapedit" sample.gmb --data data list)
+"${emu[@]}" "$sample" . >/dev/null
+before=$("${emu[@]}" "$mapedit" sample.gmb --data data list | tr -d '\r')
 npc_before=$(echo "$before" | grep '^npc 1 ')
 triggers_before=$(echo "$before" | grep -c '^trigger ' || true)
 
-"$mapedit" sample.gmb --nav sample.nav --maze sample.gma --data data --window --print-layout \
-  >out.log 2>err.log &
+args=(sample.gmb --nav sample.nav --maze sample.gma --data data --window --print-layout)
+if [ ${#emu[@]} -gt 0 ]; then
+  "${emu[@]}" explorer /desktop=mapedit,1024x768 "$mapedit" "${args[@]}" >out.log 2>err.log &
+  window="mapedit - Wine desktop"
+else
+  "$mapedit" "${args[@]}" >out.log 2>err.log &
+  window="^mapedit - "
+fi
 pid=$!
 cleanup() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
@@ -72,31 +81,34 @@ press() {
 }
 # Where the last layout puts a thing ("npc 1" -> "X Y").
 where() {
-  tac out.log | awk -v key="$1" '
+  tr -d '\r' <out.log | tac | awk -v key="$1" '
     /^layout end$/ { inblock = 1; next }
-    /^layout [0-9]+ [0-9]+$/ { if (inblock) exit }
+    /^layout -?[0-9]+ -?[0-9]+ -?[0-9]+ -?[0-9]+$/ { if (inblock) exit }
     inblock && index($0, key " ") == 1 { n = split($0, f, " "); print f[n-1], f[n]; exit }'
 }
 
 wait_line 0 '^layout end$' >/dev/null
-wid=$(xdotool search --sync --onlyvisible --name '^mapedit - ' | head -n1)
+wid=$(xdotool search --sync --onlyvisible --name "$window" | head -n1)
 xdotool windowfocus "$wid" 2>/dev/null || true
-read -r view_w view_h < <(grep -E '^layout [0-9]+ [0-9]+$' out.log | tail -n1 | cut -d' ' -f2-)
+# The view's size and its top left on the screen.
+read -r view_w view_h ox oy < <(tr -d '\r' <out.log | grep -E '^layout -?[0-9]+ ' | tail -n1 |
+  cut -d' ' -f2-)
+# Moves the pointer to a point of the view.
+point() { xdotool mousemove $((ox + $1)) $((oy + $2)); }
 
 # Pick: a click on the NPC shows its record in the status line.
 read -r x y < <(where "npc 1")
 [ -n "${x:-}" ] || fail "no npc 1 in the layout"
-xdotool mousemove --window "$wid" "$x" "$y"
+point "$x" "$y"
 n=$(lines)
 xdotool mousedown 1
 wait_line "$n" '^status: npc 1 1 ' >/dev/null
 wait_line "$n" '^layout end$' >/dev/null
 step mouseup 1
-eval "$(xdotool getwindowgeometry --shell "$wid")"  # X, Y: the window on the screen
 # The frame shows on the screen a moment after the window has drawn it.
 pixels=0
 for i in $(seq 1 100); do
-  pixels=$(import -window root -crop "30x30+$((X + x - 15))+$((Y + y - 15))" -depth 8 txt:- |
+  pixels=$(import -window root -crop "30x30+$((ox + x - 15))+$((oy + y - 15))" -depth 8 txt:- |
     grep -ciF "$selected" || true)
   [ "$pixels" -gt 0 ] && break
   sleep 0.05
@@ -106,8 +118,8 @@ echo "selection-coloured pixels around the NPC: $pixels (try $i)"
 
 # Drag it 60 pixels right and 40 down.
 step mousedown 1
-step mousemove --window "$wid" $((x + 30)) $((y + 20))
-step mousemove --window "$wid" $((x + 60)) $((y + 40))
+step mousemove $((ox + x + 30)) $((oy + y + 20))
+step mousemove $((ox + x + 60)) $((oy + y + 40))
 n=$(lines)
 xdotool mouseup 1
 wait_line "$n" '^layout end$' >/dev/null
@@ -117,15 +129,15 @@ echo "npc 1 moved from $x,$y to $nx,$ny"
 [ $((ny - y - 40)) -ge -2 ] && [ $((ny - y - 40)) -le 2 ] || fail "the NPC did not follow the mouse"
 
 # The picture for the README: the NPC picked and moved.
-import -window "$wid" "$shot"
+import -window root -crop "${view_w}x$((view_h + 20))+$ox+$oy" +repage "$shot"
 echo "screenshot: $shot"
 
 # A trigger with the rubber band (Shift + left drag), in the view's lower left.
 bx=$((view_w / 6)) by=$((view_h * 5 / 6))
-xdotool mousemove --window "$wid" "$bx" "$by"
+point "$bx" "$by"
 xdotool keydown shift
 step mousedown 1
-step mousemove --window "$wid" $((bx + 40)) $((by + 30))
+step mousemove $((ox + bx + 40)) $((oy + by + 30))
 n=$(lines)
 xdotool mouseup 1
 xdotool keyup shift
@@ -166,9 +178,10 @@ pid=""
 [ $rc -eq 0 ] || fail "the window ended with $rc"
 
 # The saved map: loads in the game's loader, NPC moved, one trigger more.
-"$mapinfo" --check sample.gmb
-"$mapinfo" sample.gmb | grep -qx "triggers: $((triggers_before + 1))" || fail "mapinfo: not one trigger more"
-after=$("$mapedit" sample.gmb --data data list)
+"${emu[@]}" "$mapinfo" --check sample.gmb
+"${emu[@]}" "$mapinfo" sample.gmb | tr -d '\r' | grep -qx "triggers: $((triggers_before + 1))" ||
+  fail "mapinfo: not one trigger more"
+after=$("${emu[@]}" "$mapedit" sample.gmb --data data list | tr -d '\r')
 npc_after=$(echo "$after" | grep '^npc 1 ')
 echo "before: $npc_before"
 echo "after:  $npc_after"
