@@ -22,11 +22,6 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
     return f && f->Write(bytes.data(), bytes.size());
 }
 
-std::string ReadBytes(const std::string& path) {
-    auto r = platform::ReadWholeFile(path);
-    return r ? *r : std::string();
-}
-
 // The words of the last line of text.
 std::vector<std::string> LastLineWords(const std::string& text) {
     std::istringstream in(text);
@@ -85,16 +80,23 @@ EditController::~EditController() {
 EditController::Snapshot EditController::Take() {
     GameMapEditor& ed = m_session.Editor();
     Snapshot s;
-    if (ed.WriteEditFile(m_tempMap.c_str())) {
-        s.map = ReadBytes(m_tempMap);
-    }
-    if (ed.WriteMazeObjFile(m_tempMaze.c_str())) {
-        s.maze = ReadBytes(m_tempMaze);
+    s.ok = ed.WriteEditFile(m_tempMap.c_str()) && ed.WriteMazeObjFile(m_tempMaze.c_str());
+    if (s.ok) {
+        auto map = platform::ReadWholeFile(m_tempMap);
+        auto maze = platform::ReadWholeFile(m_tempMaze);
+        s.ok = map && maze;
+        s.map = map ? *map : std::string();
+        s.maze = maze ? *maze : std::string();
     }
     return s;
 }
 
-void EditController::Restore(const Snapshot& s) {
+bool EditController::Restore(const Snapshot& s) {
+    // Nothing is cleared before the bytes are on disk again: a snapshot
+    // that cannot be written back leaves the map as it is.
+    if (!s.ok || !WriteBytes(m_tempMap, s.map) || !WriteBytes(m_tempMaze, s.maze)) {
+        return false;
+    }
     GameMapEditor& ed = m_session.Editor();
     ed.ClearEditList();
     ed.ClearWayPointList();
@@ -107,18 +109,15 @@ void EditController::Restore(const Snapshot& s) {
     for (const tagGatherObj* g : gathers) {
         ed.DeleteGather(static_cast<unsigned long>(g->id));
     }
-    // The bytes were written by this editor a moment ago; they load back.
-    if (WriteBytes(m_tempMap, s.map)) {
-        (void)ed.LoadFromEditFile(m_tempMap.c_str());
-    }
-    if (WriteBytes(m_tempMaze, s.maze)) {
-        (void)ed.LoadMazeObjFile(m_tempMaze.c_str());
-    }
+    // The bytes were written by this editor; they load back.
+    const bool loaded = ed.LoadFromEditFile(m_tempMap.c_str());
+    return ed.LoadMazeObjFile(m_tempMaze.c_str()) && loaded;
 }
 
 void EditController::Commit() {
     Snapshot now = Take();
-    if (now.map == m_current.map && now.maze == m_current.maze) {
+    if (!now.ok || (now.map == m_current.map && now.maze == m_current.maze)) {
+        // Without a snapshot the change stays and joins the next step.
         return;
     }
     m_undo.push_back(std::move(m_current));
@@ -130,25 +129,23 @@ void EditController::Commit() {
 }
 
 bool EditController::Undo() {
-    if (m_undo.empty()) {
+    if (m_undo.empty() || !Restore(m_undo.back())) {
         return false;
     }
     m_redo.push_back(std::move(m_current));
     m_current = std::move(m_undo.back());
     m_undo.pop_back();
-    Restore(m_current);
     Reselect();
     return true;
 }
 
 bool EditController::Redo() {
-    if (m_redo.empty()) {
+    if (m_redo.empty() || !Restore(m_redo.back())) {
         return false;
     }
     m_undo.push_back(std::move(m_current));
     m_current = std::move(m_redo.back());
     m_redo.pop_back();
-    Restore(m_current);
     Reselect();
     return true;
 }

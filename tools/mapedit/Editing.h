@@ -103,6 +103,8 @@ public:
     bool TurnPicked(float degrees, std::string& out);
     bool ScalePicked(float factor, std::string& out);
 
+    // False when there is no step, or its snapshot cannot be loaded (then
+    // nothing changes).
     bool Undo();
     bool Redo();
     size_t UndoSteps() const { return m_undo.size(); }
@@ -128,9 +130,12 @@ public:
 private:
     struct Snapshot {
         std::string map, maze;
+        bool ok = false;  // both were written and read back
     };
     Snapshot Take();
-    void Restore(const Snapshot& s);
+    // Loads a snapshot into the editor. False when it cannot; when its bytes
+    // cannot be written back to disk the map is left as it is.
+    bool Restore(const Snapshot& s);
     // Records the change since m_current as one undo step (if any).
     void Commit();
     bool RunWords(const std::vector<std::string>& words, std::string& out);

@@ -16,6 +16,7 @@
 #include "lumo/DiskFS.h"
 #include "lumo/Kernel.h"
 #include "platform/file.h"
+#include "platform/fs.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
@@ -403,6 +404,34 @@ TEST_F(Editing, SavingWritesTheBytesAndClearsTheUnsavedMark) {
     EXPECT_FALSE(ed->Save(out));
     EXPECT_NE(out.find("cannot write"), std::string::npos) << out;
     EXPECT_TRUE(ed->Dirty());
+}
+
+TEST_F(Editing, UndoNeverEmptiesTheMapWhenSnapshotsCannotBeWritten) {
+    const std::string tmp = dir / "undo";
+    ASSERT_TRUE(platform::CreateDirectory(tmp));
+    const std::string native = platform::NativePath(tmp);
+    testsupport::ScopedEnv tmpdir("TMPDIR", native), tmpvar("TMP", native), temp("TEMP", native);
+    ed = std::make_unique<EditController>(session);
+    std::string out;
+    ASSERT_TRUE(ed->Apply({"add-sound", "1", "2", "3"}, out));
+    ASSERT_EQ(ed->UndoSteps(), 1u);
+
+    testsupport::RemoveTree(tmp);  // from here on no snapshot can be written
+    ASSERT_TRUE(ed->Apply({"add-sound", "4", "5", "6"}, out));  // the change is made...
+    EXPECT_EQ(ed->UndoSteps(), 1u);                             // ...without a step
+    const std::string listed = Listed();
+    EXPECT_FALSE(ed->Undo());
+    EXPECT_EQ(Listed(), listed);  // nothing lost
+
+    // Once snapshots can be written again, the change without a step undoes
+    // together with the next.
+    ASSERT_TRUE(platform::CreateDirectory(tmp));
+    ASSERT_TRUE(ed->Apply({"add-sound", "7", "8", "9"}, out));
+    EXPECT_EQ(ed->UndoSteps(), 2u);
+    ASSERT_TRUE(ed->Undo());
+    const std::string back = Listed();
+    EXPECT_NE(back.find("sound 1 1 2 3\n"), std::string::npos) << back;
+    EXPECT_EQ(back.find("sound 2 "), std::string::npos) << back;
 }
 
 // Random scenes: what the window picks at a pixel is what a brute-force
