@@ -67,6 +67,9 @@ private:
     void Draw();
     // Shows what a command printed in the console (and on standard output).
     void Say(const std::string& text);
+    // Copies the console's new lines to standard output, for whoever runs
+    // the window from a terminal or a script.
+    void EchoConsole();
     void RequestClose();
     void Quit() { PostMessage(GFC::kGameMsgQuit, 0, 0); }
     bool Hit(unsigned long action) const {
@@ -169,6 +172,7 @@ void MapWindow::Say(const std::string& text) {
     int lines = 0;
     for (std::string line; std::getline(in, line); ++lines) {
         m_console.Print("%s", line.c_str());
+        EchoConsole();  // now: the scrollback keeps only the last lines
         m_message = line;
     }
     if (lines > 1) {
@@ -371,9 +375,7 @@ void MapWindow::Draw() {
     GFC::WinApi::PresentFrame(GetHWnd());
 }
 
-void MapWindow::OnFrame() {
-    ReadInput();
-    // The console's new lines, for whoever runs the window from a terminal.
+void MapWindow::EchoConsole() {
     const unsigned long printed = m_console.GetLinesPrinted();
     unsigned long fresh = printed - m_consoleShown;
     if (fresh > unsigned(GFC::GConsole::kLines)) {
@@ -384,6 +386,11 @@ void MapWindow::OnFrame() {
     }
     m_consoleShown = printed;
     m_redraw = m_redraw || fresh > 0;
+}
+
+void MapWindow::OnFrame() {
+    ReadInput();
+    EchoConsole();
     Draw();
     platform::SleepMs(kFrameMs);
 }
