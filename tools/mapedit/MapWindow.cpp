@@ -1,6 +1,8 @@
 #include "MapWindow.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -31,6 +33,8 @@ constexpr int kPanStep = 16;                      // pixels per frame while an a
 constexpr float kZoomStep = 1.25f;                // per wheel notch or +/- press
 constexpr int kWheelNotch = 120;
 constexpr uint32_t kFrameMs = 15;
+// Frames without a change between two paintings of the same picture.
+constexpr int kRepaintFrames = 30;
 constexpr uint32_t kStatusBack = 0xFF303030;
 constexpr uint32_t kStatusText = 0xFFFFFFFF;
 constexpr uint32_t kQuestionBack = 0xFF804000;
@@ -92,6 +96,7 @@ private:
     unsigned long m_keyZ = 0, m_keyY = 0, m_keyS = 0, m_keyQ = 0, m_keyN = 0;
 
     bool m_redraw = true;
+    int m_idleFrames = 0;             // frames since the window was last painted
     std::vector<ColourRect> m_rects;  // the last top view drawn
     int m_viewW = 0, m_viewH = 0;
     // The cursor in client coordinates, as the mouse messages last placed
@@ -365,6 +370,11 @@ void MapWindow::Draw() {
             m_out << "layout end\n";
         }
         m_out.flush();
+        m_idleFrames = 0;
+    } else if (++m_idleFrames < kRepaintFrames) {
+        return;  // nothing new to show
+    } else {
+        m_idleFrames = 0;  // now and then all the same, for what covered the window
     }
     for (const ColourRect& r : m_rects) {
         Lumo::DrawX::Draw2DQuad(r.x, r.y, r.w, r.h, false, 0xFF000000 | r.rgb);
