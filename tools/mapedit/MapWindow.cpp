@@ -39,13 +39,32 @@ constexpr uint32_t kStatusBack = 0xFF303030;
 constexpr uint32_t kStatusText = 0xFFFFFFFF;
 constexpr uint32_t kQuestionBack = 0xFF804000;
 
-// The console's command names: every mapedit command, then the window's own.
-constexpr const char* kCommandNames[] = {"list",          "set",         "add-static", "add-npc",
-                                         "add-waypoint",  "add-trigger", "add-sound",  "add-gather",
-                                         "add-chopfield", "add-wall",    "move",       "delete",
-                                         "turn",          "scale",       "path",       "save",
-                                         "save-as",       "undo",        "redo"};
-constexpr size_t kCommandCount = sizeof kCommandNames / sizeof kCommandNames[0];
+// The console's commands: every mapedit command, then the window's own.
+struct ConsoleCommand {
+    const char* name;
+    const char* help;
+};
+constexpr const char* kAsOnCommandLine = "as on the mapedit command line";
+constexpr ConsoleCommand kCommands[] = {{"list", kAsOnCommandLine},
+                                        {"set", kAsOnCommandLine},
+                                        {"add-static", kAsOnCommandLine},
+                                        {"add-npc", kAsOnCommandLine},
+                                        {"add-waypoint", kAsOnCommandLine},
+                                        {"add-trigger", kAsOnCommandLine},
+                                        {"add-sound", kAsOnCommandLine},
+                                        {"add-gather", kAsOnCommandLine},
+                                        {"add-chopfield", kAsOnCommandLine},
+                                        {"add-wall", kAsOnCommandLine},
+                                        {"move", kAsOnCommandLine},
+                                        {"delete", kAsOnCommandLine},
+                                        {"turn", kAsOnCommandLine},
+                                        {"scale", kAsOnCommandLine},
+                                        {"path", kAsOnCommandLine},
+                                        {"save", kAsOnCommandLine},
+                                        {"save-as", kAsOnCommandLine},
+                                        {"undo", "takes the last change back (Ctrl+Z)"},
+                                        {"redo", "makes the change taken back again (Ctrl+Y)"}};
+constexpr size_t kCommandCount = sizeof kCommands / sizeof kCommands[0];
 
 class MapWindow;
 MapWindow* g_window = nullptr;
@@ -113,15 +132,12 @@ private:
 // words, not the name it was called by.
 template <size_t N>
 void Handle(const std::vector<std::string>& args) {
-    g_window->Command(kCommandNames[N], args);
+    g_window->Command(kCommands[N].name, args);
 }
 
 template <size_t... N>
 void Register(GFC::GConsole& console, std::index_sequence<N...>) {
-    (console.RegCommand(
-         &Handle<N>, kCommandNames[N],
-         N + 2 >= kCommandCount ? "the window's undo and redo" : "as on the mapedit command line"),
-     ...);
+    (console.RegCommand(&Handle<N>, kCommands[N].name, kCommands[N].help), ...);
 }
 
 void MapWindow::OnCreate() {
