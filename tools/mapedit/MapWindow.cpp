@@ -114,7 +114,8 @@ private:
     unsigned long m_delete = 0, m_turn = 0, m_bigger = 0, m_smaller = 0, m_escape = 0;
     unsigned long m_keyZ = 0, m_keyY = 0, m_keyS = 0, m_keyQ = 0, m_keyN = 0;
 
-    bool m_redraw = true;
+    bool m_redraw = true;             // the map or the view changed: draw the top view again
+    bool m_repaint = false;           // only the console changed: paint what there is
     int m_idleFrames = 0;             // frames since the window was last painted
     std::vector<ColourRect> m_rects;  // the last top view drawn
     int m_viewW = 0, m_viewH = 0;
@@ -379,19 +380,23 @@ void MapWindow::Draw() {
                 origin.x = -origin.x;
                 origin.y = -origin.y;
             }
-            m_out << "layout " << w << ' ' << h << ' ' << origin.x << ' ' << origin.y << '\n';
+            // One write, so a reader rarely sees half a layout.
+            std::ostringstream block;
+            block << "layout " << w << ' ' << h << ' ' << origin.x << ' ' << origin.y << '\n';
             for (const std::string& line : m_edit.Layout()) {
-                m_out << line << '\n';
+                block << line << '\n';
             }
-            m_out << "layout end\n";
+            block << "layout end\n";
+            m_out << block.str();
         }
         m_out.flush();
         m_idleFrames = 0;
-    } else if (++m_idleFrames < kRepaintFrames) {
-        return;  // nothing new to show
+    } else if (m_repaint || ++m_idleFrames >= kRepaintFrames) {
+        m_idleFrames = 0;  // also now and then, for what covered the window
     } else {
-        m_idleFrames = 0;  // now and then all the same, for what covered the window
+        return;  // nothing new to show
     }
+    m_repaint = false;
     for (const ColourRect& r : m_rects) {
         Lumo::DrawX::Draw2DQuad(r.x, r.y, r.w, r.h, false, 0xFF000000 | r.rgb);
     }
@@ -411,7 +416,7 @@ void MapWindow::EchoConsole() {
         m_out << "console: " << m_console.GetLine(i) << '\n';
     }
     m_consoleShown = printed;
-    m_redraw = m_redraw || fresh > 0;
+    m_repaint = m_repaint || fresh > 0;
 }
 
 void MapWindow::OnFrame() {
@@ -426,7 +431,7 @@ uint32_t MapWindow::OnWin32Msg(GFC::HWND hWnd, GFC::UINT msg, GFC::WPARAM w, GFC
         case WM_CHAR:
             if (!m_asking) {
                 m_console.OnChar(static_cast<char>(w));  // the backquote opens and closes it
-                m_redraw = true;
+                m_repaint = true;
             }
             return 0;
         case WM_CLOSE:

@@ -71,7 +71,8 @@ step() {
 }
 # Holds keys down until the window answers with a line matching a pattern
 # (the window reads the keyboard's state once a frame, so a press must last
-# until it has been seen).
+# until it has been seen). The pattern must match only the answer: a
+# redraw's lines may still be arriving when the press starts.
 press() {
   local n
   n=$(lines)
@@ -143,6 +144,7 @@ xdotool mouseup 1
 xdotool keyup shift
 trigger=$(wait_line "$n" '^console: trigger [0-9]+$')
 trigger=${trigger##* }
+wait_line "$n" '^layout end$' >/dev/null
 echo "trigger $trigger added"
 [ -n "$(where "trigger $trigger")" ] || fail "the new trigger is not on the map"
 
@@ -158,7 +160,7 @@ wait_line "$n" '^layout end$' >/dev/null
 
 # Closing with unsaved changes asks; Escape keeps editing.
 press ctrl+q '^status: Unsaved changes'
-press Escape '^layout end$'
+press Escape '^status: redone$'
 
 kill -0 "$pid" || fail "the window closed although asked to keep editing"
 
