@@ -74,9 +74,11 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     app.add_option("--size", size, "width of the picture in pixels (default 1024)")
         ->check(CLI::Range(16, kMaxPictureSide));
     app.add_flag("--force", force, "save even when loading dropped NPCs or dynamic objects");
-    app.add_flag("--window", window, "edit in a window (after running the commands)");
+    CLI::Option* windowFlag =
+        app.add_flag("--window", window, "edit in a window (after running the commands)");
     app.add_flag("--print-layout", printLayout,
-                 "with --window: print where everything is on the screen after each redraw");
+                 "with --window: print where everything is on the screen after each redraw")
+        ->needs(windowFlag);
     app.positionals_at_end(false);
     if (std::optional<int> code = cli::Parse(app, "mapedit", argc, argv, out, err)) {
         return *code;
