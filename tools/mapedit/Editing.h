@@ -6,9 +6,12 @@
 // takes on its command line), so the window and the command line follow
 // one set of editing rules. Undo and redo keep snapshots of the bytes the
 // map (and its maze walls) would be saved as: undoing a change loads the
-// bytes from before it, so the map comes back exactly as it was.
+// bytes from before it, so the map comes back exactly as it was. The bytes
+// pass through two files of its own in the temporary folder (removed when
+// it goes); a change made while they cannot be written gets no step of its
+// own and is undone with the next one.
 //
-// Game thread only.
+// One thread only: the window's.
 #pragma once
 
 #include <string>
