@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "MapWindow.h"
 #include "Picture.h"
 #include "Session.h"
 #include "cli/CommandLine.h"
@@ -59,7 +60,7 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     CLI::App app{"Edits a map file (GMB) and draws a top view of it."};
     std::string map, navFile, mazeFile, dataDir, render;
     int size = 1024;
-    bool force = false;
+    bool force = false, window = false, printLayout = false;
     std::vector<std::string> words;
     app.add_option("MAP", map, "the map file (created by save when missing)")->required();
     app.add_option("COMMAND", words,
@@ -73,6 +74,11 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     app.add_option("--size", size, "width of the picture in pixels (default 1024)")
         ->check(CLI::Range(16, kMaxPictureSide));
     app.add_flag("--force", force, "save even when loading dropped NPCs or dynamic objects");
+    CLI::Option* windowFlag =
+        app.add_flag("--window", window, "edit in a window (after running the commands)");
+    app.add_flag("--print-layout", printLayout,
+                 "with --window: print where everything is on the screen after each redraw")
+        ->needs(windowFlag);
     app.positionals_at_end(false);
     if (std::optional<int> code = cli::Parse(app, "mapedit", argc, argv, out, err)) {
         return *code;
@@ -104,7 +110,8 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
             s.Terrain().SetHeightmap(*nav.GetHeightMap());
             s.nav = &nav;
         }
-        const bool saves = std::find(words.begin(), words.end(), "save") != words.end() ||
+        // The window saves on its save key, so it may start a new map too.
+        const bool saves = window || std::find(words.begin(), words.end(), "save") != words.end() ||
                            std::find(words.begin(), words.end(), "save-as") != words.end();
         if (!platform::Exists(s.mapPath) && !saves) {
             // Only a run that saves starts a new map: anything else on a
@@ -137,6 +144,11 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         s.Run(words);
         if (!render.empty()) {
             s.Render(render, size);
+        }
+        if (window) {
+            WindowOptions opts;
+            opts.printLayout = printLayout;
+            return RunWindow(s, opts, out, err);
         }
     } catch (const Failure& f) {
         err << "mapedit: " << f.message << '\n';

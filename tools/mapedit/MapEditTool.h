@@ -2,7 +2,7 @@
 // build scripts, and draws a top view of it into a picture.
 //
 //   mapedit MAP [--nav NAV] [--maze MAZE] [--data DIR] [--render OUT.png|OUT.bmp]
-//               [--size PX] [--force] COMMAND...
+//               [--size PX] [--force] [--window [--print-layout]] COMMAND...
 //
 // MAP is loaded when it exists (else a run that saves starts an empty map,
 // and any other run fails);
@@ -34,6 +34,10 @@
 //   path npc ID NAME|-
 //   save                                 writes MAP (and MAZE with --maze)
 //   save-as PATH                         writes the map to PATH
+//
+// --window opens an editing window on the map once the commands have run
+// (MapWindow.h: its mouse, keys and console); the map is written only when
+// saved there.
 //
 // Angles are in degrees.
 // New ids never repeat one in use. --data names the game's data folder

@@ -58,54 +58,57 @@ void Rasterize(Picture& pic, const Lumo::CameraBase& cam, size_t& lost) {
 
 }  // namespace
 
-void Session::Render(const std::string& outPath, int size) {
-    const std::string ext = LowerExtension(outPath);
-    if (ext != "png" && ext != "bmp") {
-        Fail("--render: the picture must end in .png or .bmp: " + outPath);
+void Session::EnsureGround() {
+    if (m_terrain.GetHeightmap()) {
+        return;
     }
-    // The ground: the navigation map's, or a flat one around everything.
-    if (!m_terrain.GetHeightmap()) {
-        int maxX = kFlatMinTiles, maxZ = kFlatMinTiles;
-        auto grow = [&](float wx, float wz) {
-            maxX = std::max(maxX, int(std::min(wx / kDefaultTileSize, 1e6f)) + kFlatMargin);
-            maxZ = std::max(maxZ, int(std::min(wz / kDefaultTileSize, 1e6f)) + kFlatMargin);
-        };
-        for (const GMapObjEdit* o : m_editor.GetMapObjEditList()) {
-            grow(o->GetWorldPos().x, o->GetWorldPos().z);
-        }
-        GameMapEditor::WayPointList wps;
-        m_editor.GetWayPointList(wps);
-        for (const tagMapWayPoint* w : wps) {
-            grow(std::max(w->tileX0, w->tileX1) * kDefaultTileSize,
-                 std::max(w->tileZ0, w->tileZ1) * kDefaultTileSize);
-        }
-        GameMapEditor::TriggerList triggers;
-        m_editor.GetTriggerList(triggers);
-        for (const tagMapTrigger* t : triggers) {
-            grow(std::max(t->tileX0, t->tileX1) * kDefaultTileSize,
-                 std::max(t->tileZ0, t->tileZ1) * kDefaultTileSize);
-        }
-        GameMapEditor::SoundList sounds;
-        m_editor.GetSoundList(sounds);
-        for (const tagMapSound* s : sounds) {
-            grow(s->pos.x, s->pos.z);
-        }
-        Lumo::Heightmap flat;
-        flat.Create(0, unsigned(std::min<int>(maxX, int(Lumo::kMaxHeightmapSide))),
-                    unsigned(std::min<int>(maxZ, int(Lumo::kMaxHeightmapSide))), kDefaultTileSize,
-                    kDefaultTileSize, 1, 0);
-        m_terrain.SetHeightmap(flat);
+    // A flat ground around everything there is.
+    int maxX = kFlatMinTiles, maxZ = kFlatMinTiles;
+    auto grow = [&](float wx, float wz) {
+        maxX = std::max(maxX, int(std::min(wx / kDefaultTileSize, 1e6f)) + kFlatMargin);
+        maxZ = std::max(maxZ, int(std::min(wz / kDefaultTileSize, 1e6f)) + kFlatMargin);
+    };
+    for (const GMapObjEdit* o : m_editor.GetMapObjEditList()) {
+        grow(o->GetWorldPos().x, o->GetWorldPos().z);
     }
+    GameMapEditor::WayPointList wps;
+    m_editor.GetWayPointList(wps);
+    for (const tagMapWayPoint* w : wps) {
+        grow(std::max(w->tileX0, w->tileX1) * kDefaultTileSize,
+             std::max(w->tileZ0, w->tileZ1) * kDefaultTileSize);
+    }
+    GameMapEditor::TriggerList triggers;
+    m_editor.GetTriggerList(triggers);
+    for (const tagMapTrigger* t : triggers) {
+        grow(std::max(t->tileX0, t->tileX1) * kDefaultTileSize,
+             std::max(t->tileZ0, t->tileZ1) * kDefaultTileSize);
+    }
+    GameMapEditor::SoundList sounds;
+    m_editor.GetSoundList(sounds);
+    for (const tagMapSound* s : sounds) {
+        grow(s->pos.x, s->pos.z);
+    }
+    Lumo::Heightmap flat;
+    flat.Create(0, unsigned(std::min<int>(maxX, int(Lumo::kMaxHeightmapSide))),
+                unsigned(std::min<int>(maxZ, int(Lumo::kMaxHeightmapSide))), kDefaultTileSize,
+                kDefaultTileSize, 1, 0);
+    m_terrain.SetHeightmap(flat);
+}
+
+void Session::GroundExtent(float& extentX, float& extentZ) {
+    EnsureGround();
+    const Lumo::Heightmap& hm = *m_terrain.GetHeightmap();
+    extentX = hm.GetXScale() * float(std::max(1u, hm.Width() - 1));
+    extentZ = hm.GetYScale() * float(std::max(1u, hm.Height() - 1));
+}
+
+void Session::DrawTopView(Picture& pic, const Lumo::CameraBase& view) {
+    EnsureGround();
     const Lumo::Heightmap& hm = *m_terrain.GetHeightmap();
     const float extentX = hm.GetXScale() * float(std::max(1u, hm.Width() - 1));
     const float extentZ = hm.GetYScale() * float(std::max(1u, hm.Height() - 1));
-    const int w = size, h = std::max(1, int(std::lround(size * extentZ / extentX)));
-    Picture pic(w, h, 0x202020);
-
-    const D3DXVECTOR3 centre(extentX / 2, 0, extentZ / 2);
-    m_camera.SetViewport(pic.Width(), pic.Height());
-    m_camera.SetOrtho(extentX, 1, 1e7f);
-    m_camera.SetLookAt(centre + D3DXVECTOR3(0, 100000, 0), centre, {0, 0, 1});
+    const Lumo::CameraBase before = m_camera;
+    m_camera = view;  // the editor's own drawing asks its camera
 
     // Ground shading: brighter is higher; tiles nobody can walk on are
     // tinted red when a navigation map says so.
@@ -121,6 +124,10 @@ void Session::Render(const std::string& outPath, int size) {
         for (int px = 0; px < pic.Width(); ++px) {
             Lumo::Ray ray;
             m_camera.GetMouseRay(px, py, ray);
+            if (ray.origin.x < 0 || ray.origin.z < 0 || ray.origin.x > extentX ||
+                ray.origin.z > extentZ) {
+                continue;  // beyond the ground (a window's view may show it)
+            }
             const tagPOINT t = hm.World2Tile(ray.origin);
             const int v = hm.GetValue(t.x, t.y);
             const int shade = 60 + (hi > lo ? (v - lo) * 120 / (hi - lo) : 0);
@@ -135,7 +142,9 @@ void Session::Render(const std::string& outPath, int size) {
     size_t lost = 0;
     Lumo::DrawX::ClearRecorded();
     for (const GMapObjEdit* o : m_editor.GetMapObjEditList()) {
-        const uint32_t colour = o->GetType() == GMapObjEdit::ET_NPC ? kNpcColour : kStaticColour;
+        const uint32_t colour = o == m_editor.GetSelectedObj()        ? (kColourSelected & 0xFFFFFF)
+                                : o->GetType() == GMapObjEdit::ET_NPC ? kNpcColour
+                                                                      : kStaticColour;
         if (o->GetSGNode() && o->GetSGNode()->HasResource()) {
             Lumo::DrawX::DrawAABBox(o->GetSGNode()->GetAABBox(), colour);
         } else if (o->GetSGEffectNode() && o->GetSGEffectNode()->HasResource()) {
@@ -159,18 +168,17 @@ void Session::Render(const std::string& outPath, int size) {
         Lumo::DrawX::DrawAABBox(m_editor.ChopFieldBox(c->GetWorldPos(), c->GetChopFieldType(), 0),
                                 kChopColour);
     }
-    Rasterize(pic, m_camera, lost);
+    Rasterize(pic, view, lost);
 
     // The editor's own drawing. Way points are drawn near the camera's
     // look-at only, so the editor's camera visits the whole map while the
     // picture keeps the view over all of it.
-    const Lumo::CameraBase view = m_camera;
     m_editor.DrawTrigger();
     Rasterize(pic, view, lost);
     const float reach = float(kWayPointDrawTiles) * hm.GetXScale();
     for (float z = 0; z <= extentZ + reach; z += reach) {
         for (float x = 0; x <= extentX + reach; x += reach) {
-            m_camera.SetLookAt({x, 100000, z}, {x, 0, z}, {0, 0, 1});
+            m_camera.SetLookAt({x, kViewHeight, z}, {x, 0, z}, {0, 0, 1});
             m_editor.DrawWayPoint();
             Rasterize(pic, view, lost);
         }
@@ -184,6 +192,25 @@ void Session::Render(const std::string& outPath, int size) {
     if (lost) {
         m_out << "some shapes may be missing from the picture (too many to record at once)\n";
     }
+    m_camera = before;
+}
+
+void Session::Render(const std::string& outPath, int size) {
+    const std::string ext = LowerExtension(outPath);
+    if (ext != "png" && ext != "bmp") {
+        Fail("--render: the picture must end in .png or .bmp: " + outPath);
+    }
+    float extentX = 0, extentZ = 0;
+    GroundExtent(extentX, extentZ);
+    const int w = size, h = std::max(1, int(std::lround(size * extentZ / extentX)));
+    Picture pic(w, h, 0x202020);
+
+    const D3DXVECTOR3 centre(extentX / 2, 0, extentZ / 2);
+    Lumo::CameraBase view;
+    view.SetViewport(pic.Width(), pic.Height());
+    view.SetOrtho(extentX, 1, 1e7f);
+    view.SetLookAt(centre + D3DXVECTOR3(0, kViewHeight, 0), centre, {0, 0, 1});
+    DrawTopView(pic, view);
 
     const std::string bytes = ext == "png" ? pic.Png() : pic.Bmp();
     const std::string path = platform::SystemPathFromNative(outPath);

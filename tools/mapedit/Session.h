@@ -13,6 +13,12 @@
 
 namespace mapedit {
 
+class Picture;
+
+// Height of the eye of a top view above the ground (world units): above
+// anything a map holds.
+constexpr float kViewHeight = 100000.0f;
+
 // A command that cannot be carried out; the tool prints its message.
 struct Failure {
     std::string message;
@@ -61,10 +67,24 @@ public:
     GFC::GameMapEditor& Editor() { return m_editor; }
     Lumo::TerrainEditor& Terrain() { return m_terrain; }
 
+    Lumo::CameraBase& Camera() { return m_camera; }
+    // Where the commands print.
+    std::ostream& Out() { return m_out; }
+
     // Runs the commands in order; the first that fails throws a Failure.
     void Run(const std::vector<std::string>& words);
     // Draws a top view into a PNG or BMP picture size pixels wide.
     void Render(const std::string& out, int size);
+    // Draws the top view seen by a camera looking straight down into the
+    // picture (whose size is the camera's viewport): the ground, every
+    // object, and the editor's own drawing, the selection in its colour.
+    // The session's camera is put back afterwards.
+    void DrawTopView(Picture& pic, const Lumo::CameraBase& view);
+    // Without a navigation map, lays a flat ground of kDefaultTileSize tiles
+    // around everything there is, so tiles can be picked and drawn.
+    void EnsureGround();
+    // The ground's size in world units (laying a flat one first if needed).
+    void GroundExtent(float& extentX, float& extentZ);
 
     std::string mapPath;   // system path
     std::string mazePath;  // system path, "" without --maze
