@@ -49,11 +49,11 @@ fail() {
   exit 1
 }
 
-# Waits (bounded) until the window's output has a line matching a pattern
+# Waits (bounded, a guard against hanging only) until the window's output has a line matching a pattern
 # after line $1; prints the last such line.
 wait_line() {
   local from=$1 pattern=$2
-  for _ in $(seq 1 600); do
+  for _ in $(seq 1 2400); do
     line=$(tail -n +"$((from + 1))" out.log | tr -d '\r' | grep -E "$pattern" | tail -n1 || true)
     [ -n "$line" ] && { echo "$line"; return 0; }
     kill -0 "$pid" 2>/dev/null || break
@@ -108,7 +108,7 @@ wait_line "$n" '^layout end$' >/dev/null
 step mouseup 1
 # The frame shows on the screen a moment after the window has drawn it.
 pixels=0
-for i in $(seq 1 100); do
+for i in $(seq 1 600); do
   pixels=$(import -window root -crop "30x30+$((ox + x - 15))+$((oy + y - 15))" -depth 8 txt:- |
     grep -ciF "$selected" || true)
   [ "$pixels" -gt 0 ] && break
