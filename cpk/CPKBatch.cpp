@@ -47,6 +47,7 @@
 // [SECTION] changes: directories, files, removal
 // [SECTION] table bookkeeping
 // [SECTION] placing the table
+// [SECTION] gathered writes
 #include "cpk/CPKVfs.h"
 
 #include <algorithm>
@@ -76,6 +77,9 @@ constexpr uint64_t kParkSlackMax = uint64_t{64} << 20;
 constexpr uint64_t kParkSlackTables = 4;
 // CopyEntryData hands entries this large to the system's copy between files.
 constexpr uint32_t kCopyInSystemFrom = 256u << 10;
+// WriteData gathers at most this many bytes before it writes them; a piece
+// this large is written by itself.
+constexpr uint32_t kGatherMax = 1u << 20;
 
 bool IsFree(const CPKEntry& e) {
     return (e.flags & kEntryDeleted) != 0;
@@ -147,6 +151,8 @@ bool CPKVfs::BeginChange(Batch kind) {
     dirty_ = false;
     touched_ = false;
     waitingFree_.clear();
+    gathered_.clear();
+    gatherFailed_ = false;
     header_.tableOffset = appendStart_;
     header_.endOffset = appendStart_ + header_.capacity * kCpkEntrySize;
     return true;
@@ -184,6 +190,11 @@ bool CPKVfs::Commit() {
         CutBehindTable();
         return true;
     }
+    // The batch's bytes must all be in the file before its table is.
+    if (!FlushGathered()) {
+        RollBack();
+        return false;
+    }
     MergeTail();
     const uint32_t at = header_.tableOffset;
     const uint64_t bytes = TableBytes(header_.capacity);
@@ -213,6 +224,9 @@ bool CPKVfs::Commit() {
 
 void CPKVfs::RollBack() {
     pending_ = -1;
+    // Bytes not written yet belong to the batch being dropped.
+    gathered_.clear();
+    gatherFailed_ = false;
     const CPKHeader& c = committed_.header;
     if (touched_) {
         std::copy(committed_.table.begin(), committed_.table.end(), table_.begin());
@@ -254,6 +268,7 @@ void CPKVfs::DropPendingEntry() {
         return;
     }
     CPKEntry& e = table_[static_cast<size_t>(pending_)];
+    ForgetGathered(e.offset, e.storedSize + e.trailerSize);
     ReleaseSpace(e.offset, e.storedSize + e.trailerSize);
     e = CPKEntry{};
     pending_ = -1;
@@ -305,8 +320,7 @@ uint32_t CPKVfs::AddDirectoryInBatch(const std::string& name, uint32_t parentCrc
     const std::vector<uint8_t> trailer = MakeTrailer(name, digest);
     // The trailer is written before the record exists, so that a failed
     // write leaves nothing to undo but the space.
-    if (!Guard(offset, trailerSize) ||
-        !DiscIOMgr::WriteAt(file_, offset, trailer.data(), trailerSize, store_)) {
+    if (!Guard(offset, trailerSize) || !WriteData(offset, trailer.data(), trailerSize)) {
         ReleaseSpace(offset, trailerSize);
         return kCpkNoCrc;
     }
@@ -427,8 +441,7 @@ int CPKVfs::WriteEntryData(int index, uint32_t at, const void* buffer, uint32_t 
     if (uint64_t{at} + length > uint64_t{e.storedSize} + e.trailerSize) {
         return 0;
     }
-    return Guard(uint64_t{e.offset} + at, length) &&
-           DiscIOMgr::WriteAt(file_, e.offset + at, buffer, length, store_);
+    return Guard(uint64_t{e.offset} + at, length) && WriteData(e.offset + at, buffer, length);
 }
 
 int CPKVfs::CopyEntryData(int index, CPKVfs& source, int sourceIndex) {
@@ -454,7 +467,8 @@ int CPKVfs::CopyEntryData(int index, CPKVfs& source, int sourceIndex) {
         return 0;
     }
     if (total >= kCopyInSystemFrom) {
-        return DiscIOMgr::CopyRange(source.file_, from.offset, file_, to.offset, total, store_);
+        return FlushGathered() &&
+               DiscIOMgr::CopyRange(source.file_, from.offset, file_, to.offset, total, store_);
     }
     // Small entries cost less written from the source's mapped piece than
     // handed to the system's copy.
@@ -462,11 +476,12 @@ int CPKVfs::CopyEntryData(int index, CPKVfs& source, int sourceIndex) {
     platform::MappedView none;
     const uint8_t* bytes = source.MapRange(from.offset, total, chunk, none, false);
     if (bytes == nullptr) {
-        return DiscIOMgr::CopyRange(source.file_, from.offset, file_, to.offset, total, store_);
+        return FlushGathered() &&
+               DiscIOMgr::CopyRange(source.file_, from.offset, file_, to.offset, total, store_);
     }
-    const int written = DiscIOMgr::WriteAt(file_, to.offset, bytes, total, store_);
+    const bool written = WriteData(to.offset, bytes, total);
     source.ReleaseChunk(chunk);
-    return written;
+    return written ? 1 : 0;
 }
 
 int CPKVfs::CommitEntry(int index) {
@@ -863,6 +878,9 @@ bool CPKVfs::Park(uint64_t clear, uint64_t wanted) {
 }
 
 bool CPKVfs::WriteTableAt(uint32_t offset, const CPKEntry* records, uint32_t count) {
+    if (!FlushGathered()) {
+        return false;
+    }
     return count == 0 ||
            (Guard(offset, uint64_t{count} * kCpkEntrySize) &&
             DiscIOMgr::WriteAt(file_, offset, records, count * kCpkEntrySize, store_));
@@ -874,7 +892,7 @@ bool CPKVfs::Guard(uint64_t offset, uint64_t length) {
 
 bool CPKVfs::SwitchHeader(const CPKHeader& header) {
     // Whatever the new header points at must be on the disk before it is.
-    if (!DiscIOMgr::Flush(file_, store_) || !Guard(0, kCpkHeaderSize) ||
+    if (!FlushGathered() || !DiscIOMgr::Flush(file_, store_) || !Guard(0, kCpkHeaderSize) ||
         !DiscIOMgr::WriteAt(file_, 0, &header, kCpkHeaderSize, store_)) {
         return false;
     }
@@ -887,7 +905,7 @@ bool CPKVfs::SwitchHeader(const CPKHeader& header) {
 
 void CPKVfs::CutBehindTable() {
     auto size = file_.Size();
-    if (!size || *size <= disk_.endOffset) {
+    if (!FlushGathered() || !size || *size <= disk_.endOffset) {
         return;
     }
     // Windows does not cut a file under a mapping; it is made anew when an
@@ -900,5 +918,60 @@ void CPKVfs::CutBehindTable() {
     mapping_.Close();
     if (DiscIOMgr::Seek(file_, disk_.endOffset) == disk_.endOffset) {
         DiscIOMgr::SetEndOfFile(file_, store_);
+    }
+}
+
+// [SECTION] gathered writes
+
+bool CPKVfs::WriteData(uint32_t offset, const void* bytes, uint32_t length) {
+    if (batch_ != Batch::kExplicit || length >= kGatherMax) {
+        return FlushGathered() && DiscIOMgr::WriteAt(file_, offset, bytes, length, store_);
+    }
+    const bool follows = uint64_t{gatheredAt_} + gathered_.size() == offset;
+    if (!gathered_.empty() && (!follows || gathered_.size() + length > kGatherMax) &&
+        !FlushGathered()) {
+        return false;
+    }
+    if (gatherFailed_) {
+        return false;
+    }
+    if (gathered_.empty()) {
+        gathered_.reserve(kGatherMax);
+        gatheredAt_ = offset;
+    }
+    const uint8_t* p = static_cast<const uint8_t*>(bytes);
+    gathered_.insert(gathered_.end(), p, p + length);
+    return true;
+}
+
+bool CPKVfs::FlushGathered() {
+    if (gatherFailed_) {
+        return false;
+    }
+    if (gathered_.empty()) {
+        return true;
+    }
+    const bool written = DiscIOMgr::WriteAt(file_, gatheredAt_, gathered_.data(),
+                                            static_cast<uint32_t>(gathered_.size()), store_);
+    gathered_.clear();
+    gatherFailed_ = !written;
+    return written;
+}
+
+bool CPKVfs::FlushGatheredOver(uint64_t begin, uint64_t end) {
+    const uint64_t gatheredEnd = uint64_t{gatheredAt_} + gathered_.size();
+    return gathered_.empty() || !Overlaps(begin, end, gatheredAt_, gatheredEnd) || FlushGathered();
+}
+
+void CPKVfs::ForgetGathered(uint32_t offset, uint32_t size) {
+    const uint64_t begin = gatheredAt_;
+    const uint64_t end = begin + gathered_.size();
+    if (gathered_.empty() || !Overlaps(offset, uint64_t{offset} + size, begin, end)) {
+        return;
+    }
+    if (uint64_t{offset} + size >= end) {
+        gathered_.resize(offset > begin ? offset - begin : 0);
+    } else {
+        (void)FlushGathered();  // bytes of others follow; the space stays unused
     }
 }

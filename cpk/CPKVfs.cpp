@@ -301,7 +301,8 @@ bool CPKVfs::ReadEntryName(const CPKEntry& e, std::string& name) {
     const uint32_t at = e.offset + e.storedSize;
     if (const uint8_t* mapped = Peek(at, length)) {
         std::memcpy(buffer, mapped, length);
-    } else if (DiscIOMgr::Seek(file_, at) != at || !DiscIOMgr::Read(file_, buffer, length)) {
+    } else if (!FlushGatheredOver(at, uint64_t{at} + length) || DiscIOMgr::Seek(file_, at) != at ||
+               !DiscIOMgr::Read(file_, buffer, length)) {
         return false;
     }
     const void* end = std::memchr(buffer, 0, length);
@@ -329,6 +330,10 @@ int CPKVfs::GetFileNameFromCRC(uint32_t crc, std::string& name) {
 int CPKVfs::GetFullPath(uint32_t crc, std::string& path) {
     path.clear();
     if (crc == 0) {
+        return 1;
+    }
+    if (auto known = dirPaths_.find(crc); known != dirPaths_.end()) {
+        path = known->second;  // every file added below a directory asks for it
         return 1;
     }
     int index = FindEntry(crc);
@@ -428,7 +433,7 @@ const uint8_t* CPKVfs::MapRange(uint32_t start, uint32_t length, int& chunk,
                                 platform::MappedView& own, bool ownAllowed) {
     chunk = -1;
     const uint64_t end = uint64_t{start} + length;
-    if (length == 0 || !RefreshMapping(end)) {
+    if (length == 0 || !FlushGatheredOver(start, end) || !RefreshMapping(end)) {
         return nullptr;
     }
     const uint64_t piece = start / kChunkSize * kChunkSize;

@@ -33,10 +33,13 @@ namespace {
 constexpr size_t kSplitScanMax = 500;
 // A ".cpk" component needs this many characters before its backslash.
 constexpr size_t kArchiveSuffixLength = 4;
-// The walk yields the processor between directories and between files, so
-// that the dialog stays responsive.
+// The walk gives the processor up at directories (a short sleep) and
+// between files (the rest of its time slice), so that the dialog stays
+// responsive; but only once this long has passed since it last did: given
+// up at every file, it cost more than writing a small file does.
 constexpr uint32_t kDirectoryYieldMs = 1;
 constexpr uint32_t kFileYieldMs = 0;
+constexpr uint64_t kYieldIntervalMs = 4;
 // Stored entries with the windowed flag are written in pieces of this size.
 constexpr uint32_t kPieceSize = kCpkWindowSize;
 // Where the patcher's own executable goes when a package carries it.
@@ -252,6 +255,14 @@ private:
 
 thread_local std::set<uint32_t>* t_walked = nullptr;
 thread_local std::set<uint32_t>* t_merged = nullptr;
+thread_local uint64_t t_lastYield = 0;  // TickCount64 when the walk last gave way
+
+void YieldNowAndThen(uint32_t sleepMs) {
+    if (platform::TickCount64() - t_lastYield >= kYieldIntervalMs) {
+        platform::SleepMs(sleepMs);
+        t_lastYield = platform::TickCount64();
+    }
+}
 
 }  // namespace
 
@@ -263,7 +274,7 @@ int UnpackDirectory(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKV
     if (!entered.Enter(crc)) {
         return 1;
     }
-    platform::SleepMs(kDirectoryYieldMs);
+    YieldNowAndThen(kDirectoryYieldMs);
     if (crc != 0) {
         const int index = package.FindEntry(crc);
         if (index < 0) {
@@ -320,7 +331,7 @@ int MergeIntoArchive(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPK
         if (Stopped(dialog)) {
             return 0;
         }
-        platform::SleepMs(kFileYieldMs);
+        YieldNowAndThen(kFileYieldMs);
         ++counter;
         const int index = package.FindEntry(child);
         std::string path, archive, inner;

@@ -254,6 +254,24 @@ private:
     bool SwitchHeader(const CPKHeader& header);
     void CutBehindTable();
 
+    // Entry bytes (contents and trailers) written in a batch are gathered
+    // while each run follows the one before in the file, and go to the file
+    // in one write: a merge of many small entries makes a system call per
+    // run of them rather than one per entry. They reach the file before
+    // anything else does (the table, a header, a flush, a cut) and before
+    // those bytes are read from the file. Outside a batch, and for large
+    // pieces, they are written at once.
+    bool WriteData(uint32_t offset, const void* bytes, uint32_t length);
+    // Writes what was gathered. Once that failed, the batch cannot commit:
+    // every later write and the commit fail too, until the batch is dropped.
+    bool FlushGathered();
+    // FlushGathered when gathered bytes fall in [begin, end), which is about
+    // to be read from the file.
+    bool FlushGatheredOver(uint64_t begin, uint64_t end);
+    // Forgets gathered bytes that belong to [offset, offset + size), given
+    // back before they were written; writes the rest first when they follow.
+    void ForgetGathered(uint32_t offset, uint32_t size);
+
     std::string path_;
     bool open_ = false;
     bool readOnly_ = false;
@@ -295,8 +313,12 @@ private:
     DiscIOMgr::Disk& store_;  // what the file is written through
     int pending_ = -1;        // record added by AddFile and not committed yet
     Batch batch_ = Batch::kNone;
-    bool dirty_ = false;     // the batch has changed something
-    bool touched_ = false;   // committed_ holds the records as committed
-    uint64_t expected_ = 0;  // bytes the batch expects to append
+    bool dirty_ = false;             // the batch has changed something
+    bool touched_ = false;           // committed_ holds the records as committed
+    uint64_t expected_ = 0;          // bytes the batch expects to append
+    uint32_t expectedEntries_ = 0;   // records the batch expects to add
+    std::vector<uint8_t> gathered_;  // entry bytes not written yet (WriteData)
+    uint32_t gatheredAt_ = 0;        // where gathered_[0] goes in the file
+    bool gatherFailed_ = false;      // writing gathered bytes failed in this batch
     Committed committed_;
 };
