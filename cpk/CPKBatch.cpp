@@ -93,7 +93,7 @@ bool Overlaps(uint64_t begin, uint64_t end, uint64_t otherBegin, uint64_t otherE
 
 // [SECTION] batches
 
-int CPKVfs::BeginBatch(uint64_t expectedBytes) {
+int CPKVfs::BeginBatch(uint64_t expectedBytes, uint32_t expectedEntries) {
     if (batch_ == Batch::kSingle) {
         RollBack();  // a single AddFile left pending: dropped as its change
     }
@@ -101,6 +101,7 @@ int CPKVfs::BeginBatch(uint64_t expectedBytes) {
         return 0;
     }
     expected_ = expectedBytes;
+    expectedEntries_ = expectedEntries;
     return 1;
 }
 
@@ -634,14 +635,14 @@ bool CPKVfs::AllocateSpace(uint32_t size, uint32_t& offset) {
     const uint64_t end = at + size;
     if (Overlaps(at, end, disk_.tableOffset, disk_.endOffset)) {
         // Far enough out that the new table fits before it at the commit (a
-        // batch may still grow the table once), and in a batch with slack
-        // for what is still to come.
+        // batch may still grow the table once, and by the records it
+        // expects), and in a batch with slack for what is still to come.
         uint64_t wanted = end + TableBytes(header_.capacity);
         if (batch_ == Batch::kExplicit) {
             const uint64_t bytes = TableBytes(committed_.header.capacity);
             const uint64_t appended = end - std::min<uint64_t>(end, committed_.appendStart);
             const uint64_t coming = expected_ > appended ? expected_ - appended : 0;
-            wanted += TableBytes(kCpkTableGrowth) +
+            wanted += TableBytes(kCpkTableGrowth) + TableBytes(expectedEntries_) +
                       std::max({kParkSlackTables * bytes, coming,
                                 std::min(std::max(appended, kParkSlackMin), kParkSlackMax)});
         }

@@ -127,9 +127,14 @@ std::vector<uint32_t> Children(CPKVfs& vfs, uint32_t crc, bool directories) {
     return crcs;
 }
 
-// The bytes (contents as stored and trailers) of the files below the
-// package's directory crc: what merging it appends at most.
-uint64_t BytesBelow(CPKVfs& package, uint32_t crc) {
+// What merging the package's directory crc appends at most: the bytes
+// (contents as stored and trailers) and the records of everything below it.
+struct Below {
+    uint64_t bytes = 0;
+    uint32_t records = 0;
+};
+
+Below SizeBelow(CPKVfs& package, uint32_t crc) {
     std::map<uint32_t, std::vector<int>> children;
     for (uint32_t i = 0; i < package.Header().usedCount; ++i) {
         const CPKEntry& e = package.EntryAt(static_cast<int>(i));
@@ -137,7 +142,7 @@ uint64_t BytesBelow(CPKVfs& package, uint32_t crc) {
             children[e.parentCrc].push_back(static_cast<int>(i));
         }
     }
-    uint64_t bytes = 0;
+    Below below;
     std::vector<uint32_t> queue{crc};
     // Each directory is visited once, even in a damaged table whose parents
     // run in a circle.
@@ -150,13 +155,14 @@ uint64_t BytesBelow(CPKVfs& package, uint32_t crc) {
         seen[queue[next]] = true;
         for (int index : found->second) {
             const CPKEntry& e = package.EntryAt(index);
-            bytes += uint64_t{e.storedSize} + e.trailerSize;
+            below.bytes += uint64_t{e.storedSize} + e.trailerSize;
+            ++below.records;
             if (IsDirectory(e)) {
                 queue.push_back(e.crc);
             }
         }
     }
-    return bytes;
+    return below;
 }
 
 // Creates, in target, the directories of the inner path up to its last
@@ -206,7 +212,8 @@ int MergeDirectory(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVf
         return 0;
     }
     target.SetWriteGuard(guard);
-    if (!target.BeginBatch(BytesBelow(package, crc))) {
+    const Below below = SizeBelow(package, crc);
+    if (!target.BeginBatch(below.bytes, below.records)) {
         dialog.failedPath = disk;
         return 0;
     }

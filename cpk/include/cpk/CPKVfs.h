@@ -101,8 +101,10 @@ public:
     // it, is about how many bytes of contents and trailers the batch will
     // add: room for them is set aside at once, so that the batch seldom has
     // to move the table on disk out of their way (each move flushes the
-    // disk). 0 when the archive refuses changes or a batch is running.
-    int BeginBatch(uint64_t expectedBytes = 0);
+    // disk). expectedEntries, likewise, is about how many records it will
+    // add: room for the table they grow is set aside with it. 0 when the
+    // archive refuses changes or a batch is running.
+    int BeginBatch(uint64_t expectedBytes = 0, uint32_t expectedEntries = 0);
     // Writes the batch's table and switches the archive to it. 1: every
     // change of the batch is in the file; 0: none is (the archive is as
     // before the batch, in the file and in memory). An entry still pending
