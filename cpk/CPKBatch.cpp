@@ -152,7 +152,7 @@ bool CPKVfs::BeginChange(Batch kind) {
     dirty_ = false;
     touched_ = false;
     waitingFree_.clear();
-    gathered_.clear();
+    gatheredSize_ = 0;
     gatherFailed_ = false;
     header_.tableOffset = appendStart_;
     header_.endOffset = appendStart_ + header_.capacity * kCpkEntrySize;
@@ -226,7 +226,7 @@ bool CPKVfs::Commit() {
 void CPKVfs::RollBack() {
     pending_ = -1;
     // Bytes not written yet belong to the batch being dropped.
-    gathered_.clear();
+    gatheredSize_ = 0;
     gatherFailed_ = false;
     const CPKHeader& c = committed_.header;
     if (touched_) {
@@ -471,8 +471,19 @@ int CPKVfs::CopyEntryData(int index, CPKVfs& source, int sourceIndex) {
         return FlushGathered() &&
                DiscIOMgr::CopyRange(source.file_, from.offset, file_, to.offset, total, store_);
     }
-    // Small entries cost less written from the source's mapped piece than
-    // handed to the system's copy.
+    // Small entries cost less read into the gathered bytes than handed to
+    // the system's copy one by one.
+    if (uint8_t* room = GatherRoom(to.offset, total)) {
+        if (source.ReadRaw(from.offset, room, total)) {
+            return 1;
+        }
+        gatheredSize_ -= total;  // the room is given back
+        return 0;
+    }
+    if (gatherFailed_) {
+        return 0;
+    }
+    // Outside a batch: written from the source's mapped piece.
     int chunk = -1;
     platform::MappedView none;
     const uint8_t* bytes = source.MapRange(from.offset, total, chunk, none, false);
@@ -587,6 +598,9 @@ bool CPKVfs::EnsureTableCapacity() {
     header_.capacity += kCpkTableGrowth;
     header_.endOffset += kCpkTableGrowth * kCpkEntrySize;
     if (table_.size() < header_.capacity) {
+        // A batch of many new records grows the table step after step:
+        // room for half as much again each time, not a move per step.
+        table_.reserve(std::max<size_t>(header_.capacity, table_.size() * 3 / 2));
         table_.resize(header_.capacity, CPKEntry{});
         freePosition_.resize(header_.capacity, -1);
     } else {
@@ -783,6 +797,7 @@ void CPKVfs::ScanFreeBlocks() {
         uint32_t record;
     };
     std::vector<Span> spans;
+    spans.reserve(header_.usedCount);
     uint64_t usedEnd = kCpkHeaderSize;
     for (uint32_t i = 0; i < header_.usedCount; ++i) {
         const CPKEntry& e = table_[i];
@@ -924,54 +939,65 @@ void CPKVfs::CutBehindTable() {
 
 // [SECTION] gathered writes
 
-bool CPKVfs::WriteData(uint32_t offset, const void* bytes, uint32_t length) {
-    if (batch_ != Batch::kExplicit || length >= kGatherMax) {
-        return FlushGathered() && DiscIOMgr::WriteAt(file_, offset, bytes, length, store_);
+uint8_t* CPKVfs::GatherRoom(uint32_t offset, uint32_t length) {
+    if (batch_ != Batch::kExplicit || length >= kGatherMax || gatherFailed_) {
+        return nullptr;
     }
-    const bool follows = uint64_t{gatheredAt_} + gathered_.size() == offset;
-    if (!gathered_.empty() && (!follows || gathered_.size() + length > kGatherMax) &&
+    const bool follows = uint64_t{gatheredAt_} + gatheredSize_ == offset;
+    if (gatheredSize_ != 0 && (!follows || gatheredSize_ + length > kGatherMax) &&
         !FlushGathered()) {
-        return false;
+        return nullptr;
     }
-    if (gatherFailed_) {
-        return false;
+    if (gathered_ == nullptr) {
+        gathered_.reset(new (std::nothrow) uint8_t[kGatherMax]);
+        if (gathered_ == nullptr) {
+            return nullptr;
+        }
     }
-    if (gathered_.empty()) {
-        gathered_.reserve(kGatherMax);
+    if (gatheredSize_ == 0) {
         gatheredAt_ = offset;
     }
-    const uint8_t* p = static_cast<const uint8_t*>(bytes);
-    gathered_.insert(gathered_.end(), p, p + length);
-    return true;
+    uint8_t* room = gathered_.get() + gatheredSize_;
+    gatheredSize_ += length;
+    return room;
+}
+
+bool CPKVfs::WriteData(uint32_t offset, const void* bytes, uint32_t length) {
+    if (uint8_t* room = GatherRoom(offset, length)) {
+        std::memcpy(room, bytes, length);
+        return true;
+    }
+    return !gatherFailed_ && FlushGathered() &&
+           DiscIOMgr::WriteAt(file_, offset, bytes, length, store_);
 }
 
 bool CPKVfs::FlushGathered() {
     if (gatherFailed_) {
         return false;
     }
-    if (gathered_.empty()) {
+    if (gatheredSize_ == 0) {
         return true;
     }
-    const bool written = DiscIOMgr::WriteAt(file_, gatheredAt_, gathered_.data(),
-                                            static_cast<uint32_t>(gathered_.size()), store_);
-    gathered_.clear();
+    const bool written =
+        DiscIOMgr::WriteAt(file_, gatheredAt_, gathered_.get(), gatheredSize_, store_);
+    gatheredSize_ = 0;
     gatherFailed_ = !written;
     return written;
 }
 
 bool CPKVfs::FlushGatheredOver(uint64_t begin, uint64_t end) {
-    const uint64_t gatheredEnd = uint64_t{gatheredAt_} + gathered_.size();
-    return gathered_.empty() || !Overlaps(begin, end, gatheredAt_, gatheredEnd) || FlushGathered();
+    const uint64_t gatheredEnd = uint64_t{gatheredAt_} + gatheredSize_;
+    return gatheredSize_ == 0 || !Overlaps(begin, end, gatheredAt_, gatheredEnd) || FlushGathered();
 }
 
 void CPKVfs::ForgetGathered(uint32_t offset, uint32_t size) {
     const uint64_t begin = gatheredAt_;
-    const uint64_t end = begin + gathered_.size();
-    if (gathered_.empty() || !Overlaps(offset, uint64_t{offset} + size, begin, end)) {
+    const uint64_t end = begin + gatheredSize_;
+    if (gatheredSize_ == 0 || !Overlaps(offset, uint64_t{offset} + size, begin, end)) {
         return;
     }
     if (uint64_t{offset} + size >= end) {
-        gathered_.resize(offset > begin ? offset - begin : 0);
+        gatheredSize_ = offset > begin ? static_cast<uint32_t>(offset - begin) : 0;
     } else {
         (void)FlushGathered();  // bytes of others follow; the space stays unused
     }

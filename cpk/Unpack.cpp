@@ -341,6 +341,8 @@ int MergeIntoArchive(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPK
         YieldNowAndThen(kFileYieldMs);
         ++counter;
         const int index = package.FindEntry(child);
+        // Its name, the comparison and the copy below read it once.
+        package.ReadAhead(index);
         std::string path, archive, inner;
         if (index < 0 || !package.GetFullPath(child, path) ||
             !SplitArchivePath(path, archive, inner)) {
