@@ -298,8 +298,9 @@ bool CPKVfs::ReadEntryName(const CPKEntry& e, std::string& name) {
         return false;
     }
     // Only the name is wanted: it ends at the first zero byte, within the
-    // longest path. Read rather than mapped: names are read one by one all
-    // over the file, and a fault per page costs more than a read.
+    // longest path. Read from a piece already mapped, else read rather than
+    // mapped: a merge reads names one by one all over the file, and a fault
+    // per page costs more than a read.
     char buffer[kCpkMaxPath + 1];
     const uint32_t length = std::min<uint32_t>(e.trailerSize, sizeof buffer);
     const uint32_t at = e.offset + e.storedSize;
@@ -426,6 +427,16 @@ bool CPKVfs::ReadRaw(uint64_t offset, void* buffer, uint32_t length) {
     }
     if (!FlushGatheredOver(offset, offset + length)) {
         return false;
+    }
+    // A piece mapped already costs nothing more to read from (entries
+    // opened one after the other read their names there).
+    const uint64_t piece = offset / kChunkSize * kChunkSize;
+    for (const Chunk& c : chunks_) {
+        if (c.view.IsOpen() && c.view.offset() == piece &&
+            offset + length <= c.view.offset() + c.view.size()) {
+            std::memcpy(buffer, c.view.data() + (offset - piece), length);
+            return true;
+        }
     }
     auto read = file_.ReadAt(offset, buffer, length);
     if (!read) {

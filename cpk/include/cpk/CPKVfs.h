@@ -210,9 +210,10 @@ private:
     void ResetTable(uint32_t capacity);
     void CloseFile();
     bool ReadEntryName(const CPKEntry& entry, std::string& name);
-    // length bytes of the file at offset, read (not mapped): what many
-    // scattered small reads cost least through, where each touch of a
-    // mapped page costs a fault.
+    // length bytes of the file at offset: from the bytes read ahead or a
+    // piece mapped already, else read (not mapped): many scattered small
+    // reads cost least that way, where each touch of a new mapped page
+    // costs a fault.
     bool ReadRaw(uint64_t offset, void* buffer, uint32_t length);
     bool EntryFits(const CPKEntry& entry) const;
     bool RefreshMapping(uint64_t end);
