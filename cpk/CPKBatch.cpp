@@ -47,6 +47,7 @@
 // [SECTION] changes: directories, files, removal
 // [SECTION] table bookkeeping
 // [SECTION] placing the table
+// [SECTION] gathered writes
 #include "cpk/CPKVfs.h"
 
 #include <algorithm>
@@ -76,6 +77,9 @@ constexpr uint64_t kParkSlackMax = uint64_t{64} << 20;
 constexpr uint64_t kParkSlackTables = 4;
 // CopyEntryData hands entries this large to the system's copy between files.
 constexpr uint32_t kCopyInSystemFrom = 256u << 10;
+// WriteData gathers at most this many bytes before it writes them; a piece
+// this large is written by itself.
+constexpr uint32_t kGatherMax = 1u << 20;
 
 bool IsFree(const CPKEntry& e) {
     return (e.flags & kEntryDeleted) != 0;
@@ -89,7 +93,7 @@ bool Overlaps(uint64_t begin, uint64_t end, uint64_t otherBegin, uint64_t otherE
 
 // [SECTION] batches
 
-int CPKVfs::BeginBatch(uint64_t expectedBytes) {
+int CPKVfs::BeginBatch(uint64_t expectedBytes, uint32_t expectedEntries) {
     if (batch_ == Batch::kSingle) {
         RollBack();  // a single AddFile left pending: dropped as its change
     }
@@ -97,6 +101,7 @@ int CPKVfs::BeginBatch(uint64_t expectedBytes) {
         return 0;
     }
     expected_ = expectedBytes;
+    expectedEntries_ = expectedEntries;
     return 1;
 }
 
@@ -147,6 +152,8 @@ bool CPKVfs::BeginChange(Batch kind) {
     dirty_ = false;
     touched_ = false;
     waitingFree_.clear();
+    gatheredSize_ = 0;
+    gatherFailed_ = false;
     header_.tableOffset = appendStart_;
     header_.endOffset = appendStart_ + header_.capacity * kCpkEntrySize;
     return true;
@@ -184,6 +191,11 @@ bool CPKVfs::Commit() {
         CutBehindTable();
         return true;
     }
+    // The batch's bytes must all be in the file before its table is.
+    if (!FlushGathered()) {
+        RollBack();
+        return false;
+    }
     MergeTail();
     const uint32_t at = header_.tableOffset;
     const uint64_t bytes = TableBytes(header_.capacity);
@@ -213,6 +225,9 @@ bool CPKVfs::Commit() {
 
 void CPKVfs::RollBack() {
     pending_ = -1;
+    // Bytes not written yet belong to the batch being dropped.
+    gatheredSize_ = 0;
+    gatherFailed_ = false;
     const CPKHeader& c = committed_.header;
     if (touched_) {
         std::copy(committed_.table.begin(), committed_.table.end(), table_.begin());
@@ -254,6 +269,7 @@ void CPKVfs::DropPendingEntry() {
         return;
     }
     CPKEntry& e = table_[static_cast<size_t>(pending_)];
+    ForgetGathered(e.offset, e.storedSize + e.trailerSize);
     ReleaseSpace(e.offset, e.storedSize + e.trailerSize);
     e = CPKEntry{};
     pending_ = -1;
@@ -305,8 +321,7 @@ uint32_t CPKVfs::AddDirectoryInBatch(const std::string& name, uint32_t parentCrc
     const std::vector<uint8_t> trailer = MakeTrailer(name, digest);
     // The trailer is written before the record exists, so that a failed
     // write leaves nothing to undo but the space.
-    if (!Guard(offset, trailerSize) ||
-        !DiscIOMgr::WriteAt(file_, offset, trailer.data(), trailerSize, store_)) {
+    if (!Guard(offset, trailerSize) || !WriteData(offset, trailer.data(), trailerSize)) {
         ReleaseSpace(offset, trailerSize);
         return kCpkNoCrc;
     }
@@ -427,8 +442,7 @@ int CPKVfs::WriteEntryData(int index, uint32_t at, const void* buffer, uint32_t 
     if (uint64_t{at} + length > uint64_t{e.storedSize} + e.trailerSize) {
         return 0;
     }
-    return Guard(uint64_t{e.offset} + at, length) &&
-           DiscIOMgr::WriteAt(file_, e.offset + at, buffer, length, store_);
+    return Guard(uint64_t{e.offset} + at, length) && WriteData(e.offset + at, buffer, length);
 }
 
 int CPKVfs::CopyEntryData(int index, CPKVfs& source, int sourceIndex) {
@@ -454,19 +468,32 @@ int CPKVfs::CopyEntryData(int index, CPKVfs& source, int sourceIndex) {
         return 0;
     }
     if (total >= kCopyInSystemFrom) {
-        return DiscIOMgr::CopyRange(source.file_, from.offset, file_, to.offset, total, store_);
+        return FlushGathered() &&
+               DiscIOMgr::CopyRange(source.file_, from.offset, file_, to.offset, total, store_);
     }
-    // Small entries cost less written from the source's mapped piece than
-    // handed to the system's copy.
+    // Small entries cost less read into the gathered bytes than handed to
+    // the system's copy one by one.
+    if (uint8_t* room = GatherRoom(to.offset, total)) {
+        if (source.ReadRaw(from.offset, room, total)) {
+            return 1;
+        }
+        gatheredSize_ -= total;  // the room is given back
+        return 0;
+    }
+    if (gatherFailed_) {
+        return 0;
+    }
+    // Outside a batch: written from the source's mapped piece.
     int chunk = -1;
     platform::MappedView none;
     const uint8_t* bytes = source.MapRange(from.offset, total, chunk, none, false);
     if (bytes == nullptr) {
-        return DiscIOMgr::CopyRange(source.file_, from.offset, file_, to.offset, total, store_);
+        return FlushGathered() &&
+               DiscIOMgr::CopyRange(source.file_, from.offset, file_, to.offset, total, store_);
     }
-    const int written = DiscIOMgr::WriteAt(file_, to.offset, bytes, total, store_);
+    const bool written = WriteData(to.offset, bytes, total);
     source.ReleaseChunk(chunk);
-    return written;
+    return written ? 1 : 0;
 }
 
 int CPKVfs::CommitEntry(int index) {
@@ -571,6 +598,9 @@ bool CPKVfs::EnsureTableCapacity() {
     header_.capacity += kCpkTableGrowth;
     header_.endOffset += kCpkTableGrowth * kCpkEntrySize;
     if (table_.size() < header_.capacity) {
+        // A batch of many new records grows the table step after step:
+        // room for half as much again each time, not a move per step.
+        table_.reserve(std::max<size_t>(header_.capacity, table_.size() * 3 / 2));
         table_.resize(header_.capacity, CPKEntry{});
         freePosition_.resize(header_.capacity, -1);
     } else {
@@ -619,14 +649,14 @@ bool CPKVfs::AllocateSpace(uint32_t size, uint32_t& offset) {
     const uint64_t end = at + size;
     if (Overlaps(at, end, disk_.tableOffset, disk_.endOffset)) {
         // Far enough out that the new table fits before it at the commit (a
-        // batch may still grow the table once), and in a batch with slack
-        // for what is still to come.
+        // batch may still grow the table once, and by the records it
+        // expects), and in a batch with slack for what is still to come.
         uint64_t wanted = end + TableBytes(header_.capacity);
         if (batch_ == Batch::kExplicit) {
             const uint64_t bytes = TableBytes(committed_.header.capacity);
             const uint64_t appended = end - std::min<uint64_t>(end, committed_.appendStart);
             const uint64_t coming = expected_ > appended ? expected_ - appended : 0;
-            wanted += TableBytes(kCpkTableGrowth) +
+            wanted += TableBytes(kCpkTableGrowth) + TableBytes(expectedEntries_) +
                       std::max({kParkSlackTables * bytes, coming,
                                 std::min(std::max(appended, kParkSlackMin), kParkSlackMax)});
         }
@@ -767,6 +797,7 @@ void CPKVfs::ScanFreeBlocks() {
         uint32_t record;
     };
     std::vector<Span> spans;
+    spans.reserve(header_.usedCount);
     uint64_t usedEnd = kCpkHeaderSize;
     for (uint32_t i = 0; i < header_.usedCount; ++i) {
         const CPKEntry& e = table_[i];
@@ -863,6 +894,9 @@ bool CPKVfs::Park(uint64_t clear, uint64_t wanted) {
 }
 
 bool CPKVfs::WriteTableAt(uint32_t offset, const CPKEntry* records, uint32_t count) {
+    if (!FlushGathered()) {
+        return false;
+    }
     return count == 0 ||
            (Guard(offset, uint64_t{count} * kCpkEntrySize) &&
             DiscIOMgr::WriteAt(file_, offset, records, count * kCpkEntrySize, store_));
@@ -874,7 +908,7 @@ bool CPKVfs::Guard(uint64_t offset, uint64_t length) {
 
 bool CPKVfs::SwitchHeader(const CPKHeader& header) {
     // Whatever the new header points at must be on the disk before it is.
-    if (!DiscIOMgr::Flush(file_, store_) || !Guard(0, kCpkHeaderSize) ||
+    if (!FlushGathered() || !DiscIOMgr::Flush(file_, store_) || !Guard(0, kCpkHeaderSize) ||
         !DiscIOMgr::WriteAt(file_, 0, &header, kCpkHeaderSize, store_)) {
         return false;
     }
@@ -887,7 +921,7 @@ bool CPKVfs::SwitchHeader(const CPKHeader& header) {
 
 void CPKVfs::CutBehindTable() {
     auto size = file_.Size();
-    if (!size || *size <= disk_.endOffset) {
+    if (!FlushGathered() || !size || *size <= disk_.endOffset) {
         return;
     }
     // Windows does not cut a file under a mapping; it is made anew when an
@@ -900,5 +934,71 @@ void CPKVfs::CutBehindTable() {
     mapping_.Close();
     if (DiscIOMgr::Seek(file_, disk_.endOffset) == disk_.endOffset) {
         DiscIOMgr::SetEndOfFile(file_, store_);
+    }
+}
+
+// [SECTION] gathered writes
+
+uint8_t* CPKVfs::GatherRoom(uint32_t offset, uint32_t length) {
+    if (batch_ != Batch::kExplicit || length >= kGatherMax || gatherFailed_) {
+        return nullptr;
+    }
+    const bool follows = uint64_t{gatheredAt_} + gatheredSize_ == offset;
+    if (gatheredSize_ != 0 && (!follows || gatheredSize_ + length > kGatherMax) &&
+        !FlushGathered()) {
+        return nullptr;
+    }
+    if (gathered_ == nullptr) {
+        gathered_.reset(new (std::nothrow) uint8_t[kGatherMax]);
+        if (gathered_ == nullptr) {
+            return nullptr;
+        }
+    }
+    if (gatheredSize_ == 0) {
+        gatheredAt_ = offset;
+    }
+    uint8_t* room = gathered_.get() + gatheredSize_;
+    gatheredSize_ += length;
+    return room;
+}
+
+bool CPKVfs::WriteData(uint32_t offset, const void* bytes, uint32_t length) {
+    if (uint8_t* room = GatherRoom(offset, length)) {
+        std::memcpy(room, bytes, length);
+        return true;
+    }
+    return !gatherFailed_ && FlushGathered() &&
+           DiscIOMgr::WriteAt(file_, offset, bytes, length, store_);
+}
+
+bool CPKVfs::FlushGathered() {
+    if (gatherFailed_) {
+        return false;
+    }
+    if (gatheredSize_ == 0) {
+        return true;
+    }
+    const bool written =
+        DiscIOMgr::WriteAt(file_, gatheredAt_, gathered_.get(), gatheredSize_, store_);
+    gatheredSize_ = 0;
+    gatherFailed_ = !written;
+    return written;
+}
+
+bool CPKVfs::FlushGatheredOver(uint64_t begin, uint64_t end) {
+    const uint64_t gatheredEnd = uint64_t{gatheredAt_} + gatheredSize_;
+    return gatheredSize_ == 0 || !Overlaps(begin, end, gatheredAt_, gatheredEnd) || FlushGathered();
+}
+
+void CPKVfs::ForgetGathered(uint32_t offset, uint32_t size) {
+    const uint64_t begin = gatheredAt_;
+    const uint64_t end = begin + gatheredSize_;
+    if (gatheredSize_ == 0 || !Overlaps(offset, uint64_t{offset} + size, begin, end)) {
+        return;
+    }
+    if (uint64_t{offset} + size >= end) {
+        gatheredSize_ = offset > begin ? static_cast<uint32_t>(offset - begin) : 0;
+    } else {
+        (void)FlushGathered();  // bytes of others follow; the space stays unused
     }
 }

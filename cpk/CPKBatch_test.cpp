@@ -483,4 +483,67 @@ TEST_F(CPKBatchTest, FreeBlocksThatOverlapEntriesAreNeverReused) {
     EXPECT_EQ(Read(vfs).at("c"), Text(3, 1200));
 }
 
+// Small entries written in a batch are held back and written together: what
+// is held back must read as written, and a write of it that fails must not
+// let the batch commit without it.
+TEST_F(CPKBatchTest, BytesHeldBackInABatchReadAsWrittenBeforeTheCommit) {
+    MakeBase();
+    Tree expected = ReadArchive(path, pool);
+    CPKVfs vfs(pool);
+    ASSERT_EQ(vfs.Open(path), 1);
+    ASSERT_EQ(vfs.BeginBatch(), 1);
+    ASSERT_EQ(Add(vfs, "New\\a.txt", Text(1, 3000), kMethodStored), 1);
+    const uint32_t crc = cpkpath::CrcOfPath("new\\a.txt");
+    std::string name;
+    ASSERT_EQ(vfs.GetFullPath(crc, name), 1);
+    EXPECT_EQ(name, "New\\a.txt");
+    // Copied raw (its name with it) within the archive while its source is
+    // still held back.
+    const uint32_t other = vfs.AddDirectory("Other", 0);
+    ASSERT_NE(other, kCpkNoCrc);
+    const int source = vfs.FindEntry(crc);
+    const int copy = vfs.AddFile("a.txt", other, vfs.EntryAt(source));
+    ASSERT_GE(copy, 0);
+    ASSERT_EQ(vfs.CopyEntryData(copy, vfs, source), 1);
+    ASSERT_EQ(vfs.CommitEntry(copy), 1);
+    std::vector<uint8_t> bytes(vfs.EntryAt(copy).storedSize);
+    ASSERT_EQ(vfs.ReadEntryBytes(copy, 0, bytes.data(), static_cast<uint32_t>(bytes.size())), 1);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), Text(1, 3000));
+    ASSERT_EQ(vfs.CommitBatch(), 1);
+    expected["new"] = "<directory>";
+    expected["new\\a.txt"] = Text(1, 3000);
+    expected["other"] = "<directory>";
+    expected["other\\a.txt"] = Text(1, 3000);
+    EXPECT_EQ(ReadArchive(path, pool), expected);
+    EXPECT_EQ(CheckArchive(path), std::vector<std::string>{});
+}
+
+TEST_F(CPKBatchTest, AFailedWriteOfHeldBackBytesFailsTheRestOfTheBatch) {
+    MakeBase();
+    const Tree before = ReadArchive(path, pool);
+    CPKVfs vfs(pool, disk);
+    ASSERT_EQ(vfs.Open(path), 1);
+    ASSERT_EQ(vfs.BeginBatch(), 1);
+    // The first entry moves the table out of the way; the rest are held
+    // back until they fill the buffer, whose write fails.
+    ASSERT_EQ(Add(vfs, "big\\b0", Text(0, 40000), kMethodStored), 1);
+    disk.FailNextWrites(1);
+    int added = 1;
+    while (added < 100 && Add(vfs, "big\\b" + std::to_string(added),
+                              Text(static_cast<uint32_t>(added), 40000), kMethodStored) == 1) {
+        ++added;
+    }
+    disk.FailNextWrites(0);
+    EXPECT_GT(added, 5);
+    EXPECT_LT(added, 100);
+    // Later entries fail too, though the disk would take them now.
+    EXPECT_EQ(Add(vfs, "big\\late", "late", kMethodStored), 0);
+    EXPECT_EQ(vfs.CommitBatch(), 0);
+    EXPECT_EQ(ReadArchive(path, pool), before);
+    EXPECT_EQ(Read(vfs), before);
+    EXPECT_EQ(CheckArchive(path), std::vector<std::string>{});
+    ASSERT_EQ(Add(vfs, "room\\again", "yes", kMethodStored), 1);
+    EXPECT_EQ(Read(vfs).at("room\\again"), "yes");
+}
+
 }  // namespace

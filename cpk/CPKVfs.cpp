@@ -42,6 +42,8 @@ constexpr size_t kMaxMakePath = 324;
 // its address space per archive.
 constexpr uint64_t kChunkSize = uint64_t{32} << 20;
 constexpr size_t kChunksMax = sizeof(void*) >= 8 ? 16 : 4;
+// ReadAhead reads entries up to this size (contents and trailer).
+constexpr uint64_t kReadAheadMax = 64u << 10;
 // A new archive is written under its name with this added, then renamed.
 constexpr const char kCreateSuffix[] = ".new";
 
@@ -238,6 +240,7 @@ int CPKVfs::Close() {
     }
     DropIdleChunks();  // pieces still in use go when their entries close
     CloseFile();
+    ahead_.clear();
     std::fill(table_.begin(), table_.end(), CPKEntry{});
     std::fill(freePosition_.begin(), freePosition_.end(), -1);
     freeList_.clear();
@@ -295,13 +298,15 @@ bool CPKVfs::ReadEntryName(const CPKEntry& e, std::string& name) {
         return false;
     }
     // Only the name is wanted: it ends at the first zero byte, within the
-    // longest path. Read in place where the file is mapped.
+    // longest path. Read from a piece already mapped, else read rather than
+    // mapped: a merge reads names one by one all over the file, and a fault
+    // per page costs more than a read.
     char buffer[kCpkMaxPath + 1];
     const uint32_t length = std::min<uint32_t>(e.trailerSize, sizeof buffer);
     const uint32_t at = e.offset + e.storedSize;
-    if (const uint8_t* mapped = Peek(at, length)) {
-        std::memcpy(buffer, mapped, length);
-    } else if (DiscIOMgr::Seek(file_, at) != at || !DiscIOMgr::Read(file_, buffer, length)) {
+    if (!ReadRaw(at, buffer, length)) {
+        ShowSystemError(kStorageErrorBox, "Error : CE_CANNOT_READ_DISC_FILE\nFile : %s\nLine : %d",
+                        kSource, __LINE__);
         return false;
     }
     const void* end = std::memchr(buffer, 0, length);
@@ -329,6 +334,10 @@ int CPKVfs::GetFileNameFromCRC(uint32_t crc, std::string& name) {
 int CPKVfs::GetFullPath(uint32_t crc, std::string& path) {
     path.clear();
     if (crc == 0) {
+        return 1;
+    }
+    if (auto known = dirPaths_.find(crc); known != dirPaths_.end()) {
+        path = known->second;  // every file added below a directory asks for it
         return 1;
     }
     int index = FindEntry(crc);
@@ -411,6 +420,67 @@ int CPKVfs::MakeFilePath(std::string& path, const std::string& filePath, uint32_
 
 // [SECTION] entries: open and close
 
+bool CPKVfs::ReadRaw(uint64_t offset, void* buffer, uint32_t length) {
+    if (offset >= aheadAt_ && offset + length <= aheadAt_ + ahead_.size()) {
+        std::memcpy(buffer, ahead_.data() + (offset - aheadAt_), length);
+        return true;
+    }
+    if (!FlushGatheredOver(offset, offset + length)) {
+        return false;
+    }
+    // A piece mapped already costs nothing more to read from (entries
+    // opened one after the other read their names there).
+    const uint64_t piece = offset / kChunkSize * kChunkSize;
+    for (const Chunk& c : chunks_) {
+        if (c.view.IsOpen() && c.view.offset() == piece &&
+            offset + length <= c.view.offset() + c.view.size()) {
+            std::memcpy(buffer, c.view.data() + (offset - piece), length);
+            return true;
+        }
+    }
+    auto read = file_.ReadAt(offset, buffer, length);
+    if (!read) {
+        DiscIOMgr::SetLastError(read.error().code);
+        return false;
+    }
+    if (*read != length) {
+        DiscIOMgr::SetLastError(0);  // the file ended early: not a system error
+        return false;
+    }
+    return true;
+}
+
+void CPKVfs::ReadAhead(int index) {
+    ahead_.clear();
+    if (!open_ || !readOnly_ || index < 0 || static_cast<uint32_t>(index) >= header_.usedCount) {
+        return;
+    }
+    const CPKEntry& e = table_[static_cast<size_t>(index)];
+    const uint64_t total = uint64_t{e.storedSize} + e.trailerSize;
+    if (!IsLive(e) || !EntryFits(e) || total > kReadAheadMax) {
+        return;
+    }
+    ahead_.resize(static_cast<size_t>(total));
+    auto read = file_.ReadAt(e.offset, ahead_.data(), ahead_.size());
+    if (!read || *read != ahead_.size()) {
+        ahead_.clear();  // read again where wanted, where a failure is told
+        return;
+    }
+    aheadAt_ = e.offset;
+}
+
+int CPKVfs::ReadEntryBytes(int index, uint32_t at, void* buffer, uint32_t length) {
+    if (!open_ || index < 0 || static_cast<uint32_t>(index) >= header_.usedCount) {
+        return 0;
+    }
+    const CPKEntry& e = table_[static_cast<size_t>(index)];
+    const uint64_t total = uint64_t{e.storedSize} + e.trailerSize;
+    if (!IsLive(e) || !EntryFits(e) || uint64_t{at} + length > total) {
+        return 0;
+    }
+    return length == 0 || ReadRaw(uint64_t{e.offset} + at, buffer, length) ? 1 : 0;
+}
+
 bool CPKVfs::RefreshMapping(uint64_t end) {
     if (mapping_.IsOpen() && end <= mapping_.size()) {
         return true;
@@ -428,7 +498,7 @@ const uint8_t* CPKVfs::MapRange(uint32_t start, uint32_t length, int& chunk,
                                 platform::MappedView& own, bool ownAllowed) {
     chunk = -1;
     const uint64_t end = uint64_t{start} + length;
-    if (length == 0 || !RefreshMapping(end)) {
+    if (length == 0 || !FlushGatheredOver(start, end) || !RefreshMapping(end)) {
         return nullptr;
     }
     const uint64_t piece = start / kChunkSize * kChunkSize;
@@ -471,16 +541,6 @@ const uint8_t* CPKVfs::MapRange(uint32_t start, uint32_t length, int& chunk,
     }
     own = DiscIOMgr::MapView(mapping_, start, length);
     return own.IsOpen() ? own.data() : nullptr;
-}
-
-const uint8_t* CPKVfs::Peek(uint32_t start, uint32_t length) {
-    // The bytes as mapped, to be copied at once: the piece is not held. A
-    // range no piece can hold is not worth a view of its own.
-    int chunk = -1;
-    platform::MappedView none;
-    const uint8_t* view = MapRange(start, length, chunk, none, false);
-    ReleaseChunk(chunk);
-    return view;
 }
 
 void CPKVfs::ReleaseChunk(int chunk) {

@@ -12,6 +12,8 @@ namespace {
 
 // Stored files are copied in pieces of this size.
 constexpr uint32_t kCopyPiece = 1u << 20;
+// SameRawEntry compares pieces of at most this many bytes.
+constexpr uint32_t kCompareChunk = 64u << 10;
 
 // Creates the directories of innerPath and answers the crc of the last one
 // (0 for an entry at the root), or kCpkNoCrc.
@@ -187,19 +189,23 @@ bool SameRawEntry(CPKVfs& a, int ia, CPKVfs& b, int ib) {
     if (IsDirectory(x)) {
         return true;  // its trailer says nothing more than its name
     }
+    // Read, not mapped: a merge asks this of entries all over both files.
+    // The trailers first: they hold the contents' digest, so that entries
+    // that differ mostly differ there.
     const uint32_t total = x.storedSize + x.trailerSize;
-    for (uint32_t at = 0; at < total;) {
-        CPKFile* fa = a.OpenEntry(ia, at, 1);
-        CPKFile* fb = b.OpenEntry(ib, at, 1);
-        const uint32_t n = fa && fb ? std::min(fa->mappedSize, fb->mappedSize) : 0;
-        const bool same = n > 0 && std::memcmp(fa->data, fb->data, n) == 0;
-        if (fa != nullptr) {
-            a.CloseEntry(fa);
-        }
-        if (fb != nullptr) {
-            b.CloseEntry(fb);
-        }
-        if (!same) {
+    std::vector<uint8_t> pa(std::min(total, kCompareChunk));
+    std::vector<uint8_t> pb(pa.size());
+    auto same = [&](uint32_t at, uint32_t n) {
+        return a.ReadEntryBytes(ia, at, pa.data(), n) && b.ReadEntryBytes(ib, at, pb.data(), n) &&
+               std::memcmp(pa.data(), pb.data(), n) == 0;
+    };
+    const uint32_t trailer = std::min(x.trailerSize, kCompareChunk);
+    if (trailer > 0 && !same(total - trailer, trailer)) {
+        return false;
+    }
+    for (uint32_t at = 0; at < total - trailer;) {
+        const uint32_t n = std::min(total - trailer - at, kCompareChunk);
+        if (!same(at, n)) {
             return false;
         }
         at += n;

@@ -33,10 +33,13 @@ namespace {
 constexpr size_t kSplitScanMax = 500;
 // A ".cpk" component needs this many characters before its backslash.
 constexpr size_t kArchiveSuffixLength = 4;
-// The walk yields the processor between directories and between files, so
-// that the dialog stays responsive.
+// The walk gives the processor up at directories (a short sleep) and
+// between files (the rest of its time slice), so that the dialog stays
+// responsive; but only once this long has passed since it last did: given
+// up at every file, it cost more than writing a small file does.
 constexpr uint32_t kDirectoryYieldMs = 1;
 constexpr uint32_t kFileYieldMs = 0;
+constexpr uint64_t kYieldIntervalMs = 4;
 // Stored entries with the windowed flag are written in pieces of this size.
 constexpr uint32_t kPieceSize = kCpkWindowSize;
 // Where the patcher's own executable goes when a package carries it.
@@ -124,9 +127,14 @@ std::vector<uint32_t> Children(CPKVfs& vfs, uint32_t crc, bool directories) {
     return crcs;
 }
 
-// The bytes (contents as stored and trailers) of the files below the
-// package's directory crc: what merging it appends at most.
-uint64_t BytesBelow(CPKVfs& package, uint32_t crc) {
+// What merging the package's directory crc appends at most: the bytes
+// (contents as stored and trailers) and the records of everything below it.
+struct Below {
+    uint64_t bytes = 0;
+    uint32_t records = 0;
+};
+
+Below SizeBelow(CPKVfs& package, uint32_t crc) {
     std::map<uint32_t, std::vector<int>> children;
     for (uint32_t i = 0; i < package.Header().usedCount; ++i) {
         const CPKEntry& e = package.EntryAt(static_cast<int>(i));
@@ -134,7 +142,7 @@ uint64_t BytesBelow(CPKVfs& package, uint32_t crc) {
             children[e.parentCrc].push_back(static_cast<int>(i));
         }
     }
-    uint64_t bytes = 0;
+    Below below;
     std::vector<uint32_t> queue{crc};
     // Each directory is visited once, even in a damaged table whose parents
     // run in a circle.
@@ -147,13 +155,14 @@ uint64_t BytesBelow(CPKVfs& package, uint32_t crc) {
         seen[queue[next]] = true;
         for (int index : found->second) {
             const CPKEntry& e = package.EntryAt(index);
-            bytes += uint64_t{e.storedSize} + e.trailerSize;
+            below.bytes += uint64_t{e.storedSize} + e.trailerSize;
+            ++below.records;
             if (IsDirectory(e)) {
                 queue.push_back(e.crc);
             }
         }
     }
-    return bytes;
+    return below;
 }
 
 // Creates, in target, the directories of the inner path up to its last
@@ -203,7 +212,8 @@ int MergeDirectory(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVf
         return 0;
     }
     target.SetWriteGuard(guard);
-    if (!target.BeginBatch(BytesBelow(package, crc))) {
+    const Below below = SizeBelow(package, crc);
+    if (!target.BeginBatch(below.bytes, below.records)) {
         dialog.failedPath = disk;
         return 0;
     }
@@ -252,6 +262,14 @@ private:
 
 thread_local std::set<uint32_t>* t_walked = nullptr;
 thread_local std::set<uint32_t>* t_merged = nullptr;
+thread_local uint64_t t_lastYield = 0;  // TickCount64 when the walk last gave way
+
+void YieldNowAndThen(uint32_t sleepMs) {
+    if (platform::TickCount64() - t_lastYield >= kYieldIntervalMs) {
+        platform::SleepMs(sleepMs);
+        t_lastYield = platform::TickCount64();
+    }
+}
 
 }  // namespace
 
@@ -263,7 +281,7 @@ int UnpackDirectory(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKV
     if (!entered.Enter(crc)) {
         return 1;
     }
-    platform::SleepMs(kDirectoryYieldMs);
+    YieldNowAndThen(kDirectoryYieldMs);
     if (crc != 0) {
         const int index = package.FindEntry(crc);
         if (index < 0) {
@@ -320,9 +338,11 @@ int MergeIntoArchive(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPK
         if (Stopped(dialog)) {
             return 0;
         }
-        platform::SleepMs(kFileYieldMs);
+        YieldNowAndThen(kFileYieldMs);
         ++counter;
         const int index = package.FindEntry(child);
+        // Its name, the comparison and the copy below read it once.
+        package.ReadAhead(index);
         std::string path, archive, inner;
         if (index < 0 || !package.GetFullPath(child, path) ||
             !SplitArchivePath(path, archive, inner)) {

@@ -374,4 +374,45 @@ TEST_F(UnpackTest, AMergeThatFailsLeavesTheArchiveAsItWas) {
     EXPECT_EQ(Entries(game + "\\a.cpk", pool).size(), 21u);
 }
 
+// The machine's disk, counting the flushes made through it.
+class CountingDisk : public DiscIOMgr::Disk {
+public:
+    platform::Status Flush(platform::File& file) override {
+        ++flushes;
+        return Disk::Flush(file);
+    }
+    int flushes = 0;
+};
+
+TEST_F(UnpackTest, AMergeOfManyNewEntriesMovesTheTableOnce) {
+    {
+        CPKVfs vfs(pool);
+        ASSERT_EQ(vfs.Create(game + "\\a.cpk"), 1);
+        ASSERT_EQ(AddEntryFromBuffer(vfs, "old", "old", 3, kMethodStored, false), 1);
+    }
+    // Enough records to grow the archive's table by several steps.
+    std::vector<Item> items;
+    for (int i = 0; i < 12000; ++i) {
+        items.push_back({"a.cpk\\d" + std::to_string(i % 50) + "\\f" + std::to_string(i),
+                         Text(static_cast<uint32_t>(i), 40)});
+    }
+    MakePackage(items);
+    CountingDisk counting;
+    {
+        CPKVfs source(pool);
+        CPKVfs target(pool, counting);
+        ASSERT_EQ(source.Open(package, CPKOpenMode::kReadOnly), 1);
+        context.total = source.Header().liveCount;
+        uint32_t counter = 0;
+        ASSERT_EQ(UnpackDirectory(context, 0, counter, source, target), 1);
+    }
+    // The committed table is moved out of the way once (a flush before and
+    // after its header), and the commit flushes before and after its own.
+    EXPECT_EQ(counting.flushes, 4);
+    const auto entries = Entries(game + "\\a.cpk", pool);
+    EXPECT_EQ(entries.size(), 1u + 50u + 12000u);
+    EXPECT_EQ(entries.at("d7\\f11957"), Text(11957, 40));
+    EXPECT_EQ(CheckArchive(game + "\\a.cpk"), std::vector<std::string>{});
+}
+
 }  // namespace

@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -101,8 +102,10 @@ public:
     // it, is about how many bytes of contents and trailers the batch will
     // add: room for them is set aside at once, so that the batch seldom has
     // to move the table on disk out of their way (each move flushes the
-    // disk). 0 when the archive refuses changes or a batch is running.
-    int BeginBatch(uint64_t expectedBytes = 0);
+    // disk). expectedEntries, likewise, is about how many records it will
+    // add: room for the table they grow is set aside with it. 0 when the
+    // archive refuses changes or a batch is running.
+    int BeginBatch(uint64_t expectedBytes = 0, uint32_t expectedEntries = 0);
     // Writes the batch's table and switches the archive to it. 1: every
     // change of the batch is in the file; 0: none is (the archive is as
     // before the batch, in the file and in memory). An entry still pending
@@ -122,6 +125,17 @@ public:
     int JoinPath(std::string& dir, const std::string& name);
     // The lowered path of filePath's last component under the parent.
     int MakeFilePath(std::string& path, const std::string& filePath, uint32_t parentCrc);
+
+    // Reads length raw bytes (contents as stored, then trailer) of the live
+    // entry at index from `at` on, from the file without mapping it; the
+    // range must lie inside the entry. 0 on failure, without a message.
+    int ReadEntryBytes(int index, uint32_t at, void* buffer, uint32_t length);
+
+    // Reads the raw bytes of the entry at index ahead, when it is small and
+    // the archive is open for reading only (nothing it does can change them),
+    // so that its name, a comparison and a copy of it take no further reads
+    // of the file. They are kept until the next ReadAhead or Close.
+    void ReadAhead(int index);
 
     // Maps the entry's bytes from start on (contents, then trailer); a stored
     // entry with the windowed flag is mapped one 8 MiB window at a time. A
@@ -196,13 +210,17 @@ private:
     void ResetTable(uint32_t capacity);
     void CloseFile();
     bool ReadEntryName(const CPKEntry& entry, std::string& name);
+    // length bytes of the file at offset: from the bytes read ahead or a
+    // piece mapped already, else read (not mapped): many scattered small
+    // reads cost least that way, where each touch of a new mapped page
+    // costs a fault.
+    bool ReadRaw(uint64_t offset, void* buffer, uint32_t length);
     bool EntryFits(const CPKEntry& entry) const;
     bool RefreshMapping(uint64_t end);
     // A view of [start, start + length): in a shared piece (chunk set), else
     // a view of its own when ownAllowed (start then aligned). Null on failure.
     const uint8_t* MapRange(uint32_t start, uint32_t length, int& chunk, platform::MappedView& own,
                             bool ownAllowed);
-    const uint8_t* Peek(uint32_t start, uint32_t length);
     void ReleaseChunk(int chunk);
     void DropIdleChunks();
     uint32_t ListChildren(uint32_t parentCrc, bool directories, uint32_t* crcs,
@@ -254,6 +272,28 @@ private:
     bool SwitchHeader(const CPKHeader& header);
     void CutBehindTable();
 
+    // Entry bytes (contents and trailers) written in a batch are gathered
+    // while each run follows the one before in the file, and go to the file
+    // in one write: a merge of many small entries makes a system call per
+    // run of them rather than one per entry. They reach the file before
+    // anything else does (the table, a header, a flush, a cut) and before
+    // those bytes are read from the file. Outside a batch, and for large
+    // pieces, they are written at once.
+    bool WriteData(uint32_t offset, const void* bytes, uint32_t length);
+    // Room in the gathered bytes for length bytes at offset in the file
+    // (written first what cannot be followed); null when a write failed or
+    // they are not to be gathered (outside a batch, or too many).
+    uint8_t* GatherRoom(uint32_t offset, uint32_t length);
+    // Writes what was gathered. Once that failed, the batch cannot commit:
+    // every later write and the commit fail too, until the batch is dropped.
+    bool FlushGathered();
+    // FlushGathered when gathered bytes fall in [begin, end), which is about
+    // to be read from the file.
+    bool FlushGatheredOver(uint64_t begin, uint64_t end);
+    // Forgets gathered bytes that belong to [offset, offset + size), given
+    // back before they were written; writes the rest first when they follow.
+    void ForgetGathered(uint32_t offset, uint32_t size);
+
     std::string path_;
     bool open_ = false;
     bool readOnly_ = false;
@@ -295,8 +335,15 @@ private:
     DiscIOMgr::Disk& store_;  // what the file is written through
     int pending_ = -1;        // record added by AddFile and not committed yet
     Batch batch_ = Batch::kNone;
-    bool dirty_ = false;     // the batch has changed something
-    bool touched_ = false;   // committed_ holds the records as committed
-    uint64_t expected_ = 0;  // bytes the batch expects to append
+    bool dirty_ = false;                   // the batch has changed something
+    bool touched_ = false;                 // committed_ holds the records as committed
+    uint64_t expected_ = 0;                // bytes the batch expects to append
+    uint32_t expectedEntries_ = 0;         // records the batch expects to add
+    std::vector<uint8_t> ahead_;           // bytes read ahead (ReadAhead)
+    uint64_t aheadAt_ = 0;                 // where ahead_[0] lies in the file
+    std::unique_ptr<uint8_t[]> gathered_;  // entry bytes not written yet (kGatherMax)
+    uint32_t gatheredSize_ = 0;            // how many
+    uint32_t gatheredAt_ = 0;              // where gathered_[0] goes in the file
+    bool gatherFailed_ = false;            // writing gathered bytes failed in this batch
     Committed committed_;
 };
