@@ -421,7 +421,7 @@ int CPKVfs::MakeFilePath(std::string& path, const std::string& filePath, uint32_
 // [SECTION] entries: open and close
 
 bool CPKVfs::ReadRaw(uint64_t offset, void* buffer, uint32_t length) {
-    if (offset >= aheadAt_ && offset + length <= aheadAt_ + ahead_.size()) {
+    if (!ahead_.empty() && offset >= aheadAt_ && offset + length <= aheadAt_ + ahead_.size()) {
         std::memcpy(buffer, ahead_.data() + (offset - aheadAt_), length);
         return true;
     }

@@ -3,6 +3,7 @@
 // at a time and in batches, committed and dropped: nothing may read or write
 // outside its buffers, the archive file may not grow past what the changes
 // need, and an archive that was sound must stay sound.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -38,6 +39,17 @@ void Walk(CPKVfs& vfs, uint32_t crc, int depth) {
     uint32_t n = vfs.ListChildFiles(crc, crcs, 64);
     for (uint32_t i = 0; i < n && i < 64; ++i) {
         int index = vfs.FindEntry(crcs[i]);
+        // The raw reads of an apply: read ahead, then pieces of it.
+        vfs.ReadAhead(index);
+        if (index >= 0) {
+            const CPKEntry& e = vfs.EntryAt(index);
+            const uint32_t length = e.storedSize + e.trailerSize;
+            uint8_t piece[64];
+            for (uint32_t at : {0u, length / 2, length > 8 ? length - 8 : 0u, length}) {
+                vfs.ReadEntryBytes(index, at, piece, std::min<uint32_t>(sizeof piece, length - at));
+                vfs.ReadEntryBytes(index, at, piece, sizeof piece);  // past the end: refused
+            }
+        }
         std::vector<uint8_t> contents;
         ReadEntryContents(vfs, index, contents);
         std::string name;
