@@ -210,13 +210,15 @@ TEST_F(MirrorUpdate, FailingMirrorsLeaveTheListAndAGoodOneServes) {
     const std::string refusing = RefusingBase();
     ASSERT_NE(refusing, "");
     const std::string missing = nginx_.HttpBase() + "/missing";
-    Game({missing, refusing, "ftp://127.0.0.1/x", nginx_.HttpBase()});
+    const std::string broken = nginx_.HttpBase() + "/error500";
+    Game({missing, broken, refusing, "ftp://127.0.0.1/x", nginx_.HttpBase()});
     Open();
     ExpectUpdated();
     EXPECT_FALSE(HasRetr(FtpCommands()));
     // Whichever bad ones were picked failed; the good one never did.
     for (const std::string& f : Driver().downloader().mirrorFailures()) {
-        EXPECT_TRUE(f.rfind(missing + ": HTTP 404", 0) == 0 || f.rfind(refusing + ":", 0) == 0)
+        EXPECT_TRUE(f.rfind(missing + ": HTTP 404", 0) == 0 ||
+                    f.rfind(broken + ": HTTP 500", 0) == 0 || f.rfind(refusing + ":", 0) == 0)
             << f;
     }
 }

@@ -7,7 +7,7 @@
 //   /gbk/..., /utf8/...  Content-Type "text/html; charset=GBK" / "utf-8"
 //   /slow/...            limited to NginxOptions::limitRate
 //   /norange/...         ignores Range (always the whole file, 200)
-//   /error500            answers 500
+//   /error500...         answers 500 (the path and everything below it)
 //   /redirect/X          redirects to http://127.0.0.2:PORT/X
 //   /loop                redirects to itself
 //   /hops/N (N = 0..3)   N + 1 redirects, alternating hosts, to /small.txt
