@@ -302,21 +302,11 @@ bool CPartFile::Open(const std::string& finalName, uint32_t size, int& segmentsW
 }
 
 bool CPartFile::Write(const DataBlock& block) {
-    if (!file_.IsOpen() || !BlockFits(trailer_, block)) {
-        return false;
-    }
-    auto wrote = file_.WriteAt(block.fileOffset, block.data, block.length);
-    if (!wrote || *wrote != block.length) {
-        return false;
-    }
-    if (block.segment != kNoSegment) {
-        trailer_.segment[block.segment].received += block.length;
-        trailer_.received += block.length;
-    }
-    return true;
+    const DataBlock* one = &block;
+    return WriteRun(&one, 1);
 }
 
-bool CPartFile::WriteRun(DataBlock* const* blocks, size_t count) {
+bool CPartFile::WriteRun(const DataBlock* const* blocks, size_t count) {
     if (!file_.IsOpen() || count == 0) {
         return false;
     }

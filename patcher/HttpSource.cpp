@@ -13,6 +13,7 @@
 // with a web address) takes the sizes from them too, and ends with the file
 // when none is left.
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <limits>
@@ -30,6 +31,34 @@ constexpr std::chrono::milliseconds kMirrorConnectTimeout{10000};
 
 std::string SizeText(std::uint64_t size) {
     return std::to_string(size) + " bytes";
+}
+
+// The settings every fetch from a mirror shares: the extra authority, the
+// run's stop flag, the connect bound, silence bounded by the reply time-out,
+// and the bound of the whole fetch.
+http::FetchOptions MirrorFetchOptions(const std::string& caFile, const std::atomic<bool>& cancel,
+                                      uint32_t replyTimeoutMs, std::chrono::milliseconds overall) {
+    http::FetchOptions o;
+    o.caFile = caFile;
+    o.cancel = &cancel;
+    o.connectTimeout = kMirrorConnectTimeout;
+    o.stallTimeout = std::chrono::milliseconds(replyTimeoutMs);
+    o.overallTimeout = overall;
+    return o;
+}
+
+// A fetch of a file's first byte only: its answer tells whether the server
+// takes ranges and how large the file is.
+http::FetchOptions FirstByteOptions(const std::string& caFile, const std::atomic<bool>& cancel,
+                                    uint32_t replyTimeoutMs) {
+    http::FetchOptions o =
+        MirrorFetchOptions(caFile, cancel, replyTimeoutMs,
+                           std::chrono::milliseconds(replyTimeoutMs) + kMirrorConnectTimeout);
+    o.useRange = true;
+    o.rangeFirst = 0;
+    o.rangeLast = 0;
+    o.maxBytes = 1;
+    return o;
 }
 
 }  // namespace
@@ -80,18 +109,10 @@ bool CFtpDownloader::CurrentMirror(std::string& base, bool& ranges) {
 
 bool CFtpDownloader::ProbeMirror(const std::string& base, bool& ranges) {
     const uint32_t size = fileMirrorSize_;
-    http::FetchOptions o;
-    o.caFile = mirrorSettings_.caFile;
-    o.cancel = &httpCancel_;
-    o.connectTimeout = kMirrorConnectTimeout;
-    o.stallTimeout = std::chrono::milliseconds(options_.replyTimeoutMs);
-    o.overallTimeout = std::chrono::milliseconds(options_.replyTimeoutMs) + kMirrorConnectTimeout;
-    // The first byte tells whether the server takes ranges and how large
-    // the file is; an empty file has no first byte to ask for.
+    http::FetchOptions o =
+        FirstByteOptions(mirrorSettings_.caFile, httpCancel_, options_.replyTimeoutMs);
+    // An empty file has no first byte to ask for.
     o.useRange = size > 0;
-    o.rangeFirst = 0;
-    o.rangeLast = 0;
-    o.maxBytes = 1;
     const http::FetchResult r =
         http::Fetch(MirrorFileUrl(base, fileMirrorPath_[0], fileMirrorPath_[1]), o);
     if (cancel_.load()) {
@@ -135,12 +156,8 @@ bool CFtpDownloader::HttpSegment(uint32_t segmentIndex, uint32_t& offset, uint32
         url = MirrorFileUrl(base, fileMirrorPath_[0], fileMirrorPath_[1]);
         size = fileMirrorSize_;
     }
-    http::FetchOptions o;
-    o.caFile = mirrorSettings_.caFile;
-    o.cancel = &httpCancel_;
-    o.connectTimeout = kMirrorConnectTimeout;
-    o.stallTimeout = std::chrono::milliseconds(options_.replyTimeoutMs);
-    o.overallTimeout = kTransferLimit;
+    http::FetchOptions o = MirrorFetchOptions(mirrorSettings_.caFile, httpCancel_,
+                                              options_.replyTimeoutMs, kTransferLimit);
     // Without Range support the answer starts at the file's first byte:
     // those before offset are read and dropped, as with an FTP server that
     // does not restart.
@@ -238,12 +255,9 @@ bool CFtpDownloader::FetchSignatureFromMirror(const PatchFileEntry& entry, std::
         if (!base) {
             return false;
         }
-        http::FetchOptions o;
-        o.caFile = mirrorSettings_.caFile;
-        o.cancel = &httpCancel_;
-        o.connectTimeout = kMirrorConnectTimeout;
-        o.stallTimeout = std::chrono::milliseconds(options_.replyTimeoutMs);
-        o.overallTimeout = std::chrono::milliseconds(options_.replyTimeoutMs) * 2;
+        http::FetchOptions o =
+            MirrorFetchOptions(mirrorSettings_.caFile, httpCancel_, options_.replyTimeoutMs,
+                               std::chrono::milliseconds(options_.replyTimeoutMs) * 2);
         // A little past the bound, so that the unpacking sees it is too
         // large, as over FTP.
         o.maxBytes = kSignatureFileMax + 1;
@@ -272,17 +286,8 @@ int64_t CFtpDownloader::ReadMirrorSizes() {
             if (!base) {
                 break;
             }
-            http::FetchOptions o;
-            o.caFile = mirrorSettings_.caFile;
-            o.cancel = &httpCancel_;
-            o.connectTimeout = kMirrorConnectTimeout;
-            o.stallTimeout = std::chrono::milliseconds(options_.replyTimeoutMs);
-            o.overallTimeout =
-                std::chrono::milliseconds(options_.replyTimeoutMs) + kMirrorConnectTimeout;
-            o.useRange = true;
-            o.rangeFirst = 0;
-            o.rangeLast = 0;
-            o.maxBytes = 1;
+            const http::FetchOptions o =
+                FirstByteOptions(mirrorSettings_.caFile, httpCancel_, options_.replyTimeoutMs);
             const http::FetchResult r =
                 http::Fetch(MirrorFileUrl(*base, entry.directory, entry.fileName), o);
             if (cancel_.load()) {

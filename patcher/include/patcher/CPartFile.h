@@ -110,7 +110,7 @@ public:
     // Writes blocks that follow one another in one segment (each starting
     // where the one before ends) with one write, and credits them all; fails,
     // crediting nothing, when one does not fit or the write fails.
-    bool WriteRun(DataBlock* const* blocks, size_t count);
+    bool WriteRun(const DataBlock* const* blocks, size_t count);
     // Flushes the data written so far to the disk, then writes the trailer
     // at offset size and flushes again, so that the trailer on disk never
     // counts bytes that are not there.
