@@ -32,13 +32,19 @@ public:
     }
 
     // Writes what waits, oldest first, until the socket would block. False
-    // on a socket error.
-    bool Flush(platform::TcpSocket& socket) {
+    // on a socket error, which is kept in *failure when asked for.
+    bool Flush(platform::TcpSocket& socket, platform::Error* failure = nullptr) {
         while (!m_frames.empty()) {
             std::vector<uint8_t>& frame = m_frames.front();
             auto r = socket.Send(frame.data() + m_frontWritten, frame.size() - m_frontWritten);
             if (!r) {
-                return platform::IsWouldBlock(r.error());
+                if (platform::IsWouldBlock(r.error())) {
+                    return true;
+                }
+                if (failure) {
+                    *failure = r.error();
+                }
+                return false;
             }
             m_frontWritten += *r;
             m_bytes -= *r;

@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <map>
+#include <string>
 
 #include "FrameQueue.h"
 #include "platform/net.h"
@@ -23,8 +24,15 @@ struct Client {
     FrameDecoder decoder{kMaxPackageBytes};
     FrameQueue unsent;
 
-    // False on a socket error.
-    bool Flush() { return unsent.Flush(socket); }
+    // Empty, or why the client must go: a socket error while writing.
+    std::string Flush() {
+        platform::Error failure;
+        return unsent.Flush(socket, &failure) ? std::string() : Failed("send", failure);
+    }
+
+    static std::string Failed(const char* what, const platform::Error& e) {
+        return std::string(what) + " failed: " + std::to_string(e.code) + " " + e.Message();
+    }
 };
 
 }  // namespace
@@ -37,11 +45,12 @@ struct CStreamServer::Impl {
     uint32_t nextId = 1;
     std::vector<uint8_t> chunk = std::vector<uint8_t>(kReadChunk);
 
-    void Drop(uint32_t id) {
+    void Drop(uint32_t id, std::string reason) {
         if (clients.erase(id)) {
             Event ev;
             ev.kind = Event::kClosed;
             ev.client = id;
+            ev.reason = std::move(reason);
             events.push_back(std::move(ev));
         }
     }
@@ -68,22 +77,26 @@ struct CStreamServer::Impl {
         }
     }
 
-    // False when the client must go.
-    bool ReadFrom(Client& c) {
+    // Empty, or why the client must go.
+    std::string ReadFrom(Client& c) {
         auto r = c.socket.Recv(chunk.data(), chunk.size());
         if (!r) {
-            return platform::IsWouldBlock(r.error());
+            return platform::IsWouldBlock(r.error()) ? std::string()
+                                                     : Client::Failed("receive", r.error());
         }
         if (*r == 0) {
-            return false;
+            return "the client closed the connection";
         }
-        return c.decoder.Feed(chunk.data(), *r, [&](const uint8_t* body, uint32_t size) {
-            Event ev;
-            ev.kind = Event::kPackage;
-            ev.client = c.id;
-            ev.data.assign(body, body + size);
-            events.push_back(std::move(ev));
-        });
+        const bool framed =
+            c.decoder.Feed(chunk.data(), *r, [&](const uint8_t* body, uint32_t size) {
+                Event ev;
+                ev.kind = Event::kPackage;
+                ev.client = c.id;
+                ev.data.assign(body, body + size);
+                events.push_back(std::move(ev));
+            });
+        return framed ? std::string()
+                      : "a package over " + std::to_string(kMaxPackageBytes) + " bytes";
     }
 };
 
@@ -140,27 +153,27 @@ void CStreamServer::Pump(int timeoutMs) {
     if (!polled || *polled == 0) {
         return;
     }
-    std::vector<uint32_t> gone;
+    std::vector<std::pair<uint32_t, std::string>> gone;
     for (size_t i = 0; i < items.size(); ++i) {
         if (ids[i] == 0) {
             continue;
         }
         Client& c = *im.clients.at(ids[i]);
-        bool ok = true;
+        std::string why;
         if (items[i].readable) {
-            ok = im.ReadFrom(c);
+            why = im.ReadFrom(c);
         } else if (items[i].failed) {
-            ok = false;
+            why = "the connection failed";
         }
-        if (ok && items[i].writable) {
-            ok = c.Flush();
+        if (why.empty() && items[i].writable) {
+            why = c.Flush();
         }
-        if (!ok) {
-            gone.push_back(c.id);
+        if (!why.empty()) {
+            gone.emplace_back(c.id, std::move(why));
         }
     }
-    for (uint32_t id : gone) {
-        im.Drop(id);
+    for (auto& [id, why] : gone) {
+        im.Drop(id, std::move(why));
     }
     // Accept last, so the new clients' sockets were not in this poll.
     if (!items.empty() && ids[0] == 0 && items[0].readable) {
@@ -186,22 +199,26 @@ bool CStreamServer::Send(uint32_t client, const void* data, unsigned long size) 
     Client& c = *it->second;
     const size_t frameSize = kFrameHeaderBytes + size;
     if (c.unsent.bytes() + frameSize > kMaxUnsentBytes) {
-        im.Drop(client);  // it stopped reading; do not hold its traffic for ever
+        // It stopped reading; do not hold its traffic for ever.
+        im.Drop(client, "over " + std::to_string(kMaxUnsentBytes) + " bytes wait to be sent");
         return false;
     }
     std::vector<uint8_t> frame;
     frame.reserve(frameSize);
     AppendFrame(frame, data, static_cast<uint32_t>(size));
     c.unsent.Push(std::move(frame));
-    if (c.unsent.count() == 1 && !c.Flush()) {
-        im.Drop(client);
-        return false;
+    if (c.unsent.count() == 1) {
+        std::string why = c.Flush();
+        if (!why.empty()) {
+            im.Drop(client, std::move(why));
+            return false;
+        }
     }
     return true;
 }
 
 void CStreamServer::Kick(uint32_t client) {
-    m_impl->Drop(client);
+    m_impl->Drop(client, "kicked by the server");
 }
 
 size_t CStreamServer::ClientCount() const {

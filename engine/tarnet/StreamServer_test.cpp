@@ -78,6 +78,7 @@ TEST(StreamServer, TalksWithTransportsAndTellsClientsApart) {
     a.Disconnect();
     ASSERT_TRUE(NextOf(server, CStreamServer::Event::kClosed, ev));
     EXPECT_EQ(ev.client, idA);
+    EXPECT_FALSE(ev.reason.empty());
     EXPECT_FALSE(server.Send(idA, "x", 1));
     EXPECT_EQ(server.ClientCount(), 1u);
 }
@@ -100,6 +101,7 @@ TEST(StreamServer, GarbageFromOneClientDropsOnlyThatClient) {
     ASSERT_TRUE(raw->SendAll(junk.data(), junk.size()).ok());
     ASSERT_TRUE(NextOf(server, CStreamServer::Event::kClosed, ev));
     EXPECT_EQ(ev.client, rawId);
+    EXPECT_NE(ev.reason.find("a package over"), std::string::npos) << ev.reason;
     // The raw client sees its connection closed.
     uint8_t b;
     ASSERT_EQ(raw->WaitReadable(static_cast<int>(testsupport::kWaitLimitMs)),
@@ -132,6 +134,7 @@ TEST(StreamServer, ClientThatNeverReadsIsDroppedAtTheBacklogBound) {
     CStreamServer::Event closed;
     ASSERT_TRUE(NextOf(server, CStreamServer::Event::kClosed, closed));
     EXPECT_EQ(closed.client, ev.client);
+    EXPECT_NE(closed.reason.find("wait to be sent"), std::string::npos) << closed.reason;
 }
 
 TEST(StreamServer, ListenRefusesBadPortsAndCloseEndsEveryClient) {

@@ -45,10 +45,7 @@ struct CStreamTransport::Impl {
     std::condition_variable recvCv;  // a package arrived, or the connection ended
     std::deque<Package> received;
     size_t receivedBytes = 0;
-
-    // Writes what waits, oldest first, until the socket would block.
-    // sendMu held. False on a socket error.
-    bool FlushLocked() { return unsent.Flush(socket); }
+    std::string closeReason;  // why the connection ended or never came up
 
     void ClearQueues() {
         {
@@ -62,6 +59,11 @@ struct CStreamTransport::Impl {
         }
         received.clear();
         receivedBytes = 0;
+        closeReason.clear();
+    }
+
+    static std::string Failed(const char* what, const platform::Error& e) {
+        return std::string(what) + " failed: " + std::to_string(e.code) + " " + e.Message();
     }
 };
 
@@ -84,6 +86,10 @@ bool CStreamTransport::TryToConnect(const char* address, int port) {
     }
     m_address = address ? address : "";
     if (!address || port <= 0 || port > 65535) {
+        {
+            std::lock_guard<std::mutex> lock(m_impl->recvMu);
+            m_impl->closeReason = "no address and port to connect to";
+        }
         m_broken.store(true, std::memory_order_release);
         return false;
     }
@@ -168,6 +174,11 @@ void CStreamTransport::FreeRecved(unsigned char* package) {
     std::free(package);
 }
 
+std::string CStreamTransport::GetCloseReason() const {
+    std::lock_guard<std::mutex> lock(m_impl->recvMu);
+    return m_impl->closeReason;
+}
+
 int CStreamTransport::GetUnsendPackageNum() {
     std::lock_guard<std::mutex> lock(m_impl->sendMu);
     return static_cast<int>(m_impl->unsent.count());
@@ -181,7 +192,7 @@ const char* CStreamTransport::IP2String(unsigned long ip) {
 
 void CStreamTransport::Run(std::string address, uint16_t port, uint32_t connectTimeoutMs) {
     Impl& im = *m_impl;
-    auto fail = [&] {
+    auto fail = [&](std::string why) {
         {
             std::lock_guard<std::mutex> lock(im.sendMu);
             im.sendReady = false;
@@ -190,6 +201,7 @@ void CStreamTransport::Run(std::string address, uint16_t port, uint32_t connectT
             // Under the lock a waiter tests its condition with, so it cannot
             // miss the change.
             std::lock_guard<std::mutex> lock(im.recvMu);
+            im.closeReason = std::move(why);
             m_broken.store(true, std::memory_order_release);
         }
         im.recvCv.notify_all();
@@ -201,18 +213,21 @@ void CStreamTransport::Run(std::string address, uint16_t port, uint32_t connectT
     if (!IUtil::StringToIP(address.c_str(), ip)) {
         std::vector<std::string> found = platform::ResolveIPv4(address);
         if (found.empty()) {
-            return fail();
+            return fail("cannot resolve " + address);
         }
         target = found.front();
     }
     auto created = platform::TcpSocket::Create();
-    if (!created || !created->SetNonBlocking(true)) {
-        return fail();
+    if (!created) {
+        return fail(Impl::Failed("socket", created.error()));
+    }
+    if (auto st = created->SetNonBlocking(true); !st) {
+        return fail(Impl::Failed("non-blocking mode", st.error()));
     }
     platform::TcpSocket sock = std::move(*created);
     auto started = sock.Connect(target, port);
     if (!started) {
-        return fail();
+        return fail(Impl::Failed("connect", started.error()));
     }
     if (*started == platform::TcpSocket::ConnectState::kInProgress) {
         const uint64_t deadline = platform::TickCount64() + connectTimeoutMs;
@@ -224,12 +239,15 @@ void CStreamTransport::Run(std::string address, uint16_t port, uint32_t connectT
             if (w == platform::WaitResult::kReady) {
                 break;
             }
-            if (w == platform::WaitResult::kError || platform::TickCount64() >= deadline) {
-                return fail();
+            if (w == platform::WaitResult::kError) {
+                return fail("connect failed while waiting");
+            }
+            if (platform::TickCount64() >= deadline) {
+                return fail("connect timed out after " + std::to_string(connectTimeoutMs) + " ms");
             }
         }
-        if (!sock.PendingError()) {
-            return fail();
+        if (auto st = sock.PendingError(); !st) {
+            return fail(Impl::Failed("connect", st.error()));
         }
     }
     sock.SetNoDelay(true);
@@ -244,11 +262,14 @@ void CStreamTransport::Run(std::string address, uint16_t port, uint32_t connectT
     std::vector<uint8_t> chunk(kReadChunk);
     std::vector<Package> fresh;
     std::vector<platform::PollItem> items(1);
+    std::string why;
     while (!im.stop.load()) {
         bool wantWrite;
         {
             std::lock_guard<std::mutex> lock(im.sendMu);
-            if (!im.FlushLocked()) {
+            platform::Error failure;
+            if (!im.unsent.Flush(im.socket, &failure)) {
+                why = Impl::Failed("send", failure);
                 break;
             }
             wantWrite = !im.unsent.empty();
@@ -261,16 +282,19 @@ void CStreamTransport::Run(std::string address, uint16_t port, uint32_t connectT
         items[0] = platform::PollItem{&im.socket, wantRead, wantWrite};
         auto polled = platform::Poll(items, kPollSliceMs);
         if (!polled) {
+            why = Impl::Failed("poll", polled.error());
             break;
         }
         if (items[0].readable) {
             auto r = im.socket.Recv(chunk.data(), chunk.size());
             if (!r) {
                 if (!platform::IsWouldBlock(r.error())) {
+                    why = Impl::Failed("receive", r.error());
                     break;
                 }
             } else if (*r == 0) {
-                break;  // the peer closed
+                why = "the server closed the connection";
+                break;
             } else {
                 fresh.clear();
                 const bool ok =
@@ -294,10 +318,13 @@ void CStreamTransport::Run(std::string address, uint16_t port, uint32_t connectT
                     im.recvCv.notify_all();
                 }
                 if (!ok) {
-                    break;  // a package over the bound: nothing after it can be trusted
+                    // Nothing after a package over the bound can be trusted.
+                    why = "a package over " + std::to_string(kMaxPackageBytes) + " bytes";
+                    break;
                 }
             }
         } else if (items[0].failed) {
+            why = "the connection failed";
             break;
         }
     }
@@ -306,7 +333,7 @@ void CStreamTransport::Run(std::string address, uint16_t port, uint32_t connectT
     }
     // The connection ended on its own: close the socket now, so the peer
     // sees it, and stop direct sends before that.
-    fail();
+    fail(std::move(why));
     im.socket.Close();
 }
 

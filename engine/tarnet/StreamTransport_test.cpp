@@ -120,6 +120,7 @@ TEST(StreamTransport, PeerClosingBreaksTheConnectionAfterWhatItSent) {
     peer.CloseConnection();
     ASSERT_TRUE(WaitUntil([&] { return t.IsBroken(); }));
     EXPECT_TRUE(t.IsConnected());  // it was up; broken tells it is no longer
+    EXPECT_EQ(t.GetCloseReason(), "the server closed the connection");
     EXPECT_EQ(TakePackage(t), "last words");
     EXPECT_FALSE(t.Send("x", 1));
 
@@ -143,6 +144,7 @@ TEST(StreamTransport, OversizedFrameClosesTheConnectionInsteadOfAllocatingIt) {
     peer.Write(bytes);
     EXPECT_TRUE(peer.SeesClose());
     EXPECT_TRUE(WaitUntil([&] { return t.IsBroken(); }));
+    EXPECT_NE(t.GetCloseReason().find("a package over"), std::string::npos) << t.GetCloseReason();
     EXPECT_EQ(TakePackage(t), "fine");
     unsigned long size = 0;
     EXPECT_EQ(t.Recv(size), nullptr);
@@ -158,8 +160,10 @@ TEST(StreamTransport, ConnectFailuresAreReportedThroughTheBrokenWord) {
     EXPECT_TRUE(t.TryToConnect("no-such-host.invalid", 80));
     EXPECT_TRUE(WaitUntil([&] { return t.IsBroken(); }));
     EXPECT_FALSE(t.IsConnected());
+    EXPECT_EQ(t.GetCloseReason(), "cannot resolve no-such-host.invalid");
     t.Init(0);
     EXPECT_FALSE(t.IsBroken());
+    EXPECT_EQ(t.GetCloseReason(), "");
 }
 
 TEST(StreamTransport, WaitForPackageEndsWhenOneArrivesOrTheConnectionBreaks) {

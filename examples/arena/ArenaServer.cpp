@@ -11,11 +11,17 @@ void ArenaServer::Pump(int timeoutMs) {
         switch (ev.kind) {
             case Tarnet::CStreamServer::Event::kConnected:
                 m_players[ev.client] = Player();
+                if (m_log) {
+                    m_log("client " + std::to_string(ev.client) + " joined from " + ev.address);
+                }
                 break;
             case Tarnet::CStreamServer::Event::kPackage:
                 OnPackage(ev.client, ev.data);
                 break;
             case Tarnet::CStreamServer::Event::kClosed: {
+                if (m_log) {
+                    m_log("client " + std::to_string(ev.client) + " left: " + ev.reason);
+                }
                 const bool introduced =
                     m_players.count(ev.client) && !m_players[ev.client].name.empty();
                 m_players.erase(ev.client);

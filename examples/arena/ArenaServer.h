@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -32,6 +33,10 @@ public:
     const std::map<uint32_t, Player>& Players() const { return m_players; }
     // Clients dropped for sending something malformed.
     int GetKicked() const { return m_kicked; }
+    // Where the server tells of clients coming and going, one line each
+    // ("client 2 joined from 127.0.0.1", "client 1 left: ..."). None by
+    // default.
+    void SetLog(std::function<void(const std::string&)> log) { m_log = std::move(log); }
 
 private:
     void OnPackage(uint32_t client, const std::vector<uint8_t>& bytes);
@@ -43,6 +48,7 @@ private:
     Tarnet::CStreamServer m_server;
     std::map<uint32_t, Player> m_players;  // by client id, which is the player id
     int m_kicked = 0;
+    std::function<void(const std::string&)> m_log;
 };
 
 }  // namespace arena

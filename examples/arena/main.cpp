@@ -34,6 +34,7 @@
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/text.h"
+#include "tarnet/StreamTransport.h"
 #include "win32app/GWin32App.h"
 #include "win32app/WinApi.h"
 #include "win32app/WinMsg.h"
@@ -172,6 +173,7 @@ private:
     Marker m_me;
     int m_sentX = -1, m_sentY = -1;  // the last position told to the server
     bool m_helloSent = false;
+    bool m_online = false;  // the session was up at the last frame
     unsigned long m_frame = 0;
     unsigned long m_consoleShown = 0;  // console lines already echoed
     int m_exitCode = 0;
@@ -406,7 +408,13 @@ void ArenaApp::OnFrame() {
 
     // Network: what arrived, then our move if we have one, one message a frame.
     m_session.RecvAllMsg();
-    if (m_session.IsValid() && !m_helloSent) {
+    const bool online = m_session.IsValid();
+    if (m_online && !online) {
+        const Tarnet::CStreamTransport* t = m_session.GetTarnetInterface();
+        m_console.Print("connection lost: %s", t ? t->GetCloseReason().c_str() : "no transport");
+    }
+    m_online = online;
+    if (online && !m_helloSent) {
         m_session.Hello(m_me.name);
         m_helloSent = true;
     }

@@ -29,6 +29,10 @@ int main(int argc, char** argv) {
     }
 
     arena::ArenaServer server;
+    server.SetLog([](const std::string& line) {
+        std::printf("arena_server: %s\n", line.c_str());
+        std::fflush(stdout);
+    });
     if (!server.Listen(address.c_str(), port)) {
         std::fprintf(stderr, "arena_server: cannot listen on %s:%d\n", address.c_str(), port);
         return 1;

@@ -33,7 +33,7 @@ bpid=$!
 arc=0; brc=0
 wait $apid || arc=$?
 wait $bpid || brc=$?
-for f in a.log b.log; do echo "== $f"; grep -v '^pos' "$f" | tr -d '\r' || true; done
+for f in server.log a.log b.log; do echo "== $f"; grep -v '^pos' "$f" | tr -d '\r' || true; done
 [ $arc -eq 0 ] && [ $brc -eq 0 ] || { echo "clients ended with $arc and $brc" >&2; exit 1; }
 grep -q "A saw B at 320,400" a.log
 grep -q "B saw A at 400,240" b.log

@@ -29,6 +29,7 @@ public:
         uint32_t client = 0;        // ids start at 1 and are never reused
         std::vector<uint8_t> data;  // the package body (kPackage)
         std::string address;        // the client's dotted address (kConnected)
+        std::string reason;         // why the connection ended (kClosed)
     };
 
     CStreamServer();

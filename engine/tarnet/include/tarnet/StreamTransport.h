@@ -89,6 +89,9 @@ public:
     // connection ended on its own. Up = connected and not broken.
     bool IsConnected() const { return m_connected.load(std::memory_order_acquire); }
     bool IsBroken() const { return m_broken.load(std::memory_order_acquire); }
+    // Once broken: why, in words ("the server closed the connection",
+    // "receive failed: 104 ..."), for logs. Empty otherwise.
+    std::string GetCloseReason() const;
 
     // How long a connect may take before the transport counts as broken.
     void SetConnectTimeout(uint32_t ms) { m_connectTimeoutMs = ms; }
