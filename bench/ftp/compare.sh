@@ -3,7 +3,8 @@
 # fixture, on loopback): ftpfetch (the patcher's downloader) with its 500-byte
 # reads and with 8 KiB reads, aria2c -x3 -s3 (given the MD5, which it checks,
 # as ftpfetch does), curl (one connection, no check) and curl followed by
-# md5sum.
+# md5sum, and three curls fetching the three ranges the patcher fetches at
+# once (no check): the floor of three connections on this machine.
 #   (a) loopback, no cap: RUNS rounds, the tools interleaved in each;
 #   (b) each connection capped at RATE KB/s (TransferRate RETR), the way
 #       public mirrors cap connections: RUNS_CAPPED rounds, curl in the first only.
@@ -65,6 +66,32 @@ run() {
     "$(echo "$d $bytes" | awk '{print $2/$1/1e6}')" "$used"
 }
 
+# run_ranges NAME URL: three curls at once, one per third of the file (the
+# patcher's ranges), into three pieces; checked after the clock stops.
+run_ranges() {
+  local name=$1 url=$2
+  rm -rf "$work/out"; mkdir -p "$work/out"
+  sync
+  local third=$((bytes / 3)) t0 t1 used
+  t0=$(now)
+  used=$( { TIMEFORMAT='%U %S'; time bash -c "
+    curl -s --user Anonymous:bench@tesmar.net -r 0-$((third - 1)) -o '$work/out/p0' '$url' & a=\$!
+    curl -s --user Anonymous:bench@tesmar.net -r $third-$((2 * third - 1)) -o '$work/out/p1' '$url' & b=\$!
+    curl -s --user Anonymous:bench@tesmar.net -r $((2 * third))- -o '$work/out/p2' '$url' & c=\$!
+    wait \$a && wait \$b && wait \$c" > /dev/null 2>&1; } 2>&1 ) || { echo "$name failed"; exit 1; }
+  t1=$(now)
+  local got
+  got=$(cat "$work/out/p0" "$work/out/p1" "$work/out/p2" | md5sum | cut -d' ' -f1)
+  [ "$got" = "$md5" ] || { echo "$name: wrong pieces"; exit 1; }
+  local d
+  d=$(echo "$t0 $t1" | awk '{printf "%.3f", $2 - $1}')
+  times[$name]="${times[$name]:-} $d"
+  used=$(echo "$used" | awk '{printf "%.3f", $1 + $2}')
+  cpu[$name]="${cpu[$name]:-} $used"
+  printf "  %-22s %8s s  %7.1f MB/s  cpu %6s s\n" "$name" "$d" \
+    "$(echo "$d $bytes" | awk '{print $2/$1/1e6}')" "$used"
+}
+
 tools() {  # round: runs every tool once
   local url="ftp://127.0.0.1:$port/v100/big.cpk"
   run ftpfetch "$bin/ftpfetch" "127.0.0.1:$port" v100/big.cpk "$md5" -o "$work/out"
@@ -77,6 +104,7 @@ tools() {  # round: runs every tool once
     # What ftpfetch does besides fetching: the digest check.
     run "curl + md5sum" bash -c "curl -s --user Anonymous:bench@tesmar.net -o '$work/out/big.cpk' \
         '$url' && md5sum '$work/out/big.cpk'"
+    run_ranges "curl x3 ranges" "$url"
   fi
 }
 
@@ -90,12 +118,28 @@ stats() {  # name -> "median best"
     awk '{a[NR]=$1} END {m=(NR%2)?a[(NR+1)/2]:(a[NR/2]+a[NR/2+1])/2; printf "%.3f %.3f", m, a[1]}'
 }
 
-report() {  # title
+report() {  # title [RATE_KBPS]: with a rate, each tool's share of its connections' caps
   echo "== $1: median / best seconds, and throughput ratio ftpfetch / peer (median)"
   local ours ours8
   ours=$(stats ftpfetch | cut -d' ' -f1)
   ours8=$(stats "ftpfetch --read-size 8192" | cut -d' ' -f1)
-  for name in ftpfetch "ftpfetch --read-size 8192" "aria2c -x3 -s3" curl "curl + md5sum"; do
+  if [ -n "${2:-}" ]; then
+    local name conns med
+    for name in ftpfetch "ftpfetch --read-size 8192" "aria2c -x3 -s3" curl "curl x3 ranges"; do
+      [ -n "${times[$name]:-}" ] || continue
+      conns=3; [ "$name" = curl ] && conns=1
+      med=$(stats "$name" | cut -d' ' -f1)
+      printf "  %-26s %5.3f x the cap of its %d connection(s) (%d x %d KB/s)\n" "$name" \
+        "$(echo "$bytes $med $conns $2" | awk '{print $1 / $2 / ($3 * $4 * 1024)}')" \
+        "$conns" "$conns" "$2"
+    done
+    echo "  goal: ftpfetch at least 0.97 x the cap of its three connections"
+  else
+    printf "  goal: ftpfetch at least 1.00 x the throughput of curl + md5sum; now %s\n" \
+      "$(echo "$(stats "curl + md5sum" | cut -d' ' -f1) $ours" | awk '{printf "%.2f", $1 / $2}')"
+  fi
+  for name in ftpfetch "ftpfetch --read-size 8192" "aria2c -x3 -s3" curl "curl + md5sum" \
+      "curl x3 ranges"; do
     [ -n "${times[$name]:-}" ] || continue
     read -r med best <<< "$(stats "$name")"
     printf "  %-26s %8s / %8s   ratio %5.2f (500-byte reads)  %5.2f (8 KiB reads)   cpu %6s s/100 MiB   runs:%s\n" \
@@ -122,5 +166,5 @@ for i in $(seq "$runs_capped"); do
   echo " round $i"
   if [ "$i" = 1 ]; then tools; else tools nocurl; fi
 done
-report "(b) capped at $rate KB/s per connection"
+report "(b) capped at $rate KB/s per connection" "$rate"
 stop_server
