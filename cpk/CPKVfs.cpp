@@ -1,7 +1,8 @@
 // CPKVfs: an archive held open through the file layer, its whole table in
 // memory, lookups by binary search on crc. This file opens, looks up, reads
 // and lists; the changes, the batches they are gathered into and how they
-// survive a crash are in CPKBatch.cpp.
+// survive a crash are in CPKBatch.cpp, where their bytes and records go in
+// CPKSpace.cpp.
 //
 // [SECTION] open, create, close
 // [SECTION] names and paths
