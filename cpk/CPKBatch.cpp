@@ -72,6 +72,10 @@ constexpr uint32_t kCopyInSystemFrom = 256u << 10;
 // WriteData gathers at most this many bytes before it writes them; a piece
 // this large is written by itself.
 constexpr uint32_t kGatherMax = 1u << 20;
+// Entry bytes written in runs at least this long are handed to the disk at
+// once (StartWriteBack): a batch's last flush then waits for little more
+// than its table. Shorter runs wait for that flush.
+constexpr uint64_t kWriteBackFrom = 256u << 10;
 
 bool Overlaps(uint64_t begin, uint64_t end, uint64_t otherBegin, uint64_t otherEnd) {
     return begin < otherEnd && otherBegin < end;
@@ -456,8 +460,12 @@ int CPKVfs::CopyEntryData(int index, CPKVfs& source, int sourceIndex) {
         return 0;
     }
     if (total >= kCopyInSystemFrom) {
-        return FlushGathered() &&
-               DiscIOMgr::CopyRange(source.file_, from.offset, file_, to.offset, total, store_);
+        if (!FlushGathered() ||
+            !DiscIOMgr::CopyRange(source.file_, from.offset, file_, to.offset, total, store_)) {
+            return 0;
+        }
+        WriteBehind(to.offset, total);
+        return 1;
     }
     // Small entries cost less read into the gathered bytes than handed to
     // the system's copy one by one.
@@ -675,8 +683,18 @@ bool CPKVfs::WriteData(uint32_t offset, const void* bytes, uint32_t length) {
         std::memcpy(room, bytes, length);
         return true;
     }
-    return !gatherFailed_ && FlushGathered() &&
-           DiscIOMgr::WriteAt(file_, offset, bytes, length, store_);
+    if (gatherFailed_ || !FlushGathered() ||
+        !DiscIOMgr::WriteAt(file_, offset, bytes, length, store_)) {
+        return false;
+    }
+    WriteBehind(offset, length);
+    return true;
+}
+
+void CPKVfs::WriteBehind(uint64_t offset, uint64_t length) {
+    if (length >= kWriteBackFrom) {
+        store_.StartWriteBack(file_, offset, length);
+    }
 }
 
 bool CPKVfs::FlushGathered() {
@@ -688,6 +706,9 @@ bool CPKVfs::FlushGathered() {
     }
     const bool written =
         DiscIOMgr::WriteAt(file_, gatheredAt_, gathered_.get(), gatheredSize_, store_);
+    if (written) {
+        WriteBehind(gatheredAt_, gatheredSize_);
+    }
     gatheredSize_ = 0;
     gatherFailed_ = !written;
     return written;

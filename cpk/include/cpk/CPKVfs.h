@@ -293,6 +293,10 @@ private:
     // Forgets gathered bytes that belong to [offset, offset + size), given
     // back before they were written; writes the rest first when they follow.
     void ForgetGathered(uint32_t offset, uint32_t size);
+    // Asks the disk to start writing entry bytes just written at offset, when
+    // they are many: the flush before the next header switch then finds
+    // them written. Changes nothing the file holds, nor its order of writes.
+    void WriteBehind(uint64_t offset, uint64_t length);
 
     std::string path_;
     bool open_ = false;
