@@ -94,6 +94,14 @@ int CPKVfs::BeginBatch(uint64_t expectedBytes, uint32_t expectedEntries) {
     }
     expected_ = expectedBytes;
     expectedEntries_ = expectedEntries;
+    // The records in memory get their room now, rather than by moving the
+    // whole table as it grows, step after step. Only as far as the records
+    // could fit in an archive at all: the count comes from outside.
+    const uint64_t room = uint64_t{header_.capacity} + expectedEntries + kCpkTableGrowth;
+    if (expectedEntries > 0 && room < kCpkMaxFileSize / kCpkEntrySize && table_.capacity() < room) {
+        table_.reserve(static_cast<size_t>(room));
+        freePosition_.reserve(static_cast<size_t>(room));
+    }
     return 1;
 }
 

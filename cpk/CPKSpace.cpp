@@ -45,7 +45,10 @@ bool CPKVfs::EnsureTableCapacity() {
     if (table_.size() < header_.capacity) {
         // A batch of many new records grows the table step after step:
         // room for half as much again each time, not a move per step.
-        table_.reserve(std::max<size_t>(header_.capacity, table_.size() * 3 / 2));
+        // Room set aside already (BeginBatch) is used first.
+        if (table_.capacity() < header_.capacity) {
+            table_.reserve(std::max<size_t>(header_.capacity, table_.size() * 3 / 2));
+        }
         table_.resize(header_.capacity, CPKEntry{});
         freePosition_.resize(header_.capacity, -1);
     } else {
