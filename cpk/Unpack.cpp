@@ -334,6 +334,10 @@ int MergeIntoArchive(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPK
     if (!entered.Enter(crc)) {
         return 1;
     }
+    // The files of one package directory mostly share their folder in
+    // target: it is made (or found) once for them.
+    std::string folder;
+    uint32_t folderCrc = kCpkNoCrc;
     for (uint32_t child : Children(package, crc, false)) {
         if (Stopped(dialog)) {
             return 0;
@@ -353,7 +357,13 @@ int MergeIntoArchive(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPK
             PostProgress(dialog, counter);
             continue;
         }
-        const uint32_t parent = MakeInnerDirectories(target, inner, false);
+        const std::string innerFolder =
+            inner.substr(0, inner.size() - cpkpath::LastComponent(inner).size());
+        if (folderCrc == kCpkNoCrc || innerFolder != folder) {
+            folderCrc = MakeInnerDirectories(target, inner, false);
+            folder = innerFolder;
+        }
+        const uint32_t parent = folderCrc;
         const int added =
             parent == kCpkNoCrc ? -1 : target.AddFile(inner, parent, package.EntryAt(index));
         // Copied raw, file to file: contents as stored and the trailer.
