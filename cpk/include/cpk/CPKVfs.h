@@ -24,10 +24,10 @@
 #include <set>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "cpk/CPKFormat.h"
+#include "cpk/CrcSet.h"
 #include "cpk/DiscIOMgr.h"
 #include "platform/file.h"
 
@@ -321,7 +321,7 @@ private:
     // follow in the order they were added, and are merged in at its commit.
     uint32_t sorted_ = 0;
     std::unordered_map<uint32_t, int32_t> tailIndex_;     // live added records by crc
-    std::unordered_set<uint32_t> crcs_;                   // crcs of live entries
+    CrcSet crcs_;                                         // crcs of live entries
     std::unordered_map<uint32_t, std::string> dirPaths_;  // full paths of directories
     std::vector<int32_t> freeList_;
     std::vector<int32_t> freePosition_;  // per record: its index in freeList_, or -1
