@@ -139,22 +139,32 @@ void CPKVfs::MergeTail() {
                      [&](uint32_t a, uint32_t b) { return table_[a].crc < table_[b].crc; });
     // Each added record goes after every record whose crc is less than or
     // equal to its own: after the sorted ones of its crc, and after the ones
-    // added before it.
-    std::vector<CPKEntry> merged(table_.size(), CPKEntry{});
-    std::vector<int32_t> moved(used, -1);
-    uint32_t i = 0;
-    size_t j = 0;
-    for (uint32_t out = 0; out < used; ++out) {
-        uint32_t from;
-        if (j == added.size() || (i < sorted_ && table_[i].crc <= table_[added[j]].crc)) {
-            from = i++;
-        } else {
-            from = added[j++];
-        }
-        merged[out] = table_[from];
-        moved[from] = static_cast<int32_t>(out);
+    // added before it. Merged in place from the back, the added records held
+    // aside: a record is only ever written at or past the place it is read
+    // from, and the table is not copied whole.
+    std::vector<CPKEntry> tail(added.size());
+    for (size_t k = 0; k < added.size(); ++k) {
+        tail[k] = table_[added[k]];
     }
-    table_.swap(merged);
+    std::vector<int32_t> moved(used, -1);
+    uint32_t i = sorted_;  // sorted records still to place: [0, i)
+    size_t j = tail.size();
+    for (uint32_t out = used; j > 0;) {
+        --out;
+        if (i > 0 && table_[i - 1].crc > tail[j - 1].crc) {
+            --i;
+            table_[out] = table_[i];
+            moved[i] = static_cast<int32_t>(out);
+        } else {
+            --j;
+            table_[out] = tail[j];
+            moved[added[j]] = static_cast<int32_t>(out);
+        }
+    }
+    for (uint32_t k = 0; k < i; ++k) {
+        moved[k] = static_cast<int32_t>(k);  // before every added record: in place
+    }
+    std::fill(table_.begin() + used, table_.end(), CPKEntry{});
     for (int32_t& record : freeList_) {
         record = moved[static_cast<size_t>(record)];
     }
