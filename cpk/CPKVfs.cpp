@@ -144,6 +144,12 @@ int CPKVfs::Open(const std::string& path, CPKOpenMode mode) {
         refusal_ = reason;
     }
 
+    if (!readOnly_) {
+        // A change grows the table; room for half as much again is set
+        // aside now, before the records are read in, rather than moving all
+        // of them at the first batch. Untouched, the room costs no memory.
+        table_.reserve(size_t{header_.capacity} + header_.capacity / 2 + kCpkTableGrowth);
+    }
     if (table_.size() < header_.capacity) {
         ResetTable(header_.capacity);
     }
