@@ -134,7 +134,9 @@ public:
     // Reads the raw bytes of the entry at index ahead, when it is small and
     // the archive is open for reading only (nothing it does can change them),
     // so that its name, a comparison and a copy of it take no further reads
-    // of the file. They are kept until the next ReadAhead or Close.
+    // of the file. They are kept until the next ReadAhead or Close. Entries
+    // asked for in file order are read with the bytes that follow them, up
+    // to 1 MiB, so that the next ones take no read of their own.
     void ReadAhead(int index);
 
     // Maps the entry's bytes from start on (contents, then trailer); a stored
@@ -345,6 +347,8 @@ private:
     uint32_t expectedEntries_ = 0;         // records the batch expects to add
     std::vector<uint8_t> ahead_;           // bytes read ahead (ReadAhead)
     uint64_t aheadAt_ = 0;                 // where ahead_[0] lies in the file
+    uint64_t aheadNext_ = 0;               // where the last entry read ahead ends
+    uint64_t aheadWindow_ = 0;             // how far the next read looks past its entry
     std::unique_ptr<uint8_t[]> gathered_;  // entry bytes not written yet (kGatherMax)
     uint32_t gatheredSize_ = 0;            // how many
     uint32_t gatheredAt_ = 0;              // where gathered_[0] goes in the file
