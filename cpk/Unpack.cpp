@@ -328,29 +328,81 @@ int UnpackDirectory(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKV
 
 // [SECTION] merging into an archive
 
-int MergeIntoArchive(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVfs& package,
-                     CPKVfs& target) {
+namespace {
+
+// A file found below a ".cpk" directory, to be merged.
+struct MergeFile {
+    uint32_t crc;     // in the package
+    int index;        // its record in the package, -1 when it has none
+    uint32_t offset;  // where its bytes lie in the package
+};
+
+// Walks the package's directory crc and everything below it: its
+// subdirectories are made in target as they are met, its files are only
+// collected. 0 on a stop or failure.
+int CollectMergeFiles(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVfs& package,
+                      CPKVfs& target, std::vector<MergeFile>& files) {
     EnteredOnce entered(t_merged);
     if (!entered.Enter(crc)) {
         return 1;
     }
-    // The files of one package directory mostly share their folder in
-    // target: it is made (or found) once for them.
+    for (uint32_t child : Children(package, crc, false)) {
+        const int index = package.FindEntry(child);
+        files.push_back({child, index, index < 0 ? 0 : package.EntryAt(index).offset});
+    }
+    for (uint32_t child : Children(package, crc, true)) {
+        if (Stopped(dialog)) {
+            return 0;
+        }
+        ++counter;
+        std::string path, archive, inner;
+        if (package.FindEntry(child) < 0 || !package.GetFullPath(child, path)) {
+            Skip(dialog, package, child);
+            continue;
+        }
+        // Component by component: a directory named with a dot is created
+        // too, empty or not.
+        if (SplitArchivePath(path, archive, inner) &&
+            MakeInnerDirectories(target, inner, true) == kCpkNoCrc) {
+            dialog.failedPath = target.Path();
+            return 0;
+        }
+        if (!CollectMergeFiles(dialog, child, counter, package, target, files)) {
+            return 0;
+        }
+    }
+    return 1;
+}
+
+}  // namespace
+
+int MergeIntoArchive(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVfs& package,
+                     CPKVfs& target) {
+    std::vector<MergeFile> files;
+    if (!CollectMergeFiles(dialog, crc, counter, package, target, files)) {
+        return 0;
+    }
+    // In the order their bytes lie in the package: it is then read front to
+    // back in long reads (ReadAhead), whichever folders the files are in.
+    std::stable_sort(files.begin(), files.end(),
+                     [](const MergeFile& a, const MergeFile& b) { return a.offset < b.offset; });
+    // Files of one folder mostly follow each other: the folder is made (or
+    // found) in target once for them.
     std::string folder;
     uint32_t folderCrc = kCpkNoCrc;
-    for (uint32_t child : Children(package, crc, false)) {
+    for (const MergeFile& file : files) {
         if (Stopped(dialog)) {
             return 0;
         }
         YieldNowAndThen(kFileYieldMs);
         ++counter;
-        const int index = package.FindEntry(child);
+        const int index = file.index;
         // Its name, the comparison and the copy below read it once.
         package.ReadAhead(index);
         std::string path, archive, inner;
-        if (index < 0 || !package.GetFullPath(child, path) ||
+        if (index < 0 || !package.GetFullPath(file.crc, path) ||
             !SplitArchivePath(path, archive, inner)) {
-            Skip(dialog, package, child);
+            Skip(dialog, package, file.crc);
             continue;
         }
         if (AlreadyMerged(target, cpkpath::CrcOfPath(inner), package, index)) {
@@ -373,27 +425,6 @@ int MergeIntoArchive(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPK
             return 0;
         }
         PostProgress(dialog, counter);
-    }
-    for (uint32_t child : Children(package, crc, true)) {
-        if (Stopped(dialog)) {
-            return 0;
-        }
-        ++counter;
-        std::string path, archive, inner;
-        if (package.FindEntry(child) < 0 || !package.GetFullPath(child, path)) {
-            Skip(dialog, package, child);
-            continue;
-        }
-        // Component by component: a directory named with a dot is created
-        // too, empty or not.
-        if (SplitArchivePath(path, archive, inner) &&
-            MakeInnerDirectories(target, inner, true) == kCpkNoCrc) {
-            dialog.failedPath = target.Path();
-            return 0;
-        }
-        if (!MergeIntoArchive(dialog, child, counter, package, target)) {
-            return 0;
-        }
     }
     return 1;
 }
