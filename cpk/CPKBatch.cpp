@@ -335,7 +335,7 @@ uint32_t CPKVfs::AddDirectoryInBatch(const std::string& name, uint32_t parentCrc
     e.trailerSize = trailerSize;
     ++header_.usedCount;
     ++header_.liveCount;
-    crcs_.insert(crc);
+    crcs_.insert(crc, index);
     tailIndex_[crc] = index;
     dirty_ = true;
     return crc;
@@ -508,7 +508,7 @@ int CPKVfs::CommitEntry(int index) {
     ++header_.usedCount;
     ++header_.liveCount;
     const uint32_t crc = table_[static_cast<size_t>(index)].crc;
-    crcs_.insert(crc);
+    crcs_.insert(crc, index);
     tailIndex_[crc] = index;
     dirty_ = true;
     return EndChange(true);

@@ -617,4 +617,53 @@ TEST_F(CPKBatchTest, ALargeBatchHandsItsEntryBytesToTheDiskAsItGoes) {
     EXPECT_EQ(tree.at("big.bin"), Text(7, 600000));
 }
 
+TEST_F(CPKBatchTest, LookupsFindEveryLiveRecordThroughBatchesCommitsAndAborts) {
+    MakeBase();
+    CPKVfs vfs(pool);
+    ASSERT_EQ(vfs.Open(path), 1);
+    // Every live record is found where it is, every crc without one is not.
+    auto expectLookups = [&](const char* when) {
+        std::map<uint32_t, int> live;
+        for (uint32_t i = 0; i < vfs.Header().usedCount; ++i) {
+            const CPKEntry& e = vfs.EntryAt(static_cast<int>(i));
+            if (IsLive(e)) {
+                live[e.crc] = static_cast<int>(i);
+            }
+        }
+        for (const auto& record : live) {
+            ASSERT_EQ(vfs.FindEntry(record.first), record.second) << when;
+        }
+        for (const char* gone : {"system\\gone.lst", "never\\there", "data\\tex\\t3.dds"}) {
+            const uint32_t crc = cpkpath::CrcOfPath(gone);
+            if (live.count(crc) == 0) {
+                EXPECT_EQ(vfs.FindEntry(crc), -1) << when << " " << gone;
+            }
+        }
+    };
+    expectLookups("opened");
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(vfs.BeginBatch(), 1);
+        for (int i = 0; i < 30; ++i) {
+            // New entries, and entries replaced, in and out of crc order.
+            ASSERT_EQ(Add(vfs, "data\\tex\\t" + std::to_string((i * 7) % 40) + ".dds",
+                          Text(static_cast<uint32_t>(round * 100 + i), 300), kMethodStored),
+                      1);
+        }
+        ASSERT_EQ(vfs.RemoveByCRC(cpkpath::CrcOfPath("data\\tex\\t3.dds")), 1);
+        expectLookups("in the batch");
+        if (round == 0) {
+            vfs.AbortBatch();
+            expectLookups("aborted");
+        } else {
+            ASSERT_EQ(vfs.CommitBatch(), 1);
+            expectLookups("committed");
+        }
+    }
+    EXPECT_EQ(vfs.FindEntry(cpkpath::CrcOfPath("data\\tex\\t3.dds")), -1);
+    EXPECT_GE(vfs.FindEntry(cpkpath::CrcOfPath("data\\tex\\t39.dds")), 0);
+    vfs.Close();
+    ASSERT_EQ(vfs.Open(path), 1);
+    expectLookups("reopened");
+}
+
 }  // namespace

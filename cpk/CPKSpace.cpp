@@ -169,6 +169,7 @@ void CPKVfs::MergeTail() {
         record = moved[static_cast<size_t>(record)];
     }
     RebuildFreePositions();
+    crcs_.Renumber(moved);
     sorted_ = used;
     tailIndex_.clear();
 }
@@ -229,10 +230,13 @@ void CPKVfs::RebuildLookups(bool scanFreeList) {
     if (scanFreeList) {
         freeList_.clear();
     }
+    crcsComplete_ = true;
     for (uint32_t i = 0; i < header_.usedCount; ++i) {
         const CPKEntry& e = table_[i];
-        if (IsLive(e)) {
-            crcs_.insert(e.crc);
+        if (IsLive(e) && crcs_.insert(e.crc, static_cast<int32_t>(i)) == 0) {
+            // Two live records of one crc (a damaged archive): removing one
+            // takes the crc out of the set while the other still lives.
+            crcsComplete_ = false;
         }
         if (scanFreeList && IsFree(e)) {
             freeList_.push_back(static_cast<int32_t>(i));

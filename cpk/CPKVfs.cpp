@@ -274,6 +274,11 @@ int CPKVfs::Close() {
 // [SECTION] names and paths
 
 int CPKVfs::FindEntry(uint32_t crc) const {
+    // By the index, where it holds every live record: a merge asks for
+    // every entry it brings, all over the table.
+    if (crcsComplete_) {
+        return crcs_.find(crc);
+    }
     // The sorted records first, by binary search; then those a batch added.
     uint32_t low = 0;
     uint32_t high = sorted_;

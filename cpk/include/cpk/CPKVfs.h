@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "cpk/CPKFormat.h"
-#include "cpk/CrcSet.h"
+#include "cpk/CrcIndex.h"
 #include "cpk/DiscIOMgr.h"
 #include "platform/file.h"
 
@@ -322,8 +322,9 @@ private:
     // Records 0 .. sorted_-1 are in crc order; the records a batch adds
     // follow in the order they were added, and are merged in at its commit.
     uint32_t sorted_ = 0;
-    std::unordered_map<uint32_t, int32_t> tailIndex_;     // live added records by crc
-    CrcSet crcs_;                                         // crcs of live entries
+    std::unordered_map<uint32_t, int32_t> tailIndex_;  // live added records by crc
+    CrcIndex crcs_;                                    // live records by crc
+    bool crcsComplete_ = false;  // crcs_ holds every live record (no two share a crc)
     std::unordered_map<uint32_t, std::string> dirPaths_;  // full paths of directories
     std::vector<int32_t> freeList_;
     std::vector<int32_t> freePosition_;  // per record: its index in freeList_, or -1
