@@ -336,7 +336,9 @@ uint32_t CPKVfs::AddDirectoryInBatch(const std::string& name, uint32_t parentCrc
     ++header_.usedCount;
     ++header_.liveCount;
     crcs_.insert(crc, index);
-    tailIndex_[crc] = index;
+    if (!crcsComplete_) {
+        tailIndex_[crc] = index;  // the index finds it otherwise
+    }
     dirty_ = true;
     return crc;
 }
@@ -509,7 +511,9 @@ int CPKVfs::CommitEntry(int index) {
     ++header_.liveCount;
     const uint32_t crc = table_[static_cast<size_t>(index)].crc;
     crcs_.insert(crc, index);
-    tailIndex_[crc] = index;
+    if (!crcsComplete_) {
+        tailIndex_[crc] = index;  // the index finds it otherwise
+    }
     dirty_ = true;
     return EndChange(true);
 }
