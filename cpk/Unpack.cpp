@@ -13,6 +13,7 @@
 #include <cstring>
 #include <map>
 #include <set>
+#include <unordered_map>
 #include <vector>
 
 #include "cpk/CPKPath.h"
@@ -330,6 +331,31 @@ int UnpackDirectory(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKV
 
 namespace {
 
+// The live children of every directory of a package, in table order (as
+// ListChildFiles and ListChildDirs give them), found in one pass over its
+// table rather than one pass per directory.
+struct PackageChildren {
+    explicit PackageChildren(CPKVfs& package) {
+        for (uint32_t i = 0; i < package.Header().usedCount; ++i) {
+            const CPKEntry& e = package.EntryAt(static_cast<int>(i));
+            // crc 0 names the root: a record that carries it would walk the
+            // whole package again from the top.
+            if (IsLive(e) && e.crc != 0) {
+                (IsDirectory(e) ? directories : files)[e.parentCrc].push_back(e.crc);
+            }
+        }
+    }
+    const std::vector<uint32_t>& Of(uint32_t crc, bool wantDirectories) const {
+        const auto& lists = wantDirectories ? directories : files;
+        auto found = lists.find(crc);
+        return found == lists.end() ? none : found->second;
+    }
+
+    std::unordered_map<uint32_t, std::vector<uint32_t>> files;
+    std::unordered_map<uint32_t, std::vector<uint32_t>> directories;
+    std::vector<uint32_t> none;
+};
+
 // A file found below a ".cpk" directory, to be merged.
 struct MergeFile {
     uint32_t crc;     // in the package
@@ -341,16 +367,17 @@ struct MergeFile {
 // subdirectories are made in target as they are met, its files are only
 // collected. 0 on a stop or failure.
 int CollectMergeFiles(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVfs& package,
-                      CPKVfs& target, std::vector<MergeFile>& files) {
+                      const PackageChildren& children, CPKVfs& target,
+                      std::vector<MergeFile>& files) {
     EnteredOnce entered(t_merged);
     if (!entered.Enter(crc)) {
         return 1;
     }
-    for (uint32_t child : Children(package, crc, false)) {
+    for (uint32_t child : children.Of(crc, false)) {
         const int index = package.FindEntry(child);
         files.push_back({child, index, index < 0 ? 0 : package.EntryAt(index).offset});
     }
-    for (uint32_t child : Children(package, crc, true)) {
+    for (uint32_t child : children.Of(crc, true)) {
         if (Stopped(dialog)) {
             return 0;
         }
@@ -367,7 +394,7 @@ int CollectMergeFiles(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CP
             dialog.failedPath = target.Path();
             return 0;
         }
-        if (!CollectMergeFiles(dialog, child, counter, package, target, files)) {
+        if (!CollectMergeFiles(dialog, child, counter, package, children, target, files)) {
             return 0;
         }
     }
@@ -379,7 +406,8 @@ int CollectMergeFiles(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CP
 int MergeIntoArchive(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVfs& package,
                      CPKVfs& target) {
     std::vector<MergeFile> files;
-    if (!CollectMergeFiles(dialog, crc, counter, package, target, files)) {
+    const PackageChildren children(package);
+    if (!CollectMergeFiles(dialog, crc, counter, package, children, target, files)) {
         return 0;
     }
     // In the order their bytes lie in the package: it is then read front to
