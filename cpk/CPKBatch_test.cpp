@@ -486,6 +486,62 @@ TEST_F(CPKBatchTest, FreeBlocksThatOverlapEntriesAreNeverReused) {
 // Small entries written in a batch are held back and written together: what
 // is held back must read as written, and a write of it that fails must not
 // let the batch commit without it.
+TEST_F(CPKBatchTest, AmongThousandsOfBlocksOnlyTheOneThatOverlapsIsKeptFromReuse) {
+    // Entries of many sizes, so that their offsets differ in every bit; one
+    // in ten (all of one size) removed, and one of those blocks made to
+    // reach into the entry after it.
+    auto size = [](uint32_t i) { return i % 10 == 5 ? size_t{1000} : 50 + (i * 37) % 3000; };
+    std::map<std::string, std::string> kept;
+    {
+        CPKVfs vfs(pool);
+        ASSERT_EQ(vfs.Create(path), 1);
+        ASSERT_EQ(vfs.BeginBatch(), 1);
+        for (uint32_t i = 0; i < 3000; ++i) {
+            const std::string name = "e" + std::to_string(1000 + i);
+            kept[name] = Text(i, size(i));
+            ASSERT_EQ(Add(vfs, name, kept[name], kMethodStored), 1);
+        }
+        ASSERT_EQ(vfs.CommitBatch(), 1);
+        ASSERT_EQ(vfs.BeginBatch(), 1);
+        for (uint32_t i = 5; i < 3000; i += 10) {
+            const std::string name = "e" + std::to_string(1000 + i);
+            ASSERT_EQ(vfs.RemoveByCRC(cpkpath::CrcOfPath(name)), 1);
+            kept.erase(name);
+        }
+        ASSERT_EQ(vfs.CommitBatch(), 1);
+    }
+    std::string bytes = ReadFile(path);
+    CPKHeader h{};
+    std::memcpy(&h, bytes.data(), sizeof h);
+    const uint32_t damaged = cpkpath::CrcOfPath("e2505");
+    for (uint32_t i = 0; i < h.usedCount; ++i) {
+        CPKEntry e{};
+        std::memcpy(&e, &bytes[h.tableOffset + i * kCpkEntrySize], sizeof e);
+        if (e.crc == damaged && (e.flags & kEntryDeleted)) {
+            e.storedSize += 40;
+            std::memcpy(&bytes[h.tableOffset + i * kCpkEntrySize], &e, sizeof e);
+        }
+    }
+    WriteFile(path, bytes);
+    // New entries the size of the removed ones take their blocks, all but
+    // the damaged one, which is appended to: the file grows by about one.
+    CPKVfs vfs(pool);
+    ASSERT_EQ(vfs.Open(path), 1);
+    ASSERT_EQ(vfs.BeginBatch(), 1);
+    for (uint32_t i = 5; i < 3000; i += 10) {
+        const std::string name = "n" + std::to_string(1000 + i);
+        kept[name] = Text(10000 + i, size(i));
+        ASSERT_EQ(Add(vfs, name, kept[name], kMethodStored), 1);
+    }
+    ASSERT_EQ(vfs.CommitBatch(), 1);
+    vfs.Close();
+    EXPECT_LE(ReadFile(path).size(), bytes.size() + 2 * size(1505) + 100);
+    const Tree now = ReadArchive(path, pool);
+    for (const auto& entry : kept) {
+        ASSERT_EQ(now.at(entry.first), entry.second) << entry.first;
+    }
+}
+
 TEST_F(CPKBatchTest, BytesHeldBackInABatchReadAsWrittenBeforeTheCommit) {
     MakeBase();
     Tree expected = ReadArchive(path, pool);

@@ -28,6 +28,28 @@ bool Overlaps(uint64_t begin, uint64_t end, uint64_t otherBegin, uint64_t otherE
     return begin < otherEnd && otherBegin < end;
 }
 
+// Sorts spans (offset in the high half, record in the low) by offset, those
+// of one offset in the order given: three stable passes of 11 bits cover
+// the 31 bits an offset below 2 GiB has.
+void SortByOffset(std::vector<uint64_t>& spans) {
+    constexpr unsigned kDigitBits = 11;
+    constexpr size_t kDigits = size_t{1} << kDigitBits;
+    std::vector<uint64_t> other(spans.size());
+    for (unsigned shift = 32; shift < 64; shift += kDigitBits) {
+        size_t counts[kDigits + 1] = {};
+        for (uint64_t span : spans) {
+            ++counts[((span >> shift) & (kDigits - 1)) + 1];
+        }
+        for (size_t d = 0; d < kDigits; ++d) {
+            counts[d + 1] += counts[d];
+        }
+        for (uint64_t span : spans) {
+            other[counts[(span >> shift) & (kDigits - 1)]++] = span;
+        }
+        spans.swap(other);
+    }
+}
+
 }  // namespace
 
 bool CPKVfs::EnsureTableCapacity() {
@@ -253,12 +275,14 @@ void CPKVfs::ScanFreeBlocks() {
     // block is only reused when it lies in the data region and overlaps no
     // other record; in a damaged archive where records overlap, the live
     // ones among them never free their bytes for reuse either.
-    struct Span {
-        uint64_t begin;
-        uint64_t end;
-        uint32_t record;
+    // Each span as its offset (high half) and record (low half), in the
+    // order of their offsets: an archive of 50,000 entries is scanned at
+    // every open for changes, so the order comes from a radix sort.
+    auto endOf = [&](uint32_t i) {
+        const CPKEntry& e = table_[i];
+        return uint64_t{e.offset} + e.storedSize + (IsFree(e) ? 0 : e.trailerSize);
     };
-    std::vector<Span> spans;
+    std::vector<uint64_t> spans;
     spans.reserve(header_.usedCount);
     uint64_t usedEnd = kCpkHeaderSize;
     for (uint32_t i = 0; i < header_.usedCount; ++i) {
@@ -266,36 +290,37 @@ void CPKVfs::ScanFreeBlocks() {
         if ((e.flags & kEntryInUse) == 0) {
             continue;
         }
-        const uint64_t end = uint64_t{e.offset} + e.storedSize + (IsFree(e) ? 0 : e.trailerSize);
+        const uint64_t end = endOf(i);
         if (e.offset < kCpkHeaderSize || end > header_.tableOffset) {
             continue;  // outside the data region: never read nor reused
         }
         usedEnd = std::max(usedEnd, end);
         if (end > e.offset) {
-            spans.push_back({e.offset, end, i});
+            spans.push_back(uint64_t{e.offset} << 32 | i);
         }
     }
-    std::sort(spans.begin(), spans.end(),
-              [](const Span& a, const Span& b) { return a.begin < b.begin; });
+    SortByOffset(spans);
+    auto recordOf = [](uint64_t span) { return static_cast<uint32_t>(span); };
     std::vector<uint8_t> clean(header_.usedCount, 0);
-    for (const Span& s : spans) {
-        clean[s.record] = 1;
+    for (uint64_t span : spans) {
+        clean[recordOf(span)] = 1;
     }
     overlapping_.clear();
     // Runs of spans that chain into each other: in a run of two or more,
     // every span overlaps another.
     for (size_t first = 0; first < spans.size();) {
         size_t last = first + 1;
-        uint64_t reach = spans[first].end;
-        while (last < spans.size() && spans[last].begin < reach) {
-            reach = std::max(reach, spans[last].end);
+        uint64_t reach = endOf(recordOf(spans[first]));
+        while (last < spans.size() && (spans[last] >> 32) < reach) {
+            reach = std::max(reach, endOf(recordOf(spans[last])));
             ++last;
         }
         if (last - first > 1) {
             for (size_t k = first; k < last; ++k) {
-                clean[spans[k].record] = 0;
-                if (!IsFree(table_[spans[k].record])) {
-                    overlapping_.insert(table_[spans[k].record].offset);
+                const uint32_t record = recordOf(spans[k]);
+                clean[record] = 0;
+                if (!IsFree(table_[record])) {
+                    overlapping_.insert(table_[record].offset);
                 }
             }
         }
