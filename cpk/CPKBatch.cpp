@@ -98,9 +98,14 @@ int CPKVfs::BeginBatch(uint64_t expectedBytes, uint32_t expectedEntries) {
     // whole table as it grows, step after step. Only as far as the records
     // could fit in an archive at all: the count comes from outside.
     const uint64_t room = uint64_t{header_.capacity} + expectedEntries + kCpkTableGrowth;
-    if (expectedEntries > 0 && room < kCpkMaxFileSize / kCpkEntrySize && table_.capacity() < room) {
-        table_.reserve(static_cast<size_t>(room));
-        freePosition_.reserve(static_cast<size_t>(room));
+    if (expectedEntries > 0 && room < kCpkMaxFileSize / kCpkEntrySize) {
+        if (table_.capacity() < room) {
+            table_.reserve(static_cast<size_t>(room));
+            freePosition_.reserve(static_cast<size_t>(room));
+        }
+        // The index of live records likewise, rather than rebuilt larger as
+        // the records come.
+        crcs_.reserve(static_cast<size_t>(header_.liveCount) + expectedEntries);
     }
     return 1;
 }
