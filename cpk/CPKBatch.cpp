@@ -1,5 +1,5 @@
 // CPKVfs: changing an archive (see CPKVfs.cpp for opening, lookups and
-// listing).
+// listing, CPKSpace.cpp for where new bytes and records go).
 //
 // How changes survive a crash
 // ---------------------------
@@ -45,7 +45,6 @@
 //
 // [SECTION] batches
 // [SECTION] changes: directories, files, removal
-// [SECTION] table bookkeeping
 // [SECTION] placing the table
 // [SECTION] gathered writes
 #include "cpk/CPKVfs.h"
@@ -56,7 +55,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <numeric>
 
 #include "cpk/BlockPool.h"
 #include "cpk/CPKPath.h"
@@ -69,21 +67,15 @@
 
 namespace {
 
-// A batch parks the committed table this far past the bytes it needs now:
-// as far as it has appended so far, within these bounds, and at least four
-// tables' worth, so that parking costs a small share of what is written.
-constexpr uint64_t kParkSlackMin = uint64_t{1} << 20;
-constexpr uint64_t kParkSlackMax = uint64_t{64} << 20;
-constexpr uint64_t kParkSlackTables = 4;
 // CopyEntryData hands entries this large to the system's copy between files.
 constexpr uint32_t kCopyInSystemFrom = 256u << 10;
 // WriteData gathers at most this many bytes before it writes them; a piece
 // this large is written by itself.
 constexpr uint32_t kGatherMax = 1u << 20;
-
-bool IsFree(const CPKEntry& e) {
-    return (e.flags & kEntryDeleted) != 0;
-}
+// Entry bytes written in runs at least this long are handed to the disk at
+// once (StartWriteBack): a batch's last flush then waits for little more
+// than its table. Shorter runs wait for that flush.
+constexpr uint64_t kWriteBackFrom = 256u << 10;
 
 bool Overlaps(uint64_t begin, uint64_t end, uint64_t otherBegin, uint64_t otherEnd) {
     return begin < otherEnd && otherBegin < end;
@@ -102,6 +94,19 @@ int CPKVfs::BeginBatch(uint64_t expectedBytes, uint32_t expectedEntries) {
     }
     expected_ = expectedBytes;
     expectedEntries_ = expectedEntries;
+    // The records in memory get their room now, rather than by moving the
+    // whole table as it grows, step after step. Only as far as the records
+    // could fit in an archive at all: the count comes from outside.
+    const uint64_t room = uint64_t{header_.capacity} + expectedEntries + kCpkTableGrowth;
+    if (expectedEntries > 0 && room < kCpkMaxFileSize / kCpkEntrySize) {
+        if (table_.capacity() < room) {
+            table_.reserve(static_cast<size_t>(room));
+            freePosition_.reserve(static_cast<size_t>(room));
+        }
+        // The index of live records likewise, rather than rebuilt larger as
+        // the records come.
+        crcs_.reserve(static_cast<size_t>(header_.liveCount) + expectedEntries);
+    }
     return 1;
 }
 
@@ -335,8 +340,10 @@ uint32_t CPKVfs::AddDirectoryInBatch(const std::string& name, uint32_t parentCrc
     e.trailerSize = trailerSize;
     ++header_.usedCount;
     ++header_.liveCount;
-    crcs_.insert(crc);
-    tailIndex_[crc] = index;
+    crcs_.insert(crc, index);
+    if (!crcsComplete_) {
+        tailIndex_[crc] = index;  // the index finds it otherwise
+    }
     dirty_ = true;
     return crc;
 }
@@ -468,8 +475,12 @@ int CPKVfs::CopyEntryData(int index, CPKVfs& source, int sourceIndex) {
         return 0;
     }
     if (total >= kCopyInSystemFrom) {
-        return FlushGathered() &&
-               DiscIOMgr::CopyRange(source.file_, from.offset, file_, to.offset, total, store_);
+        if (!FlushGathered() ||
+            !DiscIOMgr::CopyRange(source.file_, from.offset, file_, to.offset, total, store_)) {
+            return 0;
+        }
+        WriteBehind(to.offset, total);
+        return 1;
     }
     // Small entries cost less read into the gathered bytes than handed to
     // the system's copy one by one.
@@ -504,8 +515,10 @@ int CPKVfs::CommitEntry(int index) {
     ++header_.usedCount;
     ++header_.liveCount;
     const uint32_t crc = table_[static_cast<size_t>(index)].crc;
-    crcs_.insert(crc);
-    tailIndex_[crc] = index;
+    crcs_.insert(crc, index);
+    if (!crcsComplete_) {
+        tailIndex_[crc] = index;  // the index finds it otherwise
+    }
     dirty_ = true;
     return EndChange(true);
 }
@@ -581,286 +594,6 @@ void CPKVfs::DeleteRecord(int index) {
             }
         }
     }
-}
-
-// [SECTION] table bookkeeping
-
-bool CPKVfs::EnsureTableCapacity() {
-    if (header_.usedCount + 1 < header_.capacity) {
-        return true;
-    }
-    if (uint64_t{header_.endOffset} + uint64_t{kCpkTableGrowth} * kCpkEntrySize >=
-        kCpkMaxFileSize) {
-        ShowMessage("The CPK %s cannot grow beyond 2 GiB", platform::NativePath(path_).c_str());
-        return false;
-    }
-    const uint32_t oldCapacity = header_.capacity;
-    header_.capacity += kCpkTableGrowth;
-    header_.endOffset += kCpkTableGrowth * kCpkEntrySize;
-    if (table_.size() < header_.capacity) {
-        // A batch of many new records grows the table step after step:
-        // room for half as much again each time, not a move per step.
-        table_.reserve(std::max<size_t>(header_.capacity, table_.size() * 3 / 2));
-        table_.resize(header_.capacity, CPKEntry{});
-        freePosition_.resize(header_.capacity, -1);
-    } else {
-        std::fill(table_.begin() + oldCapacity, table_.end(), CPKEntry{});
-    }
-    return true;
-}
-
-bool CPKVfs::HasRoomFor(uint64_t size) {
-    if (uint64_t{header_.endOffset} + size >= kCpkMaxFileSize) {
-        ShowMessage("The CPK %s cannot grow beyond 2 GiB", platform::NativePath(path_).c_str());
-        return false;
-    }
-    return true;
-}
-
-int CPKVfs::FindInsertPosition(uint32_t crc) {
-    // New records wait past the sorted ones, in the order they come, and
-    // are merged into place at the commit (MergeTail): the place they take
-    // there is the one inserting each in turn would give, after every record
-    // whose crc is less than or equal to its own.
-    (void)crc;
-    const uint32_t used = header_.usedCount;
-    if (used + 1 >= header_.capacity) {
-        return -1;
-    }
-    table_[used] = CPKEntry{};
-    freePosition_[used] = -1;
-    return static_cast<int>(used);
-}
-
-bool CPKVfs::AllocateSpace(uint32_t size, uint32_t& offset) {
-    // The first usable block of the free list that is large enough.
-    const int position = FindFit(size);
-    if (position >= 0) {
-        CPKEntry& block = table_[static_cast<size_t>(freeList_[static_cast<size_t>(position)])];
-        offset = block.offset;
-        block.offset += size;
-        block.storedSize -= size;
-        SetFit(static_cast<size_t>(position), block.storedSize);
-        return true;
-    }
-    // Appended where the table lies. The committed table must be out of the
-    // way before a byte is written there.
-    const uint64_t at = header_.tableOffset;
-    const uint64_t end = at + size;
-    if (Overlaps(at, end, disk_.tableOffset, disk_.endOffset)) {
-        // Far enough out that the new table fits before it at the commit (a
-        // batch may still grow the table once, and by the records it
-        // expects), and in a batch with slack for what is still to come.
-        uint64_t wanted = end + TableBytes(header_.capacity);
-        if (batch_ == Batch::kExplicit) {
-            const uint64_t bytes = TableBytes(committed_.header.capacity);
-            const uint64_t appended = end - std::min<uint64_t>(end, committed_.appendStart);
-            const uint64_t coming = expected_ > appended ? expected_ - appended : 0;
-            wanted += TableBytes(kCpkTableGrowth) + TableBytes(expectedEntries_) +
-                      std::max({kParkSlackTables * bytes, coming,
-                                std::min(std::max(appended, kParkSlackMin), kParkSlackMax)});
-        }
-        if (!Park(end, wanted)) {
-            return false;
-        }
-    }
-    offset = static_cast<uint32_t>(at);
-    header_.tableOffset = static_cast<uint32_t>(end);
-    header_.endOffset = static_cast<uint32_t>(end + TableBytes(header_.capacity));
-    return true;
-}
-
-void CPKVfs::ReleaseSpace(uint32_t offset, uint32_t size) {
-    // Appended space given back at once when it is the last; anything else
-    // stays unused until the archive is compacted.
-    if (uint64_t{offset} + size == header_.tableOffset && offset >= appendStart_) {
-        header_.tableOffset = offset;
-        header_.endOffset = offset + header_.capacity * kCpkEntrySize;
-    }
-}
-
-void CPKVfs::MergeTail() {
-    const uint32_t used = header_.usedCount;
-    if (sorted_ >= used) {
-        sorted_ = used;
-        return;
-    }
-    std::vector<uint32_t> added(used - sorted_);
-    std::iota(added.begin(), added.end(), sorted_);
-    std::stable_sort(added.begin(), added.end(),
-                     [&](uint32_t a, uint32_t b) { return table_[a].crc < table_[b].crc; });
-    // Each added record goes after every record whose crc is less than or
-    // equal to its own: after the sorted ones of its crc, and after the ones
-    // added before it.
-    std::vector<CPKEntry> merged(table_.size(), CPKEntry{});
-    std::vector<int32_t> moved(used, -1);
-    uint32_t i = 0;
-    size_t j = 0;
-    for (uint32_t out = 0; out < used; ++out) {
-        uint32_t from;
-        if (j == added.size() || (i < sorted_ && table_[i].crc <= table_[added[j]].crc)) {
-            from = i++;
-        } else {
-            from = added[j++];
-        }
-        merged[out] = table_[from];
-        moved[from] = static_cast<int32_t>(out);
-    }
-    table_.swap(merged);
-    for (int32_t& record : freeList_) {
-        record = moved[static_cast<size_t>(record)];
-    }
-    RebuildFreePositions();
-    sorted_ = used;
-    tailIndex_.clear();
-}
-
-void CPKVfs::BuildFit() {
-    fitLeaves_ = 1;
-    while (fitLeaves_ < freeList_.size()) {
-        fitLeaves_ *= 2;
-    }
-    fit_.assign(2 * fitLeaves_, 0);
-    for (size_t position = 0; position < freeList_.size(); ++position) {
-        if (position < freeUsable_.size() && freeUsable_[position]) {
-            fit_[fitLeaves_ + position] =
-                table_[static_cast<size_t>(freeList_[position])].storedSize;
-        }
-    }
-    for (size_t node = fitLeaves_ - 1; node > 0; --node) {
-        fit_[node] = std::max(fit_[2 * node], fit_[2 * node + 1]);
-    }
-}
-
-int CPKVfs::FindFit(uint32_t size) const {
-    if (size == 0 || fit_.empty() || fit_[1] < size) {
-        return -1;
-    }
-    size_t node = 1;
-    while (node < fitLeaves_) {
-        node = fit_[2 * node] >= size ? 2 * node : 2 * node + 1;
-    }
-    return static_cast<int>(node - fitLeaves_);
-}
-
-void CPKVfs::SetFit(size_t position, uint32_t size) {
-    if (position >= fitLeaves_) {
-        return;
-    }
-    size_t node = fitLeaves_ + position;
-    fit_[node] = size;
-    for (node /= 2; node > 0; node /= 2) {
-        fit_[node] = std::max(fit_[2 * node], fit_[2 * node + 1]);
-    }
-}
-
-void CPKVfs::RebuildFreePositions() {
-    freePosition_.assign(table_.size(), -1);
-    for (size_t position = 0; position < freeList_.size(); ++position) {
-        freePosition_[static_cast<size_t>(freeList_[position])] = static_cast<int32_t>(position);
-    }
-}
-
-void CPKVfs::RebuildLookups(bool scanFreeList) {
-    // The free list is found in index order when an archive is opened; a
-    // dropped batch brings back the list as it was instead.
-    dirPaths_.clear();
-    crcs_.clear();
-    crcs_.reserve(header_.usedCount);
-    tailIndex_.clear();
-    if (scanFreeList) {
-        freeList_.clear();
-    }
-    for (uint32_t i = 0; i < header_.usedCount; ++i) {
-        const CPKEntry& e = table_[i];
-        if (IsLive(e)) {
-            crcs_.insert(e.crc);
-        }
-        if (scanFreeList && IsFree(e)) {
-            freeList_.push_back(static_cast<int32_t>(i));
-        }
-    }
-    if (scanFreeList) {
-        freeUsable_.assign(freeList_.size(), 0);
-    }
-    RebuildFreePositions();
-}
-
-void CPKVfs::ScanFreeBlocks() {
-    // Which free blocks may take new bytes, and where appending starts. A
-    // block is only reused when it lies in the data region and overlaps no
-    // other record; in a damaged archive where records overlap, the live
-    // ones among them never free their bytes for reuse either.
-    struct Span {
-        uint64_t begin;
-        uint64_t end;
-        uint32_t record;
-    };
-    std::vector<Span> spans;
-    spans.reserve(header_.usedCount);
-    uint64_t usedEnd = kCpkHeaderSize;
-    for (uint32_t i = 0; i < header_.usedCount; ++i) {
-        const CPKEntry& e = table_[i];
-        if ((e.flags & kEntryInUse) == 0) {
-            continue;
-        }
-        const uint64_t end = uint64_t{e.offset} + e.storedSize + (IsFree(e) ? 0 : e.trailerSize);
-        if (e.offset < kCpkHeaderSize || end > header_.tableOffset) {
-            continue;  // outside the data region: never read nor reused
-        }
-        usedEnd = std::max(usedEnd, end);
-        if (end > e.offset) {
-            spans.push_back({e.offset, end, i});
-        }
-    }
-    std::sort(spans.begin(), spans.end(),
-              [](const Span& a, const Span& b) { return a.begin < b.begin; });
-    std::vector<uint8_t> clean(header_.usedCount, 0);
-    for (const Span& s : spans) {
-        clean[s.record] = 1;
-    }
-    overlapping_.clear();
-    // Runs of spans that chain into each other: in a run of two or more,
-    // every span overlaps another.
-    for (size_t first = 0; first < spans.size();) {
-        size_t last = first + 1;
-        uint64_t reach = spans[first].end;
-        while (last < spans.size() && spans[last].begin < reach) {
-            reach = std::max(reach, spans[last].end);
-            ++last;
-        }
-        if (last - first > 1) {
-            for (size_t k = first; k < last; ++k) {
-                clean[spans[k].record] = 0;
-                if (!IsFree(table_[spans[k].record])) {
-                    overlapping_.insert(table_[spans[k].record].offset);
-                }
-            }
-        }
-        first = last;
-    }
-    freeUsable_.assign(freeList_.size(), 0);
-    for (size_t position = 0; position < freeList_.size(); ++position) {
-        const uint32_t record = static_cast<uint32_t>(freeList_[position]);
-        const CPKEntry& e = table_[record];
-        const bool inside =
-            e.offset >= kCpkHeaderSize && uint64_t{e.offset} + e.storedSize <= header_.tableOffset;
-        freeUsable_[position] = inside && (e.storedSize == 0 || clean[record]) ? 1 : 0;
-    }
-    appendStart_ = static_cast<uint32_t>(usedEnd);
-    BuildFit();
-}
-
-uint32_t CPKVfs::UsedEnd() const {
-    uint64_t end = kCpkHeaderSize;
-    for (uint32_t i = 0; i < header_.usedCount; ++i) {
-        const CPKEntry& e = table_[i];
-        const uint64_t last = uint64_t{e.offset} + e.storedSize + (IsFree(e) ? 0 : e.trailerSize);
-        if (e.offset >= kCpkHeaderSize && last <= header_.tableOffset) {
-            end = std::max(end, last);
-        }
-    }
-    return static_cast<uint32_t>(end);
 }
 
 // [SECTION] placing the table
@@ -967,8 +700,18 @@ bool CPKVfs::WriteData(uint32_t offset, const void* bytes, uint32_t length) {
         std::memcpy(room, bytes, length);
         return true;
     }
-    return !gatherFailed_ && FlushGathered() &&
-           DiscIOMgr::WriteAt(file_, offset, bytes, length, store_);
+    if (gatherFailed_ || !FlushGathered() ||
+        !DiscIOMgr::WriteAt(file_, offset, bytes, length, store_)) {
+        return false;
+    }
+    WriteBehind(offset, length);
+    return true;
+}
+
+void CPKVfs::WriteBehind(uint64_t offset, uint64_t length) {
+    if (length >= kWriteBackFrom) {
+        store_.StartWriteBack(file_, offset, length);
+    }
 }
 
 bool CPKVfs::FlushGathered() {
@@ -980,6 +723,9 @@ bool CPKVfs::FlushGathered() {
     }
     const bool written =
         DiscIOMgr::WriteAt(file_, gatheredAt_, gathered_.get(), gatheredSize_, store_);
+    if (written) {
+        WriteBehind(gatheredAt_, gatheredSize_);
+    }
     gatheredSize_ = 0;
     gatherFailed_ = !written;
     return written;

@@ -486,6 +486,62 @@ TEST_F(CPKBatchTest, FreeBlocksThatOverlapEntriesAreNeverReused) {
 // Small entries written in a batch are held back and written together: what
 // is held back must read as written, and a write of it that fails must not
 // let the batch commit without it.
+TEST_F(CPKBatchTest, AmongThousandsOfBlocksOnlyTheOneThatOverlapsIsKeptFromReuse) {
+    // Entries of many sizes, so that their offsets differ in every bit; one
+    // in ten (all of one size) removed, and one of those blocks made to
+    // reach into the entry after it.
+    auto size = [](uint32_t i) { return i % 10 == 5 ? size_t{1000} : 50 + (i * 37) % 3000; };
+    std::map<std::string, std::string> kept;
+    {
+        CPKVfs vfs(pool);
+        ASSERT_EQ(vfs.Create(path), 1);
+        ASSERT_EQ(vfs.BeginBatch(), 1);
+        for (uint32_t i = 0; i < 3000; ++i) {
+            const std::string name = "e" + std::to_string(1000 + i);
+            kept[name] = Text(i, size(i));
+            ASSERT_EQ(Add(vfs, name, kept[name], kMethodStored), 1);
+        }
+        ASSERT_EQ(vfs.CommitBatch(), 1);
+        ASSERT_EQ(vfs.BeginBatch(), 1);
+        for (uint32_t i = 5; i < 3000; i += 10) {
+            const std::string name = "e" + std::to_string(1000 + i);
+            ASSERT_EQ(vfs.RemoveByCRC(cpkpath::CrcOfPath(name)), 1);
+            kept.erase(name);
+        }
+        ASSERT_EQ(vfs.CommitBatch(), 1);
+    }
+    std::string bytes = ReadFile(path);
+    CPKHeader h{};
+    std::memcpy(&h, bytes.data(), sizeof h);
+    const uint32_t damaged = cpkpath::CrcOfPath("e2505");
+    for (uint32_t i = 0; i < h.usedCount; ++i) {
+        CPKEntry e{};
+        std::memcpy(&e, &bytes[h.tableOffset + i * kCpkEntrySize], sizeof e);
+        if (e.crc == damaged && (e.flags & kEntryDeleted)) {
+            e.storedSize += 40;
+            std::memcpy(&bytes[h.tableOffset + i * kCpkEntrySize], &e, sizeof e);
+        }
+    }
+    WriteFile(path, bytes);
+    // New entries the size of the removed ones take their blocks, all but
+    // the damaged one, which is appended to: the file grows by about one.
+    CPKVfs vfs(pool);
+    ASSERT_EQ(vfs.Open(path), 1);
+    ASSERT_EQ(vfs.BeginBatch(), 1);
+    for (uint32_t i = 5; i < 3000; i += 10) {
+        const std::string name = "n" + std::to_string(1000 + i);
+        kept[name] = Text(10000 + i, size(i));
+        ASSERT_EQ(Add(vfs, name, kept[name], kMethodStored), 1);
+    }
+    ASSERT_EQ(vfs.CommitBatch(), 1);
+    vfs.Close();
+    EXPECT_LE(ReadFile(path).size(), bytes.size() + 2 * size(1505) + 100);
+    const Tree now = ReadArchive(path, pool);
+    for (const auto& entry : kept) {
+        ASSERT_EQ(now.at(entry.first), entry.second) << entry.first;
+    }
+}
+
 TEST_F(CPKBatchTest, BytesHeldBackInABatchReadAsWrittenBeforeTheCommit) {
     MakeBase();
     Tree expected = ReadArchive(path, pool);
@@ -544,6 +600,126 @@ TEST_F(CPKBatchTest, AFailedWriteOfHeldBackBytesFailsTheRestOfTheBatch) {
     EXPECT_EQ(CheckArchive(path), std::vector<std::string>{});
     ASSERT_EQ(Add(vfs, "room\\again", "yes", kMethodStored), 1);
     EXPECT_EQ(Read(vfs).at("room\\again"), "yes");
+}
+
+// Records what a batch asks the disk to write early, and passes it on.
+class WriteBackRecorder : public DiscIOMgr::Disk {
+public:
+    struct Range {
+        uint64_t offset;
+        uint64_t length;
+        int flushesBefore;
+    };
+    void StartWriteBack(platform::File& file, uint64_t offset, uint64_t length) override {
+        ranges.push_back({offset, length, flushes});
+        Disk::StartWriteBack(file, offset, length);
+    }
+    platform::Status Flush(platform::File& file) override {
+        ++flushes;
+        return Disk::Flush(file);
+    }
+    std::vector<Range> ranges;
+    int flushes = 0;
+};
+
+TEST_F(CPKBatchTest, ALargeBatchHandsItsEntryBytesToTheDiskAsItGoes) {
+    MakeBase();
+    // Entries large enough to be gathered a few at a time, one copied by
+    // the system, into a batch and then a single change.
+    CPKVfs package(pool);
+    const std::string packagePath = dir / "package.cpk";
+    ASSERT_EQ(package.Create(packagePath), 1);
+    ASSERT_EQ(Add(package, "big.bin", Text(7, 600000), kMethodStored), 1);
+    WriteBackRecorder recorder;
+    CPKVfs vfs(pool, recorder);
+    ASSERT_EQ(vfs.Open(path), 1);
+    const uint32_t before = vfs.Header().tableOffset;
+    ASSERT_EQ(vfs.BeginBatch(), 1);
+    uint64_t written = 0;
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_EQ(Add(vfs, "Large\\l" + std::to_string(i), Text(static_cast<uint32_t>(i), 300000),
+                      kMethodStored),
+                  1);
+        written += 300000;
+    }
+    const int big = package.FindEntry(cpkpath::CrcOfPath("big.bin"));
+    const int copy = vfs.AddFile("big.bin", 0, package.EntryAt(big));
+    ASSERT_GE(copy, 0);
+    ASSERT_EQ(vfs.CopyEntryData(copy, package, big), 1);
+    ASSERT_EQ(vfs.CommitEntry(copy), 1);
+    written += 600000;
+    const int flushesInBatch = recorder.flushes;
+    ASSERT_EQ(vfs.CommitBatch(), 1);
+    const uint32_t tableAt = vfs.Header().tableOffset;
+    // Asked while the batch ran, before the flushes of its commit; only for
+    // bytes the batch wrote (past the old data, before the new table), and
+    // for nearly all of them: what the last gathered write left is the
+    // commit's to flush.
+    ASSERT_FALSE(recorder.ranges.empty());
+    uint64_t asked = 0;
+    for (const auto& r : recorder.ranges) {
+        EXPECT_LE(r.flushesBefore, flushesInBatch);
+        EXPECT_GE(r.offset, before);
+        EXPECT_LE(r.offset + r.length, tableAt);
+        asked += r.length;
+    }
+    EXPECT_LE(asked, uint64_t{tableAt} - before);
+    EXPECT_GE(asked + (1u << 20), written);
+    // The hint changes nothing of what is stored.
+    vfs.Close();
+    EXPECT_EQ(CheckArchive(path), std::vector<std::string>{});
+    const Tree tree = ReadArchive(path, pool);
+    EXPECT_EQ(tree.at("large\\l3"), Text(3, 300000));
+    EXPECT_EQ(tree.at("big.bin"), Text(7, 600000));
+}
+
+TEST_F(CPKBatchTest, LookupsFindEveryLiveRecordThroughBatchesCommitsAndAborts) {
+    MakeBase();
+    CPKVfs vfs(pool);
+    ASSERT_EQ(vfs.Open(path), 1);
+    // Every live record is found where it is, every crc without one is not.
+    auto expectLookups = [&](const char* when) {
+        std::map<uint32_t, int> live;
+        for (uint32_t i = 0; i < vfs.Header().usedCount; ++i) {
+            const CPKEntry& e = vfs.EntryAt(static_cast<int>(i));
+            if (IsLive(e)) {
+                live[e.crc] = static_cast<int>(i);
+            }
+        }
+        for (const auto& record : live) {
+            ASSERT_EQ(vfs.FindEntry(record.first), record.second) << when;
+        }
+        for (const char* gone : {"system\\gone.lst", "never\\there", "data\\tex\\t3.dds"}) {
+            const uint32_t crc = cpkpath::CrcOfPath(gone);
+            if (live.count(crc) == 0) {
+                EXPECT_EQ(vfs.FindEntry(crc), -1) << when << " " << gone;
+            }
+        }
+    };
+    expectLookups("opened");
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(vfs.BeginBatch(), 1);
+        for (int i = 0; i < 30; ++i) {
+            // New entries, and entries replaced, in and out of crc order.
+            ASSERT_EQ(Add(vfs, "data\\tex\\t" + std::to_string((i * 7) % 40) + ".dds",
+                          Text(static_cast<uint32_t>(round * 100 + i), 300), kMethodStored),
+                      1);
+        }
+        ASSERT_EQ(vfs.RemoveByCRC(cpkpath::CrcOfPath("data\\tex\\t3.dds")), 1);
+        expectLookups("in the batch");
+        if (round == 0) {
+            vfs.AbortBatch();
+            expectLookups("aborted");
+        } else {
+            ASSERT_EQ(vfs.CommitBatch(), 1);
+            expectLookups("committed");
+        }
+    }
+    EXPECT_EQ(vfs.FindEntry(cpkpath::CrcOfPath("data\\tex\\t3.dds")), -1);
+    EXPECT_GE(vfs.FindEntry(cpkpath::CrcOfPath("data\\tex\\t39.dds")), 0);
+    vfs.Close();
+    ASSERT_EQ(vfs.Open(path), 1);
+    expectLookups("reopened");
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // CPKVfs: an archive held open through the file layer, its whole table in
 // memory, lookups by binary search on crc. This file opens, looks up, reads
 // and lists; the changes, the batches they are gathered into and how they
-// survive a crash are in CPKBatch.cpp.
+// survive a crash are in CPKBatch.cpp, where their bytes and records go in
+// CPKSpace.cpp.
 //
 // [SECTION] open, create, close
 // [SECTION] names and paths
@@ -42,8 +43,10 @@ constexpr size_t kMaxMakePath = 324;
 // its address space per archive.
 constexpr uint64_t kChunkSize = uint64_t{32} << 20;
 constexpr size_t kChunksMax = sizeof(void*) >= 8 ? 16 : 4;
-// ReadAhead reads entries up to this size (contents and trailer).
+// ReadAhead reads entries up to this size (contents and trailer), and when
+// they are asked for in file order, the bytes after them up to this many.
 constexpr uint64_t kReadAheadMax = 64u << 10;
+constexpr uint64_t kReadAheadWindow = 1u << 20;
 // A new archive is written under its name with this added, then renamed.
 constexpr const char kCreateSuffix[] = ".new";
 
@@ -143,6 +146,12 @@ int CPKVfs::Open(const std::string& path, CPKOpenMode mode) {
         refusal_ = reason;
     }
 
+    if (!readOnly_) {
+        // A change grows the table; room for half as much again is set
+        // aside now, before the records are read in, rather than moving all
+        // of them at the first batch. Untouched, the room costs no memory.
+        table_.reserve(size_t{header_.capacity} + header_.capacity / 2 + kCpkTableGrowth);
+    }
     if (table_.size() < header_.capacity) {
         ResetTable(header_.capacity);
     }
@@ -241,6 +250,8 @@ int CPKVfs::Close() {
     DropIdleChunks();  // pieces still in use go when their entries close
     CloseFile();
     ahead_.clear();
+    aheadNext_ = 0;
+    aheadWindow_ = 0;
     std::fill(table_.begin(), table_.end(), CPKEntry{});
     std::fill(freePosition_.begin(), freePosition_.end(), -1);
     freeList_.clear();
@@ -263,6 +274,11 @@ int CPKVfs::Close() {
 // [SECTION] names and paths
 
 int CPKVfs::FindEntry(uint32_t crc) const {
+    // By the index, where it holds every live record: a merge asks for
+    // every entry it brings, all over the table.
+    if (crcsComplete_) {
+        return crcs_.find(crc);
+    }
     // The sorted records first, by binary search; then those a batch added.
     uint32_t low = 0;
     uint32_t high = sorted_;
@@ -451,22 +467,40 @@ bool CPKVfs::ReadRaw(uint64_t offset, void* buffer, uint32_t length) {
 }
 
 void CPKVfs::ReadAhead(int index) {
-    ahead_.clear();
     if (!open_ || !readOnly_ || index < 0 || static_cast<uint32_t>(index) >= header_.usedCount) {
+        ahead_.clear();
         return;
     }
     const CPKEntry& e = table_[static_cast<size_t>(index)];
     const uint64_t total = uint64_t{e.storedSize} + e.trailerSize;
     if (!IsLive(e) || !EntryFits(e) || total > kReadAheadMax) {
+        ahead_.clear();
         return;
     }
-    ahead_.resize(static_cast<size_t>(total));
+    const uint64_t end = uint64_t{e.offset} + total;
+    if (!ahead_.empty() && e.offset >= aheadAt_ && end <= aheadAt_ + ahead_.size()) {
+        aheadNext_ = end;  // read with an entry before it
+        return;
+    }
+    // Entries asked for in file order (each soon after the one before) are
+    // read further ahead the longer the run goes on; any other order reads
+    // each entry alone, so that nothing is read that will not be used.
+    const bool inOrder = e.offset >= aheadNext_ && e.offset - aheadNext_ <= kReadAheadMax;
+    aheadWindow_ =
+        inOrder ? std::min(std::max(2 * aheadWindow_, kReadAheadMax), kReadAheadWindow) : 0;
+    // Never past the data region: the table follows it.
+    const uint64_t length =
+        std::max(total, std::min<uint64_t>(aheadWindow_, header_.tableOffset - e.offset));
+    ahead_.resize(static_cast<size_t>(length));
     auto read = file_.ReadAt(e.offset, ahead_.data(), ahead_.size());
-    if (!read || *read != ahead_.size()) {
+    if (!read || *read < total) {
         ahead_.clear();  // read again where wanted, where a failure is told
+        aheadWindow_ = 0;
         return;
     }
+    ahead_.resize(*read);
     aheadAt_ = e.offset;
+    aheadNext_ = end;
 }
 
 int CPKVfs::ReadEntryBytes(int index, uint32_t at, void* buffer, uint32_t length) {

@@ -792,4 +792,60 @@ TEST_F(CPKVfsTest, SameRawEntryComparesRecordsAndEveryStoredByte) {
     EXPECT_FALSE(SameRawEntry(a, at(a, "d"), b, at(b, "late")));
 }
 
+TEST_F(CPKVfsTest, EntriesReadAheadInAnyOrderReadAsTheFileHoldsThem) {
+    // Small entries in a few folders (read ahead, and in file order further
+    // ahead), a few too large to be read ahead, and the last one right
+    // before the table.
+    {
+        CPKVfs vfs(pool);
+        ASSERT_EQ(vfs.Create(path), 1);
+        ASSERT_EQ(vfs.BeginBatch(), 1);
+        for (uint32_t i = 0; i < 400; ++i) {
+            const Bytes b = Pattern(i % 50 == 7 ? 70000 + i : 100 + (i * 37) % 9000, i);
+            const std::string inner = "d" + std::to_string(i % 7) + "\\f" + std::to_string(i);
+            ASSERT_EQ(AddEntryFromBuffer(vfs, inner, b.data(), static_cast<uint32_t>(b.size()),
+                                         i % 3 == 0 ? kMethodLzo : kMethodStored, false),
+                      1);
+        }
+        ASSERT_EQ(vfs.CommitBatch(), 1);
+    }
+    const std::string file = ReadFile(path);
+    CPKVfs vfs(pool);
+    ASSERT_EQ(vfs.Open(path, CPKOpenMode::kReadOnly), 1);
+    std::vector<int> order;
+    for (uint32_t i = 0; i < vfs.Header().usedCount; ++i) {
+        order.push_back(static_cast<int>(i));
+    }
+    std::sort(order.begin(), order.end(),
+              [&](int a, int b) { return vfs.EntryAt(a).offset < vfs.EntryAt(b).offset; });
+    auto expectAsFile = [&](const char* pass) {
+        for (int index : order) {
+            vfs.ReadAhead(index);
+            const CPKEntry& e = vfs.EntryAt(index);
+            const uint32_t length = e.storedSize + e.trailerSize;
+            std::string bytes(length, '\0');
+            ASSERT_EQ(vfs.ReadEntryBytes(index, 0, &bytes[0], length), 1) << pass << index;
+            ASSERT_EQ(bytes, file.substr(e.offset, length)) << pass << " entry " << index;
+            // A piece from its middle, as a comparison reads it.
+            std::string piece(length / 3, '\0');
+            ASSERT_EQ(vfs.ReadEntryBytes(index, length / 3, &piece[0], length / 3), 1);
+            ASSERT_EQ(piece, file.substr(e.offset + length / 3, length / 3)) << pass << index;
+        }
+    };
+    expectAsFile("in file order");
+    std::reverse(order.begin(), order.end());
+    expectAsFile("backwards");
+    std::shuffle(order.begin(), order.end(), std::mt19937(3));
+    expectAsFile("shuffled");
+    // Every other one forward: each read ahead holds the next one asked for.
+    std::sort(order.begin(), order.end(),
+              [&](int a, int b) { return vfs.EntryAt(a).offset < vfs.EntryAt(b).offset; });
+    std::vector<int> skipping;
+    for (size_t k = 0; k < order.size(); k += 2) {
+        skipping.push_back(order[k]);
+    }
+    order = skipping;
+    expectAsFile("every other");
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 #include "platform/fs.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"
+#include "platform/writeback.h"
 
 namespace DiscIOMgr {
 namespace {
@@ -48,6 +49,10 @@ platform::Status Disk::Flush(platform::File& file) {
 
 platform::Status Disk::SetEndOfFile(platform::File& file) {
     return file.SetEndOfFile();
+}
+
+void Disk::StartWriteBack(platform::File& file, uint64_t offset, uint64_t length) {
+    platform::StartWriteBack(file, offset, length);
 }
 
 Disk& Disk::System() {

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <map>
 #include <set>
+#include <unordered_map>
 #include <vector>
 
 #include "cpk/CPKPath.h"
@@ -328,43 +329,55 @@ int UnpackDirectory(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKV
 
 // [SECTION] merging into an archive
 
-int MergeIntoArchive(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVfs& package,
-                     CPKVfs& target) {
+namespace {
+
+// The live children of every directory of a package, in table order (as
+// ListChildFiles and ListChildDirs give them), found in one pass over its
+// table rather than one pass per directory.
+struct PackageChildren {
+    explicit PackageChildren(CPKVfs& package) {
+        for (uint32_t i = 0; i < package.Header().usedCount; ++i) {
+            const CPKEntry& e = package.EntryAt(static_cast<int>(i));
+            // crc 0 names the root: a record that carries it would walk the
+            // whole package again from the top.
+            if (IsLive(e) && e.crc != 0) {
+                (IsDirectory(e) ? directories : files)[e.parentCrc].push_back(e.crc);
+            }
+        }
+    }
+    const std::vector<uint32_t>& Of(uint32_t crc, bool wantDirectories) const {
+        const auto& lists = wantDirectories ? directories : files;
+        auto found = lists.find(crc);
+        return found == lists.end() ? none : found->second;
+    }
+
+    std::unordered_map<uint32_t, std::vector<uint32_t>> files;
+    std::unordered_map<uint32_t, std::vector<uint32_t>> directories;
+    std::vector<uint32_t> none;
+};
+
+// A file found below a ".cpk" directory, to be merged.
+struct MergeFile {
+    uint32_t crc;     // in the package
+    int index;        // its record in the package, -1 when it has none
+    uint32_t offset;  // where its bytes lie in the package
+};
+
+// Walks the package's directory crc and everything below it: its
+// subdirectories are made in target as they are met, its files are only
+// collected. 0 on a stop or failure.
+int CollectMergeFiles(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVfs& package,
+                      const PackageChildren& children, CPKVfs& target,
+                      std::vector<MergeFile>& files) {
     EnteredOnce entered(t_merged);
     if (!entered.Enter(crc)) {
         return 1;
     }
-    for (uint32_t child : Children(package, crc, false)) {
-        if (Stopped(dialog)) {
-            return 0;
-        }
-        YieldNowAndThen(kFileYieldMs);
-        ++counter;
+    for (uint32_t child : children.Of(crc, false)) {
         const int index = package.FindEntry(child);
-        // Its name, the comparison and the copy below read it once.
-        package.ReadAhead(index);
-        std::string path, archive, inner;
-        if (index < 0 || !package.GetFullPath(child, path) ||
-            !SplitArchivePath(path, archive, inner)) {
-            Skip(dialog, package, child);
-            continue;
-        }
-        if (AlreadyMerged(target, cpkpath::CrcOfPath(inner), package, index)) {
-            PostProgress(dialog, counter);
-            continue;
-        }
-        const uint32_t parent = MakeInnerDirectories(target, inner, false);
-        const int added =
-            parent == kCpkNoCrc ? -1 : target.AddFile(inner, parent, package.EntryAt(index));
-        // Copied raw, file to file: contents as stored and the trailer.
-        if (added < 0 || !target.CopyEntryData(added, package, index) ||
-            !target.CommitEntry(added)) {
-            dialog.failedPath = target.Path();
-            return 0;
-        }
-        PostProgress(dialog, counter);
+        files.push_back({child, index, index < 0 ? 0 : package.EntryAt(index).offset});
     }
-    for (uint32_t child : Children(package, crc, true)) {
+    for (uint32_t child : children.Of(crc, true)) {
         if (Stopped(dialog)) {
             return 0;
         }
@@ -381,9 +394,65 @@ int MergeIntoArchive(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPK
             dialog.failedPath = target.Path();
             return 0;
         }
-        if (!MergeIntoArchive(dialog, child, counter, package, target)) {
+        if (!CollectMergeFiles(dialog, child, counter, package, children, target, files)) {
             return 0;
         }
+    }
+    return 1;
+}
+
+}  // namespace
+
+int MergeIntoArchive(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVfs& package,
+                     CPKVfs& target) {
+    std::vector<MergeFile> files;
+    const PackageChildren children(package);
+    if (!CollectMergeFiles(dialog, crc, counter, package, children, target, files)) {
+        return 0;
+    }
+    // In the order their bytes lie in the package: it is then read front to
+    // back in long reads (ReadAhead), whichever folders the files are in.
+    std::stable_sort(files.begin(), files.end(),
+                     [](const MergeFile& a, const MergeFile& b) { return a.offset < b.offset; });
+    // Files of one folder mostly follow each other: the folder is made (or
+    // found) in target once for them.
+    std::string folder;
+    uint32_t folderCrc = kCpkNoCrc;
+    for (const MergeFile& file : files) {
+        if (Stopped(dialog)) {
+            return 0;
+        }
+        YieldNowAndThen(kFileYieldMs);
+        ++counter;
+        const int index = file.index;
+        // Its name, the comparison and the copy below read it once.
+        package.ReadAhead(index);
+        std::string path, archive, inner;
+        if (index < 0 || !package.GetFullPath(file.crc, path) ||
+            !SplitArchivePath(path, archive, inner)) {
+            Skip(dialog, package, file.crc);
+            continue;
+        }
+        if (AlreadyMerged(target, cpkpath::CrcOfPath(inner), package, index)) {
+            PostProgress(dialog, counter);
+            continue;
+        }
+        const std::string innerFolder =
+            inner.substr(0, inner.size() - cpkpath::LastComponent(inner).size());
+        if (folderCrc == kCpkNoCrc || innerFolder != folder) {
+            folderCrc = MakeInnerDirectories(target, inner, false);
+            folder = innerFolder;
+        }
+        const uint32_t parent = folderCrc;
+        const int added =
+            parent == kCpkNoCrc ? -1 : target.AddFile(inner, parent, package.EntryAt(index));
+        // Copied raw, file to file: contents as stored and the trailer.
+        if (added < 0 || !target.CopyEntryData(added, package, index) ||
+            !target.CommitEntry(added)) {
+            dialog.failedPath = target.Path();
+            return 0;
+        }
+        PostProgress(dialog, counter);
     }
     return 1;
 }

@@ -251,6 +251,35 @@ TEST_F(UnpackTest, MergingReplacesAddsAndKeepsTheRestAndTwiceChangesNothing) {
     EXPECT_EQ(ReadFile(archive), once);
 }
 
+TEST_F(UnpackTest, FilesOfFoldersInterleavedInThePackageLandEachInItsOwnFolder) {
+    // Written folder after folder in turn, as a package builder may: the
+    // merge takes them in that order, and each must still find its folder.
+    std::vector<Item> items;
+    std::map<std::string, std::string> expected;
+    for (int i = 0; i < 40; ++i) {
+        const std::string folder = i % 5 == 4 ? "d1\\deep" : "d" + std::to_string(i % 4);
+        const std::string inner = folder + "\\f" + std::to_string(i) + ".bin";
+        items.push_back({"data\\x.cpk\\" + inner, Text(static_cast<uint32_t>(i), 100 + 50 * i)});
+        expected[platform::GbkToLowerAscii(inner)] = items.back().contents;
+    }
+    MakePackage(items, {"data\\x.cpk\\empty"});
+    uint32_t counter = 0;
+    ASSERT_EQ(Apply(&counter), 1);
+    const std::string archive = game + "\\data\\x.cpk";
+    auto entries = Entries(archive, pool);
+    for (const auto& file : expected) {
+        EXPECT_EQ(entries[file.first], file.second) << file.first;
+    }
+    EXPECT_EQ(entries.at("empty"), "<directory>");
+    EXPECT_EQ(entries.at("d1\\deep"), "<directory>");
+    EXPECT_EQ(CheckArchive(archive), std::vector<std::string>{});
+    // Every live entry of the package was counted once.
+    CPKVfs source(pool);
+    ASSERT_EQ(source.Open(package, CPKOpenMode::kReadOnly), 1);
+    EXPECT_EQ(counter, source.Header().liveCount);
+    EXPECT_EQ(events.percents.back(), 100u);
+}
+
 TEST_F(UnpackTest, TheStopFlagEndsTheWalkAndKeepsWhatWasMerged) {
     std::vector<Item> items;
     for (int i = 0; i < 6; ++i) {

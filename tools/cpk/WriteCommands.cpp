@@ -285,7 +285,7 @@ void Tool::Compact(const std::string& archive) {
         }
     }
     CPKVfs target(pool_, disk_);
-    if (!target.Create(temporary) || !target.BeginBatch(bytes)) {
+    if (!target.Create(temporary) || !target.BeginBatch(bytes, static_cast<uint32_t>(live))) {
         Fail(archive + ": cannot create " + Shown(temporary) + SystemReason());
     }
     std::vector<uint32_t> queue{0};
@@ -369,17 +369,23 @@ void Tool::Apply(const std::vector<std::string>& packages, const std::string& ga
     std::vector<std::string> paths;
     std::vector<uint32_t> live;
     uint32_t total = 0;
+    const int resume = ReadResumeIndex(game);
+    // The first package to unpack stays open from its count (opening one
+    // reads its whole table).
+    std::unique_ptr<CPKVfs> first;
     for (const std::string& argument : packages) {
         paths.push_back(platform::SystemPathFromArgument(argument));
-        CPKVfs package(pool_, disk_);
+        auto package = std::make_unique<CPKVfs>(pool_, disk_);
         if (!platform::Exists(paths.back()) ||
-            !package.Open(paths.back(), CPKOpenMode::kReadOnly)) {
+            !package->Open(paths.back(), CPKOpenMode::kReadOnly)) {
             Fail(argument + ": cannot open the package");
         }
-        live.push_back(package.Header().liveCount);
+        live.push_back(package->Header().liveCount);
         total += live.back();
+        if (paths.size() == static_cast<size_t>(resume) + 1) {
+            first = std::move(package);
+        }
     }
-    const int resume = ReadResumeIndex(game);
     if (resume < 0 || static_cast<size_t>(resume) > paths.size()) {
         Fail(gameArgument + ": the resume index " + std::to_string(resume) +
              " lies past the packages given");
@@ -398,13 +404,16 @@ void Tool::Apply(const std::vector<std::string>& packages, const std::string& ga
             counter += live[i];  // unpacked by an earlier run
             continue;
         }
-        CPKVfs package(pool_, disk_);
-        if (!package.Open(paths[i], CPKOpenMode::kReadOnly)) {
-            Fail(packages[i] + ": cannot open the package");
+        std::unique_ptr<CPKVfs> package = std::move(first);
+        if (package == nullptr) {
+            package = std::make_unique<CPKVfs>(pool_, disk_);
+            if (!package->Open(paths[i], CPKOpenMode::kReadOnly)) {
+                Fail(packages[i] + ": cannot open the package");
+            }
         }
-        const int done = UnpackDirectory(context, 0, counter, package, target);
+        const int done = UnpackDirectory(context, 0, counter, *package, target);
         target.Close();
-        package.Close();
+        package->Close();
         if (!done) {
             Fail(packages[i] + ": unpacking stopped" + SystemReason() +
                  "; run again to go on from this package");

@@ -24,10 +24,10 @@
 #include <set>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "cpk/CPKFormat.h"
+#include "cpk/CrcIndex.h"
 #include "cpk/DiscIOMgr.h"
 #include "platform/file.h"
 
@@ -134,7 +134,9 @@ public:
     // Reads the raw bytes of the entry at index ahead, when it is small and
     // the archive is open for reading only (nothing it does can change them),
     // so that its name, a comparison and a copy of it take no further reads
-    // of the file. They are kept until the next ReadAhead or Close.
+    // of the file. They are kept until the next ReadAhead or Close. Entries
+    // asked for in file order are read with the bytes that follow them, up
+    // to 1 MiB, so that the next ones take no read of their own.
     void ReadAhead(int index);
 
     // Maps the entry's bytes from start on (contents, then trailer); a stored
@@ -293,6 +295,10 @@ private:
     // Forgets gathered bytes that belong to [offset, offset + size), given
     // back before they were written; writes the rest first when they follow.
     void ForgetGathered(uint32_t offset, uint32_t size);
+    // Asks the disk to start writing entry bytes just written at offset, when
+    // they are many: the flush before the next header switch then finds
+    // them written. Changes nothing the file holds, nor its order of writes.
+    void WriteBehind(uint64_t offset, uint64_t length);
 
     std::string path_;
     bool open_ = false;
@@ -316,8 +322,9 @@ private:
     // Records 0 .. sorted_-1 are in crc order; the records a batch adds
     // follow in the order they were added, and are merged in at its commit.
     uint32_t sorted_ = 0;
-    std::unordered_map<uint32_t, int32_t> tailIndex_;     // live added records by crc
-    std::unordered_set<uint32_t> crcs_;                   // crcs of live entries
+    std::unordered_map<uint32_t, int32_t> tailIndex_;  // live added records by crc
+    CrcIndex crcs_;                                    // live records by crc
+    bool crcsComplete_ = false;  // crcs_ holds every live record (no two share a crc)
     std::unordered_map<uint32_t, std::string> dirPaths_;  // full paths of directories
     std::vector<int32_t> freeList_;
     std::vector<int32_t> freePosition_;  // per record: its index in freeList_, or -1
@@ -341,6 +348,8 @@ private:
     uint32_t expectedEntries_ = 0;         // records the batch expects to add
     std::vector<uint8_t> ahead_;           // bytes read ahead (ReadAhead)
     uint64_t aheadAt_ = 0;                 // where ahead_[0] lies in the file
+    uint64_t aheadNext_ = 0;               // where the last entry read ahead ends
+    uint64_t aheadWindow_ = 0;             // how far the next read looks past its entry
     std::unique_ptr<uint8_t[]> gathered_;  // entry bytes not written yet (kGatherMax)
     uint32_t gatheredSize_ = 0;            // how many
     uint32_t gatheredAt_ = 0;              // where gathered_[0] goes in the file

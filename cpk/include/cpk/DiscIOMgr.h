@@ -34,6 +34,10 @@ public:
     virtual platform::Status Flush(platform::File& file);
     // Cuts or extends the file at its position.
     virtual platform::Status SetEndOfFile(platform::File& file);
+    // platform::StartWriteBack: asks for [offset, offset + length), written
+    // already, to go to the disk now rather than at the next flush. A hint
+    // with no result; Flush alone makes bytes durable.
+    virtual void StartWriteBack(platform::File& file, uint64_t offset, uint64_t length);
 
     // The machine's own disk.
     static Disk& System();

@@ -79,9 +79,10 @@ struct UnpackContext {
 // entries across all packages.
 int UnpackDirectory(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVfs& package,
                     CPKVfs& target);
-// Merges the files, then the subdirectories, of the package's directory crc
-// (a ".cpk" directory or one below it) into target, raw: nothing is
-// decompressed. An entry the archive already holds with the same bytes is
+// Merges the package's directory crc (a ".cpk" directory or one below it)
+// with everything below it into target, raw: nothing is decompressed. The
+// subdirectories are made first, then the files follow in the order their
+// bytes lie in the package. An entry the archive already holds with the same bytes is
 // left as it is. Called inside a batch of target (UnpackDirectory opens it).
 int MergeIntoArchive(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVfs& package,
                      CPKVfs& target);
