@@ -1,5 +1,7 @@
 #include "editor/GMapObjEdit.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -294,6 +296,11 @@ int ChopFieldExtent(int type) {
     return type == 0 ? 64 : (type == 1 ? 32 : 0);
 }
 
+int TileOffset(int tile, int by) {
+    const int64_t sum = int64_t(tile) + by;
+    return int(std::clamp<int64_t>(sum, INT32_MIN, INT32_MAX));
+}
+
 GMapChopFieldObjEdit::GMapChopFieldObjEdit() : m_type(-1), m_editor(nullptr), m_rec{} {}
 
 GMapChopFieldObjEdit::~GMapChopFieldObjEdit() {
@@ -368,7 +375,8 @@ void GMapChopFieldObjEdit::SetWorldPos(const tagPOINT& tile) {
     int n = 0;
     for (int dz = step / 2; dz < extent; dz += step) {
         for (int dx = step / 2; dx < extent; dx += step, ++n) {
-            D3DXVECTOR3 p = hm ? hm->Tile2World(tile.x + dx, tile.y + dz) : D3DXVECTOR3();
+            D3DXVECTOR3 p =
+                hm ? hm->Tile2World(TileOffset(tile.x, dx), TileOffset(tile.y, dz)) : D3DXVECTOR3();
             p.y -= kChopFieldSink;
             Lumo::Transform t;
             t.Translate(p);

@@ -181,7 +181,8 @@ AABBox GameMapEditor::ChopFieldBox(const tagPOINT& tile, int type, float raise) 
         return AABBox({1, 1, 1}, {0, 0, 0});
     }
     const int extent = ChopFieldExtent(type);
-    AABBox box = Spanning(TileWorld(tile.x, tile.y), TileWorld(tile.x + extent, tile.y + extent));
+    AABBox box = Spanning(TileWorld(tile.x, tile.y),
+                          TileWorld(TileOffset(tile.x, extent), TileOffset(tile.y, extent)));
     box.max.y += raise;
     return box;
 }

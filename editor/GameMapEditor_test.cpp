@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <random>
 #include <string>
@@ -251,6 +252,34 @@ TEST_F(EditorTest, SavedMapsLoadInTheGameWithEveryRecordIntact) {
     map.GetData(gotLight, gotFog);
     EXPECT_EQ(gotFog.start, 123);
     EXPECT_EQ(gotLight.range, 9);
+}
+
+TEST_F(EditorTest, ChopFieldsAtTheEndsOfTheTileRangeLoadAndSpanOnlyWhatExists) {
+    // A map file may place a field anywhere; its nodes and its box are
+    // reckoned from its tile without running past the ends of int.
+    const int corners[][2] = {{INT32_MAX, INT32_MAX}, {INT32_MIN, INT32_MAX - 3}, {-5, INT32_MAX}};
+    for (const auto& at : corners) {
+        tagChopField chop{};
+        chop.type = 0;
+        chop.tileX = at[0];
+        chop.tileZ = at[1];
+        auto* c = new GMapChopFieldObjEdit;
+        c->Create(chop, &editor);
+        c->SetWorldPos({at[0], at[1]});
+    }
+    ASSERT_TRUE(editor.WriteEditFile(Path("far.gmb").c_str()));
+    GameMapEditor second;
+    second.Create(&terrain, &camera);
+    ASSERT_TRUE(second.LoadFromEditFile(Path("far.gmb").c_str()));
+    GameMapEditor::ChopFieldList chops;
+    second.GetChopFieldList(chops);
+    ASSERT_EQ(chops.size(), 3u);
+    for (GMapChopFieldObjEdit* c : chops) {
+        const Lumo::AABBox box = second.ChopFieldBox(c->GetWorldPos(), 0, 0);
+        EXPECT_LE(box.min.x, box.max.x);
+        EXPECT_LE(box.min.z, box.max.z);
+    }
+    EXPECT_EQ(chops.front()->GetWorldPos().x, INT32_MAX);
 }
 
 TEST_F(EditorTest, EditSaveLoadSaveGivesTheSameBytes) {

@@ -103,6 +103,9 @@ constexpr int kChopFieldSink = 50;  // nodes stand this far below the ground
 
 // A chop field's extent in tiles: 64 for type 0, 32 for type 1, 0 otherwise.
 GFC_API int ChopFieldExtent(int type);
+// The tile `by` tiles on from `tile`, held at the ends of int: a record
+// read from a file may place its field anywhere.
+GFC_API int TileOffset(int tile, int by);
 
 class GFC_API GMapChopFieldObjEdit {
 public:
