@@ -595,10 +595,12 @@ bool CFtpDownloader::RequestTransfer(Transfer& t, const std::string& remotePath,
 
 platform::Result<size_t> CFtpDownloader::ReadData(platform::TcpSocket& data, void* buffer,
                                                   size_t size) {
+    // Each receive takes at most receiveCap bytes; the socket makes as many
+    // of them in one call as it has data for.
     if (options_.dataReader != nullptr) {
-        return options_.dataReader->Read(data, buffer, size);
+        return options_.dataReader->Read(data, buffer, std::min(size, options_.receiveCap));
     }
-    return data.Recv(buffer, size);
+    return data.RecvPieces(buffer, size, options_.receiveCap);
 }
 
 uint64_t CFtpDownloader::ReceiveSegment(Transfer& t, uint32_t segmentIndex, uint32_t& offset,
@@ -628,8 +630,7 @@ uint64_t CFtpDownloader::ReceiveSegment(Transfer& t, uint32_t segmentIndex, uint
                 continue;
             }
         }
-        size_t want =
-            std::min<size_t>({remaining, kDataBlockBytes - block->length, options_.receiveCap});
+        size_t want = std::min<size_t>(remaining, kDataBlockBytes - block->length);
         uint8_t* into = block->data + block->length;
         if (t.skip > 0) {
             scratch.resize(options_.receiveCap);

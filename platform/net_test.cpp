@@ -3,9 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 #include <thread>
 
 #include "platform/clock.h"
+
+#ifndef _WIN32
+#include "posix/sockets.h"
+#endif
 
 namespace {
 
@@ -70,6 +75,67 @@ TEST(Net, NonBlockingReceiveWouldBlock) {
     ASSERT_FALSE(r);
     EXPECT_TRUE(platform::IsWouldBlock(r.error()));
 }
+
+// A run of small receives gives what one large receive would: every byte, in
+// order, up to what the socket holds, then the close.
+TEST(Net, ReceivingInPiecesTakesWhatHasArrivedInOrder) {
+    Pair p = Connected();
+    std::string sent(3000, '\0');
+    for (size_t i = 0; i < sent.size(); ++i) {
+        sent[i] = static_cast<char>('a' + i % 23);
+    }
+    ASSERT_TRUE(p.server.SetNonBlocking(true));
+    std::vector<char> buf(8192, '#');
+    auto none = p.server.RecvPieces(buf.data(), buf.size(), 500);
+    ASSERT_FALSE(none);
+    EXPECT_TRUE(platform::IsWouldBlock(none.error()));
+
+    // One send of a few kilobytes reaches a loopback peer as one segment.
+    ASSERT_TRUE(p.client.SendAll(sent.data(), sent.size()));
+    ASSERT_EQ(p.server.WaitReadable(kWaitMs), WaitResult::kReady);
+    auto got = p.server.RecvPieces(buf.data(), 4000, 500);
+    ASSERT_TRUE(got) << got.error().Message();
+    ASSERT_EQ(*got, sent.size());
+    EXPECT_EQ(std::string(buf.data(), *got), sent);
+    EXPECT_EQ(buf[*got], '#');
+
+    // No more than asked for, and what is left comes with the next call,
+    // before the close.
+    ASSERT_TRUE(p.client.SendAll(sent.data(), 1234));
+    p.client.Close();
+    ASSERT_EQ(p.server.WaitReadable(kWaitMs), WaitResult::kReady);
+    std::string rest;
+    for (;;) {
+        auto r = p.server.RecvPieces(buf.data(), 700, 300);
+        if (!r && platform::IsWouldBlock(r.error())) {
+            ASSERT_EQ(p.server.WaitReadable(kWaitMs), WaitResult::kReady);
+            continue;
+        }
+        ASSERT_TRUE(r) << r.error().Message();
+        ASSERT_LE(*r, 700u);
+        if (*r == 0) {
+            break;
+        }
+        rest.append(buf.data(), *r);
+    }
+    EXPECT_EQ(rest, sent.substr(0, 1234));
+}
+
+#ifndef _WIN32
+// Bytes that came in after a short receive of the run sit one piece further
+// on; they are moved up to close the gap.
+TEST(Net, PiecesAfterAShortOneAreMovedUp) {
+    std::string b = std::string(500, 'a') + std::string(200, 'b') + std::string(300, '-') +
+                    std::string(500, 'c') + std::string(80, 'd') + std::string(420, '-') +
+                    std::string(500, 'z');
+    const size_t lengths[] = {500, 200, 500, 80, 0};
+    size_t n =
+        platform::posix::PackPieces(reinterpret_cast<unsigned char*>(&b[0]), lengths, 5, 500);
+    ASSERT_EQ(n, 1280u);
+    EXPECT_EQ(b.substr(0, n), std::string(500, 'a') + std::string(200, 'b') +
+                                  std::string(500, 'c') + std::string(80, 'd'));
+}
+#endif
 
 TEST(Net, RefusedConnectionIsReported) {
     // A bound socket that does not listen keeps the port to itself: nobody

@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include "../common/backend.h"
@@ -151,6 +152,42 @@ Result<size_t> TcpSocket::Send(const void* data, size_t size) {
 
 Result<size_t> TcpSocket::Recv(void* buffer, size_t size) {
     return posix::Receive(Fd(handle_), buffer, size);
+}
+
+Result<size_t> TcpSocket::RecvPieces(void* buffer, size_t size, size_t piece) {
+    // Enough pieces for a few kilobytes of small receives per call.
+    constexpr size_t kPiecesMax = 32;
+    if (piece == 0 || size <= piece) {
+        return Recv(buffer, size);
+    }
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    const size_t count = std::min(kPiecesMax, (size + piece - 1) / piece);
+    iovec iov[kPiecesMax];
+    mmsghdr messages[kPiecesMax];
+    std::memset(messages, 0, sizeof messages);
+    for (size_t i = 0; i < count; ++i) {
+        iov[i].iov_base = bytes + i * piece;
+        iov[i].iov_len = std::min(piece, size - i * piece);
+        messages[i].msg_hdr.msg_iov = &iov[i];
+        messages[i].msg_hdr.msg_iovlen = 1;
+    }
+    // MSG_WAITFORONE: only the first receive may wait (on a blocking
+    // socket); the run ends when the socket has nothing more.
+    int n;
+    do {
+        n = ::recvmmsg(Fd(handle_), messages, static_cast<unsigned>(count), MSG_WAITFORONE,
+                       nullptr);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) {
+        return LastSocketError();
+    }
+    // Every byte a receive took is the caller's now, also those of a
+    // receive that came after a short one.
+    size_t lengths[kPiecesMax];
+    for (int i = 0; i < n; ++i) {
+        lengths[i] = messages[i].msg_len;
+    }
+    return posix::PackPieces(bytes, lengths, static_cast<size_t>(n), piece);
 }
 
 Result<TcpSocket> TcpSocket::Accept() {

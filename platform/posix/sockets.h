@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <cstring>
 
 #include "../common/backend.h"
 #include "platform/net.h"
@@ -32,6 +33,22 @@ inline WaitResult WaitFor(int fd, short events, int timeoutMs) {
         return WaitResult::kError;
     }
     return WaitResult::kReady;
+}
+
+// Packs the pieces a run of receives left at fixed places (piece i at
+// i x piece, lengths[i] bytes of it) to the front of buffer, in order, and
+// answers their total. A short piece is normally the last, as its receive
+// emptied the socket; bytes that came in just after it leave a gap to close.
+// A piece of 0 bytes means the peer closed the connection: none follow it.
+inline size_t PackPieces(unsigned char* buffer, const size_t* lengths, size_t count, size_t piece) {
+    size_t at = 0;
+    for (size_t i = 0; i < count && lengths[i] > 0; ++i) {
+        if (at != i * piece) {
+            std::memmove(buffer + at, buffer + i * piece, lengths[i]);
+        }
+        at += lengths[i];
+    }
+    return at;
 }
 
 // recv, with interrupted calls repeated.

@@ -1,5 +1,6 @@
 #include "platform/net.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "../common/backend.h"
@@ -142,6 +143,29 @@ Result<size_t> TcpSocket::Recv(void* buffer, size_t size) {
         return LastSocketError();
     }
     return static_cast<size_t>(n);
+}
+
+Result<size_t> TcpSocket::RecvPieces(void* buffer, size_t size, size_t piece) {
+    if (piece == 0 || size <= piece) {
+        return Recv(buffer, size);
+    }
+    auto* bytes = static_cast<char*>(buffer);
+    size_t at = 0;
+    while (at < size) {
+        const size_t want = std::min(piece, size - at);
+        auto got = Recv(bytes + at, want);
+        if (!got) {
+            if (at > 0) {
+                break;  // the socket keeps the error for the next call
+            }
+            return got.error();
+        }
+        at += *got;
+        if (*got < want) {
+            break;
+        }
+    }
+    return at;
 }
 
 Result<TcpSocket> TcpSocket::Accept() {

@@ -52,6 +52,13 @@ public:
     // would block fails with an error for which IsWouldBlock() holds.
     Result<size_t> Send(const void* data, size_t size);
     Result<size_t> Recv(void* buffer, size_t size);
+    // Receives up to size bytes as a run of receives of at most piece bytes
+    // each, laid one after the other from the start of buffer, and answers
+    // the bytes received (0: the peer closed the connection before any).
+    // The run ends when the socket has no more to give at once (a receive
+    // comes back short). Where the system can, one call makes the whole run.
+    // An error met after some bytes arrived is answered by the next call.
+    Result<size_t> RecvPieces(void* buffer, size_t size, size_t piece);
     // Sends everything, waiting as needed (blocking sockets).
     Status SendAll(const void* data, size_t size);
 
