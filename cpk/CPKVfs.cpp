@@ -249,7 +249,7 @@ int CPKVfs::Close() {
     }
     DropIdleChunks();  // pieces still in use go when their entries close
     CloseFile();
-    ahead_.clear();
+    aheadSize_ = 0;
     aheadNext_ = 0;
     aheadWindow_ = 0;
     std::fill(table_.begin(), table_.end(), CPKEntry{});
@@ -437,8 +437,8 @@ int CPKVfs::MakeFilePath(std::string& path, const std::string& filePath, uint32_
 // [SECTION] entries: open and close
 
 bool CPKVfs::ReadRaw(uint64_t offset, void* buffer, uint32_t length) {
-    if (!ahead_.empty() && offset >= aheadAt_ && offset + length <= aheadAt_ + ahead_.size()) {
-        std::memcpy(buffer, ahead_.data() + (offset - aheadAt_), length);
+    if (aheadSize_ > 0 && offset >= aheadAt_ && offset + length <= aheadAt_ + aheadSize_) {
+        std::memcpy(buffer, ahead_.get() + (offset - aheadAt_), length);
         return true;
     }
     if (!FlushGatheredOver(offset, offset + length)) {
@@ -468,17 +468,17 @@ bool CPKVfs::ReadRaw(uint64_t offset, void* buffer, uint32_t length) {
 
 void CPKVfs::ReadAhead(int index) {
     if (!open_ || !readOnly_ || index < 0 || static_cast<uint32_t>(index) >= header_.usedCount) {
-        ahead_.clear();
+        aheadSize_ = 0;
         return;
     }
     const CPKEntry& e = table_[static_cast<size_t>(index)];
     const uint64_t total = uint64_t{e.storedSize} + e.trailerSize;
     if (!IsLive(e) || !EntryFits(e) || total > kReadAheadMax) {
-        ahead_.clear();
+        aheadSize_ = 0;
         return;
     }
     const uint64_t end = uint64_t{e.offset} + total;
-    if (!ahead_.empty() && e.offset >= aheadAt_ && end <= aheadAt_ + ahead_.size()) {
+    if (aheadSize_ > 0 && e.offset >= aheadAt_ && end <= aheadAt_ + aheadSize_) {
         aheadNext_ = end;  // read with an entry before it
         return;
     }
@@ -491,14 +491,21 @@ void CPKVfs::ReadAhead(int index) {
     // Never past the data region: the table follows it.
     const uint64_t length =
         std::max(total, std::min<uint64_t>(aheadWindow_, header_.tableOffset - e.offset));
-    ahead_.resize(static_cast<size_t>(length));
-    auto read = file_.ReadAt(e.offset, ahead_.data(), ahead_.size());
+    aheadSize_ = 0;
+    if (length > aheadCapacity_) {
+        ahead_.reset(new (std::nothrow) uint8_t[length]);
+        aheadCapacity_ = ahead_ != nullptr ? static_cast<size_t>(length) : 0;
+        if (ahead_ == nullptr) {
+            aheadWindow_ = 0;
+            return;  // each entry is read where wanted
+        }
+    }
+    auto read = file_.ReadAt(e.offset, ahead_.get(), static_cast<size_t>(length));
     if (!read || *read < total) {
-        ahead_.clear();  // read again where wanted, where a failure is told
-        aheadWindow_ = 0;
+        aheadWindow_ = 0;  // read again where wanted, where a failure is told
         return;
     }
-    ahead_.resize(*read);
+    aheadSize_ = *read;
     aheadAt_ = e.offset;
     aheadNext_ = end;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "cpk/CPKPath.h"
 #include "cpk/Codec.h"
@@ -193,11 +194,13 @@ bool SameRawEntry(CPKVfs& a, int ia, CPKVfs& b, int ib) {
     // The trailers first: they hold the contents' digest, so that entries
     // that differ mostly differ there.
     const uint32_t total = x.storedSize + x.trailerSize;
-    std::vector<uint8_t> pa(std::min(total, kCompareChunk));
-    std::vector<uint8_t> pb(pa.size());
+    // Not cleared first: every byte compared is read in before.
+    const uint32_t chunk = std::min(total, kCompareChunk);
+    std::unique_ptr<uint8_t[]> pa(new uint8_t[chunk]);
+    std::unique_ptr<uint8_t[]> pb(new uint8_t[chunk]);
     auto same = [&](uint32_t at, uint32_t n) {
-        return a.ReadEntryBytes(ia, at, pa.data(), n) && b.ReadEntryBytes(ib, at, pb.data(), n) &&
-               std::memcmp(pa.data(), pb.data(), n) == 0;
+        return a.ReadEntryBytes(ia, at, pa.get(), n) && b.ReadEntryBytes(ib, at, pb.get(), n) &&
+               std::memcmp(pa.get(), pb.get(), n) == 0;
     };
     const uint32_t trailer = std::min(x.trailerSize, kCompareChunk);
     if (trailer > 0 && !same(total - trailer, trailer)) {

@@ -342,11 +342,15 @@ private:
     DiscIOMgr::Disk& store_;  // what the file is written through
     int pending_ = -1;        // record added by AddFile and not committed yet
     Batch batch_ = Batch::kNone;
-    bool dirty_ = false;                   // the batch has changed something
-    bool touched_ = false;                 // committed_ holds the records as committed
-    uint64_t expected_ = 0;                // bytes the batch expects to append
-    uint32_t expectedEntries_ = 0;         // records the batch expects to add
-    std::vector<uint8_t> ahead_;           // bytes read ahead (ReadAhead)
+    bool dirty_ = false;            // the batch has changed something
+    bool touched_ = false;          // committed_ holds the records as committed
+    uint64_t expected_ = 0;         // bytes the batch expects to append
+    uint32_t expectedEntries_ = 0;  // records the batch expects to add
+    // Bytes read ahead (ReadAhead): aheadSize_ of them in a buffer that is
+    // kept, and not cleared, from one read to the next.
+    std::unique_ptr<uint8_t[]> ahead_;
+    size_t aheadSize_ = 0;
+    size_t aheadCapacity_ = 0;
     uint64_t aheadAt_ = 0;                 // where ahead_[0] lies in the file
     uint64_t aheadNext_ = 0;               // where the last entry read ahead ends
     uint64_t aheadWindow_ = 0;             // how far the next read looks past its entry
