@@ -313,6 +313,11 @@ int CFtpDownloader::ProbeResume() {
     if (LoginOn(socket, Params()) != 1) {
         return -1;
     }
+    // The session of the sizes ends only now that this one is in: servers
+    // that run a process per session may hold new logins back for a while
+    // after one ends (proftpd's standalone daemon, up to 0.4 s), and the
+    // workers' logins follow this probe at once.
+    control_.Close();
     int answer = -1;
     // Binary mode first: servers refuse restarts of ASCII transfers (proftpd
     // answers 501), which would read as "no restart support" and cost every
@@ -396,6 +401,7 @@ FileStart CFtpDownloader::StartFile(const PatchFileEntry& entry) {
     if (segments == 0) {
         segments = cancel_.load() ? -1 : ProbeResume();
     }
+    control_.Close();  // the sizes' session, done with (see ProbeResume)
     if (segments < 0) {
         if (!cancel_.load()) {
             TellConnectionLost();
@@ -689,19 +695,22 @@ void CFtpDownloader::DownloadThread() {
         return;
     }
     std::vector<PatchFileEntry> entries = list_->Snapshot();
-    const bool haveSignatures = !fetchSignatures_ || FetchSignatures(entries);
-    control_.Close();
-    if (!haveSignatures) {
+    if (fetchSignatures_ && !FetchSignatures(entries)) {
+        control_.Close();
         Post(UM_RESET, 0, 0);
         return;
     }
+    // The control connection is closed when the first file to fetch has
+    // started (StartFile), or here.
     int64_t done = 0;
     for (const PatchFileEntry& entry : entries) {
         if (!FetchFile(entry, done, total)) {
+            control_.Close();
             Post(UM_RESET, 0, 0);
             return;
         }
     }
+    control_.Close();
     Post(UM_DOWNLOAD_DONE, 0, 0);
 }
 

@@ -31,6 +31,8 @@ constexpr int kStallLimitMs = 4000;
 using namespace testsupport;
 
 constexpr size_t kFileSize = 300000;
+// Waits for what loopback does at once; the limit only ends a broken test.
+constexpr uint32_t kWaitLimitMs = 30000;
 
 class ScriptedDownload : public ::testing::Test {
 protected:
@@ -71,6 +73,26 @@ TEST_F(ScriptedDownload, ThreeRangesWhenRestIsAccepted) {
     EXPECT_EQ(run.LastPercent(), 100);
     EXPECT_EQ(run.baselines, 1);
     EXPECT_EQ(boxes_.count(), 0u);
+}
+
+// The session that asked for the sizes ends only once the probe's session
+// has logged in: a server that holds new logins back while a session ends
+// (proftpd's daemon does) then has none ending when the probe arrives.
+TEST_F(ScriptedDownload, TheSizesSessionEndsOnlyOnceTheProbeIsIn) {
+    ScriptedFtpServer server(Files());
+    ASSERT_TRUE(server.ok());
+    DownloadRun run = RunDownload(server.port(), list_);
+    ASSERT_EQ(run.last(), UM_DOWNLOAD_DONE);
+    std::vector<std::string> lines = server.commands();
+    auto firstEnd = std::find(lines.begin(), lines.end(), ScriptedFtpServer::kSessionEnded);
+    ASSERT_NE(firstEnd, lines.end());
+    EXPECT_GE(std::count_if(lines.begin(), firstEnd,
+                            [](const std::string& l) { return l.rfind("PASS", 0) == 0; }),
+              2);
+    // Every session ends: the sizes', the probe's and the three workers'.
+    EXPECT_TRUE(server.WaitForCommands(ScriptedFtpServer::kSessionEnded, 5, kWaitLimitMs));
+    lines = server.commands();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), ScriptedFtpServer::kSessionEnded), 5);
 }
 
 // An empty file has no byte to fetch: it is there once its size is known.

@@ -243,6 +243,9 @@ void ScriptedFtpServer::Serve(platform::TcpSocket control) {
             return;
         }
     }
+    if (!stop_.load()) {
+        Record(kSessionEnded);  // the client closed it (or it broke)
+    }
 }
 
 }  // namespace testsupport

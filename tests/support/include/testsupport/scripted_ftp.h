@@ -54,8 +54,10 @@ public:
 
     bool ok() const { return port_ != 0; }
     uint16_t port() const { return port_; }
-    // Every command line received, without "\r\n", in arrival order.
+    // Every command line received, without "\r\n", in arrival order, and
+    // kSessionEnded where a client's control connection ended.
     std::vector<std::string> commands() const;
+    static constexpr const char* kSessionEnded = "(session ended)";
     // Waits until at least n command lines that start with prefix have
     // arrived; false when limitMs pass first.
     bool WaitForCommands(const std::string& prefix, size_t n, uint32_t limitMs) const;
