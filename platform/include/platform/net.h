@@ -58,6 +58,7 @@ public:
     // The run ends when the socket has no more to give at once (a receive
     // comes back short). Where the system can, one call makes the whole run.
     // An error met after some bytes arrived is answered by the next call.
+    // A piece of 0 makes it one Recv of size bytes.
     Result<size_t> RecvPieces(void* buffer, size_t size, size_t piece);
     // Sends everything, waiting as needed (blocking sockets).
     Status SendAll(const void* data, size_t size);
