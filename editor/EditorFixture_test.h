@@ -132,6 +132,13 @@ protected:
     }
 
     std::string Path(const char* name) const { return dir / name; }
+    // A second editor over the same terrain and camera with the map file
+    // `name` loaded; null when it does not load.
+    std::unique_ptr<GameMapEditor> Reopened(const char* name) {
+        auto e = std::make_unique<GameMapEditor>();
+        e->Create(&terrain, &camera);
+        return e->LoadFromEditFile(Path(name).c_str()) ? std::move(e) : nullptr;
+    }
 
     testsupport::TempDir dir;
     std::unique_ptr<Lumo::DiskFS> fs;

@@ -268,14 +268,13 @@ TEST_F(EditorTest, ChopFieldsAtTheEndsOfTheTileRangeLoadAndSpanOnlyWhatExists) {
         c->SetWorldPos({at[0], at[1]});
     }
     ASSERT_TRUE(editor.WriteEditFile(Path("far.gmb").c_str()));
-    GameMapEditor second;
-    second.Create(&terrain, &camera);
-    ASSERT_TRUE(second.LoadFromEditFile(Path("far.gmb").c_str()));
+    auto second = Reopened("far.gmb");
+    ASSERT_NE(second, nullptr);
     GameMapEditor::ChopFieldList chops;
-    second.GetChopFieldList(chops);
+    second->GetChopFieldList(chops);
     ASSERT_EQ(chops.size(), 3u);
     for (GMapChopFieldObjEdit* c : chops) {
-        const Lumo::AABBox box = second.ChopFieldBox(c->GetWorldPos(), 0, 0);
+        const Lumo::AABBox box = second->ChopFieldBox(c->GetWorldPos(), 0, 0);
         EXPECT_LE(box.min.x, box.max.x);
         EXPECT_LE(box.min.z, box.max.z);
     }
@@ -310,20 +309,18 @@ TEST_F(EditorTest, EditSaveLoadSaveGivesTheSameBytes) {
     // the file is stable.
     second.DeleteSound(0ul);
     ASSERT_TRUE(second.WriteEditFile(Path("three.gmb").c_str()));
-    GameMapEditor third;
-    third.Create(&terrain, &camera);
-    ASSERT_TRUE(third.LoadFromEditFile(Path("three.gmb").c_str()));
+    auto third = Reopened("three.gmb");
+    ASSERT_NE(third, nullptr);
     GameMapEditor::SoundList sounds;
-    third.GetSoundList(sounds);
+    third->GetSoundList(sounds);
     ASSERT_EQ(sounds.size(), 2u);
     EXPECT_EQ(sounds.front()->id, 0u);
     EXPECT_EQ(sounds.back()->id, 1u);
     EXPECT_EQ(sounds.back()->pos.x, 2);
-    ASSERT_TRUE(third.WriteEditFile(Path("four.gmb").c_str()));
-    GameMapEditor fourth;
-    fourth.Create(&terrain, &camera);
-    ASSERT_TRUE(fourth.LoadFromEditFile(Path("four.gmb").c_str()));
-    ASSERT_TRUE(fourth.WriteEditFile(Path("five.gmb").c_str()));
+    ASSERT_TRUE(third->WriteEditFile(Path("four.gmb").c_str()));
+    auto fourth = Reopened("four.gmb");
+    ASSERT_NE(fourth, nullptr);
+    ASSERT_TRUE(fourth->WriteEditFile(Path("five.gmb").c_str()));
     EXPECT_EQ(testsupport::ReadFile(Path("four.gmb")), testsupport::ReadFile(Path("five.gmb")));
 }
 
