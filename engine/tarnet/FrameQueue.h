@@ -7,12 +7,19 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/net.h"
 
 namespace Tarnet {
+
+// A failed socket operation as the reason a connection ended: "send failed:
+// CODE TEXT". Shared by the server and the client transport.
+inline std::string SocketFailure(const char* what, const platform::Error& e) {
+    return std::string(what) + " failed: " + std::to_string(e.code) + " " + e.Message();
+}
 
 class FrameQueue {
 public:

@@ -27,11 +27,7 @@ struct Client {
     // Empty, or why the client must go: a socket error while writing.
     std::string Flush() {
         platform::Error failure;
-        return unsent.Flush(socket, &failure) ? std::string() : Failed("send", failure);
-    }
-
-    static std::string Failed(const char* what, const platform::Error& e) {
-        return std::string(what) + " failed: " + std::to_string(e.code) + " " + e.Message();
+        return unsent.Flush(socket, &failure) ? std::string() : SocketFailure("send", failure);
     }
 };
 
@@ -82,7 +78,7 @@ struct CStreamServer::Impl {
         auto r = c.socket.Recv(chunk.data(), chunk.size());
         if (!r) {
             return platform::IsWouldBlock(r.error()) ? std::string()
-                                                     : Client::Failed("receive", r.error());
+                                                     : SocketFailure("receive", r.error());
         }
         if (*r == 0) {
             return "the client closed the connection";

@@ -61,10 +61,6 @@ struct CStreamTransport::Impl {
         receivedBytes = 0;
         closeReason.clear();
     }
-
-    static std::string Failed(const char* what, const platform::Error& e) {
-        return std::string(what) + " failed: " + std::to_string(e.code) + " " + e.Message();
-    }
 };
 
 CStreamTransport::CStreamTransport() : m_impl(std::make_unique<Impl>()) {}
@@ -219,15 +215,15 @@ void CStreamTransport::Run(std::string address, uint16_t port, uint32_t connectT
     }
     auto created = platform::TcpSocket::Create();
     if (!created) {
-        return fail(Impl::Failed("socket", created.error()));
+        return fail(SocketFailure("socket", created.error()));
     }
     if (auto st = created->SetNonBlocking(true); !st) {
-        return fail(Impl::Failed("non-blocking mode", st.error()));
+        return fail(SocketFailure("non-blocking mode", st.error()));
     }
     platform::TcpSocket sock = std::move(*created);
     auto started = sock.Connect(target, port);
     if (!started) {
-        return fail(Impl::Failed("connect", started.error()));
+        return fail(SocketFailure("connect", started.error()));
     }
     if (*started == platform::TcpSocket::ConnectState::kInProgress) {
         const uint64_t deadline = platform::TickCount64() + connectTimeoutMs;
@@ -247,7 +243,7 @@ void CStreamTransport::Run(std::string address, uint16_t port, uint32_t connectT
             }
         }
         if (auto st = sock.PendingError(); !st) {
-            return fail(Impl::Failed("connect", st.error()));
+            return fail(SocketFailure("connect", st.error()));
         }
     }
     sock.SetNoDelay(true);
@@ -269,7 +265,7 @@ void CStreamTransport::Run(std::string address, uint16_t port, uint32_t connectT
             std::lock_guard<std::mutex> lock(im.sendMu);
             platform::Error failure;
             if (!im.unsent.Flush(im.socket, &failure)) {
-                why = Impl::Failed("send", failure);
+                why = SocketFailure("send", failure);
                 break;
             }
             wantWrite = !im.unsent.empty();
@@ -282,14 +278,14 @@ void CStreamTransport::Run(std::string address, uint16_t port, uint32_t connectT
         items[0] = platform::PollItem{&im.socket, wantRead, wantWrite};
         auto polled = platform::Poll(items, kPollSliceMs);
         if (!polled) {
-            why = Impl::Failed("poll", polled.error());
+            why = SocketFailure("poll", polled.error());
             break;
         }
         if (items[0].readable) {
             auto r = im.socket.Recv(chunk.data(), chunk.size());
             if (!r) {
                 if (!platform::IsWouldBlock(r.error())) {
-                    why = Impl::Failed("receive", r.error());
+                    why = SocketFailure("receive", r.error());
                     break;
                 }
             } else if (*r == 0) {
