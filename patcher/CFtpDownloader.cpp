@@ -309,15 +309,12 @@ void CFtpDownloader::Destroy() {
 // ---- Steps of a download ----
 
 int CFtpDownloader::ProbeResume() {
-    platform::TcpSocket socket;
+    platform::TcpSocket& socket = probe_;
+    Shut(socket);
     if (LoginOn(socket, Params()) != 1) {
+        Shut(socket);
         return -1;
     }
-    // The session of the sizes ends only now that this one is in: servers
-    // that run a process per session may hold new logins back for a while
-    // after one ends (proftpd's standalone daemon, up to 0.4 s), and the
-    // workers' logins follow this probe at once.
-    control_.Close();
     int answer = -1;
     // Binary mode first: servers refuse restarts of ASCII transfers (proftpd
     // answers 501), which would read as "no restart support" and cost every
@@ -327,7 +324,9 @@ int CFtpDownloader::ProbeResume() {
         int code = ReadReply(socket);
         answer = code == 350 ? kSegmentsMax : code != 0 ? 1 : -1;
     }
-    Shut(socket);
+    if (answer < 0) {
+        Shut(socket);
+    }
     return answer < 0 ? answer : std::min(answer, options_.segmentsMax);
 }
 
@@ -401,7 +400,11 @@ FileStart CFtpDownloader::StartFile(const PatchFileEntry& entry) {
     if (segments == 0) {
         segments = cancel_.load() ? -1 : ProbeResume();
     }
-    control_.Close();  // the sizes' session, done with (see ProbeResume)
+    // On every way out, at the latest (see EndSessionsBefore).
+    struct SessionsEnd {
+        CFtpDownloader* downloader;
+        ~SessionsEnd() { downloader->EndSessionsBefore(false); }
+    } sessionsEnd{this};
     if (segments < 0) {
         if (!cancel_.load()) {
             TellConnectionLost();
@@ -453,6 +456,10 @@ FileStart CFtpDownloader::StartFile(const PatchFileEntry& entry) {
     }
     JoinWorkers();
     active_ = 0;
+    {
+        std::lock_guard<std::mutex> lock(loginMu_);
+        loginsTried_ = 0;
+    }
     Connection c = Params();
     bool started = false;
     const PartTrailer& t = part_.trailer();
@@ -472,6 +479,9 @@ FileStart CFtpDownloader::StartFile(const PatchFileEntry& entry) {
             active_.fetch_sub(1);
             continue;
         }
+        if (!started) {
+            EndSessionsBefore(true);
+        }
         started = true;
         platform::SleepMs(kWorkerStartSleepMs);
     }
@@ -481,6 +491,18 @@ FileStart CFtpDownloader::StartFile(const PatchFileEntry& entry) {
         return FileStart::kFailed;
     }
     return FileStart::kStarted;
+}
+
+void CFtpDownloader::EndSessionsBefore(bool waitForWorker) {
+    if (waitForWorker && probe_.IsOpen()) {
+        std::unique_lock<std::mutex> lock(loginMu_);
+        const uint32_t since = platform::TickCount();
+        while (loginsTried_ == 0 && !cancel_.load() && Since(since) < kFirstLoginWaitMs) {
+            loginCv_.wait_for(lock, std::chrono::milliseconds(50));
+        }
+    }
+    Shut(probe_);
+    control_.Close();
 }
 
 void CFtpDownloader::SegmentWorker(Segment segment, std::string remotePath, Connection c) {
@@ -531,6 +553,11 @@ std::optional<CFtpDownloader::Transfer> CFtpDownloader::OpenTransfer(const Conne
             break;
         }
     }
+    {
+        std::lock_guard<std::mutex> lock(loginMu_);
+        ++loginsTried_;
+    }
+    loginCv_.notify_all();
     if (login != 1) {
         if (!cancel_.load()) {
             Post(UM_RECONNECTING, 0, 0);

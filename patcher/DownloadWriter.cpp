@@ -127,24 +127,21 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
     bool writeFailed = false;
     std::vector<DataBlock*> batch;
     size_t next = 0;
-    // The first segment arrives in order from the file's first byte: its
-    // blocks are digested as they are written, while the data is at hand,
-    // and the check after the download reads only the rest of the file.
+    // The file's bytes from the first on are digested as they are written,
+    // while the data is at hand: the first segment's as they arrive, and
+    // the next segment's from its start when they come only after the
+    // first's end (its worker started late). The check after the download
+    // reads only the rest of the file.
     const PartTrailer& started = part_.trailer();
     streamMd5_ = Md5();
     streamHashed_ = 0;
     streamHashing_ = started.segmentCount > 0 && started.segment[0].start == 0 &&
                      started.segment[0].received == 0;
     auto digestWritten = [this](const DataBlock& b) {
-        if (!streamHashing_ || b.segment != 0) {
-            return;
+        if (streamHashing_ && b.fileOffset == streamHashed_) {
+            streamMd5_.Update(b.data, b.length);
+            streamHashed_ += b.length;
         }
-        if (b.fileOffset != streamHashed_) {
-            streamHashing_ = false;  // not the next bytes: the check reads them all
-            return;
-        }
-        streamMd5_.Update(b.data, b.length);
-        streamHashed_ += b.length;
     };
     for (bool finishing = false; !finishing;) {
         if (active_.load() == 0) {
@@ -191,7 +188,6 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
                 const bool fits = BlockFits(part_.trailer(), *block);
                 if (!part_.Write(*block)) {
                     writeFailed = writeFailed || fits;
-                    streamHashing_ = streamHashing_ && block->segment != 0;
                     pool_.Put(block);
                     break;
                 }

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -75,10 +78,11 @@ TEST_F(ScriptedDownload, ThreeRangesWhenRestIsAccepted) {
     EXPECT_EQ(boxes_.count(), 0u);
 }
 
-// The session that asked for the sizes ends only once the probe's session
-// has logged in: a server that holds new logins back while a session ends
-// (proftpd's daemon does) then has none ending when the probe arrives.
-TEST_F(ScriptedDownload, TheSizesSessionEndsOnlyOnceTheProbeIsIn) {
+// The sessions before the workers (the sizes' and the probe's) end only
+// once the first worker has logged in: a server that holds new logins back
+// while a session ends (proftpd's daemon does) then holds back only the
+// later workers, while the first one fetches.
+TEST_F(ScriptedDownload, TheSessionsBeforeTheWorkersEndOnceTheFirstWorkerIsIn) {
     ScriptedFtpServer server(Files());
     ASSERT_TRUE(server.ok());
     DownloadRun run = RunDownload(server.port(), list_);
@@ -86,13 +90,103 @@ TEST_F(ScriptedDownload, TheSizesSessionEndsOnlyOnceTheProbeIsIn) {
     std::vector<std::string> lines = server.commands();
     auto firstEnd = std::find(lines.begin(), lines.end(), ScriptedFtpServer::kSessionEnded);
     ASSERT_NE(firstEnd, lines.end());
-    EXPECT_GE(std::count_if(lines.begin(), firstEnd,
+    EXPECT_EQ(std::count_if(lines.begin(), firstEnd,
                             [](const std::string& l) { return l.rfind("PASS", 0) == 0; }),
-              2);
+              3);
     // Every session ends: the sizes', the probe's and the three workers'.
     EXPECT_TRUE(server.WaitForCommands(ScriptedFtpServer::kSessionEnded, 5, kWaitLimitMs));
     lines = server.commands();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), ScriptedFtpServer::kSessionEnded), 5);
+}
+
+// A network that carries the three ranges of a file one after another, in
+// the given order: a range's transfer waits until the ranges before it in
+// the order have all their bytes. A transfer that begins at a range's start
+// once that range is whole is a new fetch of the file.
+class RangesInTurnReader : public FtpDataReader {
+public:
+    RangesInTurnReader(std::vector<uint32_t> order, size_t fileSize)
+        : order_(std::move(order)), third_(fileSize / 3), fileSize_(fileSize) {}
+
+    void Begin(platform::TcpSocket& data, uint32_t offset) override {
+        std::lock_guard<std::mutex> lock(mu_);
+        const uint32_t range = std::min<uint32_t>(static_cast<uint32_t>(offset / third_), 2);
+        if (offset == range * third_ && read_[range] == Length(range)) {
+            read_[0] = read_[1] = read_[2] = 0;
+        }
+        range_[&data] = range;
+    }
+    platform::Result<size_t> Read(platform::TcpSocket& data, void* buffer, size_t size) override {
+        std::unique_lock<std::mutex> lock(mu_);
+        const uint32_t range = range_.at(&data);
+        if (!turn_.wait_for(lock, std::chrono::milliseconds(kWaitLimitMs),
+                            [&] { return MayRead(range); })) {
+            waitedTooLong_ = true;
+        }
+        lock.unlock();
+        auto got = data.Recv(buffer, std::min(size, Length(range)));
+        lock.lock();
+        if (got) {
+            read_[range] += *got;
+            turn_.notify_all();
+        }
+        return got;
+    }
+    bool waitedTooLong() const { return waitedTooLong_; }
+
+private:
+    size_t Length(uint32_t range) const { return range < 2 ? third_ : fileSize_ - 2 * third_; }
+    bool MayRead(uint32_t range) const {
+        for (uint32_t r : order_) {
+            if (r == range) {
+                return true;
+            }
+            if (read_[r] < Length(r)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    const std::vector<uint32_t> order_;
+    const size_t third_;
+    const size_t fileSize_;
+    std::mutex mu_;
+    std::condition_variable turn_;
+    size_t read_[3] = {};
+    std::map<const platform::TcpSocket*, uint32_t> range_;
+    bool waitedTooLong_ = false;
+};
+
+// The check digests the bytes that arrive in file order on the way; ranges
+// that come one after another in any order, damaged or not, are judged as
+// the whole file is. Each range is larger than the queue holds, so the
+// writer takes its blocks while they come.
+TEST_F(ScriptedDownload, RangesThatArriveOneAfterAnotherAreCheckedAsAWhole) {
+    constexpr size_t kSize = 3 * 100 * kDataBlockBytes + 1234;
+    const std::string contents = Contents(kSize, 11);
+    const std::vector<std::vector<uint32_t>> orders = {{0, 1, 2}, {2, 1, 0}, {1, 0, 2}};
+    for (const std::vector<uint32_t>& order : orders) {
+        for (int damaged : {0, 3}) {
+            SCOPED_TRACE(::testing::Message() << "order " << order[0] << order[1] << order[2]
+                                              << ", damaged transfers " << damaged);
+            TempDir dir;
+            PatchFileList list;
+            list.Append(Entry("v100", "b.cpk", dir / "download", contents));
+            ScriptedFtpOptions serverOptions;
+            serverOptions.corruptTransfers = damaged;
+            ScriptedFtpServer server({{"/v100/b.cpk", contents}}, serverOptions);
+            ASSERT_TRUE(server.ok());
+            RangesInTurnReader network(order, kSize);
+            FtpDownloaderOptions options;
+            options.dataReader = &network;
+            DownloadRun run = RunDownload(server.port(), list, options);
+            ASSERT_EQ(run.last(), UM_DOWNLOAD_DONE);
+            EXPECT_EQ(run.Count(UM_VERIFY_FAILED), damaged > 0 ? 1 : 0);
+            EXPECT_EQ(ReadFile(dir / "download\\b.cpk"), contents);
+            EXPECT_FALSE(network.waitedTooLong());
+        }
+    }
 }
 
 // An empty file has no byte to fetch: it is there once its size is known.

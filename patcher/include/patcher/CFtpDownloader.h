@@ -67,8 +67,11 @@ constexpr uint32_t kWriterPollMs = 5;            // DownloadThread's drain perio
 constexpr uint32_t kSpeedPeriodMs = 1000;        // UM_SPEED at most this often
 constexpr uint32_t kStallReportMs = 4999;        // UM_PROGRESS again while nothing arrives
 constexpr uint32_t kWorkerStartSleepMs = 20;     // between worker starts
-constexpr uint32_t kSizeRetrySleepMs = 500;      // before asking SIZE once more
-constexpr size_t kPoolBlocks = 200;              // blocks allocated in advance
+// The sessions before a file's workers (the sizes', the resume probe's) end
+// once the first worker is logged in, or after this long without it.
+constexpr uint32_t kFirstLoginWaitMs = 2000;
+constexpr uint32_t kSizeRetrySleepMs = 500;  // before asking SIZE once more
+constexpr size_t kPoolBlocks = 200;          // blocks allocated in advance
 // A file that fails its MD5 check is fetched again this many times before
 // the file on the server is taken to be damaged.
 constexpr int kVerifyRetries = 1;
@@ -160,7 +163,8 @@ public:
 
     // The segments to use for the next file: 3 when a new connection's
     // "REST 100" is answered with 350, 1 for any other answer, -1 without a
-    // usable answer (no login, no reply). Capped by options.segmentsMax.
+    // usable answer (no login, no reply). Capped by options.segmentsMax. The
+    // probe's session is left open for StartFile to end (EndSessionsBefore).
     int ProbeResume();
     // On the control connection of Login: "TYPE I", then SIZE of every file
     // (stored in the list). The total, or -1 after telling the user why (the
@@ -317,6 +321,13 @@ private:
     int64_t ReadMirrorSizes();
     // The flags of a new run, after the previous run has wound down.
     void BeginRun();
+    // Ends the sessions that came before the file's workers (the sizes' and
+    // the resume probe's), once the first worker has tried to log in: a
+    // server that runs a process per session may hold new logins back for a
+    // while after a session ends (proftpd's standalone daemon, up to 0.4 s),
+    // and the first worker then fetches meanwhile. With waitForWorker false,
+    // at once.
+    void EndSessionsBefore(bool waitForWorker);
     void CancelAll() {
         cancel_ = 1;
         httpCancel_ = true;
@@ -329,6 +340,11 @@ private:
     mutable std::mutex paramsMu_;
     Connection params_;
     platform::TcpSocket control_;  // the first login's; DownloadThread's once it runs
+    platform::TcpSocket probe_;    // the resume probe's session, until a worker is in
+    // The workers' first login attempts that have ended, this file.
+    std::mutex loginMu_;
+    std::condition_variable loginCv_;
+    int loginsTried_ = 0;
 
     CPartFile part_;
     int segments_ = 1;
