@@ -301,6 +301,21 @@ bool CPartFile::Open(const std::string& finalName, uint32_t size, int& segmentsW
     return true;
 }
 
+bool CPartFile::ReadWritten(uint64_t offset, void* buffer, size_t size) {
+    if (!file_.IsOpen()) {
+        return false;
+    }
+    const uint64_t end = offset + size;
+    for (uint32_t i = 0; i < trailer_.segmentCount && i < kSegmentsMax; ++i) {
+        const SegmentRecord& s = trailer_.segment[i];
+        if (offset >= s.start && end <= uint64_t{s.start} + s.received) {
+            auto got = file_.ReadAt(offset, buffer, size);
+            return got && *got == size;
+        }
+    }
+    return false;
+}
+
 bool CPartFile::Write(const DataBlock& block) {
     const DataBlock* one = &block;
     return WriteRun(&one, 1);

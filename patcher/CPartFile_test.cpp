@@ -194,6 +194,27 @@ TEST_F(PartFileOnDisk, CreateWriteCloseResumeAndFinish) {
     EXPECT_FALSE(platform::Exists(CPartFile::PartPath(final_)));
 }
 
+// What was written reads back; bytes not yet written, or a read running
+// past one segment's bytes into the next, do not.
+TEST_F(PartFileOnDisk, OnlyWrittenBytesReadBack) {
+    const std::string data = Pattern(30);
+    CPartFile part;
+    int segments = 3;
+    ASSERT_TRUE(part.Open(final_, 30, segments));
+    ASSERT_TRUE(part.Write(Block(0, 0, data.substr(0, 10))));
+    ASSERT_TRUE(part.Write(Block(1, 10, data.substr(10, 4))));
+    char got[10] = {};
+    ASSERT_TRUE(part.ReadWritten(2, got, 8));
+    EXPECT_EQ(std::string(got, 8), data.substr(2, 8));
+    ASSERT_TRUE(part.ReadWritten(10, got, 4));
+    EXPECT_EQ(std::string(got, 4), data.substr(10, 4));
+    EXPECT_FALSE(part.ReadWritten(10, got, 5)) << "past segment 1's bytes";
+    EXPECT_FALSE(part.ReadWritten(8, got, 4)) << "across two segments";
+    EXPECT_FALSE(part.ReadWritten(20, got, 1)) << "segment 2 has nothing";
+    EXPECT_TRUE(part.Close());
+    EXPECT_FALSE(part.ReadWritten(0, got, 1)) << "closed";
+}
+
 TEST_F(PartFileOnDisk, SegmentCountsOutsideOneToThreeFail) {
     CPartFile part;
     int none = 0, four = 4;

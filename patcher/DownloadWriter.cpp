@@ -4,6 +4,7 @@
 // are written. The first segment is digested on the way.
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <new>
 
 #include "DownloadProgress.h"
@@ -16,6 +17,9 @@ using progress::Percent;
 using progress::Since;
 
 namespace {
+
+// Bytes the digest reads back per round of the writer (see Receive).
+constexpr size_t kReadBackSlice = 1u << 20;
 
 // How many blocks from batch[first] follow one another in one segment, each
 // starting where the one before ends (at least 1; at most kRunBlocksMax).
@@ -143,6 +147,36 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
             streamHashed_ += b.length;
         }
     };
+    // Once the digest reaches a segment whose bytes came before (its worker
+    // started with the others), it reads them back while the transfer goes
+    // on, a slice per round so that the queue keeps draining, and then
+    // takes that segment's blocks as they come.
+    std::unique_ptr<uint8_t[]> readBack;
+    auto digestWrittenAhead = [&] {
+        if (!streamHashing_) {
+            return;
+        }
+        const PartTrailer& t = part_.trailer();
+        for (uint32_t i = 0; i < t.segmentCount && i < kSegmentsMax; ++i) {
+            const SegmentRecord& s = t.segment[i];
+            const uint64_t written = uint64_t{s.start} + s.received;
+            if (streamHashed_ < s.start || streamHashed_ >= written) {
+                continue;
+            }
+            const size_t slice =
+                static_cast<size_t>(std::min<uint64_t>(written - streamHashed_, kReadBackSlice));
+            if (readBack == nullptr) {
+                readBack.reset(new (std::nothrow) uint8_t[kReadBackSlice]);
+            }
+            if (readBack == nullptr || !part_.ReadWritten(streamHashed_, readBack.get(), slice)) {
+                streamHashing_ = false;  // the check reads the whole file
+                return;
+            }
+            streamMd5_.Update(readBack.get(), slice);
+            streamHashed_ += slice;
+            return;
+        }
+    };
     for (bool finishing = false; !finishing;) {
         if (active_.load() == 0) {
             finishing = true;
@@ -214,6 +248,7 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
             silent = true;
             CancelAll();
         }
+        digestWrittenAhead();
         if (!finishing) {
             // Blocks wake the writer at once: at full speed the workers
             // fill the queue's 50 blocks well within one poll period.

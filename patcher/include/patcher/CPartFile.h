@@ -124,6 +124,10 @@ public:
     // Saves; when every byte is there, finishes (cuts the trailer off and
     // moves the file to its final name). Otherwise the partial file stays.
     bool Close();
+    // Reads back bytes written so far (the segments' received bytes), all
+    // of them or nothing: size bytes from offset, which must lie within one
+    // segment's received bytes.
+    bool ReadWritten(uint64_t offset, void* buffer, size_t size);
     bool IsComplete() const { return trailer_.received >= trailer_.size; }
     bool IsOpen() const { return file_.IsOpen(); }
 
