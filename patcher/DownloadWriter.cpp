@@ -1,7 +1,7 @@
 // The downloader's writer: the workers queue the blocks they fill, and one
 // thread takes them off the queue and writes them into the partial file,
 // in runs where blocks follow one another, crediting them only once they
-// are written. The first segment is digested on the way.
+// are written. The file's bytes are digested on the way, in file order.
 #include <algorithm>
 #include <chrono>
 #include <memory>
