@@ -69,7 +69,7 @@ constexpr uint32_t kStallReportMs = 4999;        // UM_PROGRESS again while noth
 constexpr uint32_t kWorkerStartSleepMs = 20;     // between worker starts
 // The sessions before a file's workers (the sizes', the resume probe's) end
 // once the first worker is logged in, or after this long without it.
-constexpr uint32_t kFirstLoginWaitMs = 2000;
+constexpr uint32_t kFirstLoginWaitMs = 5000;
 constexpr uint32_t kSizeRetrySleepMs = 500;  // before asking SIZE once more
 constexpr size_t kPoolBlocks = 200;          // blocks allocated in advance
 // A file that fails its MD5 check is fetched again this many times before
