@@ -310,7 +310,6 @@ void CFtpDownloader::Destroy() {
 
 int CFtpDownloader::ProbeResume() {
     platform::TcpSocket& socket = probe_;
-    Shut(socket);
     if (LoginOn(socket, Params()) != 1) {
         Shut(socket);
         return -1;

@@ -124,7 +124,7 @@ public:
             waitedTooLong_ = true;
         }
         lock.unlock();
-        auto got = data.Recv(buffer, std::min(size, Length(range)));
+        auto got = data.Recv(buffer, size);
         lock.lock();
         if (got) {
             read_[range] += *got;
