@@ -29,8 +29,10 @@ bool DestroyWindow(HWND hWnd);
 
 // PeekMessageA(PM_NOREMOVE): whether a message is waiting.
 bool IsMessageWaiting();
-// GetMessageA, then TranslateMessage and DispatchMessageA. Answers false
-// when the message was WM_QUIT (nothing is dispatched then).
+// Takes the waiting message without waiting (PeekMessageA(PM_REMOVE)),
+// then TranslateMessage and DispatchMessageA. Answers false when the
+// message was WM_QUIT (nothing is dispatched then), true otherwise, also
+// when the message was gone: the loop looks again, it never blocks.
 bool GetAndDispatchMessage();
 
 bool PtInWindowRect(HWND hWnd, const POINT& pt);

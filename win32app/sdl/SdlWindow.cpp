@@ -284,7 +284,7 @@ bool IsMessageWaiting() {
 
 bool GetAndDispatchMessage() {
     SDL_Event e;
-    if (!SDL_WaitEvent(&e)) {
+    if (!SDL_PollEvent(&e)) {
         return true;  // nothing after all; the loop looks again
     }
     State& s = S();

@@ -102,8 +102,16 @@ bool IsMessageWaiting() {
 
 bool GetAndDispatchMessage() {
     MSG msg;
-    if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
-        return false;  // WM_QUIT (or an error, which would repeat for ever)
+    // Taken without waiting. The message the peek saw may be gone by now:
+    // an input message moves to another program's queue when that program
+    // takes the foreground between the two calls. GetMessageA would then
+    // wait for the next message, and the game would stand still until one
+    // came (two clients on one desktop froze one another this way).
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        return true;  // nothing after all; the loop looks again
+    }
+    if (msg.message == WM_QUIT) {
+        return false;
     }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
