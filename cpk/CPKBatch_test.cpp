@@ -602,7 +602,8 @@ TEST_F(CPKBatchTest, AFailedWriteOfHeldBackBytesFailsTheRestOfTheBatch) {
     EXPECT_EQ(Read(vfs).at("room\\again"), "yes");
 }
 
-// Records what a batch asks the disk to write early, and passes it on.
+// Records what a batch asks the disk to write or flush early, and passes it
+// on.
 class WriteBackRecorder : public DiscIOMgr::Disk {
 public:
     struct Range {
@@ -614,18 +615,27 @@ public:
         ranges.push_back({offset, length, flushes});
         Disk::StartWriteBack(file, offset, length);
     }
+    bool StartFlush(platform::File& file, platform::FlushBehind& flusher) override {
+        const bool started = Disk::StartFlush(file, flusher);
+        if (started) {
+            startedBefore.push_back(flushes);
+        }
+        return started;
+    }
     platform::Status Flush(platform::File& file) override {
         ++flushes;
         return Disk::Flush(file);
     }
     std::vector<Range> ranges;
+    std::vector<int> startedBefore;  // flushes behind: the flushes before each
     int flushes = 0;
 };
 
 TEST_F(CPKBatchTest, ALargeBatchHandsItsEntryBytesToTheDiskAsItGoes) {
     MakeBase();
     // Entries large enough to be gathered a few at a time, one copied by
-    // the system, into a batch and then a single change.
+    // the system, into a batch and then a single change: more than the
+    // bytes between two flushes behind.
     CPKVfs package(pool);
     const std::string packagePath = dir / "package.cpk";
     ASSERT_EQ(package.Create(packagePath), 1);
@@ -636,7 +646,7 @@ TEST_F(CPKBatchTest, ALargeBatchHandsItsEntryBytesToTheDiskAsItGoes) {
     const uint32_t before = vfs.Header().tableOffset;
     ASSERT_EQ(vfs.BeginBatch(), 1);
     uint64_t written = 0;
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 30; ++i) {
         ASSERT_EQ(Add(vfs, "Large\\l" + std::to_string(i), Text(static_cast<uint32_t>(i), 300000),
                       kMethodStored),
                   1);
@@ -665,6 +675,13 @@ TEST_F(CPKBatchTest, ALargeBatchHandsItsEntryBytesToTheDiskAsItGoes) {
     }
     EXPECT_LE(asked, uint64_t{tableAt} - before);
     EXPECT_GE(asked + (1u << 20), written);
+    // A flush of the file started on its own thread while the batch wrote;
+    // the commit's flushes came all the same.
+    ASSERT_FALSE(recorder.startedBefore.empty());
+    for (int before : recorder.startedBefore) {
+        EXPECT_LE(before, flushesInBatch);
+    }
+    EXPECT_GT(recorder.flushes, flushesInBatch);
     // The hint changes nothing of what is stored.
     vfs.Close();
     EXPECT_EQ(CheckArchive(path), std::vector<std::string>{});

@@ -71,6 +71,8 @@ void CPKVfs::ResetTable(uint32_t capacity) {
 }
 
 void CPKVfs::CloseFile() {
+    flushBehind_.Wait();  // its handle on the file goes with it
+    unflushed_ = 0;
     mapping_.Close();
     file_.Close();
     guard_ = nullptr;

@@ -55,6 +55,10 @@ void Disk::StartWriteBack(platform::File& file, uint64_t offset, uint64_t length
     platform::StartWriteBack(file, offset, length);
 }
 
+bool Disk::StartFlush(platform::File& file, platform::FlushBehind& flusher) {
+    return flusher.Start(file);
+}
+
 Disk& Disk::System() {
     static Disk* disk = new Disk;  // stateless; never destroyed: used until the process ends
     return *disk;

@@ -8,6 +8,7 @@
 
 #include "platform/fs.h"
 #include "platform/text.h"
+#include "platform/writeback.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
@@ -167,6 +168,45 @@ TEST(File, MovedHandlesKeepTheirFile) {
     EXPECT_EQ(*b.Write("z", 1), 1u);
     b.Close();
     EXPECT_EQ(ReadFile(dir / "m"), "z");
+}
+
+TEST(File, ASecondHandleReachesTheSameFileAndOutlivesTheFirst) {
+    TempDir dir;
+    EXPECT_FALSE(File().OpenAgain());
+    // Shared as an archive open for changing shares itself.
+    auto f = File::Open(dir / "a", Access::kReadWrite, platform::kShareRead | platform::kShareWrite,
+                        Disposition::kCreateAlways);
+    ASSERT_TRUE(f);
+    ASSERT_TRUE(f->WriteAt(0, "abc", 3));
+    auto second = f->OpenAgain();
+    ASSERT_TRUE(second) << second.error().Message();
+    ASSERT_TRUE(second->WriteAt(1, "XY", 2));
+    char back[3] = {};
+    ASSERT_TRUE(f->ReadAt(0, back, 3));
+    EXPECT_EQ(std::string(back, 3), "aXY");
+    f->Close();
+    ASSERT_TRUE(second->WriteAt(3, "d", 1));
+    EXPECT_TRUE(second->Flush());
+    second->Close();
+    EXPECT_EQ(ReadFile(dir / "a"), "aXYd");
+}
+
+TEST(FlushBehind, FlushesWhileTheWriterGoesOnAndStartsAgainOnceDone) {
+    TempDir dir;
+    platform::FlushBehind flusher;
+    EXPECT_FALSE(flusher.Start(File()));  // no second handle to be had
+    auto f = File::Open(dir / "f", Access::kReadWrite, platform::kShareRead | platform::kShareWrite,
+                        Disposition::kCreateAlways);
+    ASSERT_TRUE(f);
+    ASSERT_TRUE(f->WriteAt(0, "first", 5));
+    EXPECT_TRUE(flusher.Start(*f));  // none under way yet
+    ASSERT_TRUE(f->WriteAt(5, " second", 7));
+    flusher.Wait();
+    EXPECT_TRUE(flusher.Start(*f));  // the last one has ended
+    // The file may close while the flush goes on.
+    f->Close();
+    flusher.Wait();
+    EXPECT_EQ(ReadFile(dir / "f"), "first second");
 }
 
 TEST(FileMapping, ViewsReadAndWriteTheFile) {

@@ -221,6 +221,17 @@ Status File::SetEndOfFile() {
     return Status::Ok();
 }
 
+Result<File> File::OpenAgain() const {
+    if (!IsOpen()) {
+        return Error{EBADF};
+    }
+    const int fd = ::fcntl(ToFd(handle_), F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) {
+        return LastError();
+    }
+    return File(fd);
+}
+
 Status File::Flush() {
     if (::fsync(ToFd(handle_)) != 0) {
         return LastError();

@@ -206,6 +206,17 @@ Status File::SetEndOfFile() {
     return Status::Ok();
 }
 
+Result<File> File::OpenAgain() const {
+    if (!IsOpen()) {
+        return Error{ERROR_INVALID_HANDLE};
+    }
+    HANDLE h = ReOpenFile(H(handle_), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, 0);
+    if (h == INVALID_HANDLE_VALUE) {
+        return LastError();
+    }
+    return File(reinterpret_cast<intptr_t>(h));
+}
+
 Status File::Flush() {
     if (!FlushFileBuffers(H(handle_))) {
         return LastError();

@@ -30,6 +30,7 @@
 #include "cpk/CrcIndex.h"
 #include "cpk/DiscIOMgr.h"
 #include "platform/file.h"
+#include "platform/writeback.h"
 
 class BlockPool;
 
@@ -296,8 +297,9 @@ private:
     // back before they were written; writes the rest first when they follow.
     void ForgetGathered(uint32_t offset, uint32_t size);
     // Asks the disk to start writing entry bytes just written at offset, when
-    // they are many: the flush before the next header switch then finds
-    // them written. Changes nothing the file holds, nor its order of writes.
+    // they are many, and to flush them on a thread of its own every few
+    // megabytes: the flush before the next header switch then finds them
+    // written. Changes nothing the file holds, nor its order of writes.
     void WriteBehind(uint64_t offset, uint64_t length);
 
     std::string path_;
@@ -358,5 +360,7 @@ private:
     uint32_t gatheredSize_ = 0;            // how many
     uint32_t gatheredAt_ = 0;              // where gathered_[0] goes in the file
     bool gatherFailed_ = false;            // writing gathered bytes failed in this batch
+    platform::FlushBehind flushBehind_;    // flushes entry bytes while more are written
+    uint64_t unflushed_ = 0;               // entry bytes written since it last started
     Committed committed_;
 };

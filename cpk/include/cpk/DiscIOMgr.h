@@ -14,6 +14,10 @@
 
 #include "platform/file.h"
 
+namespace platform {
+class FlushBehind;
+}
+
 namespace DiscIOMgr {
 
 // The disk under the storage code. The archive (CPKVfs), the unpacker and
@@ -38,6 +42,10 @@ public:
     // already, to go to the disk now rather than at the next flush. A hint
     // with no result; Flush alone makes bytes durable.
     virtual void StartWriteBack(platform::File& file, uint64_t offset, uint64_t length);
+    // platform::FlushBehind::Start: starts a flush of what was written to
+    // the file, on the flusher's own thread, and answers whether it started.
+    // A hint like StartWriteBack; Flush alone makes bytes durable.
+    virtual bool StartFlush(platform::File& file, platform::FlushBehind& flusher);
 
     // The machine's own disk.
     static Disk& System();

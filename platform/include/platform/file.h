@@ -69,6 +69,12 @@ public:
     Status SetEndOfFile();
     Status Flush();
 
+    // A second handle on the same file, for another thread: what goes
+    // through either is the same file's. On Windows a handle opened anew
+    // (for writing, sharing reading and writing) rather than a duplicate, so
+    // that a slow call through it holds up no call through this one.
+    Result<File> OpenAgain() const;
+
     // The native handle (a HANDLE or a file descriptor), for the mapping code.
     intptr_t native() const { return handle_; }
 

@@ -9,7 +9,9 @@
 // still the flush's alone.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <thread>
 
 #include "platform/file.h"
 
@@ -20,5 +22,35 @@ namespace platform {
 // such request (Windows writes behind on its own). Any thread that may use
 // the file may call it.
 void StartWriteBack(File& file, uint64_t offset, uint64_t length);
+
+// Flushing a file on a thread of its own while its writer goes on.
+//
+// Bytes written back early still wait, at the writer's final flush, for the
+// disk to take them out of its own cache: a flush costs in proportion to
+// what was written since the one before, and tens of megabytes cost tens of
+// milliseconds. Flushed now and then along the way, on a thread that waits
+// for the disk while the writer works, the final flush finds little left.
+// Only a hint, like StartWriteBack: the writer's own flush still decides
+// what is durable, and a flush that fails here is not told.
+class FlushBehind {
+public:
+    FlushBehind() = default;
+    ~FlushBehind();  // waits for a flush under way
+    FlushBehind(const FlushBehind&) = delete;
+    FlushBehind& operator=(const FlushBehind&) = delete;
+
+    // Starts a flush of what was written to file so far, through a second
+    // handle on it (File::OpenAgain), and returns at once: true when it
+    // started; false, with nothing started, while the last flush started here
+    // is still under way, or when there is no second handle or thread to be
+    // had. The file may be closed while the flush goes on.
+    bool Start(const File& file);
+    // Waits for the flush under way, if any.
+    void Wait();
+
+private:
+    std::thread thread_;
+    std::atomic<bool> running_{false};
+};
 
 }  // namespace platform
