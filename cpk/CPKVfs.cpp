@@ -495,8 +495,12 @@ void CPKVfs::ReadAhead(int index) {
         std::max(total, std::min<uint64_t>(aheadWindow_, header_.tableOffset - e.offset));
     aheadSize_ = 0;
     if (length > aheadCapacity_) {
-        ahead_.reset(new (std::nothrow) uint8_t[length]);
-        aheadCapacity_ = ahead_ != nullptr ? static_cast<size_t>(length) : 0;
+        // The whole window at once, rather than a larger buffer at each step
+        // of a run: the system hands the pages over as they are first read
+        // into, and each new buffer would take them anew.
+        const uint64_t capacity = std::max(length, kReadAheadWindow);
+        ahead_.reset(new (std::nothrow) uint8_t[capacity]);
+        aheadCapacity_ = ahead_ != nullptr ? static_cast<size_t>(capacity) : 0;
         if (ahead_ == nullptr) {
             aheadWindow_ = 0;
             return;  // each entry is read where wanted
