@@ -647,7 +647,11 @@ bool CPKVfs::Guard(uint64_t offset, uint64_t length) {
 
 bool CPKVfs::SwitchHeader(const CPKHeader& header) {
     // Whatever the new header points at must be on the disk before it is.
-    if (!FlushGathered() || !DiscIOMgr::Flush(file_, store_) || !Guard(0, kCpkHeaderSize) ||
+    if (!FlushGathered() || !DiscIOMgr::Flush(file_, store_)) {
+        return false;
+    }
+    unflushed_ = 0;
+    if (!Guard(0, kCpkHeaderSize) ||
         !DiscIOMgr::WriteAt(file_, 0, &header, kCpkHeaderSize, store_)) {
         return false;
     }

@@ -361,6 +361,6 @@ private:
     uint32_t gatheredAt_ = 0;              // where gathered_[0] goes in the file
     bool gatherFailed_ = false;            // writing gathered bytes failed in this batch
     platform::FlushBehind flushBehind_;    // flushes entry bytes while more are written
-    uint64_t unflushed_ = 0;               // entry bytes written since it last started
+    uint64_t unflushed_ = 0;               // entry bytes written since a flush, behind or not
     Committed committed_;
 };
