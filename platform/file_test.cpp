@@ -180,6 +180,9 @@ TEST(File, ASecondHandleReachesTheSameFileAndOutlivesTheFirst) {
     ASSERT_TRUE(f->WriteAt(0, "abc", 3));
     auto second = f->OpenAgain();
     ASSERT_TRUE(second) << second.error().Message();
+    // Opened anew, not duplicated: its position is its own.
+    ASSERT_TRUE(f->Seek(0, platform::SeekFrom::kEnd));
+    EXPECT_EQ(*second->Seek(0, platform::SeekFrom::kCurrent), 0u);
     ASSERT_TRUE(second->WriteAt(1, "XY", 2));
     char back[3] = {};
     ASSERT_TRUE(f->ReadAt(0, back, 3));

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <string>
 #include <vector>
 
 #include "../common/backend.h"
@@ -225,11 +226,23 @@ Result<File> File::OpenAgain() const {
     if (!IsOpen()) {
         return Error{EBADF};
     }
-    const int fd = ::fcntl(ToFd(handle_), F_DUPFD_CLOEXEC, 0);
-    if (fd < 0) {
+    const int fd = ToFd(handle_);
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0) {
         return LastError();
     }
-    return File(fd);
+    // Opened anew, not duplicated: a duplicate shares the open file, and
+    // with it the record of which write errors a flush has told already, so
+    // that a flush through one could keep a failed write from the other's.
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    int again;
+    do {
+        again = ::open(self.c_str(), (flags & O_ACCMODE) | O_CLOEXEC);
+    } while (again < 0 && errno == EINTR);
+    if (again < 0) {
+        return LastError();
+    }
+    return File(again);
 }
 
 Status File::Flush() {

@@ -70,9 +70,11 @@ public:
     Status Flush();
 
     // A second handle on the same file, for another thread: what goes
-    // through either is the same file's. On Windows a handle opened anew
-    // (for writing, sharing reading and writing) rather than a duplicate, so
-    // that a slow call through it holds up no call through this one.
+    // through either is the same file's. Opened anew rather than duplicated,
+    // with a file position of its own: a write error is told to a flush
+    // through each, and a slow call through one holds up no call through
+    // the other. On Windows it is opened for writing, sharing reading and
+    // writing; on POSIX with this handle's access (through /proc, on Linux).
     Result<File> OpenAgain() const;
 
     // The native handle (a HANDLE or a file descriptor), for the mapping code.

@@ -1,12 +1,17 @@
-// Starting the write of a file's bytes to the disk early.
+// Starting the write of a file's bytes to the disk early, and flushing the
+// file along the way.
 //
 // A writer of many megabytes that must make them durable at its end (an
 // archive's batch, flushed before its header switches) spends that end
 // waiting for the whole of them. Asked to start on each stretch as soon as
-// it is written, the system writes them while the writer goes on, and the
-// final flush finds little left to do. Only a hint: it makes nothing
-// durable, orders nothing, and its failure changes nothing; durability is
-// still the flush's alone.
+// it is written (StartWriteBack), the system writes them while the writer
+// goes on; yet the final flush still waits for the disk to empty its own
+// cache of them, in proportion to what was written since the flush before.
+// Flushed now and then on a thread of its own (FlushBehind), the disk does
+// that too while the writer works, and the final flush finds little left.
+// Both are hints only: they make nothing durable that the writer counts on,
+// order nothing, and their failure changes nothing; durability is still the
+// writer's own flush's.
 #pragma once
 
 #include <atomic>
@@ -23,15 +28,9 @@ namespace platform {
 // the file may call it.
 void StartWriteBack(File& file, uint64_t offset, uint64_t length);
 
-// Flushing a file on a thread of its own while its writer goes on.
-//
-// Bytes written back early still wait, at the writer's final flush, for the
-// disk to take them out of its own cache: a flush costs in proportion to
-// what was written since the one before, and tens of megabytes cost tens of
-// milliseconds. Flushed now and then along the way, on a thread that waits
-// for the disk while the writer works, the final flush finds little left.
-// Only a hint, like StartWriteBack: the writer's own flush still decides
-// what is durable, and a flush that fails here is not told.
+// Flushes a file on a thread of its own while its writer goes on (tens of
+// megabytes cost a flush tens of milliseconds). A flush that fails here is
+// not told: the writer's own flush meets the same fault.
 class FlushBehind {
 public:
     FlushBehind() = default;
