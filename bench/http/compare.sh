@@ -122,6 +122,7 @@ echo "== (a) loopback, no cap, $runs rounds"
 for i in $(seq "$runs"); do echo " round $i"; tools ""; done
 report "(a) loopback (goal: ftpfetch at least 0.9 x the faster of curl and aria2c)"
 
+[ "$runs_capped" -gt 0 ] || exit 0
 echo "== (b) each connection capped at $rate KB/s, $runs_capped rounds"
 for i in $(seq "$runs_capped"); do echo " round $i"; tools /capped nocurl; done
 report "(b) capped at $rate KB/s per connection (goal: at least 0.95 x three times the cap)" \
