@@ -30,7 +30,11 @@ std::string PrivateInstanceName() {
 }
 
 // The warning's texts as the program writes them: no Language.txt in an
-// empty current folder, and the process's text table read afresh.
+// empty current folder, and the process's text table read afresh. On POSIX
+// the lock files go to a runtime folder of the test's own, for the test and
+// the programs it starts (they inherit the environment): no real patcher
+// takes part, and nothing is left behind in the temporary folder. Under Wine
+// named mutexes belong to the build tree's own prefix.
 class CPatcherAppTest : public ::testing::Test {
 protected:
     void SetUp() override { ResetLocalText(); }
@@ -38,6 +42,8 @@ protected:
 
     testsupport::TempDir dir_;
     testsupport::CurrentDirGuard cd_{dir_.path()};
+    testsupport::TempDir runtime_;
+    testsupport::ScopedEnv runtimeEnv_{"XDG_RUNTIME_DIR", platform::NativePath(runtime_.path())};
 };
 
 TEST_F(CPatcherAppTest, TheFirstInstanceRunsTheDialog) {
@@ -70,17 +76,12 @@ TEST_F(CPatcherAppTest, ASecondInstanceWarnsAndLeavesTheFirstAlone) {
     EXPECT_EQ(third.state(), State::kAlreadyRunning);
 }
 
-// The real program with its real lock name. On POSIX the lock lives in the
-// user's runtime folder, which the test points at a folder of its own for
-// itself and the programs it starts; under Wine named mutexes belong to the
-// build tree's own Wine prefix. Either way no real patcher can take part.
+// The real program with its real lock name, in the fixture's runtime folder.
 TEST_F(CPatcherAppTest, TheProgramEndsAtOnceWhenAnotherInstanceRuns) {
 #ifdef _WIN32
     const std::string program = testsupport::ProgramDir() + "\\Drevik.exe";
 #else
     const std::string program = testsupport::ProgramDir() + "\\drevik";
-    testsupport::TempDir runtime;
-    testsupport::ScopedEnv scope("XDG_RUNTIME_DIR", platform::NativePath(runtime.path()));
 #endif
     // Alone, in a folder without update.ini, it fails at once and writes
     // nothing: there is no server to ask.
@@ -108,8 +109,6 @@ TEST_F(CPatcherAppTest, OptionsAreSetWithoutTheLockWhileAPatcherRuns) {
     const std::string program = testsupport::ProgramDir() + "\\Drevik.exe";
 #else
     const std::string program = testsupport::ProgramDir() + "\\drevik";
-    testsupport::TempDir runtime;
-    testsupport::ScopedEnv scope("XDG_RUNTIME_DIR", platform::NativePath(runtime.path()));
 #endif
     platform::SingleInstanceLock running(CPatcherApp::kInstanceName);
     ASSERT_EQ(running.state(), State::kAcquired);

@@ -55,6 +55,11 @@ protected:
     }
 
     testsupport::TempDir dir_;
+    // On POSIX the locks go to a runtime folder of the test's own, for the
+    // test and the helper programs it starts: nothing is left behind in the
+    // temporary folder, and no real patcher takes part.
+    testsupport::TempDir runtime_;
+    testsupport::ScopedEnv runtimeEnv_{"XDG_RUNTIME_DIR", platform::NativePath(runtime_.path())};
     std::string program_;
     SelfUpdateOptions options_;
 };
@@ -141,17 +146,7 @@ TEST_F(SelfUpdateTest, TheHelperProgramHandsTheExitCodeOn) {
     const std::string helper = dir_ / kSelfUpdateHelper;
     WriteFile(helper, ReadFile(testsupport::ProgramDir() + "\\" + kSelfUpdateHelper));
     ASSERT_TRUE(platform::SetExecutable(helper));
-#ifndef _WIN32
-    // The lock of the real patcher's name lives in a folder of this test
-    // (for the helper only: this program's own locks stay where they were).
-    testsupport::TempDir locks;
-    auto env = std::make_unique<testsupport::ScopedEnv>("XDG_RUNTIME_DIR",
-                                                        platform::NativePath(locks.path()));
-#endif
     auto p = platform::StartProgram(helper, {PatcherName(), "exit", "7"}, dir_.path());
-#ifndef _WIN32
-    env.reset();
-#endif
     ASSERT_TRUE(p) << p.error().Message();
     EXPECT_EQ(p->Wait(-1).value_or(-1), 7);
     EXPECT_EQ(ReadFile(dir_ / PatcherName()), program_);
