@@ -113,6 +113,14 @@ void JudgeAnswer(FetchResult& result, const FetchOptions& options) {
     result.error.clear();
 }
 
+bool WholeFileForRange(int status, const FetchOptions& options) {
+    return options.sink && options.useRange && options.rangeFirst > 0 && status != 206;
+}
+
+std::string WholeFileText(int status) {
+    return "HTTP " + std::to_string(status) + " with the whole file for a range";
+}
+
 BodyCollector::Take BodyCollector::Add(const char* data, std::size_t size) {
     if (stopped_) {
         return Take::kStopped;

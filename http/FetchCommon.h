@@ -38,6 +38,15 @@ void ReadHeaders(FetchResult& result, const std::string& contentType,
 // range asked for, or the bytes would land at the wrong place.
 void JudgeAnswer(FetchResult& result, const FetchOptions& options);
 
+// A sink takes the bytes of its range from the range's first byte on. A 2xx
+// answer other than 206 to a range that starts after the file's first byte
+// carries the whole file, whose first bytes would land where the range
+// belongs: its body is not handed to the sink, and the fetch fails with
+// WholeFileText(status). A body kept in result.body is the caller's to judge
+// by its status, and a range from the first byte is the same bytes either way.
+bool WholeFileForRange(int status, const FetchOptions& options);
+std::string WholeFileText(int status);
+
 // Takes body bytes as they arrive: into result.body or options.sink, up to
 // options.maxBytes.
 class BodyCollector {

@@ -265,6 +265,24 @@ TEST_F(FetchTest, ByteRanges) {
     EXPECT_FALSE(r.range);
     EXPECT_FALSE(r.rangeTotal);
     EXPECT_TRUE(r.body == file);
+
+    // A sink would take such an answer's first bytes for its range's: it
+    // gets none of them. From the first byte on they are the range's bytes.
+    std::string sunk;
+    options.sink = [&](const char* data, size_t size) {
+        sunk.append(data, size);
+        return true;
+    };
+    r = Fetch(Url("/norange/range.bin"), options);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.status, 200);
+    EXPECT_EQ(r.error, "HTTP 200 with the whole file for a range");
+    EXPECT_TRUE(sunk.empty());
+    options.rangeFirst = 0;
+    r = Fetch(Url("/norange/range.bin"), options);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.status, 200);
+    EXPECT_TRUE(sunk == file);
 }
 
 TEST_F(FetchTest, HttpsTrustsTheGivenAuthorityOnly) {

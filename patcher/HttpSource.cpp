@@ -232,8 +232,8 @@ bool CFtpDownloader::HttpSegment(uint32_t segmentIndex, uint32_t& offset, uint32
     } else if (r.ok && r.status == 206 && r.range && r.range->first != first) {
         why = "answered another range than the one asked for";
     } else if (r.ok && ranges && r.status != 206 && first > 0) {
-        // The bytes from the file's start went where the range belongs; the
-        // digest check of the file finds them.
+        // An empty body: a whole file with bytes is refused by the fetch
+        // before any of them reaches the block.
         why = "answered a range with the whole file";
     } else if (remaining == 0) {
         return true;

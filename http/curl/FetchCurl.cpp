@@ -52,6 +52,7 @@ struct Transfer {
     // answer of a redirect, or the real one after "100 Continue") clears them.
     std::string contentType, contentLength, contentRange;
     bool full = false;       // maxBytes reached
+    bool wholeFile = false;  // the whole file came for a range (not handed on)
     bool cancelled = false;  // options.cancel was seen
     bool stalled = false;    // stall bound ran out
     Clock::time_point lastByte = Clock::now();
@@ -99,6 +100,10 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
     curl_easy_getinfo(t->handle, CURLINFO_RESPONSE_CODE, &status);
     if (status < 200 || status > 299) {
         return n;  // the body of an error page is not wanted
+    }
+    if (detail::WholeFileForRange(static_cast<int>(status), t->options)) {
+        t->wholeFile = true;
+        return 0;
     }
     switch (t->body.Add(data, n)) {
         case detail::BodyCollector::Take::kMore:
@@ -258,6 +263,8 @@ FetchResult Fetch(const std::string& url, const FetchOptions& options) {
         result.error = detail::kCancelled;
     } else if (t.stalled) {
         result.error = "timed out: no data for " + detail::DurationText(options.stallTimeout);
+    } else if (t.wholeFile) {
+        result.error = detail::WholeFileText(result.status);
     } else if (t.body.stopped()) {
         result.error = detail::kStoppedByReceiver;
     } else {

@@ -608,6 +608,10 @@ Hop Fetcher::OneHop(HINTERNET session, const std::string& url) {
         detail::JudgeAnswer(result_, options_);
         return hop;  // the error page is not read
     }
+    if (detail::WholeFileForRange(result_.status, options_)) {
+        Fail(detail::WholeFileText(result_.status));
+        return hop;
+    }
 
     // The body: ask what is there, read it, until the end or maxBytes.
     std::vector<char>& buffer = request.completion().buffer;

@@ -20,7 +20,9 @@ namespace http {
 struct FetchOptions {
     // Byte range: when useRange, sends "Range: bytes=first-" or "first-last"
     // (rangeLast inclusive, not below rangeFirst). A server may answer with
-    // the whole body (200): result.range then stays unset.
+    // the whole body (200): result.range then stays unset. With a sink and a
+    // range that does not start at the first byte, such an answer fails
+    // ("HTTP 200 with the whole file for a range") and the sink gets nothing.
     bool useRange = false;
     std::uint64_t rangeFirst = 0;
     std::optional<std::uint64_t> rangeLast;
