@@ -23,32 +23,12 @@
 #include "platform/text.h"
 #include "testsupport/nginx_server.h"
 #include "testsupport/settings_store.h"
+#include "update_dialog.h"
 #include "update_fixture.h"
 
 namespace {
 
 using namespace testsupport;
-
-constexpr uint32_t kRunLimitMs = 120000;
-
-Release ThreePatches(const std::string& big) {
-    Release r;
-    r.manifest =
-        "latest 103\n"
-        "mirror * {FTP}\n"
-        "path 100 v100\\p101.cpk v101\\p102.cpk v102\\p103.cpk\n"
-        "path 101 v101\\p102.cpk v102\\p103.cpk\n"
-        "path 102\n";
-    r.files["v100\\p101.cpk"] = BuildArchive({{"readme.txt", "one"}, {"data\\a.txt", "a1"}});
-    r.files["v101\\p102.cpk"] = BuildArchive({{"readme.txt", "two"}, {"data\\b.bin", big}});
-    r.files["v102\\p103.cpk"] = BuildArchive({{"data\\c.txt", "c3"}});
-    return r;
-}
-
-std::string FileName(const std::string& path) {
-    size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 bool HasRetr(const std::vector<std::string>& commands, size_t from = 0) {
     for (size_t i = from; i < commands.size(); ++i) {
@@ -105,39 +85,21 @@ protected:
         o.walk = [this](CUpdateDlg&, UpdateShared& shared, uint32_t& counter, CPKVfs& package,
                         CPKVfs&) {
             std::lock_guard<std::mutex> lock(mu_);
-            unpacked_[FileName(package.Path())] = ReadFile(package.Path());
+            unpacked_[FileNamePart(package.Path())] = ReadFile(package.Path());
             counter += package.Header().liveCount;
             return shared.unpack.stopFlag.load() ? 0 : 1;
         };
         o.replyPolls = 300;
         o.ftp = ftpOptions_;
         o.serverList.settings = settings_.store();
-        UpdateDlgOptions d;
-        d.text = [](const char* s) { return std::string(s); };
-        d.modulePath = game_ / "drevik";
-        d.sleep = [](uint32_t) {};
-        d.startHelper = [](const std::string&, const std::vector<std::string>&) { return true; };
-        d.makeWork = [o](CUpdateDlg& dialog, UpdateShared& shared) {
-            return MakeUpdateDriver(dialog, shared, o);
-        };
-        dialog_ = std::make_unique<CUpdateDlg>(std::move(d));
-        dialog_->OnInitDialog();
+        dialog_ = OpenUpdateDialog(
+            game_ / "drevik", o,
+            [](const std::string&, const std::vector<std::string>&) { return true; });
     }
     UpdateDriver& Driver() { return static_cast<UpdateDriver&>(dialog_->work()); }
 
-    bool RunUntil(const std::function<bool()>& done) {
-        uint64_t start = platform::TickCount64();
-        while (!done()) {
-            if (platform::TickCount64() - start > kRunLimitMs) {
-                return false;
-            }
-            dialog_->PumpEvents(20);
-        }
-        return true;
-    }
-    bool RunToOutcome() {
-        return RunUntil([this] { return dialog_->outcome() != UpdateOutcome::kPending; });
-    }
+    bool RunUntil(const std::function<bool()>& done) { return RunDialogUntil(*dialog_, done); }
+    bool RunToOutcome() { return RunDialogToOutcome(*dialog_); }
     std::string Boxes() const {
         std::string texts;
         for (const auto& b : boxes_.asked()) {
@@ -162,7 +124,7 @@ protected:
         std::lock_guard<std::mutex> lock(mu_);
         EXPECT_EQ(unpacked_.size(), 2u);
         for (const char* path : {"v101\\p102.cpk", "v102\\p103.cpk"}) {
-            EXPECT_TRUE(unpacked_[FileName(path)] == release_.files[path]) << path;
+            EXPECT_TRUE(unpacked_[FileNamePart(path)] == release_.files[path]) << path;
         }
     }
     std::vector<std::string> FtpCommands() {

@@ -125,6 +125,21 @@ std::string BuildArchive(const std::vector<PackageEntry>& entries, bool lzo) {
     return ReadFile(path);
 }
 
+Release ThreePatches(const std::string& big) {
+    Release r;
+    r.manifest =
+        "latest 103\n"
+        "mirror * {FTP}\n"
+        "path 100 v100\\p101.cpk v101\\p102.cpk v102\\p103.cpk\n"
+        "path 101 v101\\p102.cpk v102\\p103.cpk\n"
+        "path 102\n";
+    r.files["v100\\p101.cpk"] = BuildArchive({{"readme.txt", "one"}, {"data\\a.txt", "a1"}});
+    r.files["v101\\p102.cpk"] =
+        BuildArchive({{"readme.txt", "two"}, {"data\\b.bin", big.empty() ? "b" : big}});
+    r.files["v102\\p103.cpk"] = BuildArchive({{"data\\c.txt", "c3"}});
+    return r;
+}
+
 std::map<std::string, std::string> ArchiveEntries(const std::string& path) {
     std::map<std::string, std::string> out;
     BlockPool pool;

@@ -51,6 +51,10 @@ struct Release {
     std::map<std::string, std::string> files;
 };
 
+// 100 -> 103 in three packages; big is what the second one carries as
+// data\b.bin ("b" when empty).
+Release ThreePatches(const std::string& big = "");
+
 // versiond and proftpd serving a release, each on a loopback address of its
 // own: proftpd on port 21, versiond on kVersionPort. The addresses are
 // picked first, so that a release can carry an update.ini that names them;

@@ -27,31 +27,12 @@
 #include "platform/text.h"
 #include "testsupport/settings_store.h"
 #include "testsupport/wait.h"
+#include "update_dialog.h"
 #include "update_fixture.h"
 
 namespace {
 
 using namespace testsupport;
-
-// A run that has not ended after this long has hung: a generous margin over
-// every time-out of the flow (a connect gives up after about 10 s).
-constexpr uint32_t kRunLimitMs = 120000;
-
-// 100 -> 103 in three packages.
-Release ThreePatches(const std::string& big = "") {
-    Release r;
-    r.manifest =
-        "latest 103\n"
-        "mirror * {FTP}\n"
-        "path 100 v100\\p101.cpk v101\\p102.cpk v102\\p103.cpk\n"
-        "path 101 v101\\p102.cpk v102\\p103.cpk\n"
-        "path 102\n";
-    r.files["v100\\p101.cpk"] = BuildArchive({{"readme.txt", "one"}, {"data\\a.txt", "a1"}});
-    r.files["v101\\p102.cpk"] =
-        BuildArchive({{"readme.txt", "two"}, {"data\\b.bin", big.empty() ? "b" : big}});
-    r.files["v102\\p103.cpk"] = BuildArchive({{"data\\c.txt", "c3"}});
-    return r;
-}
 
 // The unpack walk's stand-in for the driver's own tests: counts the entries
 // of the package, posts the update bar, takes a package file named like the
@@ -128,37 +109,18 @@ protected:
         }
         o.replyPolls = 300;
         o.serverList.settings = settings_.store();
-        UpdateDlgOptions d;
-        d.text = [](const char* s) { return std::string(s); };
-        d.modulePath = modulePath_.empty() ? game_ / "drevik" : modulePath_;
-        d.sleep = [](uint32_t) {};
-        d.startHelper = [this](const std::string& helper, const std::vector<std::string>&) {
-            helpers_.push_back(helper);
-            return true;
-        };
-        d.makeWork = [o](CUpdateDlg& dialog, UpdateShared& shared) {
-            return MakeUpdateDriver(dialog, shared, o);
-        };
-        dialog_ = std::make_unique<CUpdateDlg>(std::move(d));
-        dialog_->OnInitDialog();
+        dialog_ =
+            OpenUpdateDialog(modulePath_.empty() ? game_ / "drevik" : modulePath_, o,
+                             [this](const std::string& helper, const std::vector<std::string>&) {
+                                 helpers_.push_back(helper);
+                                 return true;
+                             });
         return *dialog_;
     }
     UpdateDriver& Driver() { return static_cast<UpdateDriver&>(dialog_->work()); }
 
-    // Handles the dialog's events until done() holds; false when the run hung.
-    bool RunUntil(const std::function<bool()>& done) {
-        uint64_t start = platform::TickCount64();
-        while (!done()) {
-            if (platform::TickCount64() - start > kRunLimitMs) {
-                return false;
-            }
-            dialog_->PumpEvents(20);
-        }
-        return true;
-    }
-    bool RunToOutcome() {
-        return RunUntil([this] { return dialog_->outcome() != UpdateOutcome::kPending; });
-    }
+    bool RunUntil(const std::function<bool()>& done) { return RunDialogUntil(*dialog_, done); }
+    bool RunToOutcome() { return RunDialogToOutcome(*dialog_); }
     std::vector<std::string> BoxTexts() const {
         std::vector<std::string> texts;
         for (const auto& b : boxes_.asked()) {
