@@ -475,10 +475,13 @@ int ExtractToDisk(UnpackContext& dialog, uint32_t crc, uint32_t& counter, CPKVfs
     }
     std::string relative = path;
     bool selfUpdate = false;
-    if (!dialog.executableName.empty() && path == dialog.executableName) {
+    // Any letter case: on Windows "DREVIK.EXE" is the running program too.
+    if (!dialog.executableName.empty() &&
+        platform::EqualsIgnoringAsciiCase(path, dialog.executableName)) {
         // The running program cannot be replaced: the new one waits in
-        // "download\" for the self-update helper.
-        relative = kSelfUpdateFolder + path;
+        // "download\" for the self-update helper, under the program's own
+        // name.
+        relative = kSelfUpdateFolder + dialog.executableName;
         selfUpdate = true;
         dialog.selfUpdatePending.store(1);
     }

@@ -15,6 +15,7 @@
 #include "platform/fs.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"
+#include "sign/Release.h"
 
 using progress::Percent;
 using progress::Since;
@@ -721,6 +722,17 @@ void CFtpDownloader::DownloadThread() {
         return;
     }
     std::vector<PatchFileEntry> entries = list_->Snapshot();
+    if (releaseGate_) {
+        Transfer t;
+        t.control = std::move(control_);
+        const bool passed = PassReleaseGate(t, entries, total);
+        control_ = std::move(t.control);
+        if (!passed) {
+            control_.Close();
+            Post(UM_RESET, 0, 0);
+            return;
+        }
+    }
     if (fetchSignatures_ && !FetchSignatures(entries)) {
         control_.Close();
         Post(UM_RESET, 0, 0);
@@ -795,6 +807,74 @@ bool CFtpDownloader::FetchFile(const PatchFileEntry& entry, int64_t& done, int64
     }
 }
 
+CFtpDownloader::SmallFetch CFtpDownloader::FetchSmallFile(Transfer& t, const std::string& directory,
+                                                          const std::string& fileName, size_t most,
+                                                          std::string& text) {
+    text.clear();
+    if (FetchSmallFileFromMirror(directory, fileName, most, text)) {
+        return SmallFetch::kFetched;
+    }
+    if (cancel_.load()) {
+        return SmallFetch::kFailed;
+    }
+    if (mirrorSettings_.webOnly) {
+        return SmallFetch::kMissing;  // no mirror has it, and there is nobody else
+    }
+    problem_ = FtpProblem::kNone;
+    if (!RequestTransfer(t, RemoteFilePath(directory, fileName), 0)) {
+        if (cancel_.load()) {
+            return SmallFetch::kFailed;
+        }
+        return problem_.load() == FtpProblem::kRefused ? SmallFetch::kMissing : SmallFetch::kFailed;
+    }
+    const bool whole = ReceiveWhole(t.data, text, most);
+    t.data.Close();
+    // The transfer's end on the control connection, before the next
+    // command: a cut stream ends with an abort reply, which is as good.
+    const int end = whole ? ReadReply(t.control) : 0;
+    if (cancel_.load() || !whole || (end / 100 != 2 && text.size() <= most)) {
+        return SmallFetch::kFailed;
+    }
+    return SmallFetch::kFetched;
+}
+
+bool CFtpDownloader::PassReleaseGate(Transfer& t, std::vector<PatchFileEntry>& entries,
+                                     int64_t& total) {
+    const std::string name = sign::kReleaseFileName;
+    std::string release;
+    std::string signature;
+    SmallFetch got = FetchSmallFile(t, "", name, sign::kReleaseBytesMax, release);
+    if (got == SmallFetch::kFetched) {
+        got = FetchSmallFile(t, "", name + kSignatureSuffix, kSignatureFileMax, signature);
+    }
+    if (cancel_.load()) {
+        return false;
+    }
+    if (got == SmallFetch::kFailed) {
+        TellConnectionLost();
+        return false;
+    }
+    std::string why = got == SmallFetch::kMissing
+                          ? "the servers have no signed " + name + " (and " + name +
+                                kSignatureSuffix + ") beside the packages"
+                          : releaseGate_(release, signature, entries);
+    if (!why.empty()) {
+        const std::string text =
+            FillInText(GetLocalText(GBK("发布者签名的版本文件%s不能证实这次更新,已停止更新")),
+                       name) +
+            "\n" + why;
+        platform::ShowMessageBox(nullptr, text.c_str(), GetLocalText(GBK("提示")), platform::kMbOk);
+        return false;
+    }
+    // The sizes now are the signed ones: what the list and the bars use.
+    total = 0;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        (void)list_->SetSize(i, entries[i].size);
+        total += entries[i].size;
+    }
+    return true;
+}
+
 bool CFtpDownloader::FetchSignatures(const std::vector<PatchFileEntry>& entries) {
     // One after another on the control connection of the sizes: a session
     // of its own per signature would cost a log-in (and, with many servers,
@@ -805,45 +885,21 @@ bool CFtpDownloader::FetchSignatures(const std::vector<PatchFileEntry>& entries)
         const std::string local = entry.localPath + kSignatureSuffix;
         (void)platform::DeleteFile(local);  // never one of an earlier release
         std::string text;
-        const bool fromMirror = FetchSignatureFromMirror(entry, text);
-        if (!fromMirror && mirrorSettings_.webOnly) {
-            if (!cancel_.load()) {
-                // Not the publisher's, or not to be had: either way not
-                // installed, and one left from before goes.
-                DeletePackage(entry.localPath);
-                Tell(GBK("补丁文件%s没有发布者的签名,不能更新"), entry.fileName);
-            }
+        const SmallFetch got = FetchSmallFile(t, entry.directory, entry.fileName + kSignatureSuffix,
+                                              kSignatureFileMax, text);
+        if (cancel_.load()) {
             return false;
         }
-        if (!fromMirror) {
-            problem_ = FtpProblem::kNone;
-            if (!RequestTransfer(
-                    t, RemoteFilePath(entry.directory, entry.fileName) + kSignatureSuffix, 0)) {
-                if (cancel_.load()) {
-                    return false;
-                }
-                if (problem_.load() == FtpProblem::kRefused) {
-                    // The server has no signature for it: not the publisher's.
-                    // Not fetched, and one left from before goes.
-                    DeletePackage(entry.localPath);
-                    Tell(GBK("补丁文件%s没有发布者的签名,不能更新"), entry.fileName);
-                } else {
-                    TellConnectionLost();
-                }
-                return false;
-            }
-            const bool whole = ReceiveWhole(t.data, text, kSignatureFileMax);
-            t.data.Close();
-            // The transfer's end on the control connection, before the next
-            // command.
-            const int end = whole ? ReadReply(t.control) : 0;
-            if (cancel_.load()) {
-                return false;
-            }
-            if (!whole || end / 100 != 2) {
-                TellConnectionLost();
-                return false;
-            }
+        if (got == SmallFetch::kMissing) {
+            // The servers have no signature for it: not the publisher's.
+            // Not fetched, and one left from before goes.
+            DeletePackage(entry.localPath);
+            Tell(GBK("补丁文件%s没有发布者的签名,不能更新"), entry.fileName);
+            return false;
+        }
+        if (got == SmallFetch::kFailed) {
+            TellConnectionLost();
+            return false;
         }
         // Whatever came is kept as it came: the unpacking judges it, and
         // says why when it is not a signature (too large, damaged, foreign).
@@ -881,9 +937,11 @@ bool CFtpDownloader::ReceiveWhole(platform::TcpSocket& data, std::string& text, 
         if (*got == 0) {
             return true;
         }
-        // A little past the bound, so that the reader sees it is too large.
-        if (text.size() <= most) {
-            text.append(buffer, std::min<size_t>(*got, most + 1 - text.size()));
+        // A little past the bound, so that the reader sees it is too large;
+        // what follows is not waited for.
+        text.append(buffer, std::min<size_t>(*got, most + 1 - text.size()));
+        if (text.size() > most) {
+            return true;
         }
         lastData = platform::TickCount();
     }

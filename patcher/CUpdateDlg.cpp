@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "patcher/PatchFileList.h"
+#include "patcher/SelfUpdateRecord.h"
 #include "patcher/Signatures.h"
 #include "patcher/UpdateDriver.h"
 #include "patcher/VersionRecord.h"
@@ -592,7 +593,8 @@ void CUpdateDlg::OnCloseRequest(int32_t resumeIndex) {
 // ---- The self-update hand-over ----
 
 void CUpdateDlg::HandOverCheck() {
-    const std::string newPatcher = "download\\" + SelfUpdateFileName(shared_.ownExeName);
+    const std::string name = SelfUpdateFileName(shared_.ownExeName);
+    const std::string newPatcher = "download\\" + name;
     {
         auto f = platform::File::Open(newPatcher, platform::Access::kRead,
                                       platform::kShareRead | platform::kShareWrite,
@@ -608,6 +610,13 @@ void CUpdateDlg::HandOverCheck() {
     work_->WaitUnpackThread();
     const int32_t unpacked = shared_.unpackResult.load();
     if (unpacked != 0 && unpacked != 1) {
+        return;
+    }
+    // Only the patcher an unpacking wrote, unchanged since: anything else of
+    // that name in download\ came from elsewhere and goes.
+    if (!UnpackedPatcherProblem("", name).empty()) {
+        (void)platform::DeleteFile(newPatcher);
+        ForgetUnpackedPatcher("");
         return;
     }
     // The helper learns which file to put in place, then how to start it.

@@ -2,6 +2,7 @@
 // the order of the work's steps out. The work is a recording stand-in here;
 // the real threads are tested end to end against real servers.
 #include "patcher/CUpdateDlg.h"
+#include "patcher/SelfUpdateRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -444,6 +445,7 @@ TEST_F(UpdateDlgTest, FullUpdateBarWithoutNewPatcherOnlyMovesTheBar) {
 
 TEST_F(UpdateDlgTest, HandOverWaitsForTheUnpackingStartsTheHelperAndEnds) {
     WriteFile(dir_ / ("download\\" + SelfUpdateFileName("drevik")), "new patcher");
+    ASSERT_TRUE(RecordUnpackedPatcher("", SelfUpdateFileName("drevik")));
     WriteFile(dir_ / "download\\p101.cpk", "1");
     WriteFile(dir_ / "download\\p102.cpk", "2");
     PatchFiles().Clear();
@@ -479,8 +481,33 @@ TEST_F(UpdateDlgTest, HandOverWaitsForTheUnpackingStartsTheHelperAndEnds) {
 // An unpacking that failed (and was undone) hands nothing over; a helper
 // that cannot be started is told, and the dialog stays instead of ending as
 // if it had handed over.
+// A patcher in download\ that no unpacking of this folder wrote, or one
+// changed since: whatever put it there (a package of that name, say), it is
+// not handed over, and it goes.
+TEST_F(UpdateDlgTest, APatcherTheUnpackingDidNotWriteIsNeverHandedOver) {
+    const std::string incoming = "download\\" + SelfUpdateFileName("drevik");
+    for (bool recorded : {false, true}) {
+        SCOPED_TRACE(recorded ? "changed after the unpacking" : "never unpacked");
+        WriteFile(dir_ / incoming, "new patcher");
+        if (recorded) {
+            ASSERT_TRUE(RecordUnpackedPatcher("", SelfUpdateFileName("drevik")));
+            WriteFile(dir_ / incoming, "another patcher");
+        }
+        Dialog();
+        auto& shared = const_cast<UpdateShared&>(Dialog().shared());
+        shared.unpackResult = 1;
+        Dialog().Post(UM_PROGRESS, 1, 100);
+        Pump();
+        EXPECT_FALSE(Dialog().ended());
+        EXPECT_TRUE(LogFrom("helper").empty());
+        EXPECT_FALSE(platform::Exists(incoming));
+        EXPECT_FALSE(platform::Exists(kSelfUpdateRecordFile));
+    }
+}
+
 TEST_F(UpdateDlgTest, NoHandOverAfterAFailureAndAHelperThatCannotStartIsTold) {
     WriteFile(dir_ / ("download\\" + SelfUpdateFileName("drevik")), "new patcher");
+    ASSERT_TRUE(RecordUnpackedPatcher("", SelfUpdateFileName("drevik")));
     Dialog();
     auto& shared = const_cast<UpdateShared&>(Dialog().shared());
     shared.unpackResult = -1;

@@ -249,7 +249,9 @@ bool CFtpDownloader::HttpSegment(uint32_t segmentIndex, uint32_t& offset, uint32
     return true;
 }
 
-bool CFtpDownloader::FetchSignatureFromMirror(const PatchFileEntry& entry, std::string& text) {
+bool CFtpDownloader::FetchSmallFileFromMirror(const std::string& directory,
+                                              const std::string& fileName, size_t most,
+                                              std::string& text) {
     while (!cancel_.load()) {
         std::optional<std::string> base = mirrors_.Pick();
         if (!base) {
@@ -258,11 +260,10 @@ bool CFtpDownloader::FetchSignatureFromMirror(const PatchFileEntry& entry, std::
         http::FetchOptions o =
             MirrorFetchOptions(mirrorSettings_.caFile, httpCancel_, options_.replyTimeoutMs,
                                std::chrono::milliseconds(options_.replyTimeoutMs) * 2);
-        // A little past the bound, so that the unpacking sees it is too
+        // A little past the bound, so that the reader sees it is too
         // large, as over FTP.
-        o.maxBytes = kSignatureFileMax + 1;
-        http::FetchResult r = http::Fetch(
-            MirrorFileUrl(*base, entry.directory, entry.fileName + kSignatureSuffix), o);
+        o.maxBytes = most + 1;
+        http::FetchResult r = http::Fetch(MirrorFileUrl(*base, directory, fileName), o);
         if (cancel_.load()) {
             return false;
         }

@@ -6,20 +6,24 @@
 #include "patcher/UpdateDriver.h"
 
 #include <cstdio>
+#include <ctime>
 #include <random>
 
 #include "cpk/CPKVfs.h"
 #include "cpk/DiscIOMgr.h"
+#include "cpk/FileHelpers.h"
 #include "cpk/Md5.h"
 #include "cpk/Unpack.h"
 #include "cpk/UnpackJournal.h"
 #include "patcher/CConfigFile.h"
 #include "patcher/CFtpDownloader.h"
 #include "patcher/PatchFileList.h"
+#include "patcher/SelfUpdateRecord.h"
 #include "patcher/Signatures.h"
 #include "patcher/VersionRecord.h"
 #include "patcher/text/LocalText.h"
 #include "platform/clock.h"
+#include "platform/file.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"
 #include "platform/profile.h"
@@ -32,6 +36,13 @@ namespace {
 constexpr const char kJournalFolder[] = "download\\undo";
 // A message lists at most this many names of what an update left out.
 constexpr size_t kNamesShown = 5;
+
+// Where the download puts the release file it fetched (a name no package
+// may have).
+std::string FetchedReleasePath(const std::string& gameFolder) {
+    const std::string path = "download\\" + std::string(sign::kReleaseFileName);
+    return gameFolder.empty() ? path : gameFolder + "\\" + path;
+}
 
 std::string Names(const std::vector<std::string>& names) {
     std::string out;
@@ -152,7 +163,17 @@ void UpdateDriver::Init() {
     // (a rotation) is checked package by package against the keys in
     // place before each (see CheckSignature).
     startKeys_ = ReadPublisherKeys(config);
-    downloader_->SetFetchSignatures(startKeys_.required);
+    // Once the folder has a trusted release, its keys are the ones in force
+    // and signing stays on, whatever a package did to update.ini since.
+    trusted_ = ReadTrustedRelease(platform::CurrentDirectory());
+    signing_ = SigningRequired(startKeys_, trusted_);
+    downloader_->SetFetchSignatures(signing_);
+    if (signing_) {
+        downloader_->SetReleaseGate([this](const std::string& text, const std::string& signature,
+                                           std::vector<PatchFileEntry>& entries) {
+            return AllowRelease(text, signature, entries);
+        });
+    }
     // Web mirrors, where update.ini lists any, come before the FTP server.
     downloader_->SetMirrors(ReadMirrorSettings(config, platform::CurrentDirectory()));
     // The resume index belongs to the game folder (not to wherever the
@@ -416,6 +437,19 @@ bool UpdateDriver::FinishUnpack(int32_t version, const std::vector<PatchFileEntr
     }
     // The version is recorded: from now on no index may skip a package.
     (void)WriteResumeIndex(0, shared_.gameFolder);
+    {
+        // The release file that allowed it becomes the folder's: the floor
+        // for the next one, and the keys in force. Kept only once the
+        // update is complete, so that a failed one leaves the folder as it
+        // was.
+        std::lock_guard<std::mutex> lock(releaseMu_);
+        if (allowed_) {
+            if (StoreTrustedRelease(shared_.gameFolder, allowedText_, allowedSignature_)) {
+                trusted_ = allowed_->release;
+            }
+            DeletePackage(FetchedReleasePath(shared_.gameFolder));
+        }
+    }
     shared_.unpack.journal = nullptr;
     (void)journal.Commit();
     for (const PatchFileEntry& entry : files) {
@@ -437,6 +471,25 @@ void UpdateDriver::UnpackThread() {
     shared_.unpack.total = 0;
     uint32_t counter = 0;
     std::vector<PatchFileEntry> files = PatchFiles().Snapshot();
+    // Every package is checked before any is opened as an archive: the
+    // archive reader never sees bytes the publisher did not sign. Each is
+    // held open against writers from its check until the unpacking ends,
+    // so that what is unpacked is what was checked.
+    std::vector<platform::File> held;
+    for (const PatchFileEntry& entry : files) {
+        if (signing_) {
+            auto f =
+                platform::File::Open(entry.localPath, platform::Access::kRead, platform::kShareRead,
+                                     platform::Disposition::kOpenExisting);
+            if (f) {
+                held.push_back(std::move(f.value()));
+            }
+        }
+        if (!CheckSignature(entry, [&held] { held.clear(); })) {
+            FailUnpack();
+            return;
+        }
+    }
     uint32_t total = 0;
     if (!CountEntries(files, total)) {
         return;
@@ -469,12 +522,20 @@ void UpdateDriver::UnpackThread() {
     // Ends a failed or stopped unpacking: the game folder goes back to what
     // it was before the update, and the player learns what failed (and the
     // system's reason, where there is one: a full disk, say).
+    bool unpackedPatcher = false;  // this run wrote a new patcher (to download\)
     auto fail = [&](const std::string& what, uint32_t systemError = 0) {
         package.Close();
         target.Close();
         shared_.unpack.journal = nullptr;
         if (!what.empty()) {
             Tell(GBK("无法更新%s,更新已撤销"), what, systemError);
+        }
+        if (unpackedPatcher) {
+            // Out of an update that did not happen: never to be installed.
+            ForgetUnpackedPatcher(shared_.gameFolder);
+            const std::string name = "download\\" + shared_.ownExeName;
+            (void)platform::DeleteFile(
+                shared_.gameFolder.empty() ? name : shared_.gameFolder + "\\" + name);
         }
         if (journal.Rollback()) {
             (void)WriteResumeIndex(0, shared_.gameFolder);
@@ -490,10 +551,6 @@ void UpdateDriver::UnpackThread() {
             counter += static_cast<uint32_t>(files[i].entryCount);
             dialog_.Post(UM_PROGRESS, 1, Percent(counter, total));
             continue;
-        }
-        if (!CheckSignature(files[i])) {
-            fail("");
-            return;
         }
         if (!package.Open(files[i].localPath, CPKOpenMode::kReadOnly)) {
             fail(files[i].localPath);
@@ -523,6 +580,12 @@ void UpdateDriver::UnpackThread() {
             return;
         }
         if (shared_.unpack.selfUpdatePending.load() == 1) {
+            // What the hand-over may install: this file, as it is now.
+            unpackedPatcher = true;
+            if (!RecordUnpackedPatcher(shared_.gameFolder, shared_.ownExeName)) {
+                fail(kSelfUpdateRecordFile);
+                return;
+            }
             if (i + 1 == files.size()) {
                 selfUpdateLast = true;  // the hand-over follows the last package
                 break;
@@ -550,16 +613,42 @@ void UpdateDriver::UnpackThread() {
     dialog_.Post(UM_UPDATE_DONE, 0, 0);
 }
 
-bool UpdateDriver::CheckSignature(const PatchFileEntry& entry) {
-    if (!startKeys_.required) {
+std::string UpdateDriver::AllowRelease(const std::string& text, const std::string& signature,
+                                       std::vector<PatchFileEntry>& entries) {
+    const std::string path = FetchedReleasePath(shared_.gameFolder);
+    CreateDirectoryChain(platform::DirName(path, platform::PathSeparators::kBackslash));
+    if (!WriteReleaseFiles(path, text, signature)) {
+        return "cannot write " + platform::GbkToUtf8(platform::NativePath(path));
+    }
+    ReleaseAnswer answer;
+    answer.installed = versionBefore_.load();
+    answer.target = shared_.targetVersion.load();
+    ReleaseVerdict verdict =
+        CheckRelease(path, KeysInForce(startKeys_, trusted_), trusted_,
+                     static_cast<int64_t>(std::time(nullptr)), answer, entries);
+    if (!verdict.why.empty()) {
+        return verdict.why;
+    }
+    std::lock_guard<std::mutex> lock(releaseMu_);
+    allowed_ = std::move(verdict);
+    allowedText_ = text;
+    allowedSignature_ = signature;
+    return std::string();
+}
+
+bool UpdateDriver::CheckSignature(const PatchFileEntry& entry, const std::function<void()>& letGo) {
+    if (!signing_) {
         return true;
     }
-    // The keys in place now: an earlier package of this update may have
-    // brought new ones. A folder whose update.ini lists none any more is
-    // held to the keys it started with.
-    PublisherKeys keys = ReadPublisherKeysOf(shared_.gameFolder);
-    if (!keys.required) {
-        keys = startKeys_;
+    // The keys of the release file that allowed this update: never keys a
+    // package wrote into update.ini (an old signed package replayed would
+    // bring back keys long retired).
+    PublisherKeys keys;
+    {
+        std::lock_guard<std::mutex> lock(releaseMu_);
+        if (allowed_) {
+            keys = allowed_->packageKeys;
+        }
     }
     const sign::Check check = CheckPackageSignature(entry.localPath, entry.fileName, keys);
     if (check.verdict == sign::Verdict::kGood) {
@@ -567,6 +656,7 @@ bool UpdateDriver::CheckSignature(const PatchFileEntry& entry) {
     }
     // Kept, it would be taken again on every attempt: it goes, and the
     // next attempt fetches it (and its signature) again.
+    letGo();
     DeletePackage(entry.localPath);
     std::string text =
         FillInText(dialog_.Text(GBK("补丁文件%s没有发布者的有效签名,已将其删除")), entry.fileName);

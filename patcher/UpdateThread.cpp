@@ -2,6 +2,7 @@
 // the download (UpdateDriver::StartDownload).
 #include <random>
 
+#include "patcher/CUpdateDlg.h"
 #include "patcher/PatchFileList.h"
 #include "patcher/UpdateDriver.h"
 #include "patcher/VersionCheck.h"
@@ -76,7 +77,20 @@ void UpdateDriver::UpdateThread() {
         dialog_.Post(UM_UPDATE_DONE, 0, 0);
         return;
     }
+    // A package is never the new patcher itself: that only ever comes out of
+    // a package, and the hand-over installs what lies there under the name.
+    for (const PatchFileEntry& entry : PatchFiles().Snapshot()) {
+        if (platform::EqualsIgnoringAsciiCase(entry.fileName, shared_.ownExeName) ||
+            platform::EqualsIgnoringAsciiCase(entry.fileName,
+                                              SelfUpdateFileName(shared_.ownExeName))) {
+            Tell(GBK("版本检测服务器发来的补丁文件名%s是更新程序自己的名字,已停止更新"),
+                 entry.fileName);
+            dialog_.Post(UM_RESET, 0, 0);
+            return;
+        }
+    }
     // Files to download: the version is recorded once they are unpacked.
+    versionBefore_ = shared_.installedVersion.load();
     shared_.installedVersion = result.reply.targetVersion;
     shared_.updateState = 1;
     StartDownload(result.reply.DownloadAddress());

@@ -73,7 +73,13 @@ bool VersionReplyCollector::Take(const uint8_t* body, size_t size) {
                 for (const FileListItem& item : *items) {
                     auto e = MakePatchFileEntry(item);
                     if (!e) {
-                        return reply_.done;
+                        reply_.refusedPath = item.path;
+                        reply_.refusedWhy = PatchPathProblem(item.path);
+                        if (reply_.refusedWhy.empty()) {
+                            reply_.refusedWhy = "too long for the download folder";
+                        }
+                        reply_.done = true;
+                        return true;
                     }
                     entries.push_back(std::move(*e));
                 }
@@ -172,6 +178,25 @@ std::optional<VersionCheckMessage> VersionCheckFailure(const VersionCheckResult&
         case VersionCheckStatus::kStopped:
             break;
         case VersionCheckStatus::kReplied:
+            if (!result.reply.refusedPath.empty()) {
+                // Its bytes are the server's: shown with the unprintable ones
+                // spelled out.
+                std::string shown;
+                for (char c : result.reply.refusedPath) {
+                    const auto b = static_cast<unsigned char>(c);
+                    if (b < 0x20 || b == 0x7F) {
+                        static const char kHex[] = "0123456789abcdef";
+                        shown += std::string("\\x") + kHex[b >> 4] + kHex[b & 15];
+                    } else {
+                        shown += c;
+                    }
+                }
+                return VersionCheckMessage{
+                    std::string(VersionCheckText(
+                        GBK("版本检测服务器发来的补丁文件名不能使用,已停止更新"))) +
+                        "\n" + shown + ": " + result.reply.refusedWhy,
+                    VersionCheckText(GBK("提示"))};
+            }
             if (result.reply.code == kVersionNoPath) {
                 text = GBK("版本号不正确或者服务器未找到升级路径.");
             } else if (result.reply.code == kVersionEmptyPath) {

@@ -83,13 +83,34 @@ TEST(VersionReplyCollector, MalformedMessagesChangeNothing) {
     Bytes cut = Files({"a.cpk", "b.cpk"});
     cut.pop_back();
     EXPECT_FALSE(c.Take(cut.data(), cut.size()));
-    // So is one whose path is too long for an entry.
-    auto tooLong = EncodeFileList(
-        {{"a.cpk", std::string(32, 'f')}, {"d\\" + std::string(kPatchPathMax, 'n'), "f"}});
-    ASSERT_TRUE(tooLong);
-    EXPECT_FALSE(Take(c, tooLong->front()));
     EXPECT_EQ(list.Count(), 0u);
     EXPECT_TRUE(Take(c, Files({"a.cpk", "b.cpk"})));
+    EXPECT_EQ(c.reply().refusedPath, "");
+}
+
+// A list that names a file no package may be (one that would leave the
+// download folder, or too long for it) ends the reply as refused, with the
+// path and why; none of its entries reach the list, sound ones neither.
+TEST(VersionReplyCollector, AListNamingAPathNoPackageMayHaveIsRefused) {
+    for (const std::string& bad :
+         {std::string("v100\\../update.ini"), "d\\" + std::string(kPatchPathMax, 'n')}) {
+        SCOPED_TRACE(bad);
+        PatchFileList list;
+        VersionReplyCollector c(list);
+        EXPECT_FALSE(Take(c, EncodeVersionResult({7, 2, kVersionFilesFollow})));
+        auto files = EncodeFileList({{"a.cpk", std::string(32, 'f')}, {bad, "f"}});
+        ASSERT_TRUE(files);
+        EXPECT_TRUE(Take(c, files->front()));
+        EXPECT_EQ(list.Count(), 0u);
+        EXPECT_EQ(c.reply().refusedPath, bad);
+        EXPECT_NE(c.reply().refusedWhy, "");
+        VersionCheckResult result;
+        result.status = VersionCheckStatus::kReplied;
+        result.reply = c.reply();
+        auto failure = VersionCheckFailure(result);
+        ASSERT_TRUE(failure);
+        EXPECT_NE(failure->text.find(bad.substr(0, 10)), std::string::npos) << failure->text;
+    }
 }
 
 TEST(CollectVersionReply, DefaultPollsWaitAboutTenSeconds) {

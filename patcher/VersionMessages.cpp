@@ -2,6 +2,8 @@
 
 #include "platform/text.h"
 
+#include <string_view>
+
 void PutU16(std::vector<uint8_t>& out, uint16_t v) {
     out.push_back(static_cast<uint8_t>(v));
     out.push_back(static_cast<uint8_t>(v >> 8));
@@ -241,8 +243,115 @@ SplitPath SplitPatchPath(const std::string& path) {
     return out;
 }
 
+namespace {
+
+bool EndsWithIgnoringCase(const std::string& a, const std::string& suffix) {
+    return a.size() >= suffix.size() &&
+           platform::EqualsIgnoringAsciiCase(std::string_view(a).substr(a.size() - suffix.size()),
+                                             suffix);
+}
+
+// Windows opens these as devices in any folder, whatever follows the first
+// dot, and also with blanks before it.
+bool IsDeviceName(const std::string& name) {
+    std::string base = name.substr(0, name.find('.'));
+    while (!base.empty() && base.back() == ' ') {
+        base.pop_back();
+    }
+    for (const char* device : {"con", "prn", "aux", "nul", "clock$", "conin$", "conout$"}) {
+        if (platform::EqualsIgnoringAsciiCase(base, device)) {
+            return true;
+        }
+    }
+    if (base.size() == 4 && (platform::EqualsIgnoringAsciiCase(base.substr(0, 3), "com") ||
+                             platform::EqualsIgnoringAsciiCase(base.substr(0, 3), "lpt"))) {
+        return base[3] >= '0' && base[3] <= '9';
+    }
+    return false;
+}
+
+// Why one part between separators cannot be part of a package's path.
+const char* PartProblem(const std::string& part) {
+    if (part.empty()) {
+        return "an empty part";
+    }
+    if (part == "." || part == "..") {
+        return "a \".\" or \"..\" part";
+    }
+    for (size_t i = 0; i < part.size(); ++i) {
+        const auto c = static_cast<unsigned char>(part[i]);
+        if (c >= 0x81 && c <= 0xFE) {
+            const auto trail = i + 1 < part.size() ? static_cast<unsigned char>(part[i + 1]) : 0;
+            if (trail < 0x40 || trail == 0x7F || trail == 0xFF) {
+                return "a broken GBK character";
+            }
+            if (trail == '\\' || trail == '|') {
+                return "a GBK character that reads as a separator without GBK";
+            }
+            ++i;
+            continue;
+        }
+        if (c < 0x20 || c >= 0x7F) {
+            return "a control character or a byte that is no character";
+        }
+        if (std::string_view("/\\:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos) {
+            return "one of / \\ : * ? \" < > |";
+        }
+    }
+    if (part.back() == '.' || part.back() == ' ') {
+        return "a name that ends in a dot or a blank";
+    }
+    if (part.front() == ' ') {
+        return "a name that starts with a blank";
+    }
+    if (IsDeviceName(part)) {
+        return "a device name";
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::string PatchPathProblem(const std::string& path) {
+    const SplitPath split = SplitPatchPath(path);
+    if (split.fileName.empty()) {
+        return "no file name";
+    }
+    if (const char* why = PartProblem(split.fileName)) {
+        return std::string("the file name has ") + why;
+    }
+    // The downloader keeps these beside the packages.
+    for (const char* suffix : {".minisig", ".jat"}) {
+        if (EndsWithIgnoringCase(split.fileName, suffix)) {
+            return std::string("the file name ends in ") + suffix + ", as the download's own files";
+        }
+    }
+    for (const char* own : {"release.txt", "undo"}) {
+        if (platform::EqualsIgnoringAsciiCase(split.fileName, own)) {
+            return std::string("the file name is the download's own ") + own;
+        }
+    }
+    if (!split.directory.empty()) {
+        for (const std::string& part :
+             platform::Split(split.directory, platform::PathSeparators::kBackslash)) {
+            if (const char* why = PartProblem(part)) {
+                return std::string("the folder has ") + why;
+            }
+        }
+        // Split drops empty parts: a doubled, leading or trailing "\".
+        if (split.directory.front() == '\\' || split.directory.back() == '\\' ||
+            split.directory.find("\\\\") != std::string::npos) {
+            return "the folder has an empty part";
+        }
+    }
+    return std::string();
+}
+
 std::optional<PatchFileEntry> MakePatchFileEntry(const FileListItem& item) {
     static const std::string kDownloadFolder = "download\\";
+    if (!PatchPathProblem(item.path).empty()) {
+        return std::nullopt;
+    }
     SplitPath split = SplitPatchPath(item.path);
     if (split.directory.size() > kPatchPathMax ||
         kDownloadFolder.size() + split.fileName.size() > kPatchPathMax) {

@@ -154,6 +154,69 @@ TEST(VersionMessages, PatchFileEntryFromAListItem) {
     EXPECT_FALSE(MakePatchFileEntry({std::string(kPatchPathMax + 1, 'd') + "\\x.cpk", ""}));
 }
 
+// Names that would leave download\, or land somewhere else than they say,
+// on Windows or on Linux: refused, each for a reason of its own.
+TEST(VersionMessages, PathsThatCannotNameAPackageAreRefused) {
+    for (const std::string& good :
+         {std::string("v100\\p101.cpk"), std::string("p.cpk"), std::string("a\\b\\c.cpk"),
+          std::string("v1\\x-y_z (2)+[3].cpk"),
+          std::string("\xB8\xFC\xD0\xC2\\\xB2\xB9\xB6\xA1.cpk"), std::string("console.cpk"),
+          std::string("com10.cpk"), std::string("v1\\.hidden")}) {
+        EXPECT_EQ(PatchPathProblem(good), "") << good;
+        EXPECT_TRUE(MakePatchFileEntry({good, ""})) << good;
+    }
+    struct Case {
+        std::string path;
+        const char* why;  // a part of the reason
+    } bad[] = {
+        {"v100\\../update.ini", "/"},
+        {"v100\\a/../../update.ini", "/"},
+        {"v100\\..", "\".\""},
+        {"..\\..\\x.cpk", "\".\""},
+        {"v100\\.\\x.cpk", "\".\""},
+        {"\\x.cpk", "\\"},
+        {"\\\\host\\share\\x.cpk", "empty"},
+        {"C:\\x.cpk", ":"},
+        {"v100\\C:x.cpk", ":"},
+        {"v100\\x.cpk:stream", ":"},
+        {"v100\\a*.cpk", "*"},
+        {"v100\\a\x01.cpk", "control"},
+        {"v100\\a\x7F.cpk", "control"},
+        {"v100\\nul", "device"},
+        {"v100\\NUL.cpk", "device"},
+        {"v100\\com1.cpk", "device"},
+        {"v100\\Lpt9", "device"},
+        {"v100\\con .cpk", "device"},
+        {"v100\\CONOUT$", "device"},
+        {"aux\\x.cpk", "device"},
+        {"v100\\p101.cpk.", "dot"},
+        {"v100\\p101.cpk ", "blank"},
+        {"v100.\\p101.cpk", "dot"},
+        {"v100\\ p101.cpk", "blank"},
+        {"v100\\x.cpk.minisig", ".minisig"},
+        {"v100\\x.cpk.JAT", ".jat"},
+        {"v100\\Release.txt", "release.txt"},
+        {"v100\\undo", "undo"},
+        {"a\\\\x.cpk", "empty"},
+        {"ab", "no file name"},
+        {"ab\\", "no file name"},
+        // GBK: a lead byte without its trail, a trail that reads as "\" or
+        // "|" to a reader without GBK, a byte that is no character.
+        {"v100\\a\x81", "GBK"},
+        {"v100\\a\x81 .cpk", "GBK"},
+        {"v100\\a\x81\\..", "separator"},
+        {"v100\\a\x81|.cpk", "separator"},
+        {"v1\x81\\\\x.cpk", "separator"},
+        {"v100\\a\x80.cpk", "no character"},
+        {"v100\\a\xFF.cpk", "no character"},
+    };
+    for (const Case& c : bad) {
+        const std::string why = PatchPathProblem(c.path);
+        EXPECT_NE(why.find(c.why), std::string::npos) << c.path << ": " << why;
+        EXPECT_FALSE(MakePatchFileEntry({c.path, ""})) << c.path;
+    }
+}
+
 TEST(VersionMessages, DottedAddressesAreStrict) {
     EXPECT_EQ(ParseDottedAddress("127.0.0.1"), (IPv4Bytes{127, 0, 0, 1}));
     EXPECT_EQ(ParseDottedAddress("255.255.255.255"), (IPv4Bytes{255, 255, 255, 255}));

@@ -1,6 +1,7 @@
 #include "SelfUpdate.h"
 
 #include "patcher/CPatcherApp.h"
+#include "patcher/SelfUpdateRecord.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/instance.h"
@@ -52,6 +53,13 @@ SelfUpdateResult RunSelfUpdate(const SelfUpdateOptions& options) {
         result.error = Shown(incoming) + " is a folder, not a new patcher; nothing was replaced";
         return result;
     }
+    // Only the patcher the last update unpacked out of its checked packages:
+    // download\ also holds what the servers sent.
+    const std::string problem = UnpackedPatcherProblem(folder, options.patcher);
+    if (!problem.empty()) {
+        result.error = Shown(incoming) + " is not installed: " + problem;
+        return result;
+    }
     if (platform::IsDirectory(target)) {
         result.error = Shown(target) + " is a folder, not the patcher; nothing was replaced";
         return result;
@@ -84,6 +92,7 @@ SelfUpdateResult RunSelfUpdate(const SelfUpdateOptions& options) {
         result.error = Describe("cannot replace " + Shown(target), moved.error());
         return result;
     }
+    ForgetUnpackedPatcher(folder);
     if (auto s = platform::SetExecutable(target); !s) {
         result.error = Describe("cannot make " + Shown(target) + " executable", s.error());
         return result;

@@ -2,10 +2,15 @@
 // starts it; and, when it cannot, leaves everything as it was.
 #include "SelfUpdate.h"
 
+#include "patcher/SelfUpdateRecord.h"
+
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "patcher/CUpdateDlg.h"
 #include "platform/fs.h"
@@ -49,6 +54,7 @@ protected:
         WriteFile(dir_ / PatcherName(), "old patcher");
         // Written as the unpack walk writes it: a plain file.
         WriteFile(dir_ / ("download\\" + PatcherName()), program_);
+        ASSERT_TRUE(RecordUnpackedPatcher(dir_.path(), PatcherName()));
         options_.patcher = PatcherName();
         options_.folder = dir_.path();
         options_.lockName = LockName();
@@ -131,6 +137,7 @@ TEST_F(SelfUpdateTest, AFolderOfThePatchersNameIsRefusedBeforeAnythingMoves) {
     // In place of the patcher: the new one waits in download\.
     testsupport::RemoveTree(dir_ / ("download\\" + PatcherName()));
     WriteFile(dir_ / ("download\\" + PatcherName()), program_);
+    ASSERT_TRUE(RecordUnpackedPatcher(dir_.path(), PatcherName()));
     ASSERT_TRUE(platform::DeleteFile(dir_ / PatcherName()));
     WriteFile(dir_ / (PatcherName() + "\\inside.txt"), "y");
     r = RunSelfUpdate(options_);
@@ -138,6 +145,42 @@ TEST_F(SelfUpdateTest, AFolderOfThePatchersNameIsRefusedBeforeAnythingMoves) {
     EXPECT_NE(r.error.find("is a folder"), std::string::npos) << r.error;
     EXPECT_EQ(ReadFile(dir_ / (PatcherName() + "\\inside.txt")), "y");
     EXPECT_EQ(ReadFile(dir_ / ("download\\" + PatcherName())), program_);
+}
+
+// download\ also holds what the servers sent: a file there that the last
+// unpacking did not write, or that changed since, is not installed, and
+// neither the patcher nor the file is touched.
+TEST_F(SelfUpdateTest, OnlyThePatcherTheUnpackingWroteIsInstalled) {
+    const std::string incoming = dir_ / ("download\\" + PatcherName());
+    const std::vector<std::pair<const char*, std::function<void()>>> cases = {
+        {"no record", [&] { ForgetUnpackedPatcher(dir_.path()); }},
+        {"changed since", [&] { WriteFile(incoming, program_ + "x"); }},
+        {"recorded under another name",
+         [&] {
+             WriteFile(dir_ / "download\\other", program_);
+             ASSERT_TRUE(RecordUnpackedPatcher(dir_.path(), "other"));
+         }},
+    };
+    for (const auto& [name, spoil] : cases) {
+        SCOPED_TRACE(name);
+        WriteFile(incoming, program_);
+        ASSERT_TRUE(RecordUnpackedPatcher(dir_.path(), PatcherName()));
+        spoil();
+        const std::string before = ReadFile(incoming);
+        options_.args = {"write", "restarted.txt", "yes"};
+        SelfUpdateResult r = RunSelfUpdate(options_);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_NE(r.error.find("is not installed"), std::string::npos) << r.error;
+        EXPECT_EQ(ReadFile(dir_ / PatcherName()), "old patcher");
+        EXPECT_EQ(ReadFile(incoming), before);
+        EXPECT_FALSE(platform::Exists(dir_ / "restarted.txt"));
+    }
+    // The record goes with the install.
+    WriteFile(incoming, program_);
+    ASSERT_TRUE(RecordUnpackedPatcher(dir_.path(), PatcherName()));
+    options_.restart = false;
+    EXPECT_EQ(RunSelfUpdate(options_).error, "");
+    EXPECT_FALSE(platform::Exists(dir_ / kSelfUpdateRecordFile));
 }
 
 // The installed program, "UpdatePackef.dat", started the way the patcher

@@ -6,16 +6,23 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "cpk/Md5.h"
 #include "patcher/CUpdateDlg.h"
+#include "patcher/SelfUpdateRecord.h"
+#include "patcher/text/LocalText.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/process.h"
 #include "platform/profile.h"
+#include "platform/text.h"
+#include "sign/Release.h"
 #include "testsupport/seed.h"
 #include "testsupport/wait.h"
 #include "update_fixture.h"
@@ -198,6 +205,23 @@ TEST_F(UpdateProgram, ANewPatcherInTheLastPackageHandsOverToTheHelper) {
     EXPECT_EQ(ReadFile(game + "\\readme.txt"), "version 103");
 }
 
+// A patcher that lies in download\ without the unpacking having written it
+// (a package the version server named so, a file copied there) is never
+// installed: the start of a current folder leaves the patcher as it is,
+// starts no helper, and the file goes.
+TEST_F(UpdateProgram, AStrayPatcherInDownloadIsNeverInstalled) {
+    Serve([](const std::string& ini) { return Release100To103(ini); });
+    const std::string game = work_ / "game";
+    NewGame(game);
+    WriteVersion(game, 103);
+    const std::string patcher = ReadFile(game + "\\" + kPatcher);
+    WriteFile(game + "\\download\\" + kPatcher, patcher + "stray");
+    EXPECT_EQ(Run(game), 0);
+    WaitForHelper(game);
+    EXPECT_EQ(ReadFile(game + "\\" + kPatcher), patcher);
+    EXPECT_FALSE(platform::Exists(game + "\\download\\" + kPatcher));
+}
+
 // A new patcher in an earlier package: the patcher stores where to go on and
 // ends; the next start unpacks only the packages after it, and the hand-over
 // follows the last one.
@@ -321,6 +345,29 @@ Release Release100To102() {
     return r;
 }
 
+std::string Md5Of(const std::string& bytes) {
+    uint8_t digest[16];
+    Md5OfBuffer(bytes.data(), bytes.size(), digest);
+    return Md5Hex(digest);
+}
+
+// The publisher's release file for the packages of r, one step per package
+// in the order given (from, to, path), expiring a day from now.
+sign::Release ReleaseOf(const Release& r, int32_t latest,
+                        const std::vector<std::tuple<int32_t, int32_t, std::string>>& steps,
+                        uint64_t serial = 2, const std::vector<std::string>& keys = {}) {
+    sign::Release out;
+    out.serial = serial;
+    out.expires = static_cast<int64_t>(std::time(nullptr)) + 86400;
+    out.latest = latest;
+    out.keys = keys;
+    for (const auto& [from, to, path] : steps) {
+        const std::string& bytes = r.files.at(path);
+        out.steps.push_back({from, to, path, bytes.size(), Md5Of(bytes)});
+    }
+    return out;
+}
+
 class SignedUpdate : public UpdateProgram {
 protected:
     void SetUp() override {
@@ -328,12 +375,22 @@ protected:
         keyB_ = MakeKey(keys_.path(), "b");
         keyC_ = MakeKey(keys_.path(), "c");
     }
+    // The release file of Release100To102, listing keys.
+    static sign::Release Steps100To102(const Release& r, const std::vector<std::string>& keys,
+                                       uint64_t serial = 2) {
+        return ReleaseOf(r, 102, {{100, 101, "v100\\p101.cpk"}, {101, 102, "v101\\p102.cpk"}},
+                         serial, keys);
+    }
     // Serves make's release with a signature beside every package, made by
-    // the key signer picks, then changed by spoil; game folders list keys.
+    // the key signer picks, then changed by spoil; beside them the release
+    // file that describe makes of what is served, signed by releaseSigner
+    // (key A when null), unless withRelease is false. Game folders list keys.
     void ServeSigned(const std::function<Release(const std::string& ini)>& make,
                      const std::vector<std::string>& keys,
                      const std::function<const PublisherKey*(const std::string&)>& signer,
-                     const std::function<void(Release&)>& spoil = nullptr) {
+                     const std::function<void(Release&)>& spoil = nullptr,
+                     const std::function<sign::Release(const Release&)>& describe = nullptr,
+                     const PublisherKey* releaseSigner = nullptr, bool withRelease = true) {
         Serve([&](const std::string& ini) {
             gameIni_ = ini + SignSection(keys);
             Release release = make(ini);
@@ -348,8 +405,45 @@ protected:
             if (spoil) {
                 spoil(release);
             }
+            if (withRelease) {
+                const std::string text = sign::FormatRelease(
+                    describe ? describe(release) : Steps100To102(release, keys));
+                release.files[sign::kReleaseFileName] = text;
+                release.files[std::string(sign::kReleaseFileName) + ".minisig"] =
+                    Sign(releaseSigner ? *releaseSigner : keyA_, keys_.path(),
+                         sign::kReleaseFileName, text);
+            }
+            release_ = release;
             return release;
         });
+    }
+    // The version server replaced by one that answers as answer says.
+    std::unique_ptr<ScriptedVersionServer> Hijack(int32_t target,
+                                                  const std::vector<FileListItem>& files) {
+        servers_->StopVersion();
+        const auto ftp = ParseDottedAddress(servers_->ftpAddress());
+        auto hostile = std::make_unique<ScriptedVersionServer>(
+            servers_->versionAddress(), servers_->versionPort(),
+            [ftp, target, files](const VersionRequest&) {
+                return ScriptedAnswer(*ftp, target, files);
+            });
+        EXPECT_TRUE(hostile->ok());
+        return hostile;
+    }
+    FileListItem Item(const std::string& path) const {
+        return {path, Md5Of(release_.files.at(path))};
+    }
+    // A refused run: exit 1, the folder as it was (but for download\),
+    // nothing beside the folder, and the output names why.
+    void ExpectRefused(const std::string& game, const std::string& why) {
+        const auto before = FolderContents(game, {"download"}, true);
+        const auto beside = platform::ListDirectory(work_.path());
+        std::string output;
+        EXPECT_EQ(Run(game, &output), 1);
+        EXPECT_EQ(FolderDifference(before, FolderContents(game, {"download"}, true)), "");
+        const auto after = platform::ListDirectory(work_.path());
+        EXPECT_EQ(beside ? beside->size() : 0, after ? after->size() : 0);
+        EXPECT_NE(output.find(why), std::string::npos) << output;
     }
     void NewSignedGame(const std::string& folder) {
         NewGame(folder);
@@ -364,6 +458,7 @@ protected:
     TempDir keys_;
     PublisherKey keyA_, keyB_, keyC_;
     std::string gameIni_;
+    Release release_;  // what the servers serve
 };
 
 // Every package signed by one of the listed keys: the update goes through,
@@ -380,27 +475,124 @@ TEST_F(SignedUpdate, PackagesSignedByAListedKeyUpdateTheFolder) {
     auto left = platform::ListDirectory(game + "\\download");
     ASSERT_TRUE(left);
     EXPECT_TRUE(left->empty());
+    // The release file that allowed it is the folder's now.
+    EXPECT_EQ(ReadFile(game + "\\release.txt"), release_.files.at("release.txt"));
 }
 
-// A key rotation: the first package, signed by the old key, brings an
-// update.ini that lists only the new one, which signed the second package.
-// Each package is held to the keys in place before it.
-TEST_F(SignedUpdate, APackageThatListsANewKeyLetsTheNextOneUseIt) {
-    std::string rotated;
-    ServeSigned(
-        [&](const std::string& ini) {
-            Release release = Release100To102();
-            rotated = ini + SignSection({keyB_.publicLine});
-            release.files["v100\\p101.cpk"] =
-                BuildArchive({{"readme.txt", "version 101"}, {"update.ini", rotated}});
-            return release;
-        },
-        {keyA_.publicLine}, [&](const std::string& path) { return FirstByAThenB(path); });
+// A key rotation: the release file, signed by the key the folder trusts
+// (A), names the keys in force from now on (B), which signed the packages.
+// An update.ini that a package brings decides nothing about keys: the first
+// package lists key C, and the second package, signed by C, is refused.
+TEST_F(SignedUpdate, TheReleaseFileNamesTheKeysInForceAndPackagesDoNot) {
+    ServeSigned([](const std::string&) { return Release100To102(); }, {keyA_.publicLine},
+                [&](const std::string&) { return &keyB_; }, nullptr,
+                [&](const Release& r) { return Steps100To102(r, {keyB_.publicLine}); });
     const std::string game = work_ / "game";
     NewSignedGame(game);
     EXPECT_EQ(Run(game), 0);
     EXPECT_EQ(ReadVersion(game), 102);
-    EXPECT_EQ(ReadFile(game + "\\update.ini"), rotated);
+
+    std::string rotated;
+    ServeSigned(
+        [&](const std::string& ini) {
+            Release release = Release100To102();
+            rotated = ini + SignSection({keyC_.publicLine});
+            release.files["v100\\p101.cpk"] =
+                BuildArchive({{"readme.txt", "version 101"}, {"update.ini", rotated}});
+            return release;
+        },
+        {keyA_.publicLine},
+        [&](const std::string& path) {
+            return path.find("p101") != std::string::npos ? &keyA_ : &keyC_;
+        });
+    NewSignedGame(game);
+    (void)platform::DeleteFile(game + "\\release.txt");
+    ExpectRefused(game, "p102.cpk");
+    EXPECT_EQ(ReadVersion(game), 100);
+}
+
+// What a version server in the wrong hands (or anyone on the path to it)
+// may answer, with the genuine signed packages and release file on the
+// mirror: a version far ahead (which would freeze the folder there), an
+// older one, other packages or digests than the release file's. None of it
+// gets past the signed release file.
+TEST_F(SignedUpdate, AVersionServerCannotNameWhatTheReleaseFileDoesNot) {
+    ServeSigned([](const std::string&) { return Release100To102(); }, {keyA_.publicLine},
+                [&](const std::string&) { return &keyA_; });
+    const std::string game = work_ / "game";
+    const std::string p101 = "v100\\p101.cpk", p102 = "v101\\p102.cpk";
+    const struct {
+        const char* name;
+        int32_t target;
+        std::vector<FileListItem> files;
+        std::string why;
+    } cases[] = {
+        {"freeze", 2147483647, {Item(p101)}, "names version 2147483647, the signed release 102"},
+        {"rollback", 101, {Item(p101)}, "names version 101, the signed release 102"},
+        {"a package left out", 102, {Item(p102)}, "names 1 packages, the signed release 2"},
+        {"in another order", 102, {Item(p102), Item(p101)}, "by the version server"},
+        {"another digest", 102, {Item(p101), {p102, std::string(32, 'a')}}, "MD5"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        NewSignedGame(game);
+        auto hostile = Hijack(c.target, c.files);
+        ExpectRefused(game, c.why);
+        EXPECT_EQ(ReadVersion(game), 100);
+        EXPECT_EQ(hostile->answered(), 1u);
+    }
+    // Above the installed version only: a folder at 102 that an answer
+    // sends to 102 again with the old packages.
+    NewSignedGame(game);
+    WriteVersion(game, 102);
+    auto hostile = Hijack(102, {Item(p101), Item(p102)});
+    ExpectRefused(game, "not above the installed 102");
+    EXPECT_EQ(ReadVersion(game), 102);
+}
+
+// The release file itself: one older than the one this folder trusts, one
+// expired, one signed by a key the folder does not trust (a retired key
+// that an old update.ini still lists, once the folder trusts a release that
+// names its successor), and none at all.
+TEST_F(SignedUpdate, AReleaseFileOlderExpiredOrSignedByARetiredKeyIsRefused) {
+    const std::string game = work_ / "game";
+    auto trustB = [&](const std::string& folder, uint64_t serial) {
+        sign::Release trusted;
+        trusted.serial = serial;
+        trusted.expires = static_cast<int64_t>(std::time(nullptr)) + 86400;
+        trusted.latest = 100;
+        trusted.keys = {keyB_.publicLine};
+        WriteFile(folder + "\\release.txt", sign::FormatRelease(trusted));
+    };
+    ServeSigned([](const std::string&) { return Release100To102(); }, {keyA_.publicLine},
+                [&](const std::string&) { return &keyB_; }, nullptr,
+                [&](const Release& r) { return Steps100To102(r, {keyB_.publicLine}, 3); }, &keyB_);
+    NewSignedGame(game);
+    trustB(game, 7);
+    ExpectRefused(game, "older than the one this folder has (serial 3, this folder's 7)");
+
+    ServeSigned([](const std::string&) { return Release100To102(); }, {keyA_.publicLine},
+                [&](const std::string&) { return &keyA_; }, nullptr,
+                [&](const Release& r) {
+                    sign::Release old = Steps100To102(r, {});
+                    old.expires = 86400 * 365;
+                    return old;
+                });
+    NewSignedGame(game);
+    ExpectRefused(game, "expired at 1971-01-01T00:00:00Z");
+
+    // Key A is retired: the folder trusts a release that names key B. A
+    // release file and packages signed by A, all else genuine, are refused.
+    ServeSigned([](const std::string&) { return Release100To102(); }, {keyA_.publicLine},
+                [&](const std::string&) { return &keyA_; });
+    NewSignedGame(game);
+    trustB(game, 1);
+    ExpectRefused(game, "not signed by a key in force");
+
+    ServeSigned([](const std::string&) { return Release100To102(); }, {keyA_.publicLine},
+                [&](const std::string&) { return &keyA_; }, nullptr, nullptr, nullptr, false);
+    NewSignedGame(game);
+    ExpectRefused(game, "no signed release.txt");
 }
 
 // Whatever is wrong with the second package's signature, the package goes,
@@ -425,6 +617,9 @@ TEST_F(SignedUpdate, PackagesThePublisherDidNotSignAreRefusedAndNothingChanges) 
          }},
         {"a damaged signature",
          [&](Release& r) { r.files[signature].resize(r.files[signature].size() / 2); }},
+        // Not even an archive: the signature is checked before it is
+        // opened as one.
+        {"not an archive", [&](Release& r) { r.files[second] = std::string(5000, '\xEE'); }},
     };
     for (const auto& [name, spoil] : cases) {
         SCOPED_TRACE(name);
@@ -439,7 +634,11 @@ TEST_F(SignedUpdate, PackagesThePublisherDidNotSignAreRefusedAndNothingChanges) 
         EXPECT_EQ(FolderDifference(before, FolderContents(game, {"download"}, true)), "");
         EXPECT_FALSE(platform::Exists(game + "\\download\\p102.cpk"));
         EXPECT_FALSE(platform::Exists(game + "\\download\\p102.cpk.minisig"));
-        EXPECT_NE(output.find("p102.cpk"), std::string::npos) << output;
+        const char* told = std::string(name) == "no signature"
+                               ? GBK("补丁文件%s没有发布者的签名,不能更新")
+                               : GBK("补丁文件%s没有发布者的有效签名,已将其删除");
+        EXPECT_NE(output.find(platform::GbkToUtf8(FillInText(told, "p102.cpk"))), std::string::npos)
+            << output;
     }
 }
 #endif
@@ -457,7 +656,9 @@ TEST_F(UpdateProgram, KilledDuringTheHandOverEndsAtTheNewVersion) {
     Serve([&](const std::string& ini) {
         return release = Release100To103(ini, kPatcher, newPatcher);
     });
-    const std::vector<std::string> skip{"download", kPatcher, "UpdatePackef.dat"};
+    // The record of the new patcher waits with it until the helper is done.
+    const std::vector<std::string> skip{"download", kPatcher, "UpdatePackef.dat",
+                                        kSelfUpdateRecordFile};
     auto prefetch = [&](const std::string& folder) {
         for (const char* p : {"v100\\p101.cpk", "v101\\p102.cpk", "v102\\p103.cpk"}) {
             WriteFile(folder + "\\download\\" + FileNamePart(p), release.files[p]);
@@ -502,6 +703,7 @@ TEST_F(UpdateProgram, KilledDuringTheHandOverEndsAtTheNewVersion) {
         EXPECT_EQ(ReadVersion(game), 103);
         EXPECT_EQ(FolderDifference(expected, FolderContents(game, skip, true)), "");
         EXPECT_FALSE(platform::Exists(game + "\\unpack_log.ini"));
+        EXPECT_FALSE(platform::Exists(game + "\\" + kSelfUpdateRecordFile));
         EXPECT_FALSE(platform::Exists(game + "\\download\\p103.cpk"));
     }
 }

@@ -533,6 +533,76 @@ TEST_F(UpdateFaults, AVersionServerAnsweringGarbageEndsTheRun) {
     ExpectNextRunFinishes(game);
 }
 
+// A version server that names files no package may be: ones that would
+// land outside download\ (or somewhere else than they say, on Windows or
+// Linux), or the patcher itself. The run ends before anything is fetched,
+// deleted or written, and says which name and why; behind the bad name the
+// list may hold a sound one, which is not fetched either.
+TEST_F(UpdateFaults, AVersionServerNamingFilesOutsideTheDownloadFolderChangesNothing) {
+    const std::string game = work_ / "game";
+    NewGame(game);
+    const auto ftp = ParseDottedAddress(servers_->ftpAddress());
+    ASSERT_TRUE(ftp);
+    const std::string md5 = std::string(32, '0');
+    const std::string sound = "v100\\p101.cpk";
+    const struct {
+        std::string path;
+        const char* told;  // what the run says besides the name
+    } cases[] = {
+        {"v100\\../update.ini", "/"},
+        {"v100\\a/../../version.dat", "/"},
+        {"..\\..\\update.ini", "\"..\""},
+        {"C:\\update.ini", ":"},
+        {"v100\\nul.cpk", "device"},
+        {"v100\\update.ini.", "dot"},
+        {"v100\\p101.cpk.minisig", ".minisig"},
+        {"v100\\a\x81\\..", "GBK"},
+    };
+    auto outside = [&] {
+        auto entries = platform::ListDirectory(work_.path());
+        return entries ? entries->size() : 0;
+    };
+    const size_t besideGame = outside();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        servers_->StopVersion();
+        ScriptedVersionServer hostile(
+            servers_->versionAddress(), servers_->versionPort(), [&](const VersionRequest&) {
+                return ScriptedAnswer(*ftp, 101, {{sound, md5}, {c.path, md5}});
+            });
+        ASSERT_TRUE(hostile.ok());
+        PatcherRun r = Run(game);
+        EXPECT_EQ(r.code, kExitFailed);
+        EXPECT_EQ(hostile.answered(), 1u);
+        EXPECT_TRUE(r.Told(Utf8(GBK("版本检测服务器发来的补丁文件名不能使用,已停止更新"))))
+            << r.notes << r.out;
+        EXPECT_TRUE(r.Told(c.told)) << r.notes << r.out;
+        ExpectOldOrNew(game, 100);
+        EXPECT_FALSE(platform::Exists(game + "\\download\\p101.cpk"));
+        EXPECT_EQ(outside(), besideGame);
+    }
+    // The patcher's own name, in any letter case: the hand-over would take
+    // such a package for a new patcher.
+    for (const std::string name : {"drevik", "DREVIK"}) {
+        SCOPED_TRACE(name);
+        servers_->StopVersion();
+        ScriptedVersionServer hostile(
+            servers_->versionAddress(), servers_->versionPort(), [&](const VersionRequest&) {
+                return ScriptedAnswer(*ftp, 101, {{"v100\\" + name, md5}});
+            });
+        ASSERT_TRUE(hostile.ok());
+        PatcherRun r = Run(game);
+        EXPECT_EQ(r.code, kExitFailed);
+        EXPECT_TRUE(r.Told(Utf8(FillInText(
+            GBK("版本检测服务器发来的补丁文件名%s是更新程序自己的名字,已停止更新"), name))))
+            << r.notes << r.out;
+        ExpectOldOrNew(game, 100);
+        EXPECT_FALSE(platform::Exists(game + "\\download\\" + name));
+    }
+    ASSERT_TRUE(servers_->StartVersion());
+    ExpectNextRunFinishes(game);
+}
+
 // A game archive damaged before the update: the unpacking stops at it,
 // names it, and undoes what it had done; the folder is exactly as it was,
 // damaged archive included. Repaired, the next run finishes.

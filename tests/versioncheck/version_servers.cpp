@@ -116,6 +116,86 @@ SilentServer::~SilentServer() {
     }
 }
 
+ScriptedVersionServer::ScriptedVersionServer(const std::string& address, uint16_t port,
+                                             Answer answer)
+    : answer_(std::move(answer)) {
+    auto l = platform::TcpSocket::Listen(address, port, 16);
+    if (!l) {
+        return;
+    }
+    listener_ = std::move(l.value());
+    (void)listener_.SetNonBlocking(true);
+    thread_ = std::thread([this] {
+        while (!stop_) {
+            if (listener_.WaitReadable(50) != platform::WaitResult::kReady) {
+                continue;
+            }
+            auto s = listener_.Accept();
+            if (s) {
+                Serve(s.value());
+            }
+        }
+    });
+}
+
+void ScriptedVersionServer::Serve(platform::TcpSocket& connection) {
+    (void)connection.SetNonBlocking(true);
+    std::vector<uint8_t> in;
+    bool answered = false;
+    while (!stop_) {
+        if (connection.WaitReadable(50) != platform::WaitResult::kReady) {
+            continue;
+        }
+        uint8_t buffer[512];
+        auto got = connection.Recv(buffer, sizeof buffer);
+        if (!got && platform::IsWouldBlock(got.error())) {
+            continue;
+        }
+        if (!got || *got == 0) {
+            return;  // the client is done
+        }
+        in.insert(in.end(), buffer, buffer + *got);
+        if (answered || in.size() < kFrameLengthSize + kVersionRequestSize) {
+            continue;
+        }
+        auto request =
+            DecodeVersionRequest(in.data() + kFrameLengthSize, in.size() - kFrameLengthSize);
+        if (!request) {
+            return;
+        }
+        const std::vector<uint8_t> out = answer_(*request);
+        (void)connection.SetNonBlocking(false);
+        if (!connection.SendAll(out.data(), out.size())) {
+            return;
+        }
+        (void)connection.SetNonBlocking(true);
+        answered = true;
+        ++answered_;
+    }
+}
+
+ScriptedVersionServer::~ScriptedVersionServer() {
+    stop_ = true;
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+std::vector<uint8_t> ScriptedAnswer(const IPv4Bytes& ftp, int32_t target,
+                                    const std::vector<FileListItem>& files) {
+    std::vector<uint8_t> out = MakeFrame(EncodeDownloadAddress(ftp));
+    const std::vector<uint8_t> result = MakeFrame(
+        EncodeVersionResult({target, static_cast<uint32_t>(files.size()), kVersionFilesFollow}));
+    out.insert(out.end(), result.begin(), result.end());
+    if (auto bodies = EncodeFileList(files)) {
+        for (const std::vector<uint8_t>& body : *bodies) {
+            const std::vector<uint8_t> frame = MakeFrame(body);
+            out.insert(out.end(), frame.begin(), frame.end());
+        }
+    }
+    return out;
+}
+
 RefusingPort::RefusingPort() {
     auto s = platform::TcpSocket::Bind("127.0.0.1", 0);
     if (!s) {

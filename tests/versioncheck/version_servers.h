@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -71,6 +72,37 @@ private:
     std::atomic<size_t> bytesRead_{0};
     std::thread thread_;
 };
+
+// A version server that answers as a script says, whatever that is: what a
+// server of someone else's, or one in the hands of someone on the path,
+// might send. Each connection's first request is handed to answer, whose
+// bytes (frames, see MakeFrame) go back as they are; the connection then
+// stays until the client closes it. One connection at a time.
+class ScriptedVersionServer {
+public:
+    using Answer = std::function<std::vector<uint8_t>(const VersionRequest&)>;
+    ScriptedVersionServer(const std::string& address, uint16_t port, Answer answer);
+    ~ScriptedVersionServer();
+    ScriptedVersionServer(const ScriptedVersionServer&) = delete;
+    ScriptedVersionServer& operator=(const ScriptedVersionServer&) = delete;
+
+    bool ok() const { return listener_.IsOpen(); }
+    size_t answered() const { return answered_; }
+
+private:
+    void Serve(platform::TcpSocket& connection);
+
+    platform::TcpSocket listener_;
+    Answer answer_;
+    std::atomic<bool> stop_{false};
+    std::atomic<size_t> answered_{0};
+    std::thread thread_;
+};
+
+// The frames of a whole answer: 9002 with the FTP address, 9010 with code 1,
+// target and the number of files, then the 9005 messages.
+std::vector<uint8_t> ScriptedAnswer(const IPv4Bytes& ftp, int32_t target,
+                                    const std::vector<FileListItem>& files);
 
 // A loopback port where connects are refused: a bound socket that does not
 // listen holds it, so nobody can start listening there while the object

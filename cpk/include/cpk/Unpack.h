@@ -51,7 +51,8 @@ struct UnpackContext {
     // Live entries of all packages together, for percentages.
     uint32_t total = 0;
     // The patcher's own executable, name part only: a package file of that
-    // exact name at its root goes to "download\" instead.
+    // name (in any letter case) at its root goes to "download\" instead,
+    // under this name.
     std::string executableName;
     // Set when a package carried the patcher's executable.
     std::atomic<int> selfUpdatePending{0};

@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -179,6 +180,17 @@ public:
     // download\ beside it, before the packages (update.ini lists the
     // publisher's keys). Set before Start.
     void SetFetchSignatures(bool fetch) { fetchSignatures_ = fetch; }
+    // The publisher's signed release file: with a gate set, release.txt and
+    // its signature are fetched from the top folder of the mirrors or the
+    // FTP server after the sizes and before anything else, and handed to
+    // the gate with the list's entries (sizes from the server filled in).
+    // The gate answers why the run must not go on (English), or "" to go
+    // on; it may set the entries' sizes, which then bound the downloads.
+    // Called on the download thread. Set before Start.
+    using ReleaseGate =
+        std::function<std::string(const std::string& release, const std::string& signature,
+                                  std::vector<PatchFileEntry>& entries)>;
+    void SetReleaseGate(ReleaseGate gate) { releaseGate_ = std::move(gate); }
     // The web mirrors (update.ini's [mirror]) tried before the FTP server
     // for every package and signature; none: FTP alone, as always. Each run
     // (Start) begins with all of them. Set before Start.
@@ -294,9 +306,18 @@ private:
     // telling the user; a package the server has no signature for is not
     // fetched (one left from before goes).
     bool FetchSignatures(const std::vector<PatchFileEntry>& entries);
-    // Reads data to its end, keeping at most most + 1 bytes; false when the
-    // connection failed, kept silent for the reply time-out or the run was
-    // cancelled.
+    // A small file whole, from a mirror or else over t's control
+    // connection: at most most + 1 bytes are kept (so that a reader sees
+    // when it is too large), and a stream longer than that is cut there.
+    enum class SmallFetch { kFetched, kMissing, kFailed };
+    SmallFetch FetchSmallFile(Transfer& t, const std::string& directory,
+                              const std::string& fileName, size_t most, std::string& text);
+    // The release file and its signature, through the gate. False after
+    // telling the user.
+    bool PassReleaseGate(Transfer& t, std::vector<PatchFileEntry>& entries, int64_t& total);
+    // Reads data to its end, or until more than most bytes came, keeping at
+    // most most + 1 bytes; false when the connection failed, kept silent
+    // for the reply time-out or the run was cancelled.
     bool ReceiveWhole(platform::TcpSocket& data, std::string& text, size_t most);
 
     // ---- Web mirrors (HttpSource.cpp) ----
@@ -314,7 +335,8 @@ private:
     // leaves the list. False when no mirror is left for the file.
     bool HttpSegment(uint32_t segmentIndex, uint32_t& offset, uint32_t& remaining);
     // A package's signature file from a mirror; false when none served it.
-    bool FetchSignatureFromMirror(const PatchFileEntry& entry, std::string& text);
+    bool FetchSmallFileFromMirror(const std::string& directory, const std::string& fileName,
+                                  size_t most, std::string& text);
     // Without an FTP server: the size of every file from the first mirror
     // that names one (stored in the list). The total, or -1 after telling
     // the user.
@@ -349,6 +371,7 @@ private:
     CPartFile part_;
     int segments_ = 1;
     bool fetchSignatures_ = false;
+    ReleaseGate releaseGate_;
 
     std::atomic<int> cancel_{0};
     std::atomic<bool> httpCancel_{false};  // cancel_ as the HTTP layer reads it

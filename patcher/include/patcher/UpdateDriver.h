@@ -25,6 +25,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -32,6 +33,7 @@
 #include "cpk/UnpackJournal.h"
 #include "patcher/CUpdateDlg.h"
 #include "patcher/PatchFileList.h"
+#include "patcher/ReleaseCheck.h"
 #include "patcher/ServerList.h"
 #include "patcher/Signatures.h"
 #include "patcher/text/PicListModel.h"
@@ -138,10 +140,14 @@ private:
     // false (nothing kept) when the version cannot be recorded.
     bool FinishUnpack(int32_t version, const std::vector<PatchFileEntry>& files,
                       UnpackJournal& journal);
-    // Before a package is unpacked: true when the installation needs no
-    // signatures or one of the publisher's keys signed it; otherwise the
-    // package goes and the player learns which and why.
-    bool CheckSignature(const PatchFileEntry& entry);
+    // Before a package is opened: true when the installation needs no
+    // signatures or a key of the release file that allowed the update
+    // signed it; otherwise the package goes (after letGo, which lets go of
+    // what holds it open) and the player learns which and why.
+    bool CheckSignature(const PatchFileEntry& entry, const std::function<void()>& letGo);
+    // The release gate of the download (see CFtpDownloader::SetReleaseGate).
+    std::string AllowRelease(const std::string& text, const std::string& signature,
+                             std::vector<PatchFileEntry>& entries);
     void FailUnpack();
     void ServerListThread();
     bool UpdateStopped() const { return updateStop_.load(); }
@@ -174,6 +180,16 @@ private:
     std::unique_ptr<CFtpDownloader> downloader_;
     BlockPool blockPool_;
     PublisherKeys startKeys_;  // update.ini [sign] when the patcher started
+    // The folder's trusted release when the patcher started, and whether its
+    // updates are signed at all.
+    std::optional<sign::Release> trusted_;
+    bool signing_ = false;
+    // The release file that allowed this run's update (the download thread
+    // sets it; the unpacking, which follows the download, reads it).
+    std::mutex releaseMu_;
+    std::optional<ReleaseVerdict> allowed_;
+    std::string allowedText_, allowedSignature_;
+    std::atomic<int32_t> versionBefore_{0};  // version.dat's, before the update
 
     std::thread serverListThread_;
     std::thread updateThread_;

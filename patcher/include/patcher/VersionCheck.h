@@ -57,6 +57,10 @@ struct VersionReply {
     IPv4Bytes address{};        // the FTP server
     int32_t targetVersion = 0;  // from the 9010
     uint32_t expected = 0;      // files the 9010 announced
+    // A 9005 named a file that cannot be a package: the reply ends there,
+    // refused. The path as sent and why, in English.
+    std::string refusedPath;
+    std::string refusedWhy;
 
     // Dotted FTP address; "" when none came.
     std::string DownloadAddress() const;
@@ -67,8 +71,10 @@ struct VersionReply {
 // 9005 after which the list holds at least the announced number of files. A
 // 9005 before any 9010 completes the reply with code 0 (servers send 9002
 // and 9010 first). Files are appended to list. Malformed messages (short,
-// counts beyond their bytes, strings without terminator, paths too long for
-// an entry) are dropped whole; unknown types are ignored.
+// counts beyond their bytes, strings without terminator) are dropped whole;
+// unknown types are ignored. A 9005 that names a path no package may have
+// (PatchPathProblem, or too long for an entry) completes the reply as
+// refused: nothing of it reaches the list.
 class VersionReplyCollector {
 public:
     explicit VersionReplyCollector(PatchFileList& list) : list_(list) {}

@@ -109,8 +109,20 @@ struct SplitPath {
 };
 SplitPath SplitPatchPath(const std::string& path);
 
+// Why a server path cannot name a package, in English ("" when it can).
+// Its parts between "\" (and the file name above all, which becomes a file
+// in download\) must be names that stay where they are put on Windows and
+// on Linux alike: printable ASCII or whole GBK characters, none of
+// / : * ? " < > | and no GBK character whose second byte reads as "\" or
+// "|" to a reader that does not know GBK; not empty, "." or "..", not
+// ending in a dot or a blank, not starting with a blank, not a device name
+// (CON, NUL, COM1, LPT1, ... with any extension). The file name must also
+// not be one the download keeps for itself: a signature or a partial file
+// beside a package, the release file or the undo folder.
+std::string PatchPathProblem(const std::string& path);
+
 // The patch-file entry for one file of a 9005: directory and file name from
 // the path, "download\" + file name as local file, the first 32 characters
 // of the MD5 text. nullopt when a part would not fit the entry's 260-byte
-// text fields.
+// text fields or the path is not a package's (PatchPathProblem).
 std::optional<PatchFileEntry> MakePatchFileEntry(const FileListItem& item);
