@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "MkRelease.h"
+#include "Signer.h"
 #include "cli/CommandLine.h"
 #include "cpk/BlockPool.h"
 #include "cpk/CPKPath.h"
@@ -18,7 +20,6 @@
 #include "platform/file.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"
-#include "platform/process.h"
 #include "platform/progress_line.h"
 #include "platform/text.h"
 
@@ -358,36 +359,13 @@ void Builder::Run(const std::string& oldDir, const std::string& newDir, const st
          << archivesTouched_ << " archives: " << output << "\n";
 }
 
-// Signs the package with minisign (which asks for the key's password on
-// the terminal when it has one), the signature beside it.
-int SignPackage(const std::string& package, const std::string& secretKey, std::ostream& out,
-                std::ostream& err) {
-    const std::string path = platform::SystemPathFromArgument(package);
-    (void)platform::DeleteFile(path + ".minisig");  // never one of an earlier package
-    auto signer = platform::StartProgram(
-        "minisign",
-        {"-S", "-s", platform::NativePath(platform::SystemPathFromArgument(secretKey)), "-m",
-         platform::NativePath(path)},
-        "");
-    if (!signer) {
-        err << "mkpatch: cannot run minisign to sign " << package << ": "
-            << platform::GbkToUtf8(signer.error().Message()) << " (is minisign installed?)\n";
-        return cli::kExitFailed;
-    }
-    auto code = signer->Wait(-1);
-    if (!code || *code != 0 || !platform::Exists(path + ".minisig")) {
-        err << "mkpatch: minisign did not sign " << package
-            << "; the package is written, unsigned\n";
-        return cli::kExitFailed;
-    }
-    out << "signed: " << package << ".minisig\n";
-    return cli::kExitOk;
-}
-
 }  // namespace
 
 int RunMkPatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                bool progress) {
+    if (args.size() > 1 && args[1] == "release") {
+        return RunMkRelease(args, out, err, SecondsNow);
+    }
     // The archive layer's boxes are printed, and answered by ending the step
     // with a button the box has.
     platform::ScopedMessageBoxHandler boxes(
@@ -428,7 +406,7 @@ int RunMkPatch(const std::vector<std::string>& args, std::ostream& out, std::ost
         return cli::kExitFailed;
     }
     if (!secretKey.empty()) {
-        return SignPackage(output, secretKey, out, err);
+        return SignWithMinisign(output, secretKey, "package", out, err);
     }
     return cli::kExitOk;
 }

@@ -2,6 +2,7 @@
 //
 //   mkpatch --old DIR --new DIR -o PACKAGE [--method stored|lzo|lzss]
 //   mkpatch --dir DIR -o PACKAGE [--method ...]
+//   mkpatch release ...        the release file (MkRelease.h)
 //
 // Compares two game folders and writes a package that the patcher (or
 // "cpk apply") unpacks to turn the old folder into the new one: the new and

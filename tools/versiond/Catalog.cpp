@@ -245,6 +245,7 @@ std::optional<Manifest> ParseManifest(std::string_view text, std::string* error)
             if (!m.paths.emplace(*from, std::move(files)).second) {
                 return fail(lineNo, "a second path from version " + w[1]);
             }
+            m.pathLines[*from] = lineNo;
         } else {
             return fail(lineNo, "unknown directive: " + w[0]);
         }

@@ -28,6 +28,7 @@ struct Manifest {
     std::map<int32_t, IPv4Bytes> mirrors;  // by line type
     IPv4Bytes defaultMirror{};             // "mirror *"
     std::map<int32_t, std::vector<std::string>> paths;
+    std::map<int32_t, size_t> pathLines;  // the manifest line of each path line, from 1
 };
 
 // nullopt, and the reason with its line number in *error, when the text is
