@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -94,11 +95,15 @@ struct DownloadRun {
 // the downloader (it runs on the test's thread).
 template <typename OnEvent>
 DownloadRun RunDownload(uint16_t port, PatchFileList& list, const FtpDownloaderOptions& options,
-                        OnEvent onEvent) {
+                        OnEvent onEvent,
+                        const std::function<void(CFtpDownloader&)>& prepare = nullptr) {
     DownloadRun run;
     UpdateEventQueue sink;
     CFtpDownloader downloader;
     downloader.Create(&sink, &list, options);
+    if (prepare) {
+        prepare(downloader);
+    }
     run.login = downloader.Login("127.0.0.1", port, kAnonymousUser, kAnonymousPassword);
     if (run.login == 1) {
         run.started = downloader.Start();

@@ -15,11 +15,13 @@
 #include "FtpFetch.h"
 #include "download_run.h"
 #include "patcher/CPartFile.h"
+#include "patcher/Signatures.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/msgbox.h"
 #include "platform/net.h"
 #include "platform/text.h"
+#include "sign/Release.h"
 #include "testsupport/scripted_ftp.h"
 #include "testsupport/temp_dir.h"
 
@@ -426,6 +428,82 @@ TEST_F(ScriptedDownload, AFileThatFailsItsCheckIsFetchedOnceMore) {
     EXPECT_EQ(ReadFile(Local()), contents_);
     EXPECT_EQ(CountCommands(server, "RETR"), 6);
     EXPECT_EQ(boxes_.count(), 0u);
+}
+
+// The release file and the signatures are small: a server that streams one
+// of them without end is cut a byte past the bound, and the run goes on
+// with what the readers then refuse as too large.
+TEST_F(ScriptedDownload, ASignatureOrReleaseStreamThatNeverEndsIsCutPastItsBound) {
+    ScriptedFtpOptions options;
+    options.endless = {"/release.txt", "/v100/sub/a.cpk.minisig"};
+    auto files = Files();
+    files["/release.txt"] = "tesmar release 1\n";
+    files["/release.txt.minisig"] = "signature";
+    files["/v100/sub/a.cpk.minisig"] = "endless signature ";
+    ScriptedFtpServer server(files, options);
+    size_t release = 0;
+    std::string signature;
+    DownloadRun run = RunDownload(
+        server.port(), list_, {}, [](CFtpDownloader&, const UpdateEvent&) {},
+        [&](CFtpDownloader& d) {
+            d.SetFetchSignatures(true);
+            d.SetReleaseGate(
+                [&](const std::string& text, const std::string& sig, std::vector<PatchFileEntry>&) {
+                    release = text.size();
+                    signature = sig;
+                    return std::string();
+                });
+        });
+    ASSERT_EQ(run.last(), UM_DOWNLOAD_DONE);
+    EXPECT_EQ(release, sign::kReleaseBytesMax + 1);
+    EXPECT_EQ(signature, "signature");
+    EXPECT_EQ(platform::FileSize(Local() + ".minisig").value_or(0), kSignatureFileMax + 1);
+    EXPECT_EQ(ReadFile(Local()), contents_);
+}
+
+// The gate sees the list with the server's sizes; what it refuses ends the
+// run before any package is fetched, and the box says why. Where it lets
+// the run go on, the sizes it set are the ones the download uses.
+TEST_F(ScriptedDownload, TheReleaseGateDecidesBeforeAnyPackageIsFetched) {
+    auto files = Files();
+    files["/release.txt"] = "release";
+    files["/release.txt.minisig"] = "signature";
+    ScriptedFtpServer server(files);
+    int32_t seenSize = 0;
+    DownloadRun run = RunDownload(
+        server.port(), list_, {}, [](CFtpDownloader&, const UpdateEvent&) {},
+        [&](CFtpDownloader& d) {
+            d.SetReleaseGate(
+                [&](const std::string&, const std::string&, std::vector<PatchFileEntry>& entries) {
+                    seenSize = entries.at(0).size;
+                    return std::string("the signed release says no");
+                });
+        });
+    EXPECT_EQ(run.last(), UM_RESET);
+    EXPECT_EQ(seenSize, static_cast<int32_t>(kFileSize));
+    EXPECT_FALSE(platform::Exists(Local()));
+    for (const std::string& c : server.commands()) {
+        EXPECT_TRUE(c.rfind("RETR", 0) != 0 || c.find("release.txt") != std::string::npos) << c;
+    }
+    ASSERT_EQ(boxes_.count(), 1u);
+    EXPECT_NE(boxes_.asked()[0].text.find("the signed release says no"), std::string::npos);
+
+    // No release file on the server: not a run that goes on.
+    ScriptedFtpServer bare(Files());
+    bool asked = false;
+    run = RunDownload(
+        bare.port(), list_, {}, [](CFtpDownloader&, const UpdateEvent&) {},
+        [&](CFtpDownloader& d) {
+            d.SetReleaseGate(
+                [&](const std::string&, const std::string&, std::vector<PatchFileEntry>&) {
+                    asked = true;
+                    return std::string();
+                });
+        });
+    EXPECT_EQ(run.last(), UM_RESET);
+    EXPECT_FALSE(asked);
+    ASSERT_EQ(boxes_.count(), 2u);
+    EXPECT_NE(boxes_.asked()[1].text.find("no signed release.txt"), std::string::npos);
 }
 
 TEST_F(ScriptedDownload, UnusableSizeRepliesEndTheRunWithTheMessage) {

@@ -212,6 +212,14 @@ void ScriptedFtpServer::Serve(platform::TcpSocket control) {
                 rest = 0;
                 continue;
             }
+            if (options_.endless.count(arg) != 0 && !it->second.empty()) {
+                while (!stop_.load() && data->SendAll(it->second.data(), it->second.size())) {
+                }
+                data->Close();
+                rest = 0;
+                sent = SendText(control, "426 Transfer aborted\r\n");
+                continue;
+            }
             std::string bytes = it->second;
             if (!bytes.empty() && corruptions_.fetch_add(1) < options_.corruptTransfers) {
                 bytes[std::min<size_t>(rest, bytes.size() - 1)] ^= 0x5A;

@@ -53,6 +53,13 @@ mkdir -p release/v100 release/v101
 "$tools/mkpatch" --old v100 --new v101 -o release/v100/p101.cpk --sign a.key > /dev/null
 "$tools/mkpatch" --old v101 --new v102 -o release/v101/p102.cpk --sign a.key > /dev/null
 
+# The signed release file, of the packages as published (the mirror
+# address does not matter to it).
+printf 'latest 102\nmirror * 127.0.0.1\npath 100 v100\\p101.cpk v101\\p102.cpk\npath 101 v101\\p102.cpk\n' \
+  > manifest
+"$tools/mkpatch" release --manifest manifest --root release --serial 1 --expires 1 \
+  --key a.pub --sign a.key > /dev/null
+
 spoil() {  # CASE ROOT: the second package's signature made wrong
   local p=$2/v101/p102.cpk
   case "$1" in

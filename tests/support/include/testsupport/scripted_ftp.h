@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,6 +33,9 @@ struct ScriptedFtpOptions {
     // Transfers open their data connection and then send nothing, holding
     // it open until the client closes it.
     bool silentData = false;
+    // Files whose transfer never ends: their contents are sent over and
+    // over until the client closes the data connection (then 426).
+    std::set<std::string> endless;
     // Logins accepted before PASS is refused with 530 (-1: all).
     int loginsAllowed = -1;
     // The address the PASV reply names (the port is always the real one).
