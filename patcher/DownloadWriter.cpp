@@ -126,6 +126,11 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
     uint32_t lastSpeed = platform::TickCount();
     uint32_t lastData = platform::TickCount();
     uint32_t stallMark = 0;
+    // The slow-transfer check: bytes per window, the first window's as the
+    // link's measure.
+    uint32_t windowStart = platform::TickCount();
+    uint64_t windowBytes = part_.received();
+    uint64_t firstWindow = 0;
     bool stalled = false;
     bool silent = false;  // no byte for the stall limit: the attempt ends
     bool writeFailed = false;
@@ -247,6 +252,18 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
             // The workers end at their next look at the flag.
             silent = true;
             CancelAll();
+        }
+        if (!silent && !finishing && options_.slowWindowMs > 0 &&
+            Since(windowStart) >= options_.slowWindowMs) {
+            const uint64_t gained = part_.received() - windowBytes;
+            if (firstWindow == 0) {
+                firstWindow = gained;  // nothing yet: the next window measures
+            } else if (gained * kSlowFactor < firstWindow && !cancel_.load()) {
+                silent = true;
+                CancelAll();
+            }
+            windowStart = platform::TickCount();
+            windowBytes = part_.received();
         }
         digestWrittenAhead();
         if (!finishing) {

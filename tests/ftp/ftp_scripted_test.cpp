@@ -506,6 +506,25 @@ TEST_F(ScriptedDownload, TheReleaseGateDecidesBeforeAnyPackageIsFetched) {
     EXPECT_NE(boxes_.asked()[1].text.find("no signed release.txt"), std::string::npos);
 }
 
+// A server that keeps a byte trickling now and then never goes silent:
+// once the first window has shown what the link gives, a window that brings
+// a small part of it ends the attempt as silence would, with the same box.
+TEST_F(ScriptedDownload, ATransferThatSlowsToATrickleEndsTheAttempt) {
+    ScriptedFtpOptions options;
+    options.allowRest = false;  // one range
+    options.trickleAfter = 100000;
+    options.trickleMs = 100;
+    ScriptedFtpServer server(Files(), options);
+    FtpDownloaderOptions o;
+    o.slowWindowMs = 1000;
+    DownloadRun run = RunDownload(server.port(), list_, o);
+    EXPECT_EQ(run.last(), UM_RESET);
+    EXPECT_FALSE(platform::Exists(Local()));
+    ASSERT_GE(boxes_.count(), 1u);
+    EXPECT_EQ(boxes_.asked().back().text,
+              std::string(GBK("下载服务器127.0.0.1没有响应,请稍后重试")));
+}
+
 TEST_F(ScriptedDownload, UnusableSizeRepliesEndTheRunWithTheMessage) {
     const char* replies[] = {"213 2147483648\r\n", "213 99999999999999999999\r\n", "213 -1\r\n",
                              "213\r\n"};

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <optional>
 
+#include "platform/clock.h"
+
 namespace testsupport {
 namespace {
 
@@ -232,10 +234,17 @@ void ScriptedFtpServer::Serve(platform::TcpSocket control) {
                 cut = true;
             }
             constexpr size_t kChunk = 16384;
-            for (size_t at = from; at < end && !stop_.load(); at += kChunk) {
-                if (!data->SendAll(bytes.data() + at, std::min(kChunk, end - at))) {
+            for (size_t at = from; at < end && !stop_.load();) {
+                const bool trickle =
+                    options_.trickleAfter > 0 && at - from >= options_.trickleAfter;
+                const size_t n = trickle ? 1 : std::min(kChunk, end - at);
+                if (trickle) {
+                    platform::SleepMs(options_.trickleMs);
+                }
+                if (!data->SendAll(bytes.data() + at, n)) {
                     break;
                 }
+                at += n;
             }
             data->Close();
             rest = 0;

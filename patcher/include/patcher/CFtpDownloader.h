@@ -49,6 +49,11 @@ constexpr uint32_t kReplyEmptySleepMs = 20;   // ...with this sleep after each e
 // or waiting on silent connections) ends the attempt with a message.
 constexpr uint32_t kReplyTimeoutMs = 30000;
 constexpr uint32_t kStallTimeoutMs = 60000;
+// A transfer that keeps bytes trickling never goes silent: once the first
+// window of a file has shown what the link gives, a later window that
+// brings less than a kSlowFactor-th of it ends the attempt as silence does.
+constexpr uint32_t kSlowWindowMs = 30000;
+constexpr uint64_t kSlowFactor = 20;
 constexpr uint32_t kReplyErrorSleepMs = 1000;  // after a read error other than a reset
 constexpr uint32_t kSendRetrySleepMs = 20;     // a send that would block
 constexpr int kSendRetryWaitMs = 150;          //
@@ -103,6 +108,8 @@ struct FtpDownloaderOptions {
     // How long a file may gain no byte before the attempt ends (0: no limit,
     // the workers reconnect until stopped).
     uint32_t stallTimeoutMs = kStallTimeoutMs;
+    // The window of the slow-transfer check (0: none).
+    uint32_t slowWindowMs = kSlowWindowMs;
     // Most segments a file is split into (1..3): ProbeResume's answer is
     // capped by it.
     int segmentsMax = kSegmentsMax;

@@ -36,6 +36,10 @@ struct ScriptedFtpOptions {
     // Files whose transfer never ends: their contents are sent over and
     // over until the client closes the data connection (then 426).
     std::set<std::string> endless;
+    // After trickleAfter bytes of a transfer (0: never), the rest comes a
+    // byte every trickleMs: a server that never goes quite silent.
+    uint32_t trickleAfter = 0;
+    uint32_t trickleMs = 100;
     // Logins accepted before PASS is refused with 530 (-1: all).
     int loginsAllowed = -1;
     // The address the PASV reply names (the port is always the real one).
