@@ -343,7 +343,7 @@ std::optional<Release> ParseRelease(const std::string& text, std::string* why) {
     }
     if (!haveSerial || !haveExpires || !haveLatest) {
         const char* missing = !haveSerial ? "serial" : !haveExpires ? "expires" : "latest";
-        return fail(std::string("the text ends without a ") + missing + " line");
+        return fail(std::string("the text ends with no ") + missing + " line");
     }
     for (size_t i = 0; i < release.steps.size(); ++i) {
         const ReleaseStep& s = release.steps[i];

@@ -108,9 +108,9 @@ TEST(Release, RefusesWhatIsNotExactlyARelease) {
         {kHead + Step("102", "103", "a.cpk").substr(0, 30) + " \n", "single spaces"},
         {kHead + "step\t102 103 a.cpk 1 " + kMd5 + "\n", "unknown directive"},
         // Each of serial, expires, latest exactly once.
-        {noSerial, "without a serial line"},
-        {"tesmar release 1\nserial 1\nlatest 103\n", "without a expires line"},
-        {"tesmar release 1\nserial 1\nexpires 2027-01-10T00:00:00Z\n", "without a latest line"},
+        {noSerial, "ends with no serial line"},
+        {"tesmar release 1\nserial 1\nlatest 103\n", "ends with no expires line"},
+        {"tesmar release 1\nserial 1\nexpires 2027-01-10T00:00:00Z\n", "ends with no latest line"},
         {kHead + "serial 13\n", "line 5: a second serial"},
         {kHead + "expires 2028-01-10T00:00:00Z\n", "a second expires"},
         {kHead + "latest 103\n", "a second latest"},

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "cpk/Md5.h"
+#include "platform/file.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 
@@ -260,6 +261,129 @@ std::optional<Manifest> ParseManifest(std::string_view text, std::string* error)
         return fail(lineNo, "a path from the latest version");
     }
     return m;
+}
+
+std::optional<sign::Release> LoadRelease(const std::string& path,
+                                         const std::vector<sign::PublicKey>& keys, int64_t now,
+                                         std::string* error) {
+    const std::string shown = platform::GbkToUtf8(platform::NativePath(path));
+    auto fail = [&](const std::string& why) {
+        if (error) {
+            *error = shown + ": " + why;
+        }
+        return std::nullopt;
+    };
+    auto size = platform::FileSize(path);
+    if (!size) {
+        return fail(size.error().Message());
+    }
+    if (*size > sign::kReleaseBytesMax) {
+        return fail("larger than " + std::to_string(sign::kReleaseBytesMax) +
+                    " bytes, which no release file is");
+    }
+    auto text = platform::ReadWholeFile(path);
+    if (!text) {
+        return fail(text.error().Message());
+    }
+    std::string why;
+    std::optional<sign::Release> release = sign::ParseRelease(*text, &why);
+    if (!release) {
+        return fail(why);
+    }
+    if (release->expires <= now) {
+        return fail("expired at " + sign::FormatUtcTime(release->expires) +
+                    ": patchers no longer believe it; write and sign a new one");
+    }
+    if (!keys.empty()) {
+        const sign::Check check = sign::VerifySignedFile(path, keys, sign::kReleaseFileName);
+        if (check.verdict != sign::Verdict::kGood) {
+            return fail("not signed by the key: " + check.reason);
+        }
+    }
+    return release;
+}
+
+std::optional<Manifest> ManifestUnderRelease(const Manifest& manifest, const sign::Release& release,
+                                             std::string* error) {
+    auto fail = [&](const std::string& why) {
+        if (error) {
+            *error = why;
+        }
+        return std::nullopt;
+    };
+    if (manifest.latest != release.latest) {
+        return fail("the manifest's latest is " + std::to_string(manifest.latest) +
+                    ", the release file's " + std::to_string(release.latest));
+    }
+    for (const sign::ReleaseStep& step : release.steps) {
+        if (std::string why = CheckServedPath(step.path); !why.empty()) {
+            return fail("release file step from " + std::to_string(step.from) + ": " +
+                        platform::GbkToUtf8(step.path) + ": " + why);
+        }
+    }
+    Manifest served = manifest;
+    served.paths.clear();
+    for (const sign::ReleaseStep& step : release.steps) {
+        const std::optional<std::vector<sign::ReleaseStep>> chain =
+            sign::ChainFrom(release, step.from);
+        if (!chain) {
+            return fail("release file: no chain of steps from " + std::to_string(step.from) +
+                        " to latest");
+        }
+        std::vector<std::string>& files = served.paths[step.from];
+        files.clear();
+        for (const sign::ReleaseStep& s : *chain) {
+            files.push_back(s.path);
+        }
+    }
+    auto shown = [](const std::vector<std::string>& files) {
+        std::string text;
+        for (const std::string& f : files) {
+            text += " " + platform::GbkToUtf8(f);
+        }
+        return files.empty() ? std::string(" no files") : text;
+    };
+    for (const auto& [from, files] : manifest.paths) {
+        auto chain = served.paths.find(from);
+        const std::vector<std::string> none;
+        const std::vector<std::string>& released =
+            chain == served.paths.end() ? none : chain->second;
+        if (files != released) {
+            auto line = manifest.pathLines.find(from);
+            return fail((line == manifest.pathLines.end()
+                             ? std::string("manifest")
+                             : "manifest line " + std::to_string(line->second)) +
+                        ": the path from " + std::to_string(from) + " names" + shown(files) +
+                        ", the release file" + shown(released));
+        }
+        if (files.empty()) {
+            served.paths[from];  // answered as a wrong path, as before
+        }
+    }
+    served.pathLines = manifest.pathLines;
+    return served;
+}
+
+std::string Catalog::DisagreementWith(const sign::Release& release) const {
+    std::map<std::string, const sign::ReleaseStep*> byPath;
+    for (const sign::ReleaseStep& step : release.steps) {
+        byPath.emplace(step.path, &step);
+    }
+    for (const CatalogFile& f : files_) {
+        auto step = byPath.find(f.path);
+        const std::string shown = platform::GbkToUtf8(f.path);
+        if (step == byPath.end()) {
+            return shown + ": not in the release file";
+        }
+        if (step->second->size != f.size) {
+            return shown + ": " + std::to_string(f.size) + " bytes, the release file says " +
+                   std::to_string(step->second->size);
+        }
+        if (step->second->md5 != f.md5) {
+            return shown + ": MD5 " + f.md5 + ", the release file says " + step->second->md5;
+        }
+    }
+    return std::string();
 }
 
 std::optional<Catalog> Catalog::Build(const Manifest& manifest, const std::string& root,

@@ -10,6 +10,10 @@
 //                            version FROM to latest; FILE is a path under
 //                            the root with "\" between its parts. No files:
 //                            that upgrade path is wrong.
+//
+// Served under a release file (sign/Release.h, ManifestUnderRelease), the
+// upgrade paths and latest come from the release instead, and the manifest's
+// path lines only have to agree with it.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +24,8 @@
 #include <vector>
 
 #include "patcher/VersionMessages.h"
+#include "sign/Minisign.h"
+#include "sign/Release.h"
 
 namespace versiond {
 
@@ -45,6 +51,25 @@ std::string CheckServedPath(const std::string& path);
 // it is, and "/" separates as "\" does. Nothing, with *why, for a name GBK
 // cannot hold.
 std::optional<std::string> ServedPathFromManifest(const std::string& word, std::string* why);
+
+// The release file at path (a system path): read only when it is no larger
+// than sign::kReleaseBytesMax, a valid release, not expired at now (seconds
+// since 1970 UTC) and, when keys is not empty, with a good signature of one
+// of them beside it (path + ".minisig") made under the name release.txt, as
+// the patcher checks it. nullopt, with the reason, otherwise.
+std::optional<sign::Release> LoadRelease(const std::string& path,
+                                         const std::vector<sign::PublicKey>& keys, int64_t now,
+                                         std::string* error);
+
+// The manifest to serve under a release: latest from the release, and an
+// upgrade path for every step's FROM, its chain to latest; the mirrors stay
+// the manifest's. The manifest's latest must be the release's, and each of
+// its path lines must name the release's chain from its version file for
+// file (an empty line: no step from that version; it stays, answered as a
+// wrong path). Every step's path must be one the patcher can use
+// (CheckServedPath). nullopt, with the first disagreement, otherwise.
+std::optional<Manifest> ManifestUnderRelease(const Manifest& manifest, const sign::Release& release,
+                                             std::string* error);
 
 struct CatalogFile {
     std::string path;  // as in the manifest
@@ -74,6 +99,10 @@ public:
 
     const std::vector<CatalogFile>& files() const { return files_; }
     int32_t latest() const { return latest_; }
+
+    // "" when every file has the size and MD5 the release gives its path,
+    // else the reason, naming the first file that differs.
+    std::string DisagreementWith(const sign::Release& release) const;
 
 private:
     struct PathAnswer {

@@ -1,7 +1,7 @@
 // versiond: the version server the people who serve patches run, and a
 // client that asks one the way the patcher does.
 //
-//   versiond serve --manifest FILE --root DIR [--address A] [--port P]
+//   versiond serve --manifest FILE --root DIR [--release FILE] [--address A] [--port P]
 //   versiond query HOST PORT VERSION [LINE]
 
 #include <atomic>
@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Catalog.h"
 #include "VersionServer.h"
@@ -19,6 +20,7 @@
 #include "patcher/Signatures.h"
 #include "patcher/VersionCheck.h"
 #include "platform/file.h"
+#include "platform/fs.h"
 #include "platform/net.h"
 #include "platform/text.h"
 
@@ -73,26 +75,32 @@ struct ServeArgs {
     size_t maxClients = 8192;
     bool quiet = false;
     std::string publicKeyFile;  // --require-signatures
+    std::string releaseFile;    // --release
 };
 
-// The publisher's safety net: every file the catalog names has a good
-// signature of the key beside it. The first that has none, and why, in
-// *error.
-bool AllSigned(const versiond::Catalog& catalog, const std::string& root,
-               const std::string& publicKeyFile, std::string* error) {
+// The key of --require-signatures (a minisign.pub), or nothing with the
+// reason in *error.
+std::optional<sign::PublicKey> ReadPublicKey(const std::string& publicKeyFile, std::string* error) {
     std::string text;
     if (!ReadWholeFile(publicKeyFile, text, *error)) {
-        return false;
+        return std::nullopt;
     }
     std::string why;
     std::optional<sign::PublicKey> key = sign::ParsePublicKeyFile(text, &why);
     if (!key) {
         *error = publicKeyFile + ": " + why;
-        return false;
     }
+    return key;
+}
+
+// The publisher's safety net: every file the catalog names has a good
+// signature of the key beside it. The first that has none, and why, in
+// *error.
+bool AllSigned(const versiond::Catalog& catalog, const std::string& root,
+               const sign::PublicKey& key, const std::string& publicKeyFile, std::string* error) {
     PublisherKeys keys;
     keys.required = true;
-    keys.keys.push_back(*key);
+    keys.keys.push_back(key);
     for (const versiond::CatalogFile& f : catalog.files()) {
         const std::string full = root + "\\" + f.path;
         const sign::Check check = CheckPackageSignature(
@@ -118,13 +126,43 @@ int Serve(const ServeArgs& args) {
         Line(stderr, "versiond: " + args.manifest + ": " + error);
         return 1;
     }
+    std::optional<sign::PublicKey> key;
+    if (!args.publicKeyFile.empty()) {
+        key = ReadPublicKey(args.publicKeyFile, &error);
+        if (!key) {
+            Line(stderr, "versiond: " + error);
+            return 1;
+        }
+    }
+    // Under a release file, what is served is what the publisher signed.
+    std::optional<sign::Release> release;
+    if (!args.releaseFile.empty()) {
+        std::vector<sign::PublicKey> keys;
+        if (key) {
+            keys.push_back(*key);
+        }
+        release = versiond::LoadRelease(platform::SystemPathFromNative(args.releaseFile), keys,
+                                        static_cast<int64_t>(std::time(nullptr)), &error);
+        if (release) {
+            manifest = versiond::ManifestUnderRelease(*manifest, *release, &error);
+        }
+        if (!release || !manifest) {
+            Line(stderr, "versiond: " + error + "; not serving");
+            return 1;
+        }
+    }
     auto catalog = versiond::Catalog::Build(*manifest, args.root, &error);
     if (!catalog) {
         Line(stderr, "versiond: " + error);
         return 1;
     }
-    if (!args.publicKeyFile.empty() &&
-        !AllSigned(*catalog, args.root, args.publicKeyFile, &error)) {
+    if (release) {
+        if (std::string differs = catalog->DisagreementWith(*release); !differs.empty()) {
+            Line(stderr, "versiond: " + differs + " (" + args.releaseFile + "); not serving");
+            return 1;
+        }
+    }
+    if (key && !AllSigned(*catalog, args.root, *key, args.publicKeyFile, &error)) {
         Line(stderr, "versiond: " + error + "; not serving");
         return 1;
     }
@@ -153,6 +191,11 @@ int Serve(const ServeArgs& args) {
     Line(stderr, Now() + " latest " + std::to_string(manifest->latest) + ", " +
                      std::to_string(served->files().size()) + " files (" + std::to_string(bytes) +
                      " bytes) under " + args.root);
+    if (release) {
+        Line(stderr, Now() + " release file " + args.releaseFile + ": serial " +
+                         std::to_string(release->serial) + ", expires " +
+                         sign::FormatUtcTime(release->expires));
+    }
 
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
@@ -234,8 +277,12 @@ int main(int argc, char** argv) {
         ->capture_default_str();
     serveCmd->add_flag("--quiet", serve.quiet, "no log line per request");
     serveCmd->add_option("--require-signatures", serve.publicKeyFile,
-                         "refuse to start unless every file named has a good minisign "
-                         "signature (FILE.minisig) of this public key (minisign.pub)");
+                         "refuse to start unless every file named (and the release file) "
+                         "has a good minisign signature (FILE.minisig) of this public key "
+                         "(minisign.pub)");
+    serveCmd->add_option("--release", serve.releaseFile,
+                         "answer from this release file (release.txt): its versions and "
+                         "packages, which the manifest's path lines must agree with");
 
     QueryArgs query;
     CLI::App* queryCmd = app.add_subcommand("query", "ask a version server as the patcher does");

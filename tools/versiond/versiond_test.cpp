@@ -9,7 +9,10 @@
 #include "VersionServer.h"
 #include "cpk/Md5.h"
 #include "platform/clock.h"
+#include "platform/fs.h"
+#include "platform/process.h"
 #include "platform/text.h"
+#include "sign/Release.h"
 #include "testsupport/wait.h"
 #include "version_servers.h"
 
@@ -196,6 +199,182 @@ TEST(Catalog, MissingFilesAreStartUpErrors) {
     m = versiond::ParseManifest("latest 2\nmirror * 1.1.1.1\npath 1 a.cpk\n", &error);
     ASSERT_TRUE(m);
     EXPECT_TRUE(versiond::Catalog::Build(*m, dir.path(), &error)) << error;
+}
+
+// ---- Serving under a release file ----
+
+// Three packages from 100 to 103, as "mkpatch release" writes them.
+struct ReleasedRoot {
+    ReleasedRoot() {
+        const std::pair<const char*, const char*> files[] = {{"v100\\p101.cpk", "first package"},
+                                                             {"v101\\p102.cpk", "second"},
+                                                             {"v102\\p103.cpk", "third package"}};
+        std::string text = "tesmar release 1\nserial 4\nexpires 2027-01-10T00:00:00Z\nlatest 103\n";
+        int32_t from = 100;
+        for (const auto& [path, contents] : files) {
+            testsupport::WriteFile(dir / path, contents);
+            text += "step " + std::to_string(from) + " " + std::to_string(from + 1) + " " + path +
+                    " " + std::to_string(std::string(contents).size()) + " " + Md5HexOf(contents) +
+                    "\n";
+            ++from;
+        }
+        std::string why;
+        release = *sign::ParseRelease(text, &why);
+    }
+    testsupport::TempDir dir;
+    sign::Release release;
+};
+
+std::vector<std::string> Listed(const versiond::Catalog& c, int32_t version, uint8_t* code) {
+    auto bodies = Bodies(Frames(c, version, 0));
+    std::vector<std::string> paths;
+    EXPECT_GE(bodies.size(), 2u);
+    if (bodies.size() < 2) {
+        return paths;
+    }
+    *code = DecodeVersionResult(bodies[1].data(), bodies[1].size())->code;
+    for (size_t i = 2; i < bodies.size(); ++i) {
+        const std::optional<std::vector<FileListItem>> items =
+            DecodeFileList(bodies[i].data(), bodies[i].size());
+        EXPECT_TRUE(items);
+        for (const FileListItem& item : items.value_or(std::vector<FileListItem>())) {
+            paths.push_back(item.path + " " + item.md5);
+        }
+    }
+    return paths;
+}
+
+TEST(Release, PathsComeFromTheReleaseAndTheManifestMustAgree) {
+    ReleasedRoot root;
+    std::string error;
+    // The manifest names one path, in agreement, and one empty path.
+    auto manifest = versiond::ParseManifest(
+        "latest 103\nmirror * 10.0.0.1\npath 101 v101/p102.cpk v102/p103.cpk\npath 99\n", &error);
+    ASSERT_TRUE(manifest) << error;
+    auto served = versiond::ManifestUnderRelease(*manifest, root.release, &error);
+    ASSERT_TRUE(served) << error;
+    auto catalog = versiond::Catalog::Build(*served, root.dir.path(), &error);
+    ASSERT_TRUE(catalog) << error;
+    EXPECT_EQ(catalog->DisagreementWith(root.release), "");
+    EXPECT_EQ(catalog->latest(), 103);
+
+    uint8_t code = 0;
+    EXPECT_EQ(Listed(*catalog, 100, &code),
+              (std::vector<std::string>{"v100\\p101.cpk " + Md5HexOf("first package"),
+                                        "v101\\p102.cpk " + Md5HexOf("second"),
+                                        "v102\\p103.cpk " + Md5HexOf("third package")}));
+    EXPECT_EQ(code, kVersionFilesFollow);
+    EXPECT_EQ(Listed(*catalog, 102, &code).size(), 1u);
+    EXPECT_TRUE(Listed(*catalog, 99, &code).empty());
+    EXPECT_EQ(code, kVersionEmptyPath);
+    Listed(*catalog, 98, &code);
+    EXPECT_EQ(code, kVersionNoPath);
+    Listed(*catalog, 103, &code);
+    EXPECT_EQ(code, kVersionCurrent);
+
+    const std::string head = "mirror * 10.0.0.1\n";
+    const std::pair<std::string, std::string> disagreements[] = {
+        {head + "latest 104\n", "the manifest's latest is 104, the release file's 103"},
+        {head + "latest 103\npath 101 v102/p103.cpk\n",
+         "manifest line 3: the path from 101 names v102\\p103.cpk, the release file "
+         "v101\\p102.cpk v102\\p103.cpk"},
+        {head + "latest 103\npath 100 v100/p101.cpk v101/p102.cpk\n", "manifest line 3"},
+        {head + "latest 103\npath 90 v100/p101.cpk\n",
+         "the path from 90 names v100\\p101.cpk, the release file no files"},
+        {head + "latest 103\n\npath 102\n", "manifest line 4: the path from 102 names no files"},
+    };
+    for (const auto& [text, reason] : disagreements) {
+        manifest = versiond::ParseManifest(text, &error);
+        ASSERT_TRUE(manifest) << error;
+        EXPECT_FALSE(versiond::ManifestUnderRelease(*manifest, root.release, &error)) << text;
+        EXPECT_NE(error.find(reason), std::string::npos) << error;
+    }
+    // A step the patcher could not download.
+    sign::Release unusable = root.release;
+    unusable.steps[2].path = "ab";
+    manifest = versiond::ParseManifest(head + "latest 103\n", &error);
+    EXPECT_FALSE(versiond::ManifestUnderRelease(*manifest, unusable, &error));
+    EXPECT_NE(error.find("step from 102: ab: shorter than 3"), std::string::npos) << error;
+}
+
+TEST(Release, FilesMustBeWhatTheReleaseSays) {
+    ReleasedRoot root;
+    std::string error;
+    auto manifest = versiond::ParseManifest("latest 103\nmirror * 10.0.0.1\n", &error);
+    auto served = versiond::ManifestUnderRelease(*manifest, root.release, &error);
+    ASSERT_TRUE(served) << error;
+    // Another package of the same size, and one of another size.
+    testsupport::WriteFile(root.dir / "v101\\p102.cpk", "SECOND");
+    auto catalog = versiond::Catalog::Build(*served, root.dir.path(), &error);
+    ASSERT_TRUE(catalog) << error;
+    EXPECT_EQ(catalog->DisagreementWith(root.release), "v101\\p102.cpk: MD5 " + Md5HexOf("SECOND") +
+                                                           ", the release file says " +
+                                                           Md5HexOf("second"));
+    testsupport::WriteFile(root.dir / "v101\\p102.cpk", "second!");
+    catalog = versiond::Catalog::Build(*served, root.dir.path(), &error);
+    ASSERT_TRUE(catalog) << error;
+    EXPECT_EQ(catalog->DisagreementWith(root.release),
+              "v101\\p102.cpk: 7 bytes, the release file says 6");
+    // A file the catalog serves that the release does not know.
+    testsupport::WriteFile(root.dir / "extra.cpk", "x");
+    manifest = versiond::ParseManifest("latest 2\nmirror * 10.0.0.1\npath 1 extra.cpk\n", &error);
+    catalog = versiond::Catalog::Build(*manifest, root.dir.path(), &error);
+    ASSERT_TRUE(catalog) << error;
+    EXPECT_EQ(catalog->DisagreementWith(root.release), "extra.cpk: not in the release file");
+}
+
+TEST(Release, TheFileIsReadOnlyWhenSmallValidCurrentAndSigned) {
+    ReleasedRoot root;
+    const std::string path = root.dir / "release.txt";
+    const int64_t before = root.release.expires - 1;
+    std::string error;
+    testsupport::WriteFile(path, sign::FormatRelease(root.release));
+    auto loaded = versiond::LoadRelease(path, {}, before, &error);
+    ASSERT_TRUE(loaded) << error;
+    EXPECT_EQ(*loaded, root.release);
+
+    struct Case {
+        std::string text;
+        int64_t now;
+        std::string reason;
+    } cases[] = {
+        {sign::FormatRelease(root.release), before + 1, "expired at 2027-01-10T00:00:00Z"},
+        {sign::FormatRelease(root.release) + "latest 5\n", before, "line 8: a second latest"},
+        {std::string(sign::kReleaseBytesMax + 1, '#'), before, "larger than"},
+    };
+    for (const Case& c : cases) {
+        testsupport::WriteFile(path, c.text);
+        EXPECT_FALSE(versiond::LoadRelease(path, {}, c.now, &error)) << c.reason;
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+    }
+    EXPECT_FALSE(versiond::LoadRelease(root.dir / "missing.txt", {}, before, &error));
+
+    // Signed with minisign where it can run (not under an emulator).
+    const std::string pub = root.dir / "k.pub";
+    auto made = platform::StartProgram("minisign",
+                                       {"-G", "-W", "-p", platform::NativePath(pub), "-s",
+                                        platform::NativePath(root.dir / "k.key")},
+                                       "");
+    if (!made || made->Wait(-1).value_or(1) != 0) {
+        GTEST_SKIP() << "minisign cannot be run here";
+    }
+    auto key = sign::ParsePublicKeyFile(testsupport::ReadFile(pub), &error);
+    ASSERT_TRUE(key) << error;
+    testsupport::WriteFile(path, sign::FormatRelease(root.release));
+    EXPECT_FALSE(versiond::LoadRelease(path, {*key}, before, &error));
+    EXPECT_NE(error.find("not signed by the key"), std::string::npos) << error;
+    auto signer = platform::StartProgram(
+        "minisign",
+        {"-S", "-s", platform::NativePath(root.dir / "k.key"), "-m", platform::NativePath(path)},
+        "");
+    ASSERT_TRUE(signer && signer->Wait(-1).value_or(1) == 0);
+    EXPECT_TRUE(versiond::LoadRelease(path, {*key}, before, &error)) << error;
+    // Changed after signing: a step of the release dropped.
+    sign::Release changed = root.release;
+    changed.steps.erase(changed.steps.begin());
+    testsupport::WriteFile(path, sign::FormatRelease(changed));
+    EXPECT_FALSE(versiond::LoadRelease(path, {*key}, before, &error));
+    EXPECT_NE(error.find("not signed by the key"), std::string::npos) << error;
 }
 
 versiond::Catalog SmallCatalog() {
