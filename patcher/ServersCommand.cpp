@@ -1,9 +1,11 @@
 #include "patcher/ServersCommand.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "patcher/CConfigFile.h"
+#include "patcher/ReleaseCheck.h"
 #include "patcher/Signatures.h"
 #include "patcher/WebMirrors.h"
 #include "platform/fs.h"
@@ -92,8 +94,15 @@ int RunServersCommand(std::ostream& out, const ServerListOptions& options) {
         problems.push_back("checkversion num names no version server");
     }
 
-    const PublisherKeys keys = ReadPublisherKeysOf(folder);
+    // The keys in force: the trusted release file's once the folder has
+    // one, update.ini's before.
+    const std::optional<sign::Release> trusted = ReadTrustedRelease(folder);
+    const PublisherKeys keys = KeysInForce(ReadPublisherKeysOf(folder), trusted);
     out << "\npublisher keys: ";
+    if (trusted) {
+        out << "(from release.txt, serial " << trusted->serial << ", latest " << trusted->latest
+            << ") ";
+    }
     if (!keys.required) {
         out << "none (packages are not checked for signatures)\n";
     } else {

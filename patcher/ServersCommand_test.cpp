@@ -103,6 +103,26 @@ TEST_F(ServersCommand, ListsTheWebMirrorsAndTheEntriesLeftOut) {
     EXPECT_TRUE(Has(out, "  mirror ca=ca.pem: no such file\n")) << out;
 }
 
+// Once the folder trusts a release file, its keys are the ones in force,
+// whatever update.ini's [sign] lists.
+TEST_F(ServersCommand, TheKeysInForceComeFromTheTrustedReleaseFile) {
+    testsupport::WriteFile(dir_ / "update.ini",
+                           "[config]\r\nBorough_num=1\r\n[Borough0]\r\nname=x\r\nlogin_num=1\r\n"
+                           "ip0=127.0.0.1\r\n[checkversion]\r\nnum=1\r\nip0=127.0.0.1\r\n"
+                           "[sign]\r\nnum=1\r\nkey0=not a key\r\n");
+    std::string out;
+    EXPECT_EQ(Run(out), kServersProblems) << out;
+    EXPECT_TRUE(Has(out, "publisher keys: 0 (")) << out;
+
+    testsupport::WriteFile(
+        dir_ / "release.txt",
+        "tesmar release 1\nserial 4\nexpires 2030-01-01T00:00:00Z\n"
+        "latest 103\nkey RWQ1LP2gPNNw0hybam5uwTqZ5SfenxvuRrYjnoi5UcQAxhNsPhMjn0V6\n");
+    EXPECT_EQ(Run(out), kServersOk) << out;
+    EXPECT_TRUE(Has(out, "publisher keys: (from release.txt, serial 4, latest 103) 1 (")) << out;
+    EXPECT_TRUE(Has(out, "\n  D270D33CA0FD2C35\n")) << out;
+}
+
 TEST_F(ServersCommand, AMissingFileIsSaidSo) {
     std::string out;
     EXPECT_EQ(Run(out), kServersNoConfig);

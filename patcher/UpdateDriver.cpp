@@ -158,10 +158,8 @@ void UpdateDriver::Init() {
     } else {
         downloader_->Create(&dialog_, &PatchFiles());
     }
-    // The keys the installation holds when the patcher starts decide
-    // whether packages must be signed; an update that brings new keys
-    // (a rotation) is checked package by package against the keys in
-    // place before each (see CheckSignature).
+    // The keys update.ini lists when the patcher starts decide whether
+    // packages must be signed, until the folder trusts a release file.
     startKeys_ = ReadPublisherKeys(config);
     // Once the folder has a trusted release, its keys are the ones in force
     // and signing stays on, whatever a package did to update.ini since.
@@ -356,13 +354,15 @@ bool UpdateDriver::WaitForGameToClose() {
     return true;
 }
 
-bool UpdateDriver::CountEntries(std::vector<PatchFileEntry>& files, uint32_t& total) {
+bool UpdateDriver::CountEntries(std::vector<PatchFileEntry>& files, uint32_t& total,
+                                const std::function<void()>& letGo) {
     CPKVfs package(blockPool_);
     total = 0;
     for (size_t i = 0; i < files.size(); ++i) {
         if (!package.Open(files[i].localPath, CPKOpenMode::kReadOnly)) {
             // Kept, it would count as downloaded on every later attempt:
             // it goes, and the next attempt fetches it again.
+            letGo();
             DeletePackage(files[i].localPath);
             Tell(GBK("补丁文件%s已损坏,已将其删除,请重新更新"), files[i].fileName);
             FailUnpack();
@@ -491,7 +491,7 @@ void UpdateDriver::UnpackThread() {
         }
     }
     uint32_t total = 0;
-    if (!CountEntries(files, total)) {
+    if (!CountEntries(files, total, [&held] { held.clear(); })) {
         return;
     }
     CPKVfs package(blockPool_);

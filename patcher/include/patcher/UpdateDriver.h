@@ -124,8 +124,10 @@ private:
     // has told the player and failed the unpacking (FailUnpack).
     bool WaitForGameToClose();
     // Counts each package's entries into files and total; a package that
-    // does not open is deleted.
-    bool CountEntries(std::vector<PatchFileEntry>& files, uint32_t& total);
+    // does not open is deleted (after letGo, which lets go of what holds it
+    // open).
+    bool CountEntries(std::vector<PatchFileEntry>& files, uint32_t& total,
+                      const std::function<void()>& letGo);
     // Settles another update's journal left behind and begins this one's.
     bool BeginJournal(UnpackJournal& journal, const std::string& key);
     // UnpackThread's steps for one package and after the last.
