@@ -253,7 +253,9 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
             silent = true;
             CancelAll();
         }
-        if (!silent && !finishing && options_.slowWindowMs > 0 &&
+        // Without a stall limit (the workers reconnect until stopped) a
+        // slow file is not given up either.
+        if (!silent && !finishing && options_.slowWindowMs > 0 && options_.stallTimeoutMs > 0 &&
             Since(windowStart) >= options_.slowWindowMs) {
             const uint64_t gained = part_.received() - windowBytes;
             if (firstWindow == 0) {

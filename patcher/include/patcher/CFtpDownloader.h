@@ -108,7 +108,8 @@ struct FtpDownloaderOptions {
     // How long a file may gain no byte before the attempt ends (0: no limit,
     // the workers reconnect until stopped).
     uint32_t stallTimeoutMs = kStallTimeoutMs;
-    // The window of the slow-transfer check (0: none).
+    // The window of the slow-transfer check (0: none; none either without
+    // a stall limit).
     uint32_t slowWindowMs = kSlowWindowMs;
     // Most segments a file is split into (1..3): ProbeResume's answer is
     // capped by it.
