@@ -282,6 +282,12 @@ std::optional<Release> ParseRelease(const std::string& text, std::string* why) {
             if (release.keys.size() == kReleaseKeysMax) {
                 return fail("more than " + std::to_string(kReleaseKeysMax) + " keys");
             }
+            // The key as it is written back: base64 and nothing around it
+            // (the key reader would look past blanks and line ends).
+            if (w[1].find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                       "0123456789+/=") != std::string::npos) {
+                return fail("not a minisign public key: a key is base64 alone");
+            }
             std::string keyWhy;
             std::optional<PublicKey> key = ParsePublicKey(w[1], &keyWhy);
             if (!key) {

@@ -129,6 +129,8 @@ TEST(Release, RefusesWhatIsNotExactlyARelease) {
         // Keys.
         {kHead + "key\n", "expected: key BASE64"},
         {kHead + "key " + kKey.substr(1) + "\n", "line 5: not a minisign public key"},
+        {kHead + "key " + kKey + "\r\r\n", "line 5: not a minisign public key"},
+        {kHead + "key " + kKey + "\t\n", "line 5: not a minisign public key"},
         {kHead + "key " + kKey + "\nkey " + kKey + "\n", "line 6: a second key of id"},
         // Steps.
         {kHead + "step 102 103 a.cpk 1\n", "expected: step FROM TO PATH SIZE MD5"},
