@@ -12,28 +12,15 @@ std::string Join(const std::string& folder, const std::string& name) {
 
 // The whole file, or nothing when it cannot be read or is larger than most.
 std::optional<std::string> ReadSmall(const std::string& path, size_t most) {
-    auto file = platform::File::Open(path, platform::Access::kRead, platform::kShareRead,
-                                     platform::Disposition::kOpenExisting);
-    if (!file) {
+    auto size = platform::FileSize(path);
+    if (!size || *size > most) {
         return std::nullopt;
     }
-    std::string text(most + 1, '\0');
-    size_t got = 0;
-    while (got < text.size()) {
-        auto n = file->Read(&text[got], text.size() - got);
-        if (!n) {
-            return std::nullopt;
-        }
-        if (*n == 0) {
-            break;
-        }
-        got += *n;
-    }
-    if (got > most) {
+    auto text = platform::ReadWholeFile(path);
+    if (!text || text->size() > most) {
         return std::nullopt;
     }
-    text.resize(got);
-    return text;
+    return std::move(text.value());
 }
 
 // Written beside itself and moved over: a failure leaves the old one.
