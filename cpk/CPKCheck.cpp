@@ -96,6 +96,10 @@ std::optional<Table> ReadTable(platform::File& file, Findings& f) {
         f.Add("magic", "the magic is 0x%08X, not 0x%08X", h.magic, kCpkMagic);
         return std::nullopt;
     }
+    if (size >= kCpkMaxFileSize) {
+        // The archive refuses to open such a file, whatever its table says.
+        f.Add("size", "the file is %" PRIu64 " bytes: an archive must stay below 2 GiB", size);
+    }
     const uint64_t tableBytes = uint64_t{h.capacity} * kCpkEntrySize;
     const uint64_t tableEnd = uint64_t{h.tableOffset} + tableBytes;
     if (h.tableOffset < kCpkHeaderSize) {

@@ -81,22 +81,24 @@ struct Found {
     HWND hwnd = nullptr;
 };
 
+// EnumThreadWindows' callback: stops at the first visible window of the class.
+// A named function, not a lambda: on i686 the callback is __stdcall, which a
+// lambda cannot convert to.
+BOOL CALLBACK MatchClass(HWND hwnd, LPARAM p) {
+    auto* f = reinterpret_cast<Found*>(p);
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    if (IsWindowVisible(hwnd) && std::wstring(name) == f->className) {
+        f->hwnd = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // A visible top-level window of a class on a thread, or null.
 HWND FindThreadWindow(DWORD thread, const wchar_t* className) {
     Found found{thread, className, nullptr};
-    EnumThreadWindows(
-        thread,
-        [](HWND hwnd, LPARAM p) -> BOOL {
-            auto* f = reinterpret_cast<Found*>(p);
-            wchar_t name[64] = {};
-            GetClassNameW(hwnd, name, 64);
-            if (IsWindowVisible(hwnd) && std::wstring(name) == f->className) {
-                f->hwnd = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(thread, MatchClass, reinterpret_cast<LPARAM>(&found));
     return found.hwnd;
 }
 
