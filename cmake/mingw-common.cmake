@@ -26,8 +26,13 @@ else()
     set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 endif()
 
+# The tests run the programs under Wine: x86_64 ones with wine64, i686 ones
+# with the 32-bit loader (Debian's wine32), inside the same kind of 64-bit
+# prefix, as on the 64-bit Windows most players have.
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
     set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
+else()
+    set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine)
 endif()
 
 # Vista and later: inet_pton, WSAPoll, GetTickCount64.

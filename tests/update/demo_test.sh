@@ -20,7 +20,11 @@ if [ "${1:-}" = --windows ]; then
   for tool in versiond cpk mkpatch; do
     [ -x "$native/$tool" ] || { echo "$native/$tool is missing: build the native preset first"; exit 1; }
   done
-  args+=(--windows)
+  # The Windows build of this test: x86_64 or i686.
+  case "${TESMAR_BINARY_DIR:?}" in
+    */windows-x86) args+=(--windows-x86) ;;
+    *) args+=(--windows) ;;
+  esac
 else
   args+=(--bin "${TESMAR_BINARY_DIR:?}/bin")
 fi
