@@ -152,6 +152,9 @@ struct tagGatherObj {
     uint8_t reserved1[64];  // 16
 };
 static_assert(sizeof(tagGatherObj) == 80, "gather record is 80 bytes");
+static_assert(offsetof(tagGatherObj, tileX) == 8 && offsetof(tagGatherObj, tileZ) == 12 &&
+                  offsetof(tagGatherObj, reserved1) == 16,
+              "tagGatherObj layout");
 
 // One section of the map file: how many records, and where.
 struct tagMapSection {
@@ -159,6 +162,7 @@ struct tagMapSection {
     uint32_t offset;  // from the start of the file
 };
 static_assert(sizeof(tagMapSection) == 8, "section entry is 8 bytes");
+static_assert(offsetof(tagMapSection, offset) == 4, "tagMapSection layout");
 
 constexpr char kMapMagic[4] = {'G', 'M', 'B', 0};
 constexpr size_t kCityNameFieldSize = 36;

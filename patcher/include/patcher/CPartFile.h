@@ -56,6 +56,9 @@ struct PartTrailer {
     SegmentRecord segment[kSegmentsMax];  // unused records are zero
 };
 static_assert(sizeof(SegmentRecord) == 16, "SegmentRecord is 16 bytes");
+static_assert(offsetof(SegmentRecord, start) == 4 && offsetof(SegmentRecord, length) == 8 &&
+                  offsetof(SegmentRecord, received) == 12,
+              "SegmentRecord field offsets");
 static_assert(sizeof(PartTrailer) == kPartTrailerSize, "PartTrailer is 324 bytes");
 static_assert(offsetof(PartTrailer, name) == 8 && offsetof(PartTrailer, segmentCount) == 268 &&
                   offsetof(PartTrailer, received) == 272 && offsetof(PartTrailer, segment) == 276,

@@ -72,6 +72,9 @@ struct tagBitMapFileHeader {
     uint32_t height;  // 8
 };
 static_assert(sizeof(tagBitMapFileHeader) == 12, "bitmap header is 12 bytes");
+static_assert(offsetof(tagBitMapFileHeader, width) == 4 &&
+                  offsetof(tagBitMapFileHeader, height) == 8,
+              "bitmap header layout");
 
 class LUMO_API Heightmap {
 public:
