@@ -43,8 +43,17 @@ platform::Result<size_t> Disk::CopyRange(platform::File& from, uint64_t fromOffs
     return platform::CopyFileRange(from, fromOffset, to, toOffset, count);
 }
 
+platform::Result<size_t> Disk::ReadAt(platform::File& file, uint64_t offset, void* buffer,
+                                      size_t count) {
+    return file.ReadAt(offset, buffer, count);
+}
+
 platform::Status Disk::Flush(platform::File& file) {
     return file.Flush();
+}
+
+platform::Status Disk::FlushFolder(const std::string& path) {
+    return platform::FlushFolder(path);
 }
 
 platform::Status Disk::SetEndOfFile(platform::File& file) {

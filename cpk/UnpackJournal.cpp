@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <set>
 
 #include "cpk/CPKPath.h"
 #include "cpk/DiscIOMgr.h"
@@ -98,21 +99,56 @@ bool ParseNumber(const std::string& text, uint64_t& out) {
     return true;
 }
 
+// Reads exactly count bytes at offset; false when the disk fails the read
+// or gives fewer (the reason goes to DiscIOMgr's last error).
+bool ReadExactly(DiscIOMgr::Disk& disk, platform::File& file, uint64_t offset, void* buffer,
+                 size_t count) {
+    auto got = disk.ReadAt(file, offset, buffer, count);
+    if (!got) {
+        DiscIOMgr::SetLastError(got.error().code);
+        return false;
+    }
+    if (*got != count) {
+        DiscIOMgr::SetLastError(0);
+        return false;
+    }
+    return true;
+}
+
+// Writes all of count bytes at offset through disk.
+bool WriteAt(DiscIOMgr::Disk& disk, platform::File& file, uint64_t offset, const void* bytes,
+             size_t count) {
+    if (!file.Seek(static_cast<int64_t>(offset), platform::SeekFrom::kBegin)) {
+        return false;
+    }
+    auto wrote = disk.Write(file, bytes, count);
+    if (!wrote || *wrote != count) {
+        // The reason (a full disk, mostly) goes to the message.
+        DiscIOMgr::SetLastError(wrote ? platform::ErrorDiskFull() : wrote.error().code);
+        return false;
+    }
+    return true;
+}
+
 // Walks the undo records of an archive in undo: calls found(offset, length,
 // at) for each whole one, where at is the position of its bytes in undo,
 // and answers where the whole records end (a record a kill cut short is not
-// counted). False from found ends the walk; so does a read that fails.
+// counted). False from found ends the walk. A read that fails ends it too,
+// and sets failed: what lies past it is unknown, not absent.
 template <typename Found>
-uint64_t WalkRecords(platform::File& undo, Found found) {
+uint64_t WalkRecords(DiscIOMgr::Disk& disk, platform::File& undo, bool& failed, Found found) {
+    failed = false;
     auto size = undo.Size();
     if (!size) {
+        DiscIOMgr::SetLastError(size.error().code);
+        failed = true;
         return 0;
     }
     uint64_t at = 0;
     while (*size - at >= kRecordHead) {
         uint8_t head[kRecordHead];
-        auto got = undo.ReadAt(at, head, sizeof head);
-        if (!got || *got != sizeof head) {
+        if (!ReadExactly(disk, undo, at, head, sizeof head)) {
+            failed = true;
             break;
         }
         const uint64_t offset = GetLe(head, 8);
@@ -131,8 +167,8 @@ uint64_t WalkRecords(platform::File& undo, Found found) {
 
 class UnpackJournal::ArchiveUndo final : public CPKWriteGuard {
 public:
-    ArchiveUndo(std::string undoPath, uint64_t length)
-        : undoPath_(std::move(undoPath)), length_(length) {}
+    ArchiveUndo(std::string undoPath, uint64_t length, DiscIOMgr::Disk& disk)
+        : undoPath_(std::move(undoPath)), length_(length), disk_(disk) {}
 
     // Takes up what an earlier run kept: the ranges already kept are not
     // kept again (their oldest bytes are the ones that count).
@@ -143,15 +179,20 @@ public:
         if (!OpenUndo()) {
             return false;
         }
-        const uint64_t whole = WalkRecords(undo_, [this](uint64_t offset, uint64_t n, uint64_t) {
-            // Kept ranges lie inside the old length; anything else ends
-            // what can be trusted.
-            if (offset > length_ || n > length_ - offset) {
-                return false;
-            }
-            Mark(offset, offset + n);
-            return true;
-        });
+        bool failed = false;
+        const uint64_t whole =
+            WalkRecords(disk_, undo_, failed, [this](uint64_t offset, uint64_t n, uint64_t) {
+                // Kept ranges lie inside the old length; anything else ends
+                // what can be trusted.
+                if (offset > length_ || n > length_ - offset) {
+                    return false;
+                }
+                Mark(offset, offset + n);
+                return true;
+            });
+        if (failed) {
+            return false;  // the records past the failed read stay for a later try
+        }
         // A record a kill cut short goes; the next one starts after the last
         // whole one.
         end_ = whole;
@@ -161,6 +202,7 @@ public:
 
     bool BeforeOverwrite(platform::File& file, uint64_t offset, uint64_t length) override {
         const uint64_t end = std::min(offset + length, length_);
+        bool kept = false;
         for (uint64_t at = offset; at < end;) {
             // Skip what is kept already.
             auto next = kept_.upper_bound(at);
@@ -177,7 +219,15 @@ public:
                 return false;
             }
             Mark(at, gapEnd);
+            kept = true;
             at = gapEnd;
+        }
+        // The old bytes reach the disk before the write over them can.
+        if (kept) {
+            if (auto flushed = disk_.Flush(undo_); !flushed) {
+                DiscIOMgr::SetLastError(flushed.error().code);
+                return false;
+            }
         }
         return true;
     }
@@ -196,14 +246,14 @@ public:
         bool ok = true;
         if (platform::Exists(undoPath_) && OpenUndo()) {
             std::vector<char> piece;
-            WalkRecords(undo_, [&](uint64_t offset, uint64_t n, uint64_t from) {
+            bool failed = false;
+            WalkRecords(disk_, undo_, failed, [&](uint64_t offset, uint64_t n, uint64_t from) {
                 if (offset > length_ || n > length_ - offset) {
                     return false;  // not ours: nothing past it is trusted
                 }
                 for (uint64_t done = 0; ok && done < n;) {
                     piece.resize(static_cast<size_t>(std::min(n - done, kKeepPiece)));
-                    auto got = undo_.ReadAt(from + done, piece.data(), piece.size());
-                    if (!got || *got != piece.size()) {
+                    if (!ReadExactly(disk_, undo_, from + done, piece.data(), piece.size())) {
                         ok = false;
                         break;
                     }
@@ -213,6 +263,10 @@ public:
                 }
                 return ok;
             });
+            // Old bytes that could not be read are not put back: the
+            // archive is left uncut for the next try, which writes again
+            // what this one did.
+            ok = ok && !failed;
         } else if (platform::Exists(undoPath_)) {
             ok = false;
         }
@@ -226,12 +280,21 @@ private:
         if (undo_.IsOpen()) {
             return true;
         }
+        const bool created = !platform::Exists(undoPath_);
         auto f = platform::File::Open(undoPath_, platform::Access::kReadWrite, platform::kShareRead,
                                       platform::Disposition::kOpenAlways);
         if (!f) {
+            DiscIOMgr::SetLastError(f.error().code);
             return false;
         }
         undo_ = std::move(f.value());
+        // A new undo file's name is as durable as its records.
+        if (created) {
+            if (auto flushed = disk_.FlushFolder(Parent(undoPath_)); !flushed) {
+                DiscIOMgr::SetLastError(flushed.error().code);
+                return false;
+            }
+        }
         auto size = undo_.Size();
         end_ = size ? *size : 0;
         return true;
@@ -244,8 +307,8 @@ private:
         std::vector<uint8_t> record(kRecordHead + static_cast<size_t>(length));
         size_t got = 0;
         while (got < length) {
-            auto n = file.ReadAt(offset + got, record.data() + kRecordHead + got,
-                                 static_cast<size_t>(length) - got);
+            auto n = disk_.ReadAt(file, offset + got, record.data() + kRecordHead + got,
+                                  static_cast<size_t>(length) - got);
             if (!n) {
                 return false;
             }
@@ -257,12 +320,8 @@ private:
         record.resize(kRecordHead + got);
         PutLe(record.data(), offset, 8);
         PutLe(record.data() + 8, got, 4);
-        auto wrote = undo_.WriteAt(end_, record.data(), record.size());
-        if (!wrote || *wrote != record.size()) {
-            // What was half written is overwritten by the next record. The
-            // reason (a full disk, mostly) goes to the message.
-            DiscIOMgr::SetLastError(wrote ? platform::ErrorDiskFull() : wrote.error().code);
-            return false;
+        if (!WriteAt(disk_, undo_, end_, record.data(), record.size())) {
+            return false;  // what was half written is overwritten by the next record
         }
         end_ += record.size();
         return true;
@@ -288,7 +347,8 @@ private:
     }
 
     std::string undoPath_;
-    uint64_t length_;                    // the archive's length before the update
+    uint64_t length_;  // the archive's length before the update
+    DiscIOMgr::Disk& disk_;
     std::map<uint64_t, uint64_t> kept_;  // begin -> end of the ranges kept
     platform::File undo_;
     uint64_t end_ = 0;  // where the next record goes
@@ -296,8 +356,8 @@ private:
 
 // [SECTION] starting and taking up a journal
 
-UnpackJournal::UnpackJournal(std::string folder, std::string root)
-    : folder_(std::move(folder)), root_(std::move(root)) {}
+UnpackJournal::UnpackJournal(std::string folder, std::string root, DiscIOMgr::Disk& disk)
+    : folder_(std::move(folder)), root_(std::move(root)), disk_(disk) {}
 
 UnpackJournal::~UnpackJournal() = default;
 
@@ -364,6 +424,12 @@ bool UnpackJournal::Begin(const std::string& key) {
         journal_.Close();
         return false;
     }
+    // The journal's own name, before anything it guards.
+    if (auto flushed = disk_.FlushFolder(folder_); !flushed) {
+        DiscIOMgr::SetLastError(flushed.error().code);
+        journal_.Close();
+        return Fail(folder_);
+    }
     return true;
 }
 
@@ -414,7 +480,7 @@ bool UnpackJournal::Load(const std::string& key) {
             break;
         }
         if (e.kind == Kind::kArchive) {
-            auto undo = std::make_unique<ArchiveUndo>(Kept(e.number, ".undo"), e.length);
+            auto undo = std::make_unique<ArchiveUndo>(Kept(e.number, ".undo"), e.length, disk_);
             if (!undo->Load()) {
                 return Fail(Kept(e.number, ".undo"));
             }
@@ -442,9 +508,15 @@ bool UnpackJournal::Load(const std::string& key) {
 
 bool UnpackJournal::Append(const std::string& line) {
     const std::string text = line + "\n";
-    auto wrote = journal_.WriteAt(journalEnd_, text.data(), text.size());
-    if (!wrote || *wrote != text.size()) {
-        DiscIOMgr::SetLastError(wrote ? platform::ErrorDiskFull() : wrote.error().code);
+    // The line reaches the disk before the change it notes.
+    bool written = WriteAt(disk_, journal_, journalEnd_, text.data(), text.size());
+    if (written) {
+        if (auto flushed = disk_.Flush(journal_); !flushed) {
+            DiscIOMgr::SetLastError(flushed.error().code);
+            written = false;
+        }
+    }
+    if (!written) {
         // Half a line would end the journal for a later reader: it goes.
         if (journal_.Seek(static_cast<int64_t>(journalEnd_), platform::SeekFrom::kBegin)) {
             (void)journal_.SetEndOfFile();
@@ -595,7 +667,7 @@ bool UnpackJournal::BeforeArchive(const std::string& path, CPKWriteGuard** guard
     if (!Append("archive\t" + std::to_string(number) + "\t" + std::to_string(*size) + "\t" + rel)) {
         return Fail(path);
     }
-    auto undo = std::make_unique<ArchiveUndo>(Kept(number, ".undo"), *size);
+    auto undo = std::make_unique<ArchiveUndo>(Kept(number, ".undo"), *size, disk_);
     *guard = undo.get();
     archives_[Lower(rel)] = std::move(undo);
     Note(Entry{Kind::kArchive, number, *size, rel});
@@ -609,9 +681,14 @@ bool UnpackJournal::Rollback() {
         return true;
     }
     bool ok = true;
+    std::set<std::string> touched;  // folders whose names the rollback changes
     for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
         const Entry& e = *it;
         const std::string path = Full(e.path);
+        if (e.kind != Kind::kArchive) {
+            const std::string parent = Parent(path);
+            touched.insert(parent.empty() ? (root_.empty() ? "." : root_) : parent);
+        }
         bool done = true;
         switch (e.kind) {
             case Kind::kFile:
@@ -651,6 +728,17 @@ bool UnpackJournal::Rollback() {
     }
     if (!ok) {
         return false;  // the journal stays for the next try
+    }
+    // The files moved back and the ones removed stay so once the journal
+    // that would redo it is gone.
+    for (const std::string& folder : touched) {
+        if (!platform::IsDirectory(folder)) {
+            continue;  // removed itself: its parent is in the set
+        }
+        if (auto flushed = disk_.FlushFolder(folder); !flushed) {
+            DiscIOMgr::SetLastError(flushed.error().code);
+            return Fail(folder);
+        }
     }
     return Commit();
 }

@@ -8,6 +8,7 @@
 
 #include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -290,6 +291,117 @@ TEST_F(UnpackJournalTest, AJournalNeverReachesOutsideTheGameFolder) {
     EXPECT_FALSE(fresh.BeforeFile(game + "\\..\\outside.txt"));
     EXPECT_TRUE(fresh.BeforeFile(game + "\\x\\y.txt"));
     ASSERT_TRUE(fresh.Commit());
+}
+
+// A disk that tells apart what reached it from what only the system holds:
+// the files written through it since their last flush. The journal writes
+// through one, the walk through another (the fixture's), and at every
+// write, copy or cut of the walk none of the journal's files may be
+// waiting: a power cut then could leave a change on the disk without what
+// undoes it.
+class JournalDisk : public testsupport::FaultyDisk {
+public:
+    platform::Result<size_t> Write(platform::File& file, const void* buffer,
+                                   size_t count) override {
+        ++writes;
+        waiting.insert(file.native());
+        return FaultyDisk::Write(file, buffer, count);
+    }
+    platform::Status Flush(platform::File& file) override {
+        ++flushes;
+        waiting.erase(file.native());
+        return FaultyDisk::Flush(file);
+    }
+    platform::Status FlushFolder(const std::string& path) override {
+        // Ahead of the journal's removal, or it would not count.
+        if (!platform::Exists(journalFile)) {
+            latePath = path;
+        }
+        folders.insert(path);
+        return FaultyDisk::FlushFolder(path);
+    }
+
+    std::string journalFile;
+    std::set<intptr_t> waiting;
+    int writes = 0;
+    int flushes = 0;
+    std::set<std::string> folders;
+    std::string latePath;
+};
+
+TEST_F(UnpackJournalTest, WhatUndoesAChangeReachesTheDiskBeforeTheChange) {
+    const auto before = Snapshot(game);
+    JournalDisk journalDisk;
+    journalDisk.journalFile = undo + "\\journal.txt";
+    int guardedWrites = 0;
+    std::string unflushedAt;
+    disk.SetObserver([&] {
+        ++guardedWrites;
+        if (!journalDisk.waiting.empty() && unflushedAt.empty()) {
+            unflushedAt = "walk operation " + std::to_string(guardedWrites);
+        }
+    });
+    UnpackJournal journal(undo, game, journalDisk);
+    ASSERT_TRUE(journal.Begin(kKey));
+    ASSERT_EQ(Apply(journal, TwoPackages()), 1);
+    disk.SetObserver(nullptr);
+    EXPECT_EQ(unflushedAt, "") << "journal bytes were still only in the system's hands";
+    EXPECT_GT(journalDisk.writes, 5);
+    EXPECT_GE(journalDisk.flushes, journalDisk.writes);
+    EXPECT_GT(guardedWrites, 0);
+
+    ASSERT_TRUE(journal.Rollback());
+    EXPECT_EQ(Difference(before, Snapshot(game)), "");
+    // The folders where files came back or went, flushed while the journal
+    // still stood.
+    EXPECT_EQ(journalDisk.latePath, "");
+    EXPECT_EQ(journalDisk.folders.count(game), 1u);
+    EXPECT_EQ(journalDisk.folders.count(game + "\\bin"), 1u);
+    EXPECT_EQ(journalDisk.folders.count(game + "\\data"), 1u);  // data\\sound went
+}
+
+// A disk that fails a read of what the journal kept: the rollback says so
+// and keeps the journal, and the next one, with the disk well again, puts
+// everything back. Before that the failed read ended the rollback quietly
+// as a success, and the journal was gone with half the old bytes back.
+TEST_F(UnpackJournalTest, AReadThatFailsKeepsTheJournalForTheNextTry) {
+    const auto before = Snapshot(game);
+    const std::vector<std::string> packages = TwoPackages();
+    testsupport::FaultyDisk journalDisk;
+    {
+        UnpackJournal journal(undo, game, journalDisk);
+        ASSERT_TRUE(journal.Begin(kKey));
+        ASSERT_EQ(Apply(journal, packages), 1);
+        journalDisk.FailNextReads(1);
+        EXPECT_FALSE(journal.Rollback());
+        EXPECT_NE(journal.failedPath(), "");
+        EXPECT_EQ(journal.PendingKey(), kKey);
+    }
+    // Taken up by the next start: a read that fails there refuses the
+    // journal and cuts nothing of what it kept.
+    std::string kept;
+    auto files = platform::ListDirectory(undo);
+    ASSERT_TRUE(files);
+    for (const platform::DirEntry& e : *files) {
+        if (e.name.size() > 5 && e.name.substr(e.name.size() - 5) == ".undo") {
+            kept = undo + "\\" + e.name;
+        }
+    }
+    ASSERT_NE(kept, "");
+    auto undoSize = platform::FileSize(kept);
+    ASSERT_TRUE(undoSize);
+    ASSERT_GT(*undoSize, 0u);
+    {
+        UnpackJournal again(undo, game, journalDisk);
+        journalDisk.FailNextReads(1);
+        EXPECT_FALSE(again.Begin(kKey));
+        EXPECT_EQ(*platform::FileSize(kept), *undoSize);
+    }
+    UnpackJournal last(undo, game, journalDisk);
+    ASSERT_TRUE(last.Begin(kKey));
+    ASSERT_TRUE(last.Rollback());
+    EXPECT_EQ(Difference(before, Snapshot(game)), "");
+    EXPECT_EQ(last.PendingKey(), "");
 }
 
 }  // namespace

@@ -29,6 +29,10 @@ uint32_t ErrorNotFound() {
 uint32_t ErrorAlreadyExists() {
     return EEXIST;
 }
+uint32_t ErrorIo() {
+    return EIO;
+}
+
 uint32_t ErrorDiskFull() {
     return ENOSPC;
 }

@@ -3,6 +3,7 @@
 #include "platform/fs.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -130,6 +131,20 @@ Status MoveFile(const std::string& from, const std::string& to, bool replace) {
     }
     if (::rename(nf.c_str(), nt.c_str()) != 0) {
         return LastError();
+    }
+    return Status::Ok();
+}
+
+Status FlushFolder(const std::string& path) {
+    const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return LastError();
+    }
+    const bool ok = ::fsync(fd) == 0;
+    const Error error = LastError();
+    ::close(fd);
+    if (!ok) {
+        return error;
     }
     return Status::Ok();
 }

@@ -37,6 +37,10 @@ uint32_t ErrorNotFound() {
 uint32_t ErrorAlreadyExists() {
     return ERROR_ALREADY_EXISTS;
 }
+uint32_t ErrorIo() {
+    return ERROR_IO_DEVICE;
+}
+
 uint32_t ErrorDiskFull() {
     return ERROR_DISK_FULL;
 }

@@ -85,6 +85,26 @@ Status MoveFile(const std::string& from, const std::string& to, bool replace) {
     return Status::Ok();
 }
 
+Status FlushFolder(const std::string& path) {
+    HANDLE h = CreateFileW(W(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_ACCESS_DENIED) {
+            return Status::Ok();
+        }
+        return Error{static_cast<uint32_t>(error)};
+    }
+    const bool ok = FlushFileBuffers(h) != 0;
+    const DWORD error = GetLastError();
+    CloseHandle(h);
+    if (!ok && error != ERROR_ACCESS_DENIED && error != ERROR_INVALID_FUNCTION) {
+        return Error{static_cast<uint32_t>(error)};
+    }
+    return Status::Ok();
+}
+
 Status CreateDirectory(const std::string& path) {
     if (!CreateDirectoryW(W(path).c_str(), nullptr)) {
         return LastError();

@@ -76,6 +76,17 @@ platform::Result<size_t> FaultyDisk::CopyRange(platform::File& from, uint64_t fr
     return copied;
 }
 
+platform::Result<size_t> FaultyDisk::ReadAt(platform::File& file, uint64_t offset, void* buffer,
+                                            size_t count) {
+    int pending = failReads_.load();
+    while (pending > 0 && !failReads_.compare_exchange_weak(pending, pending - 1)) {
+    }
+    if (pending > 0) {
+        return platform::Error{platform::ErrorIo()};
+    }
+    return file.ReadAt(offset, buffer, count);
+}
+
 platform::Status FaultyDisk::Flush(platform::File& file) {
     auto s = file.Flush();
     Observe();

@@ -34,8 +34,14 @@ public:
     // ends.
     virtual platform::Result<size_t> CopyRange(platform::File& from, uint64_t fromOffset,
                                                platform::File& to, uint64_t toOffset, size_t count);
+    // Reads up to count bytes at offset (the file position stays): the
+    // count read, short only where the file ends.
+    virtual platform::Result<size_t> ReadAt(platform::File& file, uint64_t offset, void* buffer,
+                                            size_t count);
     // Makes what was written to the file durable.
     virtual platform::Status Flush(platform::File& file);
+    // platform::FlushFolder: makes the names in a folder durable.
+    virtual platform::Status FlushFolder(const std::string& path);
     // Cuts or extends the file at its position.
     virtual platform::Status SetEndOfFile(platform::File& file);
     // platform::StartWriteBack: asks for [offset, offset + length), written

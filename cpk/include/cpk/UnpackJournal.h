@@ -20,10 +20,13 @@
 // up where it was, so that a later rollback still reaches the state before
 // the update's first change. A journal left by another update is rolled
 // back (or, when that update completed, committed) before a new one starts.
-// What the system has been given survives a kill of the program; the
-// journal does not flush to the disk on every line, so a power cut in the
-// middle of an update may leave it short (the loose files of the walk are
-// not flushed either).
+// What the system has been given survives a kill of the program. A power
+// cut is survived too: every journal line reaches the disk before the
+// change it notes, and every undo record before the first write over the
+// bytes it keeps (the archive's own writes follow). A rollback makes its
+// renames and deletions durable before it forgets the journal. A read that
+// fails (a damaged disk) fails the rollback and keeps the journal: the next
+// start tries again, rather than leaving some old bytes and some new.
 //
 // Layout of the folder: "journal.txt", one line per change, tab-separated
 // (GBK paths last): "update KEY", "file N PATH" (PATH moved to N.bak),
@@ -41,6 +44,7 @@
 #include <vector>
 
 #include "cpk/CPKVfs.h"
+#include "cpk/DiscIOMgr.h"
 #include "platform/file.h"
 
 class UnpackJournal {
@@ -49,7 +53,9 @@ public:
     // is created when a journal starts. It keeps what lies inside root, the
     // game folder ("" for the current folder), and nothing else: paths are
     // kept relative to it, so a journal never reaches outside it.
-    explicit UnpackJournal(std::string folder, std::string root = "");
+    // Its files are written, read and flushed through disk.
+    explicit UnpackJournal(std::string folder, std::string root = "",
+                           DiscIOMgr::Disk& disk = DiscIOMgr::Disk::System());
     ~UnpackJournal();
     UnpackJournal(const UnpackJournal&) = delete;
     UnpackJournal& operator=(const UnpackJournal&) = delete;
@@ -115,6 +121,7 @@ private:
 
     std::string folder_;
     std::string root_;
+    DiscIOMgr::Disk& disk_;
     platform::File journal_;
     uint64_t journalEnd_ = 0;  // where the next line goes
     std::vector<Entry> entries_;

@@ -35,6 +35,12 @@ Status DeleteDirectory(const std::string& path);  // must be empty
 Status MoveFile(const std::string& from, const std::string& to, bool replace);
 // Creates one directory; its parent must exist.
 Status CreateDirectory(const std::string& path);
+// Makes the names in a folder durable: the files created, renamed into it
+// and deleted from it survive a power cut once this returns. On Windows,
+// where the file system logs such changes itself and a folder can be
+// flushed only by a user allowed to write it, a folder that cannot be
+// opened for that counts as flushed.
+Status FlushFolder(const std::string& path);
 
 Result<bool> IsReadOnly(const std::string& path);
 Status SetReadOnly(const std::string& path, bool readOnly);

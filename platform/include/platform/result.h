@@ -30,6 +30,7 @@ uint32_t LastSystemError();
 uint32_t ErrorNotFound();       // no such file or path
 uint32_t ErrorAlreadyExists();  // creating something that is there
 uint32_t ErrorDiskFull();       // no space left on the device
+uint32_t ErrorIo();             // the device failed a read or a write
 uint32_t ErrorTimedOut();       // a wait ran out
 bool IsNotFound(const Error& e);
 bool IsAlreadyExists(const Error& e);

@@ -25,6 +25,8 @@ public:
     // the end pays for the gap before it too (as on a disk without sparse
     // files), and the write that needs more writes what fits and fails.
     void SetSpace(int64_t bytes) { space_.store(bytes); }
+    // The next count reads fail as a damaged disk's do (an I/O error).
+    void FailNextReads(int count) { failReads_.store(count); }
     // Called on the writing thread after every operation (empty: none).
     // Set it while nothing writes through the disk.
     void SetObserver(std::function<void()> observer) { observer_ = std::move(observer); }
@@ -33,6 +35,8 @@ public:
     platform::Result<size_t> CopyRange(platform::File& from, uint64_t fromOffset,
                                        platform::File& to, uint64_t toOffset,
                                        size_t count) override;
+    platform::Result<size_t> ReadAt(platform::File& file, uint64_t offset, void* buffer,
+                                    size_t count) override;
     platform::Status Flush(platform::File& file) override;
     platform::Status SetEndOfFile(platform::File& file) override;
 
@@ -48,6 +52,7 @@ private:
     }
 
     std::atomic<int> failWrites_{0};
+    std::atomic<int> failReads_{0};
     std::atomic<int64_t> space_{kUnlimited};
     std::function<void()> observer_;
 };
