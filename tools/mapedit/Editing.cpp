@@ -97,6 +97,20 @@ bool EditController::Restore(const Snapshot& s) {
     if (!s.ok || !WriteBytes(m_tempMap, s.map) || !WriteBytes(m_tempMaze, s.maze)) {
         return false;
     }
+    if (Reload()) {
+        return true;
+    }
+    // The snapshot did not load whole: back to the state it replaced, and
+    // whatever is shown then counts as the current state, so that an
+    // emptied map is never taken for the saved one.
+    if (WriteBytes(m_tempMap, m_current.map) && WriteBytes(m_tempMaze, m_current.maze)) {
+        (void)Reload();
+    }
+    m_current = Take();
+    return false;
+}
+
+bool EditController::Reload() {
     GameMapEditor& ed = m_session.Editor();
     ed.ClearEditList();
     ed.ClearWayPointList();
@@ -183,11 +197,8 @@ bool EditController::RunWords(const std::vector<std::string>& words, std::string
 bool EditController::Apply(const std::vector<std::string>& words, std::string& out) {
     const bool ok = RunWords(words, out);
     Commit();
-    bool saves = false;
-    for (const std::string& w : words) {
-        saves = saves || w == "save";
-    }
-    if (ok && saves) {
+    // Only the save command saves: "save" as a path or a name does not.
+    if (ok && !words.empty() && words.front() == "save") {
         m_saved = m_current;
     }
     return ok;

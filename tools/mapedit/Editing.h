@@ -139,6 +139,8 @@ private:
     // Loads a snapshot into the editor. False when it cannot; when its bytes
     // cannot be written back to disk the map is left as it is.
     bool Restore(const Snapshot& s);
+    // Empties the lists and loads the snapshot files back.
+    bool Reload();
     // Records the change since m_current as one undo step (if any).
     void Commit();
     bool RunWords(const std::vector<std::string>& words, std::string& out);

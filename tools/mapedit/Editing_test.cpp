@@ -397,6 +397,11 @@ TEST_F(Editing, SavingWritesTheBytesAndClearsTheUnsavedMark) {
     ASSERT_TRUE(ed->Redo());
     EXPECT_FALSE(ed->Dirty());
 
+    // A command that only names "save" (a patrol path, a name) saves
+    // nothing: the map stays unsaved, and closing asks.
+    ASSERT_TRUE(ed->Apply({"add-waypoint", "save", "3", "4"}, out)) << out;
+    EXPECT_TRUE(ed->Dirty());
+
     // A failed save does not count as saved.
     ASSERT_TRUE(ed->Apply({"add-sound", "4", "5", "6"}, out));
     session.mapPath = dir / "no-such-folder\\town.gmb";
