@@ -294,25 +294,31 @@ int64_t CFtpDownloader::ReadMirrorSizes() {
             if (cancel_.load()) {
                 break;
             }
-            std::optional<uint64_t> found;
+            // A flag and a value rather than an optional: GCC 12 at -Os
+            // takes the optional's value for unset where it is not
+            // (-Wmaybe-uninitialized).
+            bool found = false;
+            uint64_t bytes = 0;
             std::string why;
             if (r.ok && r.status == 206) {
-                found = r.rangeTotal;
+                found = r.rangeTotal.has_value();
+                bytes = r.rangeTotal.value_or(0);
                 why = "no file size in its Content-Range";
             } else if (r.ok) {
-                found = r.contentLength;
+                found = r.contentLength.has_value();
+                bytes = r.contentLength.value_or(0);
                 why = "no Content-Length";
             } else if (r.status == 416) {
-                found = 0;  // no first byte to send: the file is empty
+                found = true;  // no first byte to send: the file is empty
             } else {
                 why = r.error;
             }
-            if (found && *found > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
-                why = "the file has " + SizeText(*found) + ", more than a package may hold";
-                found.reset();
+            if (found && bytes > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
+                why = "the file has " + SizeText(bytes) + ", more than a package may hold";
+                found = false;
             }
             if (found) {
-                size = static_cast<int32_t>(*found);
+                size = static_cast<int32_t>(bytes);
             } else {
                 mirrors_.Fail(*base, why);
             }
