@@ -13,7 +13,7 @@
 #include <sstream>
 #include <vector>
 
-#include "CpkTool.h"
+#include "CpkToolRun.h"
 #include "cpk/BlockPool.h"
 #include "cpk/CPKFormat.h"
 #include "cpk/CPKPath.h"
@@ -35,22 +35,9 @@ constexpr uint32_t kMiB = 1u << 20;
 constexpr uint32_t kZeroSize = 600 * kMiB;
 constexpr uint32_t kFreeSize = 1300 * kMiB;
 
-struct Outcome {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-Outcome Cpk(std::vector<std::string> args) {
-    args.insert(args.begin(), "cpk");
-    std::ostringstream out, err;
-    int code = RunCpkTool(args, out, err, false);
-    return {code, out.str(), err.str()};
-}
-
-std::string Arg(const std::string& systemPath) {
-    return platform::GbkToUtf8(platform::NativePath(systemPath));
-}
+using cpktest::Arg;
+using cpktest::Cpk;
+using cpktest::Outcome;
 
 std::string Noise(size_t size, uint32_t seed) {
     std::string s(size, '\0');
@@ -121,6 +108,15 @@ Read ReadEntry(const std::string& archive, const std::string& inner) {
     r.offset = vfs.EntryAt(index).offset;
     vfs.CloseEntry(file);
     return r;
+}
+
+// Cuts or extends (sparse, where the file system allows) the file at path.
+void SetLength(const std::string& path, uint64_t length, platform::Disposition disposition) {
+    auto f =
+        platform::File::Open(path, platform::Access::kReadWrite, platform::kShareRead, disposition);
+    ASSERT_TRUE(f);
+    ASSERT_TRUE(f->Seek(static_cast<int64_t>(length), platform::SeekFrom::kBegin));
+    ASSERT_TRUE(f->SetEndOfFile());
 }
 
 // Copies length bytes of in at from to out at to.
@@ -272,13 +268,7 @@ TEST(CpkLargeArchive, AnArchiveAtTheFormatsLimitIsReadChangedMergedAndCompacted)
     auto before = platform::FileSize(archive);
     ASSERT_TRUE(before);
     const uint64_t over = kCpkMaxFileSize - *before + kMiB;
-    {
-        auto big = platform::File::Open(dir / "src\\over.bin", platform::Access::kReadWrite,
-                                        platform::kShareRead, platform::Disposition::kCreateAlways);
-        ASSERT_TRUE(big);
-        ASSERT_TRUE(big->Seek(static_cast<int64_t>(over), platform::SeekFrom::kBegin));
-        ASSERT_TRUE(big->SetEndOfFile());
-    }
+    SetLength(dir / "src\\over.bin", over, platform::Disposition::kCreateAlways);
     r = Cpk({"add", Arg(archive), Arg(dir / "src\\over.bin"), "--as", "maps\\over.bin"});
     EXPECT_EQ(r.code, 1);
     EXPECT_FALSE(r.err.empty());
@@ -307,14 +297,7 @@ TEST(CpkLargeArchive, AFileOfTwoGibibytesOrMoreIsRefusedWithAReason) {
     const std::string archive = dir / "huge.cpk";
     ASSERT_EQ(Cpk({"create", Arg(archive)}).code, 0);
     const std::string head = testsupport::ReadFile(archive);
-    {
-        auto f = platform::File::Open(archive, platform::Access::kReadWrite, platform::kShareRead,
-                                      platform::Disposition::kOpenExisting);
-        ASSERT_TRUE(f);
-        ASSERT_TRUE(
-            f->Seek(static_cast<int64_t>(uint64_t{2560} * kMiB), platform::SeekFrom::kBegin));
-        ASSERT_TRUE(f->SetEndOfFile());
-    }
+    SetLength(archive, uint64_t{2560} * kMiB, platform::Disposition::kOpenExisting);
     for (const char* command : {"ls", "check"}) {
         Outcome r = Cpk({command, Arg(archive)});
         EXPECT_EQ(r.code, 1) << command;

@@ -6,6 +6,8 @@
 #include <random>
 #include <sstream>
 
+#include "CpkToolRun.h"
+
 #include "cpk/BlockPool.h"
 #include "cpk/CPKCheck.h"
 #include "cpk/CPKPath.h"
@@ -29,23 +31,9 @@ using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::WriteFile;
 
-struct Outcome {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-Outcome Cpk(std::vector<std::string> args, DiscIOMgr::Disk& disk = DiscIOMgr::Disk::System()) {
-    args.insert(args.begin(), "cpk");
-    std::ostringstream out, err;
-    int code = RunCpkTool(args, out, err, false, disk);
-    return {code, out.str(), err.str()};
-}
-
-// Arguments are UTF-8, test folders are system paths.
-std::string Arg(const std::string& systemPath) {
-    return platform::GbkToUtf8(platform::NativePath(systemPath));
-}
+using cpktest::Arg;
+using cpktest::Cpk;
+using cpktest::Outcome;
 
 std::string Noise(size_t size, uint32_t seed) {
     std::string s(size, '\0');
