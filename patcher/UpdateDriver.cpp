@@ -232,7 +232,12 @@ void UpdateDriver::StoreResumeIndex(int32_t index) {
     // Only ever 0 from the dialog now (UnpackThread stores the others, named
     // after their update); a file that cannot be removed no longer matters,
     // since it names an update that is done.
-    (void)WriteResumeIndex(index, shared_.gameFolder, index == 0 ? "" : updateKey_);
+    std::string key;
+    if (index != 0) {
+        std::lock_guard<std::mutex> lock(addressMu_);  // the unpack thread sets it
+        key = updateKey_;
+    }
+    (void)WriteResumeIndex(index, shared_.gameFolder, key);
     if (index == 0) {
         // Done with this upgrade path: a later update in this run starts
         // its own list from its first patch.
