@@ -92,14 +92,15 @@ void ManualResetEvent::Set() {
     cv_.notify_all();
 }
 
-void ManualResetEvent::Reset() {
+bool ManualResetEvent::IsSet() {
     std::lock_guard<std::mutex> lock(mu_);
-    set_ = false;
+    return set_;
 }
 
-void ManualResetEvent::Wait() {
+void ManualResetEvent::WaitAndReset() {
     std::unique_lock<std::mutex> lock(mu_);
     cv_.wait(lock, [this] { return set_; });
+    set_ = false;
 }
 
 void UpdateDriver::ProgressToDialog::Progress(uint32_t bar, uint32_t percent) {
@@ -198,12 +199,11 @@ void UpdateDriver::ServerListThread() {
     BuildServerList(servers_, list_, o);
     dialog_.PostStartUpdate();
     while (shared_.quitFlag.load() == 0) {
-        serverListChanged_.Wait();
+        serverListChanged_.WaitAndReset();
         if (shared_.quitFlag.load() != 0) {
             break;
         }
         BuildServerList(servers_, list_, o);
-        serverListChanged_.Reset();
     }
 }
 

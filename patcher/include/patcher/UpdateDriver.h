@@ -42,13 +42,15 @@ class CFtpDownloader;
 class CPKVfs;
 struct FtpDownloaderOptions;
 
-// A manual-reset event: ServerListThread waits on it, UnpackThread sets it.
+// An event: UnpackThread sets it, ServerListThread waits on it. The waiter
+// clears it as it wakes, not after its work, so that a Set that arrives
+// during the work is kept for the next wait instead of lost.
 class ManualResetEvent {
 public:
     void Set();
-    void Reset();
-    // Waits without limit until the event is set.
-    void Wait();
+    bool IsSet();
+    // Waits without limit until the event is set, and clears it.
+    void WaitAndReset();
 
 private:
     std::mutex mu_;
