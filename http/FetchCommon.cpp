@@ -92,22 +92,33 @@ void ReadHeaders(FetchResult& result, const std::string& contentType,
     }
 }
 
+std::string RangeProblem(const FetchResult& headers, const FetchOptions& options) {
+    if (headers.status != 206) {
+        return "";
+    }
+    if (!headers.range) {
+        return "HTTP 206 without a usable Content-Range";
+    }
+    if (!options.useRange || headers.range->first != options.rangeFirst ||
+        (options.rangeLast && headers.range->second > *options.rangeLast)) {
+        return "HTTP 206 for another range than asked";
+    }
+    if (options.rangeTotal && headers.rangeTotal && *headers.rangeTotal != *options.rangeTotal) {
+        return "HTTP 206 for a file of " + std::to_string(*headers.rangeTotal) + " bytes, not " +
+               std::to_string(*options.rangeTotal);
+    }
+    return "";
+}
+
 void JudgeAnswer(FetchResult& result, const FetchOptions& options) {
     result.ok = false;
     if (result.status < 200 || result.status > 299) {
         result.error = "HTTP " + std::to_string(result.status);
         return;
     }
-    if (result.status == 206) {
-        if (!result.range) {
-            result.error = "HTTP 206 without a usable Content-Range";
-            return;
-        }
-        if (!options.useRange || result.range->first != options.rangeFirst ||
-            (options.rangeLast && result.range->second > *options.rangeLast)) {
-            result.error = "HTTP 206 for another range than asked";
-            return;
-        }
+    if (std::string why = RangeProblem(result, options); !why.empty()) {
+        result.error = why;
+        return;
     }
     result.ok = true;
     result.error.clear();

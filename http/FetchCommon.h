@@ -37,6 +37,11 @@ void ReadHeaders(FetchResult& result, const std::string& contentType,
 // (or cut): a status other than 2xx fails as "HTTP n"; a 206 must name the
 // range asked for, or the bytes would land at the wrong place.
 void JudgeAnswer(FetchResult& result, const FetchOptions& options);
+// Whether a 206 answer whose headers are read into headers is for the range
+// (and file size) asked: "" when it is, else why not. The back ends ask it
+// before the first body byte, so that the bytes of a wrong range never
+// reach the sink.
+std::string RangeProblem(const FetchResult& headers, const FetchOptions& options);
 
 // A sink takes the bytes of its range from the range's first byte on. A 2xx
 // answer other than 206 to a range that starts after the file's first byte

@@ -285,6 +285,37 @@ TEST_F(FetchTest, ByteRanges) {
     EXPECT_TRUE(sunk == file);
 }
 
+// A 206 for another range (or another file's size) than asked is refused
+// before its bytes go anywhere: a partial file would store them at the
+// offsets of the range asked for.
+TEST_F(FetchTest, BytesOfAnotherRangeNeverReachTheSink) {
+    std::string sunk;
+    FetchOptions options;
+    options.useRange = true;
+    options.rangeFirst = 50;
+    options.rangeLast = 59;
+    options.sink = [&](const char* data, size_t size) {
+        sunk.append(data, size);
+        return true;
+    };
+    FetchResult r = Fetch(Url("/wrongstart.bin"), options);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.status, 206);
+    EXPECT_EQ(r.error, "HTTP 206 for another range than asked");
+    EXPECT_EQ(sunk, "");
+
+    options.rangeTotal = 100;
+    r = Fetch(Url("/wrongtotal.bin"), options);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, "HTTP 206 for a file of 200 bytes, not 100");
+    EXPECT_EQ(sunk, "");
+    // The same answer for the size it names is the range asked for.
+    options.rangeTotal = 200;
+    r = Fetch(Url("/wrongtotal.bin"), options);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(sunk, "abcdefghij");
+}
+
 TEST_F(FetchTest, HttpsTrustsTheGivenAuthorityOnly) {
     const std::string url = server_->HttpsBase() + "/small.txt";
     FetchResult r = Fetch(url);

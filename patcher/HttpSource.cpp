@@ -167,6 +167,9 @@ bool CFtpDownloader::HttpSegment(uint32_t segmentIndex, uint32_t& offset, uint32
         o.useRange = true;
         o.rangeFirst = offset;
         o.rangeLast = uint64_t{offset} + remaining - 1;
+        if (size > 0) {
+            o.rangeTotal = size;  // another file's bytes would fail its MD5 only at the end
+        }
         o.maxBytes = remaining;
     } else {
         skip = offset;

@@ -51,10 +51,12 @@ struct Transfer {
     // The headers of the answer being read; a new status line (the next
     // answer of a redirect, or the real one after "100 Continue") clears them.
     std::string contentType, contentLength, contentRange;
-    bool full = false;       // maxBytes reached
-    bool wholeFile = false;  // the whole file came for a range (not handed on)
-    bool cancelled = false;  // options.cancel was seen
-    bool stalled = false;    // stall bound ran out
+    bool full = false;          // maxBytes reached
+    bool wholeFile = false;     // the whole file came for a range (not handed on)
+    bool rangeChecked = false;  // the headers of the answer were judged
+    std::string wrongRange;     // why a 206 answer was not the range asked (not handed on)
+    bool cancelled = false;     // options.cancel was seen
+    bool stalled = false;       // stall bound ran out
     Clock::time_point lastByte = Clock::now();
 };
 
@@ -103,6 +105,16 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
     }
     if (detail::WholeFileForRange(static_cast<int>(status), t->options)) {
         t->wholeFile = true;
+        return 0;
+    }
+    if (!t->rangeChecked) {
+        t->rangeChecked = true;
+        FetchResult headers;
+        headers.status = static_cast<int>(status);
+        detail::ReadHeaders(headers, t->contentType, t->contentLength, t->contentRange);
+        t->wrongRange = detail::RangeProblem(headers, t->options);
+    }
+    if (!t->wrongRange.empty()) {
         return 0;
     }
     switch (t->body.Add(data, n)) {
@@ -265,6 +277,8 @@ FetchResult Fetch(const std::string& url, const FetchOptions& options) {
         result.error = "timed out: no data for " + detail::DurationText(options.stallTimeout);
     } else if (t.wholeFile) {
         result.error = detail::WholeFileText(result.status);
+    } else if (!t.wrongRange.empty()) {
+        result.error = t.wrongRange;
     } else if (t.body.stopped()) {
         result.error = detail::kStoppedByReceiver;
     } else {

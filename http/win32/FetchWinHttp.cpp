@@ -612,6 +612,10 @@ Hop Fetcher::OneHop(HINTERNET session, const std::string& url) {
         Fail(detail::WholeFileText(result_.status));
         return hop;
     }
+    if (std::string why = detail::RangeProblem(result_, options_); !why.empty()) {
+        Fail(why);
+        return hop;  // none of its bytes are read
+    }
 
     // The body: ask what is there, read it, until the end or maxBytes.
     std::vector<char>& buffer = request.completion().buffer;

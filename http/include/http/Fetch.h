@@ -26,6 +26,11 @@ struct FetchOptions {
     bool useRange = false;
     std::uint64_t rangeFirst = 0;
     std::optional<std::uint64_t> rangeLast;
+    // The file's size, where the caller knows it. A 206 answer is checked
+    // before its first body byte goes anywhere: one for another range than
+    // asked, or (with rangeTotal) for a file of another size, fails and the
+    // sink gets nothing of it.
+    std::optional<std::uint64_t> rangeTotal;
     // Redirects followed, also to other hosts (http and https only); one
     // more than this is a failure "too many redirects".
     int maxRedirects = 5;
