@@ -299,10 +299,13 @@ void CFtpDownloader::Stop() {
 }
 
 void CFtpDownloader::Destroy() {
-    Stop();
+    // The download thread first: until it ends it may start workers, and
+    // one it starts after the workers were joined would never be.
+    CancelAll();
     if (downloadThread_.joinable()) {
         downloadThread_.join();
     }
+    JoinWorkers();
     DrainQueueToPool();
     control_.Close();
 }
@@ -468,6 +471,9 @@ FileStart CFtpDownloader::StartFile(const PatchFileEntry& entry) {
         if (s.received >= s.length) {
             continue;
         }
+        if (cancel_.load()) {
+            break;  // a stop between two starts: no more workers
+        }
         Segment segment{s.index, s.start, s.length, s.received};
         active_.fetch_add(1);
         try {
@@ -487,7 +493,9 @@ FileStart CFtpDownloader::StartFile(const PatchFileEntry& entry) {
     }
     if (!started) {
         Stop();
-        Tell(GBK("无法开始下载文件%s,请重试"), entry.fileName);
+        if (!cancel_.load()) {
+            Tell(GBK("无法开始下载文件%s,请重试"), entry.fileName);
+        }
         return FileStart::kFailed;
     }
     return FileStart::kStarted;

@@ -324,6 +324,38 @@ TEST_F(ScriptedDownload, UnusablePasvRepliesNeverOpenADataConnectionAndTheRunEnd
     }
 }
 
+// Closing the patcher while a file starts: at each step of the start (the
+// probe's login, each worker's) the downloader is destroyed, and every
+// thread it started is joined by Destroy itself, so that the owner may let
+// go of the event queue next. (A worker started in the pause after another
+// used to be left to the destructor's second Destroy.)
+TEST_F(ScriptedDownload, ClosingAtEveryStepOfAFileStartEndsEveryThread) {
+    for (int logins = 1; logins <= 4; ++logins) {
+        for (int round = 0; round < 4; ++round) {
+            SCOPED_TRACE("after login " + std::to_string(logins) + ", round " +
+                         std::to_string(round));
+            ScriptedFtpServer server(Files());
+            FtpDownloaderOptions o;
+            o.stallTimeoutMs = kStallLimitMs;
+            UpdateEventQueue sink;
+            auto d = std::make_unique<CFtpDownloader>();
+            d->Create(&sink, &list_, o);
+            ASSERT_EQ(d->Login("127.0.0.1", server.port(), kAnonymousUser, kAnonymousPassword), 1);
+            ASSERT_TRUE(d->Start());
+            // The first login is the downloader's own; one per worker follows.
+            const bool reached =
+                server.WaitForCommands("USER", static_cast<size_t>(logins), kWaitLimitMs);
+            d->Destroy();
+            d.reset();
+            if (logins == 1) {
+                EXPECT_TRUE(reached);
+            }
+            (void)platform::DeleteFile(Local());
+            (void)platform::DeleteFile(CPartFile::PartPath(Local()));
+        }
+    }
+}
+
 // A server that keeps silent: at its greeting (the login fails as a refused
 // one does, and says why), and during a transfer (the attempt ends once the
 // file gains nothing for the stall limit).
