@@ -682,8 +682,9 @@ void Fetcher::Run(const std::string& url) {
         return;
     }
     // TLS 1.2 and later only: older versions are what servers refuse today,
-    // and WinHTTP's default on older systems (and Wine) is TLS 1.0.
-    DWORD protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2;
+    // and WinHTTP's default on older systems (and Wine) is TLS 1.0. Systems
+    // that know no TLS 1.3 refuse the pair: TLS 1.2 alone then.
+    DWORD protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3;
     if (!WinHttpSetOption(session.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols,
                           sizeof protocols)) {
         protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2;
