@@ -2,6 +2,7 @@
 
 #include "platform/file.h"
 #include "platform/fs.h"
+#include "platform/text.h"
 
 namespace GFC {
 
@@ -30,13 +31,18 @@ bool SaveFile::Commit() {
     if (!m_file) {
         return false;
     }
-    const bool written = std::fflush(m_file) == 0 && std::ferror(m_file) == 0;
+    // The new bytes on the disk before the name moves to them: a power cut
+    // then leaves the old file or the new one, never an empty one.
+    const bool written = std::ferror(m_file) == 0 && platform::FlushStdioFile(m_file).ok();
     const bool closed = std::fclose(m_file) == 0;
     m_file = nullptr;
     if (!written || !closed || !platform::MoveFile(m_temp, m_path, true)) {
         (void)platform::DeleteFile(m_temp);
         return false;
     }
+    // And the move itself, where the system lets a folder be flushed.
+    const std::string folder = platform::DirName(m_path, platform::PathSeparators::kBoth);
+    (void)platform::FlushFolder(folder.empty() ? "." : folder);
     return true;
 }
 

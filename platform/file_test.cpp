@@ -50,8 +50,13 @@ TEST(File, StdioStreamsReachTheSamePathsAsTheSeam) {
     auto out = platform::OpenStdioFile(other, "wb");
     ASSERT_TRUE(out) << out.error().Message();
     EXPECT_GE(std::fputs("a\nb", *out), 0);
-    EXPECT_EQ(std::fclose(*out), 0);
+    // Flushed to the disk: what the stream held is in the file before it
+    // closes, and so is the folder's name for it.
+    ASSERT_TRUE(platform::FlushStdioFile(*out));
     EXPECT_EQ(ReadFile(dir / name), "a\nb");
+    EXPECT_EQ(std::fclose(*out), 0);
+    EXPECT_TRUE(platform::FlushFolder(dir / "Maps"));
+    EXPECT_FALSE(platform::FlushFolder(dir / "no-such-folder"));
 
     // Text mode writes what the platform's text streams read back.
     auto text = platform::OpenStdioFile(dir / "t.txt", "wt");

@@ -349,6 +349,13 @@ Result<std::FILE*> OpenStdioFile(const std::string& path, const char* mode) {
     return f;
 }
 
+Status FlushStdioFile(std::FILE* file) {
+    if (std::fflush(file) != 0 || ::fsync(::fileno(file)) != 0) {
+        return LastError();
+    }
+    return Status::Ok();
+}
+
 Result<size_t> CopyFileRange(File& from, uint64_t fromOffset, File& to, uint64_t toOffset,
                              size_t size) {
     size_t done = 0;

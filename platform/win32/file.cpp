@@ -2,6 +2,8 @@
 
 #include "platform/native_windows.h"
 
+#include <io.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -318,6 +320,17 @@ Result<std::FILE*> OpenStdioFile(const std::string& path, const char* mode) {
         return LastError();  // the C library opens through CreateFileW
     }
     return f;
+}
+
+Status FlushStdioFile(std::FILE* file) {
+    if (std::fflush(file) != 0) {
+        return LastError();
+    }
+    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    if (h == INVALID_HANDLE_VALUE || !FlushFileBuffers(h)) {
+        return LastError();
+    }
+    return Status::Ok();
 }
 
 Result<size_t> CopyFileRange(File& from, uint64_t fromOffset, File& to, uint64_t toOffset,

@@ -94,6 +94,9 @@ Result<std::string> ReadWholeFile(const std::string& path);
 // library's text mode ("\n" as the platform ends lines). mode as fopen takes
 // it ("rb", "wb", "wt", ...). The caller closes the stream (fclose).
 Result<std::FILE*> OpenStdioFile(const std::string& path, const char* mode);
+// Writes out what the stream buffers and makes the file's bytes durable
+// (they survive a power cut once this returns).
+Status FlushStdioFile(std::FILE* file);
 
 // Copies size bytes of `from` at fromOffset to `to` at toOffset, leaving
 // both file positions alone; inside the system where it can (no copy through
