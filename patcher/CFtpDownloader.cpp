@@ -85,6 +85,7 @@ void CFtpDownloader::Create(UpdateEventSink* owner, PatchFileList* list,
     options_ = options;
     options_.receiveCap = std::clamp<size_t>(options_.receiveCap, 1, kDataBlockBytes);
     options_.segmentsMax = std::clamp(options_.segmentsMax, 1, kSegmentsMax);
+    part_.SetWriteFaults(options_.writeFaults);
     cancel_ = 0;
     httpCancel_ = false;
     if (!poolReady_) {

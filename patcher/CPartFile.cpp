@@ -279,6 +279,16 @@ bool CPartFile::Open(const std::string& finalName, uint32_t size, int& segmentsW
             }
             return true;
         }
+        // Exactly the data and no trailer: a finished download whose
+        // trailer was cut off before it was moved to its name (the patcher
+        // was ended between the two). It is moved now; the digest check
+        // that follows every download decides whether it is kept.
+        auto length = platform::FileSize(partPath);
+        if (size > 0 && length && *length == size &&
+            platform::MoveFile(partPath, finalName, false).ok()) {
+            trailer_ = NewPartTrailer(finalName, size, segmentsWanted);
+            return true;
+        }
         if (!platform::DeleteFile(partPath)) {
             return false;
         }
@@ -341,6 +351,9 @@ bool CPartFile::WriteRun(const DataBlock* const* blocks, size_t count) {
         }
         pieces.push_back({b.data, b.length});
         total += b.length;
+    }
+    if (writeFaults_ != nullptr && writeFaults_->Refuse(blocks[0]->fileOffset, total)) {
+        return false;
     }
     auto wrote = file_.WriteAtGather(blocks[0]->fileOffset, pieces.data(), pieces.size());
     if (!wrote || *wrote != total) {

@@ -270,6 +270,26 @@ TEST_F(PartFileOnDisk, AFileWhoseTrailerCountsEveryByteIsFinishedOnOpen) {
     EXPECT_FALSE(platform::Exists(CPartFile::PartPath(final_)));
 }
 
+// A kill between cutting the trailer off and the move leaves exactly the
+// data: the next start moves it on instead of fetching it again.
+TEST_F(PartFileOnDisk, AFileCutToItsDataIsMovedOnOpen) {
+    const std::string data = Pattern(30);
+    WriteFile(CPartFile::PartPath(final_), data);
+    CPartFile part;
+    int segments = 3;
+    ASSERT_TRUE(part.Open(final_, 30, segments));
+    EXPECT_FALSE(part.IsOpen());
+    EXPECT_EQ(ReadFile(final_), data);
+    EXPECT_FALSE(platform::Exists(CPartFile::PartPath(final_)));
+    // Of another length it is only damaged: made anew.
+    WriteFile(CPartFile::PartPath(dir_ / "b.cpk"), data);
+    CPartFile other;
+    ASSERT_TRUE(other.Open(dir_ / "b.cpk", 31, segments));
+    EXPECT_TRUE(other.IsOpen());
+    EXPECT_EQ(other.received(), 0u);
+    EXPECT_FALSE(platform::Exists(dir_ / "b.cpk"));
+}
+
 TEST_F(PartFileOnDisk, FinishingFailsWhenTheFinalFileExists) {
     WriteFile(final_, "already here");
     CPartFile part;

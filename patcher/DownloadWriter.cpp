@@ -132,8 +132,9 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
     uint64_t windowBytes = part_.received();
     uint64_t firstWindow = 0;
     bool stalled = false;
-    bool silent = false;  // no byte for the stall limit: the attempt ends
-    bool writeFailed = false;
+    bool silent = false;       // no byte for the stall limit: the attempt ends
+    bool writeFailed = false;  // the disk kept refusing: the file is given up
+    int writeRefusals = 0;     // in a row, for the block at batch[next]
     std::vector<DataBlock*> batch;
     size_t next = 0;
     // The file's bytes from the first on are digested as they are written,
@@ -183,15 +184,16 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
         }
     };
     for (bool finishing = false; !finishing;) {
-        if (active_.load() == 0) {
-            finishing = true;
-        }
+        // Every worker ended before the blocks below were taken: once they
+        // are written (or dropped) the file is done with.
+        const bool workersDone = active_.load() == 0;
+        bool retrying = false;
         if (Since(lastSpeed) > kSpeedPeriodMs) {
             Post(UM_SPEED, static_cast<uint64_t>(done + part_.received()), total);
             lastSpeed = platform::TickCount();
         }
-        // Every block queued so far in one go; after a failed write the
-        // rest of them are tried again on the next round.
+        // Every block queued so far in one go; a block the disk refused is
+        // tried again on a later round, and the ones after it wait.
         if (next == batch.size()) {
             batch.clear();
             next = 0;
@@ -206,7 +208,7 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
         }
         while (next < batch.size()) {
             DataBlock* block = batch[next];
-            if (block->length == 0) {
+            if (block->length == 0 || writeFailed) {
                 pool_.Put(block);
                 ++next;
                 continue;
@@ -214,22 +216,37 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
             stalled = false;
             lastData = platform::TickCount();
             const size_t run = RunLength(batch, next);
-            if (run > 1 && part_.WriteRun(&batch[next], run)) {
+            if (run > 1 && writeRefusals == 0 && part_.WriteRun(&batch[next], run)) {
                 for (size_t i = 0; i < run; ++i) {
                     digestWritten(*batch[next + i]);
                     pool_.Put(batch[next + i]);
                 }
+                writeRefusals = 0;
                 next += run;
             } else {
                 // One block, as a run that failed would have it: a block
-                // that fits and still cannot be written is the disk's fault.
-                ++next;
+                // that fits and still cannot be written is the disk's fault
+                // (full, or failing for a moment). It stays where it is, for
+                // the retry, since every later block of its segment follows
+                // it; a block that does not fit is only dropped.
                 const bool fits = BlockFits(part_.trailer(), *block);
                 if (!part_.Write(*block)) {
-                    writeFailed = writeFailed || fits;
+                    if (fits && ++writeRefusals <= kWriteRetries) {
+                        retrying = true;
+                        break;
+                    }
+                    ++next;
                     pool_.Put(block);
-                    break;
+                    if (fits) {
+                        // The disk keeps refusing: the workers stop, as the
+                        // bytes they fetch have nowhere to go.
+                        writeFailed = true;
+                        CancelAll();
+                    }
+                    continue;
                 }
+                writeRefusals = 0;
+                ++next;
                 digestWritten(*block);
                 pool_.Put(block);
             }
@@ -247,7 +264,7 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
             Post(UM_PROGRESS, 0, percent);
             stallMark = platform::TickCount();
         }
-        if (!silent && !finishing && options_.stallTimeoutMs > 0 &&
+        if (!silent && !workersDone && options_.stallTimeoutMs > 0 &&
             Since(lastData) >= options_.stallTimeoutMs && !cancel_.load()) {
             // The workers end at their next look at the flag.
             silent = true;
@@ -255,7 +272,7 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
         }
         // Without a stall limit (the workers reconnect until stopped) a
         // slow file is not given up either.
-        if (!silent && !finishing && options_.slowWindowMs > 0 && options_.stallTimeoutMs > 0 &&
+        if (!silent && !workersDone && options_.slowWindowMs > 0 && options_.stallTimeoutMs > 0 &&
             Since(windowStart) >= options_.slowWindowMs) {
             const uint64_t gained = part_.received() - windowBytes;
             if (firstWindow == 0) {
@@ -268,13 +285,17 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
             windowBytes = part_.received();
         }
         digestWrittenAhead();
-        if (!finishing) {
+        finishing = workersDone && next == batch.size();
+        if (retrying) {
+            // The disk is given a moment; the workers wait on the full queue.
+            platform::SleepMs(kWriteRetrySleepMs);
+        } else if (!finishing) {
             // Blocks wake the writer at once: at full speed the workers
             // fill the queue's 50 blocks well within one poll period.
             WaitForBlocks(kWriterPollMs);
         }
     }
-    // Blocks a failed write left behind must not reach the next file.
+    // Blocks left behind must not reach the next file.
     for (; next < batch.size(); ++next) {
         pool_.Put(batch[next]);
     }

@@ -557,6 +557,70 @@ TEST_F(ScriptedDownload, ATransferThatSlowsToATrickleEndsTheAttempt) {
               std::string(GBK("下载服务器127.0.0.1没有响应,请稍后重试")));
 }
 
+// A disk that refuses the writes that cover byte `at` until it has refused
+// `times` writes of one block, as a disk that is full for a moment, or for
+// good, does. (Runs of several blocks are refused without being counted, so
+// that the writer's block by block retry is what is counted.)
+class RefusingDisk : public PartWriteFaults {
+public:
+    RefusingDisk(uint64_t at, int times) : at_(at), times_(times) {}
+    bool Refuse(uint64_t offset, size_t size) override {
+        std::lock_guard<std::mutex> lock(mu_);
+        if (offset > at_ || at_ >= offset + size || refused_ >= times_) {
+            return false;
+        }
+        refused_ += size <= kDataBlockBytes;
+        return true;
+    }
+    int refused() const {
+        std::lock_guard<std::mutex> lock(mu_);
+        return refused_;
+    }
+
+private:
+    const uint64_t at_;
+    const int times_;
+    mutable std::mutex mu_;
+    int refused_ = 0;
+};
+
+// A write the disk refuses for a moment is made again, and the blocks of its
+// segment after it wait for it: the file completes from the ranges already
+// being fetched, with nothing fetched twice.
+TEST_F(ScriptedDownload, AWriteTheDiskRefusesForAMomentIsMadeAgain) {
+    ScriptedFtpServer server(Files());
+    ASSERT_TRUE(server.ok());
+    RefusingDisk disk(50001, 3);
+    FtpDownloaderOptions o;
+    o.writeFaults = &disk;
+    DownloadRun run = RunDownload(server.port(), list_, o);
+    ASSERT_EQ(run.last(), UM_DOWNLOAD_DONE);
+    EXPECT_EQ(disk.refused(), 3);
+    EXPECT_EQ(ReadFile(Local()), contents_);
+    EXPECT_EQ(CountCommands(server, "RETR"), 3);
+    EXPECT_EQ(boxes_.count(), 0u);
+}
+
+// A disk that keeps refusing ends the file after a bounded number of tries,
+// with the message naming the partial file, and the workers stop fetching.
+TEST_F(ScriptedDownload, ADiskThatKeepsRefusingEndsTheFileWithTheMessage) {
+    ScriptedFtpServer server(Files());
+    ASSERT_TRUE(server.ok());
+    RefusingDisk disk(50001, 1000);
+    FtpDownloaderOptions o;
+    o.writeFaults = &disk;
+    DownloadRun run = RunDownload(server.port(), list_, o);
+    EXPECT_EQ(run.last(), UM_RESET);
+    EXPECT_EQ(disk.refused(), kWriteRetries + 1);
+    EXPECT_FALSE(platform::Exists(Local()));
+    EXPECT_LT(run.trailer.received, kFileSize);
+    ASSERT_GE(boxes_.count(), 1u);
+    const std::string text = boxes_.asked().back().text;
+    EXPECT_EQ(text.rfind(GBK("无法写入文件"), 0), 0u) << text;
+    EXPECT_NE(text.find(".jat"), std::string::npos) << text;
+    EXPECT_EQ(CountCommands(server, "RETR"), 3) << "no worker fetched again";
+}
+
 TEST_F(ScriptedDownload, UnusableSizeRepliesEndTheRunWithTheMessage) {
     const char* replies[] = {"213 2147483648\r\n", "213 99999999999999999999\r\n", "213 -1\r\n",
                              "213\r\n"};

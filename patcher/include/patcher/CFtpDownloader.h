@@ -70,9 +70,13 @@ constexpr uint32_t kQueueFullSleepMs = 100;      // ...this long
 constexpr uint32_t kReceiveErrorSleepMs = 2000;  // after a read error other than a reset
 constexpr int kReceiveErrorsMax = 150;           // in a row; the next one ends the transfer
 constexpr uint32_t kWriterPollMs = 5;            // DownloadThread's drain period
-constexpr uint32_t kSpeedPeriodMs = 1000;        // UM_SPEED at most this often
-constexpr uint32_t kStallReportMs = 4999;        // UM_PROGRESS again while nothing arrives
-constexpr uint32_t kWorkerStartSleepMs = 20;     // between worker starts
+// A block the disk refuses (full, or failing for a moment) is written again
+// this many times, this long apart, before the file is given up.
+constexpr int kWriteRetries = 10;
+constexpr uint32_t kWriteRetrySleepMs = 200;
+constexpr uint32_t kSpeedPeriodMs = 1000;     // UM_SPEED at most this often
+constexpr uint32_t kStallReportMs = 4999;     // UM_PROGRESS again while nothing arrives
+constexpr uint32_t kWorkerStartSleepMs = 20;  // between worker starts
 // The sessions before a file's workers (the sizes', the resume probe's) end
 // once the first worker is logged in, or after this long without it.
 constexpr uint32_t kFirstLoginWaitMs = 5000;
@@ -117,6 +121,9 @@ struct FtpDownloaderOptions {
     // What the transfers are read through (null: the data connections as
     // they are). It must outlive the downloader's run.
     FtpDataReader* dataReader = nullptr;
+    // What the writer's writes into the partial files pass first (null:
+    // nothing). It must outlive the downloader's run.
+    PartWriteFaults* writeFaults = nullptr;
 };
 
 // What went wrong last on the way to the server, for the message of a

@@ -92,6 +92,16 @@ bool BlockFits(const PartTrailer& t, const DataBlock& block);
 
 // ---- The partial file ----
 
+// What a partial file's writes of downloaded bytes pass first. Without one
+// every write goes to the disk; tests give one that fails writes as a full
+// or failing disk does. Called from the thread that writes the file.
+class PartWriteFaults {
+public:
+    virtual ~PartWriteFaults() = default;
+    // True when the write of size bytes at offset is to fail.
+    virtual bool Refuse(uint64_t offset, size_t size) = 0;
+};
+
 class CPartFile {
 public:
     CPartFile() = default;
@@ -131,6 +141,10 @@ public:
     // of them or nothing: size bytes from offset, which must lie within one
     // segment's received bytes.
     bool ReadWritten(uint64_t offset, void* buffer, size_t size);
+
+    // The writes of Write and WriteRun pass faults first (null: none). It
+    // must outlive the writes.
+    void SetWriteFaults(PartWriteFaults* faults) { writeFaults_ = faults; }
     bool IsComplete() const { return trailer_.received >= trailer_.size; }
     bool IsOpen() const { return file_.IsOpen(); }
 
@@ -154,6 +168,7 @@ private:
     // read from the file.
     std::string finalName_;
     platform::File file_;
+    PartWriteFaults* writeFaults_ = nullptr;
 
     // The background save: one request at a time, the newest trailer wins.
     std::thread flusher_;
