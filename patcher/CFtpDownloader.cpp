@@ -765,17 +765,17 @@ bool CFtpDownloader::DigestMatches(const PatchFileEntry& entry) {
     uint8_t digest[16] = {};
     // A file that cannot be read leaves a digest that matches nothing. What
     // the writer digested on the way is not read again.
-    if (streamHashing_ && streamHashed_ > 0) {
-        (void)Md5OfFileRest(entry.localPath.c_str(), streamHashed_, streamMd5_, digest);
+    if (digest_.running() && digest_.hashed() > 0) {
+        (void)Md5OfFileRest(entry.localPath.c_str(), digest_.hashed(), digest_.md5(), digest);
     } else {
         (void)Md5OfFile(entry.localPath.c_str(), digest);
     }
-    streamHashing_ = false;
+    digest_.Stop();
     return Md5Hex(digest) == entry.md5Text;
 }
 
 bool CFtpDownloader::FetchFile(const PatchFileEntry& entry, int64_t& done, int64_t total) {
-    streamHashing_ = false;  // nothing of this file digested yet
+    digest_.Stop();  // nothing of this file digested yet
     // A package that is here already is used only when it is the one the
     // version server names: a damaged, cut or re-released file of the same
     // name is fetched again instead of failing every unpacking.
@@ -787,7 +787,7 @@ bool CFtpDownloader::FetchFile(const PatchFileEntry& entry, int64_t& done, int64
         (void)platform::DeleteFile(entry.localPath);
     }
     for (int attempt = 0;; ++attempt) {
-        streamHashing_ = false;
+        digest_.Stop();
         FileStart start = StartFile(entry);
         if (start == FileStart::kFailed) {
             return false;

@@ -4,7 +4,6 @@
 // are written. The file's bytes are digested on the way, in file order.
 #include <algorithm>
 #include <chrono>
-#include <memory>
 #include <new>
 
 #include "DownloadProgress.h"
@@ -17,9 +16,6 @@ using progress::Percent;
 using progress::Since;
 
 namespace {
-
-// Bytes the digest reads back per round of the writer (see Receive).
-constexpr size_t kReadBackSlice = 1u << 20;
 
 // How many blocks from batch[first] follow one another in one segment, each
 // starting where the one before ends (at least 1; at most kRunBlocksMax).
@@ -116,9 +112,79 @@ void CFtpDownloader::DrainQueueToPool() {
     }
 }
 
+// Writes the blocks of w.batch from w.next on, taking every block queued
+// so far once the batch is done with. A block the disk refused is tried
+// again on a later round, and the ones after it wait.
+void CFtpDownloader::WriteBatch(WriterState& w) {
+    if (w.next == w.batch.size()) {
+        w.batch.clear();
+        w.next = 0;
+        DequeueAll(w.batch);
+        // Each segment's blocks together, in the order they came: runs that
+        // one write puts on the disk. Nothing is credited on disk before the
+        // trailer is saved, so the order of writes between segments does
+        // not matter.
+        std::stable_sort(
+            w.batch.begin(), w.batch.end(),
+            [](const DataBlock* a, const DataBlock* b) { return a->segment < b->segment; });
+    }
+    while (w.next < w.batch.size()) {
+        DataBlock* block = w.batch[w.next];
+        if (block->length == 0 || w.failed) {
+            pool_.Put(block);
+            ++w.next;
+            continue;
+        }
+        w.took = true;
+        const size_t run = RunLength(w.batch, w.next);
+        if (run > 1 && w.refusals == 0 && part_.WriteRun(&w.batch[w.next], run)) {
+            for (size_t i = 0; i < run; ++i) {
+                digest_.Written(*w.batch[w.next + i]);
+                pool_.Put(w.batch[w.next + i]);
+            }
+            w.next += run;
+        } else {
+            // One block, as a run that failed would have it: a block that
+            // fits and still cannot be written is the disk's fault (full,
+            // or failing for a moment). It stays where it is, for the retry,
+            // since every later block of its segment follows it; a block
+            // that does not fit is only dropped.
+            const bool fits = BlockFits(part_.trailer(), *block);
+            if (!part_.Write(*block)) {
+                if (fits && ++w.refusals <= kWriteRetries) {
+                    w.retrying = true;
+                    return;
+                }
+                ++w.next;
+                pool_.Put(block);
+                if (fits) {
+                    // The disk keeps refusing: the workers stop, as the
+                    // bytes they fetch have nowhere to go.
+                    w.failed = true;
+                    CancelAll();
+                }
+                continue;
+            }
+            ++w.next;
+            digest_.Written(*block);
+            pool_.Put(block);
+        }
+        w.refusals = 0;
+        const int64_t now = Percent(w.done + part_.received(), w.total);
+        if (now > w.percent) {
+            w.percent = now;
+            Post(UM_PROGRESS, 0, w.percent);
+            part_.SaveInBackground();
+        }
+    }
+}
+
 bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t total) {
-    int64_t percent = Percent(done + part_.received(), total);
-    Post(UM_PROGRESS, 0, percent);
+    WriterState w;
+    w.done = done;
+    w.total = total;
+    w.percent = Percent(done + part_.received(), total);
+    Post(UM_PROGRESS, 0, w.percent);
     if (owner_) {
         owner_->SetSpeedBaseline(platform::TickCount(),
                                  static_cast<uint64_t>(done + part_.received()));
@@ -132,136 +198,28 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
     uint64_t windowBytes = part_.received();
     uint64_t firstWindow = 0;
     bool stalled = false;
-    bool silent = false;       // no byte for the stall limit: the attempt ends
-    bool writeFailed = false;  // the disk kept refusing: the file is given up
-    int writeRefusals = 0;     // in a row, for the block at batch[next]
-    std::vector<DataBlock*> batch;
-    size_t next = 0;
-    // The file's bytes from the first on are digested as they are written,
-    // while the data is at hand: the first segment's as they arrive, and
-    // the next segment's from its start when they come only after the
-    // first's end (its worker started late). The check after the download
-    // reads only the rest of the file.
-    const PartTrailer& started = part_.trailer();
-    streamMd5_ = Md5();
-    streamHashed_ = 0;
-    streamHashing_ = started.segmentCount > 0 && started.segment[0].start == 0 &&
-                     started.segment[0].received == 0;
-    auto digestWritten = [this](const DataBlock& b) {
-        if (streamHashing_ && b.fileOffset == streamHashed_) {
-            streamMd5_.Update(b.data, b.length);
-            streamHashed_ += b.length;
-        }
-    };
-    // Once the digest reaches a segment whose bytes came before (its worker
-    // started with the others), it reads them back while the transfer goes
-    // on, a slice per round so that the queue keeps draining, and then
-    // takes that segment's blocks as they come.
-    std::unique_ptr<uint8_t[]> readBack;
-    auto digestWrittenAhead = [&] {
-        if (!streamHashing_) {
-            return;
-        }
-        const PartTrailer& t = part_.trailer();
-        for (uint32_t i = 0; i < t.segmentCount && i < kSegmentsMax; ++i) {
-            const SegmentRecord& s = t.segment[i];
-            const uint64_t written = uint64_t{s.start} + s.received;
-            if (streamHashed_ < s.start || streamHashed_ >= written) {
-                continue;
-            }
-            const size_t slice =
-                static_cast<size_t>(std::min<uint64_t>(written - streamHashed_, kReadBackSlice));
-            if (readBack == nullptr) {
-                readBack.reset(new (std::nothrow) uint8_t[kReadBackSlice]);
-            }
-            if (readBack == nullptr || !part_.ReadWritten(streamHashed_, readBack.get(), slice)) {
-                streamHashing_ = false;  // the check reads the whole file
-                return;
-            }
-            streamMd5_.Update(readBack.get(), slice);
-            streamHashed_ += slice;
-            return;
-        }
-    };
+    bool silent = false;  // no byte for the stall limit: the attempt ends
+    digest_.Begin(part_.trailer());
     for (bool finishing = false; !finishing;) {
         // Every worker ended before the blocks below were taken: once they
         // are written (or dropped) the file is done with.
         const bool workersDone = active_.load() == 0;
-        bool retrying = false;
         if (Since(lastSpeed) > kSpeedPeriodMs) {
             Post(UM_SPEED, static_cast<uint64_t>(done + part_.received()), total);
             lastSpeed = platform::TickCount();
         }
-        // Every block queued so far in one go; a block the disk refused is
-        // tried again on a later round, and the ones after it wait.
-        if (next == batch.size()) {
-            batch.clear();
-            next = 0;
-            DequeueAll(batch);
-            // Each segment's blocks together, in the order they came: runs
-            // that one write puts on the disk. Nothing is credited on disk
-            // before the trailer is saved, so the order of writes between
-            // segments does not matter.
-            std::stable_sort(
-                batch.begin(), batch.end(),
-                [](const DataBlock* a, const DataBlock* b) { return a->segment < b->segment; });
-        }
-        while (next < batch.size()) {
-            DataBlock* block = batch[next];
-            if (block->length == 0 || writeFailed) {
-                pool_.Put(block);
-                ++next;
-                continue;
-            }
+        w.took = false;
+        w.retrying = false;
+        WriteBatch(w);
+        if (w.took) {
             stalled = false;
             lastData = platform::TickCount();
-            const size_t run = RunLength(batch, next);
-            if (run > 1 && writeRefusals == 0 && part_.WriteRun(&batch[next], run)) {
-                for (size_t i = 0; i < run; ++i) {
-                    digestWritten(*batch[next + i]);
-                    pool_.Put(batch[next + i]);
-                }
-                writeRefusals = 0;
-                next += run;
-            } else {
-                // One block, as a run that failed would have it: a block
-                // that fits and still cannot be written is the disk's fault
-                // (full, or failing for a moment). It stays where it is, for
-                // the retry, since every later block of its segment follows
-                // it; a block that does not fit is only dropped.
-                const bool fits = BlockFits(part_.trailer(), *block);
-                if (!part_.Write(*block)) {
-                    if (fits && ++writeRefusals <= kWriteRetries) {
-                        retrying = true;
-                        break;
-                    }
-                    ++next;
-                    pool_.Put(block);
-                    if (fits) {
-                        // The disk keeps refusing: the workers stop, as the
-                        // bytes they fetch have nowhere to go.
-                        writeFailed = true;
-                        CancelAll();
-                    }
-                    continue;
-                }
-                writeRefusals = 0;
-                ++next;
-                digestWritten(*block);
-                pool_.Put(block);
-            }
-            int64_t now = Percent(done + part_.received(), total);
-            if (now > percent) {
-                percent = now;
-                Post(UM_PROGRESS, 0, percent);
-                part_.SaveInBackground();
-            }
         }
         if (!stalled) {
             stalled = true;
             stallMark = platform::TickCount();
         } else if (Since(stallMark) > kStallReportMs) {
-            Post(UM_PROGRESS, 0, percent);
+            Post(UM_PROGRESS, 0, w.percent);
             stallMark = platform::TickCount();
         }
         if (!silent && !workersDone && options_.stallTimeoutMs > 0 &&
@@ -284,9 +242,9 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
             windowStart = platform::TickCount();
             windowBytes = part_.received();
         }
-        digestWrittenAhead();
-        finishing = workersDone && next == batch.size();
-        if (retrying) {
+        digest_.ReadAhead(part_);
+        finishing = workersDone && w.next == w.batch.size();
+        if (w.retrying) {
             // The disk is given a moment; the workers wait on the full queue.
             platform::SleepMs(kWriteRetrySleepMs);
         } else if (!finishing) {
@@ -296,8 +254,8 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
         }
     }
     // Blocks left behind must not reach the next file.
-    for (; next < batch.size(); ++next) {
-        pool_.Put(batch[next]);
+    for (; w.next < w.batch.size(); ++w.next) {
+        pool_.Put(w.batch[w.next]);
     }
     DrainQueueToPool();
     part_.Close();
@@ -307,7 +265,7 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
     if (silent) {
         stalled_ = true;
         Tell(GBK("下载服务器%s没有响应,请稍后重试"), Params().host);
-    } else if (writeFailed) {
+    } else if (w.failed) {
         Tell(GBK("无法写入文件%s,请检查磁盘空间"), CPartFile::PartPath(entry.localPath));
     } else if (!cancel_.load()) {
         Tell(GBK("文件%s下载不完整,请重试"), entry.fileName);

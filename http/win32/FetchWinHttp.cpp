@@ -395,7 +395,23 @@ public:
     void Run(const std::string& url);
 
 private:
+    // The parts of an address WinHTTP connects and asks with.
+    struct Target {
+        std::wstring host;
+        INTERNET_PORT port = 0;
+        std::wstring path;  // with the query, without a fragment
+        bool secure = false;
+    };
+
     Hop OneHop(HINTERNET session, const std::string& url);
+    bool Crack(const std::string& url, Target& target);
+    // The request's options and range; relaxed: checked against the CA file.
+    bool Prepare(Request& request, bool relaxed);
+    template <typename Issue>
+    bool Step(Request& request, Issue issue);
+    // Status and headers: true when the body is to be read.
+    bool ReadAnswer(Request& request, Hop& hop);
+    void ReadBody(Request& request);
     void Fail(const std::string& error) {
         result_.ok = false;
         result_.error = error;
@@ -409,6 +425,8 @@ private:
     Clock::time_point start_;
     Clock::time_point lastByte_;
     bool connectedSeen_ = false;  // of the hop being made
+    Clock::time_point hopStart_;
+    bool connecting_ = false;  // the request is not sent yet
 };
 
 void Fetcher::FailInterrupt(Interrupt why) {
@@ -448,10 +466,7 @@ Interrupt Fetcher::Bound(bool connecting, Clock::time_point hopStart, bool conne
     return now - lastByte_ >= options_.stallTimeout ? Interrupt::kStalled : Interrupt::kNone;
 }
 
-Hop Fetcher::OneHop(HINTERNET session, const std::string& url) {
-    Hop hop;
-    hop.finished = true;
-    result_.finalUrl = url;
+bool Fetcher::Crack(const std::string& url, Target& target) {
     const std::wstring wideUrl = Widen(url);
     URL_COMPONENTS parts = {};
     parts.dwStructSize = sizeof parts;
@@ -463,55 +478,48 @@ Hop Fetcher::OneHop(HINTERNET session, const std::string& url) {
         !WinHttpCrackUrl(wideUrl.c_str(), static_cast<DWORD>(wideUrl.size()), 0, &parts)) {
         Fail(GetLastError() == ERROR_WINHTTP_UNRECOGNIZED_SCHEME ? "not an http or https address"
                                                                  : "not a valid address");
-        return hop;
+        return false;
     }
     if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) {
         Fail("not an http or https address");
-        return hop;
+        return false;
     }
-    const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
     auto part = [](const wchar_t* text, DWORD length) {
         return text != nullptr ? std::wstring(text, length) : std::wstring();
     };
-    const std::wstring host = part(parts.lpszHostName, parts.dwHostNameLength);
-    std::wstring path = part(parts.lpszUrlPath, parts.dwUrlPathLength);
+    target.secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+    target.port = parts.nPort;
+    target.host = part(parts.lpszHostName, parts.dwHostNameLength);
+    target.path = part(parts.lpszUrlPath, parts.dwUrlPathLength);
     std::wstring extra = part(parts.lpszExtraInfo, parts.dwExtraInfoLength);
     extra = extra.substr(0, extra.find(L'#'));
-    if (host.empty()) {
+    if (target.host.empty()) {
         Fail("not a valid address");
-        return hop;
+        return false;
     }
-    if (path.empty()) {
-        path = L"/";
+    if (target.path.empty()) {
+        target.path = L"/";
     }
-    path += extra;
+    target.path += extra;
+    return true;
+}
 
-    InternetHandle connect(WinHttpConnect(session, host.c_str(), parts.nPort, 0));
-    if (!connect) {
-        Fail(ErrorText(GetLastError()));
-        return hop;
-    }
-    Request request;
-    if (!request.Open(connect.get(), path, secure)) {
-        Fail(ErrorText(GetLastError()));
-        return hop;
-    }
+bool Fetcher::Prepare(Request& request, bool relaxed) {
     // A connection let through by the relaxed check must not go back to
     // WinHTTP's pool (which Wine shares between sessions): a later fetch
     // without the extra authority would be sent over it unchecked.
-    const bool relaxed = secure && !options_.caFile.empty();
     DWORD disabled = WINHTTP_DISABLE_REDIRECTS | (relaxed ? WINHTTP_DISABLE_KEEP_ALIVE : 0);
     if (!WinHttpSetOption(request.handle(), WINHTTP_OPTION_DISABLE_FEATURE, &disabled,
                           sizeof disabled)) {
         Fail(ErrorText(GetLastError()));
-        return hop;
+        return false;
     }
     if (relaxed) {
         DWORD flags = SECURITY_FLAG_IGNORE_UNKNOWN_CA;
         if (!WinHttpSetOption(request.handle(), WINHTTP_OPTION_SECURITY_FLAGS, &flags,
                               sizeof flags)) {
             Fail(ErrorText(GetLastError()));
-            return hop;
+            return false;
         }
     }
     if (options_.useRange) {
@@ -519,69 +527,48 @@ Hop Fetcher::OneHop(HINTERNET session, const std::string& url) {
         WinHttpAddRequestHeaders(request.handle(), range.c_str(), static_cast<DWORD>(-1),
                                  WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE);
     }
+    return true;
+}
 
-    const Clock::time_point hopStart = Clock::now();
-    bool connecting = true;
-    connectedSeen_ = false;
-    auto bound = [&](bool connected) { return Bound(connecting, hopStart, connected); };
-    // Each step: arm, issue, wait; a synchronous refusal or a reported error
-    // ends the hop.
-    auto step = [&](auto issue) -> bool {
-        request.Arm();
-        if (!issue()) {
-            Fail(ErrorText(GetLastError()));
-            return false;
-        }
-        Interrupt why = request.Wait(options_, bound);
-        if (why != Interrupt::kNone) {
-            FailInterrupt(why);
-            return false;
-        }
-        DWORD error = 0;
-        DWORD secureFlags = 0;
-        {
-            std::lock_guard<std::mutex> lock(request.completion().mutex);
-            error = request.completion().error;
-            secureFlags = request.completion().secureFlags;
-        }
-        if (error == ERROR_WINHTTP_TIMEOUT) {
-            FailInterrupt(connecting && !connectedSeen_ ? Interrupt::kConnectTimeout
-                                                        : Interrupt::kStalled);
-            return false;
-        }
-        if (error == ERROR_WINHTTP_SECURE_FAILURE && secureFlags != 0) {
-            Fail("server certificate not trusted (WinHTTP flags 0x" + Hex(secureFlags) + ")");
-            return false;
-        }
-        if (error != 0) {
-            Fail(ErrorText(error));
-            return false;
-        }
-        return true;
-    };
+// Each step: arm, issue, wait; a synchronous refusal or a reported error
+// ends the hop.
+template <typename Issue>
+bool Fetcher::Step(Request& request, Issue issue) {
+    request.Arm();
+    if (!issue()) {
+        Fail(ErrorText(GetLastError()));
+        return false;
+    }
+    Interrupt why = request.Wait(
+        options_, [this](bool connected) { return Bound(connecting_, hopStart_, connected); });
+    if (why != Interrupt::kNone) {
+        FailInterrupt(why);
+        return false;
+    }
+    DWORD error = 0;
+    DWORD secureFlags = 0;
+    {
+        std::lock_guard<std::mutex> lock(request.completion().mutex);
+        error = request.completion().error;
+        secureFlags = request.completion().secureFlags;
+    }
+    if (error == ERROR_WINHTTP_TIMEOUT) {
+        FailInterrupt(connecting_ && !connectedSeen_ ? Interrupt::kConnectTimeout
+                                                     : Interrupt::kStalled);
+        return false;
+    }
+    if (error == ERROR_WINHTTP_SECURE_FAILURE && secureFlags != 0) {
+        Fail("server certificate not trusted (WinHTTP flags 0x" + Hex(secureFlags) + ")");
+        return false;
+    }
+    if (error != 0) {
+        Fail(ErrorText(error));
+        return false;
+    }
+    return true;
+}
 
-    if (!step([&] {
-            // The last argument is the context again: WinHTTP replaces the
-            // one set before with it.
-            return WinHttpSendRequest(request.handle(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
-                                      WINHTTP_NO_REQUEST_DATA, 0, 0, request.context());
-        })) {
-        return hop;
-    }
-    connecting = false;
-    lastByte_ = Clock::now();
-    if (relaxed) {
-        const std::string why = CheckServerCertificate(request.handle(), options_.caFile);
-        if (!why.empty()) {
-            Fail(why);
-            return hop;
-        }
-    }
-    if (!step([&] { return WinHttpReceiveResponse(request.handle(), nullptr); })) {
-        return hop;
-    }
-    lastByte_ = Clock::now();
-
+bool Fetcher::ReadAnswer(Request& request, Hop& hop) {
     DWORD status = 0;
     DWORD statusSize = sizeof status;
     if (!WinHttpQueryHeaders(
@@ -589,7 +576,7 @@ Hop Fetcher::OneHop(HINTERNET session, const std::string& url) {
             WINHTTP_HEADER_NAME_BY_INDEX, &status, &statusSize, WINHTTP_NO_HEADER_INDEX) ||
         status < 100 || status > 999) {
         Fail("invalid answer from the server");
-        return hop;
+        return false;
     }
     result_.status = static_cast<int>(status);
     detail::ReadHeaders(result_, QueryHeader(request.handle(), WINHTTP_QUERY_CONTENT_TYPE),
@@ -600,30 +587,33 @@ Hop Fetcher::OneHop(HINTERNET session, const std::string& url) {
         if (!hop.location.empty()) {
             hop.redirect = true;
             hop.finished = false;
-            return hop;
+            return false;
         }
     }
     const bool wanted = result_.status >= 200 && result_.status <= 299;
     if (!wanted) {
         detail::JudgeAnswer(result_, options_);
-        return hop;  // the error page is not read
+        return false;  // the error page is not read
     }
     if (detail::WholeFileForRange(result_.status, options_)) {
         Fail(detail::WholeFileText(result_.status));
-        return hop;
+        return false;
     }
     if (std::string why = detail::RangeProblem(result_, options_); !why.empty()) {
         Fail(why);
-        return hop;  // none of its bytes are read
+        return false;  // none of its bytes are read
     }
+    return true;
+}
 
-    // The body: ask what is there, read it, until the end or maxBytes.
+// The body: ask what is there, read it, until the end or maxBytes.
+void Fetcher::ReadBody(Request& request) {
     std::vector<char>& buffer = request.completion().buffer;
     buffer.resize(kReadChunk);
     std::uint64_t received = 0;
     while (true) {
-        if (!step([&] { return WinHttpQueryDataAvailable(request.handle(), nullptr); })) {
-            return hop;
+        if (!Step(request, [&] { return WinHttpQueryDataAvailable(request.handle(), nullptr); })) {
+            return;
         }
         DWORD available = 0;
         {
@@ -634,9 +624,10 @@ Hop Fetcher::OneHop(HINTERNET session, const std::string& url) {
             break;  // the end of the body
         }
         const DWORD want = std::min(available, kReadChunk);
-        if (!step(
-                [&] { return WinHttpReadData(request.handle(), buffer.data(), want, nullptr); })) {
-            return hop;
+        if (!Step(request, [&] {
+                return WinHttpReadData(request.handle(), buffer.data(), want, nullptr);
+            })) {
+            return;
         }
         DWORD read = 0;
         {
@@ -651,11 +642,11 @@ Hop Fetcher::OneHop(HINTERNET session, const std::string& url) {
         const auto take = body_.Add(buffer.data(), read);
         if (take == detail::BodyCollector::Take::kStopped) {
             Fail(detail::kStoppedByReceiver);
-            return hop;
+            return;
         }
         if (take == detail::BodyCollector::Take::kFull) {
             detail::JudgeAnswer(result_, options_);
-            return hop;
+            return;
         }
     }
     // A body that ends before its announced length is a lost connection,
@@ -663,9 +654,60 @@ Hop Fetcher::OneHop(HINTERNET session, const std::string& url) {
     if (result_.contentLength && received < *result_.contentLength) {
         Fail("connection lost: the body ended after " + std::to_string(received) + " of " +
              std::to_string(*result_.contentLength) + " bytes");
-        return hop;
+        return;
     }
     detail::JudgeAnswer(result_, options_);
+}
+
+Hop Fetcher::OneHop(HINTERNET session, const std::string& url) {
+    Hop hop;
+    hop.finished = true;
+    result_.finalUrl = url;
+    Target target;
+    if (!Crack(url, target)) {
+        return hop;
+    }
+    InternetHandle connect(WinHttpConnect(session, target.host.c_str(), target.port, 0));
+    if (!connect) {
+        Fail(ErrorText(GetLastError()));
+        return hop;
+    }
+    Request request;
+    if (!request.Open(connect.get(), target.path, target.secure)) {
+        Fail(ErrorText(GetLastError()));
+        return hop;
+    }
+    const bool relaxed = target.secure && !options_.caFile.empty();
+    if (!Prepare(request, relaxed)) {
+        return hop;
+    }
+    hopStart_ = Clock::now();
+    connecting_ = true;
+    connectedSeen_ = false;
+    if (!Step(request, [&] {
+            // The last argument is the context again: WinHTTP replaces the
+            // one set before with it.
+            return WinHttpSendRequest(request.handle(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+                                      WINHTTP_NO_REQUEST_DATA, 0, 0, request.context());
+        })) {
+        return hop;
+    }
+    connecting_ = false;
+    lastByte_ = Clock::now();
+    if (relaxed) {
+        const std::string why = CheckServerCertificate(request.handle(), options_.caFile);
+        if (!why.empty()) {
+            Fail(why);
+            return hop;
+        }
+    }
+    if (!Step(request, [&] { return WinHttpReceiveResponse(request.handle(), nullptr); })) {
+        return hop;
+    }
+    lastByte_ = Clock::now();
+    if (ReadAnswer(request, hop)) {
+        ReadBody(request);
+    }
     return hop;
 }
 

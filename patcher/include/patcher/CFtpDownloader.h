@@ -32,6 +32,7 @@
 #include "patcher/PatchFileList.h"
 #include "patcher/UpdateEvents.h"
 #include "patcher/WebMirrors.h"
+#include "patcher/WrittenDigest.h"
 #include "platform/net.h"
 
 // ---- Limits and timing ----
@@ -315,6 +316,19 @@ private:
     // DownloadThread's writing of the file StartFile started, until the
     // workers end; true when the partial file is complete and finished.
     bool Receive(const PatchFileEntry& entry, int64_t done, int64_t total);
+    // What Receive's rounds of writing carry from one to the next.
+    struct WriterState {
+        int64_t done = 0;  // bytes of the files before this one
+        int64_t total = 0;
+        int64_t percent = 0;  // last posted
+        std::vector<DataBlock*> batch;
+        size_t next = 0;        // the first block of batch not yet written
+        int refusals = 0;       // in a row, of the block at batch[next]
+        bool failed = false;    // the disk kept refusing: the file is given up
+        bool retrying = false;  // this round: the block at batch[next] waits
+        bool took = false;      // this round: a block was written or tried
+    };
+    void WriteBatch(WriterState& w);
     bool DigestMatches(const PatchFileEntry& entry);
     // Every package's signature file, whole, on the control connection of
     // ReadSizes, into download\ beside where the package goes. False after
@@ -411,10 +425,8 @@ private:
     std::condition_variable drained_cv_;  // the queue fell to the high-water mark
     bool writerWaiting_ = false;          // the writer waits on queued_cv_
     // DownloadThread's digest of the current file's first bytes, taken as
-    // Receive wrote them (streamHashed_ of them; valid while streamHashing_).
-    Md5 streamMd5_;
-    uint64_t streamHashed_ = 0;
-    bool streamHashing_ = false;
+    // Receive wrote them.
+    WrittenDigest digest_;
     std::deque<DataBlock*> queue_;
     std::atomic<size_t> queued_{0};
 
