@@ -120,6 +120,7 @@ void CFtpDownloader::WriteBatch(WriterState& w) {
         w.batch.clear();
         w.next = 0;
         DequeueAll(w.batch);
+        w.dequeued = true;
         // Each segment's blocks together, in the order they came: runs that
         // one write puts on the disk. Nothing is credited on disk before the
         // trailer is saved, so the order of writes between segments does
@@ -200,9 +201,10 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
     bool stalled = false;
     bool silent = false;  // no byte for the stall limit: the attempt ends
     digest_.Begin(part_.trailer());
+    // Every worker had ended when the queue was last taken: once that batch
+    // is written (or dropped) the file is done with.
+    bool drainedAfterWorkers = false;
     for (bool finishing = false; !finishing;) {
-        // Every worker ended before the blocks below were taken: once they
-        // are written (or dropped) the file is done with.
         const bool workersDone = active_.load() == 0;
         if (Since(lastSpeed) > kSpeedPeriodMs) {
             Post(UM_SPEED, static_cast<uint64_t>(done + part_.received()), total);
@@ -210,7 +212,9 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
         }
         w.took = false;
         w.retrying = false;
+        w.dequeued = false;
         WriteBatch(w);
+        drainedAfterWorkers = drainedAfterWorkers || (workersDone && w.dequeued);
         if (w.took) {
             stalled = false;
             lastData = platform::TickCount();
@@ -243,7 +247,7 @@ bool CFtpDownloader::Receive(const PatchFileEntry& entry, int64_t done, int64_t 
             windowBytes = part_.received();
         }
         digest_.ReadAhead(part_);
-        finishing = workersDone && w.next == w.batch.size();
+        finishing = drainedAfterWorkers && w.next == w.batch.size();
         if (w.retrying) {
             // The disk is given a moment; the workers wait on the full queue.
             platform::SleepMs(kWriteRetrySleepMs);

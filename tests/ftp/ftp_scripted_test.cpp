@@ -594,7 +594,8 @@ TEST_F(ScriptedDownload, AWriteTheDiskRefusesForAMomentIsMadeAgain) {
     FtpDownloaderOptions o;
     o.writeFaults = &disk;
     DownloadRun run = RunDownload(server.port(), list_, o);
-    ASSERT_EQ(run.last(), UM_DOWNLOAD_DONE);
+    ASSERT_EQ(run.last(), UM_DOWNLOAD_DONE)
+        << (boxes_.count() > 0 ? platform::GbkToUtf8(boxes_.asked().back().text) : "no box");
     EXPECT_EQ(disk.refused(), 3);
     EXPECT_EQ(ReadFile(Local()), contents_);
     EXPECT_EQ(CountCommands(server, "RETR"), 3);

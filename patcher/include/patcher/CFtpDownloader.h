@@ -213,6 +213,13 @@ public:
     void SetMirrors(MirrorSettings mirrors) { mirrorSettings_ = std::move(mirrors); }
     // With mirrors.webOnly, Start needs no Login: the run asks the mirrors
     // alone.
+    // Whether the mirrors alone serve the runs from now on (a run whose FTP
+    // server did not answer); false, with no mirror to serve. Set before
+    // Start.
+    bool SetWebOnly(bool on) {
+        mirrorSettings_.webOnly = on && !mirrorSettings_.bases.empty();
+        return mirrorSettings_.webOnly;
+    }
     // The mirrors that failed in the last run and why ("BASE: why"); look
     // when the run has ended.
     std::vector<std::string> mirrorFailures() const { return mirrors_.Failures(); }
@@ -327,6 +334,7 @@ private:
         bool failed = false;    // the disk kept refusing: the file is given up
         bool retrying = false;  // this round: the block at batch[next] waits
         bool took = false;      // this round: a block was written or tried
+        bool dequeued = false;  // this round: the queue was taken
     };
     void WriteBatch(WriterState& w);
     bool DigestMatches(const PatchFileEntry& entry);
