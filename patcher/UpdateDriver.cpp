@@ -285,11 +285,18 @@ void UpdateDriver::StopUpdateThread(int /*waitMs*/) {
 // ---- The download ----
 
 void UpdateDriver::StartDownload(const std::string& ftpAddress) {
+    downloader_->SetWebOnly(false);
     int login =
         downloader_->Login(ftpAddress, options_.ftpPort, kAnonymousUser, kAnonymousPassword);
     if (UpdateStopped()) {
         dialog_.Post(UM_RESET, 0, 0);
         return;
+    }
+    // An FTP server that does not answer is no reason to fail while web
+    // mirrors are listed: the sizes, packages and signatures then come from
+    // them alone.
+    if (login != 1 && downloader_->SetWebOnly(true)) {
+        login = 1;
     }
     if (login != 1) {
         if (downloader_->lastProblem() == FtpProblem::kNoAnswer) {

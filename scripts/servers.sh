@@ -77,9 +77,30 @@ ${FTP_RATE:+TransferRate RETR $FTP_RATE}
   </Limit>
 </Anonymous>
 EOF
+  resume_ftp "$dir"
+}
+
+# Starts proftpd again with the configuration start_ftp wrote in DIR, on the
+# same address.
+resume_ftp() {
+  local dir=$1
   /usr/sbin/proftpd -n -q -c "$dir/proftpd.conf" > "$dir/proftpd.out" 2>&1 &
+  FTP_PID=$!
   SERVER_PIDS+=($!)
   wait_accepting proftpd "$FTP_ADDRESS" 21 "$dir/proftpd.out" "$dir/system.log"
+}
+
+# Stops the proftpd start_ftp (or resume_ftp) started, and waits until it
+# has ended.
+stop_ftp() {
+  local pid kept=()
+  kill -TERM "$FTP_PID" 2>/dev/null || true
+  wait "$FTP_PID" 2>/dev/null || true
+  for pid in "${SERVER_PIDS[@]}"; do
+    [ "$pid" = "$FTP_PID" ] || kept+=("$pid")
+  done
+  SERVER_PIDS=("${kept[@]}")
+  FTP_PID=
 }
 
 # Waits until the server started last accepts at ADDRESS:PORT; when it ends

@@ -375,3 +375,51 @@ TEST_F(MirrorUpdate, AMirrorKilledDuringATransferIsReplacedByTheNext) {
 }
 
 }  // namespace
+
+// ---- No FTP server at all ----
+
+// The version server names an FTP server that is not there: the mirrors
+// give the sizes and the packages.
+TEST_F(MirrorUpdate, WithNoFtpServerTheMirrorsServeTheWholeUpdate) {
+    Serve({"patches"});
+    servers_->StopFtp();
+    Game({nginx_.HttpBase() + "/patches/"});
+    Open();
+    ExpectUpdated();
+    EXPECT_EQ(Failures(), "");
+}
+
+// One package missing on one mirror: the other serves it, with no FTP
+// server to fall back on.
+TEST_F(MirrorUpdate, WithNoFtpServerAPackageOneMirrorLacksComesFromTheOther) {
+    Serve({"full"});
+    servers_->StopFtp();
+    for (const auto& [path, contents] : release_.files) {
+        if (path.find("p103") == std::string::npos) {
+            WriteFile(nginx_.root() + "\\partial\\" + path, contents);
+        }
+    }
+    const std::string partial = nginx_.HttpBase() + "/partial";
+    Game({partial, nginx_.HttpBase() + "/full"});
+    Open();
+    ExpectUpdated();
+    // The mirror without the package failed, if it was asked for it.
+    for (const std::string& f : Driver().downloader().mirrorFailures()) {
+        EXPECT_EQ(f.rfind(partial + ": HTTP 404", 0), 0u) << f;
+    }
+}
+
+// Neither an FTP server nor a mirror that has the packages: the update
+// ends with a message, and the folder stays as it was.
+TEST_F(MirrorUpdate, WithNoFtpServerAndNoMirrorServingTheUpdateEndsAndChangesNothing) {
+    Serve({});
+    servers_->StopFtp();
+    Game({nginx_.HttpBase() + "/missing"});
+    Open();
+    ASSERT_TRUE(RunToOutcome());
+    EXPECT_NE(dialog_->outcome(), UpdateOutcome::kDone);
+    EXPECT_EQ(ReadVersion(game_.path()), 101);
+    EXPECT_FALSE(boxes_.asked().empty());
+    std::lock_guard<std::mutex> lock(mu_);
+    EXPECT_TRUE(unpacked_.empty());
+}
