@@ -174,7 +174,8 @@ void UpdateDriver::Init() {
         });
     }
     // Web mirrors, where update.ini lists any, come before the FTP server.
-    downloader_->SetMirrors(ReadMirrorSettings(config, platform::CurrentDirectory()));
+    iniMirrors_ = ReadMirrorSettings(config, platform::CurrentDirectory());
+    downloader_->SetMirrors(iniMirrors_);
     // The resume index belongs to the game folder (not to wherever the
     // program lies: one program may serve several folders); the unpacking
     // takes it only when it belongs to its update.
@@ -284,22 +285,31 @@ void UpdateDriver::StopUpdateThread(int /*waitMs*/) {
 
 // ---- The download ----
 
-void UpdateDriver::StartDownload(const std::string& ftpAddress) {
+void UpdateDriver::StartDownload(const std::string& ftpAddress,
+                                 const std::vector<std::string>& webMirrors) {
+    MirrorSettings mirrors = iniMirrors_;
+    AddMirrorBases(mirrors, webMirrors, "the version server's");
+    downloader_->SetMirrors(std::move(mirrors));
+    // A version server that serves from the web alone names no FTP server.
+    const bool noFtp = ftpAddress.empty() || ftpAddress == "0.0.0.0";
     downloader_->SetWebOnly(false);
-    int login =
-        downloader_->Login(ftpAddress, options_.ftpPort, kAnonymousUser, kAnonymousPassword);
+    int login = 0;
+    if (!noFtp) {
+        login =
+            downloader_->Login(ftpAddress, options_.ftpPort, kAnonymousUser, kAnonymousPassword);
+    }
     if (UpdateStopped()) {
         dialog_.Post(UM_RESET, 0, 0);
         return;
     }
-    // An FTP server that does not answer is no reason to fail while web
-    // mirrors are listed: the sizes, packages and signatures then come from
-    // them alone.
+    // No FTP server, or one that does not answer, is no reason to fail while
+    // web mirrors are listed: the sizes, packages and signatures then come
+    // from them alone.
     if (login != 1 && downloader_->SetWebOnly(true)) {
         login = 1;
     }
     if (login != 1) {
-        if (downloader_->lastProblem() == FtpProblem::kNoAnswer) {
+        if (!noFtp && downloader_->lastProblem() == FtpProblem::kNoAnswer) {
             // A server that accepts the connection and then keeps silent.
             std::string text =
                 FillInText(dialog_.Text(GBK("下载服务器%s没有响应,请稍后重试")), ftpAddress);

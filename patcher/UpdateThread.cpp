@@ -93,5 +93,5 @@ void UpdateDriver::UpdateThread() {
     versionBefore_ = shared_.installedVersion.load();
     shared_.installedVersion = result.reply.targetVersion;
     shared_.updateState = 1;
-    StartDownload(result.reply.DownloadAddress());
+    StartDownload(result.reply.DownloadAddress(), result.reply.webMirrors);
 }

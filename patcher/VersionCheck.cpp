@@ -2,6 +2,7 @@
 
 #include "patcher/text/LocalText.h"
 
+#include <algorithm>
 #include <mutex>
 #include <vector>
 
@@ -54,6 +55,14 @@ bool VersionReplyCollector::Take(const uint8_t* body, size_t size) {
             if (auto a = DecodeDownloadAddress(body, size)) {
                 reply_.address = *a;
                 reply_.hasAddress = true;
+            }
+            break;
+        case kMsgWebMirror:
+            if (auto base = DecodeWebMirror(body, size);
+                base && reply_.webMirrors.size() < kWebMirrorsInReply &&
+                std::find(reply_.webMirrors.begin(), reply_.webMirrors.end(), *base) ==
+                    reply_.webMirrors.end()) {
+                reply_.webMirrors.push_back(std::move(*base));
             }
             break;
         case kMsgVersionResult:

@@ -46,6 +46,29 @@ TEST(VersionReplyCollector, CodeOneWaitsForEveryAnnouncedFile) {
     EXPECT_EQ(list.At(2).directory, "dir");
 }
 
+// Each web base once, the first kWebMirrorsInReply of them, malformed ones
+// dropped; none of them changes the rest of the reply.
+TEST(VersionReplyCollector, WebMirrorsAreTakenOnceAndBounded) {
+    PatchFileList list;
+    VersionReplyCollector c(list);
+    EXPECT_FALSE(Take(c, EncodeDownloadAddress({127, 0, 0, 9})));
+    EXPECT_FALSE(Take(c, *EncodeWebMirror("http://a")));
+    EXPECT_FALSE(Take(c, *EncodeWebMirror("http://a")));
+    Bytes broken = *EncodeWebMirror("http://b");
+    broken.pop_back();
+    EXPECT_FALSE(Take(c, broken));
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_FALSE(Take(c, *EncodeWebMirror("http://m" + std::to_string(i))));
+    }
+    EXPECT_TRUE(Take(c, EncodeVersionResult({12, 0, kVersionCurrent})));
+    const VersionReply& r = c.reply();
+    ASSERT_EQ(r.webMirrors.size(), kWebMirrorsInReply);
+    EXPECT_EQ(r.webMirrors[0], "http://a");
+    EXPECT_EQ(r.webMirrors[1], "http://m0");
+    EXPECT_EQ(r.DownloadAddress(), "127.0.0.9");
+    EXPECT_EQ(r.targetVersion, 12);
+}
+
 TEST(VersionReplyCollector, OtherCodesCompleteAtOnce) {
     for (uint8_t code : {kVersionCurrent, kVersionNoPath, kVersionEmptyPath, uint8_t{9}}) {
         PatchFileList list;

@@ -2,6 +2,8 @@
 
 #include "platform/text.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string_view>
 
 void PutU16(std::vector<uint8_t>& out, uint16_t v) {
@@ -90,6 +92,49 @@ std::optional<IPv4Bytes> DecodeDownloadAddress(const uint8_t* body, size_t size)
         return std::nullopt;
     }
     return IPv4Bytes{body[8], body[9], body[10], body[11]};
+}
+
+namespace {
+
+bool IsWebMirrorText(const std::string& base) {
+    if (base.empty() || base.size() > kWebMirrorMax) {
+        return false;
+    }
+    for (unsigned char c : base) {
+        if (c <= ' ' || c >= 0x7F) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::vector<uint8_t>> EncodeWebMirror(const std::string& base) {
+    if (!IsWebMirrorText(base)) {
+        return std::nullopt;
+    }
+    std::vector<uint8_t> body = Begin(kMsgWebMirror);
+    body.insert(body.end(), base.begin(), base.end());
+    body.push_back(0);
+    return Finish(std::move(body));
+}
+
+std::optional<std::string> DecodeWebMirror(const uint8_t* body, size_t size) {
+    if (!IsType(body, size, kMsgWebMirror, kMsgHeaderSize + 2)) {
+        return std::nullopt;
+    }
+    const uint8_t* text = body + kMsgHeaderSize;
+    const size_t room = std::min(size - kMsgHeaderSize, kWebMirrorMax + 1);
+    const void* nul = std::memchr(text, 0, room);
+    if (nul == nullptr) {
+        return std::nullopt;
+    }
+    std::string base(reinterpret_cast<const char*>(text), static_cast<const uint8_t*>(nul) - text);
+    if (!IsWebMirrorText(base)) {
+        return std::nullopt;
+    }
+    return base;
 }
 
 std::string DottedAddress(const IPv4Bytes& a) {

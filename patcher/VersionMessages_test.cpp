@@ -217,6 +217,34 @@ TEST(VersionMessages, PathsThatCannotNameAPackageAreRefused) {
     }
 }
 
+TEST(VersionMessages, WebMirrorsRoundTripAndBadOnesAreRefused) {
+    const std::string base = "https://cdn.example.net/tesmar";
+    auto body = EncodeWebMirror(base);
+    ASSERT_TRUE(body);
+    EXPECT_EQ(GetU16(body->data()), kMsgWebMirror);
+    EXPECT_EQ(GetU16(body->data() + 2), body->size());
+    EXPECT_EQ(DecodeWebMirror(body->data(), body->size()), base);
+    EXPECT_TRUE(EncodeWebMirror(std::string(kWebMirrorMax, 'a')));
+    for (const std::string& bad :
+         {std::string(), std::string(kWebMirrorMax + 1, 'a'), std::string("http://a b"),
+          std::string("http://a\tb"), std::string("http://\xb1\xb1")}) {
+        EXPECT_FALSE(EncodeWebMirror(bad)) << bad;
+    }
+    // Bodies that are cut, unterminated, or hold what no encoder writes.
+    std::vector<uint8_t> cut(body->begin(), body->end() - 1);
+    EXPECT_FALSE(DecodeWebMirror(cut.data(), cut.size()));
+    EXPECT_FALSE(DecodeWebMirror(body->data(), 5));
+    std::vector<uint8_t> blank = *body;
+    blank[8] = ' ';
+    EXPECT_FALSE(DecodeWebMirror(blank.data(), blank.size()));
+    std::vector<uint8_t> empty = {0x2B, 0x23, 5, 0, 0};
+    EXPECT_FALSE(DecodeWebMirror(empty.data(), empty.size()));
+    std::vector<uint8_t> longer = *EncodeWebMirror(std::string(kWebMirrorMax, 'a'));
+    longer.insert(longer.end() - 1, 'a');
+    EXPECT_FALSE(DecodeWebMirror(longer.data(), longer.size()));
+    EXPECT_FALSE(DecodeWebMirror(EncodeDownloadAddress({1, 2, 3, 4}).data(), 12));
+}
+
 TEST(VersionMessages, DottedAddressesAreStrict) {
     EXPECT_EQ(ParseDottedAddress("127.0.0.1"), (IPv4Bytes{127, 0, 0, 1}));
     EXPECT_EQ(ParseDottedAddress("255.255.255.255"), (IPv4Bytes{255, 255, 255, 255}));

@@ -20,8 +20,14 @@ bool StartsWithNoCase(const std::string& text, const char* prefix) {
     return true;
 }
 
-// Why base cannot serve as a mirror ("" when it can).
-std::string Unusable(const std::string& base) {
+bool IsAbsolute(const std::string& path) {
+    return (!path.empty() && (path[0] == '\\' || path[0] == '/')) ||
+           (path.size() > 1 && path[1] == ':');
+}
+
+}  // namespace
+
+std::string MirrorBaseProblem(const std::string& base) {
     size_t scheme = 0;
     if (StartsWithNoCase(base, "http://")) {
         scheme = 7;
@@ -43,12 +49,22 @@ std::string Unusable(const std::string& base) {
     return "";
 }
 
-bool IsAbsolute(const std::string& path) {
-    return (!path.empty() && (path[0] == '\\' || path[0] == '/')) ||
-           (path.size() > 1 && path[1] == ':');
+void AddMirrorBases(MirrorSettings& s, const std::vector<std::string>& bases,
+                    const std::string& source) {
+    for (std::string base : bases) {
+        const std::string why = MirrorBaseProblem(base);
+        if (!why.empty()) {
+            s.notes.push_back(source + " " + base + ": " + why + ", ignored");
+            continue;
+        }
+        while (!base.empty() && base.back() == '/') {
+            base.pop_back();
+        }
+        if (std::find(s.bases.begin(), s.bases.end(), base) == s.bases.end()) {
+            s.bases.push_back(base);
+        }
+    }
 }
-
-}  // namespace
 
 MirrorSettings ReadMirrorSettings(const CConfigFile& config, const std::string& gameFolder) {
     MirrorSettings s;
@@ -65,7 +81,7 @@ MirrorSettings ReadMirrorSettings(const CConfigFile& config, const std::string& 
             s.notes.push_back(key + ": missing");
             continue;
         }
-        const std::string why = Unusable(base);
+        const std::string why = MirrorBaseProblem(base);
         if (!why.empty()) {
             s.notes.push_back(key + "=" + base + ": " + why + ", ignored");
             continue;

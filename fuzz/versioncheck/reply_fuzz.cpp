@@ -25,6 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (void)DecodeVersionRequest(body, n);
         (void)DecodeDownloadAddress(body, n);
         (void)DecodeVersionResult(body, n);
+        if (auto base = DecodeWebMirror(body, n)) {
+            // What is read back can be sent again, in no more bytes.
+            auto again = EncodeWebMirror(*base);
+            if (!again || again->size() > n || base->empty() || base->size() > kWebMirrorMax) {
+                std::abort();
+            }
+        }
         if (auto items = DecodeFileList(body, n)) {
             for (const FileListItem& item : *items) {
                 SplitPath split = SplitPatchPath(item.path);
@@ -36,6 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (collector.Take(body, n)) {
             break;
         }
+    }
+    if (collector.reply().webMirrors.size() > kWebMirrorsInReply) {
+        std::abort();
     }
     for (const PatchFileEntry& e : list.Snapshot()) {
         if (e.md5Text.size() > kMd5TextLength || e.localPath.size() > kPatchPathMax ||

@@ -423,3 +423,31 @@ TEST_F(MirrorUpdate, WithNoFtpServerAndNoMirrorServingTheUpdateEndsAndChangesNot
     std::lock_guard<std::mutex> lock(mu_);
     EXPECT_TRUE(unpacked_.empty());
 }
+
+// ---- Web bases the version server names ----
+
+// The version server names a web base beside its FTP server, which is not
+// there; update.ini lists no mirror.
+TEST_F(MirrorUpdate, AWebBaseTheVersionServerNamesServesWhenItsFtpServerIsGone) {
+    release_.manifest += "web * " + nginx_.HttpBase() + "/patches/\n";
+    Serve({"patches"});
+    servers_->StopFtp();
+    Game({});
+    Open();
+    ExpectUpdated();
+    EXPECT_EQ(Failures(), "");
+}
+
+// A version server with web lines alone names no FTP server (0.0.0.0): the
+// patcher asks none, though one runs.
+TEST_F(MirrorUpdate, AVersionServerWithWebLinesAloneIsServedWithoutFtp) {
+    const std::string ftpLine = "mirror * {FTP}\n";
+    const size_t at = release_.manifest.find(ftpLine);
+    ASSERT_NE(at, std::string::npos);
+    release_.manifest.replace(at, ftpLine.size(), "web * " + nginx_.HttpBase() + "/patches\n");
+    Serve({"patches"});
+    Game({});
+    Open();
+    ExpectUpdated();
+    EXPECT_TRUE(FtpCommands().empty());
+}

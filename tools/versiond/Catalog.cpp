@@ -6,6 +6,8 @@
 #include <set>
 
 #include "cpk/Md5.h"
+#include "patcher/VersionCheck.h"
+#include "patcher/WebMirrors.h"
 #include "platform/file.h"
 #include "platform/fs.h"
 #include "platform/text.h"
@@ -223,6 +225,30 @@ std::optional<Manifest> ParseManifest(std::string_view text, std::string* error)
                     return fail(lineNo, "a second mirror for line " + w[1]);
                 }
             }
+        } else if (w[0] == "web") {
+            if (w.size() != 3) {
+                return fail(lineNo, "expected: web LINE URL");
+            }
+            std::string why = MirrorBaseProblem(w[2]);
+            if (why.empty() && !EncodeWebMirror(w[2])) {
+                why = "longer than " + std::to_string(kWebMirrorMax) + " bytes";
+            }
+            if (!why.empty()) {
+                return fail(lineNo, w[2] + ": " + why);
+            }
+            std::vector<std::string>* list = &m.defaultWebMirrors;
+            if (w[1] != "*") {
+                auto lineType = ParseNumber(w[1], true);
+                if (!lineType) {
+                    return fail(lineNo, "not a line type: " + w[1]);
+                }
+                list = &m.webMirrors[*lineType];
+            }
+            if (list->size() >= kWebMirrorsInReply) {
+                return fail(lineNo, "more than " + std::to_string(kWebMirrorsInReply) +
+                                        " web lines for line " + w[1]);
+            }
+            list->push_back(w[2]);
         } else if (w[0] == "path") {
             if (w.size() < 2) {
                 return fail(lineNo, "expected: path FROM FILE...");
@@ -254,8 +280,9 @@ std::optional<Manifest> ParseManifest(std::string_view text, std::string* error)
     if (!haveLatest) {
         return fail(lineNo, "no latest line");
     }
-    if (!haveDefault) {
-        return fail(lineNo, "no \"mirror *\" line: every line type needs a download address");
+    if (!haveDefault && m.defaultWebMirrors.empty()) {
+        return fail(lineNo,
+                    "no \"mirror *\" or \"web *\" line: every line type needs a download address");
     }
     if (m.paths.count(m.latest)) {
         return fail(lineNo, "a path from the latest version");
@@ -396,6 +423,18 @@ std::optional<Catalog> Catalog::Build(const Manifest& manifest, const std::strin
         c.mirrorFrames_[line] = MakeFrame(EncodeDownloadAddress(address));
     }
     c.defaultMirrorFrame_ = MakeFrame(EncodeDownloadAddress(manifest.defaultMirror));
+    auto webFrames = [](const std::vector<std::string>& bases) {
+        std::vector<uint8_t> frames;
+        for (const std::string& base : bases) {
+            const std::vector<uint8_t> frame = MakeFrame(*EncodeWebMirror(base));
+            frames.insert(frames.end(), frame.begin(), frame.end());
+        }
+        return frames;
+    };
+    for (const auto& [line, bases] : manifest.webMirrors) {
+        c.webFrames_[line] = webFrames(bases);
+    }
+    c.defaultWebFrames_ = webFrames(manifest.defaultWebMirrors);
 
     auto resultOnly = [&](uint8_t code) {
         PathAnswer a;
@@ -471,6 +510,11 @@ Answer Catalog::Respond(const VersionRequest& request, std::vector<uint8_t>& out
         mirror == mirrors_.end() ? defaultMirrorFrame_ : mirrorFrames_.at(request.lineType);
     answer.mirror = mirror == mirrors_.end() ? defaultMirror_ : mirror->second;
     out.insert(out.end(), mirrorFrame.begin(), mirrorFrame.end());
+    // The web bases before the 9010: a reply may end with it.
+    auto web = webFrames_.find(request.lineType);
+    const std::vector<uint8_t>& webFrames =
+        web == webFrames_.end() ? defaultWebFrames_ : web->second;
+    out.insert(out.end(), webFrames.begin(), webFrames.end());
 
     const PathAnswer* a = &noPath_;
     if (request.version == latest_) {

@@ -6,6 +6,13 @@
 //   latest N                 the newest version
 //   mirror LINE ADDRESS      FTP server (dotted IPv4) for line type LINE, or
 //                            for every other line type when LINE is "*"
+//   web LINE URL             a web base (http:// or https://) serving the
+//                            files under the same paths, for LINE or "*"
+//                            as above; up to 8 per line type, sent in
+//                            messages patchers without web support ignore.
+//                            With web lines for "*", "mirror *" may be left
+//                            out: the FTP address sent is then 0.0.0.0,
+//                            which the patcher takes as no FTP server.
 //   path FROM FILE...        the files, in unpack order, that lead from
 //                            version FROM to latest; FILE is a path under
 //                            the root with "\" between its parts. No files:
@@ -31,8 +38,10 @@ namespace versiond {
 
 struct Manifest {
     int32_t latest = 0;
-    std::map<int32_t, IPv4Bytes> mirrors;  // by line type
-    IPv4Bytes defaultMirror{};             // "mirror *"
+    std::map<int32_t, IPv4Bytes> mirrors;                    // by line type
+    IPv4Bytes defaultMirror{};                               // "mirror *"
+    std::map<int32_t, std::vector<std::string>> webMirrors;  // by line type
+    std::vector<std::string> defaultWebMirrors;              // "web *"
     std::map<int32_t, std::vector<std::string>> paths;
     std::map<int32_t, size_t> pathLines;  // the manifest line of each path line, from 1
 };
@@ -116,6 +125,8 @@ private:
     std::vector<uint8_t> defaultMirrorFrame_;
     std::map<int32_t, IPv4Bytes> mirrors_;
     IPv4Bytes defaultMirror_{};
+    std::map<int32_t, std::vector<uint8_t>> webFrames_;  // the 9003s by line type
+    std::vector<uint8_t> defaultWebFrames_;
     std::map<int32_t, PathAnswer> answers_;
     PathAnswer current_;              // code 0
     PathAnswer noPath_;               // code 2

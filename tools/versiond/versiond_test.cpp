@@ -8,6 +8,7 @@
 #include "Catalog.h"
 #include "VersionServer.h"
 #include "cpk/Md5.h"
+#include "patcher/VersionCheck.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/process.h"
@@ -70,6 +71,14 @@ TEST(Manifest, MistakesAreReportedWithTheirLine) {
     const std::pair<std::string, std::string> cases[] = {
         {"mirror * 1.2.3.4\n", "no latest"},
         {"latest 5\n", "mirror *"},
+        {base + "web * ftp://1.2.3.4\n", "line 3: ftp://1.2.3.4: not an http"},
+        {base + "web * http://a b\n", "expected: web LINE URL"},
+        {base + "web x http://a\n", "not a line type"},
+        {base + "web * http://" + std::string(300, 'a') + "\n", "longer than 255"},
+        {base + "web 2 http://a\nweb 2 http://b\nweb 2 http://c\nweb 2 http://d\n"
+                "web 2 http://e\nweb 2 http://f\nweb 2 http://g\nweb 2 http://h\n"
+                "web 2 http://i\n",
+         "line 11: more than 8 web lines for line 2"},
         {base + "latest 6\n", "line 3: a second latest"},
         {base + "latest x\n", "line 3"},
         {base + "mirror 1 1.2.3\n", "not a dotted"},
@@ -180,6 +189,56 @@ TEST(Catalog, AnswersEveryCode) {
         }
     }
     EXPECT_EQ(listed, 25u);
+}
+
+// Web bases travel in 9003s between the FTP address and the result, where
+// a patcher that knows no 9003 passes over them and still finds its FTP
+// server, result and files.
+TEST(Catalog, WebLinesAreSentBeforeTheResultAndLeaveTheRestAsItWas) {
+    testsupport::TempDir dir;
+    testsupport::WriteFile(dir / "p\\a.cpk", "a");
+    const std::string manifestText =
+        "latest 2\nmirror * 10.0.0.1\nweb * https://cdn.example.net/t/\n"
+        "web * http://files.example.net:8080\nweb 7 http://line7.example.net\npath 1 p\\a.cpk\n";
+    std::string error;
+    auto manifest = versiond::ParseManifest(manifestText, &error);
+    ASSERT_TRUE(manifest) << error;
+    auto catalog = versiond::Catalog::Build(*manifest, dir.path(), &error);
+    ASSERT_TRUE(catalog) << error;
+    struct Case {
+        int32_t line;
+        std::vector<std::string> bases;
+    } cases[] = {{0, {"https://cdn.example.net/t/", "http://files.example.net:8080"}},
+                 {7, {"http://line7.example.net"}}};
+    for (const Case& c : cases) {
+        versiond::Answer a;
+        auto bodies = Bodies(Frames(*catalog, 1, c.line, &a));
+        ASSERT_EQ(bodies.size(), 3 + c.bases.size());
+        for (size_t i = 0; i < c.bases.size(); ++i) {
+            EXPECT_EQ(DecodeWebMirror(bodies[1 + i].data(), bodies[1 + i].size()), c.bases[i]);
+        }
+        PatchFileList list;
+        VersionReplyCollector collector(list);
+        for (const auto& body : bodies) {
+            collector.Take(body.data(), body.size());
+        }
+        const VersionReply& r = collector.reply();
+        EXPECT_TRUE(r.done);
+        EXPECT_EQ(r.DownloadAddress(), "10.0.0.1");
+        EXPECT_EQ(r.targetVersion, 2);
+        ASSERT_EQ(list.Count(), 1u);
+        EXPECT_EQ(list.At(0).fileName, "a.cpk");
+        EXPECT_EQ(r.webMirrors, c.bases);
+    }
+    // Web alone: the FTP address is 0.0.0.0.
+    manifest = versiond::ParseManifest("latest 2\nweb * http://cdn.example.net\n", &error);
+    ASSERT_TRUE(manifest) << error;
+    catalog = versiond::Catalog::Build(*manifest, dir.path(), &error);
+    ASSERT_TRUE(catalog) << error;
+    versiond::Answer a;
+    auto bodies = Bodies(Frames(*catalog, 2, 0, &a));
+    ASSERT_EQ(bodies.size(), 3u);
+    EXPECT_EQ(DecodeDownloadAddress(bodies[0].data(), bodies[0].size()), (IPv4Bytes{0, 0, 0, 0}));
 }
 
 TEST(Catalog, MissingFilesAreStartUpErrors) {

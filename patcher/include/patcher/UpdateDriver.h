@@ -28,6 +28,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "cpk/BlockPool.h"
 #include "cpk/UnpackJournal.h"
@@ -36,6 +37,7 @@
 #include "patcher/ReleaseCheck.h"
 #include "patcher/ServerList.h"
 #include "patcher/Signatures.h"
+#include "patcher/WebMirrors.h"
 #include "patcher/text/PicListModel.h"
 
 class CFtpDownloader;
@@ -120,7 +122,9 @@ private:
     // UpdateThread, in two halves: the version check (UpdateThread.cpp) and
     // the download's start (UpdateDriver.cpp), which cannot share a file.
     void UpdateThread();
-    void StartDownload(const std::string& ftpAddress);
+    // The FTP server the version server named ("" or 0.0.0.0: none) and
+    // the web bases it named beside it.
+    void StartDownload(const std::string& ftpAddress, const std::vector<std::string>& webMirrors);
     void UnpackThread();
     // UnpackThread's steps before the packages: each answers false once it
     // has told the player and failed the unpacking (FailUnpack).
@@ -188,6 +192,8 @@ private:
     // updates are signed at all.
     std::optional<sign::Release> trusted_;
     bool signing_ = false;
+    // update.ini's web mirrors; each download adds the version server's.
+    MirrorSettings iniMirrors_;
     // The release file that allowed this run's update (the download thread
     // sets it; the unpacking, which follows the download, reads it).
     std::mutex releaseMu_;

@@ -50,11 +50,17 @@ struct VersionCheckOptions {
 
 // ---- Reply collection ----
 
+// Most web bases one reply brings (see VersionReply::webMirrors).
+constexpr size_t kWebMirrorsInReply = 8;
+
 struct VersionReply {
-    bool done = false;          // a complete reply arrived
-    uint8_t code = 0;           // kVersionCurrent ... kVersionEmptyPath
-    bool hasAddress = false;    // a 9002 arrived
-    IPv4Bytes address{};        // the FTP server
+    bool done = false;        // a complete reply arrived
+    uint8_t code = 0;         // kVersionCurrent ... kVersionEmptyPath
+    bool hasAddress = false;  // a 9002 arrived
+    IPv4Bytes address{};      // the FTP server
+    // The web bases the 9003s named, in order, each once (at most
+    // kWebMirrorsInReply; the rest are dropped).
+    std::vector<std::string> webMirrors;
     int32_t targetVersion = 0;  // from the 9010
     uint32_t expected = 0;      // files the 9010 announced
     // A 9005 named a file that cannot be a package: the reply ends there,

@@ -30,6 +30,7 @@ constexpr size_t kMsgHeaderSize = 4;    // u16 type, u16 size
 
 constexpr uint16_t kMsgVersionRequest = 9000;
 constexpr uint16_t kMsgDownloadAddress = 9002;
+constexpr uint16_t kMsgWebMirror = 9003;
 constexpr uint16_t kMsgFileList = 9005;
 constexpr uint16_t kMsgVersionResult = 9010;
 
@@ -66,6 +67,19 @@ using IPv4Bytes = std::array<uint8_t, 4>;
 constexpr size_t kDownloadAddressSize = 12;
 std::vector<uint8_t> EncodeDownloadAddress(const IPv4Bytes& address);
 std::optional<IPv4Bytes> DecodeDownloadAddress(const uint8_t* body, size_t size);
+
+// 9003: a web base address (http:// or https://) serving the packages under
+// the same paths as the FTP server of 9002; a reply may carry several, each
+// in a message of its own, sent before the 9010. The header, then the
+// address of 1..kWebMirrorMax printable ASCII bytes and a NUL. Patchers that
+// know no 9003 ignore it, as every type they do not know.
+constexpr size_t kWebMirrorMax = 255;
+// nullopt for an address that is empty, longer than kWebMirrorMax, or has a
+// byte outside printable ASCII (a blank included).
+std::optional<std::vector<uint8_t>> EncodeWebMirror(const std::string& base);
+// nullopt unless the body is a 9003 whose address ends in a NUL within the
+// body and keeps to the rules above.
+std::optional<std::string> DecodeWebMirror(const uint8_t* body, size_t size);
 std::string DottedAddress(const IPv4Bytes& address);
 // Strict a.b.c.d, each part 0..255 in decimal; nullopt for anything else.
 std::optional<IPv4Bytes> ParseDottedAddress(const std::string& text);

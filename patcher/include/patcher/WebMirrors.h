@@ -41,6 +41,15 @@ struct MirrorSettings {
 // ca file. Without the section (num absent or 0) the result is empty.
 MirrorSettings ReadMirrorSettings(const CConfigFile& config, const std::string& gameFolder);
 
+// Why base cannot serve as a mirror ("" when it can): not http:// or
+// https://, no host, or a blank, control byte, '?' or '#' in it.
+std::string MirrorBaseProblem(const std::string& base);
+
+// Adds the usable bases (without a trailing '/') that s does not list yet,
+// after those it lists; each unusable one leaves a note naming source.
+void AddMirrorBases(MirrorSettings& s, const std::vector<std::string>& bases,
+                    const std::string& source);
+
 // The address of a file under base: the directory's parts (separated by
 // '\' or '/') and the file name joined with '/', every byte outside the
 // unreserved set of a URL path percent-encoded.
