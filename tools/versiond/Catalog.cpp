@@ -158,6 +158,37 @@ std::string CheckServedPath(const std::string& path) {
     return std::string();
 }
 
+namespace {
+
+// A "web LINE URL" line's words into m; why it cannot be, or "".
+std::string AddWebLine(const std::vector<std::string>& w, Manifest& m) {
+    if (w.size() != 3) {
+        return "expected: web LINE URL";
+    }
+    std::string why = MirrorBaseProblem(w[2]);
+    if (why.empty() && !EncodeWebMirror(w[2])) {
+        why = "longer than " + std::to_string(kWebMirrorMax) + " bytes";
+    }
+    if (!why.empty()) {
+        return w[2] + ": " + why;
+    }
+    std::vector<std::string>* list = &m.defaultWebMirrors;
+    if (w[1] != "*") {
+        auto lineType = ParseNumber(w[1], true);
+        if (!lineType) {
+            return "not a line type: " + w[1];
+        }
+        list = &m.webMirrors[*lineType];
+    }
+    if (list->size() >= kWebMirrorsInReply) {
+        return "more than " + std::to_string(kWebMirrorsInReply) + " web lines for line " + w[1];
+    }
+    list->push_back(w[2]);
+    return "";
+}
+
+}  // namespace
+
 std::optional<Manifest> ParseManifest(std::string_view text, std::string* error) {
     Manifest m;
     bool haveLatest = false;
@@ -226,29 +257,9 @@ std::optional<Manifest> ParseManifest(std::string_view text, std::string* error)
                 }
             }
         } else if (w[0] == "web") {
-            if (w.size() != 3) {
-                return fail(lineNo, "expected: web LINE URL");
+            if (std::string why = AddWebLine(w, m); !why.empty()) {
+                return fail(lineNo, why);
             }
-            std::string why = MirrorBaseProblem(w[2]);
-            if (why.empty() && !EncodeWebMirror(w[2])) {
-                why = "longer than " + std::to_string(kWebMirrorMax) + " bytes";
-            }
-            if (!why.empty()) {
-                return fail(lineNo, w[2] + ": " + why);
-            }
-            std::vector<std::string>* list = &m.defaultWebMirrors;
-            if (w[1] != "*") {
-                auto lineType = ParseNumber(w[1], true);
-                if (!lineType) {
-                    return fail(lineNo, "not a line type: " + w[1]);
-                }
-                list = &m.webMirrors[*lineType];
-            }
-            if (list->size() >= kWebMirrorsInReply) {
-                return fail(lineNo, "more than " + std::to_string(kWebMirrorsInReply) +
-                                        " web lines for line " + w[1]);
-            }
-            list->push_back(w[2]);
         } else if (w[0] == "path") {
             if (w.size() < 2) {
                 return fail(lineNo, "expected: path FROM FILE...");
