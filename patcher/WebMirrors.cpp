@@ -49,18 +49,28 @@ std::string MirrorBaseProblem(const std::string& base) {
     return "";
 }
 
+namespace {
+
+// base without its trailing '/'; "" when it cannot serve, noted after label.
+std::string UsableBase(MirrorSettings& s, std::string base, const std::string& label) {
+    const std::string why = MirrorBaseProblem(base);
+    if (!why.empty()) {
+        s.notes.push_back(label + base + ": " + why + ", ignored");
+        return "";
+    }
+    while (!base.empty() && base.back() == '/') {
+        base.pop_back();
+    }
+    return base;
+}
+
+}  // namespace
+
 void AddMirrorBases(MirrorSettings& s, const std::vector<std::string>& bases,
                     const std::string& source) {
-    for (std::string base : bases) {
-        const std::string why = MirrorBaseProblem(base);
-        if (!why.empty()) {
-            s.notes.push_back(source + " " + base + ": " + why + ", ignored");
-            continue;
-        }
-        while (!base.empty() && base.back() == '/') {
-            base.pop_back();
-        }
-        if (std::find(s.bases.begin(), s.bases.end(), base) == s.bases.end()) {
+    for (const std::string& listed : bases) {
+        const std::string base = UsableBase(s, listed, source + " ");
+        if (!base.empty() && std::find(s.bases.begin(), s.bases.end(), base) == s.bases.end()) {
             s.bases.push_back(base);
         }
     }
@@ -81,15 +91,10 @@ MirrorSettings ReadMirrorSettings(const CConfigFile& config, const std::string& 
             s.notes.push_back(key + ": missing");
             continue;
         }
-        const std::string why = MirrorBaseProblem(base);
-        if (!why.empty()) {
-            s.notes.push_back(key + "=" + base + ": " + why + ", ignored");
-            continue;
+        base = UsableBase(s, base, key + "=");
+        if (!base.empty()) {
+            s.bases.push_back(base);
         }
-        while (!base.empty() && base.back() == '/') {
-            base.pop_back();
-        }
-        s.bases.push_back(base);
     }
     const std::string ca = config.GetString("mirror ca");
     if (!ca.empty()) {

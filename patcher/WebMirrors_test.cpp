@@ -44,6 +44,20 @@ TEST(WebMirrors, ReadsTheUsableAddressesAndSaysWhyOthersAreLeftOut) {
     EXPECT_EQ(s.caFile, "");
 }
 
+// The version server's bases join update.ini's: each once, after them,
+// the unusable ones noted with where they came from.
+TEST(WebMirrors, BasesAddedLaterJoinOnceAndBadOnesAreNoted) {
+    MirrorSettings s;
+    s.bases = {"http://a.example"};
+    AddMirrorBases(s, {"http://a.example/", "https://b.example//", "ftp://c.example", "http://b"},
+                   "the version server's");
+    EXPECT_EQ(s.bases,
+              (std::vector<std::string>{"http://a.example", "https://b.example", "http://b"}));
+    ASSERT_EQ(s.notes.size(), 1u);
+    EXPECT_EQ(s.notes[0],
+              "the version server's ftp://c.example: not an http:// or https:// address, ignored");
+}
+
 TEST(WebMirrors, NoSectionMeansNoMirrorsAndNumIsBounded) {
     TempDir dir;
     MirrorSettings none = Read(dir, "[game]\r\ntesmar=x\r\n");
