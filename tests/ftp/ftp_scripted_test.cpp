@@ -584,6 +584,12 @@ private:
     int refused_ = 0;
 };
 
+DownloadRun RunOnDisk(const ScriptedFtpServer& server, PatchFileList& list, RefusingDisk& disk) {
+    FtpDownloaderOptions o;
+    o.writeFaults = &disk;
+    return RunDownload(server.port(), list, o);
+}
+
 // A write the disk refuses for a moment is made again, and the blocks of its
 // segment after it wait for it: the file completes from the ranges already
 // being fetched, with nothing fetched twice.
@@ -591,9 +597,7 @@ TEST_F(ScriptedDownload, AWriteTheDiskRefusesForAMomentIsMadeAgain) {
     ScriptedFtpServer server(Files());
     ASSERT_TRUE(server.ok());
     RefusingDisk disk(50001, 3);
-    FtpDownloaderOptions o;
-    o.writeFaults = &disk;
-    DownloadRun run = RunDownload(server.port(), list_, o);
+    DownloadRun run = RunOnDisk(server, list_, disk);
     ASSERT_EQ(run.last(), UM_DOWNLOAD_DONE)
         << (boxes_.count() > 0 ? platform::GbkToUtf8(boxes_.asked().back().text) : "no box");
     EXPECT_EQ(disk.refused(), 3);
@@ -608,9 +612,7 @@ TEST_F(ScriptedDownload, ADiskThatKeepsRefusingEndsTheFileWithTheMessage) {
     ScriptedFtpServer server(Files());
     ASSERT_TRUE(server.ok());
     RefusingDisk disk(50001, 1000);
-    FtpDownloaderOptions o;
-    o.writeFaults = &disk;
-    DownloadRun run = RunDownload(server.port(), list_, o);
+    DownloadRun run = RunOnDisk(server, list_, disk);
     EXPECT_EQ(run.last(), UM_RESET);
     EXPECT_EQ(disk.refused(), kWriteRetries + 1);
     EXPECT_FALSE(platform::Exists(Local()));

@@ -212,10 +212,9 @@ public:
     // (Start) begins with all of them. Set before Start.
     void SetMirrors(MirrorSettings mirrors) { mirrorSettings_ = std::move(mirrors); }
     // With mirrors.webOnly, Start needs no Login: the run asks the mirrors
-    // alone.
-    // Whether the mirrors alone serve the runs from now on (a run whose FTP
-    // server did not answer); false, with no mirror to serve. Set before
-    // Start.
+    // alone. SetWebOnly switches that on (where the FTP server is missing or
+    // did not answer) or off, and says whether it is on: never without a
+    // mirror to serve. Set before Start.
     bool SetWebOnly(bool on) {
         mirrorSettings_.webOnly = on && !mirrorSettings_.bases.empty();
         return mirrorSettings_.webOnly;
